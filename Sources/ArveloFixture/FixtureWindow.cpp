@@ -1,0 +1,30 @@
+// FixtureWindow: paints the window's title and size on its colour; the minimum size it is
+// given becomes the minimum in its WM_NORMAL_HINTS, which the window manager enforces.
+#include "FixtureWindow.h"
+
+#include <QFont>
+#include <QPainter>
+
+namespace fixture {
+
+FixtureWindow::FixtureWindow(const FixtureWindowSpec& spec) : colour_(spec.colour)
+{
+    setWindowTitle(spec.title);
+    if (spec.minimumSize.isValid())
+        setMinimumSize(spec.minimumSize);
+    resize(spec.initialSize);
+}
+
+void FixtureWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), colour_);
+    QFont font = painter.font();
+    font.setPointSize(20);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    const QString text = QStringLiteral("%1\n%2 × %3").arg(windowTitle()).arg(width()).arg(height());
+    painter.drawText(rect(), Qt::AlignCenter, text);
+}
+
+} // namespace fixture
