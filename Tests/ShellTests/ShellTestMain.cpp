@@ -1,0 +1,12 @@
+// ShellTestMain.cpp: runs the shell's tests inside one QApplication (offscreen unless the
+// environment picks a platform), so widgets, sockets and notifiers have their event loop.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
