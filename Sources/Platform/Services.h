@@ -1,0 +1,43 @@
+// Services.h: the bundle of platform services handed to the logic once at start-up. A backend
+// (the X11 desktop or the simulated one) fills it; the logic never knows which it got.
+#pragma once
+
+#include "Platform/Accessibility.h"
+#include "Platform/Dispatch.h"
+#include "Platform/Environment.h"
+#include "Platform/Folders.h"
+#include "Platform/Log.h"
+#include "Platform/Pointer.h"
+#include "Platform/ScreenCapture.h"
+#include "Platform/Screens.h"
+#include "Platform/Spaces.h"
+#include "Platform/UserDefaults.h"
+#include "Platform/WindowList.h"
+#include "Platform/Workspace.h"
+
+#include <memory>
+
+namespace platform {
+
+struct Services {
+    std::shared_ptr<Dispatcher> dispatch;
+    std::shared_ptr<Clock> clock;
+    std::shared_ptr<Accessibility> accessibility;
+    std::shared_ptr<WindowList> windowList;
+    std::shared_ptr<Spaces> spaces;
+    std::shared_ptr<Screens> screens;
+    std::shared_ptr<Workspace> workspace;
+    std::shared_ptr<Pointer> pointer;
+    std::shared_ptr<ScreenCapture> screenCapture;
+    std::shared_ptr<UserDefaults> defaults;
+    std::shared_ptr<LogSink> log;
+    Folders folders;
+    Environment environment;
+
+    // A logger of this program's subsystem ("org.vomira.Arvelo") for one category.
+    Logger logger(std::string category) const { return Logger(log, kSubsystem, std::move(category)); }
+
+    static constexpr const char* kSubsystem = "org.vomira.Arvelo";
+};
+
+}  // namespace platform

@@ -1,0 +1,148 @@
+// Desktop.h: the simulated desktop as tests script it: displays, applications and windows in
+// a few lines, their behaviour, the pointer, permissions, time, and the platform services over
+// it all (platform::Services) for the logic under test. Folders are a temporary folder that
+// goes away with the desktop; user defaults live in memory; the log is captured.
+#pragma once
+
+#include "Platform/Services.h"
+#include "Platform/Sim/CallLog.h"
+#include "Platform/Sim/SimWorkspace.h"
+#include "Platform/Sim/VirtualClock.h"
+#include "Platform/Sim/World.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace platform::sim {
+
+// A scripted window. Handles are cheap copies naming one window of the world.
+class WindowHandle {
+public:
+    WindowHandle(std::shared_ptr<World> world, std::uint32_t number) : world_(std::move(world)), number_(number) {}
+
+    std::uint32_t number() const { return number_; }
+    std::int32_t pid() const;
+    AXElement element() const;
+    Window& state() const;     // the model, for anything not offered below
+    arvelo::Rect frame() const;  // as reads see it now
+    bool alive() const;
+
+    // Behaviour.
+    WindowHandle& minimumSize(arvelo::Size size);
+    WindowHandle& maximumSize(arvelo::Size size);
+    WindowHandle& lag(Seconds seconds);
+    // After each write takes effect the window returns, `after` seconds later, to `to`
+    // (by default the frame it has now).
+    WindowHandle& snapsBack(Seconds after, std::optional<arvelo::Rect> to = std::nullopt);
+    WindowHandle& refusesWrites(AXError error);
+    WindowHandle& acceptsWrites();
+    WindowHandle& settable(bool position, bool size);
+    WindowHandle& refusesClose(bool refuses = true);
+
+    // What the user or the application does to it.
+    WindowHandle& moveTo(const arvelo::Rect& frame);
+    WindowHandle& setTitle(std::string title);
+    WindowHandle& minimize(bool minimized = true);
+    WindowHandle& setFullScreen(bool fullScreen = true);
+    WindowHandle& setSpaces(std::set<SpaceID> spaces);
+    WindowHandle& raise();
+    void vanish();
+
+    // A sheet or a dialog that belongs to this window.
+    WindowHandle openSheet(std::string title, const arvelo::Rect& frame);
+    WindowHandle openDialog(std::string title, const arvelo::Rect& frame);
+
+private:
+    std::shared_ptr<World> world_;
+    std::uint32_t number_;
+};
+
+// A scripted application.
+class AppHandle {
+public:
+    AppHandle(std::shared_ptr<World> world, std::int32_t pid) : world_(std::move(world)), pid_(pid) {}
+
+    std::int32_t pid() const { return pid_; }
+    AXElement element() const { return AXElement::application(pid_); }
+    App& state() const;
+
+    WindowHandle openWindow(std::string title, const arvelo::Rect& frame);
+    WindowHandle openWindow(const WindowSpec& spec);
+
+    // Behaviour.
+    AppHandle& respondsAfter(Seconds seconds);
+    AppHandle& failsWindowsRead(AXError error);
+    AppHandle& answersEmptyWindowList(bool empty = true);
+
+    void activate();
+    void hide();
+    void unhide();
+    void quit();
+
+private:
+    std::shared_ptr<World> world_;
+    std::int32_t pid_;
+};
+
+class Desktop {
+public:
+    Desktop();
+    ~Desktop();
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+
+    // The services over this desktop, for the logic under test (the same objects every call).
+    Services services();
+
+    VirtualClock& clock() { return *clock_; }
+    World& world() { return *world_; }
+    CallLog& calls() { return world_->calls(); }
+    CapturedLog& log() { return *log_; }
+    UserDefaults& defaults() { return *defaults_; }
+    SimWorkspace& workspace() { return *workspace_; }
+    Environment& environment() { return environment_; }
+    const Folders& folders() const { return folders_; }
+    const std::filesystem::path& temporaryFolder() const { return temporaryFolder_; }
+
+    // Displays: a named display of a size to the right of the last one (top edges aligned),
+    // or one given in full. Frames are in the top-left-origin space.
+    std::size_t addDisplay(std::string name, arvelo::Size size);
+    std::size_t addDisplay(Display display);
+    void switchSpace(std::size_t display, SpaceID space) { world_->switchSpace(display, space); }
+
+    // Applications.
+    AppHandle launch(std::string bundleIdentifier, std::string name);
+    AppHandle launch(App app);
+    AppHandle app(std::int32_t pid) { return AppHandle(world_, pid); }
+    WindowHandle window(std::uint32_t number) { return WindowHandle(world_, number); }
+
+    // The pointer (top-left-origin space) and its left button.
+    void movePointer(arvelo::Point point) { world_->pointer = point; }
+    void pressLeftButton() { world_->buttons |= kLeftMouseButton; }
+    void releaseLeftButton() { world_->buttons &= ~kLeftMouseButton; }
+
+    // Permissions and optional calls.
+    void setTrusted(bool trusted) { world_->trusted = trusted; }
+    void setScreenCaptureAccess(bool granted) { world_->screenCaptureAccess = granted; }
+    void setWindowNumberCallAvailable(bool available) { world_->windowNumberCallAvailable = available; }
+    void setSpacesAvailable(bool available) { world_->spacesAvailable = available; }
+
+    // Time.
+    void advance(Seconds seconds) { clock_->advance(seconds); }
+    void drain() { clock_->drain(); }
+    std::size_t runBackground() { return clock_->runBackground(); }
+
+private:
+    std::shared_ptr<VirtualClock> clock_;
+    std::shared_ptr<World> world_;
+    std::shared_ptr<CapturedLog> log_;
+    std::shared_ptr<UserDefaults> defaults_;
+    std::shared_ptr<SimWorkspace> workspace_;
+    std::filesystem::path temporaryFolder_;
+    Folders folders_;
+    Environment environment_;
+    Services services_;
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,40 @@
+// SimWorkspace.h: the running applications of the simulated desktop, their activation and
+// hiding, and the workspace notifications, delivered on the main queue.
+#pragma once
+
+#include "Platform/Workspace.h"
+#include "Platform/Sim/World.h"
+
+#include <memory>
+#include <vector>
+
+namespace platform::sim {
+
+class SimWorkspace : public Workspace {
+public:
+    explicit SimWorkspace(std::shared_ptr<World> world);
+    ~SimWorkspace() override;
+    SimWorkspace(const SimWorkspace&) = delete;
+    SimWorkspace& operator=(const SimWorkspace&) = delete;
+
+    std::vector<RunningApplication> runningApplications() override;
+    std::optional<RunningApplication> application(std::int32_t pid) override;
+    std::optional<RunningApplication> frontmostApplication() override;
+    std::int32_t ownPid() override { return world_->ownPid(); }
+    bool activate(std::int32_t pid, ActivationOptions options) override;
+    bool unhide(std::int32_t pid) override;
+    bool hide(std::int32_t pid) override;
+    void yieldActivation(std::int32_t pid) override;
+
+    // Requests made through this service, for tests: "activate <pid>", "unhide <pid>", ...
+    const std::vector<std::string>& requests() const { return requests_; }
+
+private:
+    RunningApplication describe(const App& app) const;
+
+    std::shared_ptr<World> world_;
+    std::vector<std::string> requests_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,209 @@
+// World.h: the state of the simulated desktop: displays with their current Spaces, running
+// applications, windows with their own behaviour (minimum sizes, late frames, snapping back,
+// refusals, slowness), the stacking order, the pointer, permissions and the log of every
+// Accessibility request. The services of the simulated backend read and change it; tests
+// script it through sim::Desktop. Single-threaded.
+#pragma once
+
+#include "ArveloCore/Geometry.h"
+#include "Platform/Accessibility.h"
+#include "Platform/Spaces.h"
+#include "Platform/Workspace.h"
+#include "Platform/Sim/CallLog.h"
+#include "Platform/Sim/VirtualClock.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace platform::sim {
+
+// One display. Frames are in the top-left-origin space of window frames.
+struct Display {
+    std::optional<std::uint32_t> number;
+    std::string name;
+    arvelo::Rect frame;
+    arvelo::Rect visibleFrame;
+    SpaceID currentSpace = 1;
+};
+
+// How an application answers Accessibility requests.
+struct AppBehaviour {
+    // Seconds the application takes to answer; a request with a shorter messaging time-out
+    // fails with cannotComplete and changes nothing.
+    Seconds responseTime = 0;
+    // "AXWindows" fails with this code.
+    std::optional<AXError> windowsReadError;
+    // "AXWindows" answers an empty list although the application has windows.
+    bool windowsListEmpty = false;
+};
+
+struct App {
+    std::int32_t pid = 0;
+    std::optional<std::string> bundleIdentifier;
+    std::optional<std::string> name;
+    ActivationPolicy activationPolicy = ActivationPolicy::regular;
+    bool hidden = false;
+    std::string iconName;
+    bool running = true;
+    AppBehaviour behaviour;
+};
+
+// How a window takes frame writes.
+struct WindowBehaviour {
+    arvelo::Size minimumSize{0, 0};             // sizes below are raised to it; the write succeeds
+    std::optional<arvelo::Size> maximumSize;    // sizes above are lowered to it
+    Seconds lag = 0;                            // a written frame takes effect this much later
+    std::optional<Seconds> snapBackAfter;       // after a write took effect, the window returns...
+    arvelo::Rect snapBackTo;                    // ...to this frame, this much later
+    std::optional<AXError> refuseWrites;        // position and size writes fail with this code
+    bool refusesClose = false;                  // pressing the close button does nothing
+};
+
+struct Window {
+    std::uint32_t number = 0;
+    std::int32_t pid = 0;
+    std::string title;
+    arvelo::Rect frame;  // top-left-origin space, what reads see now
+    std::string role = "AXWindow";
+    std::optional<std::string> subrole = std::string("AXStandardWindow");
+    bool minimized = false;
+    bool fullScreen = false;
+    std::optional<std::uint32_t> parent;  // the window a sheet or dialog belongs to
+    std::int32_t layer = 0;
+    bool desktopElement = false;
+    std::set<SpaceID> spaces;             // empty: the Space of its display when it opened
+    bool sticky = false;                  // on every Space
+    bool hiddenFromScreen = false;        // kept off the on-screen list whatever its state
+    bool positionSettable = true;
+    bool sizeSettable = true;
+    bool hasCloseButton = true;
+    bool alive = true;
+    WindowBehaviour behaviour;
+};
+
+// Scripted descriptions used to create displays, applications and windows.
+struct WindowSpec {
+    std::string title;
+    arvelo::Rect frame;
+    std::string role = "AXWindow";
+    std::optional<std::string> subrole = std::string("AXStandardWindow");
+    bool minimized = false;
+    bool fullScreen = false;
+    std::optional<std::uint32_t> parent;
+    std::int32_t layer = 0;
+    std::optional<std::set<SpaceID>> spaces;  // default: the current Space of its display
+    bool sticky = false;
+    bool positionSettable = true;
+    bool sizeSettable = true;
+    std::optional<std::uint32_t> number;      // default: the next free number
+};
+
+class World {
+public:
+    explicit World(std::shared_ptr<VirtualClock> clock);
+
+    VirtualClock& clock() { return *clock_; }
+    CallLog& calls() { return calls_; }
+
+    // Displays.
+    std::size_t addDisplay(Display display);
+    std::vector<Display>& displays() { return displays_; }
+    // The display that holds most of the rectangle (ties: the earlier one); none without displays.
+    std::optional<std::size_t> displayOf(const arvelo::Rect& frame) const;
+    void switchSpace(std::size_t display, SpaceID space);
+
+    // Applications.
+    App& launch(App app);  // pid 0: the next free pid
+    App* app(std::int32_t pid);
+    const std::vector<std::int32_t>& launchOrder() const { return launchOrder_; }
+    void quit(std::int32_t pid);
+    std::int32_t ownPid() const { return ownPid_; }
+    std::optional<std::int32_t> frontmost() const { return frontmost_; }
+    void activate(std::int32_t pid);
+    void setHidden(std::int32_t pid, bool hidden);
+
+    // Windows.
+    Window& open(std::int32_t pid, const WindowSpec& spec);
+    Window* window(std::uint32_t number);     // alive or not
+    Window* liveWindow(std::uint32_t number); // alive, and its application running
+    void vanish(std::uint32_t number);        // it and its sheets are gone
+    const std::vector<std::uint32_t>& stacking() const { return stacking_; }  // front to back
+    void raise(std::uint32_t number);
+    void setMinimized(std::uint32_t number, bool minimized);
+    // Windows of a process, front to back; sheets and dialogs with a parent left out unless asked.
+    std::vector<std::uint32_t> windowsOf(std::int32_t pid, bool withChildren) const;
+    bool onScreen(const Window& window) const;
+    std::set<SpaceID> spacesOf(const Window& window) const;
+
+    // Frame writes as an application takes them: clamped, late, snapping back, refused.
+    AXError writePosition(Window& window, arvelo::Point origin);
+    AXError writeSize(Window& window, arvelo::Size size);
+    // Moves the window at once, as the user or the application itself would.
+    void setFrame(std::uint32_t number, const arvelo::Rect& frame);
+    // Applies every pending frame change that is due by now.
+    void settle();
+    std::size_t pendingChanges() const { return pending_.size(); }
+
+    // The pointer, in the top-left-origin space, and the pressed buttons (bit 0 the left).
+    arvelo::Point pointer{0, 0};
+    std::uint32_t buttons = 0;
+
+    // Permissions and optional calls.
+    bool trusted = true;
+    bool grantTrustOnPrompt = false;
+    bool screenCaptureAccess = true;
+    bool grantScreenCaptureOnRequest = false;
+    bool windowNumberCallAvailable = true;
+    bool spacesAvailable = true;
+
+    // Accessibility observers (set by the Accessibility service).
+    struct ObserverEntry {
+        std::int32_t pid = 0;
+        std::vector<std::pair<AXElement, std::string>> registrations;
+        std::function<void(const AXElement&, const std::string&)> deliver;
+    };
+    void addObserver(std::weak_ptr<ObserverEntry> observer) { observers_.push_back(std::move(observer)); }
+    void notify(const AXElement& element, const std::string& notification);
+
+    // Workspace notifications are delivered through these (set by the Workspace service).
+    std::function<void(const App&)> onLaunch;
+    std::function<void(const App&)> onTerminate;
+    std::function<void(const App&)> onActivate;
+    std::function<void()> onSpaceChange;
+
+private:
+    struct Change {
+        std::int64_t due = 0;
+        std::uint64_t order = 0;
+        std::uint32_t window = 0;
+        std::optional<arvelo::Point> origin;
+        std::optional<arvelo::Size> size;
+        bool isWrite = false;  // a write taking effect (may snap back), not a snap-back
+    };
+    void schedule(Change change);
+    void apply(const Change& change);
+    arvelo::Size clamp(const Window& window, arvelo::Size size) const;
+
+    std::shared_ptr<VirtualClock> clock_;
+    CallLog calls_;
+    std::vector<Display> displays_;
+    std::map<std::int32_t, App> apps_;
+    std::vector<std::int32_t> launchOrder_;
+    std::map<std::uint32_t, Window> windows_;
+    std::vector<std::uint32_t> stacking_;
+    std::vector<Change> pending_;
+    std::vector<std::weak_ptr<ObserverEntry>> observers_;
+    std::int32_t ownPid_ = 0;
+    std::optional<std::int32_t> frontmost_;
+    std::int32_t nextPid_ = 400;
+    std::uint32_t nextWindow_ = 0x1000;
+    std::uint64_t nextChange_ = 0;
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,79 @@
+// UserDefaults.h: the user defaults: a typed key-value store for this program's settings, one
+// JSON document ("<configuration>/Arvelo/defaults.json") rewritten atomically on every change,
+// or kept in memory. Types matter: a Boolean is not a number, a number may be "not a number".
+// Other programs' stores ("persistent domains") are read from "<configuration>/<name>/defaults.json".
+// Main thread only.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// A stored value: null, Boolean, integer, double, string, binary data, array or object.
+using DefaultsValue = nlohmann::json;
+
+class UserDefaults {
+public:
+    // The own domain's folder name below the configuration folder.
+    static constexpr const char* kDomain = "Arvelo";
+
+    // A store that lives only as long as this object (tests, or no configuration folder).
+    UserDefaults() = default;
+    // A store backed by files below `configuration`; the own document is read now.
+    explicit UserDefaults(std::filesystem::path configuration);
+
+    std::optional<DefaultsValue> object(const std::string& key) const;
+    void set(const std::string& key, DefaultsValue value);
+    void remove(const std::string& key);
+    bool contains(const std::string& key) const { return values_.contains(key); }
+
+    // Typed reads: absent when the key is absent or holds another type.
+    std::optional<bool> boolean(const std::string& key) const;           // a stored Boolean only
+    std::optional<double> number(const std::string& key) const;          // any stored number
+    std::optional<std::int64_t> integer(const std::string& key) const;   // a stored whole number
+    std::optional<std::string> string(const std::string& key) const;
+    std::optional<std::vector<std::uint8_t>> data(const std::string& key) const;
+    std::optional<std::vector<std::string>> stringArray(const std::string& key) const;  // all strings
+
+    void setBoolean(const std::string& key, bool value) { set(key, value); }
+    void setNumber(const std::string& key, double value);  // also NaN and infinities
+    void setInteger(const std::string& key, std::int64_t value) { set(key, value); }
+    void setString(const std::string& key, const std::string& value) { set(key, value); }
+    void setData(const std::string& key, std::vector<std::uint8_t> bytes);
+    void setStringArray(const std::string& key, const std::vector<std::string>& value) { set(key, value); }
+
+    // Every key and value of the own domain.
+    const std::map<std::string, DefaultsValue>& dictionary() const { return values_; }
+    // Another program's store; empty when it has none or it cannot be read.
+    std::map<std::string, DefaultsValue> persistentDomain(const std::string& name) const;
+    // Replaces another program's store (in memory, or its file).
+    void setPersistentDomain(const std::string& name, std::map<std::string, DefaultsValue> values);
+
+    // The file of the own domain, when the store is backed by files.
+    std::optional<std::filesystem::path> file() const;
+    // False when the last write to the file failed.
+    bool lastWriteSucceeded() const { return lastWriteSucceeded_; }
+
+    // The document's text form and back (data values are {"$data": "<base64>"}, numbers that
+    // JSON cannot hold are {"$number": "nan" | "inf" | "-inf"}). decode() of bad text is empty.
+    static std::string encode(const std::map<std::string, DefaultsValue>& values);
+    static std::map<std::string, DefaultsValue> decode(const std::string& text);
+
+private:
+    void save();
+    std::filesystem::path domainFile(const std::string& name) const;
+
+    std::optional<std::filesystem::path> configuration_;
+    std::map<std::string, DefaultsValue> values_;
+    std::map<std::string, std::map<std::string, DefaultsValue>> otherDomains_;  // in-memory stores
+    bool lastWriteSucceeded_ = true;
+};
+
+}  // namespace platform

@@ -1,0 +1,62 @@
+// Workspace.h: the running applications (pid, identifier, name, activation policy, hidden,
+// icon), activating, unhiding and hiding them, the frontmost one, and the notifications of
+// launches, quits, activations and Space changes (delivered on the main thread).
+#pragma once
+
+#include "Platform/Signal.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class ActivationPolicy {
+    regular,     // an ordinary application with windows of its own
+    accessory,   // no taskbar presence, may show windows (a status-item program)
+    prohibited,  // no windows of its own
+};
+
+struct RunningApplication {
+    std::int32_t pid = 0;
+    std::optional<std::string> bundleIdentifier;
+    std::optional<std::string> localizedName;
+    ActivationPolicy activationPolicy = ActivationPolicy::regular;
+    bool hidden = false;
+    bool active = false;
+    std::string iconName;  // an icon theme name, "" when none is known
+
+    friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
+};
+
+enum class ActivationOptions : unsigned {
+    none = 0,
+    allWindows = 1,  // bring every window of the application forward
+};
+
+class Workspace {
+public:
+    virtual ~Workspace() = default;
+
+    // Every running application, in the platform's order.
+    virtual std::vector<RunningApplication> runningApplications() = 0;
+    virtual std::optional<RunningApplication> application(std::int32_t pid) = 0;
+    virtual std::optional<RunningApplication> frontmostApplication() = 0;
+    // This program's own process id.
+    virtual std::int32_t ownPid() = 0;
+
+    // Requests; each answers whether it was made.
+    virtual bool activate(std::int32_t pid, ActivationOptions options) = 0;
+    virtual bool unhide(std::int32_t pid) = 0;
+    virtual bool hide(std::int32_t pid) = 0;
+    // This program hands activation over to `pid` (the cooperative activation hand-over).
+    virtual void yieldActivation(std::int32_t pid) = 0;
+
+    Signal<const RunningApplication&> didLaunchApplication;
+    Signal<const RunningApplication&> didTerminateApplication;
+    Signal<const RunningApplication&> didActivateApplication;
+    Signal<> activeSpaceDidChange;
+};
+
+}  // namespace platform
