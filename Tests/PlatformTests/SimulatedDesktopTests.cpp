@@ -98,4 +98,39 @@ TEST_F(SimulatedDesktop, VanishedWindowIsAnInvalidElementAndLeavesEveryList) {
     for (const auto& info : services.windowList->windows({})) EXPECT_NE(info.number, w.number());
 }
 
+TEST_F(SimulatedDesktop, ReadBackChecksSeeTheLagTheClampAndTheRefusal) {
+    auto lagging = safari->openWindow("Late", {100, 100, 800, 600}).lag(0.3);
+    auto small = notes->openWindow("Small", {0, 0, 900, 700}).minimumSize({600, 400});
+    auto stubborn = tool->openWindow("Stubborn", {2000, 50, 500, 500}).refusesWrites(AXError::failure);
+
+    const Rect left(0, 0, 960, 1080), right(1920, 0, 960, 1080), tiny(960, 0, 500, 300);
+    struct Write { sim::WindowHandle window; Rect target; };
+    std::vector<std::pair<double, std::vector<Rect>>> checks;
+    for (const Write& write : {Write{lagging, left}, Write{small, tiny}, Write{stubborn, right}}) {
+        ax().setAttributeValue(write.window.element(), ax::kPosition, write.target.origin(), 1.25);
+        ax().setAttributeValue(write.window.element(), ax::kSize, write.target.size(), 1.25);
+    }
+    // Read-back checks 0.25 and then 0.45 s later, as a placement makes them.
+    const auto check = [&] {
+        checks.push_back({desk.clock().elapsed(), {read(lagging.element()), read(small.element()), read(stubborn.element())}});
+    };
+    desk.clock().after(0.25, [&] {
+        check();
+        desk.clock().after(0.45, check);
+    });
+    for (int step = 0; step < 4; ++step) desk.advance(0.25);
+
+    ASSERT_EQ(checks.size(), 2u);
+    EXPECT_EQ(checks[0].first, 0.25);
+    EXPECT_EQ(checks[0].second, (std::vector<Rect>{{100, 100, 800, 600}, {960, 0, 600, 400}, {2000, 50, 500, 500}}));
+    EXPECT_EQ(checks[1].first, 0.7);
+    EXPECT_EQ(checks[1].second, (std::vector<Rect>{left, {960, 0, 600, 400}, {2000, 50, 500, 500}}));
+
+    const auto refused = desk.calls().writesTo(stubborn.element());
+    ASSERT_EQ(refused.size(), 2u);
+    EXPECT_EQ(refused[0].result, AXError::failure);
+    EXPECT_EQ(refused[0].timeout, 1.25);
+    EXPECT_EQ(refused[0].value, AXValue(right.origin()));
+}
+
 }  // namespace

@@ -1,0 +1,17 @@
+// StandardServices.cpp: filling the backend-neutral part of the services bundle.
+#include "Platform/StandardServices.h"
+
+namespace platform {
+
+Services standardServices(Environment environment) {
+    Services services;
+    services.folders = Folders::fromEnvironment(environment);
+    services.defaults = services.folders.configuration
+                            ? std::make_shared<UserDefaults>(*services.folders.configuration)
+                            : std::make_shared<UserDefaults>();
+    services.log = std::make_shared<StderrLogSink>(environment.variable("ARVELO_LOG_PRIVATE") == "1");
+    services.environment = std::move(environment);
+    return services;
+}
+
+}  // namespace platform

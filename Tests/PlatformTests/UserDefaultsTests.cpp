@@ -1,0 +1,153 @@
+// UserDefaultsTests.cpp: the user defaults keep their types through the JSON document, are
+// rewritten atomically on every change, and read other programs' stores.
+#include "Platform/Files.h"
+#include "Platform/Folders.h"
+#include "Platform/StandardServices.h"
+#include "Platform/UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+using platform::UserDefaults;
+
+namespace {
+
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vomira-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
+        path = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+    }
+    std::filesystem::path path;
+};
+
+TEST(UserDefaults, TypesSurviveTheFileAndDoNotStandInForEachOther) {
+    TemporaryFolder folder;
+    {
+        UserDefaults defaults(folder.path);
+        defaults.setBoolean("shownPermissions", true);
+        defaults.setNumber("gap", 12.5);
+        defaults.setNumber("settings.pinOpacity", std::numeric_limits<double>::quiet_NaN());
+        defaults.setNumber("far", -std::numeric_limits<double>::infinity());
+        defaults.setInteger("settings.pinIdleFPS", 15);
+        defaults.setString("settings.tapGestureAction", "togglePin");
+        defaults.setData("settings.pinHotKey", {'{', '}', 0, 255});
+        defaults.setStringArray("excludedApps", {"com.apple.Notes", "pid.812"});
+        EXPECT_TRUE(defaults.lastWriteSucceeded());
+    }
+    UserDefaults reread(folder.path);
+    EXPECT_EQ(reread.boolean("shownPermissions"), true);
+    EXPECT_EQ(reread.number("gap"), 12.5);
+    ASSERT_TRUE(reread.number("settings.pinOpacity"));
+    EXPECT_TRUE(std::isnan(*reread.number("settings.pinOpacity")));
+    EXPECT_EQ(reread.number("far"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(reread.integer("settings.pinIdleFPS"), 15);
+    EXPECT_EQ(reread.string("settings.tapGestureAction"), "togglePin");
+    EXPECT_EQ(reread.data("settings.pinHotKey"), (std::vector<std::uint8_t>{'{', '}', 0, 255}));
+    EXPECT_EQ(reread.stringArray("excludedApps"), (std::vector<std::string>{"com.apple.Notes", "pid.812"}));
+
+    // A Boolean is no number, a number no Boolean, a string no data.
+    EXPECT_FALSE(reread.number("shownPermissions"));
+    EXPECT_FALSE(reread.boolean("settings.pinIdleFPS"));
+    EXPECT_FALSE(reread.data("settings.tapGestureAction"));
+    EXPECT_FALSE(reread.integer("gap"));
+    EXPECT_EQ(reread.number("settings.pinIdleFPS"), 15.0);
+    EXPECT_FALSE(reread.stringArray("gap"));
+}
+
+TEST(UserDefaults, RemovingAKeyRewritesTheFileWithoutIt) {
+    TemporaryFolder folder;
+    UserDefaults defaults(folder.path);
+    defaults.setBoolean("a", true);
+    defaults.setBoolean("b", false);
+    defaults.remove("a");
+    EXPECT_FALSE(UserDefaults(folder.path).contains("a"));
+    EXPECT_EQ(UserDefaults(folder.path).boolean("b"), false);
+    EXPECT_EQ(*defaults.file(), folder.path / "Arvelo" / "defaults.json");
+}
+
+TEST(UserDefaults, UnreadableDocumentStartsEmptyAndIsReplacedOnTheNextChange) {
+    TemporaryFolder folder;
+    std::filesystem::create_directories(folder.path / "Arvelo");
+    ASSERT_TRUE(platform::writeFileAtomically(folder.path / "Arvelo" / "defaults.json", "{not json"));
+    UserDefaults defaults(folder.path);
+    EXPECT_TRUE(defaults.dictionary().empty());
+    defaults.setInteger("n", 1);
+    EXPECT_EQ(UserDefaults(folder.path).integer("n"), 1);
+}
+
+TEST(UserDefaults, OtherProgramsStoresAreReadAsPersistentDomains) {
+    TemporaryFolder folder;
+    UserDefaults defaults(folder.path);
+    defaults.setPersistentDomain("org.example.Kit", {{"settings.pinOpacity", 0.5}, {"NSWindow", "x"}});
+    const auto domain = UserDefaults(folder.path).persistentDomain("org.example.Kit");
+    EXPECT_EQ(domain.size(), 2u);
+    EXPECT_EQ(domain.at("settings.pinOpacity"), 0.5);
+    EXPECT_TRUE(defaults.persistentDomain("org.example.Missing").empty());
+    EXPECT_TRUE(defaults.persistentDomain("../Arvelo").empty());
+
+    UserDefaults memory;
+    memory.setPersistentDomain("org.example.Kit", {{"k", true}});
+    EXPECT_EQ(memory.persistentDomain("org.example.Kit").at("k"), true);
+}
+
+TEST(UserDefaults, InMemoryStoreWritesNoFile) {
+    UserDefaults defaults;
+    defaults.setBoolean("k", true);
+    EXPECT_EQ(defaults.boolean("k"), true);
+    EXPECT_FALSE(defaults.file());
+}
+
+TEST(Files, AtomicWriteReplacesWholeFilesAndFailsCleanly) {
+    TemporaryFolder folder;
+    const auto file = folder.path / "restore.json";
+    ASSERT_TRUE(platform::writeFileAtomically(file, "first, and longer"));
+    ASSERT_TRUE(platform::writeFileAtomically(file, "second"));
+    EXPECT_EQ(platform::readFile(file), "second");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), {}), 1);  // no temporary left
+
+    EXPECT_FALSE(platform::writeFileAtomically(folder.path / "missing" / "x.json", "x"));
+    EXPECT_FALSE(platform::readFile(folder.path / "missing" / "x.json"));
+    EXPECT_FALSE(platform::readFile(folder.path));  // a folder is not a file
+}
+
+TEST(Folders, FollowTheXdgRules) {
+    struct Case {
+        std::map<std::string, std::string> variables;
+        std::optional<std::filesystem::path> support, logs, configuration, state;
+    };
+    const Case cases[] = {
+        {{{"HOME", "/home/u"}}, "/home/u/.local/share", "/home/u/.local/state", "/home/u/.config", std::nullopt},
+        {{{"HOME", "/home/u"}, {"XDG_DATA_HOME", "/d"}, {"XDG_STATE_HOME", "/s"}, {"XDG_CONFIG_HOME", "/c"}},
+         "/d", "/s", "/c", std::nullopt},
+        // Relative XDG values are ignored; an empty state override is no override.
+        {{{"HOME", "/home/u"}, {"XDG_DATA_HOME", "rel"}, {"ARVELO_STATE_DIR", ""}},
+         "/home/u/.local/share", "/home/u/.local/state", "/home/u/.config", std::nullopt},
+        {{{"ARVELO_STATE_DIR", "/tmp/state"}}, std::nullopt, std::nullopt, std::nullopt, "/tmp/state"},
+    };
+    for (const auto& c : cases) {
+        const auto folders = platform::Folders::fromEnvironment({{}, c.variables});
+        EXPECT_EQ(folders.applicationSupport, c.support);
+        EXPECT_EQ(folders.logs, c.logs);
+        EXPECT_EQ(folders.configuration, c.configuration);
+        EXPECT_EQ(folders.stateDirectoryOverride, c.state);
+    }
+}
+
+TEST(StandardServices, DefaultsLiveInTheConfigurationFolder) {
+    TemporaryFolder folder;
+    const auto services = platform::standardServices({{"--fixture-only"}, {{"XDG_CONFIG_HOME", folder.path.string()}}});
+    services.defaults->setBoolean("windowMapEnabled", true);
+    EXPECT_TRUE(std::filesystem::exists(folder.path / "Arvelo" / "defaults.json"));
+    EXPECT_TRUE(services.environment.hasArgument("--fixture-only"));
+}
+
+}  // namespace
