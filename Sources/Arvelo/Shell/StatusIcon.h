@@ -1,0 +1,15 @@
+// StatusIcon.h: the program's symbol, three grouped rectangles (one tall on the left, two
+// stacked on the right), drawn at any size for the status item and the permissions window.
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
+
+namespace arvelo {
+
+QPixmap statusSymbol(int size, const QColor& color);
+// The status item's icon at the sizes trays ask for.
+QIcon statusIcon();
+
+}  // namespace arvelo
