@@ -60,10 +60,10 @@ bool SimWorkspace::activate(std::int32_t pid, ActivationOptions options) {
     const App* app = world_->app(pid);
     if (!app || !app->running) return false;
     world_->activate(pid);
-    if (options == ActivationOptions::allWindows) {
-        auto windows = world_->windowsOf(pid, false);
-        for (auto it = windows.rbegin(); it != windows.rend(); ++it) world_->raise(*it);
-    }
+    // The application's front window comes forward; with allWindows, every one of them.
+    auto windows = world_->windowsOf(pid, false);
+    if (options != ActivationOptions::allWindows && !windows.empty()) windows.resize(1);
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) world_->raise(*it);
     return true;
 }
 
