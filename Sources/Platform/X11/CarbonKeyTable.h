@@ -1,0 +1,15 @@
+// CarbonKeyTable.h: the fixed table from the documented virtual key codes of an ANSI keyboard
+// to X keysyms, used to turn a hot key (key code + modifier bits) into X key grabs.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace platform::x11 {
+
+// The keysym of the key that carries this code on an ANSI layout (letters and punctuation
+// by their unshifted symbol); none for codes the table does not hold (modifier keys,
+// keys without an X counterpart).
+std::optional<std::uint32_t> keysymForKeyCode(std::uint32_t keyCode);
+
+}  // namespace platform::x11

@@ -1,0 +1,76 @@
+// URLCommandTests.cpp: which strings become which arranger command, and which are skipped.
+#include "Arvelo/URLCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace arvelo {
+namespace {
+
+struct Case {
+    std::string url;
+    std::optional<URLCommand> command;  // nullopt: skipped
+};
+
+class URLCommandParsing : public testing::TestWithParam<Case> {};
+
+TEST_P(URLCommandParsing, MapsToCommandOrSkips) {
+    const Case& c = GetParam();
+    const URLCommandParse parse = parseURLCommand(c.url);
+    EXPECT_EQ(parse.command, c.command) << c.url;
+    EXPECT_EQ(parse.skipReason.empty(), c.command.has_value()) << c.url << ": " << parse.skipReason;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, URLCommandParsing,
+    testing::Values(
+        // Every host of the table.
+        Case{"arvelo://arrange", URLCommand::arrange}, Case{"arvelo://restore", URLCommand::restore},
+        Case{"arvelo://recover", URLCommand::recover}, Case{"arvelo://overview", URLCommand::overview},
+        Case{"arvelo://desktop", URLCommand::desktop}, Case{"arvelo://back", URLCommand::back},
+        Case{"arvelo://forward", URLCommand::forward}, Case{"arvelo://zoom-out", URLCommand::zoomOut},
+        Case{"arvelo://pin", URLCommand::pin}, Case{"arvelo://release-all", URLCommand::releaseAll},
+        Case{"arvelo://map", URLCommand::map},
+        // Path, query, fragment, user and port do not change the host's command.
+        Case{"arvelo://restore/now?x=1#top", URLCommand::restore}, Case{"arvelo://back?", URLCommand::back},
+        Case{"arvelo://me@forward:80", URLCommand::forward}, Case{"arvelo://arrange%20x/", URLCommand::dashboard},
+        // Hosts match exactly, case included; anything else opens the dashboard.
+        Case{"arvelo://Restore", URLCommand::dashboard}, Case{"arvelo://RESTORE", URLCommand::dashboard},
+        Case{"arvelo://zoomout", URLCommand::dashboard}, Case{"arvelo://restore.", URLCommand::dashboard},
+        Case{"arvelo://%72estore", URLCommand::dashboard}, Case{"arvelo://[::1]", URLCommand::dashboard},
+        // No host at all.
+        Case{"arvelo:", URLCommand::dashboard}, Case{"arvelo://", URLCommand::dashboard},
+        Case{"arvelo:restore", URLCommand::dashboard}, Case{"arvelo:///restore", URLCommand::dashboard},
+        // Other schemes, no scheme, the scheme in another case: skipped.
+        Case{"ARVELO://restore", std::nullopt}, Case{"Arvelo://restore", std::nullopt},
+        Case{"arvelox://restore", std::nullopt}, Case{"http://restore", std::nullopt},
+        Case{"restore", std::nullopt}, Case{"//restore", std::nullopt}, Case{"", std::nullopt},
+        Case{"--open-settings", std::nullopt}, Case{"1arvelo://restore", std::nullopt},
+        // Not URLs: characters outside the URL syntax, broken escapes, malformed hosts.
+        Case{"arvelo://restore now", std::nullopt}, Case{" arvelo://restore", std::nullopt},
+        Case{"arvelo://restore\n", std::nullopt}, Case{std::string("arvelo://re\0store", 17), std::nullopt},
+        Case{"arvelo://rést", std::nullopt}, Case{"arvelo://restore%", std::nullopt},
+        Case{"arvelo://restore%2", std::nullopt}, Case{"arvelo://restore%zz", std::nullopt},
+        Case{"arvelo://[::1", std::nullopt}, Case{"arvelo://restore:port", std::nullopt},
+        Case{"arvelo://re]store", std::nullopt}, Case{"arvelo://<restore>", std::nullopt}));
+
+TEST(URLCommandParsing, HostIsReportedAsWritten) {
+    EXPECT_EQ(parseURLCommand("arvelo://user@Zoom-Out:12/x").host, "Zoom-Out");
+    EXPECT_EQ(parseURLCommand("arvelo:restore").host, "");
+}
+
+TEST(URLCommandParsing, HostileLengthsAreRefusedWithoutScanning) {
+    const std::string longHost = "arvelo://" + std::string(kMaxURLLength, 'a');
+    const URLCommandParse parse = parseURLCommand(longHost);
+    EXPECT_FALSE(parse.command);
+    EXPECT_NE(parse.skipReason.find("longer than"), std::string::npos);
+
+    // Just inside the limit a long unknown host is still a URL of the scheme.
+    const std::string atLimit = "arvelo://" + std::string(kMaxURLLength - 9, 'a');
+    EXPECT_EQ(parseURLCommand(atLimit).command, URLCommand::dashboard);
+}
+
+}  // namespace
+}  // namespace arvelo
