@@ -6,6 +6,7 @@
 #include "Platform/Dispatch.h"
 #include "Platform/Environment.h"
 #include "Platform/Folders.h"
+#include "Platform/HotKeys.h"
 #include "Platform/Log.h"
 #include "Platform/Pointer.h"
 #include "Platform/ScreenCapture.h"
@@ -29,6 +30,7 @@ struct Services {
     std::shared_ptr<Workspace> workspace;
     std::shared_ptr<Pointer> pointer;
     std::shared_ptr<ScreenCapture> screenCapture;
+    std::shared_ptr<HotKeys> hotKeys;
     std::shared_ptr<UserDefaults> defaults;
     std::shared_ptr<LogSink> log;
     Folders folders;

@@ -197,6 +197,7 @@ Desktop::Desktop()
     services_.workspace = workspace_;
     services_.pointer = std::make_shared<SimPointer>(world_);
     services_.screenCapture = std::make_shared<SimScreenCapture>(world_);
+    services_.hotKeys = hotKeys_;
     services_.defaults = defaults_;
     services_.log = log_;
 }

@@ -6,6 +6,7 @@
 
 #include "Platform/Services.h"
 #include "Platform/Sim/CallLog.h"
+#include "Platform/Sim/SimHotKeys.h"
 #include "Platform/Sim/SimWorkspace.h"
 #include "Platform/Sim/VirtualClock.h"
 #include "Platform/Sim/World.h"
@@ -101,6 +102,7 @@ public:
     CapturedLog& log() { return *log_; }
     UserDefaults& defaults() { return *defaults_; }
     SimWorkspace& workspace() { return *workspace_; }
+    SimHotKeys& hotKeys() { return *hotKeys_; }
     Environment& environment() { return environment_; }
     const Folders& folders() const { return folders_; }
     const std::filesystem::path& temporaryFolder() const { return temporaryFolder_; }
@@ -139,6 +141,7 @@ private:
     std::shared_ptr<CapturedLog> log_;
     std::shared_ptr<UserDefaults> defaults_;
     std::shared_ptr<SimWorkspace> workspace_;
+    std::shared_ptr<SimHotKeys> hotKeys_ = std::make_shared<SimHotKeys>();
     std::filesystem::path temporaryFolder_;
     Folders folders_;
     Environment environment_;
