@@ -71,12 +71,8 @@ std::shared_ptr<SerialQueue> VirtualClock::makeSerialQueue(std::string label) {
     return queue;
 }
 
-void VirtualClock::purge() {
-    std::erase_if(timers_, [](const auto& entry) { return !entry.second.handle.isValid(); });
-}
-
 bool VirtualClock::runOneDue(std::int64_t limit) {
-    purge();
+    while (!timers_.empty() && !timers_.begin()->second.handle.isValid()) timers_.erase(timers_.begin());
     if (timers_.empty() || timers_.begin()->first.first > limit) return false;
     auto node = timers_.extract(timers_.begin());
     const Key key = node.key();

@@ -92,7 +92,6 @@ private:
                          std::function<void()> work);
     bool runOneDue(std::int64_t limit);
     std::size_t runQueues(std::string_view label, bool all);
-    void purge();
 
     Seconds wallStart_;
     std::int64_t now_ = 0;
