@@ -115,6 +115,13 @@ TEST_F(SimulatedWorld, RunningApplicationsIncludeThisProgramAsAnAccessory) {
     EXPECT_FALSE(services.workspace->application(app.pid()));
     // A quit application's element no longer answers.
     EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).error, AXError::cannotComplete);
+
+    // Launched again under the same pid, it is listed again.
+    sim::App again;
+    again.pid = app.pid();
+    again.name = "tool";
+    desk.launch(again);
+    EXPECT_EQ(services.workspace->runningApplications().size(), 2u);
 }
 
 TEST_F(SimulatedWorld, AccessibilityTreeOfAWindowWithASheet) {

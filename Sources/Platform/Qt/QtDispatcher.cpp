@@ -37,7 +37,10 @@ TimerHandle QtDispatcher::scheduleTimer(Seconds interval, bool repeats, RunLoopM
     timer->setTimerType(Qt::PreciseTimer);
     timer->setSingleShot(!repeats);
     timer->setInterval(milliseconds(interval));
-    TimerHandle handle([this, id] { retire(id); });
+    // A handle may outlive the dispatcher: invalidating it then does nothing.
+    TimerHandle handle([this, id, alive = std::weak_ptr<int>(alive_)] {
+        if (!alive.expired()) retire(id);
+    });
     QObject::connect(timer.get(), &QTimer::timeout, context_.get(), [repeats, handle, fire]() mutable {
         if (!handle.isValid()) return;
         if (!repeats) handle.invalidate();  // a one-shot timer is spent once it fires

@@ -38,6 +38,7 @@ private:
     std::map<std::uint64_t, std::unique_ptr<QTimer>> timers_;
     std::vector<std::unique_ptr<QTimer>> retired_;  // stopped timers, freed on the next turn
     std::uint64_t nextId_ = 1;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace platform::qt

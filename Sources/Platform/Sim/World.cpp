@@ -57,7 +57,7 @@ App& World::launch(App app) {
     }
     app.running = true;
     const std::int32_t pid = app.pid;
-    if (!apps_.contains(pid)) launchOrder_.push_back(pid);
+    if (std::find(launchOrder_.begin(), launchOrder_.end(), pid) == launchOrder_.end()) launchOrder_.push_back(pid);
     apps_[pid] = std::move(app);
     if (onLaunch) onLaunch(apps_[pid]);
     return apps_[pid];
