@@ -101,6 +101,7 @@ TEST_F(SimulatedWorld, WorkspaceNotificationsArriveOnTheMainQueue) {
     EXPECT_TRUE(events.empty());
     desk.drain();
     EXPECT_EQ(events, (std::vector<std::string>{"launch tool", "activate 1", "space", "quit tool"}));
+    EXPECT_EQ(desk.workspace().requests(), std::vector<std::string>{"activate " + std::to_string(app.pid())});
 }
 
 TEST_F(SimulatedWorld, RunningApplicationsIncludeThisProgramAsAnAccessory) {

@@ -84,14 +84,18 @@ TEST(VirtualClock, TimerInvalidatedInsideItsOwnFireStops) {
     EXPECT_EQ(fires, 2);
 }
 
-TEST(VirtualClock, CancelledDelayedWorkNeverRuns) {
+TEST(VirtualClock, CancelledDelayedWorkNeverRunsAndIsNotWaitedFor) {
     VirtualClock clock;
     bool ran = false;
     auto handle = clock.after(0.3, [&] { ran = true; });
+    clock.after(3.0, [] {});
     EXPECT_TRUE(handle.isValid());
     handle.invalidate();
-    clock.advance(1);
+    EXPECT_EQ(clock.nextDueTime(), 3.0);
+    EXPECT_TRUE(clock.advanceToNext());
+    EXPECT_EQ(clock.elapsed(), 3.0);
     EXPECT_FALSE(ran);
+    EXPECT_FALSE(clock.advanceToNext());
 }
 
 TEST(VirtualClock, OneShotHandleIsSpentOnceItFires) {

@@ -148,7 +148,6 @@ public:
     void setFrame(std::uint32_t number, const arvelo::Rect& frame);
     // Applies every pending frame change that is due by now.
     void settle();
-    std::size_t pendingChanges() const { return pending_.size(); }
 
     // The pointer, in the top-left-origin space, and the pressed buttons (bit 0 the left).
     arvelo::Point pointer{0, 0};
