@@ -1,0 +1,103 @@
+// WindowScan.h: the window scan: finds every window the arranger may manage, with its key,
+// frame, window number and on-screen state, as one ScanSnapshot value. It runs on the scan
+// queue, reads only its arguments and the platform, and never touches a WindowRecord.
+// Also the window key and the small attribute readers the rest of window access uses.
+#pragma once
+
+#include "ArveloCore/Geometry.h"
+#include "Platform/Accessibility.h"
+#include "Platform/WindowList.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace arvelo {
+
+// One application to scan.
+struct ScanApplication {
+    std::int32_t pid = 0;
+    std::string bundle;  // "" when it has none
+    std::string name;    // "Window" when it has none
+
+    friend bool operator==(const ScanApplication&, const ScanApplication&) = default;
+};
+
+// One window already in the window table, handed in so that it keeps its key.
+struct RetainedWindow {
+    std::string id;
+    std::int32_t pid = 0;
+    platform::AXElement element;
+    std::uint32_t cgID = 0;
+
+    friend bool operator==(const RetainedWindow&, const RetainedWindow&) = default;
+};
+
+// One window found.
+struct ScannedWindow {
+    std::string id;
+    std::int32_t pid = 0;
+    platform::AXElement element;
+    std::string title;
+    Rect frame;  // top-left-origin screen space
+    std::uint32_t cgID = 0;
+    std::optional<bool> minimized;
+
+    friend bool operator==(const ScannedWindow&, const ScannedWindow&) = default;
+};
+
+// The result of one scan.
+struct ScanSnapshot {
+    std::vector<ScannedWindow> windows;
+    // Processes whose windows were unreadable; the table keeps their records.
+    std::set<std::int32_t> failedPIDs;
+    // One object per application when asked for: "application", "pid", "windowReadError",
+    // "windowCount", "recoveredWindowCount".
+    std::vector<nlohmann::json> diagnostics;
+    // Every window number on the on-screen list, of every owner and layer.
+    std::set<std::uint32_t> onScreenIDs;
+};
+
+namespace WindowScan {
+
+// Every Accessibility request of the scan waits at most this long.
+inline constexpr double kTimeout = 0.25;
+// Windows smaller than this are never scanned.
+inline constexpr Size kSmallestWindow{80, 60};
+// Without a window number, a window is on screen when its best window-list match is closer.
+inline constexpr double kOnScreenDistance = 80;
+// How many elements ancestorWindow tests: the element and 19 ancestors.
+inline constexpr int kAncestorLimit = 20;
+// The score of a window-list entry without bounds.
+inline constexpr double kNoScore = 1.7976931348623157e308;
+
+ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowList& windowList,
+                     const std::vector<ScanApplication>& applications,
+                     const std::vector<RetainedWindow>& retained, bool diagnostic);
+
+// The window key "<pid>:<cgID>:<hash>".
+std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXElement& element);
+
+// The element's "AXPosition" and "AXSize" as a rectangle; absent when either read fails or
+// does not hold a point or a size.
+std::optional<Rect> rect(platform::Accessibility& accessibility, const platform::AXElement& element,
+                         double timeout = kTimeout);
+// The named attribute as a Boolean; false when the read fails or holds no Boolean.
+bool boolValue(platform::Accessibility& accessibility, const platform::AXElement& element,
+               std::string_view attribute, double timeout = kTimeout);
+// |Δ min x| + |Δ min y| + |Δ width| + |Δ height| between the entry's bounds and the rectangle;
+// kNoScore when the entry has no bounds.
+double score(const platform::WindowInfo& entry, const Rect& rect);
+// The element itself when its role is "AXWindow", else the nearest such ancestor within
+// kAncestorLimit elements; absent when a parent cannot be read.
+std::optional<platform::AXElement> ancestorWindow(platform::Accessibility& accessibility,
+                                                  const platform::AXElement& element);
+
+}  // namespace WindowScan
+
+}  // namespace arvelo
