@@ -77,7 +77,7 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
     std::vector<RecordPtr> sorted;
     sorted.reserve(records.size());
     for (const auto& [key, record] : records) {
-        record->onScreen = snapshot.onScreenIDs.contains(record->cgID);
+        record->onScreen = record->cgID != 0 && snapshot.onScreenIDs.contains(record->cgID);
         sorted.push_back(record);
     }
 
