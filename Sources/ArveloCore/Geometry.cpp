@@ -15,10 +15,25 @@ std::string formatNumber(double value) {
     return std::string(buffer, result.ptr);
 }
 
-std::string toString(Point p) { return "{" + formatNumber(p.x) + ", " + formatNumber(p.y) + "}"; }
+namespace {
 
-std::string toString(Size s) { return "{" + formatNumber(s.width) + ", " + formatNumber(s.height) + "}"; }
+// "{a, b}", built by appending (GCC 12 warns falsely about "literal" + std::string at -O3).
+std::string pairText(double a, double b) {
+    std::string text = "{";
+    text.append(formatNumber(a)).append(", ").append(formatNumber(b)).append("}");
+    return text;
+}
 
-std::string toString(const Rect& r) { return "{" + toString(r.origin()) + ", " + toString(r.size()) + "}"; }
+}  // namespace
+
+std::string toString(Point p) { return pairText(p.x, p.y); }
+
+std::string toString(Size s) { return pairText(s.width, s.height); }
+
+std::string toString(const Rect& r) {
+    std::string text = "{";
+    text.append(toString(r.origin())).append(", ").append(toString(r.size())).append("}");
+    return text;
+}
 
 }  // namespace arvelo

@@ -9,13 +9,21 @@ namespace arvelo {
 
 namespace {
 
+// The most keys a node object holds.
+constexpr std::size_t kNodeKeys = 7;
+
 template <typename Json>
 void encode(Json& json, const LayoutNode& node) {
     json = Json::object();
+    // An ordered object is a vector whose pairs have const keys: growing it would copy every
+    // value, nested children included, so it gets its full size up front.
+    if constexpr (std::is_same_v<Json, nlohmann::ordered_json>)
+        json.template get_ref<typename Json::object_t&>().reserve(kNodeKeys);
     json["id"] = node.id;
     if (node.axis) json["axis"] = std::string(rawValue(*node.axis));
     json["ratio"] = node.ratio;
     Json children = Json::array();
+    children.template get_ref<typename Json::array_t&>().reserve(node.children.size());
     for (const LayoutNode& child : node.children) {
         Json encoded;
         encode(encoded, child);
@@ -122,7 +130,8 @@ std::string encodeLayoutNode(const LayoutNode& node) {
 }
 
 LayoutNode decodeLayoutNode(std::string_view text) {
-    return Decoder<nlohmann::ordered_json>().decode(nlohmann::ordered_json::parse(text));
+    // Parsed into the sorted-map flavour: building ordered objects copies nested values.
+    return Decoder<nlohmann::json>().decode(nlohmann::json::parse(text));
 }
 
 }  // namespace arvelo
