@@ -1,0 +1,241 @@
+// Coordinator.h: the arranger's one owner of arrangement state: the window table (through
+// WindowAccess), the displays, one WorkspaceState per display, the user's switches, the saved
+// layouts, the bookkeeping sets and the refresh loop. Its operations are spread over files by
+// area: construction and the beat (Coordinator.cpp), refresh (CoordinatorRefresh.cpp),
+// arranging (CoordinatorArrange.cpp), layout queries (CoordinatorLayout.cpp), applying
+// (CoordinatorApply.cpp), pruning and stopping (CoordinatorPruning.cpp), recovery and the last
+// layout (CoordinatorRecovery.cpp), diagnostics (CoordinatorDiagnostics.cpp), the tick
+// (CoordinatorTick.cpp), overflow tabs (CoordinatorOverflow.cpp) and pictures
+// (CoordinatorPreviews.cpp). Everything runs on the main thread except the window scan.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Arvelo/AsyncTask.h"
+#include "Arvelo/DisplayInfo.h"
+#include "Arvelo/HostedWindow.h"
+#include "Arvelo/Published.h"
+#include "Arvelo/RestoreEntry.h"
+#include "Arvelo/SavedView.h"
+#include "Arvelo/StateFiles.h"
+#include "Arvelo/ViewPosition.h"
+#include "Arvelo/WindowAccess.h"
+#include "Arvelo/WindowPicture.h"
+#include "Arvelo/WindowRecord.h"
+#include "Arvelo/WorkspaceState.h"
+#include "ArveloCore/DockEdge.h"
+#include "ArveloCore/LayoutResult.h"
+#include "ArveloCore/SpatialLayout.h"
+#include "Platform/Services.h"
+
+namespace arvelo {
+
+class ChromeController;
+class WindowDragController;
+class SpatialInputController;
+
+class Coordinator : public std::enable_shared_from_this<Coordinator> {
+public:
+    // Where a pinned window came from, so that it can go back there when unpinned.
+    struct PinHome {
+        std::string display;
+        std::vector<std::string> tabMates;
+        int index = 0;
+        bool wasSelected = false;
+        std::optional<std::string> siblingID;
+        std::vector<std::string> siblingWindows;
+        DockEdge edge = DockEdge::right;
+        double ratio = 0.5;
+
+        friend bool operator==(const PinHome&, const PinHome&) = default;
+    };
+
+    using WindowList = std::vector<std::shared_ptr<WindowRecord>>;
+
+    // ---- Constants
+    static constexpr double kBeatInterval = 0.7;
+    static constexpr const char* kScanQueueLabel = "org.vomira.Arvelo.window-scan";
+    static constexpr const char* kInitialStatus =
+        "Drag a window to a screen edge to dock it, or choose Set Windows.";
+    static constexpr const char* kOtherWindowManagerStatus =
+        "Quit ZendraWM first so both apps do not move the same windows.";
+    static constexpr double kDefaultGap = 8.0;
+    // A time before anything the clocks can give ("the distant past").
+    static constexpr double kDistantPast = -std::numeric_limits<double>::infinity();
+
+    // The only way to make a coordinator: it is shared so that the timer, the scan and the
+    // controllers can hold it weakly. `storageURL` overrides the state directory.
+    static std::shared_ptr<Coordinator> make(platform::Services services, bool includeFixture,
+                                             bool automaticUpdates,
+                                             std::optional<std::filesystem::path> storageURL = std::nullopt);
+    ~Coordinator();
+    Coordinator(const Coordinator&) = delete;
+    Coordinator& operator=(const Coordinator&) = delete;
+
+    // ---- Change publication: every write of a published field tells these observers.
+    ChangeNotifier onChange;
+
+    // ---- Fields, in their documented order (P: published).
+    std::shared_ptr<WindowAccess> access;                                  // 1
+    platform::Logger logger;                                               // 2
+    Published<WindowList> windows{onChange, {}};                          // 3 P
+    Published<std::vector<DisplayInfo>> displays{onChange, {}};            // 4 P
+    Published<std::map<std::string, WorkspaceState>> states{onChange, {}}; // 5 P
+    Published<std::string> selectedDisplay{onChange, ""};                  // 6 P
+    Published<std::optional<std::string>> selectedWindow{onChange, std::nullopt};  // 7 P
+    Published<std::string> status{onChange, kInitialStatus};               // 8 P
+    Published<bool> managing{onChange, false};                             // 9 P
+    Published<bool> trusted{onChange, false};                              // 10 P
+    Published<double> gap{onChange, kDefaultGap};                          // 11 P
+    Published<std::vector<SavedView>> saved{onChange, {}};                 // 12 P
+    Published<bool> dragDocking{onChange, true};                           // 13 P
+    Published<bool> previewsEnabled{onChange, true};                       // 14 P
+    Published<std::map<std::string, WindowPicture>> previewImages{onChange, {}};  // 15 P
+    Published<std::set<std::string>> excluded{onChange, {}};               // 16 P
+    Published<bool> recoveryAvailable{onChange, false};                    // 17 P
+    Published<bool> resumeAvailable{onChange, false};                      // 18 P
+    std::shared_ptr<ChromeController> chrome;                              // 19
+    std::shared_ptr<WindowDragController> windowDrag;                      // 20
+    std::shared_ptr<SpatialInputController> spatialInput;                  // 21
+    std::shared_ptr<HostedWindow> overview;                                // 22
+    std::shared_ptr<HostedWindow> dashboard;                               // 23
+    std::optional<platform::TimerHandle> timer;                            // 24
+    std::vector<NavigationStep> navigationHistory;                         // 25
+    std::vector<NavigationStep> navigationFuture;                          // 26
+    bool applying = false;                                                 // 27
+    bool resizingSeam = false;                                             // 28
+    bool chromeDragging = false;                                           // 29
+    std::shared_ptr<platform::SerialQueue> scanQueue;                      // 30
+    bool scanInFlight = false;                                             // 31
+    std::vector<std::function<void()>> refreshCompletions;                 // 32
+    int layoutRevision = 0;                                                // 33
+    bool chromeSuspended = false;                                          // 34
+    std::map<std::string, platform::SpaceID> currentSpaces;                // 35
+    std::map<std::string, WorkspaceState> otherSpaces;                     // 36
+    std::function<platform::SpaceID(const DisplayInfo&)> spaceOf;          // 37
+    Date lastApply = kDistantPast;                                         // 38
+    std::map<std::string, std::string> lastDrop;                           // 39
+    std::vector<std::map<std::string, std::string>> proxyInputTrace;       // 40
+    std::vector<std::string> dragTrace;                                    // 41
+    std::set<std::string> floatedWindows;                                  // 42
+    std::set<std::string> userPlaced;                                      // 43
+    std::set<std::string> autoTabbed;                                      // 44
+    std::set<std::string> pinned;                                          // 45
+    std::map<std::string, PinHome> pinHomes;                               // 46
+    Published<bool> autoTile{onChange, true};                              // 47 P
+    bool didInitialArrange = false;                                        // 48
+    std::optional<std::string> lastFocusedKey;                             // 49
+    bool stopping = false;                                                 // 50
+    std::filesystem::path storage;                                         // 51
+    bool automaticUpdates = false;                                         // 52
+    std::optional<AsyncTask> previewPreparation;                           // 53
+    Date clickHoldUntil = kDistantPast;                                    // 54
+    Date lastPictureRefresh = kDistantPast;                                // 55
+    std::optional<std::string> sheetZoom;                                  // 56
+
+    // ---- The platform this coordinator runs on, and its state files.
+    const platform::Services& services() const { return services_; }
+    StateFiles& files() { return *files_; }
+    Date now() const { return services_.clock->now(); }
+
+    // ---- Refresh and workspaces (CoordinatorRefresh.cpp)
+    // Re-reads trust and displays and merges a fresh window scan; the completion runs on the
+    // main thread after the next merge (at once while untrusted or without automatic updates).
+    void refresh(std::function<void()> completion = nullptr);
+    // Another window manager that moves the same windows is running.
+    bool zendraRunning() const;
+    std::optional<DisplayInfo> displayUnderPointer() const;
+
+    // ---- Arranging (CoordinatorArrange.cpp)
+    void arrange();
+    void arrangeCurrentSnapshot(const std::optional<std::set<std::string>>& only);
+
+    // ---- Layout queries (CoordinatorLayout.cpp)
+    LayoutResult layout(const std::string& displayID, bool overview = false, std::optional<Rect> rect = std::nullopt,
+                        const std::optional<LayoutNode>& root = std::nullopt) const;
+    Rect camera(const std::string& displayID) const;
+    SpatialLayout::SizeTable minimums() const;
+    bool misfit(const Tile& tile) const;
+    SpatialLayout::RectTable worldRects(const std::string& displayID) const;
+    std::optional<WorkspaceState> current() const;
+    std::shared_ptr<WindowRecord> selectedRecord() const;
+    // The window keys held by the trees of every display state.
+    std::set<std::string> managedHere() const;
+    // The display whose full frame overlaps the frame most (ties keep the earlier display).
+    std::optional<DisplayInfo> displayOf(const Rect& frame) const;
+    // The Spaces that hold a window; empty when the platform cannot tell.
+    std::set<platform::SpaceID> spacesOfWindow(std::uint32_t windowNumber) const;
+
+    // ---- Applying (CoordinatorApply.cpp)
+    void apply();
+    std::optional<std::string> focusedWindowKey() const;
+
+    // ---- Pruning and stopping (CoordinatorPruning.cpp)
+    bool removeUnavailableWindows();
+    void stopEmptyWorkspace();
+
+    // ---- Recovery, restore and last layout (CoordinatorRecovery.cpp)
+    void writeRecovery();
+    void restore();
+    void recover();
+    void persistCurrent();
+    // Remembers the frame a window has before it is first moved: taken from a matching entry
+    // of a recovery file left by an earlier run when there is one, else read from the window.
+    void noteOriginalFrame(WindowRecord& record);
+    // The window's identity across runs: application identity, "|", title.
+    static std::string identity(const WindowRecord& record);
+
+    // ---- Diagnostics (CoordinatorDiagnostics.cpp)
+    void writeLayoutDiagnostics();
+
+    // ---- The tick (CoordinatorTick.cpp)
+    // One beat's pass after the refresh that the beat started.
+    void processTick(const std::set<std::string>& previousKeys);
+    // Closes every chrome panel and rebuilds them from the current layouts.
+    void restoreChrome();
+
+    // ---- Overflow tabs (CoordinatorOverflow.cpp)
+    bool tabOverflow();
+    bool untabOverflow();
+
+    // ---- Pictures (CoordinatorPreviews.cpp)
+    // Takes pictures of the windows with these keys (every window when absent) into
+    // previewImages and hands the captured keys to `done` on the main thread.
+    void capturePreviews(const std::optional<std::set<std::string>>& keys,
+                         std::function<void(std::set<std::string>)> done);
+    // Starts capturePreviews when pictures are on and screen capture is allowed.
+    void requestPreviews(const std::set<std::string>& keys, bool asPreparation);
+
+private:
+    struct EarlierRecoveryEntry {
+        RestoreEntry entry;
+        std::optional<std::string> claimedBy;  // the window key whose original it became
+    };
+
+    Coordinator(platform::Services services, bool includeFixture, bool automaticUpdates,
+                std::optional<std::filesystem::path> storageURL);
+    void start();
+    void beat();
+    void tick();
+    void scanFinished(ScanSnapshot snapshot, int revision, bool diagnostic);
+    void finishRefresh();
+    void ensureWorkspaces();
+    void recoverCurrentSnapshot();
+    void keepOnlyUnclaimedEarlierRecovery();
+    Rect targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display);
+
+    platform::Services services_;
+    std::unique_ptr<StateFiles> files_;
+    std::vector<EarlierRecoveryEntry> earlierRecovery_;
+};
+
+}  // namespace arvelo

@@ -1,0 +1,23 @@
+// HostedWindow.h: a window of this program (the overview, the dashboard) as the coordinator
+// sees it. The view layer creates the real window and fills in these operations; the window
+// is kept for the coordinator's life, so closing or ordering it out only hides it.
+#pragma once
+
+#include <functional>
+
+namespace arvelo {
+
+struct HostedWindow {
+    std::function<bool()> isVisible;
+    std::function<void()> orderOut;
+    std::function<void()> makeKeyAndOrderFront;
+    // Runs when the user closes the window (not when it is ordered out).
+    std::function<void()> onClose;
+
+    bool visible() const { return isVisible && isVisible(); }
+    void hide() const {
+        if (orderOut) orderOut();
+    }
+};
+
+}  // namespace arvelo

@@ -1,0 +1,209 @@
+// CoordinatorRecoveryTests.cpp: the recovery file, restore(), recovery from a file left by a
+// run that crashed, the last layout, and the diagnostics file, on the simulated desktop.
+#include "CoordinatorScene.h"
+
+using namespace arvelo;
+using arvelo::testing::CoordinatorScene;
+
+namespace {
+
+class CoordinatorRecovery : public CoordinatorScene {
+protected:
+    void SetUp() override {
+        desktop.addDisplay("Built-in", {1440, 900});
+        editor = desktop.launch("org.example.Editor", "Editor");
+    }
+
+    nlohmann::json readJSON(const std::string& name) { return nlohmann::json::parse(readState(name)); }
+
+    platform::sim::AppHandle editor{nullptr, 0};
+};
+
+}  // namespace
+
+TEST_F(CoordinatorRecovery, ArrangingWritesTheOriginalFramesBeforeAnythingMoves) {
+    auto notes = editor.openWindow("notes", {100, 120, 640, 480});
+    auto todo = editor.openWindow("todo", {50.5, 60, 500, 400});
+    start();
+
+    ASSERT_NE(notes.frame(), Rect(100, 120, 640, 480)) << "arranged";
+    const std::string pid = std::to_string(editor.pid());
+    EXPECT_EQ(readState("restore.json"),
+              R"([{"identity":"org.example.Editor|notes","pid":)" + pid + R"(,"frame":[[100,120],[640,480]]},)" +
+                  R"({"identity":"org.example.Editor|todo","pid":)" + pid + R"(,"frame":[[50.5,60],[500,400]]}])");
+    EXPECT_FALSE(coordinator->recoveryAvailable.get()) << "writing the file in this run does not offer it";
+
+    // The last layout: exactly four members, and it reads back as the current states.
+    const auto last = readJSON("last-view.json");
+    std::vector<std::string> names;
+    const auto ordered = nlohmann::ordered_json::parse(readState("last-view.json"));
+    for (const auto& [key, value] : ordered.items()) names.push_back(key);
+    EXPECT_EQ(names, (std::vector<std::string>{"id", "name", "displays", "identities"}));
+    const SavedView view = SavedView::fromJSON(last);
+    EXPECT_EQ(view.id, 0);
+    EXPECT_EQ(view.name, "Last layout");
+    EXPECT_EQ(view.displays, coordinator->states.get());
+    EXPECT_EQ(view.identities.size(), 2u);
+    EXPECT_TRUE(coordinator->resumeAvailable.get());
+    (void)todo;
+}
+
+TEST_F(CoordinatorRecovery, RestorePutsEveryWindowBackAndForgetsTheArrangement) {
+    auto notes = editor.openWindow("notes", {100, 120, 640, 480});
+    auto todo = editor.openWindow("todo", {50, 60, 500, 400});
+    start();
+    coordinator->floatedWindows.insert("x");
+    coordinator->userPlaced.insert("y");
+    coordinator->navigationHistory.push_back({});
+
+    coordinator->restore();
+    desktop.advance(2);
+    EXPECT_EQ(notes.frame(), Rect(100, 120, 640, 480));
+    EXPECT_EQ(todo.frame(), Rect(50, 60, 500, 400));
+    EXPECT_FALSE(coordinator->managing.get());
+    EXPECT_TRUE(coordinator->states->empty());
+    EXPECT_TRUE(coordinator->floatedWindows.empty());
+    EXPECT_TRUE(coordinator->navigationHistory.empty());
+    EXPECT_EQ(coordinator->userPlaced, std::set<std::string>{"y"}) << "left as it was";
+    EXPECT_FALSE(stateExists("restore.json"));
+    EXPECT_EQ(coordinator->status.get(), "Original window positions restored.");
+    EXPECT_TRUE(coordinator->scanInFlight) << "and it refreshes";
+}
+
+TEST_F(CoordinatorRecovery, ACrashedRunsRecoveryFileSurvivesTheFirstArrangement) {
+    // A run that crashed left the windows tiled and its recovery file behind; one of its
+    // entries names a window of an application that is not running now.
+    auto notes = editor.openWindow("notes", {8, 8, 708, 884});
+    auto todo = editor.openWindow("todo", {724, 8, 708, 884});
+    const std::string pid = std::to_string(editor.pid());
+    writeState("restore.json",
+               R"([{"identity":"org.example.Editor|notes","pid":)" + pid + R"(,"frame":[[100,120],[640,480]]},)" +
+                   R"({"identity":"org.example.Editor|todo","pid":)" + pid + R"(,"frame":[[50,60],[500,400]]},)" +
+                   R"({"identity":"org.example.Mail|Inbox","pid":99999,"frame":[[10,10],[800,600]]}])");
+
+    start();  // the first automatic arrangement
+    ASSERT_TRUE(coordinator->managing.get());
+    EXPECT_TRUE(coordinator->recoveryAvailable.get());
+
+    const auto entries = *coordinator->files().readRestore();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].frame, Rect(100, 120, 640, 480)) << "originals come from the earlier file";
+    EXPECT_EQ(entries[1].frame, Rect(50, 60, 500, 400));
+    EXPECT_EQ(entries[2].identity, "org.example.Mail|Inbox") << "an unmatched entry is kept";
+
+    // Later applies keep it so; restoring puts the windows where they were before the crash.
+    coordinator->apply();
+    EXPECT_EQ(coordinator->files().readRestore()->size(), 3u);
+    coordinator->restore();
+    desktop.advance(2);
+    EXPECT_EQ(notes.frame(), Rect(100, 120, 640, 480));
+    EXPECT_EQ(todo.frame(), Rect(50, 60, 500, 400));
+}
+
+TEST_F(CoordinatorRecovery, StoppingAnEmptyWorkspaceKeepsEarlierEntriesThatMatchedNoWindow) {
+    auto notes = editor.openWindow("notes", {8, 8, 708, 884});
+    writeState("restore.json", R"([{"identity":"org.example.Mail|Inbox","pid":99999,"frame":[[10,10],[800,600]]}])");
+    start();
+    desktop.world().displays().clear();  // the display goes, and its arrangement with it
+    coordinator->refresh();
+    coordinator->apply();  // no state left: stops
+    EXPECT_FALSE(coordinator->managing.get());
+    ASSERT_TRUE(stateExists("restore.json"));
+    EXPECT_EQ(coordinator->files().readRestore()->size(), 1u);
+    EXPECT_TRUE(coordinator->recoveryAvailable.get());
+    desktop.advance(2);
+    EXPECT_EQ(notes.frame(), Rect(8, 8, 708, 884)) << "the window itself is back";
+}
+
+TEST_F(CoordinatorRecovery, RecoverPutsBackWindowsOfTheSameProcessOnly) {
+    auto notes = editor.openWindow("notes", {8, 8, 708, 884});
+    auto other = desktop.launch("org.example.Other", "Other");
+    auto sheet = other.openWindow("sheet", {724, 8, 708, 884});
+    coordinator = Coordinator::make(desktop.services(), false, true, stateDirectory());
+    coordinator->autoTile = false;
+    settle();
+
+    const std::string pid = std::to_string(editor.pid());
+    writeState("restore.json",
+               R"([{"identity":"org.example.Editor|notes","pid":)" + pid + R"(,"frame":[[100,120],[640,480]]},)" +
+                   R"({"identity":"org.example.Other|sheet","pid":1,"frame":[[0,0],[400,300]]}])");
+    coordinator->recover();
+    settle();
+    desktop.advance(2);
+    EXPECT_EQ(notes.frame(), Rect(100, 120, 640, 480));
+    EXPECT_EQ(sheet.frame(), Rect(724, 8, 708, 884)) << "relaunched application: other process id";
+    EXPECT_EQ(coordinator->status.get(), "Restored matching windows from the previous session.");
+    EXPECT_FALSE(stateExists("restore.json"));
+    EXPECT_FALSE(coordinator->recoveryAvailable.get());
+}
+
+TEST_F(CoordinatorRecovery, RecoverWithAMissingOrCorruptFileChangesNothing) {
+    coordinator = Coordinator::make(desktop.services(), false, true, stateDirectory());
+    settle();
+    const std::string status = coordinator->status.get();
+    coordinator->recover();
+    settle();
+    EXPECT_EQ(coordinator->status.get(), status);
+
+    writeState("restore.json", R"([{"identity":"a|b","pid":"12","frame":[[0,0],[1,1]]}])");
+    coordinator->recoveryAvailable = true;
+    coordinator->recover();
+    settle();
+    EXPECT_EQ(coordinator->status.get(), status);
+    EXPECT_TRUE(coordinator->recoveryAvailable.get());
+    EXPECT_TRUE(stateExists("restore.json"));
+    EXPECT_TRUE(logMentions("restore.json"));
+}
+
+TEST_F(CoordinatorRecovery, AFailedWriteIsNotReportedAsWritten) {
+    editor.openWindow("notes", {100, 120, 640, 480});
+    // A state "directory" that is a file: every write fails.
+    std::filesystem::create_directories(desktop.temporaryFolder());
+    std::ofstream(desktop.temporaryFolder() / "blocked") << "not a folder";
+    coordinator = Coordinator::make(desktop.services(), false, true, desktop.temporaryFolder() / "blocked");
+    settle();
+    ASSERT_TRUE(coordinator->managing.get());
+    EXPECT_FALSE(coordinator->resumeAvailable.get());
+    EXPECT_TRUE(logMentions("last-view.json could not be written"));
+}
+
+TEST_F(CoordinatorRecovery, NothingToRecordLeavesAnEarlierFileAlone) {
+    writeState("restore.json", R"([{"identity":"a|b","pid":12,"frame":[[0,0],[1,1]]}])");
+    coordinator = Coordinator::make(desktop.services(), false, false, stateDirectory());
+    coordinator->writeRecovery();
+    EXPECT_EQ(readState("restore.json"), R"([{"identity":"a|b","pid":12,"frame":[[0,0],[1,1]]}])");
+}
+
+TEST_F(CoordinatorRecovery, DiagnosticsDescribeLayoutsAndManagedWindowsWithSortedKeys) {
+    auto notes = editor.openWindow("notes", {100, 120, 640, 480});
+    start();
+    coordinator->pinned = {"z", "a"};
+    coordinator->writeLayoutDiagnostics();
+
+    const std::string text = readState("layout-diagnostics.json");
+    EXPECT_NE(text.find("\n  \""), std::string::npos) << "pretty-printed";
+    const auto object = nlohmann::ordered_json::parse(text);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : object.items()) keys.push_back(key);
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+    EXPECT_EQ(keys.size(), 17u);
+    EXPECT_EQ(object["detected"], 1);
+    EXPECT_EQ(object["pinned"], nlohmann::json::array({"a", "z"}));
+    EXPECT_EQ(object["managing"], true);
+    EXPECT_EQ(object["inputTapInstalled"], false);
+    ASSERT_EQ(object["layouts"].size(), 1u);
+    EXPECT_EQ(object["layouts"][0]["display"], "1");
+    EXPECT_EQ(object["layouts"][0]["tiles"][0]["frame"], "{{8, 8}, {1424, 884}}");
+    ASSERT_EQ(object["nativeWindows"].size(), 1u);
+    const auto& window = object["nativeWindows"][0];
+    EXPECT_EQ(window["title"], "notes");
+    EXPECT_EQ(window["nativeVisible"], true);
+    EXPECT_EQ(window["nativeFrame"], "{{8, 8}, {1424, 884}}");
+    EXPECT_EQ(window["requestedFrame"], "{{8, 8}, {1424, 884}}");
+    EXPECT_EQ(window["minimum"], "{80, 60}");
+
+    notes.minimize();
+    coordinator->writeLayoutDiagnostics();
+    const auto after = nlohmann::json::parse(readState("layout-diagnostics.json"));
+    EXPECT_EQ(after["nativeWindows"][0]["nativeFrame"], "not on this desktop");
+}
