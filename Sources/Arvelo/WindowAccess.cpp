@@ -74,20 +74,26 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
         return !seen.contains(entry.first) && !snapshot.failedPIDs.contains(entry.second->app.pid);
     });
 
-    std::vector<RecordPtr> sorted;
-    sorted.reserve(records.size());
+    // Sorted by application name (or identity), title and key.
+    struct Entry {
+        std::string name;
+        RecordPtr record;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(records.size());
     for (const auto& [key, record] : records) {
         record->onScreen = record->cgID != 0 && snapshot.onScreenIDs.contains(record->cgID);
-        sorted.push_back(record);
+        entries.push_back({record->app.localizedName.value_or(record->bundleID()), record});
     }
 
     if (includeFixture) writeScannerDiagnostics(snapshot);
 
-    const auto sortKey = [](const RecordPtr& record) {
-        return std::tuple(record->app.localizedName.value_or(record->bundleID()), record->title, record->id);
-    };
-    std::sort(sorted.begin(), sorted.end(),
-              [&](const RecordPtr& a, const RecordPtr& b) { return sortKey(a) < sortKey(b); });
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return std::tie(a.name, a.record->title, a.record->id) < std::tie(b.name, b.record->title, b.record->id);
+    });
+    std::vector<RecordPtr> sorted;
+    sorted.reserve(entries.size());
+    for (Entry& entry : entries) sorted.push_back(std::move(entry.record));
     return sorted;
 }
 
