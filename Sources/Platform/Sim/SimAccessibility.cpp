@@ -185,7 +185,11 @@ AXError SimAccessibility::write(const AXElement& element, std::string_view attri
     }
     if (attribute == ax::kMain || attribute == ax::kFocused) {
         if (!flag) return AXError::illegalArgument;
-        if (*flag) world_->raise(window.number);
+        // Focusing a window brings its application forward, as the window manager does.
+        if (*flag) {
+            world_->raise(window.number);
+            world_->activate(window.pid);
+        }
         return AXError::success;
     }
     if (attribute == ax::kFullScreen) {

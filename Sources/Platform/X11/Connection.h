@@ -1,0 +1,126 @@
+// Connection: the X11 backend's one connection to the X server. Owns the xcb connection, the
+// interned atoms, the event thread that reads the socket, and the bounded waits for replies
+// that every request of the backend goes through. Safe to use from any thread.
+#pragma once
+
+#include "Platform/X11/Atoms.h"
+#include "Platform/X11/Deadline.h"
+#include "Platform/X11/Reply.h"
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace platform::x11 {
+
+class Connection {
+public:
+    // Connects to `display` (nullptr: $DISPLAY). Null when there is no X server to talk to
+    // or it does not answer within `timeout` seconds.
+    static std::shared_ptr<Connection> open(const char* display = nullptr, double timeout = 5.0);
+
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    ~Connection();
+
+    xcb_connection_t* xcb() const { return c_; }
+    // xcb-ewmh's atom table and request helpers; its atoms are read-only after open().
+    xcb_ewmh_connection_t* ewmh() { return &ewmh_; }
+    const Atoms& atoms() const { return atoms_; }
+    xcb_window_t root() const { return screen_->root; }
+    const xcb_screen_t& screen() const { return *screen_; }
+    int screenNumber() const { return screenNumber_; }
+    // Whether the RandR extension (1.5, monitors) is available.
+    bool hasRandrMonitors() const { return randrMonitors_; }
+    std::uint8_t randrEventBase() const { return randrEventBase_; }
+
+    // True once the connection has failed; every request then fails at once.
+    bool broken() const { return xcb_connection_has_error(c_) != 0; }
+
+    // Sends the requests queued so far.
+    void flush();
+
+    // Waits for the reply to the request with this sequence number until the deadline.
+    template <class T, class Cookie>
+    Reply<T> await(Cookie cookie, Deadline deadline)
+    {
+        Reply<T> reply;
+        xcb_generic_error_t* error = nullptr;
+        void* raw = nullptr;
+        reply.status = waitFor(cookie.sequence, &raw, &error, deadline);
+        reply.value.reset(static_cast<T*>(raw));
+        reply.error.reset(error);
+        return reply;
+    }
+
+    // Waits until the server has handled every request sent so far, until the deadline.
+    bool sync(Deadline deadline);
+
+private:
+    struct WatchEntry {
+        xcb_window_t window;
+        xcb_atom_t atom;
+        int count = 0;
+    };
+
+public:
+    // Counts the PropertyNotify events of one property of one window from the moment it is
+    // made until it is dropped. The backend has selected PropertyChange on the window first.
+    class PropertyWatch {
+    public:
+        PropertyWatch(Connection& connection, xcb_window_t window, xcb_atom_t atom);
+        PropertyWatch(const PropertyWatch&) = delete;
+        PropertyWatch& operator=(const PropertyWatch&) = delete;
+        ~PropertyWatch();
+        // Waits until `count` notifications have arrived; false when the deadline passed first.
+        bool waitForCount(int count, Deadline deadline);
+
+    private:
+        Connection& connection_;
+        std::list<WatchEntry>::iterator entry_;
+    };
+
+    // Starts the event thread. `onEvent` gets every event (on the event thread, in order);
+    // `onLost` is called once, on the event thread, when the connection breaks.
+    void start(std::function<void(const xcb_generic_event_t&)> onEvent, std::function<void()> onLost);
+
+private:
+    Connection(xcb_connection_t* c, int screenNumber);
+    bool initialise(Deadline deadline);
+    ReplyStatus waitFor(unsigned int sequence, void** reply, xcb_generic_error_t** error, Deadline deadline);
+    void runEvents();
+    void wakeEventThread();
+    void advanceGeneration();
+
+    xcb_connection_t* c_;
+    int screenNumber_;
+    xcb_screen_t* screen_ = nullptr;
+    xcb_ewmh_connection_t ewmh_{};
+    bool ewmhReady_ = false;
+    Atoms atoms_;
+    bool randrMonitors_ = false;
+    std::uint8_t randrEventBase_ = 0;
+
+    // Woken whenever the socket was read; waiters re-check their replies then.
+    std::mutex mutex_;
+    std::condition_variable readDone_;
+    std::uint64_t generation_ = 0;
+    std::list<WatchEntry> watches_;
+
+    int wakeFd_ = -1;
+    std::atomic<bool> stopping_{false};
+    std::thread eventThread_;
+    std::function<void(const xcb_generic_event_t&)> onEvent_;
+    std::function<void()> onLost_;
+};
+
+} // namespace platform::x11

@@ -1,0 +1,66 @@
+// EventHub: decodes the events of interest and posts them to the main queue, one post per batch.
+#include "Platform/X11/EventHub.h"
+
+#include <xcb/randr.h>
+
+namespace platform::x11 {
+
+EventHub::EventHub(std::shared_ptr<Dispatcher> dispatch, std::uint8_t randrEventBase)
+    : dispatch_(std::move(dispatch)), randrEventBase_(randrEventBase)
+{
+}
+
+void EventHub::take(const xcb_generic_event_t& event)
+{
+    EventRecord record;
+    const std::uint8_t type = event.response_type & 0x7f;
+    switch (type) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        record = {EventRecord::Kind::property, e.window, e.atom, false, {}};
+        break;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        record = {EventRecord::Kind::configure, e.window, XCB_ATOM_NONE, (event.response_type & 0x80) != 0,
+                  arvelo::Rect(e.x, e.y, e.width, e.height)};
+        break;
+    }
+    case XCB_DESTROY_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        record = {EventRecord::Kind::destroy, e.window, XCB_ATOM_NONE, false, {}};
+        break;
+    }
+    default:
+        if (randrEventBase_ && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                                type == randrEventBase_ + XCB_RANDR_NOTIFY)) {
+            record.kind = EventRecord::Kind::screenChange;
+            break;
+        }
+        return;
+    }
+    bool first;
+    {
+        std::lock_guard lock(mutex_);
+        first = pending_.empty();
+        pending_.push_back(record);
+    }
+    if (first)
+        dispatch_->async([weak = weak_from_this()] {
+            if (auto hub = weak.lock())
+                hub->deliver();
+        });
+}
+
+void EventHub::deliver()
+{
+    std::vector<EventRecord> batch;
+    {
+        std::lock_guard lock(mutex_);
+        batch.swap(pending_);
+    }
+    if (!batch.empty())
+        didReceive.emit(batch);
+}
+
+} // namespace platform::x11

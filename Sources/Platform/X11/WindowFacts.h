@@ -1,0 +1,130 @@
+// WindowFacts: what the X server and the window manager say about client windows and about
+// the desktop (client lists, active window, desktops, work area), read in pipelined batches:
+// every request of a batch is sent before the first reply is awaited, so reading many facts
+// of many windows costs one round trip.
+#pragma once
+
+#include "ArveloCore/Geometry.h"
+#include "Platform/X11/Connection.h"
+
+#include <xcb/xcb_icccm.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform::x11 {
+
+// Groups of facts about a window; a batch asks only for the groups it needs.
+namespace fact {
+inline constexpr unsigned kOwner = 1u << 0;       // _NET_WM_PID, WM_CLIENT_LEADER
+inline constexpr unsigned kTitle = 1u << 1;       // _NET_WM_NAME, WM_NAME
+inline constexpr unsigned kKind = 1u << 2;        // _NET_WM_WINDOW_TYPE, WM_TRANSIENT_FOR
+inline constexpr unsigned kState = 1u << 3;       // _NET_WM_STATE
+inline constexpr unsigned kGeometry = 1u << 4;    // geometry in root coordinates, _NET_FRAME_EXTENTS
+inline constexpr unsigned kHints = 1u << 5;       // WM_NORMAL_HINTS, _NET_WM_ALLOWED_ACTIONS
+inline constexpr unsigned kDesktop = 1u << 6;     // _NET_WM_DESKTOP
+inline constexpr unsigned kClass = 1u << 7;       // WM_CLASS, _GTK_APPLICATION_ID, _KDE_NET_WM_DESKTOP_FILE
+inline constexpr unsigned kAttributes = 1u << 8;  // map state, override-redirect
+inline constexpr unsigned kStrut = 1u << 9;       // _NET_WM_STRUT_PARTIAL, _NET_WM_STRUT
+} // namespace fact
+
+// Groups of facts about the desktop (root window properties).
+namespace rootfact {
+inline constexpr unsigned kClients = 1u << 0;     // _NET_CLIENT_LIST
+inline constexpr unsigned kStacking = 1u << 1;    // _NET_CLIENT_LIST_STACKING
+inline constexpr unsigned kActive = 1u << 2;      // _NET_ACTIVE_WINDOW
+inline constexpr unsigned kDesktops = 1u << 3;    // _NET_CURRENT_DESKTOP, _NET_NUMBER_OF_DESKTOPS
+inline constexpr unsigned kWorkArea = 1u << 4;    // _NET_WORKAREA
+inline constexpr unsigned kWindowManager = 1u << 5; // _NET_SUPPORTING_WM_CHECK, confirmed on its window
+} // namespace rootfact
+
+// Decoration widths the window manager adds around a client (_NET_FRAME_EXTENTS).
+struct FrameExtents {
+    std::uint32_t left = 0, right = 0, top = 0, bottom = 0;
+};
+
+struct WindowFacts {
+    xcb_window_t window = XCB_WINDOW_NONE;
+    // False when the window no longer exists (the server answered BadWindow).
+    bool exists = true;
+    // False when a reply did not come before the deadline (or the connection broke).
+    bool answered = true;
+
+    // kOwner
+    std::optional<std::uint32_t> netPid;
+    xcb_window_t leader = XCB_WINDOW_NONE;
+    // kTitle
+    std::string title;
+    // kKind
+    std::vector<xcb_atom_t> types;
+    xcb_window_t transientFor = XCB_WINDOW_NONE;
+    // kState
+    std::vector<xcb_atom_t> states;
+    // kGeometry: the client area in root coordinates and the decorations around it.
+    std::optional<arvelo::Rect> client;
+    FrameExtents extents;
+    // kHints
+    std::optional<xcb_size_hints_t> normalHints;
+    std::optional<std::vector<xcb_atom_t>> allowedActions;  // absent: the property is not set
+    // kDesktop: the desktop index, 0xFFFFFFFF for every desktop
+    std::optional<std::uint32_t> desktop;
+    // kClass
+    std::string instance;
+    std::string className;
+    std::string gtkApplicationId;
+    std::string kdeDesktopFile;
+    // kAttributes
+    std::uint8_t mapState = XCB_MAP_STATE_UNMAPPED;
+    bool overrideRedirect = false;
+    // kStrut: left, right, top, bottom, then the start and end of each (as in the partial strut).
+    std::vector<std::uint32_t> strut;
+
+    bool hasState(xcb_atom_t state) const;
+    bool hasType(xcb_atom_t type) const;
+    // The outer frame: the client area grown by the frame extents; absent when unread.
+    std::optional<arvelo::Rect> frame() const;
+};
+
+struct RootFacts {
+    bool answered = true;
+    std::vector<xcb_window_t> clients;
+    std::vector<xcb_window_t> stacking;  // bottom to top, as the window manager lists it
+    xcb_window_t active = XCB_WINDOW_NONE;
+    std::optional<std::uint32_t> currentDesktop;
+    std::uint32_t numberOfDesktops = 0;
+    std::optional<arvelo::Rect> workArea;  // of the current desktop
+    bool windowManager = false;
+
+    bool isClient(xcb_window_t window) const;
+};
+
+// Reads the desktop's facts and the facts of the given windows in one pipelined batch.
+class FactBatch {
+public:
+    FactBatch(Connection& connection, unsigned rootFacts, const std::vector<xcb_window_t>& windows,
+              unsigned windowFacts);
+    ~FactBatch();
+    FactBatch(const FactBatch&) = delete;
+    FactBatch& operator=(const FactBatch&) = delete;
+
+    // Waits for the replies (once; later calls return the same facts).
+    const RootFacts& root(Deadline deadline);
+    const std::vector<WindowFacts>& windows(Deadline deadline);
+
+private:
+    struct Pending;
+    void collect(Deadline deadline);
+
+    Connection& connection_;
+    std::unique_ptr<Pending> pending_;
+    RootFacts root_;
+    std::vector<WindowFacts> windows_;
+};
+
+// The process id a window belongs to: its _NET_WM_PID, or else a stable negative stand-in
+// made from its client leader (or, without one, from the X client that created it).
+std::int32_t ownerPid(const WindowFacts& facts, const xcb_setup_t& setup);
+
+} // namespace platform::x11

@@ -1,0 +1,52 @@
+// X11Accessibility: the Accessibility service on an X11 desktop run by an EWMH window manager.
+// Elements are (process, client window); reads come from window properties and geometry in
+// pipelined batches, writes are requests to the window manager that wait until it has applied
+// them. Every wait is bounded by the request's messaging time-out. Safe from any thread.
+#pragma once
+
+#include "Platform/Accessibility.h"
+#include "Platform/X11/AttributeAnswers.h"
+#include "Platform/X11/Connection.h"
+#include "Platform/X11/EventHub.h"
+
+#include <atomic>
+#include <memory>
+
+namespace platform::x11 {
+
+class X11Accessibility final : public Accessibility {
+public:
+    X11Accessibility(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events);
+
+    bool isProcessTrusted() override;
+    bool isProcessTrustedWithOptions(bool prompt) override;
+
+    AXResult copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout) override;
+    AXError setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
+                              double timeout) override;
+    AXSettable isAttributeSettable(const AXElement& element, std::string_view attribute, double timeout) override;
+    AXError performAction(const AXElement& element, std::string_view action, double timeout) override;
+    AXResult elementAtPosition(const AXElement& application, arvelo::Point point, double timeout) override;
+
+    bool windowNumberCallAvailable() override { return true; }
+    std::uint32_t windowNumber(const AXElement& element) override;
+
+    AXObserverResult createObserver(std::int32_t pid) override;
+
+    std::vector<AXResult> copyMultipleAttributeValues(const AXElement& element,
+                                                      const std::vector<std::string>& attributes,
+                                                      double timeout) override;
+    std::vector<std::vector<AXResult>> copyAttributeValues(const std::vector<AXElement>& elements,
+                                                           const std::vector<std::string>& attributes,
+                                                           double timeout) override;
+
+private:
+    DesktopContext context() const;
+    // Reads what `needs` asks for about the given elements' windows.
+    ClientTable read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline);
+
+    std::shared_ptr<Connection> connection_;
+    std::shared_ptr<EventHub> events_;
+};
+
+} // namespace platform::x11

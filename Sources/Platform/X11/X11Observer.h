@@ -1,0 +1,46 @@
+// X11Observer: Accessibility notifications of one process's windows on X11 ("AXMoved",
+// "AXResized", "AXWindowMiniaturized", "AXWindowDeminiaturized", "AXUIElementDestroyed"),
+// found by comparing the windows' frames and states whenever the X server reports a change
+// to one of them. Lives on the main thread and delivers there.
+#pragma once
+
+#include "Platform/Accessibility.h"
+#include "Platform/X11/Connection.h"
+#include "Platform/X11/EventHub.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace platform::x11 {
+
+class X11Observer final : public AXObserver {
+public:
+    X11Observer(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events, std::int32_t pid);
+
+    AXError addNotification(const AXElement& element, std::string_view notification) override;
+    AXError removeNotification(const AXElement& element, std::string_view notification) override;
+
+private:
+    struct Seen {
+        std::optional<arvelo::Rect> frame;
+        bool minimised = false;
+    };
+    void handle(const std::vector<EventRecord>& batch);
+    // Reads the followed windows (and, with an application registration, picks up new ones)
+    // and reports what changed since the last look.
+    void look(bool report);
+    void deliver(const AXElement& element, const std::string& notification);
+    bool wantsEveryWindow() const;
+
+    std::shared_ptr<Connection> connection_;
+    std::int32_t pid_;
+    std::vector<std::pair<AXElement, std::string>> registrations_;
+    std::map<xcb_window_t, Seen> followed_;
+    Subscription subscription_;
+};
+
+} // namespace platform::x11

@@ -1,0 +1,24 @@
+// X11Screens: the displays as the RandR monitors of the X screen, primary first, with visible
+// frames that leave out docks and panels, in the bottom-left-origin space. Reports changes of
+// monitors and of the reserved room on the main thread.
+#pragma once
+
+#include "Platform/Screens.h"
+#include "Platform/X11/Connection.h"
+#include "Platform/X11/EventHub.h"
+
+#include <memory>
+
+namespace platform::x11 {
+
+class X11Screens final : public Screens {
+public:
+    X11Screens(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events);
+    std::vector<Screen> screens() override;
+
+private:
+    std::shared_ptr<Connection> connection_;
+    Subscription subscription_;
+};
+
+} // namespace platform::x11

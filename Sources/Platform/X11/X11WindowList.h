@@ -1,0 +1,28 @@
+// X11WindowList: the window server's list on X11: every top-level window front to back, as
+// the X server stacks them, each managed client named by its client window (not the window
+// manager's frame) with its outer frame as bounds; unmanaged (override-redirect) windows such
+// as menus are listed as themselves. Layer 0 for ordinary windows.
+#pragma once
+
+#include "Platform/WindowList.h"
+#include "Platform/X11/Connection.h"
+
+#include <memory>
+
+namespace platform::x11 {
+
+// Layers of windows that are not ordinary, as the desktop platform numbers them.
+inline constexpr std::int32_t kDockLayer = 20;
+inline constexpr std::int32_t kPopUpLayer = 101;
+inline constexpr std::int32_t kDesktopLayer = -2147483623;
+
+class X11WindowList final : public WindowList {
+public:
+    explicit X11WindowList(std::shared_ptr<Connection> connection) : connection_(std::move(connection)) {}
+    std::vector<WindowInfo> windows(const WindowListOptions& options) override;
+
+private:
+    std::shared_ptr<Connection> connection_;
+};
+
+} // namespace platform::x11

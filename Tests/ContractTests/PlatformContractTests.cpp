@@ -1,0 +1,314 @@
+// The platform contract: what the arranger relies on of every backend, checked case by case on
+// the simulated desktop and on a real X server with openbox. A case that passes on one and
+// fails on the other shows where the simulation has drifted from the real desktop.
+#include "ContractDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace contract {
+namespace {
+
+using platform::AXElement;
+using platform::AXError;
+using platform::AXValue;
+namespace ax = platform::ax;
+
+constexpr double kTimeout = 0.25;
+constexpr double kWriteTimeout = 1.25;
+constexpr double kTolerance = 2;
+
+bool near(const arvelo::Rect& a, const arvelo::Rect& b)
+{
+    return std::abs(a.x - b.x) <= kTolerance && std::abs(a.y - b.y) <= kTolerance &&
+           std::abs(a.width - b.width) <= kTolerance && std::abs(a.height - b.height) <= kTolerance;
+}
+
+class PlatformContract : public testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == "Sim") {
+            desktop_ = std::make_unique<ContractDesktop>(makeSimulatedDesktop());
+        } else {
+            desktop_ = makeX11Desktop();
+            ASSERT_TRUE(desktop_) << "no X server to run on (run under scripts/with-xvfb)";
+        }
+    }
+
+    ContractDesktop& desktop() { return *desktop_; }
+    platform::Accessibility& ax() { return *desktop_->services.accessibility; }
+
+    platform::AXResult read(const AXElement& element, std::string_view attribute)
+    {
+        return ax().copyAttributeValue(element, attribute, kTimeout);
+    }
+
+    std::string title(const AXElement& element) { return read(element, ax::kTitle).value.string().value_or(""); }
+
+    std::optional<arvelo::Rect> frame(const AXElement& element)
+    {
+        const auto position = read(element, ax::kPosition).value.point();
+        const auto size = read(element, ax::kSize).value.size();
+        if (!position || !size)
+            return std::nullopt;
+        return arvelo::Rect(*position, *size);
+    }
+
+    bool minimised(const AXElement& element) { return read(element, ax::kMinimized).value.boolean() == true; }
+
+    // The application's windows, in title order.
+    std::vector<AXElement> windowsOf(std::int32_t pid)
+    {
+        auto list = read(AXElement::application(pid), ax::kWindows).value.elements().value_or(std::vector<AXElement>{});
+        std::sort(list.begin(), list.end(), [this](const AXElement& a, const AXElement& b) { return title(a) < title(b); });
+        return list;
+    }
+
+    // Opens the fixture application and answers its windows in title order.
+    std::vector<AXElement> openFixture()
+    {
+        const OpenedApp app = desktop().openFixture();
+        EXPECT_NE(app.pid, 0) << "the fixture application did not open its windows";
+        fixturePid_ = app.pid;
+        return windowsOf(app.pid);
+    }
+
+    std::optional<platform::WindowInfo> listed(std::uint32_t number)
+    {
+        for (const auto& info : desktop().services.windowList->windows({}))
+            if (info.number == number)
+                return info;
+        return std::nullopt;
+    }
+
+    std::int32_t fixturePid_ = 0;
+
+private:
+    std::unique_ptr<ContractDesktop> desktop_;
+};
+
+TEST_P(PlatformContract, FixtureApplicationAndItsWindowsAreListedWithStableElements)
+{
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+
+    const auto app = desktop().services.workspace->application(fixturePid_);
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->bundleIdentifier, kFixtureIdentifier);
+    EXPECT_EQ(app->localizedName, "ArveloFixture");
+    EXPECT_EQ(app->activationPolicy, platform::ActivationPolicy::regular);
+
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        SCOPED_TRACE(kFixtureTitles[i]);
+        const AXElement& w = windows[i];
+        EXPECT_EQ(title(w), kFixtureTitles[i]);
+        EXPECT_EQ(read(w, ax::kRole).value, AXValue("AXWindow"));
+        EXPECT_EQ(read(w, ax::kSubrole).value, AXValue("AXStandardWindow"));
+        EXPECT_EQ(read(w, ax::kParent).value, AXValue(AXElement::application(fixturePid_)));
+        EXPECT_EQ(ax().windowNumber(w), w.window);
+        EXPECT_TRUE(ax().isAttributeSettable(w, ax::kPosition, kTimeout).yes());
+
+        // The window server lists it on screen, owned by the process, at the frame Accessibility reads.
+        const auto info = listed(w.window);
+        ASSERT_TRUE(info);
+        EXPECT_EQ(info->ownerPid, fixturePid_);
+        EXPECT_EQ(info->layer, 0);
+        EXPECT_EQ(info->name, kFixtureTitles[i]);
+        EXPECT_EQ(info->bounds, frame(w));
+    }
+    // Read again, the same elements come back.
+    EXPECT_EQ(windowsOf(fixturePid_), windows);
+}
+
+TEST_P(PlatformContract, WrittenFrameIsReadBack)
+{
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    const AXElement w = windows[0];
+    const arvelo::Rect target(300, 200, 700, 480);
+
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(target.origin()), kWriteTimeout), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kSize, AXValue(target.size()), kWriteTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] { return frame(w) && near(*frame(w), target); }))
+        << "read back " << arvelo::toString(frame(w).value_or(arvelo::Rect::null()));
+}
+
+TEST_P(PlatformContract, SizeBelowTheWindowsMinimumIsRefusedWithoutAnError)
+{
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    const AXElement large = windows[2];  // opens at its minimum size
+    const auto before = frame(large);
+    ASSERT_TRUE(before);
+
+    EXPECT_EQ(ax().setAttributeValue(large, ax::kSize, AXValue(arvelo::Size{400, 300}), kWriteTimeout),
+              AXError::success);
+    desktop().pause();  // a late change would show now
+    const auto after = frame(large);
+    ASSERT_TRUE(after);
+    EXPECT_NEAR(after->width, before->width, kTolerance);
+    EXPECT_NEAR(after->height, before->height, kTolerance);
+
+    // A size above the minimum is taken.
+    const arvelo::Size larger{before->width + 100, before->height + 50};
+    EXPECT_EQ(ax().setAttributeValue(large, ax::kSize, AXValue(larger), kWriteTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] {
+        const auto now = frame(large);
+        return now && std::abs(now->width - larger.width) <= kTolerance &&
+               std::abs(now->height - larger.height) <= kTolerance;
+    }));
+}
+
+TEST_P(PlatformContract, MinimisedWindowLeavesTheScreenAndComesBack)
+{
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    const AXElement w = windows[1];
+
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kMinimized, AXValue(true), kWriteTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] { return minimised(w) && !listed(w.window); }));
+    // Still one of the application's windows.
+    EXPECT_EQ(windowsOf(fixturePid_).size(), 3u);
+
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kMinimized, AXValue(false), kWriteTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] { return !minimised(w) && listed(w.window); }));
+}
+
+TEST_P(PlatformContract, CloseButtonClosesTheWindowAndItsElementGoesInvalid)
+{
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    const AXElement w = windows[0];
+
+    const auto button = read(w, ax::kCloseButton).value.element();
+    ASSERT_TRUE(button);
+    EXPECT_EQ(read(*button, ax::kSubrole).value, AXValue("AXCloseButton"));
+    EXPECT_EQ(ax().performAction(*button, ax::kPressAction, kTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] { return windowsOf(fixturePid_).size() == 2; }));
+    EXPECT_EQ(read(w, ax::kRole).error, AXError::invalidUIElement);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(arvelo::Point{10, 10}), kTimeout),
+              AXError::invalidUIElement);
+}
+
+TEST_P(PlatformContract, SwitchingDesktopsChangesTheCurrentSpaceAndTellsSo)
+{
+    const auto screens = desktop().services.screens->screens();
+    ASSERT_FALSE(screens.empty());
+    ASSERT_TRUE(screens.front().number);
+    const std::uint32_t display = *screens.front().number;
+    platform::Spaces& spaces = *desktop().services.spaces;
+    EXPECT_EQ(spaces.currentSpace(display), 1u);
+
+    int changes = 0;
+    auto subscription = desktop().services.workspace->activeSpaceDidChange.connect([&] { ++changes; });
+    desktop().switchToSpace(2);
+    EXPECT_TRUE(desktop().waitUntil([&] { return spaces.currentSpace(display) == 2 && changes == 1; }));
+    desktop().switchToSpace(1);
+    EXPECT_TRUE(desktop().waitUntil([&] { return spaces.currentSpace(display) == 1 && changes == 2; }));
+}
+
+TEST_P(PlatformContract, WindowOnAnotherDesktopIsInThatSpaceAndOffScreen)
+{
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    const AXElement w = windows[1];
+    platform::Spaces& spaces = *desktop().services.spaces;
+    EXPECT_EQ(spaces.spacesOfWindow(w.window), std::set<platform::SpaceID>{1});
+
+    desktop().sendWindowToSpace(w.window, 2);
+    EXPECT_TRUE(desktop().waitUntil([&] { return spaces.spacesOfWindow(w.window) == std::set<platform::SpaceID>{2}; }));
+    EXPECT_TRUE(desktop().waitUntil([&] { return !listed(w.window); }));
+    // Accessibility still knows it, unminimised, with its frame.
+    EXPECT_EQ(windowsOf(fixturePid_).size(), 3u);
+    EXPECT_FALSE(minimised(w));
+    EXPECT_TRUE(frame(w));
+    EXPECT_TRUE(spaces.spacesOfWindow(0).empty());
+}
+
+TEST_P(PlatformContract, PlainXClientIsAnApplicationWithAMovableWindow)
+{
+    const auto opened = desktop().openXlogo();
+    if (!opened)
+        GTEST_SKIP() << "xlogo is not installed";
+    ASSERT_NE(opened->pid, 0);
+    const auto app = desktop().services.workspace->application(opened->pid);
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->bundleIdentifier, "XLogo");
+    EXPECT_EQ(app->localizedName, "xlogo");
+
+    const auto windows = windowsOf(opened->pid);
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(read(windows[0], ax::kSubrole).value, AXValue("AXStandardWindow"));
+    EXPECT_EQ(title(windows[0]), "xlogo");
+    const arvelo::Rect target(500, 300, 320, 240);
+    EXPECT_EQ(ax().setAttributeValue(windows[0], ax::kPosition, AXValue(target.origin()), kWriteTimeout),
+              AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(windows[0], ax::kSize, AXValue(target.size()), kWriteTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] { return frame(windows[0]) && near(*frame(windows[0]), target); }));
+}
+
+TEST_P(PlatformContract, ActivatingAnotherApplicationMakesItFrontmostAndTellsSo)
+{
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    const auto xlogo = desktop().openXlogo();
+    if (!xlogo)
+        GTEST_SKIP() << "xlogo is not installed";
+    platform::Workspace& workspace = *desktop().services.workspace;
+
+    std::vector<std::int32_t> activated;
+    auto subscription =
+        workspace.didActivateApplication.connect([&](const platform::RunningApplication& a) { activated.push_back(a.pid); });
+    EXPECT_TRUE(workspace.activate(xlogo->pid, platform::ActivationOptions::none));
+    EXPECT_TRUE(desktop().waitUntil([&] {
+        const auto front = workspace.frontmostApplication();
+        return front && front->pid == xlogo->pid;
+    }));
+    EXPECT_EQ(ax().setAttributeValue(windows[2], ax::kMain, AXValue(true), kWriteTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] { return !activated.empty() && activated.back() == fixturePid_; }));
+    EXPECT_EQ(read(AXElement::application(fixturePid_), ax::kFocusedWindow).value, AXValue(windows[2]));
+    EXPECT_EQ(read(windows[2], ax::kMain).value, AXValue(true));
+}
+
+TEST_P(PlatformContract, ElementAtAPointIsTheTopmostWindowThere)
+{
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    // The first window's top-left corner is uncovered (the others cascade below and right).
+    const auto first = frame(windows[0]);
+    ASSERT_TRUE(first);
+    const arvelo::Point corner{first->x + 10, first->y + 10};
+    EXPECT_EQ(ax().elementAtPosition(AXElement::application(fixturePid_), corner, kTimeout).value, AXValue(windows[0]));
+    EXPECT_EQ(ax().elementAtPosition(AXElement::application(fixturePid_), {1900, 1070}, kTimeout).error,
+              AXError::noValue);
+}
+
+TEST_P(PlatformContract, PointerIsReportedInTheBottomLeftSpace)
+{
+    desktop().movePointer({100, 200});
+    const auto screens = desktop().services.screens->screens();
+    ASSERT_FALSE(screens.empty());
+    const double height = screens.front().frame.height;
+    EXPECT_TRUE(desktop().waitUntil([&] {
+        return desktop().services.pointer->location() == arvelo::Point{100, height - 200};
+    }));
+    EXPECT_EQ(desktop().services.pointer->pressedMouseButtons(), 0u);
+}
+
+TEST_P(PlatformContract, ScreenIsPrimaryFirstWithTheTrayLeftOut)
+{
+    const auto screens = desktop().services.screens->screens();
+    ASSERT_EQ(screens.size(), 1u);
+    EXPECT_EQ(screens[0].frame, arvelo::Rect(0, 0, 1920, 1080));
+    // The tray takes 24 pixels at the bottom: in the bottom-left space the visible frame starts above it.
+    EXPECT_EQ(screens[0].visibleFrame, arvelo::Rect(0, 24, 1920, 1056));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, PlatformContract, testing::Values("Sim", "X11"),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
+} // namespace
+} // namespace contract
