@@ -1,0 +1,182 @@
+// CoordinatorEndToEndTests.cpp: a coordinator on a real X server with openbox arranges the
+// fixture application's three windows so that none overlaps another, then restore() puts
+// each back at the frame it had before, as the X server reports them.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+#include "Arvelo/Coordinator.h"
+#include "Arvelo/WindowScan.h"
+#include "Platform/Qt/QtDispatcher.h"
+#include "Platform/StandardServices.h"
+#include "Platform/X11/X11Backend.h"
+
+extern char** environ;
+
+using namespace arvelo;
+
+namespace {
+
+// Waits on the real X server are bounded polls of the event loop.
+constexpr double kArrangeDeadline = 30;
+constexpr double kRestoreDeadline = 15;
+constexpr double kOpenDeadline = 10;
+constexpr double kRestoreTolerance = 2;
+
+// The fixture application, stopped when the test ends.
+class Fixture {
+public:
+    Fixture() {
+        char* argv[] = {const_cast<char*>(ARVELO_FIXTURE_PATH), nullptr};
+        if (posix_spawn(&pid_, ARVELO_FIXTURE_PATH, nullptr, nullptr, argv, environ) != 0) pid_ = -1;
+    }
+    ~Fixture() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        for (int i = 0; i < 100; ++i) {
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    Fixture(const Fixture&) = delete;
+    Fixture& operator=(const Fixture&) = delete;
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+};
+
+bool waitUntil(const std::function<bool()>& condition, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        QCoreApplication::processEvents();
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+bool overlapping(const std::vector<Rect>& frames) {
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        for (std::size_t j = i + 1; j < frames.size(); ++j) {
+            const Rect overlap = frames[i].intersection(frames[j]);
+            if (!overlap.isNull() && overlap.width > 1 && overlap.height > 1) return true;
+        }
+    return false;
+}
+
+bool near(const Rect& a, const Rect& b) {
+    return std::abs(a.x - b.x) <= kRestoreTolerance && std::abs(a.y - b.y) <= kRestoreTolerance &&
+           std::abs(a.width - b.width) <= kRestoreTolerance && std::abs(a.height - b.height) <= kRestoreTolerance;
+}
+
+class CoordinatorEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() / ("vomira-coordinator-e2e-" + std::to_string(getpid()));
+        std::filesystem::create_directories(folder);
+        dispatch = std::make_shared<platform::qt::QtDispatcher>();
+        backend = platform::x11::X11Backend::connect(dispatch);
+        if (!backend) GTEST_SKIP() << "no X server";
+        auto environment = platform::Environment::ofProcess(0, nullptr);
+        environment.variables["XDG_DATA_HOME"] = (folder / "data").string();
+        environment.variables["XDG_CONFIG_HOME"] = (folder / "config").string();
+        environment.variables.erase("ARVELO_STATE_DIR");
+        services = platform::standardServices(environment);
+        services.dispatch = dispatch;
+        services.clock = dispatch;
+        backend->fill(services);
+    }
+    void TearDown() override {
+        coordinator.reset();
+        std::error_code error;
+        std::filesystem::remove_all(folder, error);
+    }
+
+    // The frames of the elements as the X server has them now.
+    std::vector<Rect> framesOf(const std::vector<platform::AXElement>& elements) {
+        std::vector<Rect> frames;
+        for (const auto& element : elements)
+            frames.push_back(WindowScan::rect(*services.accessibility, element).value_or(Rect::null()));
+        return frames;
+    }
+
+    bool onADisplay(const Rect& frame) const {
+        for (const auto& display : coordinator->displays.get())
+            if (display.frame.contains(frame)) return true;
+        return false;
+    }
+
+    std::filesystem::path folder;
+    std::shared_ptr<platform::qt::QtDispatcher> dispatch;
+    std::shared_ptr<platform::x11::X11Backend> backend;
+    platform::Services services;
+    std::shared_ptr<Coordinator> coordinator;
+};
+
+}  // namespace
+
+TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
+    Fixture fixture;
+    ASSERT_GT(fixture.pid(), 0);
+    std::vector<platform::AXElement> elements;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const auto windows = services.accessibility->copyAttributeValue(
+                platform::AXElement::application(fixture.pid()), platform::ax::kWindows, WindowScan::kTimeout);
+            if (!windows.ok() || !windows.value.elements()) return false;
+            elements = *windows.value.elements();
+            return elements.size() == 3;
+        },
+        kOpenDeadline))
+        << "the fixture's three windows appear";
+    const std::vector<Rect> originals = framesOf(elements);
+    ASSERT_TRUE(overlapping(originals)) << "the fixture opens its windows cascaded";
+
+    // The coordinator as the fixture modes make it: only the fixture's windows are arranged.
+    coordinator = Coordinator::make(services, true, true, folder / "state");
+    const bool arranged = waitUntil(
+        [&] {
+            if (!coordinator->managing.get() || coordinator->managedHere().size() != 3) return false;
+            // The window with a large minimum first refuses its tile; once its minimum is
+            // learnt the layout makes room for it on screen.
+            const auto frames = framesOf(elements);
+            for (const auto& frame : frames)
+                if (frame.isNull() || !onADisplay(frame)) return false;
+            return !overlapping(frames);
+        },
+        kArrangeDeadline);
+    std::string described;
+    for (const auto& frame : framesOf(elements)) described += toString(frame) + " ";
+    ASSERT_TRUE(arranged) << "frames now: " << described << "; status: " << coordinator->status.get();
+    EXPECT_EQ(coordinator->status.get(),
+              "3 docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it.");
+
+    coordinator->restore();
+    const bool restored = waitUntil(
+        [&] {
+            const auto frames = framesOf(elements);
+            for (std::size_t i = 0; i < frames.size(); ++i)
+                if (!near(frames[i], originals[i])) return false;
+            return true;
+        },
+        kRestoreDeadline);
+    described.clear();
+    for (const auto& frame : framesOf(elements)) described += toString(frame) + " ";
+    std::string expected;
+    for (const auto& frame : originals) expected += toString(frame) + " ";
+    EXPECT_TRUE(restored) << "frames now: " << described << "; before: " << expected;
+    EXPECT_EQ(coordinator->status.get(), "Original window positions restored.");
+    EXPECT_FALSE(std::filesystem::exists(folder / "state" / "restore.json"));
+}
