@@ -248,3 +248,23 @@ TEST_F(CoordinatorArrange, PruningDropsClosedWindowsAndUnpluggedDisplays) {
     EXPECT_FALSE(coordinator->states->contains("2"));
     EXPECT_FALSE(coordinator->removeUnavailableWindows()) << "nothing more to prune";
 }
+
+TEST_F(CoordinatorArrange, ALearntMinimumSizeReappliesTheLayoutToMakeRoom) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto windows = openWindows(2, {40, 40, 0, 0});
+    windows[1].minimumSize({1000, 300});  // refuses the 708-point tile it is given
+    start();
+    EXPECT_EQ(windows[1].frame().width, 1000);
+    EXPECT_GT(windows[1].frame().maxX(), 1440) << "it hangs off the screen";
+    const int revision = coordinator->layoutRevision;
+
+    // The late check learns the minimum 3 s after the write and the layout is applied again.
+    desktop.advance(3.1);
+    EXPECT_GT(coordinator->layoutRevision, revision);
+    EXPECT_EQ(coordinator->access->records.at(coordinator->windows->back()->id)->minimum.width, 1000);
+    const Rect frame = windows[1].frame();
+    EXPECT_NEAR(frame.x, 432, 1e-6);
+    EXPECT_EQ(frame.size(), (Size{1000, 884}));
+    EXPECT_LE(frame.maxX(), 1440 - 8 + 1e-6);
+    EXPECT_FALSE(arvelo::testing::anyOverlap(framesOf(windows)));
+}
