@@ -17,7 +17,6 @@ namespace {
 // A window whose tile is smaller than its learnt minimum is offered the tile's own size again
 // at most this often.
 constexpr double kMinimumReprobeInterval = 30;
-constexpr double kMisfitTolerance = 2.0;
 // How long the coordinator waits for the frontmost application's focused window.
 constexpr double kFocusedWindowTimeout = 0.2;
 
@@ -130,10 +129,8 @@ void Coordinator::apply() {
 Rect Coordinator::targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display) {
     const Rect frame = tile.windowFrame();
     const Size minimum = record.minimum;
-    const bool misfits =
-        frame.width + kMisfitTolerance < minimum.width || frame.height + kMisfitTolerance < minimum.height;
     double width, height;
-    if (misfits && now() - record.minimumProbeAt > kMinimumReprobeInterval) {
+    if (misfit(tile) && now() - record.minimumProbeAt > kMinimumReprobeInterval) {
         // Ask once more whether the window will take the tile's size after all.
         record.minimumProbeAt = now();
         width = frame.width;
