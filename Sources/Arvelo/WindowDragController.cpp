@@ -16,4 +16,9 @@ void WindowDragController::cancel() {
     if (coordinator && coordinator->chrome && coordinator->chrome->dropPanel) coordinator->chrome->dropPanel->orderOut();
 }
 
+void WindowDragController::stop() {
+    monitor.reset();
+    cancel();
+}
+
 }  // namespace arvelo

@@ -19,6 +19,8 @@ public:
 
     // Forgets the dragged window and hides the drop preview.
     void cancel();
+    // Removes the global mouse monitor and cancels a drag in progress.
+    void stop();
 
     bool observesEvents;
     // The global mouse monitor while one is installed.

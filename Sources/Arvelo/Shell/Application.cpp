@@ -1,0 +1,119 @@
+// Application.cpp: the launch sequence in its fixed order, the workspace observers, and the
+// fixture runs chosen by launch flags.
+
+#include "Arvelo/Shell/Application.h"
+
+#include "Arvelo/ChromeController.h"
+#include "Arvelo/Coordinator.h"
+
+namespace arvelo {
+
+namespace {
+
+constexpr const char* kFixtureOnly = "--fixture-only";
+constexpr const char* kIntegrationFixture = "--integration-fixture";
+constexpr const char* kDockScenario = "--dock-scenario";
+
+}  // namespace
+
+Application::Application(platform::Services services, LoginItem loginItem)
+    : services_(std::move(services)), loginItem_(std::move(loginItem)), logger_(services_.logger("shell")) {}
+
+Application::~Application() {
+    for (platform::TimerHandle& timer : timers_) timer.invalidate();
+}
+
+bool Application::fixtureFlag() const {
+    const platform::Environment& environment = services_.environment;
+    return environment.hasArgument(kFixtureOnly) || environment.hasArgument(kIntegrationFixture) ||
+           environment.hasArgument(kDockScenario);
+}
+
+void Application::didFinishLaunching() {
+    // 1. Activation policy "accessory": on this desktop the program has no main window and
+    //    no taskbar entry to begin with, so there is nothing to switch.
+    // 2-3. The arranger, with automatic updates: it refreshes once and starts its beat.
+    coordinator_ = Coordinator::make(services_, fixtureFlag(), true);
+    // 4. SIGTERM and SIGINT ask for the normal quit, which restores the windows first.
+    if (onInstallTerminationSignals) onInstallTerminationSignals();
+    // 5. The status item and its menu.
+    if (onInstallStatusItem) onInstallStatusItem();
+    updateStatusIcon();
+    // 6. The arranger's global hot keys.
+    installShortcuts();
+    // 7. The kit controller takes its place here when the kit arrives: import the standalone
+    //    settings, create the controller, have its state changes update the status icon and
+    //    hand the pinned windows to the coordinator, then start it.
+    // 8. The permissions window, when not trusted or never dismissed with "Done".
+    const bool trusted = services_.accessibility->isProcessTrusted();
+    if (!trusted || services_.defaults->boolean(kShownPermissionsKey) != true) {
+        if (onShowPermissions) onShowPermissions();
+    }
+    // 9. Workspace observers.
+    installWorkspaceObservers();
+    // 10. Fixture runs chosen by launch flags.
+    runFixtureModes();
+    // URLs given on the command line run once the program stands, as handed-over ones do.
+    const std::vector<std::string> urls = urlsAmong(services_.environment.arguments);
+    if (!urls.empty()) open(urls);
+}
+
+void Application::installWorkspaceObservers() {
+    std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
+    platform::Workspace& workspace = *services_.workspace;
+    workspaceObservers_.push_back(workspace.didActivateApplication.connect(
+        [weakCoordinator, dispatch = services_.dispatch](const platform::RunningApplication&) {
+            auto coordinator = weakCoordinator.lock();
+            if (!coordinator) return;
+            coordinator->chrome->restackTabBars();
+            dispatch->after(kRestackAgainDelay, [weakCoordinator] {
+                if (auto later = weakCoordinator.lock()) later->chrome->restackTabBars();
+            });
+        }));
+    workspaceObservers_.push_back(workspace.activeSpaceDidChange.connect([weakCoordinator] {
+        auto coordinator = weakCoordinator.lock();
+        if (!coordinator || !coordinator->managing.get()) return;
+        coordinator->refresh([weakCoordinator] {
+            // PENDING(desktopChanged): the per-Space layouts switch here.
+            (void)weakCoordinator;
+        });
+    }));
+}
+
+void Application::runFixtureModes() {
+    const platform::Environment& environment = services_.environment;
+    // "--dock-scenario" and "--integration-fixture" start the fixture runs here when the
+    // verification mode arrives.
+    if (environment.hasArgument(kFixtureOnly)) {
+        std::weak_ptr<bool> alive = alive_;
+        timers_.push_back(services_.dispatch->scheduleTimer(kFixtureOnlyLifetime, false, platform::RunLoopMode::common,
+                                                            [this, alive] {
+                                                                if (alive.lock()) requestTerminate();
+                                                            }));
+    }
+}
+
+void Application::installShortcuts() {
+    // The arranger's hot keys are registered here.
+}
+
+void Application::open(const std::vector<std::string>& urls) {
+    // Each URL's command runs here, in order.
+    for (const std::string& url : urls) logger_.info("URL command received", url);
+}
+
+std::vector<std::string> Application::urlsAmong(const std::vector<std::string>& arguments) {
+    std::vector<std::string> urls;
+    for (const std::string& argument : arguments) {
+        if (!argument.empty() && argument[0] != '-') urls.push_back(argument);
+    }
+    return urls;
+}
+
+void Application::handOver(const std::vector<std::string>& arguments) {
+    const std::vector<std::string> urls = urlsAmong(arguments);
+    logger_.info("A later launch handed over " + std::to_string(urls.size()) + " URL(s)");
+    if (!urls.empty()) open(urls);
+}
+
+}  // namespace arvelo

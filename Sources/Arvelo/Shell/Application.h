@@ -1,0 +1,119 @@
+// Application.h: the application delegate, the one object that ties the arranger and the kit
+// together. It owns the coordinator for the life of the process, runs the launch sequence in
+// its fixed order, builds the status menu and runs its actions, and answers every quit
+// request, deferring the first one while windows still have to go back to their frames.
+// Plain C++ over the platform services: the Qt host (ApplicationHost) binds its outward
+// callbacks to the tray, the permissions window, the signal sources and the event loop.
+#pragma once
+
+#include "Arvelo/Shell/LoginItem.h"
+#include "Arvelo/Shell/StatusMenu.h"
+#include "Platform/Services.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace arvelo {
+
+class Coordinator;
+
+class Application {
+public:
+    enum class TerminateReply { now, cancel };
+
+    static constexpr const char* kBundleIdentifier = "org.vomira.Arvelo";
+    static constexpr const char* kShownPermissionsKey = "shownPermissions";
+    static constexpr const char* kWindowMapEnabledKey = "windowMapEnabled";
+    static constexpr double kRestackAgainDelay = 0.15;
+    static constexpr double kTerminateRetryDelay = 1.5;
+    static constexpr double kFixtureOnlyLifetime = 180;
+    static constexpr const char* kFreedStatus =
+        "All windows are free again. Choose Set Windows to give every window its own space.";
+
+    Application(platform::Services services, LoginItem loginItem);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // ---- Outward callbacks, set by the host before launching.
+    // Launch step 4: turn SIGTERM, then SIGINT, into main-loop sources that call requestTerminate().
+    std::function<void()> onInstallTerminationSignals;
+    // Launch step 5: show the status item; its menu asks menuNeedsUpdate() at every opening.
+    std::function<void()> onInstallStatusItem;
+    // The status item's tool tip changed (updateStatusIcon).
+    std::function<void(const std::string& toolTip)> onStatusIconChange;
+    // Shows (or fronts) the permissions window.
+    std::function<void()> onShowPermissions;
+    // The quit went through: the host ends its event loop.
+    std::function<void()> onTerminate;
+
+    // ---- Launch (the platform reports that launching has finished).
+    void didFinishLaunching();
+
+    // ---- Termination.
+    // Asks the application to quit: the answer of shouldTerminate() decides, and a quit that
+    // goes through runs willTerminate() and then onTerminate.
+    void requestTerminate();
+    TerminateReply shouldTerminate();
+    void willTerminate();
+    // The desktop session is ending: it must not be held up. Puts the windows back at once
+    // and lets every later quit request through.
+    void sessionWillEnd();
+
+    // ---- Seams for the arranger's global hot keys and URL commands.
+    // Launch step 6: registers the arranger's hot keys.
+    void installShortcuts();
+    // Runs the command of each URL, in order (URLs given on the command line or handed over
+    // by a later launch).
+    void open(const std::vector<std::string>& urls);
+    // A later launch handed over its arguments: the URLs among them are opened.
+    void handOver(const std::vector<std::string>& arguments);
+    // The arguments that are not flags: the URLs of a launch.
+    static std::vector<std::string> urlsAmong(const std::vector<std::string>& arguments);
+
+    // ---- Status item and menu.
+    Menu menuNeedsUpdate();
+    void updateStatusIcon();
+
+    // ---- Menu actions.
+    void openDashboard();
+    void openPermissions();
+    void arrange();
+    void restore();
+    void recallLayout(int slot);
+    void saveLayout(int slot);
+    void toggleWindowMap();
+    void overview();
+    void toggleLogin();
+    void quit();
+
+    // ---- State.
+    const std::shared_ptr<Coordinator>& coordinator() const { return coordinator_; }
+    bool waitingForRestoration() const { return waitingForRestoration_; }
+    bool terminated() const { return terminated_; }
+    LoginItem& loginItem() { return loginItem_; }
+
+private:
+    bool hasWindowsToRestore() const;
+    void installWorkspaceObservers();
+    void runFixtureModes();
+    bool fixtureFlag() const;
+
+    platform::Services services_;
+    LoginItem loginItem_;
+    platform::Logger logger_;
+
+    // The delegate's fields.
+    std::shared_ptr<Coordinator> coordinator_;
+    bool waitingForRestoration_ = false;
+
+    std::vector<platform::Subscription> workspaceObservers_;
+    std::vector<platform::TimerHandle> timers_;
+    bool terminated_ = false;
+    bool willTerminateRan_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace arvelo

@@ -1,0 +1,109 @@
+// ApplicationMenu.cpp: what the status menu shows at each opening (saved layouts, the
+// switches, "Show Everything" when a view is zoomed), the status icon, and the menu actions.
+
+#include "Arvelo/Shell/Application.h"
+
+#include "Arvelo/Coordinator.h"
+
+#include <algorithm>
+
+namespace arvelo {
+
+namespace {
+constexpr const char* kDefaultToolTip = "Vomira";
+}
+
+Menu Application::menuNeedsUpdate() {
+    StatusMenuState state;
+    if (coordinator_) {
+        for (const SavedView& view : coordinator_->saved.get()) {
+            state.saved.push_back({static_cast<int>(view.id), view.name, view.focusWindows.has_value(), view.savedAt});
+        }
+        std::sort(state.saved.begin(), state.saved.end(),
+                  [](const SavedLayoutEntry& a, const SavedLayoutEntry& b) { return a.id < b.id; });
+        const auto& states = coordinator_->states.get();
+        state.showEverything = std::any_of(states.begin(), states.end(), [](const auto& entry) {
+            return entry.second.focus.has_value() || entry.second.camera.has_value();
+        });
+    }
+    state.windowMapEnabled = services_.defaults->boolean(kWindowMapEnabledKey).value_or(false);
+    state.openAtLogin = loginItem_.status() == LoginItem::Status::enabled;
+
+    StatusMenuActions actions;
+    actions.openDashboard = [this] { openDashboard(); };
+    actions.openPermissions = [this] { openPermissions(); };
+    actions.arrange = [this] { arrange(); };
+    actions.restore = [this] { restore(); };
+    actions.recallLayout = [this](int slot) { recallLayout(slot); };
+    actions.saveLayout = [this](int slot) { saveLayout(slot); };
+    actions.toggleWindowMap = [this] { toggleWindowMap(); };
+    actions.overview = [this] { overview(); };
+    actions.toggleLogin = [this] { toggleLogin(); };
+    actions.quit = [this] { quit(); };
+    // The kit's items are appended by the kit controller (populateKit) when the kit arrives.
+    return buildStatusMenu(state, actions);
+}
+
+void Application::updateStatusIcon() {
+    // The kit's state image and tool tip take precedence when the kit gives them.
+    if (onStatusIconChange) onStatusIconChange(kDefaultToolTip);
+}
+
+void Application::openDashboard() {
+    // PENDING(showDashboard)
+}
+
+void Application::openPermissions() {
+    if (onShowPermissions) onShowPermissions();
+}
+
+void Application::arrange() {
+    if (!coordinator_) return;
+    coordinator_->autoTile = true;
+    std::weak_ptr<Coordinator> weak = coordinator_;
+    coordinator_->refresh([weak] {
+        if (auto coordinator = weak.lock()) coordinator->arrangeCurrentSnapshot(std::nullopt);
+    });
+}
+
+void Application::restore() {
+    if (!coordinator_) return;
+    coordinator_->autoTile = false;
+    coordinator_->restore();
+    coordinator_->status = kFreedStatus;
+}
+
+void Application::recallLayout(int slot) {
+    (void)slot;  // PENDING(recallView)
+}
+
+void Application::saveLayout(int slot) {
+    (void)slot;  // PENDING(saveView)
+}
+
+void Application::toggleWindowMap() {
+    const bool enabled = !services_.defaults->boolean(kWindowMapEnabledKey).value_or(false);
+    services_.defaults->setBoolean(kWindowMapEnabledKey, enabled);
+    // The window-map hot key follows the switch, and a map that is open closes (without
+    // reactivating the application before it) when it is turned off.
+}
+
+void Application::overview() {
+    if (!coordinator_) return;
+    if (const auto display = coordinator_->displayUnderPointer()) coordinator_->selectedDisplay = display->id;
+    // PENDING(showEverything)
+}
+
+void Application::toggleLogin() {
+    const bool enabled = loginItem_.status() == LoginItem::Status::enabled;
+    const std::optional<std::string> error = enabled ? loginItem_.unregisterItem() : loginItem_.registerItem();
+    if (error) {
+        if (coordinator_) coordinator_->status = "Couldn't change Open at Login: " + *error;
+        logger_.error("Open at Login could not be changed: " + *error);
+    }
+    // A login item never waits for approval on this desktop.
+}
+
+void Application::quit() { requestTerminate(); }
+
+}  // namespace arvelo

@@ -1,0 +1,130 @@
+// DesktopProbe.cpp: reads the client list, classes, titles, states and frames from the X server.
+#include "DesktopProbe.h"
+
+#include <cstdlib>
+#include <memory>
+
+namespace e2e {
+
+namespace {
+
+template <class T>
+using Owned = std::unique_ptr<T, decltype(&std::free)>;
+
+template <class T>
+Owned<T> own(T* reply) {
+    return Owned<T>(reply, &std::free);
+}
+
+}  // namespace
+
+bool Frame::intersects(const Frame& other) const {
+    return x < other.x + other.width && other.x < x + width && y < other.y + other.height &&
+           other.y < y + height;
+}
+
+bool Frame::near(const Frame& other, int tolerance) const {
+    return std::abs(x - other.x) <= tolerance && std::abs(y - other.y) <= tolerance &&
+           std::abs(x + width - other.x - other.width) <= tolerance &&
+           std::abs(y + height - other.y - other.height) <= tolerance;
+}
+
+std::string Frame::text() const {
+    return "{{" + std::to_string(x) + ", " + std::to_string(y) + "}, {" + std::to_string(width) + ", " +
+           std::to_string(height) + "}}";
+}
+
+DesktopProbe::DesktopProbe() {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return;
+    }
+    connection_ = connection;
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+    for (int i = 0; i < screenNumber; ++i) xcb_screen_next(&it);
+    screen_ = it.data;
+}
+
+DesktopProbe::~DesktopProbe() {
+    if (connection_) xcb_disconnect(connection_);
+}
+
+Frame DesktopProbe::screen() const {
+    return {0, 0, screen_->width_in_pixels, screen_->height_in_pixels};
+}
+
+xcb_atom_t DesktopProbe::atom(const char* name) {
+    auto found = atoms_.find(name);
+    if (found != atoms_.end()) return found->second;
+    auto reply = own(xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::string(name).size()), name),
+        nullptr));
+    const xcb_atom_t value = reply ? reply->atom : XCB_ATOM_NONE;
+    atoms_[name] = value;
+    return value;
+}
+
+std::optional<std::vector<std::uint32_t>> DesktopProbe::cardinals(xcb_window_t window, xcb_atom_t property,
+                                                                  xcb_atom_t type) {
+    auto reply = own(xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, window, property, type, 0, 4096), nullptr));
+    if (!reply || reply->format != 32 || reply->type == XCB_ATOM_NONE) return std::nullopt;
+    const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    return std::vector<std::uint32_t>(values, values + xcb_get_property_value_length(reply.get()) / 4);
+}
+
+std::string DesktopProbe::text(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
+    auto reply = own(xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, window, property, type, 0, 4096), nullptr));
+    if (!reply || reply->format != 8) return {};
+    return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                       static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+}
+
+std::vector<Client> DesktopProbe::clients() {
+    std::vector<Client> result;
+    if (!connection_) return result;
+    const auto list = cardinals(screen_->root, atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    if (!list) return result;
+    for (xcb_window_t window : *list) {
+        Client client;
+        client.window = window;
+        const std::string wmClass = text(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+        const auto split = wmClass.find('\0');
+        if (split != std::string::npos) client.className = wmClass.substr(split + 1, wmClass.find('\0', split + 1) - split - 1);
+        client.title = text(window, atom("_NET_WM_NAME"), atom("UTF8_STRING"));
+        if (client.title.empty()) client.title = text(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
+        if (const auto states = cardinals(window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM)) {
+            for (std::uint32_t state : *states) client.hidden |= state == atom("_NET_WM_STATE_HIDDEN");
+        }
+
+        auto geometry = own(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
+        auto origin = own(xcb_translate_coordinates_reply(
+            connection_, xcb_translate_coordinates(connection_, window, screen_->root, 0, 0), nullptr));
+        if (!geometry || !origin) continue;  // gone meanwhile
+        client.frame = {origin->dst_x, origin->dst_y, geometry->width, geometry->height};
+        if (const auto extents = cardinals(window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
+            extents && extents->size() == 4) {
+            const int left = static_cast<int>((*extents)[0]), right = static_cast<int>((*extents)[1]);
+            const int top = static_cast<int>((*extents)[2]), bottom = static_cast<int>((*extents)[3]);
+            client.frame = {client.frame.x - left, client.frame.y - top, client.frame.width + left + right,
+                            client.frame.height + top + bottom};
+        }
+        result.push_back(std::move(client));
+    }
+    return result;
+}
+
+std::map<xcb_window_t, Frame> DesktopProbe::framesOf(const std::vector<std::string>& classes) {
+    std::map<xcb_window_t, Frame> frames;
+    for (const Client& client : clients()) {
+        for (const std::string& name : classes) {
+            if (client.className == name) frames[client.window] = client.frame;
+        }
+    }
+    return frames;
+}
+
+}  // namespace e2e

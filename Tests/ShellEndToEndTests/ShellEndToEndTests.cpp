@@ -1,0 +1,175 @@
+// ShellEndToEndTests.cpp: the real `arvelo` on a virtual X desktop (Xvfb + openbox, started by
+// scripts/with-xvfb) with the fixture's windows and xlogo: it tiles them without overlap, a
+// SIGTERM puts every window back before the process exits 0, a second launch hands over and
+// exits at once, and without an X11 display it refuses with a message.
+#include "Child.h"
+#include "DesktopProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace e2e;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::vector<std::string> kArrangedClasses = {"org.vomira.ArveloFixture", "XLogo"};
+constexpr std::size_t kArrangedWindows = 4;  // the fixture's three and xlogo
+constexpr double kFewBeats = 15;              // seconds: start-up plus a few 0.7 s beats
+constexpr int kTolerance = 2;                 // pixels
+
+std::string required(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value ? value : "";
+}
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ShellEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (required("DISPLAY").empty()) GTEST_SKIP() << "needs an X display (run through scripts/with-xvfb)";
+        ASSERT_TRUE(probe.connected());
+        char pattern[] = "/tmp/arvelo-e2e.XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        home = pattern;
+        for (const char* folder : {"config/Arvelo", "data", "state", "runtime", "state-dir"})
+            fs::create_directories(home / folder);
+        fs::permissions(home / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+        // The permissions are granted under openbox; the window that explains them stays away.
+        std::ofstream(home / "config/Arvelo/defaults.json") << R"({"shownPermissions": true})";
+    }
+
+    void TearDown() override {
+        children.clear();
+        if (!home.empty()) fs::remove_all(home);
+    }
+
+    std::map<std::string, std::string> arveloEnvironment() const {
+        return {{"XDG_CONFIG_HOME", (home / "config").string()}, {"XDG_DATA_HOME", (home / "data").string()},
+                {"XDG_STATE_HOME", (home / "state").string()},   {"XDG_RUNTIME_DIR", (home / "runtime").string()},
+                {"ARVELO_STATE_DIR", (home / "state-dir").string()}, {"WAYLAND_DISPLAY", ""},
+                {"XDG_SESSION_TYPE", ""}};
+    }
+
+    Child& start(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::map<std::string, std::string>& environment = {}, const std::string& log = {}) {
+        children.push_back(std::make_unique<Child>(program, arguments, environment, log));
+        return *children.back();
+    }
+
+    void openFixture() { start(required("ARVELO_FIXTURE"), {}, {}, (home / "fixture.log").string()); }
+    void openXlogo() { start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"}); }
+
+    Child& runArvelo(const std::string& log = "arvelo.log") {
+        return start(required("ARVELO"), {}, arveloEnvironment(), (home / log).string());
+    }
+
+    std::map<xcb_window_t, Frame> arrangedFrames() { return probe.framesOf(kArrangedClasses); }
+
+    // The windows, once all are there and have held still for half a second.
+    std::map<xcb_window_t, Frame> settledFrames() {
+        std::map<xcb_window_t, Frame> last;
+        int still = 0;
+        eventually(kFewBeats, [&] {
+            const auto now = arrangedFrames();
+            still = (now == last && now.size() == kArrangedWindows) ? still + 1 : 0;
+            last = now;
+            return still >= 10;
+        });
+        return last;
+    }
+
+    // Tiled: every window moved from where it opened, and no two visible ones overlap.
+    bool tiled(const std::map<xcb_window_t, Frame>& frames, const std::map<xcb_window_t, Frame>& original) {
+        if (frames.size() != kArrangedWindows) return false;
+        std::vector<Frame> onScreen;
+        for (const auto& [window, frame] : frames) {
+            if (original.count(window) && original.at(window) == frame) return false;
+            if (frame.intersects(probe.screen())) onScreen.push_back(frame);
+        }
+        for (std::size_t i = 0; i < onScreen.size(); ++i)
+            for (std::size_t j = i + 1; j < onScreen.size(); ++j)
+                if (onScreen[i].intersects(onScreen[j])) return false;
+        return true;
+    }
+
+    std::string describe(const std::map<xcb_window_t, Frame>& frames) {
+        std::string text;
+        for (const auto& [window, frame] : frames) text += std::to_string(window) + " " + frame.text() + "\n";
+        return text + "arvelo log:\n" + readAll(home / "arvelo.log");
+    }
+
+    DesktopProbe probe;
+    fs::path home;
+    std::vector<std::unique_ptr<Child>> children;
+};
+
+}  // namespace
+
+TEST_F(ShellEndToEnd, TilesTheWindowsAndPutsThemBackOnSigterm) {
+    openFixture();
+    openXlogo();
+    const auto original = settledFrames();
+    ASSERT_EQ(original.size(), kArrangedWindows) << describe(original);
+
+    Child& arvelo = runArvelo();
+    std::map<xcb_window_t, Frame> arranged;
+    const bool becameTiled = eventually(kFewBeats, [&] {
+        arranged = arrangedFrames();
+        return tiled(arranged, original);
+    });
+    ASSERT_TRUE(becameTiled) << describe(arranged);
+
+    arvelo.signal(SIGTERM);
+    EXPECT_EQ(arvelo.waitForExit(10), 0) << readAll(home / "arvelo.log");
+    const auto restored = arrangedFrames();
+    for (const auto& [window, frame] : original) {
+        ASSERT_TRUE(restored.count(window)) << window;
+        EXPECT_TRUE(restored.at(window).near(frame, kTolerance))
+            << window << " was " << frame.text() << ", is " << restored.at(window).text();
+    }
+}
+
+TEST_F(ShellEndToEnd, ASecondLaunchHandsOverAndExitsAtOnce) {
+    Child& first = runArvelo();
+    // The first instance is up once its lock is taken and it listens.
+    ASSERT_TRUE(eventually(10, [&] {
+        for (const auto& entry : fs::directory_iterator(home / "runtime"))
+            if (entry.path().extension() == ".socket") return true;
+        return false;
+    })) << readAll(home / "arvelo.log");
+
+    Child& second = runArvelo("second.log");
+    EXPECT_EQ(second.waitForExit(5), 0) << readAll(home / "second.log");
+    EXPECT_TRUE(first.running());
+}
+
+TEST_F(ShellEndToEnd, WithoutAnX11DisplayItRefusesWithAMessage) {
+    const struct {
+        std::map<std::string, std::string> environment;
+        const char* says;
+    } cases[] = {
+        {{{"DISPLAY", ""}}, "X11"},
+        {{{"XDG_SESSION_TYPE", "wayland"}, {"WAYLAND_DISPLAY", "wayland-0"}}, "Wayland"},
+    };
+    for (const auto& c : cases) {
+        auto environment = arveloEnvironment();
+        for (const auto& [name, value] : c.environment) environment[name] = value;
+        const fs::path log = home / "refused.log";
+        fs::remove(log);
+        Child refused(required("ARVELO"), {}, environment, log.string());
+        const auto status = refused.waitForExit(10);
+        ASSERT_TRUE(status);
+        EXPECT_NE(*status, 0);
+        EXPECT_NE(readAll(log).find(c.says), std::string::npos) << readAll(log);
+    }
+}

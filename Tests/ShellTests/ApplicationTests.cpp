@@ -1,0 +1,286 @@
+// ApplicationTests.cpp: the application delegate on the simulated desktop: the launch sequence
+// and its permissions rule, the workspace observers, the menu's state and actions, and the
+// quit path (the deferred first quit, the 1.5 s retry, the session that ends) on the virtual
+// clock.
+#include "Arvelo/ChromeController.h"
+#include "Arvelo/Coordinator.h"
+#include "Arvelo/Shell/Application.h"
+#include "Platform/Sim/Desktop.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace arvelo;
+
+namespace {
+
+const Rect kNotes{100, 120, 640, 480};
+const Rect kTodo{50, 60, 500, 400};
+
+class ApplicationScene : public ::testing::Test {
+protected:
+    platform::sim::Desktop desktop;
+    platform::sim::AppHandle editor = (desktop.addDisplay("Main", {1440, 900}),
+                                       desktop.launch("org.example.Editor", "Editor"));
+    std::unique_ptr<Application> app;
+    std::vector<std::string> events;
+    int terminations = 0;
+
+    std::filesystem::path autostart() const { return desktop.temporaryFolder() / "config" / "autostart"; }
+
+    void launch(std::vector<std::string> arguments = {}) {
+        desktop.environment().arguments = std::move(arguments);
+        app = std::make_unique<Application>(desktop.services(), LoginItem(autostart(), "/usr/bin/arvelo"));
+        app->onInstallTerminationSignals = [this] { events.push_back("termination signals"); };
+        app->onInstallStatusItem = [this] { events.push_back("status item"); };
+        app->onStatusIconChange = [this](const std::string& toolTip) { events.push_back("tool tip " + toolTip); };
+        app->onShowPermissions = [this] { events.push_back("permissions"); };
+        app->onTerminate = [this] { ++terminations; };
+        app->didFinishLaunching();
+        settle();
+    }
+
+    // Lets a scan in flight run and merge, with everything that follows on the main queue.
+    void settle() {
+        desktop.runBackground();
+        desktop.drain();
+    }
+
+    Coordinator& coordinator() { return *app->coordinator(); }
+
+    const MenuItem* menuItem(const Menu& menu, const std::string& title) {
+        for (const MenuItem& item : menu)
+            if (item.title == title) return &item;
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(ApplicationScene, LaunchBuildsTheSystemInItsOrder) {
+    desktop.setTrusted(true);
+    desktop.defaults().setBoolean("shownPermissions", true);
+    auto notes = editor.openWindow("notes", kNotes);
+    launch();
+
+    EXPECT_EQ(events, (std::vector<std::string>{"termination signals", "status item", "tool tip Vomira"}));
+    ASSERT_TRUE(app->coordinator());
+    EXPECT_TRUE(coordinator().automaticUpdates);
+    EXPECT_FALSE(coordinator().access->includeFixture);
+    EXPECT_TRUE(coordinator().timer && coordinator().timer->isValid()) << "the beat runs";
+    EXPECT_NE(notes.frame(), kNotes) << "the first scan arranges";
+    EXPECT_EQ(terminations, 0);
+}
+
+TEST_F(ApplicationScene, ThePermissionsWindowShowsUntilTrustedAndDismissedWithDone) {
+    const struct {
+        bool trusted;
+        std::optional<platform::DefaultsValue> shownPermissions;
+        bool shows;
+    } cases[] = {
+        {false, std::nullopt, true},
+        {false, true, true},   // untrusted: the default is not even read
+        {true, true, false},
+        {true, std::nullopt, true},
+        {true, false, true},
+        {true, "true", true},  // a string is not a Boolean
+        {true, 1, true},
+    };
+    for (const auto& c : cases) {
+        platform::sim::Desktop fresh;
+        fresh.setTrusted(c.trusted);
+        if (c.shownPermissions) fresh.defaults().set("shownPermissions", *c.shownPermissions);
+        Application application(fresh.services(), LoginItem(fresh.temporaryFolder() / "autostart", "/usr/bin/arvelo"));
+        int shown = 0;
+        application.onShowPermissions = [&] { ++shown; };
+        application.didFinishLaunching();
+        EXPECT_EQ(shown, c.shows ? 1 : 0) << "trusted " << c.trusted << ", shownPermissions "
+                                          << (c.shownPermissions ? c.shownPermissions->dump() : "absent");
+    }
+}
+
+TEST_F(ApplicationScene, FixtureFlagsReachTheCoordinatorAndFixtureOnlyQuitsAfter180Seconds) {
+    launch({"--dock-scenario"});
+    EXPECT_TRUE(coordinator().access->includeFixture);
+    desktop.advance(200);
+    EXPECT_EQ(terminations, 0);
+
+    platform::sim::Desktop other;
+    int ended = 0;
+    other.environment().arguments = {"--fixture-only"};
+    Application timed(other.services(), LoginItem(other.temporaryFolder() / "autostart", "/usr/bin/arvelo"));
+    timed.onTerminate = [&] { ++ended; };
+    timed.didFinishLaunching();
+    EXPECT_TRUE(timed.coordinator()->access->includeFixture);
+    other.advance(179.9);
+    EXPECT_EQ(ended, 0);
+    other.advance(0.1);
+    EXPECT_EQ(ended, 1);
+    EXPECT_TRUE(timed.terminated());
+}
+
+TEST_F(ApplicationScene, AnActivationRestacksTheTabBarsAtOnceAndAgainAShortWhileLater) {
+    launch();
+    int restacks = 0;
+    auto bar = std::make_shared<ChromePanel>();
+    bar->presenter.orderAbove = [&](ChromePanel&, std::uint32_t) { ++restacks; };
+    coordinator().chrome->tabBars.push_back(bar);
+
+    editor.activate();
+    desktop.drain();
+    EXPECT_EQ(restacks, 1);
+    desktop.advance(0.149);
+    EXPECT_EQ(restacks, 1);
+    desktop.advance(0.001);
+    EXPECT_EQ(restacks, 2);
+}
+
+TEST_F(ApplicationScene, ASpaceChangeRefreshesOnlyWhileArranging) {
+    launch();
+    ASSERT_TRUE(coordinator().managing.get());
+    desktop.switchSpace(0, 2);
+    desktop.drain();
+    EXPECT_TRUE(coordinator().scanInFlight);
+    settle();
+
+    coordinator().stopping = true;  // keeps the next refreshes from arranging again
+    coordinator().restore();
+    settle();
+    ASSERT_FALSE(coordinator().managing.get());
+    desktop.switchSpace(0, 3);
+    desktop.drain();
+    EXPECT_FALSE(coordinator().scanInFlight);
+}
+
+TEST_F(ApplicationScene, QuittingWhileArrangedPutsTheWindowsBackAndQuitsOneAndAHalfSecondsLater) {
+    auto notes = editor.openWindow("notes", kNotes);
+    auto todo = editor.openWindow("todo", kTodo);
+    launch();
+    ASSERT_TRUE(coordinator().managing.get());
+    ASSERT_NE(notes.frame(), kNotes);
+
+    app->quit();
+    EXPECT_EQ(terminations, 0) << "the first quit is refused";
+    EXPECT_TRUE(app->waitingForRestoration());
+    EXPECT_TRUE(coordinator().stopping);
+    EXPECT_FALSE(coordinator().managing.get());
+    desktop.advance(1.0);
+    settle();
+    EXPECT_EQ(notes.frame(), kNotes);
+    EXPECT_EQ(todo.frame(), kTodo);
+    EXPECT_FALSE(coordinator().managing.get()) << "nothing new is arranged while waiting";
+
+    desktop.advance(0.49);
+    EXPECT_EQ(terminations, 0);
+    desktop.advance(0.01);
+    EXPECT_EQ(terminations, 1);
+    EXPECT_TRUE(app->terminated());
+    app->quit();
+    EXPECT_EQ(terminations, 1) << "it ends once";
+}
+
+TEST_F(ApplicationScene, ASecondQuitWhileWaitingGoesThroughAtOnce) {
+    editor.openWindow("notes", kNotes);
+    launch();
+    app->requestTerminate();  // a SIGTERM, say
+    app->requestTerminate();  // and another
+    EXPECT_EQ(terminations, 1);
+    desktop.advance(2);
+    EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(ApplicationScene, QuittingWithNothingToPutBackQuitsAtOnce) {
+    desktop.setTrusted(false);  // nothing arranged, nothing remembered
+    launch();
+    app->quit();
+    EXPECT_EQ(terminations, 1);
+    EXPECT_FALSE(app->waitingForRestoration());
+}
+
+TEST_F(ApplicationScene, FreeAllWindowsStopsArrangingAndTheNextQuitIsImmediate) {
+    auto notes = editor.openWindow("notes", kNotes);
+    launch();
+    app->restore();
+    EXPECT_FALSE(coordinator().autoTile.get());
+    EXPECT_EQ(coordinator().status.get(), Application::kFreedStatus);
+    desktop.advance(1.0);  // the windows are back and read back there
+    EXPECT_EQ(notes.frame(), kNotes);
+    app->quit();
+    EXPECT_EQ(terminations, 1);
+
+    // "Set Windows" turns automatic tiling back on and arranges after a refresh.
+    app->arrange();
+    EXPECT_TRUE(coordinator().autoTile.get());
+}
+
+TEST_F(ApplicationScene, SetWindowsArrangesAfterTheRefresh) {
+    launch();
+    auto notes = editor.openWindow("notes", kNotes);
+    app->restore();
+    app->arrange();
+    settle();
+    EXPECT_TRUE(coordinator().managing.get());
+    EXPECT_NE(notes.frame(), kNotes);
+}
+
+TEST_F(ApplicationScene, AnEndingSessionIsNeverHeldUp) {
+    auto notes = editor.openWindow("notes", kNotes);
+    launch();
+    app->sessionWillEnd();
+    EXPECT_FALSE(coordinator().managing.get());
+    desktop.advance(1.0);
+    EXPECT_EQ(notes.frame(), kNotes) << "put back at once";
+    app->requestTerminate();
+    EXPECT_EQ(terminations, 1) << "no deferral";
+}
+
+TEST_F(ApplicationScene, TheMenuReflectsSavedLayoutsZoomedViewsAndTheSwitches) {
+    editor.openWindow("notes", kNotes);
+    launch();
+    Menu menu = app->menuNeedsUpdate();
+    EXPECT_EQ(menuItem(menu, "Show Everything"), nullptr);
+    EXPECT_FALSE(menuItem(menu, "Window Map  (⌃⌥W)")->on);
+    EXPECT_FALSE(menuItem(menu, "Open at Login")->on);
+
+    coordinator().states.modify([](auto& states) { states.begin()->second.camera = Rect(0, 0, 0.5, 0.5); });
+    SavedView later;
+    later.id = 4;
+    later.name = "Layout 4";
+    SavedView earlier;
+    earlier.id = 2;
+    earlier.name = "Layout 2";
+    coordinator().saved = std::vector<SavedView>{later, earlier};
+    menuItem(menu, "Window Map  (⌃⌥W)")->trigger();
+
+    menu = app->menuNeedsUpdate();
+    EXPECT_NE(menuItem(menu, "Show Everything"), nullptr);
+    EXPECT_TRUE(menuItem(menu, "Window Map  (⌃⌥W)")->on);
+    EXPECT_EQ(desktop.defaults().boolean("windowMapEnabled"), true);
+    const Menu& recall = menuItem(menu, "Saved Layouts")->submenu;
+    ASSERT_EQ(recall.size(), 4u);
+    EXPECT_EQ(recall[0].title, "Layout 2");
+    EXPECT_EQ(recall[1].title, "Layout 4");
+}
+
+TEST_F(ApplicationScene, OpenAtLoginSwitchesTheAutostartEntryAndReportsAFailure) {
+    launch();
+    menuItem(app->menuNeedsUpdate(), "Open at Login")->trigger();
+    EXPECT_TRUE(std::filesystem::exists(autostart() / "org.vomira.Arvelo.desktop"));
+    EXPECT_TRUE(menuItem(app->menuNeedsUpdate(), "Open at Login")->on);
+    menuItem(app->menuNeedsUpdate(), "Open at Login")->trigger();
+    EXPECT_FALSE(std::filesystem::exists(autostart() / "org.vomira.Arvelo.desktop"));
+
+    // A file where the autostart folder should be.
+    std::filesystem::remove_all(autostart());
+    std::ofstream(autostart()) << "in the way";
+    menuItem(app->menuNeedsUpdate(), "Open at Login")->trigger();
+    EXPECT_EQ(coordinator().status->rfind("Couldn't change Open at Login: ", 0), 0u) << coordinator().status.get();
+    EXPECT_FALSE(menuItem(app->menuNeedsUpdate(), "Open at Login")->on);
+}
+
+TEST_F(ApplicationScene, HandedOverArgumentsRunTheirURLs) {
+    EXPECT_EQ(Application::urlsAmong({"--fixture-only", "arvelo://arrange", "", "arvelo://map"}),
+              (std::vector<std::string>{"arvelo://arrange", "arvelo://map"}));
+}
