@@ -16,7 +16,6 @@ namespace {
 
 constexpr const char* kStateDirectoryVariable = "ARVELO_STATE_DIR";
 constexpr const char* kStateFolderName = "Arvelo";
-constexpr const char* kExcludedAppsKey = "excludedApps";
 constexpr const char* kGapKey = "gap";
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "Arvelo/AsyncTask.h"
 #include "Arvelo/DisplayInfo.h"
 #include "Arvelo/HostedWindow.h"
+#include "Arvelo/PinHome.h"
 #include "Arvelo/Published.h"
 #include "Arvelo/RestoreEntry.h"
 #include "Arvelo/SavedView.h"
@@ -45,19 +46,8 @@ class SpatialInputController;
 
 class Coordinator : public std::enable_shared_from_this<Coordinator> {
 public:
-    // Where a pinned window came from, so that it can go back there when unpinned.
-    struct PinHome {
-        std::string display;
-        std::vector<std::string> tabMates;
-        int index = 0;
-        bool wasSelected = false;
-        std::optional<std::string> siblingID;
-        std::vector<std::string> siblingWindows;
-        DockEdge edge = DockEdge::right;
-        double ratio = 0.5;
-
-        friend bool operator==(const PinHome&, const PinHome&) = default;
-    };
+    // Where a pinned window came from, so that it can go back there when unpinned (PinHome.h).
+    using PinHome = arvelo::PinHome;
 
     using WindowList = std::vector<std::shared_ptr<WindowRecord>>;
 
@@ -69,6 +59,8 @@ public:
     static constexpr const char* kOtherWindowManagerStatus =
         "Quit ZendraWM first so both apps do not move the same windows.";
     static constexpr double kDefaultGap = 8.0;
+    // The user default that keeps the excluded application identities.
+    static constexpr const char* kExcludedAppsKey = "excludedApps";
     // A time before anything the clocks can give ("the distant past").
     static constexpr double kDistantPast = -std::numeric_limits<double>::infinity();
 
@@ -203,6 +195,45 @@ public:
     // Closes every chrome panel and rebuilds them from the current layouts.
     void restoreChrome();
 
+    // ---- Spaces (CoordinatorSpaces.cpp)
+    // Some display now shows another Space than the one last seen on it.
+    bool desktopSwitched() const;
+    // Stores the arrangements of the Spaces left and brings back (or starts) those shown.
+    void switchSpaces();
+    // Whether the window lies on a Space that is shown now.
+    bool onShownDesktop(const WindowRecord& record) const;
+    // The shell's answer to a change of the active Space: refresh, then switch.
+    void desktopChanged();
+    // Runs `done` once the next refresh has merged a fresh scan.
+    void refreshNow(std::function<void()> done);
+
+    // ---- Docking, floating and exclusion (CoordinatorDocking.cpp)
+    // Places a newly seen window: back at its pinned home, else beside the largest tile.
+    // Changes only the tree; the caller applies.
+    void dockArrival(WindowRecord& window);
+    // Docks a window where the user dropped it (beside a node, at a display edge, or as a tab).
+    void dock(const std::string& key, const std::string& target, const std::string& displayID, DockEdge edge);
+    static int paneCount(const LayoutNode& node);
+    // Takes a window out of every layout and puts it back at its own frame ("float").
+    void floatWindow(const std::string& key);
+    // Excludes an application's windows from arranging, or admits them again; kept in the
+    // user default "excludedApps".
+    void exclude(const std::string& identity, bool enabled);
+    // Sets the ratio of the split behind a dragged seam handle.
+    void resizeSeam(const Seam& seam, double fraction, const std::string& displayID, bool commit);
+
+    // ---- Resizing docked windows and making room (CoordinatorResize.cpp)
+    // Turns a docked window's new frame into seam moves, tabs away windows it squeezes, applies.
+    void resizeDocked(const std::string& key, const Rect& frame);
+    // Moves a docked window's seams as if the window were dragged by (dx, dy).
+    void nudgeDocked(const std::string& key, Point vector);
+    // Tabs away windows that no longer fit after a resize of `key` (except those in `except`).
+    void makeRoom(const std::string& key, const std::string& displayID, const std::set<std::string>& except);
+
+    // ---- Pinned windows (CoordinatorPins.cpp)
+    // The window numbers of every pinned window, each time the pins change.
+    void setPinned(const std::vector<std::uint32_t>& windowIDs);
+
     // ---- Overflow tabs (CoordinatorOverflow.cpp)
     bool tabOverflow();
     bool untabOverflow();
@@ -232,6 +263,20 @@ private:
     void recoverCurrentSnapshot();
     void keepOnlyUnclaimedEarlierRecovery();
     Rect targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display);
+
+    // The tick's corrections; each answers whether it rearranged windows (which ends the tick).
+    bool dockArrivals(const std::set<std::string>& managed, bool busy);
+    bool followDrift(const std::set<std::string>& managed);
+    void keepMiniaturesInStep();
+
+    // A wanted seam position in world coordinates for one edge of a resized window.
+    struct SeamMove {
+        SplitAxis axis;
+        bool leadingEdge;  // the window's left or top edge
+        double position;
+    };
+    static void placeSeams(LayoutNode& root, const std::vector<SeamMove>& moves,
+                           const SpatialLayout::SizeTable& worldMinimums, const std::string& key);
 
     platform::Services services_;
     std::unique_ptr<StateFiles> files_;

@@ -170,6 +170,7 @@ TEST_F(CoordinatorArrange, AWindowLargerThanItsTileIsWrittenAtItsMinimumFromTheV
     auto& record = *coordinator->access->records.at(key);
     record.minimum = {1500, 300};  // wider than the display: the solver cannot make room
     record.minimumProbeAt = coordinator->now();  // probed just now: no re-probe
+    coordinator->autoTile = false;  // no overflow tabbing: the window keeps its own tile
     coordinator->apply();
     // Its tile is (724, 8, 708, 884); at 1500 wide it starts at the visible frame's left edge.
     EXPECT_EQ(coordinator->access->records.at(key)->expectedFrame, Rect(0, 8, 1500, 884));
