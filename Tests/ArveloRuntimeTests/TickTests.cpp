@@ -1,0 +1,186 @@
+// TickTests.cpp: the beat's pass on the simulated desktop: new windows docked beside the
+// largest tile, drift put back after the quiet time with bounded retries, a hand resize turned
+// into a seam move, the busy rule, and what a restore or a display that briefly vanishes leave.
+#include "TickScene.h"
+
+using namespace arvelo;
+using arvelo::testing::TickScene;
+using platform::sim::WindowHandle;
+
+namespace {
+
+class Tick : public TickScene {
+protected:
+    platform::sim::AppHandle editor() { return desktop.launch("org.example.Editor", "Editor"); }
+};
+
+TEST_F(Tick, ANewWindowIsDockedRightOfALandscapeTileOrBelowAPortraitOne) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    start();
+    ASSERT_EQ(tree().allWindows(), keys({a}));
+
+    // The only tile is landscape: the newcomer goes to its right.
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    wait(Coordinator::kBeatInterval);
+    EXPECT_EQ(tree().axis, SplitAxis::horizontal);
+    EXPECT_EQ(tree().allWindows(), keys({a, b}));
+    EXPECT_EQ(a.frame(), Rect(8, 8, 708, 884));
+    EXPECT_EQ(b.frame(), Rect(724, 8, 708, 884));
+
+    // Both tiles are now portrait and equal: the first one gets the newcomer below it.
+    auto c = app.openWindow("c", {140, 140, 500, 350});
+    wait(Coordinator::kBeatInterval);
+    const auto left = tree().children.at(0);
+    EXPECT_EQ(left.axis, SplitAxis::vertical);
+    EXPECT_EQ(left.allWindows(), keys({a, c}));
+    EXPECT_EQ(c.frame(), Rect(8, 454, 708, 438));
+    EXPECT_EQ(coordinator->status.get(),
+              "3 docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it.");
+}
+
+TEST_F(Tick, NothingIsDockedWhileTheButtonIsHeldOrWhileTilingIsOff) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    start();
+
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    desktop.pressLeftButton();
+    wait(3 * Coordinator::kBeatInterval);
+    EXPECT_EQ(tree().allWindows(), keys({a}));
+    EXPECT_EQ(b.frame(), Rect(100, 100, 500, 350));
+
+    coordinator->autoTile = false;
+    desktop.releaseLeftButton();
+    wait(3 * Coordinator::kBeatInterval);
+    EXPECT_EQ(tree().allWindows(), keys({a}));
+
+    coordinator->autoTile = true;
+    wait(Coordinator::kBeatInterval);
+    EXPECT_EQ(tree().allWindows(), keys({a, b}));
+}
+
+TEST_F(Tick, AWindowDraggedByHandIsPutBackOnceTheQuietTimeIsOver) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    start();  // applied at 0 s
+    const Rect tile = a.frame();
+
+    wait(0.3);  // the first placement check found it in place
+    a.moveTo(tile.offsetBy(40, 0));
+    wait(1.7);  // beats at 0.7 and 1.4 s are within 1.5 s of the apply
+    EXPECT_EQ(a.frame(), tile.offsetBy(40, 0));
+    wait(0.1);  // the beat at 2.1 s
+    EXPECT_EQ(a.frame(), tile);
+
+    // Drift of 6 points is tolerated, 7 is not.
+    wait(3.0);
+    b.moveTo(b.frame().offsetBy(0, 6));
+    const Rect tolerated = b.frame();
+    wait(3 * Coordinator::kBeatInterval);
+    EXPECT_EQ(b.frame(), tolerated);
+    b.moveTo(tolerated.offsetBy(0, 1));
+    wait(Coordinator::kBeatInterval);
+    EXPECT_EQ(b.frame(), tolerated.offsetBy(0, -6));
+}
+
+TEST_F(Tick, AWindowThatKeepsItsOwnOriginIsReappliedThreeTimesThenLeftAlone) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    // Wherever it is put, it jumps back to 10 points right of its tile at once.
+    a.snapsBack(0, Rect(18, 8, 1424, 884));
+    start();
+    ASSERT_EQ(recordOf(a).expectedFrame, Rect(8, 8, 1424, 884));
+    const int revision = coordinator->layoutRevision;
+
+    wait(30);
+    EXPECT_EQ(coordinator->layoutRevision - revision, 3);
+    EXPECT_EQ(recordOf(a).misplacedRetries, 3);
+    EXPECT_EQ(a.frame(), Rect(18, 8, 1424, 884));
+
+    // Once it comes within 6 points of its place the count starts afresh.
+    a.acceptsWrites();
+    a.state().behaviour.snapBackAfter.reset();
+    a.moveTo(Rect(12, 8, 1424, 884));
+    wait(Coordinator::kBeatInterval);
+    EXPECT_EQ(recordOf(a).misplacedRetries, 0);
+}
+
+TEST_F(Tick, AWindowResizedByHandMovesItsSeam) {
+    // The visible frame leaves a 25-point menu bar: the screen area is (4, 29, 1432, 867).
+    platform::sim::Display display;
+    display.name = "Built-in";
+    display.frame = {0, 0, 1440, 900};
+    display.visibleFrame = {0, 25, 1440, 875};
+    desktop.addDisplay(display);
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    start();
+    ASSERT_EQ(tree().ratio, 0.5);
+
+    wait(0.3);
+    Rect wider = a.frame();
+    wider.width = 900 - wider.x;  // its right edge dragged to x = 900
+    a.moveTo(wider);
+    wait(1.8);  // the beat at 2.1 s
+
+    EXPECT_NEAR(tree().ratio, 900.0 / 1432.0, 1e-9);
+    EXPECT_EQ(coordinator->states->at("1").autoArrange, false);
+    EXPECT_NEAR(a.frame().maxX(), 900, 1e-6);
+    EXPECT_NEAR(b.frame().minX(), 908, 1e-6);
+    EXPECT_NEAR(b.frame().maxX(), 1432, 1e-6);
+}
+
+TEST_F(Tick, WindowsFreedByTheUserStayWhereTheyWerePut) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    start();
+    ASSERT_EQ(a.frame(), Rect(8, 8, 708, 884));
+
+    coordinator->restore();
+    wait(5 * Coordinator::kBeatInterval);
+    EXPECT_EQ(a.frame(), Rect(40, 40, 500, 350));
+    EXPECT_EQ(b.frame(), Rect(100, 100, 500, 350));
+    EXPECT_TRUE(coordinator->managedHere().empty());
+    EXPECT_EQ(coordinator->status.get(), "Original window positions restored.");
+
+    // A window opened afterwards is still docked, and "Set Windows" arranges them all again.
+    auto c = app.openWindow("c", {140, 140, 500, 350});
+    wait(Coordinator::kBeatInterval);
+    EXPECT_EQ(coordinator->managedHere(), (std::set<std::string>{keyOf(c)}));
+    coordinator->arrange();
+    wait(0.1);
+    EXPECT_EQ(coordinator->managedHere().size(), 3u);
+}
+
+TEST_F(Tick, ADisplayListThatIsBrieflyEmptyLeavesTheArrangementAlone) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    start();
+    const LayoutNode arranged = tree();
+
+    // The monitor is reconfigured: for one beat the platform lists no screen at all.
+    const auto screens = desktop.world().displays();
+    desktop.world().displays().clear();
+    wait(Coordinator::kBeatInterval);
+    desktop.world().displays() = screens;
+    wait(3 * Coordinator::kBeatInterval);
+
+    EXPECT_TRUE(coordinator->managing.get());
+    EXPECT_EQ(tree(), arranged);
+    EXPECT_EQ(a.frame(), Rect(8, 8, 708, 884));
+    EXPECT_EQ(b.frame(), Rect(724, 8, 708, 884));
+    EXPECT_NE(coordinator->status.get(), "No managed windows remain. Arrangement stopped.");
+}
+
+}  // namespace
