@@ -69,7 +69,10 @@ void Coordinator::restore() {
     states = std::map<std::string, WorkspaceState>{};
     navigationHistory.clear();
     navigationFuture.clear();
+    // Every window is free now: none is docked again as an arrival until the user arranges
+    // (which empties this set) or drops it somewhere. Windows opened later still dock.
     floatedWindows.clear();
+    for (const auto& record : windows.get()) floatedWindows.insert(record->id);
     files_->remove(StateFiles::kRestore);
     earlierRecovery_.clear();
     recoveryAvailable = false;

@@ -22,7 +22,10 @@ void Coordinator::refresh(std::function<void()> completion) {
     std::vector<DisplayInfo> found;
     found.reserve(screens.size());
     for (const auto& screen : screens) found.push_back(DisplayInfo::make(screen, primaryHeight));
-    displays = std::move(found);
+    // A monitor being reconfigured can leave the platform with no screen for a moment; taking
+    // that list would drop every arrangement and restore every window. While windows are
+    // arranged an empty list is ignored and the next one taken.
+    if (!found.empty() || managedHere().empty()) displays = std::move(found);
 
     bool selectedPresent = false;
     for (const auto& display : displays.get()) selectedPresent = selectedPresent || display.id == selectedDisplay.get();

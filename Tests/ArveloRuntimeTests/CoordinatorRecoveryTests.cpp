@@ -62,7 +62,9 @@ TEST_F(CoordinatorRecovery, RestorePutsEveryWindowBackAndForgetsTheArrangement) 
     EXPECT_EQ(todo.frame(), Rect(50, 60, 500, 400));
     EXPECT_FALSE(coordinator->managing.get());
     EXPECT_TRUE(coordinator->states->empty());
-    EXPECT_TRUE(coordinator->floatedWindows.empty());
+    EXPECT_EQ(coordinator->floatedWindows, (std::set<std::string>{coordinator->windows->at(0)->id,
+                                                                   coordinator->windows->at(1)->id}))
+        << "the freed windows, and only they, are kept from being docked again";
     EXPECT_TRUE(coordinator->navigationHistory.empty());
     EXPECT_EQ(coordinator->userPlaced, std::set<std::string>{"y"}) << "left as it was";
     EXPECT_FALSE(stateExists("restore.json"));
@@ -104,8 +106,7 @@ TEST_F(CoordinatorRecovery, StoppingAnEmptyWorkspaceKeepsEarlierEntriesThatMatch
     auto notes = editor.openWindow("notes", {8, 8, 708, 884});
     writeState("restore.json", R"([{"identity":"org.example.Mail|Inbox","pid":99999,"frame":[[10,10],[800,600]]}])");
     start();
-    desktop.world().displays().clear();  // the display goes, and its arrangement with it
-    coordinator->refresh();
+    coordinator->displays = std::vector<DisplayInfo>{};  // the display goes, and its arrangement with it
     coordinator->apply();  // no state left: stops
     EXPECT_FALSE(coordinator->managing.get());
     ASSERT_TRUE(stateExists("restore.json"));
