@@ -5,8 +5,10 @@
 // arranging (CoordinatorArrange.cpp), layout queries (CoordinatorLayout.cpp), applying
 // (CoordinatorApply.cpp), pruning and stopping (CoordinatorPruning.cpp), recovery and the last
 // layout (CoordinatorRecovery.cpp), diagnostics (CoordinatorDiagnostics.cpp), the tick
-// (CoordinatorTick.cpp), overflow tabs (CoordinatorOverflow.cpp) and pictures
-// (CoordinatorPreviews.cpp). Everything runs on the main thread except the window scan.
+// (CoordinatorTick.cpp), overflow tabs (CoordinatorOverflow.cpp), pictures
+// (CoordinatorPreviews.cpp), focus and navigation (CoordinatorNavigation.cpp) and saved
+// layouts (CoordinatorSavedLayouts.cpp). Everything runs on the main thread except the window
+// scan.
 #pragma once
 
 #include <cstdint>
@@ -246,6 +248,40 @@ public:
     // Starts capturePreviews when pictures are on and screen capture is allowed.
     void requestPreviews(const std::set<std::string>& keys, bool asPreparation);
 
+    // ---- Focus, camera and navigation (CoordinatorNavigation.cpp)
+    static constexpr std::size_t kNavigationHistoryLimit = 40;
+    static constexpr double kParkedCloseDelay = 0.3;
+    static constexpr const char* kDesktopFocusedStatus = "Desktop focused. Step out to return to your windows.";
+    // Zooms the display that holds the window onto its leaf, selects and raises it.
+    void focus(const std::string& key);
+    void focusDesktop();
+    // Steps the selected display out by one level (its camera first, then its focus).
+    void zoomOut();
+    void showEverything();
+    void back();
+    void forward();
+    NavigationStep navigationSnapshot() const;
+    void recordNavigation();
+    void applyNavigation(const NavigationStep& step);
+    // Makes the window the shown tab of its leaf and raises it, without moving the camera.
+    void selectTab(const std::string& key, const std::string& displayID);
+    void minimizeWindow(const std::string& key);
+    void closeWindow(const std::string& key);
+    void showOverview();
+    void showDashboard();
+    void holdClicks(double seconds);
+    // Made by the view layer on first use: the overview and the dashboard windows.
+    std::function<std::shared_ptr<HostedWindow>()> makeOverviewWindow;
+    std::function<std::shared_ptr<HostedWindow>()> makeDashboardWindow;
+
+    // ---- Saved layouts (CoordinatorSavedLayouts.cpp)
+    void saveView(int slot);
+    void recallView(int slot);
+    // Refreshes, then installs the layout on the windows of the fresh scan.
+    void recall(const SavedView& view);
+    // Writes "saved-views.json"; false when the file could not be written.
+    bool persistSaved();
+
 private:
     struct EarlierRecoveryEntry {
         RestoreEntry entry;
@@ -263,6 +299,9 @@ private:
     void recoverCurrentSnapshot();
     void keepOnlyUnclaimedEarlierRecovery();
     Rect targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display);
+    void leaveOverview();
+    void applySaved(const SavedView& view);
+    bool candidateForSavedLayout(const WindowRecord& record) const;
 
     // The tick's corrections; each answers whether it rearranged windows (which ends the tick).
     bool dockArrivals(const std::set<std::string>& managed, bool busy);

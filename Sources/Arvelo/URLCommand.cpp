@@ -110,10 +110,4 @@ URLCommandParse parseURLCommand(std::string_view url) {
     return result;
 }
 
-std::string_view hostOf(URLCommand command) {
-    for (const auto& [name, value] : kHosts)
-        if (value == command) return name;
-    return {};
-}
-
 }  // namespace arvelo

@@ -42,7 +42,4 @@ inline constexpr std::size_t kMaxURLLength = 2048;
 // strings are skipped; a URL of the scheme with no host or an unknown host opens the dashboard.
 URLCommandParse parseURLCommand(std::string_view url);
 
-// The host that names a command ("zoom-out" for zoomOut); "" for dashboard.
-std::string_view hostOf(URLCommand command);
-
 }  // namespace arvelo
