@@ -61,7 +61,7 @@ xcb_atom_t DesktopProbe::atom(const char* name) {
     auto reply = own(xcb_intern_atom_reply(
         connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::string(name).size()), name),
         nullptr));
-    const xcb_atom_t value = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t value = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     atoms_[name] = value;
     return value;
 }

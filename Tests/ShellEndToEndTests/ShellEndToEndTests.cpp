@@ -1,7 +1,8 @@
 // ShellEndToEndTests.cpp: the real `arvelo` on a virtual X desktop (Xvfb + openbox, started by
-// scripts/with-xvfb) with the fixture's windows and xlogo: it tiles them without overlap, a
-// SIGTERM puts every window back before the process exits 0, a second launch hands over and
-// exits at once, and without an X11 display it refuses with a message.
+// scripts/with-xvfb) with the fixture's windows, xlogo and xeyes: it tiles the ordinary
+// programs (or, in fixture mode, only the fixture's windows) without overlap, a SIGTERM puts
+// every window back before the process exits 0, a second launch hands over and exits at once,
+// and without an X11 display it refuses with a message.
 #include "Child.h"
 #include "DesktopProbe.h"
 
@@ -18,10 +19,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<std::string> kArrangedClasses = {"org.vomira.ArveloFixture", "XLogo"};
-constexpr std::size_t kArrangedWindows = 4;  // the fixture's three and xlogo
-constexpr double kFewBeats = 15;              // seconds: start-up plus a few 0.7 s beats
-constexpr int kTolerance = 2;                 // pixels
+const std::vector<std::string> kFixture = {"org.vomira.ArveloFixture"};
+const std::vector<std::string> kStandardPrograms = {"XLogo", "XEyes"};
+constexpr double kFewBeats = 15;  // seconds: start-up plus a few 0.7 s beats
+constexpr int kTolerance = 2;     // pixels
 
 std::string required(const char* variable) {
     const char* value = std::getenv(variable);
@@ -66,31 +67,40 @@ protected:
         return *children.back();
     }
 
-    void openFixture() { start(required("ARVELO_FIXTURE"), {}, {}, (home / "fixture.log").string()); }
-    void openXlogo() { start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"}); }
-
-    Child& runArvelo(const std::string& log = "arvelo.log") {
-        return start(required("ARVELO"), {}, arveloEnvironment(), (home / log).string());
+    // The fixture's three windows, xlogo and xeyes, cascaded so that they overlap.
+    void openWindows() {
+        start(required("ARVELO_FIXTURE"), {}, {}, (home / "fixture.log").string());
+        start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"});
+        start("/usr/bin/xeyes", {"-geometry", "300x200+850+300"});
     }
 
-    std::map<xcb_window_t, Frame> arrangedFrames() { return probe.framesOf(kArrangedClasses); }
+    Child& runArvelo(const std::vector<std::string>& arguments = {}, const std::string& log = "arvelo.log") {
+        return start(required("ARVELO"), arguments, arveloEnvironment(), (home / log).string());
+    }
 
-    // The windows, once all are there and have held still for half a second.
+    std::map<xcb_window_t, Frame> allFrames() {
+        auto frames = probe.framesOf(kFixture);
+        frames.merge(probe.framesOf(kStandardPrograms));
+        return frames;
+    }
+
+    // Every window's frame, once all five are there and have held still for half a second.
     std::map<xcb_window_t, Frame> settledFrames() {
         std::map<xcb_window_t, Frame> last;
         int still = 0;
         eventually(kFewBeats, [&] {
-            const auto now = arrangedFrames();
-            still = (now == last && now.size() == kArrangedWindows) ? still + 1 : 0;
+            const auto now = allFrames();
+            still = (now == last && now.size() == 5) ? still + 1 : 0;
             last = now;
             return still >= 10;
         });
         return last;
     }
 
-    // Tiled: every window moved from where it opened, and no two visible ones overlap.
-    bool tiled(const std::map<xcb_window_t, Frame>& frames, const std::map<xcb_window_t, Frame>& original) {
-        if (frames.size() != kArrangedWindows) return false;
+    // Tiled: every window moved from where it opened, and no two of them overlap on screen.
+    bool tiled(const std::map<xcb_window_t, Frame>& frames, const std::map<xcb_window_t, Frame>& original,
+               std::size_t count) {
+        if (frames.size() != count) return false;
         std::vector<Frame> onScreen;
         for (const auto& [window, frame] : frames) {
             if (original.count(window) && original.at(window) == frame) return false;
@@ -101,6 +111,9 @@ protected:
                 if (onScreen[i].intersects(onScreen[j])) return false;
         return true;
     }
+
+    void arrangeAndRestore(const std::vector<std::string>& arguments, const std::vector<std::string>& arranged,
+                           const std::vector<std::string>& leftAlone);
 
     std::string describe(const std::map<xcb_window_t, Frame>& frames) {
         std::string text;
@@ -115,28 +128,39 @@ protected:
 
 }  // namespace
 
-TEST_F(ShellEndToEnd, TilesTheWindowsAndPutsThemBackOnSigterm) {
-    openFixture();
-    openXlogo();
+// Arranges one group of windows and leaves the other alone; a SIGTERM puts the group back.
+void ShellEndToEnd::arrangeAndRestore(const std::vector<std::string>& arguments,
+                                      const std::vector<std::string>& arranged,
+                                      const std::vector<std::string>& leftAlone) {
+    openWindows();
     const auto original = settledFrames();
-    ASSERT_EQ(original.size(), kArrangedWindows) << describe(original);
+    ASSERT_EQ(original.size(), 5u) << describe(original);
+    const std::size_t count = probe.framesOf(arranged).size();
 
-    Child& arvelo = runArvelo();
-    std::map<xcb_window_t, Frame> arranged;
-    const bool becameTiled = eventually(kFewBeats, [&] {
-        arranged = arrangedFrames();
-        return tiled(arranged, original);
-    });
-    ASSERT_TRUE(becameTiled) << describe(arranged);
+    Child& arvelo = runArvelo(arguments);
+    std::map<xcb_window_t, Frame> frames;
+    ASSERT_TRUE(eventually(kFewBeats, [&] {
+        frames = probe.framesOf(arranged);
+        return tiled(frames, original, count);
+    })) << describe(frames);
+    for (const auto& [window, frame] : probe.framesOf(leftAlone)) EXPECT_EQ(frame, original.at(window)) << window;
 
     arvelo.signal(SIGTERM);
     EXPECT_EQ(arvelo.waitForExit(10), 0) << readAll(home / "arvelo.log");
-    const auto restored = arrangedFrames();
+    const auto restored = allFrames();
     for (const auto& [window, frame] : original) {
         ASSERT_TRUE(restored.count(window)) << window;
         EXPECT_TRUE(restored.at(window).near(frame, kTolerance))
             << window << " was " << frame.text() << ", is " << restored.at(window).text();
     }
+}
+
+TEST_F(ShellEndToEnd, TilesTheStandardProgramsAndPutsThemBackOnSigterm) {
+    arrangeAndRestore({}, kStandardPrograms, kFixture);
+}
+
+TEST_F(ShellEndToEnd, FixtureModeTilesOnlyTheFixtureAndPutsItBackOnSigterm) {
+    arrangeAndRestore({"--fixture-only"}, kFixture, kStandardPrograms);
 }
 
 TEST_F(ShellEndToEnd, ASecondLaunchHandsOverAndExitsAtOnce) {
@@ -148,7 +172,7 @@ TEST_F(ShellEndToEnd, ASecondLaunchHandsOverAndExitsAtOnce) {
         return false;
     })) << readAll(home / "arvelo.log");
 
-    Child& second = runArvelo("second.log");
+    Child& second = runArvelo({"arvelo://arrange"}, "second.log");
     EXPECT_EQ(second.waitForExit(5), 0) << readAll(home / "second.log");
     EXPECT_TRUE(first.running());
 }

@@ -1,0 +1,192 @@
+// ApplicationHost.cpp: runArveloApplication: the checks before anything starts (an X11
+// display, one instance per display), Qt's application object, the X11 services, and the Qt
+// pieces of the shell bound to the Application's callbacks, then the event loop.
+
+#include "Arvelo/Shell/ApplicationHost.h"
+
+#include "Arvelo/Shell/Application.h"
+#include "Arvelo/Shell/PermissionsWindow.h"
+#include "Arvelo/Shell/SingleInstance.h"
+#include "Arvelo/Shell/StatusIcon.h"
+#include "Arvelo/Shell/StatusItem.h"
+#include "Arvelo/Shell/TerminationSignals.h"
+#include "Platform/Qt/QtDispatcher.h"
+#include "Platform/StandardServices.h"
+#include "Platform/X11/Connection.h"
+#include "Platform/X11/X11Backend.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QSessionManager>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace arvelo {
+
+namespace {
+
+constexpr const char* kRelaunchVariable = "ARVELO_RELAUNCH";
+constexpr double kRelaunchWait = 30;       // seconds a relaunch waits for the old instance to end
+constexpr double kHandoverTimeout = 5;     // seconds a later launch tries to reach the running one
+constexpr double kConnectTimeout = 5;      // seconds to wait for the X server to answer
+constexpr const char* kWaylandMessage =
+    "this is a Wayland session. Vomira arranges windows through X11, and Wayland does not let "
+    "one program move another's windows. Log in to an X11 session to use Vomira.";
+
+int refuse(const std::string& message) {
+    std::fprintf(stderr, "arvelo: %s\n", message.c_str());
+    return 1;
+}
+
+// Why this desktop cannot be arranged, if it cannot.
+std::optional<std::string> desktopProblem(const platform::Environment& environment) {
+    if (environment.variable("XDG_SESSION_TYPE") == "wayland") return kWaylandMessage;
+    const auto display = environment.variable("DISPLAY");
+    if (!display || display->empty()) {
+        if (environment.variable("WAYLAND_DISPLAY")) return kWaylandMessage;
+        return "no X11 display to arrange (DISPLAY is not set).";
+    }
+    return std::nullopt;
+}
+
+QStringList toQStringList(const std::vector<std::string>& strings) {
+    QStringList list;
+    for (const std::string& s : strings) list << QString::fromStdString(s);
+    return list;
+}
+
+std::vector<std::string> toStrings(const QStringList& list) {
+    std::vector<std::string> strings;
+    for (const QString& s : list) strings.push_back(s.toStdString());
+    return strings;
+}
+
+// "Quit & Reopen": a new process of this program, without a shell and without arguments,
+// that waits for this one to end before it starts; then the normal quit.
+void relaunch(Application& application, const platform::Logger& logger) {
+    QProcess process;
+    process.setProgram(QCoreApplication::applicationFilePath());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kRelaunchVariable, "1");
+    process.setProcessEnvironment(environment);
+    if (!process.startDetached()) logger.error("Could not start Vomira again: " + process.errorString().toStdString());
+    application.requestTerminate();
+}
+
+}  // namespace
+
+int runArveloApplication(int argc, char** argv) {
+    platform::Environment environment = platform::Environment::ofProcess(argc, argv);
+    if (const auto problem = desktopProblem(environment)) return refuse(*problem);
+    const std::string display = *environment.variable("DISPLAY");
+
+    const bool relaunched = environment.variable(kRelaunchVariable) == "1";
+    if (relaunched) {
+        ::unsetenv(kRelaunchVariable);
+        environment.variables.erase(kRelaunchVariable);
+    }
+
+    // One instance per user and display: decided before anything else starts.
+    std::unique_ptr<SingleInstance> instance;
+    const QString runtimeFolder = SingleInstance::userRuntimeFolder();
+    if (runtimeFolder.isEmpty()) {
+        std::fprintf(stderr, "arvelo: no private runtime folder; cannot make sure only one Vomira runs\n");
+    } else {
+        instance = std::make_unique<SingleInstance>(runtimeFolder, QString::fromStdString(display));
+        switch (instance->claim(relaunched ? kRelaunchWait : 0)) {
+        case SingleInstance::Role::primary:
+            break;
+        case SingleInstance::Role::secondary: {
+            QCoreApplication handover(argc, argv);
+            if (instance->handOver(toQStringList(environment.arguments), kHandoverTimeout)) return 0;
+            return refuse("Vomira is already running on display " + display + " but does not answer.");
+        }
+        case SingleInstance::Role::failed:
+            std::fprintf(stderr, "arvelo: cannot use the lock file %s; not checking for another Vomira\n",
+                         instance->lockPath().toLocal8Bit().constData());
+            instance.reset();
+            break;
+        }
+    }
+
+    if (!platform::x11::Connection::open(display.c_str(), kConnectTimeout)) {
+        return refuse("cannot reach the X server of display " + display + ".");
+    }
+
+    // Our windows are X11 windows on that display, one point to one pixel.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qputenv("RESOURCE_NAME", "arvelo");
+    QApplication::setApplicationName(Application::kBundleIdentifier);
+    QApplication::setApplicationDisplayName("Vomira");
+    QApplication::setDesktopFileName(Application::kBundleIdentifier);
+    QApplication qtApplication(argc, argv);
+    // Closing the dashboard, overview or permissions window never quits the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(statusIcon());
+
+    auto dispatcher = std::make_shared<platform::qt::QtDispatcher>();
+    platform::Services services = platform::standardServices(environment);
+    services.dispatch = dispatcher;
+    services.clock = dispatcher;
+    const auto backend = platform::x11::X11Backend::connect(dispatcher, display.c_str());
+    if (!backend) return refuse("cannot reach the X server of display " + display + ".");
+    backend->fill(services);
+    const platform::Logger logger = services.logger("shell");
+    backend->onConnectionLost = [logger] {
+        logger.error("The connection to the X server was lost; Vomira ends");
+        QCoreApplication::exit(1);
+    };
+    if (instance && !instance->listen()) {
+        logger.error("Cannot listen for later launches on " + instance->socketPath().toStdString());
+    }
+
+    const std::filesystem::path autostart =
+        services.folders.configuration ? *services.folders.configuration / "autostart" : std::filesystem::path();
+    auto application = std::make_unique<Application>(
+        services, LoginItem(autostart, QCoreApplication::applicationFilePath().toStdString()));
+    Application& app = *application;
+
+    std::unique_ptr<TerminationSignals> terminationSignals;
+    std::unique_ptr<StatusItem> statusItem;
+    PermissionsWindow permissions(services, [&app, logger] { relaunch(app, logger); });
+
+    app.onInstallTerminationSignals = [&] {
+        terminationSignals = std::make_unique<TerminationSignals>(std::initializer_list<int>{SIGTERM, SIGINT},
+                                                                  [&app](int) { app.requestTerminate(); });
+        if (!terminationSignals->installed()) logger.error("SIGTERM and SIGINT could not be turned into quits");
+    };
+    app.onInstallStatusItem = [&] {
+        statusItem = std::make_unique<StatusItem>([&app] { return app.menuNeedsUpdate(); });
+        if (!StatusItem::trayAvailable()) {
+            logger.info("No system tray on this desktop: Vomira runs without its status item");
+        }
+    };
+    app.onStatusIconChange = [&](const std::string& toolTip) {
+        if (statusItem) statusItem->setToolTip(QString::fromStdString(toolTip));
+    };
+    app.onShowPermissions = [&] { permissions.show(); };
+    app.onTerminate = [] { QCoreApplication::exit(0); };
+    if (instance) {
+        instance->onHandover = [&app](const QStringList& arguments) { app.handOver(toStrings(arguments)); };
+    }
+    // The session is ending: the windows go back now, and nothing holds the session up.
+    QObject::connect(&qtApplication, &QGuiApplication::commitDataRequest, &qtApplication,
+                     [&app](QSessionManager&) { app.sessionWillEnd(); });
+    // Any other way the event loop ends still puts the windows back.
+    QObject::connect(&qtApplication, &QCoreApplication::aboutToQuit, &qtApplication, [&app] { app.willTerminate(); });
+
+    QTimer::singleShot(0, &qtApplication, [&app] { app.didFinishLaunching(); });
+    const int status = QApplication::exec();
+
+    instance.reset();
+    statusItem.reset();
+    terminationSignals.reset();
+    application.reset();
+    return status;
+}
+
+}  // namespace arvelo
