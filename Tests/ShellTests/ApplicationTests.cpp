@@ -262,6 +262,14 @@ TEST_F(ApplicationScene, TheMenuReflectsSavedLayoutsZoomedViewsAndTheSwitches) {
     ASSERT_EQ(recall.size(), 4u);
     EXPECT_EQ(recall[0].title, "Layout 2");
     EXPECT_EQ(recall[1].title, "Layout 4");
+
+    // "Show Everything" selects the display under the pointer and shows its whole layout.
+    coordinator().selectedDisplay = "elsewhere";
+    desktop.movePointer({700, 400});
+    menuItem(menu, "Show Everything")->trigger();
+    EXPECT_EQ(coordinator().selectedDisplay.get(), coordinator().displays->front().id);
+    EXPECT_FALSE(coordinator().states->begin()->second.camera);
+    EXPECT_EQ(menuItem(app->menuNeedsUpdate(), "Show Everything"), nullptr);
 }
 
 TEST_F(ApplicationScene, OpenAtLoginSwitchesTheAutostartEntryAndReportsAFailure) {

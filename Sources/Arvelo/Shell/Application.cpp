@@ -74,8 +74,7 @@ void Application::installWorkspaceObservers() {
         auto coordinator = weakCoordinator.lock();
         if (!coordinator || !coordinator->managing.get()) return;
         coordinator->refresh([weakCoordinator] {
-            // PENDING(desktopChanged): the per-Space layouts switch here.
-            (void)weakCoordinator;
+            if (auto later = weakCoordinator.lock()) later->desktopChanged();
         });
     }));
 }

@@ -50,7 +50,7 @@ void Application::updateStatusIcon() {
 }
 
 void Application::openDashboard() {
-    // PENDING(showDashboard)
+    if (coordinator_) coordinator_->showDashboard();
 }
 
 void Application::openPermissions() {
@@ -91,7 +91,7 @@ void Application::toggleWindowMap() {
 void Application::overview() {
     if (!coordinator_) return;
     if (const auto display = coordinator_->displayUnderPointer()) coordinator_->selectedDisplay = display->id;
-    // PENDING(showEverything)
+    coordinator_->showEverything();
 }
 
 void Application::toggleLogin() {
