@@ -3,8 +3,10 @@
 
 #include "Arvelo/Shell/Application.h"
 
+#include "Arvelo/ArrangerHotKeys.h"
 #include "Arvelo/ChromeController.h"
 #include "Arvelo/Coordinator.h"
+#include "Arvelo/URLCommandHandler.h"
 
 namespace arvelo {
 
@@ -90,15 +92,6 @@ void Application::runFixtureModes() {
                                                                 if (alive.lock()) requestTerminate();
                                                             }));
     }
-}
-
-void Application::installShortcuts() {
-    // The arranger's hot keys are registered here.
-}
-
-void Application::open(const std::vector<std::string>& urls) {
-    // Each URL's command runs here, in order.
-    for (const std::string& url : urls) logger_.info("URL command received", url);
 }
 
 std::vector<std::string> Application::urlsAmong(const std::vector<std::string>& arguments) {

@@ -17,7 +17,9 @@
 
 namespace arvelo {
 
+class ArrangerHotKeys;
 class Coordinator;
+class URLCommandHandler;
 
 class Application {
 public:
@@ -107,6 +109,8 @@ private:
 
     // The delegate's fields.
     std::shared_ptr<Coordinator> coordinator_;
+    std::unique_ptr<ArrangerHotKeys> shortcuts_;       // launch step 6 until termination
+    std::unique_ptr<URLCommandHandler> urlCommands_;   // made at the first URL
     bool waitingForRestoration_ = false;
 
     std::vector<platform::Subscription> workspaceObservers_;

@@ -3,6 +3,7 @@
 
 #include "Arvelo/Shell/Application.h"
 
+#include "Arvelo/ArrangerHotKeys.h"
 #include "Arvelo/Coordinator.h"
 
 #include <algorithm>
@@ -84,6 +85,7 @@ void Application::saveLayout(int slot) {
 void Application::toggleWindowMap() {
     const bool enabled = !services_.defaults->boolean(kWindowMapEnabledKey).value_or(false);
     services_.defaults->setBoolean(kWindowMapEnabledKey, enabled);
+    if (shortcuts_) shortcuts_->updateWindowMapShortcut();
     // The window-map hot key follows the switch, and a map that is open closes (without
     // reactivating the application before it) when it is turned off.
 }

@@ -4,6 +4,7 @@
 
 #include "Arvelo/Shell/Application.h"
 
+#include "Arvelo/ArrangerHotKeys.h"
 #include "Arvelo/Coordinator.h"
 #include "Arvelo/SpatialInputController.h"
 #include "Arvelo/WindowDragController.h"
@@ -54,7 +55,8 @@ void Application::willTerminate() {
         if (coordinator_->spatialInput) coordinator_->spatialInput->stop();
         if (hasWindowsToRestore()) coordinator_->restore();
     }
-    // 3. The arranger's hot keys are unregistered here.
+    // 3. The arranger's hot keys: every key, then the window-map key, then the handler.
+    if (shortcuts_) shortcuts_->uninstall();
 }
 
 void Application::sessionWillEnd() {

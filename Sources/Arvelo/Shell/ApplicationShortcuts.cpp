@@ -1,0 +1,28 @@
+// ApplicationShortcuts.cpp: the delegate's part in the arranger's global hot keys (registered
+// at launch step 6, released at termination) and in URL commands (run in the order given,
+// from the command line or handed over by a later launch).
+
+#include "Arvelo/Shell/Application.h"
+
+#include "Arvelo/ArrangerHotKeys.h"
+#include "Arvelo/Coordinator.h"
+#include "Arvelo/URLCommandHandler.h"
+
+namespace arvelo {
+
+void Application::installShortcuts() {
+    if (!coordinator_ || shortcuts_) return;
+    shortcuts_ = std::make_unique<ArrangerHotKeys>(coordinator_, services_);
+    shortcuts_->installShortcuts();
+}
+
+void Application::open(const std::vector<std::string>& urls) {
+    if (!coordinator_) {
+        logger_.error("URLs arrived before the arranger started; they are dropped");
+        return;
+    }
+    if (!urlCommands_) urlCommands_ = std::make_unique<URLCommandHandler>(coordinator_, services_);
+    urlCommands_->open(urls);
+}
+
+}  // namespace arvelo
