@@ -306,6 +306,8 @@ private:
     // The tick's corrections; each answers whether it rearranged windows (which ends the tick).
     bool dockArrivals(const std::set<std::string>& managed, bool busy);
     bool followDrift(const std::set<std::string>& managed);
+    bool followSheets(const std::set<std::string>& managed);
+    bool followFocus(const std::set<std::string>& managed, bool busy);
     void keepMiniaturesInStep();
 
     // A wanted seam position in world coordinates for one edge of a resized window.

@@ -20,12 +20,18 @@ constexpr double kDriftTolerance = 6.0;
 constexpr double kDriftQuietTime = 1.5;
 // A window whose origin stays off its expected origin is re-applied at most this often in a row.
 constexpr int kMisplacedRetries = 3;
+// A sheet may reach this far beyond its display's visible frame before the tick zooms onto it.
+constexpr double kSheetSlack = 2.0;
 // Window pictures are refreshed at most this often.
 constexpr double kPictureInterval = 3.0;
 // After the tick rearranges windows, presses reaching the canvas are swallowed this long.
 constexpr double kClickHold = 0.5;
 
 bool driftsFrom(double actual, double written) { return std::abs(actual - written) > kDriftTolerance; }
+
+bool holds(const std::vector<std::string>& keys, const std::string& key) {
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
 
 }  // namespace
 
@@ -44,7 +50,7 @@ void Coordinator::processTick(const std::set<std::string>& previousKeys) {
     for (const auto& record : windows.get()) windowKeys.insert(record->id);
     const std::set<std::string> managed = managedHere();
     if (pruned) {
-        clickHoldUntil = std::max(clickHoldUntil, now() + kClickHold);
+        holdClicks(kClickHold);
         apply();
         return;
     }
@@ -52,7 +58,8 @@ void Coordinator::processTick(const std::set<std::string>& previousKeys) {
     // The busy rule: while the user holds the button or drags a tab, nothing is corrected.
     const bool busy = services().pointer->leftButtonDown() || chromeDragging;
     if (dockArrivals(managed, busy)) return;
-    if (!busy && followDrift(managed)) return;
+    if (!busy && (followDrift(managed) || followSheets(managed))) return;
+    if (followFocus(managed, busy)) return;
     if (!busy && !resizingSeam) keepMiniaturesInStep();
     if (previewsEnabled.get() && now() - lastPictureRefresh > kPictureInterval &&
         services().screenCapture->preflightAccess() && !busy) {
@@ -74,7 +81,7 @@ bool Coordinator::dockArrivals(const std::set<std::string>& managed, bool busy) 
     }
     if (!autoTile.get() || busy || resizingSeam || arrivals.empty()) return false;
     for (const auto& record : arrivals) dockArrival(*record);
-    clickHoldUntil = std::max(clickHoldUntil, now() + kClickHold);
+    holdClicks(kClickHold);
     apply();
     return true;
 }
@@ -110,6 +117,53 @@ bool Coordinator::followDrift(const std::set<std::string>& managed) {
         }
     }
     return false;
+}
+
+bool Coordinator::followSheets(const std::set<std::string>& managed) {
+    if (sheetZoom) {
+        const auto recordIt = access->records.find(*sheetZoom);
+        if (recordIt != access->records.end() && access->sheetFrame(recordIt->second)) return false;
+        sheetZoom.reset();
+        back();
+        return true;
+    }
+    for (const auto& key : managed) {
+        const auto recordIt = access->records.find(key);
+        if (recordIt == access->records.end()) continue;
+        const auto& record = recordIt->second;
+        if (record->parked || !record->onScreen) continue;
+        const auto sheet = access->sheetFrame(record);
+        if (!sheet) continue;
+        const auto display = displayOf(record->frame);
+        if (!display) continue;
+        if (display->frame.insetBy(-kSheetSlack, -kSheetSlack).contains(*sheet)) continue;
+        sheetZoom = key;
+        focus(key);
+        return true;
+    }
+    return false;
+}
+
+bool Coordinator::followFocus(const std::set<std::string>& managed, bool busy) {
+    const auto key = focusedWindowKey();
+    if (key == lastFocusedKey) return false;
+    // Recorded even while busy, so a focus change made with the button down is not acted on later.
+    lastFocusedKey = key;
+    if (busy || resizingSeam || !key || !managed.contains(*key)) return false;
+    const auto recordIt = access->records.find(*key);
+    if (recordIt == access->records.end() || !recordIt->second->parked) return false;
+    for (const auto& display : displays.get()) {
+        const auto stateIt = states->find(display.id);
+        if (stateIt == states->end() || !holds(stateIt->second.root.allWindows(), *key)) continue;
+        for (const auto& tile : layout(display.id).tiles) {
+            if (tile.miniature || !holds(tile.windows, *key)) continue;
+            selectTab(*key, display.id);
+            return true;
+        }
+        break;
+    }
+    focus(*key);
+    return true;
 }
 
 void Coordinator::keepMiniaturesInStep() {

@@ -1,6 +1,7 @@
 // TickTests.cpp: the beat's pass on the simulated desktop: new windows docked beside the
 // largest tile, drift put back after the quiet time with bounded retries, a hand resize turned
-// into a seam move, the busy rule, and what a restore or a display that briefly vanishes leave.
+// into a seam move, the busy rule, zooming onto an oversized sheet, bringing forward the tab that
+// received focus, and what a restore or a display that briefly vanishes leave.
 #include "TickScene.h"
 
 using namespace arvelo;
@@ -181,6 +182,59 @@ TEST_F(Tick, ADisplayListThatIsBrieflyEmptyLeavesTheArrangementAlone) {
     EXPECT_EQ(a.frame(), Rect(8, 8, 708, 884));
     EXPECT_EQ(b.frame(), Rect(724, 8, 708, 884));
     EXPECT_NE(coordinator->status.get(), "No managed windows remain. Arrangement stopped.");
+}
+
+TEST_F(Tick, ASheetReachingBeyondTheDisplayZoomsOntoItsWindowUntilItCloses) {
+    struct Case {
+        double beyond;  // how far the sheet reaches below the visible frame
+        bool zooms;
+    };
+    for (const Case c : {Case{1, false}, Case{3, true}}) {
+        SCOPED_TRACE(c.beyond);
+        platform::sim::Desktop scene;
+        scene.clock().setRunsBackgroundAutomatically(true);
+        scene.addDisplay("Built-in", {1440, 900});
+        auto app = scene.launch("org.example.Editor", "Editor");
+        auto a = app.openWindow("a", {40, 40, 500, 350});
+        app.openWindow("b", {80, 80, 500, 350});
+        auto arranger = Coordinator::make(scene.services(), false, true, scene.temporaryFolder() / "state");
+        scene.advance(0.1);
+        const std::string key = arranger->windows->front()->id;  // "a" sorts first
+        auto sheet = a.openSheet("Save", {100, 300, 500, 600 + c.beyond});
+
+        scene.advance(Coordinator::kBeatInterval);
+        EXPECT_EQ(arranger->sheetZoom.has_value(), c.zooms);
+        EXPECT_EQ(arranger->states->at("1").focus.has_value(), c.zooms);
+        if (!c.zooms) continue;
+        EXPECT_EQ(arranger->sheetZoom, key);
+
+        sheet.vanish();
+        scene.advance(Coordinator::kBeatInterval);
+        EXPECT_FALSE(arranger->sheetZoom);
+        EXPECT_FALSE(arranger->states->at("1").focus) << "stepped back";
+    }
+}
+
+TEST_F(Tick, AHiddenTabThatReceivesFocusIsBroughtForward) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {80, 80, 500, 350});
+    desktop.launch("org.example.Mail", "Mail").openWindow("c", {120, 120, 500, 350});
+    start();
+    coordinator->dock(keyOf(b), tree().leaf(keyOf(a))->id, "1", DockEdge::tab);
+    coordinator->selectTab(keyOf(a), "1");
+    ASSERT_TRUE(recordOf(b).parked);
+    wait(Coordinator::kBeatInterval);
+
+    // The user brings b to the front (from a window list, say).
+    b.raise();
+    app.activate();
+    wait(Coordinator::kBeatInterval);
+    EXPECT_EQ(tree().leaf(keyOf(b))->selected, keyOf(b));
+    EXPECT_FALSE(recordOf(b).parked);
+    EXPECT_TRUE(recordOf(a).parked);
+    EXPECT_FALSE(coordinator->states->at("1").focus) << "a tab selection, not a zoom";
 }
 
 }  // namespace
