@@ -98,8 +98,7 @@ private:
     void noteOriginal(WindowRecord& record);
     void writeScannerDiagnostics(const ScanSnapshot& snapshot) const;
 
-    // The follow-up tasks: each pass runs after its delay and schedules the next.
-    // A task is a chain of passes, pass i running delays[i] seconds after the one before; a
+    // The follow-up tasks. A task is a chain of passes, pass i running delays[i] seconds after the one before; a
     // pass that answers false ends the task. The chain holds this object and the record weakly.
     using Pass = bool (WindowAccess::*)(const RecordPtr& record, const Rect& target, std::size_t pass);
     void startTask(const RecordPtr& record, const Rect& target, std::span<const double> delays, Pass run,
