@@ -21,9 +21,8 @@
 
 namespace arvelo {
 
-// This program's own identifier, its fixture application's, and the other window manager's
-// (whose applications are never scanned).
-inline constexpr std::string_view kArveloBundleID = "org.vomira.Arvelo";
+// The fixture application's identifier (this program's, "org.vomira.Arvelo", followed by
+// "Fixture"), and the other window manager's, whose applications are never scanned.
 inline constexpr std::string_view kFixtureBundleID = "org.vomira.ArveloFixture";
 inline constexpr std::string_view kZendraBundleID = "app.zendra.ZendraWM";
 
