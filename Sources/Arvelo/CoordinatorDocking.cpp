@@ -5,6 +5,7 @@
 #include "Arvelo/Coordinator.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ArveloCore/UUID.h"
 
@@ -21,10 +22,7 @@ void Coordinator::dockArrival(WindowRecord& window) {
     if (stateIt == states->end()) return;
     WorkspaceState copy = stateIt->second;
 
-    if (!window.originalFrame) {
-        window.originalFrame = access->rect(window.element).value_or(window.frame);
-        window.originalMinimized = access->boolValue(window.element, platform::ax::kMinimized);
-    }
+    noteOriginalFrame(window);
     for (auto& [key, other] : otherSpaces) other.root.remove(window.id);
 
     // A pinned home is used up by this arrival, whether or not it still fits.
@@ -144,7 +142,8 @@ void Coordinator::exclude(const std::string& identity, bool enabled) {
 }
 
 void Coordinator::resizeSeam(const Seam& seam, double fraction, const std::string& displayID, bool /*commit*/) {
-    if (states->contains(displayID)) {
+    // A fraction that is no number (a pointer over a zero-sized seam) leaves the ratio alone.
+    if (states->contains(displayID) && std::isfinite(fraction)) {
         const double ratio = std::clamp(fraction, 0.05, 0.95);
         states.modify([&](auto& all) {
             WorkspaceState& state = all[displayID];

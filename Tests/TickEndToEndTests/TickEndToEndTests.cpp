@@ -1,220 +1,163 @@
-// TickEndToEndTests.cpp: a coordinator on a real X server with openbox and real X clients
-// (xlogo): a window opened while the others are arranged is docked within two beats, and a
-// tiled window dragged away by its title bar with xdotool is put back in its tile.
+// TickEndToEndTests.cpp: the real `arvelo` on a virtual X desktop (Xvfb + openbox, started by
+// scripts/with-xvfb) arranging xlogo windows: a window opened while the others are arranged is
+// docked within two beats, and a tiled window dragged away by its title bar with xdotool is put
+// back in its tile.
+#include "Child.h"
+#include "DesktopProbe.h"
+
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-
 #include <chrono>
-#include <csignal>
+#include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <spawn.h>
-#include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <vector>
+#include <fstream>
+#include <iterator>
 
-#include "Arvelo/Coordinator.h"
-#include "Arvelo/WindowScan.h"
-#include "Platform/Qt/QtDispatcher.h"
-#include "Platform/StandardServices.h"
-#include "Platform/X11/X11Backend.h"
-
-extern char** environ;
-
-using namespace arvelo;
+using namespace e2e;
+namespace fs = std::filesystem;
 
 namespace {
 
-// Waits on the real X server are bounded polls of the event loop.
-constexpr double kArrangeDeadline = 30;
-constexpr double kPutBackDeadline = 15;
-constexpr double kTolerance = 2;
+const std::vector<std::string> kLogos = {"XLogo"};
+constexpr double kFewBeats = 15;  // seconds: start-up plus a few 0.7 s beats
+constexpr double kBeat = 0.7;
+constexpr int kTolerance = 2;     // pixels
 
-// A program run for the test and stopped when it ends.
-class Client {
-public:
-    explicit Client(std::vector<std::string> arguments) {
-        std::vector<char*> argv;
-        for (auto& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        if (posix_spawnp(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    }
-    ~Client() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        for (int i = 0; i < 100; ++i) {
-            if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-    Client(const Client&) = delete;
-    Client& operator=(const Client&) = delete;
-    // Waits for the program to end; its exit status, or -1.
-    int wait() {
-        int status = 0;
-        if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
-
-bool waitUntil(const std::function<bool()>& condition, double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        QCoreApplication::processEvents();
-        if (condition()) return true;
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-// Lets the event loop run for a while (the beat keeps ticking meanwhile).
-void runFor(double seconds) {
-    waitUntil([] { return false; }, seconds);
-}
-
-bool near(const Rect& a, const Rect& b) {
-    return std::abs(a.x - b.x) <= kTolerance && std::abs(a.y - b.y) <= kTolerance &&
-           std::abs(a.width - b.width) <= kTolerance && std::abs(a.height - b.height) <= kTolerance;
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class TickEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = std::filesystem::temp_directory_path() / ("vomira-tick-e2e-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-        dispatch = std::make_shared<platform::qt::QtDispatcher>();
-        backend = platform::x11::X11Backend::connect(dispatch);
-        if (!backend) GTEST_SKIP() << "no X server";
-        auto environment = platform::Environment::ofProcess(0, nullptr);
-        environment.variables["XDG_DATA_HOME"] = (folder / "data").string();
-        environment.variables["XDG_CONFIG_HOME"] = (folder / "config").string();
-        environment.variables.erase("ARVELO_STATE_DIR");
-        services = platform::standardServices(environment);
-        services.dispatch = dispatch;
-        services.clock = dispatch;
-        backend->fill(services);
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display) GTEST_SKIP() << "needs an X display (run through scripts/with-xvfb)";
+        ASSERT_TRUE(probe.connected());
+        char pattern[] = "/tmp/arvelo-tick-e2e.XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        home = pattern;
+        for (const char* folder : {"config/Arvelo", "data", "state", "runtime", "state-dir"})
+            fs::create_directories(home / folder);
+        fs::permissions(home / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+        // The permissions are granted under openbox; the window that explains them stays away.
+        std::ofstream(home / "config/Arvelo/defaults.json") << R"({"shownPermissions": true})";
     }
     void TearDown() override {
-        coordinator.reset();
-        clients.clear();
-        std::error_code error;
-        std::filesystem::remove_all(folder, error);
+        children.clear();
+        if (!home.empty()) fs::remove_all(home);
     }
 
-    // Opens an xlogo window with this title, cascaded from the top left.
-    void openLogo(const std::string& title) {
-        const int step = static_cast<int>(clients.size()) + 1;
-        const std::string geometry = "320x240+" + std::to_string(40 * step) + "+" + std::to_string(40 * step);
-        clients.push_back(std::make_unique<Client>(std::vector<std::string>{"xlogo", "-geometry", geometry, "-title", title}));
+    Child& start(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::map<std::string, std::string>& environment = {}, const std::string& log = {}) {
+        children.push_back(std::make_unique<Child>(program, arguments, environment, log));
+        return *children.back();
+    }
+    void runArvelo() {
+        start(std::getenv("ARVELO"), {},
+              {{"XDG_CONFIG_HOME", (home / "config").string()}, {"XDG_DATA_HOME", (home / "data").string()},
+               {"XDG_STATE_HOME", (home / "state").string()}, {"XDG_RUNTIME_DIR", (home / "runtime").string()},
+               {"ARVELO_STATE_DIR", (home / "state-dir").string()}, {"WAYLAND_DISPLAY", ""},
+               {"XDG_SESSION_TYPE", ""}},
+              (home / "arvelo.log").string());
+    }
+    // An xlogo window, cascaded from the top left so that it overlaps the others.
+    void openLogo() {
+        const int step = static_cast<int>(children.size()) + 1;
+        start("/usr/bin/xlogo", {"-geometry", "320x240+" + std::to_string(60 * step) + "+" + std::to_string(50 * step)});
     }
 
-    std::shared_ptr<WindowRecord> recordTitled(const std::string& title) const {
-        for (const auto& record : coordinator->windows.get())
-            if (record->title == title) return record;
-        return nullptr;
-    }
-    bool docked(const std::string& title) const {
-        const auto record = recordTitled(title);
-        return record && coordinator->managedHere().contains(record->id);
-    }
-    // The window's frame as the X server has it now.
-    Rect frameOf(const std::string& title) const {
-        const auto record = recordTitled(title);
-        if (!record) return Rect::null();
-        return WindowScan::rect(*services.accessibility, record->element).value_or(Rect::null());
-    }
-    // Every window placed where it was asked to be.
-    bool settled() const {
-        for (const auto& record : coordinator->windows.get()) {
-            if (!record->expectedFrame) return false;
-            if (!near(WindowScan::rect(*services.accessibility, record->element).value_or(Rect::null()),
-                      *record->expectedFrame))
-                return false;
+    // Tiled: `count` windows, each on screen, no two overlapping.
+    bool tiled(const std::map<xcb_window_t, Frame>& frames, std::size_t count) {
+        if (frames.size() != count) return false;
+        std::vector<Frame> list;
+        for (const auto& [window, frame] : frames) {
+            if (!frame.intersects(probe.screen())) return false;
+            list.push_back(frame);
         }
+        for (std::size_t i = 0; i < list.size(); ++i)
+            for (std::size_t j = i + 1; j < list.size(); ++j)
+                if (list[i].intersects(list[j])) return false;
         return true;
     }
-
-    // Opens three windows and lets a coordinator arrange them.
-    void arrangeThree() {
-        for (const char* title : {"tick-1", "tick-2", "tick-3"}) openLogo(title);
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                const auto windows = services.windowList->windows({});
-                int logos = 0;
-                for (const auto& window : windows) logos += window.name.rfind("tick-", 0) == 0 ? 1 : 0;
-                return logos == 3;
-            },
-            kArrangeDeadline))
-            << "the three xlogo windows appear";
-        coordinator = Coordinator::make(services, false, true, folder / "state");
-        ASSERT_TRUE(waitUntil([&] { return coordinator->managedHere().size() == 3 && settled(); }, kArrangeDeadline))
-            << "status: " << coordinator->status.get();
+    // The windows' frames once `count` of them are tiled and have held still for half a second.
+    std::map<xcb_window_t, Frame> arranged(std::size_t count) {
+        std::map<xcb_window_t, Frame> last;
+        int still = 0;
+        eventually(kFewBeats, [&] {
+            const auto now = probe.framesOf(kLogos);
+            still = (now == last && tiled(now, count)) ? still + 1 : 0;
+            last = now;
+            return still >= 10;
+        });
+        return last;
     }
 
-    std::filesystem::path folder;
-    std::shared_ptr<platform::qt::QtDispatcher> dispatch;
-    std::shared_ptr<platform::x11::X11Backend> backend;
-    platform::Services services;
-    std::shared_ptr<Coordinator> coordinator;
-    std::vector<std::unique_ptr<Client>> clients;
+    std::string describe(const std::map<xcb_window_t, Frame>& frames) {
+        std::string text;
+        for (const auto& [window, frame] : frames) text += std::to_string(window) + " " + frame.text() + "\n";
+        return text + "arvelo log:\n" + readAll(home / "arvelo.log");
+    }
+
+    DesktopProbe probe;
+    fs::path home;
+    std::vector<std::unique_ptr<Child>> children;
 };
 
 }  // namespace
 
 TEST_F(TickEndToEnd, AWindowOpenedWhileArrangingIsDockedWithinTwoBeats) {
-    arrangeThree();
-    openLogo("tick-4");
-    ASSERT_TRUE(waitUntil([&] { return recordTitled("tick-4") != nullptr; }, kArrangeDeadline))
-        << "the fourth window is scanned";
-    // Seen by a scan, it is docked by the tick that follows that very scan; give it two beats
-    // and a margin for a busy machine.
-    const auto seen = std::chrono::steady_clock::now();
-    ASSERT_TRUE(waitUntil([&] { return docked("tick-4"); }, 2 * Coordinator::kBeatInterval + 1.0))
-        << "status: " << coordinator->status.get();
-    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - seen).count();
-    RecordProperty("dockSeconds", std::to_string(took));
+    for (int i = 0; i < 3; ++i) openLogo();
+    ASSERT_TRUE(eventually(kFewBeats, [&] { return probe.framesOf(kLogos).size() == 3; }));
+    runArvelo();
+    const auto three = arranged(3);
+    ASSERT_TRUE(tiled(three, 3)) << describe(three);
 
-    ASSERT_TRUE(waitUntil([&] { return settled(); }, kArrangeDeadline));
-    std::vector<Rect> frames;
-    for (const char* title : {"tick-1", "tick-2", "tick-3", "tick-4"}) frames.push_back(frameOf(title));
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        for (std::size_t j = i + 1; j < frames.size(); ++j) {
-            const Rect overlap = frames[i].intersection(frames[j]);
-            EXPECT_TRUE(overlap.isNull() || overlap.width <= 1 || overlap.height <= 1)
-                << toString(frames[i]) << " overlaps " << toString(frames[j]);
-        }
-    EXPECT_EQ(coordinator->status.get(),
-              "4 docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it.");
+    openLogo();
+    ASSERT_TRUE(eventually(kFewBeats, [&] { return probe.framesOf(kLogos).size() == 4; }));
+    // From the moment the window manager lists it, the next beat's scan sees it and its tick
+    // docks it; two beats, and a margin for a busy machine.
+    const auto listed = std::chrono::steady_clock::now();
+    std::map<xcb_window_t, Frame> frames;
+    const bool docked = eventually(2 * kBeat + 1.0, [&] {
+        frames = probe.framesOf(kLogos);
+        return tiled(frames, 4);
+    });
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - listed).count();
+    EXPECT_TRUE(docked) << "after " << took << " s:\n" << describe(frames);
+    RecordProperty("dockSeconds", std::to_string(took));
 }
 
 TEST_F(TickEndToEnd, ATiledWindowDraggedByItsTitleBarIsPutBack) {
-    arrangeThree();
-    runFor(2.0);  // past the quiet time after the last apply, and every placement check done
-    const Rect tile = frameOf("tick-1");
-    ASSERT_FALSE(tile.isNull());
+    for (int i = 0; i < 3; ++i) openLogo();
+    ASSERT_TRUE(eventually(kFewBeats, [&] { return probe.framesOf(kLogos).size() == 3; }));
+    runArvelo();
+    const auto tiles = arranged(3);
+    ASSERT_TRUE(tiled(tiles, 3)) << describe(tiles);
+    const auto [window, tile] = *tiles.begin();
 
-    // Press on the title bar (the top of the outer frame) and drag 60 points right and 40
-    // down. While the button is held the coordinator corrects nothing, so the move shows.
-    const int x = static_cast<int>(tile.midX()), y = static_cast<int>(tile.minY()) + 6;
-    std::vector<std::string> drag{"xdotool", "mousemove", std::to_string(x), std::to_string(y), "mousedown", "1"};
+    // Press on the title bar (the top of the outer frame) and drag 60 px right and 42 down.
+    // While the button is held nothing is corrected, so the move shows.
+    const int x = tile.x + tile.width / 2, y = tile.y + 6;
+    std::vector<std::string> drag{"mousemove", std::to_string(x), std::to_string(y), "mousedown", "1"};
     for (int i = 1; i <= 6; ++i)
         for (const auto& part : {std::string("mousemove"), std::to_string(x + 10 * i), std::to_string(y + 7 * i),
                                  std::string("sleep"), std::string("0.05")})
             drag.push_back(part);
-    ASSERT_EQ(Client(drag).wait(), 0);
-    const bool moved = waitUntil([&] { return frameOf("tick-1").x >= tile.x + 30; }, 5);
-    ASSERT_EQ(Client({"xdotool", "mouseup", "1"}).wait(), 0);
-    ASSERT_TRUE(moved) << "the drag moved the window: " << toString(frameOf("tick-1"));
+    Child pressAndDrag("/usr/bin/xdotool", drag);
+    ASSERT_EQ(pressAndDrag.waitForExit(10), 0);
+    const bool moved = eventually(5, [&, window = window, tile = tile] {
+        const auto frames = probe.framesOf(kLogos);
+        return frames.count(window) && frames.at(window).x >= tile.x + 30;
+    });
+    Child release("/usr/bin/xdotool", {"mouseup", "1"});
+    ASSERT_EQ(release.waitForExit(10), 0);
+    ASSERT_TRUE(moved) << describe(probe.framesOf(kLogos));
 
-    const bool putBack = waitUntil([&] { return near(frameOf("tick-1"), tile); }, kPutBackDeadline);
-    EXPECT_TRUE(putBack) << "now " << toString(frameOf("tick-1")) << ", tile " << toString(tile);
-    EXPECT_EQ(coordinator->managedHere().size(), 3u);
+    std::map<xcb_window_t, Frame> frames;
+    const bool putBack = eventually(kFewBeats, [&, window = window, tile = tile] {
+        frames = probe.framesOf(kLogos);
+        return frames.count(window) && frames.at(window).near(tile, kTolerance);
+    });
+    EXPECT_TRUE(putBack) << "tile " << tile.text() << "\n" << describe(frames);
 }
