@@ -138,6 +138,37 @@ TEST_F(Tick, AWindowResizedByHandMovesItsSeam) {
     EXPECT_NEAR(b.frame().maxX(), 1432, 1e-6);
 }
 
+TEST_F(Tick, AHandResizeThatSqueezesANeighbourBelowItsMinimumTabsItAway) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {80, 80, 500, 350});
+    auto c = app.openWindow("c", {120, 120, 500, 350});
+    start();
+    // Three panes side by side, [a | [b | c]], each about 470 wide; b is known to need 400.
+    coordinator->states.modify([&](auto& states) {
+        states["1"].root = LayoutNode::split(
+            LayoutNode("A", {keyOf(a)}),
+            LayoutNode::split(LayoutNode("B", {keyOf(b)}), LayoutNode("C", {keyOf(c)}), SplitAxis::horizontal, 0.5),
+            SplitAxis::horizontal, 1.0 / 3.0);
+    });
+    recordOf(b).minimum = {400, 200};
+    coordinator->apply();
+    wait(0.3);
+
+    Rect wider = a.frame();
+    wider.width = 1000 - wider.x;  // a's right edge dragged to x = 1000
+    a.moveTo(wider);
+    wait(1.8);  // the beat at 2.1 s
+    const auto group = tree().leaf(keyOf(b));
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->windows, keys({c, b}));
+    EXPECT_EQ(group->selected, keyOf(c)) << "c keeps showing";
+    EXPECT_TRUE(recordOf(b).parked);
+    EXPECT_NEAR(a.frame().maxX(), 1000, 1);
+    EXPECT_TRUE(coordinator->autoTabbed.empty()) << "not for overflow untabbing to bring back";
+}
+
 TEST_F(Tick, WindowsFreedByTheUserStayWhereTheyWerePut) {
     desktop.addDisplay("Built-in", {1440, 900});
     auto app = editor();
