@@ -128,7 +128,9 @@ Needs needsOf(const AXElement& element, std::string_view a)
         needs.everyClient = true;
         if (a == ax::kTitle)
             needs.windowFacts = fact::kClass;
-        else if (a == ax::kWindows || a == ax::kChildren || a == "AXHidden")
+        else if (a == ax::kWindows || a == ax::kChildren)
+            needs = {fact::kKind, rootfact::kStacking, true};
+        else if (a == "AXHidden")
             needs = {fact::kKind | fact::kState, rootfact::kStacking, true};
         else if (a == ax::kFocusedWindow || a == ax::kMainWindow)
             needs = {fact::kKind | fact::kState, rootfact::kStacking | rootfact::kActive, true};

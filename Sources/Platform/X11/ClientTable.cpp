@@ -1,22 +1,31 @@
-// ClientTable: reads the client list, then every client's facts in one batch.
+// ClientTable: reads the client list, then the clients' facts in one batch, and indexes them.
 #include "Platform/X11/ClientTable.h"
-
-#include <algorithm>
 
 namespace platform::x11 {
 
-namespace {
-void take(ClientTable& table, const std::vector<WindowFacts>& facts, const xcb_setup_t& setup)
+void ClientTable::take(const std::vector<WindowFacts>& facts, const xcb_setup_t& setup)
 {
+    answered = root.answered;
     for (const WindowFacts& f : facts) {
-        table.answered = table.answered && f.answered;
+        answered = answered && f.answered;
         if (!f.exists)
             continue;
-        table.clients.push_back(f);
-        table.pids.push_back(ownerPid(f, setup));
+        positions_[f.window] = clients.size();
+        clients.push_back(f);
+        pids.push_back(ownerPid(f, setup));
     }
+    std::vector<bool> placed(clients.size(), false);
+    for (auto it = root.stacking.rbegin(); it != root.stacking.rend(); ++it) {
+        const auto position = positions_.find(*it);
+        if (position != positions_.end() && !placed[position->second]) {
+            placed[position->second] = true;
+            order_.push_back(position->second);
+        }
+    }
+    for (std::size_t i = 0; i < clients.size(); ++i)
+        if (!placed[i])
+            order_.push_back(i);
 }
-} // namespace
 
 ClientTable ClientTable::read(Connection& connection, unsigned rootFacts, unsigned windowFacts, Deadline deadline)
 {
@@ -25,9 +34,8 @@ ClientTable ClientTable::read(Connection& connection, unsigned rootFacts, unsign
         FactBatch first(connection, rootFacts | rootfact::kClients, {}, 0);
         table.root = first.root(deadline);
     }
-    table.answered = table.root.answered;
     FactBatch second(connection, 0, table.root.clients, windowFacts | fact::kOwner);
-    take(table, second.windows(deadline), *xcb_get_setup(connection.xcb()));
+    table.take(second.windows(deadline), *xcb_get_setup(connection.xcb()));
     return table;
 }
 
@@ -35,48 +43,28 @@ ClientTable ClientTable::readSome(Connection& connection, unsigned rootFacts, co
                                   unsigned windowFacts, Deadline deadline)
 {
     ClientTable table;
-    table.complete = false;
     FactBatch batch(connection, rootFacts | rootfact::kClients, windows, windowFacts | fact::kOwner);
     table.root = batch.root(deadline);
-    table.answered = table.root.answered;
-    take(table, batch.windows(deadline), *xcb_get_setup(connection.xcb()));
+    table.take(batch.windows(deadline), *xcb_get_setup(connection.xcb()));
     return table;
 }
 
 const WindowFacts* ClientTable::find(xcb_window_t window) const
 {
-    for (const WindowFacts& f : clients)
-        if (f.window == window)
-            return &f;
-    return nullptr;
+    const auto position = positions_.find(window);
+    return position == positions_.end() ? nullptr : &clients[position->second];
 }
 
 std::int32_t ClientTable::pidOf(xcb_window_t window) const
 {
-    for (std::size_t i = 0; i < clients.size(); ++i)
-        if (clients[i].window == window)
-            return pids[i];
-    return 0;
-}
-
-std::vector<std::size_t> ClientTable::frontToBack() const
-{
-    std::vector<std::size_t> order;
-    order.reserve(clients.size());
-    for (auto it = root.stacking.rbegin(); it != root.stacking.rend(); ++it)
-        for (std::size_t i = 0; i < clients.size(); ++i)
-            if (clients[i].window == *it)
-                order.push_back(i);
-    for (std::size_t i = 0; i < clients.size(); ++i)
-        if (std::find(order.begin(), order.end(), i) == order.end())
-            order.push_back(i);
-    return order;
+    const auto position = positions_.find(window);
+    return position == positions_.end() ? 0 : pids[position->second];
 }
 
 std::vector<std::size_t> ClientTable::clientsOf(std::int32_t pid) const
 {
     std::vector<std::size_t> out;
-    for (std::size_t i : frontToBack())
+    for (std::size_t i : order_)
         if (pids[i] == pid)
             out.push_back(i);
     return out;

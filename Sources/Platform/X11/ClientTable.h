@@ -1,11 +1,12 @@
-// ClientTable: every client window the window manager manages, with the facts asked for and
-// the process each belongs to, read in two round trips (the client list, then all facts).
+// ClientTable: client windows the window manager manages, with the facts asked for and the
+// process each belongs to: every client (client list, then all facts), or a few chosen ones.
 // The table is a value: a picture of the desktop at one moment.
 #pragma once
 
-#include "Platform/X11/WindowFacts.h"
+#include "Platform/X11/FactBatch.h"
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::x11 {
@@ -15,22 +16,25 @@ struct ClientTable {
     std::vector<WindowFacts> clients;  // in the window manager's client-list order, existing ones only
     std::vector<std::int32_t> pids;    // the owning process of each client
     bool answered = true;
-    // True when `clients` holds every client; false for a table of a few chosen windows.
-    bool complete = true;
 
-    // Every client (two round trips).
+    // Every client.
     static ClientTable read(Connection& connection, unsigned rootFacts, unsigned windowFacts, Deadline deadline);
-    // Only the given windows, those of them that exist (one round trip); `root.clients` still
-    // lists every client.
+    // Only the given windows, those of them that exist; `root.clients` still lists every client.
     static ClientTable readSome(Connection& connection, unsigned rootFacts, const std::vector<xcb_window_t>& windows,
                                 unsigned windowFacts, Deadline deadline);
 
     const WindowFacts* find(xcb_window_t window) const;
-    std::int32_t pidOf(xcb_window_t window) const;  // 0 when the window is not a client
+    std::int32_t pidOf(xcb_window_t window) const;  // 0 when the window is not in the table
     // Indexes of clients front to back (the stacking list reversed; clients it misses last).
-    std::vector<std::size_t> frontToBack() const;
+    const std::vector<std::size_t>& frontToBack() const { return order_; }
     // Indexes of the clients of one process, front to back.
     std::vector<std::size_t> clientsOf(std::int32_t pid) const;
+
+private:
+    void take(const std::vector<WindowFacts>& facts, const xcb_setup_t& setup);
+
+    std::unordered_map<xcb_window_t, std::size_t> positions_;
+    std::vector<std::size_t> order_;
 };
 
 } // namespace platform::x11

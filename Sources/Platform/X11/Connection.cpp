@@ -16,9 +16,8 @@
 namespace platform::x11 {
 
 namespace {
-// While the event thread is not running yet, waiters read the socket themselves and look
-// again at least this often.
-constexpr int kSelfPollMilliseconds = 5;
+// A waiter whose reply has not come looks again at least this often.
+constexpr std::int64_t kWaitSliceMilliseconds = 1;
 // RandR 1.5 brought monitors.
 constexpr std::uint32_t kRandrMajor = 1;
 constexpr std::uint32_t kRandrMinor = 5;
@@ -100,6 +99,8 @@ bool Connection::initialise(Deadline deadline)
         randrEventBase_ = randr->first_event;
     }
 
+    cache_ = std::make_unique<FactCache>(ewmh_, atoms_, root());
+
     // Root events: the window manager's properties (client lists, active window, desktops,
     // work area) and display changes.
     const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
@@ -109,6 +110,13 @@ bool Connection::initialise(Deadline deadline)
                                XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
                                    XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
     return sync(deadline);
+}
+
+void Connection::follow(xcb_window_t window)
+{
+    static constexpr std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    if (!cache_->startFollowing(window))
+        xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
 }
 
 void Connection::flush()
@@ -125,7 +133,6 @@ bool Connection::sync(Deadline deadline)
 ReplyStatus Connection::waitFor(unsigned int sequence, void** reply, xcb_generic_error_t** error, Deadline deadline)
 {
     xcb_flush(c_);
-    const bool eventThreadRunning = eventThread_.joinable();
     for (;;) {
         std::uint64_t seen;
         {
@@ -133,8 +140,8 @@ ReplyStatus Connection::waitFor(unsigned int sequence, void** reply, xcb_generic
             seen = generation_;
         }
         if (xcb_poll_for_reply(c_, sequence, reply, error)) {
-            // This thread may have read events off the socket along with the reply.
-            wakeEventThread();
+            // This thread may have read events off the socket along with its reply.
+            handOverQueuedEvents();
             if (*reply)
                 return ReplyStatus::answered;
             return *error ? ReplyStatus::xError : ReplyStatus::answered;
@@ -145,13 +152,16 @@ ReplyStatus Connection::waitFor(unsigned int sequence, void** reply, xcb_generic
             xcb_discard_reply(c_, sequence);
             return ReplyStatus::timedOut;
         }
-        if (eventThreadRunning) {
-            std::unique_lock lock(mutex_);
-            readDone_.wait_until(lock, deadline.when(), [&] { return generation_ != seen; });
-        } else {
-            pollfd fd{xcb_get_file_descriptor(c_), POLLIN, 0};
-            poll(&fd, 1, kSelfPollMilliseconds);
+        {
+            std::lock_guard lock(mutex_);
+            if (generation_ != seen)
+                continue;  // the event thread read something meanwhile: look again
         }
+        // Sleep until data arrives; the event thread may take it first, so look again at
+        // least every slice.
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline.when() - Deadline::Clock::now());
+        pollfd fd{xcb_get_file_descriptor(c_), POLLIN, 0};
+        poll(&fd, 1, static_cast<int>(std::clamp<std::int64_t>(left.count() + 1, 0, kWaitSliceMilliseconds)));
     }
 }
 
@@ -195,20 +205,15 @@ void Connection::runEvents()
         }
         if (stopping_)
             break;
-        while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
-            const XPtr<xcb_generic_event_t> owned(event);
-            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
-                const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-                std::lock_guard lock(mutex_);
-                for (auto& watch : watches_)
-                    if (watch.window == notify->window && watch.atom == notify->atom)
-                        ++watch.count;
-            }
-            // Errors of unchecked requests (say, selecting events on a window that just went
-            // away) arrive here too; requests whose outcome matters are checked one by one.
-            if (event->response_type != 0 && onEvent_)
-                onEvent_(*event);
+        std::vector<XPtr<xcb_generic_event_t>> batch;
+        {
+            std::lock_guard lock(eventsMutex_);
+            while (xcb_generic_event_t* event = xcb_poll_for_event(c_))
+                handedOver_.emplace_back(event);
+            batch.swap(handedOver_);
         }
+        for (const auto& event : batch)
+            dispatch(*event);
         advanceGeneration();
         if (broken()) {
             if (onLost_)
@@ -216,6 +221,38 @@ void Connection::runEvents()
             break;
         }
     }
+}
+
+void Connection::dispatch(const xcb_generic_event_t& event)
+{
+    // Errors of unchecked requests (say, selecting events on a window that just went away)
+    // arrive here too; requests whose outcome matters are checked one by one.
+    if (event.response_type == 0)
+        return;
+    if ((event.response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+        const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        std::lock_guard lock(mutex_);
+        for (auto& watch : watches_)
+            if (watch.window == notify.window && watch.atom == notify.atom)
+                ++watch.count;
+    }
+    cache_->take(event);
+    if (onEvent_)
+        onEvent_(event);
+}
+
+void Connection::handOverQueuedEvents()
+{
+    bool any = false;
+    {
+        std::lock_guard lock(eventsMutex_);
+        while (xcb_generic_event_t* event = xcb_poll_for_queued_event(c_)) {
+            handedOver_.emplace_back(event);
+            any = true;
+        }
+    }
+    if (any)
+        wakeEventThread();
 }
 
 void Connection::advanceGeneration()

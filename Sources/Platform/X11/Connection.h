@@ -5,6 +5,7 @@
 
 #include "Platform/X11/Atoms.h"
 #include "Platform/X11/Deadline.h"
+#include "Platform/X11/FactCache.h"
 #include "Platform/X11/Reply.h"
 
 #include <xcb/xcb.h>
@@ -19,6 +20,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace platform::x11 {
 
@@ -36,6 +38,11 @@ public:
     // xcb-ewmh's atom table and request helpers; its atoms are read-only after open().
     xcb_ewmh_connection_t* ewmh() { return &ewmh_; }
     const Atoms& atoms() const { return atoms_; }
+    // Facts of client windows kept between reads (see FactCache).
+    FactCache& cache() { return *cache_; }
+    // Selects the events the backend follows on a window (its property and structure
+    // changes), once per window.
+    void follow(xcb_window_t window);
     xcb_window_t root() const { return screen_->root; }
     const xcb_screen_t& screen() const { return *screen_; }
     int screenNumber() const { return screenNumber_; }
@@ -98,6 +105,10 @@ private:
     bool initialise(Deadline deadline);
     ReplyStatus waitFor(unsigned int sequence, void** reply, xcb_generic_error_t** error, Deadline deadline);
     void runEvents();
+    void dispatch(const xcb_generic_event_t& event);
+    // Moves events that a waiter read off the socket (with its reply) to the event thread,
+    // in the order they were read.
+    void handOverQueuedEvents();
     void wakeEventThread();
     void advanceGeneration();
 
@@ -107,6 +118,7 @@ private:
     xcb_ewmh_connection_t ewmh_{};
     bool ewmhReady_ = false;
     Atoms atoms_;
+    std::unique_ptr<FactCache> cache_;
     bool randrMonitors_ = false;
     std::uint8_t randrEventBase_ = 0;
 
@@ -115,6 +127,10 @@ private:
     std::condition_variable readDone_;
     std::uint64_t generation_ = 0;
     std::list<WatchEntry> watches_;
+
+    // Events taken from xcb's queue, oldest first, for the event thread to dispatch.
+    std::mutex eventsMutex_;
+    std::vector<XPtr<xcb_generic_event_t>> handedOver_;
 
     int wakeFd_ = -1;
     std::atomic<bool> stopping_{false};

@@ -1,12 +1,10 @@
-// WindowFacts: what the X server and the window manager say about client windows and about
-// the desktop (client lists, active window, desktops, work area), read in pipelined batches:
-// every request of a batch is sent before the first reply is awaited, so reading many facts
-// of many windows costs one round trip.
+// WindowFacts: what the X server and the window manager say about a client window, and about
+// the desktop (client lists, active window, desktops), grouped as they are read.
 #pragma once
 
 #include "ArveloCore/Geometry.h"
-#include "Platform/X11/Connection.h"
 
+#include <xcb/xcb.h>
 #include <xcb/xcb_icccm.h>
 
 #include <cstdint>
@@ -22,12 +20,13 @@ inline constexpr unsigned kOwner = 1u << 0;       // _NET_WM_PID, WM_CLIENT_LEAD
 inline constexpr unsigned kTitle = 1u << 1;       // _NET_WM_NAME, WM_NAME
 inline constexpr unsigned kKind = 1u << 2;        // _NET_WM_WINDOW_TYPE, WM_TRANSIENT_FOR
 inline constexpr unsigned kState = 1u << 3;       // _NET_WM_STATE
-inline constexpr unsigned kGeometry = 1u << 4;    // geometry in root coordinates, _NET_FRAME_EXTENTS
+inline constexpr unsigned kGeometry = 1u << 4;    // geometry in root coordinates (with kExtents: the frame)
 inline constexpr unsigned kHints = 1u << 5;       // WM_NORMAL_HINTS, _NET_WM_ALLOWED_ACTIONS
 inline constexpr unsigned kDesktop = 1u << 6;     // _NET_WM_DESKTOP
 inline constexpr unsigned kClass = 1u << 7;       // WM_CLASS, _GTK_APPLICATION_ID, _KDE_NET_WM_DESKTOP_FILE
 inline constexpr unsigned kAttributes = 1u << 8;  // map state, override-redirect
 inline constexpr unsigned kStrut = 1u << 9;       // _NET_WM_STRUT_PARTIAL, _NET_WM_STRUT
+inline constexpr unsigned kExtents = 1u << 10;    // _NET_FRAME_EXTENTS, always read along with kGeometry
 } // namespace fact
 
 // Groups of facts about the desktop (root window properties).
@@ -36,8 +35,7 @@ inline constexpr unsigned kClients = 1u << 0;     // _NET_CLIENT_LIST
 inline constexpr unsigned kStacking = 1u << 1;    // _NET_CLIENT_LIST_STACKING
 inline constexpr unsigned kActive = 1u << 2;      // _NET_ACTIVE_WINDOW
 inline constexpr unsigned kDesktops = 1u << 3;    // _NET_CURRENT_DESKTOP, _NET_NUMBER_OF_DESKTOPS
-inline constexpr unsigned kWorkArea = 1u << 4;    // _NET_WORKAREA
-inline constexpr unsigned kWindowManager = 1u << 5; // _NET_SUPPORTING_WM_CHECK, confirmed on its window
+inline constexpr unsigned kWindowManager = 1u << 4; // _NET_SUPPORTING_WM_CHECK, confirmed on its window
 } // namespace rootfact
 
 // Decoration widths the window manager adds around a client (_NET_FRAME_EXTENTS).
@@ -62,7 +60,7 @@ struct WindowFacts {
     xcb_window_t transientFor = XCB_WINDOW_NONE;
     // kState
     std::vector<xcb_atom_t> states;
-    // kGeometry: the client area in root coordinates and the decorations around it.
+    // kGeometry: the client area in root coordinates; kExtents: the decorations around it.
     std::optional<arvelo::Rect> client;
     FrameExtents extents;
     // kHints
@@ -94,37 +92,9 @@ struct RootFacts {
     xcb_window_t active = XCB_WINDOW_NONE;
     std::optional<std::uint32_t> currentDesktop;
     std::uint32_t numberOfDesktops = 0;
-    std::optional<arvelo::Rect> workArea;  // of the current desktop
     bool windowManager = false;
 
     bool isClient(xcb_window_t window) const;
 };
-
-// Reads the desktop's facts and the facts of the given windows in one pipelined batch.
-class FactBatch {
-public:
-    FactBatch(Connection& connection, unsigned rootFacts, const std::vector<xcb_window_t>& windows,
-              unsigned windowFacts);
-    ~FactBatch();
-    FactBatch(const FactBatch&) = delete;
-    FactBatch& operator=(const FactBatch&) = delete;
-
-    // Waits for the replies (once; later calls return the same facts).
-    const RootFacts& root(Deadline deadline);
-    const std::vector<WindowFacts>& windows(Deadline deadline);
-
-private:
-    struct Pending;
-    void collect(Deadline deadline);
-
-    Connection& connection_;
-    std::unique_ptr<Pending> pending_;
-    RootFacts root_;
-    std::vector<WindowFacts> windows_;
-};
-
-// The process id a window belongs to: its _NET_WM_PID, or else a stable negative stand-in
-// made from its client leader (or, without one, from the X client that created it).
-std::int32_t ownerPid(const WindowFacts& facts, const xcb_setup_t& setup);
 
 } // namespace platform::x11

@@ -29,8 +29,8 @@ WindowManagerTransaction::WindowManagerTransaction(Connection& connection, const
     : connection_(connection), facts_(facts),
       stateWatch_(connection, facts.window, connection.ewmh()->_NET_WM_STATE)
 {
-    // Follow the window's property changes (needed for the closing wait) from here on.
-    xcb_change_window_attributes(connection.xcb(), facts.window, XCB_CW_EVENT_MASK, &kClientEventMask);
+    // The closing wait needs the window's property changes.
+    connection.follow(facts.window);
 }
 
 void WindowManagerTransaction::changeState(xcb_ewmh_wm_state_action_t action, xcb_atom_t first, xcb_atom_t second)

@@ -17,10 +17,6 @@
 
 namespace platform::x11 {
 
-// The event mask this backend keeps on every client window it has touched.
-inline constexpr std::uint32_t kClientEventMask =
-    XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-
 class WindowManagerTransaction {
 public:
     // `facts` must hold fact::kState and, for moves and resizes, fact::kGeometry.

@@ -3,7 +3,6 @@
 #include "Platform/X11/X11Observer.h"
 
 #include "Platform/X11/ClientTable.h"
-#include "Platform/X11/WindowManagerRequests.h"
 
 #include <algorithm>
 
@@ -73,9 +72,7 @@ void X11Observer::look(bool report)
 {
     // Windows seen for the first time are followed before their first read, so no change
     // between the read and the first event is lost.
-    const auto follow = [this](xcb_window_t window) {
-        xcb_change_window_attributes(connection_->xcb(), window, XCB_CW_EVENT_MASK, &kClientEventMask);
-    };
+    const auto follow = [this](xcb_window_t window) { connection_->follow(window); };
     std::vector<xcb_window_t> windows;
     for (const auto& [window, seen] : followed_) {
         windows.push_back(window);

@@ -5,6 +5,7 @@
 #include "Platform/X11/ClientTable.h"
 
 #include <map>
+#include <set>
 
 namespace platform::x11 {
 
@@ -13,33 +14,6 @@ constexpr double kReadTimeout = 0.5;
 // Window managers nest a client at most a few windows below its frame.
 constexpr int kMaxFrameDepth = 8;
 constexpr unsigned kListedFacts = fact::kGeometry | fact::kTitle | fact::kKind | fact::kAttributes | fact::kClass;
-
-// For each window, its ancestor that is a child of the root (itself when it is one).
-std::map<xcb_window_t, xcb_window_t> topLevelAncestors(Connection& connection, const std::vector<xcb_window_t>& windows,
-                                                       Deadline deadline)
-{
-    std::map<xcb_window_t, xcb_window_t> tops;
-    std::map<xcb_window_t, xcb_window_t> climbing;  // window -> the ancestor to ask about next
-    for (xcb_window_t w : windows)
-        climbing[w] = w;
-    for (int depth = 0; depth < kMaxFrameDepth && !climbing.empty(); ++depth) {
-        std::vector<std::pair<xcb_window_t, xcb_query_tree_cookie_t>> asked;
-        for (const auto& [window, at] : climbing)
-            asked.emplace_back(window, xcb_query_tree(connection.xcb(), at));
-        std::map<xcb_window_t, xcb_window_t> next;
-        for (const auto& [window, cookie] : asked) {
-            auto tree = connection.await<xcb_query_tree_reply_t>(cookie, deadline);
-            if (!tree)
-                continue;
-            if (tree->parent == connection.root())
-                tops[window] = climbing[window];
-            else if (tree->parent != XCB_WINDOW_NONE)
-                next[window] = tree->parent;
-        }
-        climbing.swap(next);
-    }
-    return tops;
-}
 
 std::int32_t layerOf(const WindowFacts& facts, const xcb_ewmh_connection_t& e)
 {
@@ -53,34 +27,80 @@ std::int32_t layerOf(const WindowFacts& facts, const xcb_ewmh_connection_t& e)
 }
 } // namespace
 
+std::map<xcb_window_t, xcb_window_t> X11WindowList::framesOf(const std::vector<xcb_window_t>& clients,
+                                                             const std::vector<xcb_window_t>& rootChildren,
+                                                             Deadline deadline)
+{
+    Connection& c = *connection_;
+    const std::set<xcb_window_t> tops(rootChildren.begin(), rootChildren.end());
+    std::map<xcb_window_t, xcb_window_t> frames;
+    std::map<xcb_window_t, xcb_window_t> climbing;  // client -> the ancestor to ask about next
+    {
+        std::lock_guard lock(framesMutex_);
+        for (xcb_window_t client : clients) {
+            const auto known = frames_.find(client);
+            if (known != frames_.end() && tops.contains(known->second))
+                frames[client] = known->second;
+            else
+                climbing[client] = client;
+        }
+    }
+    for (int depth = 0; depth < kMaxFrameDepth && !climbing.empty(); ++depth) {
+        std::vector<std::pair<xcb_window_t, xcb_query_tree_cookie_t>> asked;
+        for (const auto& [client, at] : climbing)
+            asked.emplace_back(client, xcb_query_tree(c.xcb(), at));
+        std::map<xcb_window_t, xcb_window_t> next;
+        for (const auto& [client, cookie] : asked) {
+            auto tree = c.await<xcb_query_tree_reply_t>(cookie, deadline);
+            if (!tree)
+                continue;
+            if (tree->parent == c.root())
+                frames[client] = climbing[client];
+            else if (tree->parent != XCB_WINDOW_NONE)
+                next[client] = tree->parent;
+        }
+        climbing.swap(next);
+    }
+    std::lock_guard lock(framesMutex_);
+    frames_ = frames;
+    return frames;
+}
+
 std::vector<WindowInfo> X11WindowList::windows(const WindowListOptions& options)
 {
     Connection& c = *connection_;
     const Deadline deadline = Deadline::in(kReadTimeout);
     const xcb_ewmh_connection_t& e = *c.ewmh();
-    auto rootTree = c.await<xcb_query_tree_reply_t>(xcb_query_tree(c.xcb(), c.root()), deadline);
+    const auto rootTreeCookie = xcb_query_tree(c.xcb(), c.root());
     const ClientTable table = ClientTable::read(c, 0, kListedFacts, deadline);
+    auto rootTree = c.await<xcb_query_tree_reply_t>(rootTreeCookie, deadline);
     if (!rootTree || !table.answered)
         return {};
+    const xcb_window_t* first = xcb_query_tree_children(rootTree.value.get());
+    const std::vector<xcb_window_t> children(first, first + xcb_query_tree_children_length(rootTree.value.get()));
 
     std::vector<xcb_window_t> clients;
     for (const WindowFacts& f : table.clients)
         clients.push_back(f.window);
     std::map<xcb_window_t, std::size_t> clientOfTop;
-    for (const auto& [client, top] : topLevelAncestors(c, clients, deadline))
+    for (const auto& [client, top] : framesOf(clients, children, deadline))
         clientOfTop[top] = static_cast<std::size_t>(table.find(client) - table.clients.data());
 
-    // Top-level windows that are no client's frame: unmanaged windows, listed as themselves.
-    const xcb_window_t* children = xcb_query_tree_children(rootTree.value.get());
-    const int count = xcb_query_tree_children_length(rootTree.value.get());
+    // Top-level windows that are no client's frame: unmanaged windows on screen (menus,
+    // tooltips, panels that bypass the window manager) are listed as themselves.
     std::vector<xcb_window_t> others;
-    for (int i = 0; i < count; ++i)
-        if (!clientOfTop.contains(children[i]))
-            others.push_back(children[i]);
-    FactBatch otherFacts(c, 0, others, kListedFacts | fact::kOwner);
+    for (xcb_window_t child : children)
+        if (!clientOfTop.contains(child))
+            others.push_back(child);
+    FactBatch otherAttributes(c, 0, others, fact::kAttributes);
+    std::vector<xcb_window_t> unmanagedWindows;
+    for (const WindowFacts& f : otherAttributes.windows(deadline))
+        if (f.exists && f.overrideRedirect && f.mapState == XCB_MAP_STATE_VIEWABLE)
+            unmanagedWindows.push_back(f.window);
+    FactBatch unmanagedFacts(c, 0, unmanagedWindows, kListedFacts | fact::kOwner);
     std::map<xcb_window_t, const WindowFacts*> unmanaged;
-    for (const WindowFacts& f : otherFacts.windows(deadline))
-        if (f.exists && f.overrideRedirect)
+    for (const WindowFacts& f : unmanagedFacts.windows(deadline))
+        if (f.exists)
             unmanaged[f.window] = &f;
     const xcb_setup_t& setup = *xcb_get_setup(c.xcb());
 
@@ -95,11 +115,11 @@ std::vector<WindowInfo> X11WindowList::windows(const WindowListOptions& options)
         list.push_back({f.window, pid, applicationName(f, pid).value_or(""), layerOf(f, e), f.frame(), f.title,
                         visible});
     };
-    for (int i = count - 1; i >= 0; --i) {
-        if (auto client = clientOfTop.find(children[i]); client != clientOfTop.end()) {
+    for (auto child = children.rbegin(); child != children.rend(); ++child) {
+        if (auto client = clientOfTop.find(*child); client != clientOfTop.end()) {
             listed[client->second] = true;
             add(table.clients[client->second], table.pids[client->second]);
-        } else if (auto other = unmanaged.find(children[i]); other != unmanaged.end()) {
+        } else if (auto other = unmanaged.find(*child); other != unmanaged.end()) {
             add(*other->second, ownerPid(*other->second, setup));
         }
     }

@@ -7,7 +7,9 @@
 #include "Platform/WindowList.h"
 #include "Platform/X11/Connection.h"
 
+#include <map>
 #include <memory>
+#include <mutex>
 
 namespace platform::x11 {
 
@@ -22,7 +24,14 @@ public:
     std::vector<WindowInfo> windows(const WindowListOptions& options) override;
 
 private:
+    // For each client, its ancestor that is a child of the root (its window manager frame).
+    std::map<xcb_window_t, xcb_window_t> framesOf(const std::vector<xcb_window_t>& clients,
+                                                  const std::vector<xcb_window_t>& rootChildren, Deadline deadline);
+
     std::shared_ptr<Connection> connection_;
+    // Frames found before: still right while the frame is a child of the root.
+    std::mutex framesMutex_;
+    std::map<xcb_window_t, xcb_window_t> frames_;
 };
 
 } // namespace platform::x11

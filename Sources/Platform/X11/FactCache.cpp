@@ -1,0 +1,184 @@
+// FactCache: storing, copying and invalidating cached fact groups.
+#include "Platform/X11/FactCache.h"
+
+namespace platform::x11 {
+
+std::uint64_t FactCache::generation() const
+{
+    std::lock_guard lock(mutex_);
+    return generation_;
+}
+
+unsigned FactCache::fill(WindowFacts& facts, unsigned groups) const
+{
+    std::lock_guard lock(mutex_);
+    const auto it = entries_.find(facts.window);
+    if (it == entries_.end())
+        return 0;
+    const WindowFacts& cached = it->second.facts;
+    const unsigned found = it->second.groups & groups & kCachedFacts;
+    if (found & fact::kOwner) {
+        facts.netPid = cached.netPid;
+        facts.leader = cached.leader;
+    }
+    if (found & fact::kKind) {
+        facts.types = cached.types;
+        facts.transientFor = cached.transientFor;
+    }
+    if (found & fact::kClass) {
+        facts.instance = cached.instance;
+        facts.className = cached.className;
+        facts.gtkApplicationId = cached.gtkApplicationId;
+        facts.kdeDesktopFile = cached.kdeDesktopFile;
+    }
+    if (found & fact::kHints) {
+        facts.normalHints = cached.normalHints;
+        facts.allowedActions = cached.allowedActions;
+    }
+    if (found & fact::kExtents)
+        facts.extents = cached.extents;
+    return found;
+}
+
+void FactCache::store(const WindowFacts& facts, unsigned groups, std::uint64_t generation)
+{
+    groups &= kCachedFacts;
+    if (!groups || !facts.exists || !facts.answered)
+        return;
+    std::lock_guard lock(mutex_);
+    if (generation != generation_ || !followed_.contains(facts.window))
+        return;
+    Entry& entry = entries_[facts.window];
+    WindowFacts& cached = entry.facts;
+    cached.window = facts.window;
+    if (groups & fact::kOwner) {
+        cached.netPid = facts.netPid;
+        cached.leader = facts.leader;
+    }
+    if (groups & fact::kKind) {
+        cached.types = facts.types;
+        cached.transientFor = facts.transientFor;
+    }
+    if (groups & fact::kClass) {
+        cached.instance = facts.instance;
+        cached.className = facts.className;
+        cached.gtkApplicationId = facts.gtkApplicationId;
+        cached.kdeDesktopFile = facts.kdeDesktopFile;
+    }
+    if (groups & fact::kHints) {
+        cached.normalHints = facts.normalHints;
+        cached.allowedActions = facts.allowedActions;
+    }
+    if (groups & fact::kExtents)
+        cached.extents = facts.extents;
+    entry.groups |= groups;
+}
+
+unsigned FactCache::fillRoot(RootFacts& facts, unsigned groups) const
+{
+    std::lock_guard lock(mutex_);
+    const unsigned found = rootGroups_ & groups & kCachedRootFacts;
+    if (found & rootfact::kClients)
+        facts.clients = rootFacts_.clients;
+    if (found & rootfact::kStacking)
+        facts.stacking = rootFacts_.stacking;
+    if (found & rootfact::kActive)
+        facts.active = rootFacts_.active;
+    if (found & rootfact::kDesktops) {
+        facts.currentDesktop = rootFacts_.currentDesktop;
+        facts.numberOfDesktops = rootFacts_.numberOfDesktops;
+    }
+    return found;
+}
+
+void FactCache::storeRoot(const RootFacts& facts, unsigned groups, std::uint64_t generation)
+{
+    groups &= kCachedRootFacts;
+    std::lock_guard lock(mutex_);
+    if (!groups || generation != generation_)
+        return;
+    if (groups & rootfact::kClients)
+        rootFacts_.clients = facts.clients;
+    if (groups & rootfact::kStacking)
+        rootFacts_.stacking = facts.stacking;
+    if (groups & rootfact::kActive)
+        rootFacts_.active = facts.active;
+    if (groups & rootfact::kDesktops) {
+        rootFacts_.currentDesktop = facts.currentDesktop;
+        rootFacts_.numberOfDesktops = facts.numberOfDesktops;
+    }
+    rootGroups_ |= groups;
+}
+
+bool FactCache::startFollowing(xcb_window_t window)
+{
+    std::lock_guard lock(mutex_);
+    return !followed_.insert(window).second;
+}
+
+void FactCache::forget(xcb_window_t window)
+{
+    std::lock_guard lock(mutex_);
+    entries_.erase(window);
+    followed_.erase(window);
+}
+
+unsigned FactCache::rootGroupOf(xcb_atom_t atom) const
+{
+    if (atom == ewmh_._NET_CLIENT_LIST)
+        return rootfact::kClients;
+    if (atom == ewmh_._NET_CLIENT_LIST_STACKING)
+        return rootfact::kStacking;
+    if (atom == ewmh_._NET_ACTIVE_WINDOW)
+        return rootfact::kActive;
+    if (atom == ewmh_._NET_CURRENT_DESKTOP || atom == ewmh_._NET_NUMBER_OF_DESKTOPS)
+        return rootfact::kDesktops;
+    return 0;
+}
+
+unsigned FactCache::groupOf(xcb_atom_t atom) const
+{
+    if (atom == ewmh_._NET_WM_PID || atom == atoms_.WM_CLIENT_LEADER)
+        return fact::kOwner;
+    if (atom == ewmh_._NET_WM_WINDOW_TYPE || atom == XCB_ATOM_WM_TRANSIENT_FOR)
+        return fact::kKind;
+    if (atom == XCB_ATOM_WM_CLASS || atom == atoms_._GTK_APPLICATION_ID || atom == atoms_._KDE_NET_WM_DESKTOP_FILE)
+        return fact::kClass;
+    if (atom == XCB_ATOM_WM_NORMAL_HINTS || atom == ewmh_._NET_WM_ALLOWED_ACTIONS)
+        return fact::kHints;
+    if (atom == ewmh_._NET_FRAME_EXTENTS)
+        return fact::kExtents;
+    return 0;
+}
+
+void FactCache::take(const xcb_generic_event_t& event)
+{
+    const std::uint8_t type = event.response_type & 0x7f;
+    if (type == XCB_PROPERTY_NOTIFY) {
+        const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (e.window == root_) {
+            const unsigned group = rootGroupOf(e.atom);
+            if (!group)
+                return;
+            std::lock_guard lock(mutex_);
+            ++generation_;
+            rootGroups_ &= ~group;
+            return;
+        }
+        const unsigned group = groupOf(e.atom);
+        if (!group)
+            return;
+        std::lock_guard lock(mutex_);
+        ++generation_;
+        if (auto it = entries_.find(e.window); it != entries_.end())
+            it->second.groups &= ~group;
+    } else if (type == XCB_DESTROY_NOTIFY) {
+        const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        std::lock_guard lock(mutex_);
+        ++generation_;
+        entries_.erase(e.window);
+        followed_.erase(e.window);
+    }
+}
+
+} // namespace platform::x11

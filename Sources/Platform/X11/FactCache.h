@@ -1,0 +1,68 @@
+// FactCache: the facts of client windows that change rarely (owner process, window type and
+// transient-for, class, size hints and allowed actions), kept between reads so that a scan
+// does not ask the server for them again. Every cached window has PropertyChange and
+// StructureNotify selected; the event thread drops a window's facts when one of their
+// properties changes or the window is destroyed. Thread-safe.
+#pragma once
+
+#include "Platform/X11/Atoms.h"
+#include "Platform/X11/WindowFacts.h"
+
+#include <xcb/xcb_ewmh.h>
+
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace platform::x11 {
+
+class FactCache {
+public:
+    static constexpr unsigned kCachedFacts = fact::kOwner | fact::kKind | fact::kClass | fact::kHints | fact::kExtents;
+    static constexpr unsigned kCachedRootFacts =
+        rootfact::kClients | rootfact::kStacking | rootfact::kActive | rootfact::kDesktops;
+
+    FactCache(const xcb_ewmh_connection_t& ewmh, const Atoms& atoms, xcb_window_t root)
+        : ewmh_(ewmh), atoms_(atoms), root_(root)
+    {
+    }
+
+    // Counts invalidations; facts read across one are not stored.
+    std::uint64_t generation() const;
+    // Copies the cached groups among `groups` into `facts`; answers the groups it copied.
+    unsigned fill(WindowFacts& facts, unsigned groups) const;
+    // Keeps the groups of freshly read facts, unless an invalidation came since `generation`.
+    void store(const WindowFacts& facts, unsigned groups, std::uint64_t generation);
+    // The same for the desktop's facts (the root window's properties, always followed).
+    unsigned fillRoot(RootFacts& facts, unsigned groups) const;
+    void storeRoot(const RootFacts& facts, unsigned groups, std::uint64_t generation);
+
+    // Whether the window has the backend's event mask selected already; notes that it will.
+    bool startFollowing(xcb_window_t window);
+    // Drops everything about a window found not to exist.
+    void forget(xcb_window_t window);
+
+    // Event thread: drops what an event makes stale.
+    void take(const xcb_generic_event_t& event);
+
+private:
+    unsigned groupOf(xcb_atom_t atom) const;
+    unsigned rootGroupOf(xcb_atom_t atom) const;
+
+    const xcb_ewmh_connection_t& ewmh_;
+    const Atoms& atoms_;
+    xcb_window_t root_;
+    RootFacts rootFacts_;
+    unsigned rootGroups_ = 0;
+    mutable std::mutex mutex_;
+    struct Entry {
+        WindowFacts facts;
+        unsigned groups = 0;
+    };
+    std::unordered_map<xcb_window_t, Entry> entries_;
+    std::unordered_set<xcb_window_t> followed_;
+    std::uint64_t generation_ = 0;
+};
+
+} // namespace platform::x11
