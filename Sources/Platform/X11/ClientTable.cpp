@@ -3,9 +3,11 @@
 
 namespace platform::x11 {
 
-void ClientTable::take(const std::vector<WindowFacts>& facts, const xcb_setup_t& setup)
+void ClientTable::take(const std::vector<WindowFacts>& facts, Connection& connection)
 {
-    answered = root.answered;
+    const xcb_setup_t& setup = *xcb_get_setup(connection.xcb());
+    // Facts kept from earlier reads do not make a broken connection answer.
+    answered = root.answered && !connection.broken();
     for (const WindowFacts& f : facts) {
         answered = answered && f.answered;
         if (!f.exists)
@@ -35,7 +37,7 @@ ClientTable ClientTable::read(Connection& connection, unsigned rootFacts, unsign
         table.root = first.root(deadline);
     }
     FactBatch second(connection, 0, table.root.clients, windowFacts | fact::kOwner);
-    table.take(second.windows(deadline), *xcb_get_setup(connection.xcb()));
+    table.take(second.windows(deadline), connection);
     return table;
 }
 
@@ -45,7 +47,7 @@ ClientTable ClientTable::readSome(Connection& connection, unsigned rootFacts, co
     ClientTable table;
     FactBatch batch(connection, rootFacts | rootfact::kClients, windows, windowFacts | fact::kOwner);
     table.root = batch.root(deadline);
-    table.take(batch.windows(deadline), *xcb_get_setup(connection.xcb()));
+    table.take(batch.windows(deadline), connection);
     return table;
 }
 

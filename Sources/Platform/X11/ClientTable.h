@@ -31,7 +31,7 @@ struct ClientTable {
     std::vector<std::size_t> clientsOf(std::int32_t pid) const;
 
 private:
-    void take(const std::vector<WindowFacts>& facts, const xcb_setup_t& setup);
+    void take(const std::vector<WindowFacts>& facts, Connection& connection);
 
     std::unordered_map<xcb_window_t, std::size_t> positions_;
     std::vector<std::size_t> order_;

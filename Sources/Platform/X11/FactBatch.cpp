@@ -13,7 +13,7 @@ constexpr std::uint32_t kWholeProperty = 1u << 24;
 
 xcb_get_property_cookie_t askProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t atom)
 {
-    return xcb_get_property_unchecked(c, 0, window, atom, XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty);
+    return xcb_get_property(c, 0, window, atom, XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty);
 }
 
 std::vector<xcb_window_t> windowList(const xcb_get_property_reply_t* reply)
@@ -96,8 +96,8 @@ FactBatch::FactBatch(Connection& connection, unsigned rootFacts, const std::vect
         if (windowFacts & fact::kState)
             q.state = askProperty(c, w, e._NET_WM_STATE);
         if (windowFacts & fact::kGeometry) {
-            q.geometry = xcb_get_geometry_unchecked(c, w);
-            q.translate = xcb_translate_coordinates_unchecked(c, w, root, 0, 0);
+            q.geometry = xcb_get_geometry(c, w);
+            q.translate = xcb_translate_coordinates(c, w, root, 0, 0);
         }
         if (windowFacts & fact::kExtents)
             q.extents = askProperty(c, w, e._NET_FRAME_EXTENTS);
@@ -113,7 +113,7 @@ FactBatch::FactBatch(Connection& connection, unsigned rootFacts, const std::vect
             q.kde = askProperty(c, w, a._KDE_NET_WM_DESKTOP_FILE);
         }
         if (windowFacts & fact::kAttributes)
-            q.attributes = xcb_get_window_attributes_unchecked(c, w);
+            q.attributes = xcb_get_window_attributes(c, w);
         if (windowFacts & fact::kStrut) {
             q.strutPartial = askProperty(c, w, e._NET_WM_STRUT_PARTIAL);
             q.strut = askProperty(c, w, e._NET_WM_STRUT);

@@ -39,13 +39,16 @@ bool X11Accessibility::isProcessTrustedWithOptions(bool)
 
 ClientTable X11Accessibility::read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline)
 {
-    if (needs.everyClient)
-        return ClientTable::read(*connection_, needs.rootFacts, needs.windowFacts, deadline);
     std::vector<xcb_window_t> windows;
     for (const AXElement& e : elements)
         if (e.kind != AXElementKind::application)
             windows.push_back(e.window);
-    return ClientTable::readSome(*connection_, needs.rootFacts, windows, needs.windowFacts, deadline);
+    // The state is never kept between reads: asking the server for it tells whether a window
+    // still exists, even when everything else asked for was kept.
+    const unsigned windowFacts = needs.windowFacts | (windows.empty() ? 0 : fact::kState);
+    if (needs.everyClient)
+        return ClientTable::read(*connection_, needs.rootFacts, windowFacts, deadline);
+    return ClientTable::readSome(*connection_, needs.rootFacts, windows, windowFacts, deadline);
 }
 
 AXResult X11Accessibility::copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout)

@@ -1,0 +1,211 @@
+// Faults only a real X server shows: a window destroyed while it is being read or written, a
+// server that stops answering (another client grabbed it), reads from several threads at once,
+// and a connection that breaks. None may crash, hang past its time-out or go unreported.
+#include "ContractDesktop.h"
+
+#include "Platform/Qt/QtDispatcher.h"
+#include "Platform/X11/X11Backend.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace contract {
+namespace {
+
+using platform::AXElement;
+using platform::AXError;
+using platform::AXValue;
+namespace ax = platform::ax;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kTimeout = 0.25;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A plain X client of the test's own: one connection, windows it creates, maps and destroys.
+class TestClient {
+public:
+    TestClient() : c_(xcb_connect(nullptr, nullptr)) {}
+    ~TestClient() { xcb_disconnect(c_); }
+    TestClient(const TestClient&) = delete;
+    TestClient& operator=(const TestClient&) = delete;
+
+    xcb_connection_t* xcb() { return c_; }
+
+    xcb_window_t openWindow(const std::string& title)
+    {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+        const xcb_window_t w = xcb_generate_id(c_);
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, screen->root, 100, 100, 300, 200, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                            static_cast<std::uint32_t>(title.size()), title.data());
+        const char wmClass[] = "faulttest\0FaultTest";
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof wmClass,
+                            wmClass);
+        xcb_map_window(c_, w);
+        xcb_flush(c_);
+        return w;
+    }
+
+    // Destroys the window and waits until the server has done so.
+    void destroy(xcb_window_t w)
+    {
+        xcb_destroy_window(c_, w);
+        free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+    }
+
+private:
+    xcb_connection_t* c_;
+};
+
+class X11Faults : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        desktop_ = makeX11Desktop();
+        ASSERT_TRUE(desktop_) << "no X server to run on (run under scripts/with-xvfb)";
+    }
+
+    platform::Accessibility& ax() { return *desktop_->services.accessibility; }
+
+    // The test client's window as an element, once the window manager manages it.
+    std::optional<AXElement> managed(xcb_window_t window)
+    {
+        std::optional<AXElement> found;
+        desktop_->waitUntil([&] {
+            for (const auto& app : desktop_->services.workspace->runningApplications()) {
+                if (app.bundleIdentifier != "FaultTest")
+                    continue;
+                const auto windows = ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout);
+                for (const AXElement& e : windows.value.elements().value_or(std::vector<AXElement>{}))
+                    if (e.window == window)
+                        found = e;
+            }
+            return found.has_value();
+        });
+        return found;
+    }
+
+    std::unique_ptr<ContractDesktop> desktop_;
+};
+
+TEST_F(X11Faults, WindowDestroyedWhileBeingReadOrWrittenAnswersInvalidElement)
+{
+    TestClient client;
+    for (int round = 0; round < 5; ++round) {
+        const xcb_window_t window = client.openWindow("Doomed " + std::to_string(round));
+        const auto element = managed(window);
+        ASSERT_TRUE(element);
+        // Gone before the window manager (or our cached lists) know it.
+        client.destroy(window);
+        const auto values = ax().copyAttributeValues(
+            {*element}, {std::string(ax::kRole), std::string(ax::kPosition), std::string(ax::kTitle)}, kTimeout);
+        for (const auto& value : values.front())
+            EXPECT_EQ(value.error, AXError::invalidUIElement);
+        EXPECT_EQ(ax().setAttributeValue(*element, ax::kPosition, AXValue(arvelo::Point{5, 5}), kTimeout),
+                  AXError::invalidUIElement);
+        EXPECT_EQ(ax().performAction(*element, ax::kRaiseAction, kTimeout), AXError::invalidUIElement);
+        EXPECT_FALSE(ax().isAttributeSettable(*element, ax::kSize, kTimeout).yes());
+    }
+}
+
+TEST_F(X11Faults, ServerThatStopsAnsweringCostsNoMoreThanTheTimeOut)
+{
+    const OpenedApp app = desktop_->openFixture();
+    ASSERT_NE(app.pid, 0);
+    const auto windows = ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout);
+    ASSERT_TRUE(windows.value.elements() && !windows.value.elements()->empty());
+    const AXElement window = windows.value.elements()->front();
+
+    TestClient grabber;
+    xcb_grab_server(grabber.xcb());
+    free(xcb_get_input_focus_reply(grabber.xcb(), xcb_get_input_focus(grabber.xcb()), nullptr));
+
+    auto start = Clock::now();
+    EXPECT_EQ(ax().copyAttributeValue(window, ax::kPosition, kTimeout).error, AXError::cannotComplete);
+    EXPECT_LT(secondsSince(start), kTimeout + 0.25);
+    start = Clock::now();
+    EXPECT_EQ(ax().setAttributeValue(window, ax::kPosition, AXValue(arvelo::Point{10, 10}), kTimeout),
+              AXError::cannotComplete);
+    EXPECT_LT(secondsSince(start), kTimeout + 0.25);
+
+    xcb_ungrab_server(grabber.xcb());
+    xcb_flush(grabber.xcb());
+    EXPECT_TRUE(desktop_->waitUntil([&] { return ax().copyAttributeValue(window, ax::kPosition, kTimeout).ok(); }));
+}
+
+TEST_F(X11Faults, ReadsFromSeveralThreadsAtOnceAllAnswer)
+{
+    const OpenedApp app = desktop_->openFixture();
+    ASSERT_NE(app.pid, 0);
+    const auto windows = ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout)
+                             .value.elements()
+                             .value_or(std::vector<AXElement>{});
+    ASSERT_EQ(windows.size(), 3u);
+
+    std::atomic<int> failures{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t) {
+        readers.emplace_back([&, t] {
+            for (int i = 0; i < 100; ++i) {
+                const AXElement& w = windows[static_cast<std::size_t>((t + i) % 3)];
+                if (!ax().copyAttributeValue(w, ax::kPosition, 1.0).ok() ||
+                    !ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, 1.0).ok())
+                    ++failures;
+            }
+        });
+    }
+    // Meanwhile the main thread takes the events the readers' replies brought along.
+    std::atomic<bool> done{false};
+    std::thread joiner([&] {
+        for (auto& reader : readers)
+            reader.join();
+        done = true;
+    });
+    desktop_->waitUntil([&] { return done.load(); });
+    joiner.join();
+    EXPECT_EQ(failures.load(), 0);
+}
+
+TEST_F(X11Faults, BrokenConnectionIsReportedOnceAndRequestsThenFailAtOnce)
+{
+    auto dispatch = std::make_shared<platform::qt::QtDispatcher>();
+    auto backend = platform::x11::X11Backend::connect(dispatch);
+    ASSERT_TRUE(backend);
+    platform::Services services;
+    backend->fill(services);
+    int reports = 0;
+    backend->onConnectionLost = [&] { ++reports; };
+
+    shutdown(xcb_get_file_descriptor(backend->connection().xcb()), SHUT_RDWR);
+    EXPECT_TRUE(desktop_->waitUntil([&] { return reports == 1; }));
+
+    const auto start = Clock::now();
+    EXPECT_EQ(services.accessibility->copyAttributeValue(AXElement::application(getpid()), ax::kWindows, 2.0).error,
+              AXError::cannotComplete);
+    EXPECT_EQ(services.accessibility->setAttributeValue(AXElement::windowOf(getpid(), 1), ax::kPosition,
+                                                        AXValue(arvelo::Point{0, 0}), 2.0),
+              AXError::cannotComplete);
+    EXPECT_FALSE(services.accessibility->isProcessTrusted());
+    EXPECT_TRUE(services.windowList->windows({}).empty());
+    EXPECT_LT(secondsSince(start), 0.5);
+
+    desktop_->pause();
+    EXPECT_EQ(reports, 1);
+}
+
+} // namespace
+} // namespace contract
