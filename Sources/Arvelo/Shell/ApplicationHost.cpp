@@ -14,6 +14,7 @@
 #include "Platform/StandardServices.h"
 #include "Platform/X11/Connection.h"
 #include "Platform/X11/X11Backend.h"
+#include "Platform/X11/X11HotKeys.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -135,6 +136,7 @@ int runArveloApplication(int argc, char** argv) {
     const auto backend = platform::x11::X11Backend::connect(dispatcher, display.c_str());
     if (!backend) return refuse("cannot reach the X server of display " + display + ".");
     backend->fill(services);
+    services.hotKeys = platform::x11::X11HotKeys::open(dispatcher, services.logger("hotkey"), display.c_str());
     const platform::Logger logger = services.logger("shell");
     backend->onConnectionLost = [logger] {
         logger.error("The connection to the X server was lost; Vomira ends");
