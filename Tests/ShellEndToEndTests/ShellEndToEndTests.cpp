@@ -112,6 +112,15 @@ protected:
         return true;
     }
 
+    // The running instance is up once its lock is taken and it listens.
+    bool listening() {
+        return eventually(10, [&] {
+            for (const auto& entry : fs::directory_iterator(home / "runtime"))
+                if (entry.path().extension() == ".socket") return true;
+            return false;
+        });
+    }
+
     void arrangeAndRestore(const std::vector<std::string>& arguments, const std::vector<std::string>& arranged,
                            const std::vector<std::string>& leftAlone);
 
@@ -165,16 +174,28 @@ TEST_F(ShellEndToEnd, FixtureModeTilesOnlyTheFixtureAndPutsItBackOnSigterm) {
 
 TEST_F(ShellEndToEnd, ASecondLaunchHandsOverAndExitsAtOnce) {
     Child& first = runArvelo();
-    // The first instance is up once its lock is taken and it listens.
-    ASSERT_TRUE(eventually(10, [&] {
-        for (const auto& entry : fs::directory_iterator(home / "runtime"))
-            if (entry.path().extension() == ".socket") return true;
-        return false;
-    })) << readAll(home / "arvelo.log");
+    ASSERT_TRUE(listening()) << readAll(home / "arvelo.log");
 
     Child& second = runArvelo({"arvelo://arrange"}, "second.log");
     EXPECT_EQ(second.waitForExit(5), 0) << readAll(home / "second.log");
     EXPECT_TRUE(first.running());
+}
+
+TEST_F(ShellEndToEnd, ARelaunchWaitsForTheInstanceItReplacesToEnd) {
+    Child& old = runArvelo();
+    ASSERT_TRUE(listening()) << readAll(home / "arvelo.log");
+    auto environment = arveloEnvironment();
+    environment["ARVELO_RELAUNCH"] = "1";
+    Child& relaunched = start(required("ARVELO"), {}, environment, (home / "relaunched.log").string());
+    EXPECT_FALSE(relaunched.waitForExit(1.5)) << "it waits instead of handing over";
+
+    old.signal(SIGTERM);
+    EXPECT_EQ(old.waitForExit(10), 0);
+    ASSERT_TRUE(listening()) << readAll(home / "relaunched.log");
+    // Now it is the running instance: a later launch hands over to it.
+    Child& later = runArvelo({}, "later.log");
+    EXPECT_EQ(later.waitForExit(10), 0) << readAll(home / "later.log");
+    EXPECT_TRUE(relaunched.running()) << readAll(home / "relaunched.log");
 }
 
 TEST_F(ShellEndToEnd, WithoutAnX11DisplayItRefusesWithAMessage) {
