@@ -272,6 +272,29 @@ TEST_F(ApplicationScene, TheMenuReflectsSavedLayoutsZoomedViewsAndTheSwitches) {
     EXPECT_EQ(menuItem(app->menuNeedsUpdate(), "Show Everything"), nullptr);
 }
 
+TEST_F(ApplicationScene, SavingFromTheMenuFillsTheSlotAndTheMenuOffersItForRecall) {
+    auto notes = editor.openWindow("notes", kNotes);
+    launch();
+    const Menu before = app->menuNeedsUpdate();
+    menuItem(before, "Saved Layouts")->submenu.back().submenu[2].trigger();  // Save Current Layout > Layout 3
+    EXPECT_EQ(coordinator().status.get(), "Saved Layout 3.");
+
+    const Menu menu = app->menuNeedsUpdate();
+    const Menu& recall = menuItem(menu, "Saved Layouts")->submenu;
+    ASSERT_EQ(recall.size(), 3u);
+    EXPECT_EQ(recall[0].title.rfind("Layout 3  ·  ", 0), 0u) << recall[0].title;
+    EXPECT_EQ(recall[0].keyEquivalent, "3");
+    EXPECT_EQ(recall[2].submenu[2].title, "Layout 3 (replace)");
+
+    const Rect tiled = notes.frame();
+    notes.moveTo(kNotes);  // the user moves it away; recalling the slot puts it back in its tile
+    recall[0].trigger();
+    settle();
+    desktop.advance(1.0);
+    EXPECT_EQ(coordinator().status.get(), "Layout 3 restored.");
+    EXPECT_EQ(notes.frame(), tiled);
+}
+
 TEST_F(ApplicationScene, OpenAtLoginSwitchesTheAutostartEntryAndReportsAFailure) {
     launch();
     menuItem(app->menuNeedsUpdate(), "Open at Login")->trigger();

@@ -75,19 +75,19 @@ void Application::restore() {
 }
 
 void Application::recallLayout(int slot) {
-    (void)slot;  // PENDING(recallView)
+    if (coordinator_) coordinator_->recallView(slot);
 }
 
 void Application::saveLayout(int slot) {
-    (void)slot;  // PENDING(saveView)
+    if (coordinator_) coordinator_->saveView(slot);
 }
 
 void Application::toggleWindowMap() {
     const bool enabled = !services_.defaults->boolean(kWindowMapEnabledKey).value_or(false);
     services_.defaults->setBoolean(kWindowMapEnabledKey, enabled);
     if (shortcuts_) shortcuts_->updateWindowMapShortcut();
-    // The window-map hot key follows the switch, and a map that is open closes (without
-    // reactivating the application before it) when it is turned off.
+    // Turning the switch off also closes an open window map (without reactivating the
+    // application before it) once the window map exists.
 }
 
 void Application::overview() {
