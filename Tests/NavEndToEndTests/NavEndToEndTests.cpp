@@ -184,6 +184,28 @@ TEST_F(NavEndToEnd, ARestoreURLFromASecondProcessPutsEveryWindowBack) {
     EXPECT_TRUE(first->running()) << "the first arvelo keeps running";
 }
 
+TEST_F(NavEndToEnd, HotKeysFollowAKeyboardMappingChange) {
+    const auto original = openPrograms();
+    const auto tiled = arrange(original);
+    ASSERT_FALSE(anyOverlap(tiled)) << describe(tiled);
+
+    // Return moves to a key that had no symbol; the grab has to move with it.
+    Child remap("/usr/bin/xmodmap", {"-e", "keycode 36 = NoSymbol", "-e", "keycode 93 = Return"});
+    ASSERT_EQ(remap.waitForExit(10), 0);
+    const auto [window, tile] = largest(tiled);
+    xdotool({"mousemove", std::to_string(tile.x + tile.width / 2), std::to_string(tile.y + tile.height / 2)});
+    std::map<xcb_window_t, Frame> frames;
+    int polls = 0;
+    const bool focused = eventually(kFewBeats, [&] {
+        if (polls++ % 10 == 0) xdotool({"key", "ctrl+alt+Return"});
+        frames = probe.framesOf(kPrograms);
+        return frames.count(window) && fillsScreen(frames.at(window));
+    });
+    Child back("/usr/bin/xmodmap", {"-e", "keycode 93 = NoSymbol", "-e", "keycode 36 = Return"});
+    EXPECT_EQ(back.waitForExit(10), 0);
+    EXPECT_TRUE(focused) << describe(frames);
+}
+
 TEST_F(NavEndToEnd, DefaultOpenboxHoldsTheArrowKeysAndTheOtherKeysStillWork) {
     const auto original = openPrograms();
     const auto tiled = arrange(original);
