@@ -23,13 +23,29 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         pid_ = -1;
 }
 
+bool ChildProcess::ended()
+{
+    if (pid_ <= 0 || ended_)
+        return true;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) != pid_)
+        return false;
+    ended_ = true;
+    exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return true;
+}
+
+void ChildProcess::terminate()
+{
+    if (!ended())
+        kill(pid_, SIGTERM);
+}
+
 ChildProcess::~ChildProcess()
 {
-    if (pid_ <= 0)
-        return;
-    kill(pid_, SIGTERM);
+    terminate();
     for (int i = 0; i < 100; ++i) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_)
+        if (ended())
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -17,9 +17,16 @@ public:
 
     pid_t pid() const { return pid_; }
     bool started() const { return pid_ > 0; }
+    // Whether it has ended, and then its exit status (-1 when a signal ended it).
+    bool ended();
+    int exitStatus() const { return exitStatus_; }
+    // Asks it to stop (SIGTERM).
+    void terminate();
 
 private:
     pid_t pid_ = -1;
+    bool ended_ = false;
+    int exitStatus_ = -1;
 };
 
 } // namespace contract

@@ -307,6 +307,47 @@ TEST_P(PlatformContract, ScreenIsPrimaryFirstWithTheTrayLeftOut)
     EXPECT_EQ(screens[0].visibleFrame, arvelo::Rect(0, 24, 1920, 1056));
 }
 
+TEST_P(PlatformContract, ObserverReportsMovesResizesMinimisingAndClosing)
+{
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    auto created = ax().createObserver(fixturePid_);
+    ASSERT_EQ(created.error, AXError::success);
+    platform::AXObserver& observer = *created.observer;
+    std::vector<std::pair<AXElement, std::string>> seen;
+    observer.onNotification = [&](const AXElement& e, const std::string& name) { seen.emplace_back(e, name); };
+    const auto saw = [&](const AXElement& e, std::string_view name) {
+        return std::find(seen.begin(), seen.end(), std::pair(e, std::string(name))) != seen.end();
+    };
+    // The whole application for moves and minimising; one window for resizes and closing.
+    const AXElement app = AXElement::application(fixturePid_);
+    for (auto name : {ax::kMovedNotification, ax::kMiniaturizedNotification, ax::kDeminiaturizedNotification})
+        EXPECT_EQ(observer.addNotification(app, name), AXError::success);
+    for (auto name : {ax::kResizedNotification, ax::kDestroyedNotification})
+        EXPECT_EQ(observer.addNotification(windows[0], name), AXError::success);
+    EXPECT_EQ(observer.addNotification(AXElement::application(fixturePid_ + 1), ax::kMovedNotification),
+              AXError::illegalArgument);
+
+    ax().setAttributeValue(windows[1], ax::kPosition, AXValue(arvelo::Point{400, 300}), kWriteTimeout);
+    EXPECT_TRUE(desktop().waitUntil([&] { return saw(windows[1], ax::kMovedNotification); }));
+    // A window registered for nothing but its resize is not reported for a move.
+    ax().setAttributeValue(windows[0], ax::kSize, AXValue(arvelo::Size{500, 400}), kWriteTimeout);
+    EXPECT_TRUE(desktop().waitUntil([&] { return saw(windows[0], ax::kResizedNotification); }));
+    ax().setAttributeValue(windows[2], ax::kMinimized, AXValue(true), kWriteTimeout);
+    EXPECT_TRUE(desktop().waitUntil([&] { return saw(windows[2], ax::kMiniaturizedNotification); }));
+    ax().setAttributeValue(windows[2], ax::kMinimized, AXValue(false), kWriteTimeout);
+    EXPECT_TRUE(desktop().waitUntil([&] { return saw(windows[2], ax::kDeminiaturizedNotification); }));
+
+    EXPECT_EQ(observer.removeNotification(windows[0], ax::kResizedNotification), AXError::success);
+    seen.clear();
+    ax().setAttributeValue(windows[0], ax::kSize, AXValue(arvelo::Size{520, 420}), kWriteTimeout);
+    const auto button = read(windows[0], ax::kCloseButton).value.element();
+    ASSERT_TRUE(button);
+    ax().performAction(*button, ax::kPressAction, kTimeout);
+    EXPECT_TRUE(desktop().waitUntil([&] { return saw(windows[0], ax::kDestroyedNotification); }));
+    EXPECT_FALSE(saw(windows[0], ax::kResizedNotification));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, PlatformContract, testing::Values("Sim", "X11"),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
