@@ -86,11 +86,8 @@ void Application::runFixtureModes() {
     // "--dock-scenario" and "--integration-fixture" start the fixture runs here when the
     // verification mode arrives.
     if (environment.hasArgument(kFixtureOnly)) {
-        std::weak_ptr<bool> alive = alive_;
         timers_.push_back(services_.dispatch->scheduleTimer(kFixtureOnlyLifetime, false, platform::RunLoopMode::common,
-                                                            [this, alive] {
-                                                                if (alive.lock()) requestTerminate();
-                                                            }));
+                                                            [this] { requestTerminate(); }));
     }
 }
 

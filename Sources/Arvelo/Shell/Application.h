@@ -64,7 +64,7 @@ public:
     // and lets every later quit request through.
     void sessionWillEnd();
 
-    // ---- Seams for the arranger's global hot keys and URL commands.
+    // ---- The arranger's global hot keys and URL commands (ApplicationShortcuts.cpp).
     // Launch step 6: registers the arranger's hot keys.
     void installShortcuts();
     // Runs the command of each URL, in order (URLs given on the command line or handed over
@@ -95,7 +95,6 @@ public:
     const std::shared_ptr<Coordinator>& coordinator() const { return coordinator_; }
     bool waitingForRestoration() const { return waitingForRestoration_; }
     bool terminated() const { return terminated_; }
-    LoginItem& loginItem() { return loginItem_; }
 
 private:
     bool hasWindowsToRestore() const;
@@ -114,10 +113,9 @@ private:
     bool waitingForRestoration_ = false;
 
     std::vector<platform::Subscription> workspaceObservers_;
-    std::vector<platform::TimerHandle> timers_;
+    std::vector<platform::TimerHandle> timers_;  // invalidated with the delegate
     bool terminated_ = false;
     bool willTerminateRan_ = false;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace arvelo

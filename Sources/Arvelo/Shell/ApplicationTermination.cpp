@@ -37,11 +37,8 @@ Application::TerminateReply Application::shouldTerminate() {
     waitingForRestoration_ = true;
     coordinator_->stopping = true;
     coordinator_->restore();
-    std::weak_ptr<bool> alive = alive_;
     timers_.push_back(services_.dispatch->scheduleTimer(kTerminateRetryDelay, false, platform::RunLoopMode::common,
-                                                        [this, alive] {
-                                                            if (alive.lock()) requestTerminate();
-                                                        }));
+                                                        [this] { requestTerminate(); }));
     return TerminateReply::cancel;
 }
 

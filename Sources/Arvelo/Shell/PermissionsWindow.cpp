@@ -3,6 +3,7 @@
 
 #include "Arvelo/Shell/PermissionsWindow.h"
 
+#include "Arvelo/Shell/Application.h"
 #include "Arvelo/Shell/StatusIcon.h"
 
 #include <QDialog>
@@ -191,7 +192,7 @@ void PermissionsWindow::render() {
 }
 
 void PermissionsWindow::done() {
-    services_.defaults->setBoolean(kShownPermissionsKey, true);
+    services_.defaults->setBoolean(Application::kShownPermissionsKey, true);
     window_->close();
 }
 

@@ -18,7 +18,6 @@ namespace arvelo {
 
 class PermissionsWindow {
 public:
-    static constexpr const char* kShownPermissionsKey = "shownPermissions";
     static constexpr double kPollInterval = 1.0;
 
     // `relaunch` runs "Quit & Reopen".
