@@ -5,7 +5,9 @@
 // arranging (CoordinatorArrange.cpp), layout queries (CoordinatorLayout.cpp), applying
 // (CoordinatorApply.cpp), pruning and stopping (CoordinatorPruning.cpp), recovery and the last
 // layout (CoordinatorRecovery.cpp), diagnostics (CoordinatorDiagnostics.cpp), the tick
-// (CoordinatorTick.cpp), overflow tabs (CoordinatorOverflow.cpp), pictures
+// (CoordinatorTick.cpp), Space switches (CoordinatorSpaces.cpp), docking, floating and
+// exclusion (CoordinatorDocking.cpp), hand resizes and making room (CoordinatorResize.cpp),
+// overflow tabs (CoordinatorOverflow.cpp), pinned windows (CoordinatorPins.cpp), pictures
 // (CoordinatorPreviews.cpp), focus and navigation (CoordinatorNavigation.cpp) and saved
 // layouts (CoordinatorSavedLayouts.cpp). Everything runs on the main thread except the window
 // scan.
@@ -221,7 +223,8 @@ public:
     // Excludes an application's windows from arranging, or admits them again; kept in the
     // user default "excludedApps".
     void exclude(const std::string& identity, bool enabled);
-    // Sets the ratio of the split behind a dragged seam handle.
+    // Sets the ratio of the split behind a dragged seam handle; every call applies, whatever
+    // `commit` says.
     void resizeSeam(const Seam& seam, double fraction, const std::string& displayID, bool commit);
 
     // ---- Resizing docked windows and making room (CoordinatorResize.cpp)
