@@ -32,7 +32,6 @@ inline xcb_ewmh_connection_t fakeEwmh()
 inline platform::x11::Atoms fakeAtoms()
 {
     platform::x11::Atoms atoms;
-    atoms.WM_STATE = 2000;
     atoms.WM_CHANGE_STATE = 2001;
     atoms.WM_CLIENT_LEADER = 2002;
     atoms._GTK_APPLICATION_ID = 2003;

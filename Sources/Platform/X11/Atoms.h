@@ -7,7 +7,6 @@
 namespace platform::x11 {
 
 struct Atoms {
-    xcb_atom_t WM_STATE = XCB_ATOM_NONE;
     xcb_atom_t WM_CHANGE_STATE = XCB_ATOM_NONE;
     xcb_atom_t WM_CLIENT_LEADER = XCB_ATOM_NONE;
     xcb_atom_t _GTK_APPLICATION_ID = XCB_ATOM_NONE;
@@ -16,13 +15,13 @@ struct Atoms {
 
 // The names, in the order of the members above.
 inline constexpr const char* kAtomNames[] = {
-    "WM_STATE", "WM_CHANGE_STATE", "WM_CLIENT_LEADER", "_GTK_APPLICATION_ID", "_KDE_NET_WM_DESKTOP_FILE",
+    "WM_CHANGE_STATE", "WM_CLIENT_LEADER", "_GTK_APPLICATION_ID", "_KDE_NET_WM_DESKTOP_FILE",
 };
 
 inline xcb_atom_t* atomSlots(Atoms& atoms)
 {
     static_assert(sizeof(Atoms) == sizeof(kAtomNames) / sizeof(kAtomNames[0]) * sizeof(xcb_atom_t));
-    return &atoms.WM_STATE;
+    return &atoms.WM_CHANGE_STATE;
 }
 
 } // namespace platform::x11

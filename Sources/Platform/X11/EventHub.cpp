@@ -17,18 +17,17 @@ void EventHub::take(const xcb_generic_event_t& event)
     switch (type) {
     case XCB_PROPERTY_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        record = {EventRecord::Kind::property, e.window, e.atom, false, {}};
+        record = {EventRecord::Kind::property, e.window, e.atom};
         break;
     }
     case XCB_CONFIGURE_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-        record = {EventRecord::Kind::configure, e.window, XCB_ATOM_NONE, (event.response_type & 0x80) != 0,
-                  arvelo::Rect(e.x, e.y, e.width, e.height)};
+        record = {EventRecord::Kind::configure, e.window, XCB_ATOM_NONE};
         break;
     }
     case XCB_DESTROY_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        record = {EventRecord::Kind::destroy, e.window, XCB_ATOM_NONE, false, {}};
+        record = {EventRecord::Kind::destroy, e.window, XCB_ATOM_NONE};
         break;
     }
     default:

@@ -3,7 +3,6 @@
 // (running applications, screens, Accessibility observers).
 #pragma once
 
-#include "ArveloCore/Geometry.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Signal.h"
 
@@ -18,15 +17,13 @@ namespace platform::x11 {
 struct EventRecord {
     enum class Kind {
         property,      // a property of `window` changed (`atom`)
-        configure,     // `window` was moved or resized; `rect` in root (synthetic) or parent coordinates
+        configure,     // `window` was moved or resized
         destroy,       // `window` was destroyed
         screenChange,  // the displays changed (RandR)
     };
     Kind kind = Kind::property;
     xcb_window_t window = XCB_WINDOW_NONE;
     xcb_atom_t atom = XCB_ATOM_NONE;
-    bool synthetic = false;
-    arvelo::Rect rect;
 };
 
 class EventHub : public std::enable_shared_from_this<EventHub> {

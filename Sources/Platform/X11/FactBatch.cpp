@@ -15,11 +15,6 @@ xcb_get_property_cookie_t askProperty(xcb_connection_t* c, xcb_window_t window, 
 {
     return xcb_get_property(c, 0, window, atom, XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty);
 }
-
-std::vector<xcb_window_t> windowList(const xcb_get_property_reply_t* reply)
-{
-    return cardinals(reply);
-}
 } // namespace
 
 struct FactBatch::Pending {
@@ -162,9 +157,9 @@ void FactBatch::collect(Deadline deadline)
 
     bool rootExists = true;
     if (p.rootFacts & rootfact::kClients)
-        root_.clients = windowList(property(p.root.clients, rootExists, root_.answered).value.get());
+        root_.clients = cardinals(property(p.root.clients, rootExists, root_.answered).value.get());
     if (p.rootFacts & rootfact::kStacking)
-        root_.stacking = windowList(property(p.root.stacking, rootExists, root_.answered).value.get());
+        root_.stacking = cardinals(property(p.root.stacking, rootExists, root_.answered).value.get());
     if (p.rootFacts & rootfact::kActive)
         root_.active = firstCardinal(property(p.root.active, rootExists, root_.answered).value.get())
                            .value_or(XCB_WINDOW_NONE);
