@@ -179,6 +179,8 @@ TEST_F(ShellEndToEnd, ASecondLaunchHandsOverAndExitsAtOnce) {
     Child& second = runArvelo({"arvelo://arrange"}, "second.log");
     EXPECT_EQ(second.waitForExit(5), 0) << readAll(home / "second.log");
     EXPECT_TRUE(first.running());
+    // The tray host of this desktop took the status item.
+    EXPECT_EQ(readAll(home / "arvelo.log").find("No system tray"), std::string::npos);
 }
 
 TEST_F(ShellEndToEnd, ARelaunchWaitsForTheInstanceItReplacesToEnd) {
@@ -196,6 +198,20 @@ TEST_F(ShellEndToEnd, ARelaunchWaitsForTheInstanceItReplacesToEnd) {
     Child& later = runArvelo({}, "later.log");
     EXPECT_EQ(later.waitForExit(10), 0) << readAll(home / "later.log");
     EXPECT_TRUE(relaunched.running()) << readAll(home / "relaunched.log");
+}
+
+// Run on a desktop without a tray host (see CMakeLists.txt).
+TEST_F(ShellEndToEnd, WithoutATrayItRunsOnAndSaysSoOnce) {
+    Child& arvelo = runArvelo();
+    ASSERT_TRUE(listening()) << readAll(home / "arvelo.log");
+    EXPECT_FALSE(arvelo.waitForExit(2)) << readAll(home / "arvelo.log");
+    const std::string log = readAll(home / "arvelo.log");
+    const std::string notice = "No system tray";
+    const auto first = log.find(notice);
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_EQ(log.find(notice, first + 1), std::string::npos) << log;
+    arvelo.signal(SIGTERM);
+    EXPECT_EQ(arvelo.waitForExit(10), 0);
 }
 
 TEST_F(ShellEndToEnd, WithoutAnX11DisplayItRefusesWithAMessage) {
