@@ -16,20 +16,24 @@ void ArrangerHotKeys::installShortcuts() {
         return;
     }
     if (handler == 0) handler = services_.hotKeys->installHandler([this](platform::HotKeyID id) { return handle(id); });
-    for (const ArrangerHotKey& key : arrangerHotKeys()) registerKey(key);
+    for (const ArrangerHotKey& key : arrangerHotKeys()) {
+        platform::HotKeyRef ref = 0;
+        const platform::OSStatus status = registerKey(key, ref);
+        if (status == platform::kNoErr) {
+            shortcuts.push_back(ref);
+        } else {
+            coordinator_->status = shortcutInUseStatus(status);
+        }
+    }
     updateWindowMapShortcut();
 }
 
-void ArrangerHotKeys::registerKey(const ArrangerHotKey& key) {
-    platform::HotKeyRef ref = 0;
+platform::OSStatus ArrangerHotKeys::registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref) {
     const platform::OSStatus status =
         services_.hotKeys->registerHotKey(key.keyCode, key.modifiers, {kArrangerHotKeySignature, key.id}, ref);
-    if (status == platform::kNoErr) {
-        shortcuts.push_back(ref);
-        return;
-    }
-    logger_.error("hot key " + std::to_string(key.id) + " could not be registered, status " + std::to_string(status));
-    coordinator_->status = shortcutInUseStatus(status);
+    if (status != platform::kNoErr)
+        logger_.error("hot key " + std::to_string(key.id) + " could not be registered, status " + std::to_string(status));
+    return status;
 }
 
 void ArrangerHotKeys::updateWindowMapShortcut() {
@@ -37,13 +41,9 @@ void ArrangerHotKeys::updateWindowMapShortcut() {
     const bool enabled = services_.defaults && services_.defaults->boolean(kWindowMapEnabledDefault).value_or(false);
     if (enabled && !mapShortcut) {
         platform::HotKeyRef ref = 0;
-        const ArrangerHotKey& key = kWindowMapHotKey;
-        const platform::OSStatus status =
-            services_.hotKeys->registerHotKey(key.keyCode, key.modifiers, {kArrangerHotKeySignature, key.id}, ref);
-        if (status == platform::kNoErr) {
+        if (registerKey(kWindowMapHotKey, ref) == platform::kNoErr) {
             mapShortcut = ref;
         } else {
-            logger_.error("window map hot key could not be registered, status " + std::to_string(status));
             coordinator_->status = kWindowMapShortcutInUseStatus;
         }
     } else if (!enabled && mapShortcut) {

@@ -44,7 +44,7 @@ public:
 
 private:
     platform::OSStatus handle(platform::HotKeyID identity);
-    void registerKey(const ArrangerHotKey& key);
+    platform::OSStatus registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref);
     void focusTileUnderPointer();
 
     std::shared_ptr<Coordinator> coordinator_;

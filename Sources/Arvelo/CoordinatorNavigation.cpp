@@ -243,8 +243,10 @@ void Coordinator::showOverview() {
             };
         }
     }
+    // Without a window to show, the chrome stays where it is.
+    if (!overview) return;
     if (chrome) chrome->clear();
-    if (overview && overview->makeKeyAndOrderFront) overview->makeKeyAndOrderFront();
+    if (overview->makeKeyAndOrderFront) overview->makeKeyAndOrderFront();
     if (previewsEnabled.get()) capturePreviews(std::nullopt, [](std::set<std::string>) {});
 }
 

@@ -259,6 +259,12 @@ TEST_F(CoordinatorNavigation, LeavingTheOverviewRestoresTheChromeOnlyWhenItWasVi
 }
 
 TEST_F(CoordinatorNavigation, ShowOverviewMakesTheWindowOnceAndClearsTheChrome) {
+    // Until the view layer can make the window, the chrome stays.
+    const auto panels = coordinator->chrome->panels.size();
+    ASSERT_GT(panels, 0u);
+    coordinator->showOverview();
+    EXPECT_EQ(coordinator->chrome->panels.size(), panels);
+
     int made = 0, fronted = 0, dashboards = 0;
     coordinator->makeOverviewWindow = [&] {
         ++made;
