@@ -99,6 +99,7 @@ void ArrangerHotKeys::focusTileUnderPointer() {
     const Point point{pointer.x, primaryHeight - pointer.y};
 
     const LayoutResult result = coordinator.layout(coordinator.selectedDisplay.get());
+    logger_.debug("focus under the pointer on display \"" + coordinator.selectedDisplay.get() + "\"", toString(point));
     for (const Tile& tile : result.tiles) {
         if (!tile.frame.contains(point)) continue;
         if (tile.windows.empty()) {

@@ -1,7 +1,8 @@
 // X11HotKeys.h: global hot keys on an X server: each registered combination becomes passive key
 // grabs on the root window, one per key that carries the symbol and per lock-key state
 // (Caps Lock and Num Lock on or off), on a connection of its own whose event thread hands
-// presses to the main queue. Keyboard mapping changes re-grab every combination.
+// presses to the main queue. A keyboard mapping change moves the grabs to the keys that carry
+// the symbols now, taking the new grabs before releasing the old ones so no press is lost.
 #pragma once
 
 #include "Platform/Dispatch.h"
@@ -10,8 +11,11 @@
 
 #include <xcb/xcb.h>
 
+#include <atomic>
+#include <compare>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -33,12 +37,19 @@ protected:
     void ungrab(std::uint32_t keyCode, std::uint32_t modifiers) override;
 
 private:
+    // One passive grab: a key and the exact modifier state it answers to.
+    struct Combo {
+        xcb_keycode_t keycode = 0;
+        std::uint16_t state = 0;
+        auto operator<=>(const Combo&) const = default;
+    };
     // One registered combination as the X server knows it.
     struct Grab {
         std::uint32_t keyCode = 0;
         std::uint32_t modifiers = 0;
-        std::vector<xcb_keycode_t> keycodes;
-        std::uint16_t mask = 0;
+        std::vector<xcb_keycode_t> keycodes;  // the keys that carry its symbol
+        std::uint16_t mask = 0;               // its modifiers as X modifier bits
+        std::set<Combo> combos;               // the grabs held for it
     };
     // The modifier bits that Alt, Super and Num Lock sit on in the current modifier mapping.
     struct ModifierBits {
@@ -48,29 +59,29 @@ private:
     };
 
     X11HotKeys(xcb_connection_t* connection, std::shared_ptr<Dispatcher> dispatch, Logger logger);
-    void start();
     void runEvents();
-    void wakeEventThread();
 
     // Main thread.
     void keyPressed(xcb_keycode_t keycode, std::uint16_t state);
     void mappingChanged(const xcb_mapping_notify_event_t& event);
     void readModifierBits();
-    std::uint16_t maskFor(std::uint32_t modifiers) const;
-    std::vector<std::uint16_t> lockVariants() const;
-    OSStatus grabKeys(Grab& grab);
-    void ungrabKeys(const Grab& grab);
+    // Fills the grab's keycodes and mask from the current mappings; false when no key carries it.
+    bool resolve(Grab& grab) const;
+    std::set<Combo> combosFor(const Grab& grab) const;
+    // Takes the grabs; answers the first failure's status and leaves the failed ones out of `taken`.
+    OSStatus grabCombos(const std::set<Combo>& combos, std::set<Combo>& taken);
+    void ungrabCombos(const std::set<Combo>& combos);
 
     xcb_connection_t* connection_;
     xcb_window_t root_ = 0;
+    xcb_window_t wakeWindow_ = 0;  // an input-only window of ours: a message to it ends the event thread
     std::shared_ptr<Dispatcher> dispatch_;
     Logger logger_;
     _XCBKeySymbols* symbols_ = nullptr;
     ModifierBits bits_;
     std::vector<Grab> grabs_;
 
-    int wakeRead_ = -1;
-    int wakeWrite_ = -1;
+    std::atomic<bool> stopping_{false};
     std::thread eventThread_;
 };
 
