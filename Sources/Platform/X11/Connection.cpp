@@ -130,8 +130,21 @@ bool Connection::sync(Deadline deadline)
     return reply.status == ReplyStatus::answered;
 }
 
+Connection::Waiting::Waiting(Connection& connection) : connection_(connection)
+{
+    ++connection_.waiters_;
+}
+
+Connection::Waiting::~Waiting()
+{
+    // The last waiter gives the socket back to the event thread.
+    if (--connection_.waiters_ == 0)
+        connection_.wakeEventThread();
+}
+
 ReplyStatus Connection::waitFor(unsigned int sequence, void** reply, xcb_generic_error_t** error, Deadline deadline)
 {
+    const Waiting waiting(*this);
     xcb_flush(c_);
     for (;;) {
         std::uint64_t seen;
@@ -196,8 +209,11 @@ void Connection::start(std::function<void(const xcb_generic_event_t&)> onEvent, 
 
 void Connection::runEvents()
 {
-    std::array<pollfd, 2> fds{{{xcb_get_file_descriptor(c_), POLLIN, 0}, {wakeFd_, POLLIN, 0}}};
+    const int socket = xcb_get_file_descriptor(c_);
     while (!stopping_) {
+        // While threads wait for replies they read the socket themselves.
+        const bool reading = waiters_ == 0;
+        std::array<pollfd, 2> fds{{{socket, static_cast<short>(reading ? POLLIN : 0), 0}, {wakeFd_, POLLIN, 0}}};
         poll(fds.data(), fds.size(), -1);
         if (fds[1].revents & POLLIN) {
             std::uint64_t count;
@@ -208,7 +224,7 @@ void Connection::runEvents()
         std::vector<XPtr<xcb_generic_event_t>> batch;
         {
             std::lock_guard lock(eventsMutex_);
-            while (xcb_generic_event_t* event = xcb_poll_for_event(c_))
+            while (xcb_generic_event_t* event = reading ? xcb_poll_for_event(c_) : xcb_poll_for_queued_event(c_))
                 handedOver_.emplace_back(event);
             batch.swap(handedOver_);
         }

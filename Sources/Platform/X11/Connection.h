@@ -72,6 +72,20 @@ public:
     // Waits until the server has handled every request sent so far, until the deadline.
     bool sync(Deadline deadline);
 
+    // While one lives, this thread collects replies: the event thread leaves the socket to the
+    // waiting threads (which hand it the events they read) instead of competing for each reply.
+    // await() holds one itself; a batch holds one across all its awaits.
+    class Waiting {
+    public:
+        explicit Waiting(Connection& connection);
+        Waiting(const Waiting&) = delete;
+        Waiting& operator=(const Waiting&) = delete;
+        ~Waiting();
+
+    private:
+        Connection& connection_;
+    };
+
 private:
     struct WatchEntry {
         xcb_window_t window;
@@ -134,6 +148,7 @@ private:
 
     int wakeFd_ = -1;
     std::atomic<bool> stopping_{false};
+    std::atomic<int> waiters_{0};
     std::thread eventThread_;
     std::function<void(const xcb_generic_event_t&)> onEvent_;
     std::function<void()> onLost_;

@@ -143,6 +143,7 @@ void FactBatch::collect(Deadline deadline)
         return;
     p.collected = true;
     Connection& conn = connection_;
+    const Connection::Waiting waiting(conn);
     const xcb_atom_t utf8 = conn.ewmh()->UTF8_STRING;
 
     // Awaits one property; notes a missing window or a missing answer on `into`.
