@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -205,6 +206,7 @@ void Connection::start(std::function<void(const xcb_generic_event_t&)> onEvent, 
     onEvent_ = std::move(onEvent);
     onLost_ = std::move(onLost);
     eventThread_ = std::thread([this] { runEvents(); });
+    pthread_setname_np(eventThread_.native_handle(), "x11-events");
 }
 
 void Connection::runEvents()

@@ -6,6 +6,8 @@
 
 #include <xcb/xcb_keysyms.h>
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +38,7 @@ std::shared_ptr<X11HotKeys> X11HotKeys::open(std::shared_ptr<Dispatcher> dispatc
     }
     std::shared_ptr<X11HotKeys> keys(new X11HotKeys(connection, std::move(dispatch), std::move(logger)));
     keys->eventThread_ = std::thread([raw = keys.get()] { raw->runEvents(); });
+    pthread_setname_np(keys->eventThread_.native_handle(), "x11-hotkeys");
     return keys;
 }
 
