@@ -45,16 +45,21 @@ std::vector<RetainedWindow> WindowAccess::retainedWindows() const {
 }
 
 std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& snapshot) {
-    std::unordered_map<std::int32_t, std::optional<platform::RunningApplication>> running;
-    const auto applicationOf = [&](std::int32_t pid) -> const std::optional<platform::RunningApplication>& {
-        auto it = running.find(pid);
-        if (it == running.end()) it = running.emplace(pid, services_.workspace->application(pid)).first;
-        return it->second;
+    // One look at the running applications serves every window of the snapshot.
+    std::optional<std::unordered_map<std::int32_t, platform::RunningApplication>> running;
+    const auto applicationOf = [&](std::int32_t pid) -> const platform::RunningApplication* {
+        if (!running) {
+            running.emplace();
+            for (platform::RunningApplication& app : services_.workspace->runningApplications())
+                running->try_emplace(app.pid, std::move(app));
+        }
+        const auto it = running->find(pid);
+        return it == running->end() ? nullptr : &it->second;
     };
 
     std::unordered_set<std::string> seen;
     for (const ScannedWindow& window : snapshot.windows) {
-        const auto& app = applicationOf(window.pid);
+        const platform::RunningApplication* app = applicationOf(window.pid);
         if (!app) continue;  // quit since the scan
         RecordPtr& record = records[window.id];
         if (!record) {
