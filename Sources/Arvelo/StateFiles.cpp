@@ -145,7 +145,17 @@ bool StateFiles::writeRestore(const std::vector<RestoreEntry>& entries) {
 
 bool StateFiles::writeDiagnostics(const nlohmann::json& object) {
     // nlohmann::json keeps object members sorted by key, which is the order the file wants.
-    return write(kDiagnostics, object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace), nullptr);
+    std::string text = object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (text == lastDiagnostics_ && holds(kDiagnostics, text.size())) return true;
+    if (!write(kDiagnostics, text, nullptr)) return false;
+    lastDiagnostics_ = std::move(text);
+    return true;
+}
+
+bool StateFiles::holds(const std::string& name, std::uintmax_t bytes) const {
+    std::error_code error;
+    const auto size = fs::file_size(path(name), error);
+    return !error && size == bytes;
 }
 
 bool StateFiles::remove(const std::string& name) {

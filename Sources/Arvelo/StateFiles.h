@@ -44,7 +44,8 @@ public:
     bool writeSavedViews(const std::vector<SavedView>& views);
     bool writeLastView(const SavedView& view);
     bool writeRestore(const std::vector<RestoreEntry>& entries);
-    // Pretty-printed with sorted keys; not read back by the program, so never kept aside.
+    // Pretty-printed with sorted keys; not read back by the program, so never kept aside. The
+    // same text as last time is not written again while the file still holds it.
     bool writeDiagnostics(const nlohmann::json& object);
 
     // Deletes the file; false when there was nothing to delete or the delete failed.
@@ -59,6 +60,8 @@ private:
     template <class T>
     std::optional<T> read(const std::string& name, const std::function<T(const nlohmann::json&)>& decode);
     bool write(const std::string& name, const std::string& text, const Decoder& validate);
+    // Whether the file exists with this many bytes.
+    bool holds(const std::string& name, std::uintmax_t bytes) const;
     // Renames an existing file that does not decode to "<name>.unreadable-<time>[-n]".
     void keepAsideIfUnreadable(const std::string& name, const Decoder& validate);
 
@@ -67,6 +70,8 @@ private:
     std::function<double()> now_;
     // Files known to hold a readable document (read or written by us); not checked again.
     std::map<std::string, bool> known_;
+    // The text of the last diagnostics write that succeeded.
+    std::string lastDiagnostics_;
 };
 
 }  // namespace arvelo

@@ -1,11 +1,14 @@
 // StateFilesTests.cpp: the state file store with damaged input: corrupt, truncated, wrongly
 // typed and huge files read as absent with a log line naming the file and the reason, and a
-// damaged file is kept aside, not overwritten, when a new one is written.
+// damaged file is kept aside, not overwritten, when a new one is written; unchanged
+// diagnostics are not written again.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <sys/stat.h>
 
 #include "Arvelo/StateFiles.h"
 #include "Platform/Log.h"
@@ -144,4 +147,32 @@ TEST_F(StateFilesTest, InvalidTextFromOtherProgramsIsWrittenSafely) {
     const auto back = files->readLastView();
     ASSERT_TRUE(back);
     EXPECT_EQ(back->identities.at("1:2:3").substr(0, 22), "org.example.Editor|caf");
+}
+
+TEST_F(StateFilesTest, UnchangedDiagnosticsAreNotRewrittenButAReplacedFileIs) {
+    const fs::path file = directory / StateFiles::kDiagnostics;
+    const auto inode = [&] {
+        struct stat info {};
+        return ::stat(file.c_str(), &info) == 0 ? info.st_ino : ino_t{0};
+    };
+    const nlohmann::json first = {{"timestamp", "2024-01-31T15:45:02Z"}, {"detected", 2}};
+    ASSERT_TRUE(files->writeDiagnostics(first));
+    const std::string text = get(file);
+    const auto written = inode();
+
+    ASSERT_TRUE(files->writeDiagnostics(first));
+    EXPECT_EQ(inode(), written) << "the same text is not written again";
+
+    nlohmann::json second = first;
+    second["timestamp"] = "2024-01-31T15:45:03Z";
+    ASSERT_TRUE(files->writeDiagnostics(second));
+    EXPECT_NE(get(file), text);
+
+    // Someone else's change to the file, or its removal, is undone by the next write.
+    put(StateFiles::kDiagnostics, "{}");
+    ASSERT_TRUE(files->writeDiagnostics(second));
+    EXPECT_EQ(nlohmann::json::parse(get(file)), second);
+    fs::remove(file);
+    ASSERT_TRUE(files->writeDiagnostics(second));
+    EXPECT_EQ(nlohmann::json::parse(get(file)), second);
 }
