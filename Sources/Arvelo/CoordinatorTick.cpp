@@ -127,18 +127,23 @@ bool Coordinator::followSheets(const std::set<std::string>& managed) {
         back();
         return true;
     }
+    // Every shown window's sheet is looked for in one read.
+    std::vector<std::shared_ptr<WindowRecord>> shown;
     for (const auto& key : managed) {
         const auto recordIt = access->records.find(key);
         if (recordIt == access->records.end()) continue;
-        const auto& record = recordIt->second;
-        if (record->parked || !record->onScreen) continue;
-        const auto sheet = access->sheetFrame(record);
+        if (recordIt->second->parked || !recordIt->second->onScreen) continue;
+        shown.push_back(recordIt->second);
+    }
+    const auto sheets = access->sheetFrames(shown);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const auto& sheet = sheets[i];
         if (!sheet) continue;
-        const auto display = displayOf(record->frame);
+        const auto display = displayOf(shown[i]->frame);
         if (!display) continue;
         if (display->frame.insetBy(-kSheetSlack, -kSheetSlack).contains(*sheet)) continue;
-        sheetZoom = key;
-        focus(key);
+        sheetZoom = shown[i]->id;
+        focus(shown[i]->id);
         return true;
     }
     return false;

@@ -86,6 +86,8 @@ public:
     void close(const RecordPtr& record);
     // The frame of a sheet attached to the window.
     std::optional<Rect> sheetFrame(const RecordPtr& record);
+    // The same for several windows, their children read in one batch; one answer per window.
+    std::vector<std::optional<Rect>> sheetFrames(const std::vector<RecordPtr>& records);
     // Puts the window back at its original frame (kept until a read-back confirms it).
     void restore(const RecordPtr& record);
     void restoreAll();

@@ -83,16 +83,29 @@ void WindowAccess::close(const RecordPtr& record) {
         ax_.performAction(*element, ax::kPressAction, kNormalTimeout);
 }
 
-std::optional<Rect> WindowAccess::sheetFrame(const RecordPtr& record) {
-    if (dryRun) return std::nullopt;
-    const auto children = ax_.copyAttributeValue(record->element, ax::kChildren, kNormalTimeout);
-    const auto elements = children.ok() ? children.value.elements() : std::nullopt;
-    if (!elements) return std::nullopt;
-    for (const platform::AXElement& child : *elements) {
-        const auto role = ax_.copyAttributeValue(child, ax::kRole, kNormalTimeout);
-        if (role.ok() && role.value.string() == ax::kSheetRole) return rect(child);
+std::optional<Rect> WindowAccess::sheetFrame(const RecordPtr& record) { return sheetFrames({record}).front(); }
+
+std::vector<std::optional<Rect>> WindowAccess::sheetFrames(const std::vector<RecordPtr>& records) {
+    std::vector<std::optional<Rect>> frames(records.size());
+    if (dryRun || records.empty()) return frames;
+    std::vector<platform::AXElement> elements;
+    elements.reserve(records.size());
+    for (const RecordPtr& record : records) elements.push_back(record->element);
+    const std::vector<std::string> attributes{std::string(ax::kChildren)};
+    const auto children = ax_.copyAttributeValues(elements, attributes, kNormalTimeout);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const platform::AXResult& read = children[i].front();
+        const auto childElements = read.ok() ? read.value.elements() : std::nullopt;
+        if (!childElements) continue;
+        for (const platform::AXElement& child : *childElements) {
+            const auto role = ax_.copyAttributeValue(child, ax::kRole, kNormalTimeout);
+            if (role.ok() && role.value.string() == ax::kSheetRole) {
+                frames[i] = rect(child);
+                break;
+            }
+        }
     }
-    return std::nullopt;
+    return frames;
 }
 
 }  // namespace arvelo
