@@ -7,9 +7,9 @@
 #include "Platform/Qt/QtDispatcher.h"
 #include "Platform/X11/X11Backend.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
+#include "ChildProcess.h"
+#include "Wait.h"
+
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -23,33 +23,15 @@ namespace {
 
 using RecordPtr = WindowAccess::RecordPtr;
 
-// Runs the event loop until the condition holds or `seconds` have passed (the X server is real:
-// this is the one place where tests wait).
-bool waitUntil(const std::function<bool()>& condition, double seconds = 6) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > seconds * 1000) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using e2e::waitWithEvents;
+
+// Waits on the real X server run the event loop until the condition holds, at most this long.
+constexpr double kWaitSeconds = 6;
 
 bool near(const Rect& a, const Rect& b, double tolerance = 2) {
     return std::abs(a.x - b.x) <= tolerance && std::abs(a.y - b.y) <= tolerance &&
            std::abs(a.width - b.width) <= tolerance && std::abs(a.height - b.height) <= tolerance;
 }
-
-// A client program, stopped when the test ends.
-struct Client {
-    explicit Client(const QString& program) { process.start(program, {}); }
-    ~Client() {
-        process.terminate();
-        if (!process.waitForFinished(2000)) process.kill();
-        process.waitForFinished(2000);
-    }
-    QProcess process;
-};
 
 class AccessEndToEnd : public ::testing::Test {
 protected:
@@ -78,14 +60,14 @@ protected:
                                                 diagnostic);
             dispatch->async([result, snapshot = std::move(snapshot)]() mutable { *result = std::move(snapshot); });
         });
-        if (!waitUntil([&] { return result->has_value(); })) return {};
+        if (!waitWithEvents(kWaitSeconds, [&] { return result->has_value(); })) return {};
         return access.merge(**result);
     }
 
     // Scans until `count` windows are found.
     std::vector<RecordPtr> scanFor(WindowAccess& access, std::size_t count) {
         std::vector<RecordPtr> records;
-        waitUntil([&] { return (records = scan(access)).size() == count; });
+        waitWithEvents(kWaitSeconds, [&] { return (records = scan(access)).size() == count; });
         return records;
     }
 
@@ -97,8 +79,8 @@ protected:
 
 TEST_F(AccessEndToEnd, ScansPlacesLearnsAndRestoresRealWindows) {
     if (QStandardPaths::findExecutable("xlogo").isEmpty()) GTEST_SKIP() << "xlogo is not installed";
-    Client fixture(ARVELO_FIXTURE_PATH);
-    Client xlogo("xlogo");
+    e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
+    e2e::ChildProcess xlogo("xlogo");
 
     // Fixture mode scans only the fixture application, and normal mode everything else.
     auto fixtureAccess = makeAccess(true);
@@ -107,7 +89,7 @@ TEST_F(AccessEndToEnd, ScansPlacesLearnsAndRestoresRealWindows) {
     EXPECT_EQ(fixtureWindows[0]->title, "ArveloFixture 1");
     EXPECT_EQ(fixtureWindows[2]->title, "ArveloFixture 3");
     auto otherAccess = makeAccess(false);
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] {
         for (const auto& record : scan(*otherAccess))
             if (record->bundleID() == "XLogo") return true;
         return false;
@@ -144,14 +126,15 @@ TEST_F(AccessEndToEnd, ScansPlacesLearnsAndRestoresRealWindows) {
     for (std::size_t i = 0; i < 3; ++i) {
         const auto& [record, target] = placements[i];
         std::optional<Rect> frame;
-        EXPECT_TRUE(waitUntil([&] { return (frame = fixtureAccess->rect(record->element)) && near(*frame, target); }))
+        EXPECT_TRUE(waitWithEvents(kWaitSeconds,
+                                   [&] { return (frame = fixtureAccess->rect(record->element)) && near(*frame, target); }))
             << record->title << " is at " << (frame ? toString(*frame) : "nowhere") << ", not " << toString(target);
     }
 
     // The window manager keeps the third window at its minimum; 3 s after the place the
     // minimum is learnt from the frame it kept.
     const RecordPtr large = fixtureWindows[2];
-    EXPECT_TRUE(waitUntil([&] { return large->minimum.width > 1000; }, 8));
+    EXPECT_TRUE(waitWithEvents(8, [&] { return large->minimum.width > 1000; }));
     const auto kept = fixtureAccess->rect(large->element);
     ASSERT_TRUE(kept);
     EXPECT_GE(kept->width, 1100);
@@ -164,9 +147,11 @@ TEST_F(AccessEndToEnd, ScansPlacesLearnsAndRestoresRealWindows) {
     otherAccess->restoreAll();
     for (const auto& [record, original] : originals) {
         std::optional<Rect> frame;
-        EXPECT_TRUE(waitUntil([&] { return (frame = fixtureAccess->rect(record->element)) && near(*frame, original); }))
+        EXPECT_TRUE(waitWithEvents(
+            kWaitSeconds, [&] { return (frame = fixtureAccess->rect(record->element)) && near(*frame, original); }))
             << record->title << " is at " << (frame ? toString(*frame) : "nowhere") << ", not " << toString(original);
-        EXPECT_TRUE(waitUntil([&] { return !record->originalFrame && !record->restoreTarget; })) << record->title;
+        EXPECT_TRUE(waitWithEvents(kWaitSeconds, [&] { return !record->originalFrame && !record->restoreTarget; }))
+            << record->title;
     }
 }
 

@@ -4,17 +4,14 @@
 #include "ContractDesktop.h"
 
 #include "ChildProcess.h"
+#include "Wait.h"
 
 #include "Platform/Qt/QtDispatcher.h"
 #include "Platform/Sim/Desktop.h"
 #include "Platform/X11/X11Backend.h"
 
-#include <QCoreApplication>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <vector>
 
 namespace contract {
@@ -86,21 +83,8 @@ namespace {
 struct X11State {
     std::shared_ptr<platform::qt::QtDispatcher> dispatch;
     std::shared_ptr<platform::x11::X11Backend> backend;
-    std::vector<std::unique_ptr<ChildProcess>> children;
+    std::vector<std::unique_ptr<e2e::ChildProcess>> children;
 };
-
-bool waitReal(const std::function<bool()>& condition, double seconds = kWaitSeconds)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        QCoreApplication::processEvents();
-        if (condition())
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
 
 bool installed(const char* program)
 {
@@ -127,16 +111,16 @@ std::unique_ptr<ContractDesktop> makeX11Desktop()
     platform::Workspace& workspace = *d->services.workspace;
 
     d->openFixture = [&s, &ax] {
-        auto& child = s.children.emplace_back(std::make_unique<ChildProcess>(ARVELO_FIXTURE_PATH));
+        auto& child = s.children.emplace_back(std::make_unique<e2e::ChildProcess>(ARVELO_FIXTURE_PATH));
         const std::int32_t pid = child->pid();
-        return OpenedApp{waitReal([&] { return windowCount(ax, pid) == 3; }) ? pid : 0};
+        return OpenedApp{e2e::waitWithEvents(kWaitSeconds, [&] { return windowCount(ax, pid) == 3; }) ? pid : 0};
     };
     d->openXlogo = [&s, &workspace]() -> std::optional<OpenedApp> {
         if (!installed("xlogo"))
             return std::nullopt;
-        s.children.emplace_back(std::make_unique<ChildProcess>("xlogo"));
+        s.children.emplace_back(std::make_unique<e2e::ChildProcess>("xlogo"));
         OpenedApp opened;
-        waitReal([&] {
+        e2e::waitWithEvents(kWaitSeconds, [&] {
             for (const auto& app : workspace.runningApplications())
                 if (app.bundleIdentifier == "XLogo")
                     opened.pid = app.pid;
@@ -144,8 +128,8 @@ std::unique_ptr<ContractDesktop> makeX11Desktop()
         });
         return opened;
     };
-    d->waitUntil = [](const std::function<bool()>& condition) { return waitReal(condition); };
-    d->pause = [] { waitReal([] { return false; }, kPauseSeconds); };
+    d->waitUntil = [](const std::function<bool()>& condition) { return e2e::waitWithEvents(kWaitSeconds, condition); };
+    d->pause = [] { e2e::waitWithEvents(kPauseSeconds, [] { return false; }); };
     d->switchToSpace = [](platform::SpaceID space) { run("wmctrl -s " + std::to_string(space - 1)); };
     d->sendWindowToSpace = [](std::uint32_t window, platform::SpaceID space) {
         run("wmctrl -i -r " + std::to_string(window) + " -t " + std::to_string(space - 1));

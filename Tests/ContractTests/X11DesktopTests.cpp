@@ -41,23 +41,23 @@ protected:
 
 TEST_F(X11Desktop, FixtureEndsWhenItsLastWindowIsClosed)
 {
-    ChildProcess fixture(ARVELO_FIXTURE_PATH);
+    e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
     ASSERT_TRUE(desktop_->waitUntil([&] { return windowsOf(fixture.pid()).size() == 3; }));
     for (const AXElement& w : windowsOf(fixture.pid())) {
         const auto button = ax().copyAttributeValue(w, ax::kCloseButton, kTimeout).value.element();
         ASSERT_TRUE(button);
         EXPECT_EQ(ax().performAction(*button, ax::kPressAction, kTimeout), AXError::success);
     }
-    EXPECT_TRUE(desktop_->waitUntil([&] { return fixture.ended(); }));
+    EXPECT_TRUE(desktop_->waitUntil([&] { return !fixture.running(); }));
     EXPECT_EQ(fixture.exitStatus(), 0);
 }
 
 TEST_F(X11Desktop, FixtureEndsCleanlyOnTerminate)
 {
-    ChildProcess fixture(ARVELO_FIXTURE_PATH);
+    e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
     ASSERT_TRUE(desktop_->waitUntil([&] { return windowsOf(fixture.pid()).size() == 3; }));
     fixture.terminate();
-    EXPECT_TRUE(desktop_->waitUntil([&] { return fixture.ended(); }));
+    EXPECT_TRUE(desktop_->waitUntil([&] { return !fixture.running(); }));
     EXPECT_EQ(fixture.exitStatus(), 0);
     EXPECT_TRUE(desktop_->waitUntil([&] { return windowsOf(fixture.pid()).empty(); }));
 }

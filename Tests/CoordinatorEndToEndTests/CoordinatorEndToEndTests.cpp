@@ -3,16 +3,12 @@
 // each back at the frame it had before, as the X server reports them.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-
-#include <chrono>
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
+#include <unistd.h>
 #include <vector>
+
+#include "ChildProcess.h"
+#include "Wait.h"
 
 #include "Arvelo/Coordinator.h"
 #include "Arvelo/WindowScan.h"
@@ -20,9 +16,8 @@
 #include "Platform/StandardServices.h"
 #include "Platform/X11/X11Backend.h"
 
-extern char** environ;
-
 using namespace arvelo;
+using e2e::waitWithEvents;
 
 namespace {
 
@@ -31,41 +26,6 @@ constexpr double kArrangeDeadline = 30;
 constexpr double kRestoreDeadline = 15;
 constexpr double kOpenDeadline = 10;
 constexpr double kRestoreTolerance = 2;
-
-// The fixture application, stopped when the test ends.
-class Fixture {
-public:
-    Fixture() {
-        char* argv[] = {const_cast<char*>(ARVELO_FIXTURE_PATH), nullptr};
-        if (posix_spawn(&pid_, ARVELO_FIXTURE_PATH, nullptr, nullptr, argv, environ) != 0) pid_ = -1;
-    }
-    ~Fixture() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        for (int i = 0; i < 100; ++i) {
-            if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-    Fixture(const Fixture&) = delete;
-    Fixture& operator=(const Fixture&) = delete;
-    pid_t pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
-};
-
-bool waitUntil(const std::function<bool()>& condition, double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        QCoreApplication::processEvents();
-        if (condition()) return true;
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
 
 bool overlapping(const std::vector<Rect>& frames) {
     for (std::size_t i = 0; i < frames.size(); ++i)
@@ -128,25 +88,26 @@ protected:
 }  // namespace
 
 TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
-    Fixture fixture;
+    e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
     ASSERT_GT(fixture.pid(), 0);
     std::vector<platform::AXElement> elements;
-    ASSERT_TRUE(waitUntil(
+    ASSERT_TRUE(waitWithEvents(
+        kOpenDeadline,
         [&] {
             const auto windows = services.accessibility->copyAttributeValue(
                 platform::AXElement::application(fixture.pid()), platform::ax::kWindows, WindowScan::kTimeout);
             if (!windows.ok() || !windows.value.elements()) return false;
             elements = *windows.value.elements();
             return elements.size() == 3;
-        },
-        kOpenDeadline))
+        }))
         << "the fixture's three windows appear";
     const std::vector<Rect> originals = framesOf(elements);
     ASSERT_TRUE(overlapping(originals)) << "the fixture opens its windows cascaded";
 
     // The coordinator as the fixture modes make it: only the fixture's windows are arranged.
     coordinator = Coordinator::make(services, true, true, folder / "state");
-    const bool arranged = waitUntil(
+    const bool arranged = waitWithEvents(
+        kArrangeDeadline,
         [&] {
             if (!coordinator->managing.get() || coordinator->managedHere().size() != 3) return false;
             // The window with a large minimum first refuses its tile; once its minimum is
@@ -155,8 +116,7 @@ TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
             for (const auto& frame : frames)
                 if (frame.isNull() || !onADisplay(frame)) return false;
             return !overlapping(frames);
-        },
-        kArrangeDeadline);
+        });
     std::string described;
     for (const auto& frame : framesOf(elements)) described += toString(frame) + " ";
     ASSERT_TRUE(arranged) << "frames now: " << described << "; status: " << coordinator->status.get();
@@ -164,14 +124,14 @@ TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
               "3 docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it.");
 
     coordinator->restore();
-    const bool restored = waitUntil(
+    const bool restored = waitWithEvents(
+        kRestoreDeadline,
         [&] {
             const auto frames = framesOf(elements);
             for (std::size_t i = 0; i < frames.size(); ++i)
                 if (!near(frames[i], originals[i])) return false;
             return true;
-        },
-        kRestoreDeadline);
+        });
     described.clear();
     for (const auto& frame : framesOf(elements)) described += toString(frame) + " ";
     std::string expected;

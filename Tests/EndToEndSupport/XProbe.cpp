@@ -1,5 +1,7 @@
-// DesktopProbe.cpp: reads the client list, classes, titles, states and frames from the X server.
-#include "DesktopProbe.h"
+// XProbe.cpp: reads the client list, classes, titles, states and frames from the X server.
+#include "XProbe.h"
+
+#include "Wait.h"
 
 #include <cstdlib>
 #include <memory>
@@ -7,6 +9,8 @@
 namespace e2e {
 
 namespace {
+
+constexpr int kStillPolls = 10;  // polls 50 ms apart: half a second
 
 template <class T>
 using Owned = std::unique_ptr<T, decltype(&std::free)>;
@@ -34,7 +38,20 @@ std::string Frame::text() const {
            std::to_string(height) + "}}";
 }
 
-DesktopProbe::DesktopProbe() {
+bool anyOverlap(const std::vector<Frame>& frames) {
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        for (std::size_t j = i + 1; j < frames.size(); ++j)
+            if (frames[i].intersects(frames[j])) return true;
+    return false;
+}
+
+bool anyOverlap(const Frames& frames) {
+    std::vector<Frame> list;
+    for (const auto& [window, frame] : frames) list.push_back(frame);
+    return anyOverlap(list);
+}
+
+XProbe::XProbe() {
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(connection)) {
@@ -47,15 +64,15 @@ DesktopProbe::DesktopProbe() {
     screen_ = it.data;
 }
 
-DesktopProbe::~DesktopProbe() {
+XProbe::~XProbe() {
     if (connection_) xcb_disconnect(connection_);
 }
 
-Frame DesktopProbe::screen() const {
+Frame XProbe::screen() const {
     return {0, 0, screen_->width_in_pixels, screen_->height_in_pixels};
 }
 
-xcb_atom_t DesktopProbe::atom(const char* name) {
+xcb_atom_t XProbe::atom(const char* name) {
     auto found = atoms_.find(name);
     if (found != atoms_.end()) return found->second;
     auto reply = own(xcb_intern_atom_reply(
@@ -66,7 +83,7 @@ xcb_atom_t DesktopProbe::atom(const char* name) {
     return value;
 }
 
-std::optional<std::vector<std::uint32_t>> DesktopProbe::cardinals(xcb_window_t window, xcb_atom_t property,
+std::optional<std::vector<std::uint32_t>> XProbe::cardinals(xcb_window_t window, xcb_atom_t property,
                                                                   xcb_atom_t type) {
     auto reply = own(xcb_get_property_reply(
         connection_, xcb_get_property(connection_, 0, window, property, type, 0, 4096), nullptr));
@@ -75,7 +92,7 @@ std::optional<std::vector<std::uint32_t>> DesktopProbe::cardinals(xcb_window_t w
     return std::vector<std::uint32_t>(values, values + xcb_get_property_value_length(reply.get()) / 4);
 }
 
-std::string DesktopProbe::text(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
+std::string XProbe::text(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
     auto reply = own(xcb_get_property_reply(
         connection_, xcb_get_property(connection_, 0, window, property, type, 0, 4096), nullptr));
     if (!reply || reply->format != 8) return {};
@@ -83,7 +100,7 @@ std::string DesktopProbe::text(xcb_window_t window, xcb_atom_t property, xcb_ato
                        static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
 }
 
-std::vector<Client> DesktopProbe::clients() {
+std::vector<Client> XProbe::clients() {
     std::vector<Client> result;
     if (!connection_) return result;
     const auto list = cardinals(screen_->root, atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
@@ -117,14 +134,27 @@ std::vector<Client> DesktopProbe::clients() {
     return result;
 }
 
-std::map<xcb_window_t, Frame> DesktopProbe::framesOf(const std::vector<std::string>& classes) {
-    std::map<xcb_window_t, Frame> frames;
+Frames XProbe::framesOf(const std::vector<std::string>& classes) {
+    Frames frames;
     for (const Client& client : clients()) {
         for (const std::string& name : classes) {
             if (client.className == name) frames[client.window] = client.frame;
         }
     }
     return frames;
+}
+
+Frames XProbe::settledFrames(const std::vector<std::string>& classes,
+                             const std::function<bool(const Frames&)>& done, double seconds) {
+    Frames last;
+    int still = 0;
+    waitUntil(seconds, [&] {
+        const Frames now = framesOf(classes);
+        still = (now == last && done(now)) ? still + 1 : 0;
+        last = now;
+        return still >= kStillPolls;
+    });
+    return last;
 }
 
 }  // namespace e2e

@@ -1,11 +1,12 @@
-// DesktopProbe.h: what the X server says about the desktop, read the way a user would see it:
-// the managed client windows with their class and title, and their outer frames (client
-// geometry in root coordinates grown by the window manager's frame extents).
+// XProbe.h: what the X server says about the desktop, read the way a user would see it: the
+// managed client windows with their class and title, and their outer frames (client geometry
+// in root coordinates grown by the window manager's frame extents).
 #pragma once
 
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -26,6 +27,13 @@ struct Frame {
     std::string text() const;
 };
 
+// Client windows' frames, by window.
+using Frames = std::map<xcb_window_t, Frame>;
+
+// Whether any two of the frames overlap.
+bool anyOverlap(const std::vector<Frame>& frames);
+bool anyOverlap(const Frames& frames);
+
 struct Client {
     xcb_window_t window = 0;
     std::string className;
@@ -34,18 +42,22 @@ struct Client {
     bool hidden = false;  // minimised (_NET_WM_STATE_HIDDEN)
 };
 
-class DesktopProbe {
+class XProbe {
 public:
-    DesktopProbe();
-    ~DesktopProbe();
-    DesktopProbe(const DesktopProbe&) = delete;
-    DesktopProbe& operator=(const DesktopProbe&) = delete;
+    XProbe();
+    ~XProbe();
+    XProbe(const XProbe&) = delete;
+    XProbe& operator=(const XProbe&) = delete;
 
     bool connected() const { return connection_ != nullptr; }
     // The window manager's managed clients, in _NET_CLIENT_LIST order.
     std::vector<Client> clients();
     // Frames of the clients whose class is one of `classes`, by window.
-    std::map<xcb_window_t, Frame> framesOf(const std::vector<std::string>& classes);
+    Frames framesOf(const std::vector<std::string>& classes);
+    // Their frames once `done` holds of them and they have held still for half a second, or
+    // the last ones read when that does not happen within `seconds`.
+    Frames settledFrames(const std::vector<std::string>& classes, const std::function<bool(const Frames&)>& done,
+                         double seconds);
     Frame screen() const;
 
 private:
