@@ -26,6 +26,7 @@ protected:
         f.instance = "xlogo";
         f.className = "XLogo";
         f.extents = {1, 1, 20, 5};
+        f.desktop = 2;
         return f;
     }
 
@@ -68,7 +69,7 @@ TEST_F(FactCacheTest, KeptGroupsOfAFollowedWindowComeBack)
 TEST_F(FactCacheTest, PropertyChangeDropsItsGroupAndDestructionEverything)
 {
     cache_.startFollowing(kWindow);
-    const unsigned groups = fact::kOwner | fact::kKind | fact::kClass | fact::kHints | fact::kExtents;
+    const unsigned groups = fact::kOwner | fact::kKind | fact::kClass | fact::kHints | fact::kExtents | fact::kDesktop;
     cache_.store(read(), groups, cache_.generation());
     struct Case {
         xcb_atom_t atom;
@@ -76,6 +77,8 @@ TEST_F(FactCacheTest, PropertyChangeDropsItsGroupAndDestructionEverything)
     };
     const Case cases[] = {
         {XCB_ATOM_WM_NAME, 0},  // titles are never kept, so their changes drop nothing
+        {ewmh_._NET_WM_STATE, 0},  // nor states: every read asks for them to learn that the window exists
+        {ewmh_._NET_WM_DESKTOP, fact::kDesktop},
         {XCB_ATOM_WM_CLASS, fact::kClass},
         {ewmh_._NET_FRAME_EXTENTS, fact::kExtents},
         {XCB_ATOM_WM_TRANSIENT_FOR, fact::kKind},

@@ -24,6 +24,7 @@ inline xcb_ewmh_connection_t fakeEwmh()
                              &e._NET_WM_WINDOW_TYPE, &e._NET_WM_ALLOWED_ACTIONS, &e._NET_FRAME_EXTENTS,
                              &e._NET_WM_NAME, &e._NET_WM_STATE, &e._NET_CLIENT_LIST, &e._NET_ACTIVE_WINDOW,
                              &e._NET_CLIENT_LIST_STACKING, &e._NET_CURRENT_DESKTOP, &e._NET_NUMBER_OF_DESKTOPS,
+                             &e._NET_WM_DESKTOP,
                              &e.UTF8_STRING})
         *atom = next++;
     return e;

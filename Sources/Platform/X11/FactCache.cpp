@@ -25,6 +25,8 @@ unsigned FactCache::fill(WindowFacts& facts, unsigned groups) const
         facts.types = cached.types;
         facts.transientFor = cached.transientFor;
     }
+    if (found & fact::kDesktop)
+        facts.desktop = cached.desktop;
     if (found & fact::kClass) {
         facts.instance = cached.instance;
         facts.className = cached.className;
@@ -59,6 +61,8 @@ void FactCache::store(const WindowFacts& facts, unsigned groups, std::uint64_t g
         cached.types = facts.types;
         cached.transientFor = facts.transientFor;
     }
+    if (groups & fact::kDesktop)
+        cached.desktop = facts.desktop;
     if (groups & fact::kClass) {
         cached.instance = facts.instance;
         cached.className = facts.className;
@@ -142,6 +146,8 @@ unsigned FactCache::groupOf(xcb_atom_t atom) const
         return fact::kOwner;
     if (atom == ewmh_._NET_WM_WINDOW_TYPE || atom == XCB_ATOM_WM_TRANSIENT_FOR)
         return fact::kKind;
+    if (atom == ewmh_._NET_WM_DESKTOP)
+        return fact::kDesktop;
     if (atom == XCB_ATOM_WM_CLASS || atom == atoms_._GTK_APPLICATION_ID || atom == atoms_._KDE_NET_WM_DESKTOP_FILE)
         return fact::kClass;
     if (atom == XCB_ATOM_WM_NORMAL_HINTS || atom == ewmh_._NET_WM_ALLOWED_ACTIONS)

@@ -1,8 +1,8 @@
 // FactCache: the facts of client windows that change rarely (owner process, window type and
-// transient-for, class, size hints and allowed actions), kept between reads so that a scan
-// does not ask the server for them again. Every cached window has PropertyChange and
-// StructureNotify selected; the event thread drops a window's facts when one of their
-// properties changes or the window is destroyed. Thread-safe.
+// transient-for, desktop, class, size hints and allowed actions, frame extents), kept between
+// reads so that a scan or a beat does not ask the server for them again. Every cached window
+// has PropertyChange and StructureNotify selected; the event thread drops a window's facts when
+// one of their properties changes or the window is destroyed. Thread-safe.
 #pragma once
 
 #include "Platform/X11/Atoms.h"
@@ -19,7 +19,8 @@ namespace platform::x11 {
 
 class FactCache {
 public:
-    static constexpr unsigned kCachedFacts = fact::kOwner | fact::kKind | fact::kClass | fact::kHints | fact::kExtents;
+    static constexpr unsigned kCachedFacts =
+        fact::kOwner | fact::kKind | fact::kDesktop | fact::kClass | fact::kHints | fact::kExtents;
     static constexpr unsigned kCachedRootFacts =
         rootfact::kClients | rootfact::kStacking | rootfact::kActive | rootfact::kDesktops;
 
