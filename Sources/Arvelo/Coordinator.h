@@ -191,7 +191,9 @@ public:
     static std::string identity(const WindowRecord& record);
 
     // ---- Diagnostics (CoordinatorDiagnostics.cpp)
-    void writeLayoutDiagnostics();
+    // `onScreen`: the on-screen window list when the caller holds a current one; read afresh
+    // otherwise.
+    void writeLayoutDiagnostics(const std::vector<platform::WindowInfo>* onScreen = nullptr);
 
     // ---- The tick (CoordinatorTick.cpp)
     // One beat's pass after the refresh that the beat started.
@@ -324,6 +326,10 @@ private:
 
     platform::Services services_;
     std::unique_ptr<StateFiles> files_;
+    // The on-screen window list of the last scan taken in, and the layout revision it saw;
+    // the tick's diagnostics use it once instead of reading the list again.
+    std::optional<std::vector<platform::WindowInfo>> scannedOnScreen_;
+    int scannedRevision_ = 0;
     std::vector<EarlierRecoveryEntry> earlierRecovery_;
 };
 

@@ -34,12 +34,17 @@ nlohmann::json sortedStrings(const std::set<std::string>& keys) {
 
 }  // namespace
 
-void Coordinator::writeLayoutDiagnostics() {
+void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>* onScreen) {
     // 1: the window server's view.
-    platform::WindowListOptions options;
-    options.onScreenOnly = true;
-    options.excludeDesktopElements = true;
-    const auto serverWindows = services_.windowList->windows(options);
+    std::vector<platform::WindowInfo> read;
+    if (!onScreen) {
+        platform::WindowListOptions options;
+        options.onScreenOnly = true;
+        options.excludeDesktopElements = true;
+        read = services_.windowList->windows(options);
+        onScreen = &read;
+    }
+    const auto& serverWindows = *onScreen;
 
     // 2: the managed windows.
     const std::set<std::string> managed = managedHere();

@@ -69,6 +69,8 @@ void Coordinator::scanFinished(ScanSnapshot snapshot, int revision, bool diagnos
         return;
     }
     windows = access->merge(snapshot);
+    scannedOnScreen_ = std::move(snapshot.onScreen);
+    scannedRevision_ = layoutRevision;
     finishRefresh();
     auto queued = std::move(refreshCompletions);
     refreshCompletions.clear();

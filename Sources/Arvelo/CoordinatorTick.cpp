@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "Arvelo/ChromeController.h"
 
@@ -36,6 +37,9 @@ bool holds(const std::vector<std::string>& keys, const std::string& key) {
 }  // namespace
 
 void Coordinator::processTick(const std::set<std::string>& previousKeys) {
+    // The list the beat's scan read, unless windows were arranged since.
+    const auto scanned = std::exchange(scannedOnScreen_, std::nullopt);
+    const bool scanCurrent = scanned && scannedRevision_ == layoutRevision;
     if (!managing.get()) return;
     if (desktopSwitched()) {
         switchSpaces();
@@ -68,7 +72,7 @@ void Coordinator::processTick(const std::set<std::string>& previousKeys) {
     }
     if (!busy) chrome->restackTabBars();
     if (previousKeys != windowKeys) onChange.send();
-    writeLayoutDiagnostics();
+    writeLayoutDiagnostics(scanCurrent ? &*scanned : nullptr);
 }
 
 bool Coordinator::dockArrivals(const std::set<std::string>& managed, bool busy) {

@@ -80,7 +80,10 @@ public:
 
     void scan(const ScanApplication& application);
 
-    ScanSnapshot take() { return std::move(snapshot_); }
+    ScanSnapshot take() {
+        snapshot_.onScreen = std::move(list_);
+        return std::move(snapshot_);
+    }
 
 private:
     std::vector<AXElement> fallbackCandidates(const AXElement& appElement,

@@ -61,6 +61,8 @@ struct ScanSnapshot {
     std::vector<nlohmann::json> diagnostics;
     // Every window number on the on-screen list, of every owner and layer.
     std::set<std::uint32_t> onScreenIDs;
+    // The on-screen list itself (desktop elements left out), as the scan read it.
+    std::vector<platform::WindowInfo> onScreen;
 };
 
 namespace WindowScan {

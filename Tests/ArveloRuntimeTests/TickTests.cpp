@@ -89,6 +89,34 @@ TEST_F(Tick, AWindowDraggedByHandIsPutBackOnceTheQuietTimeIsOver) {
     EXPECT_EQ(b.frame(), tolerated.offsetBy(0, -6));
 }
 
+TEST_F(Tick, EveryBeatsDiagnosticsHoldTheFramesTheWindowServerHoldsThen) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    start();  // applied at 0 s
+    const Rect tile = a.frame();
+    const auto nativeFrameOfA = [&] {
+        const auto object = nlohmann::json::parse(readState("layout-diagnostics.json"));
+        for (const auto& window : object["nativeWindows"])
+            if (window["id"] == keyOf(a)) return window["nativeFrame"].get<std::string>();
+        return std::string("missing");
+    };
+
+    wait(0.3);
+    a.moveTo(tile.offsetBy(40, 0));
+    wait(0.5);  // the beat at 0.7 s leaves it there (quiet time)
+    EXPECT_EQ(nativeFrameOfA(), toString(tile.offsetBy(40, 0)));
+    wait(1.4);  // the beat at 2.1 s puts it back, the one at 2.8 s reports it back
+    EXPECT_EQ(a.frame(), tile);
+    EXPECT_EQ(nativeFrameOfA(), toString(tile));
+
+    a.minimize();
+    wait(Coordinator::kBeatInterval);
+    EXPECT_EQ(nativeFrameOfA(), "missing");  // no longer managed here
+    EXPECT_EQ(b.frame(), Rect(8, 8, 1424, 884));
+}
+
 TEST_F(Tick, AWindowThatKeepsItsOwnOriginIsReappliedThreeTimesThenLeftAlone) {
     desktop.addDisplay("Built-in", {1440, 900});
     auto app = editor();
