@@ -108,6 +108,12 @@ TEST_F(FactCacheTest, FactsReadAcrossAnInvalidationAreNotStored)
     EXPECT_EQ(cached(), 0u);
     cache_.store(read(), fact::kClass, cache_.generation());
     EXPECT_EQ(cached(), fact::kClass);
+
+    // A state change drops nothing kept, but what was built from the facts is out of date.
+    const std::uint64_t beforeState = cache_.generation();
+    propertyChanged(kWindow, ewmh_._NET_WM_STATE);
+    EXPECT_NE(cache_.generation(), beforeState);
+    EXPECT_EQ(cached(), fact::kClass);
 }
 
 TEST_F(FactCacheTest, RootListsAreKeptUntilTheWindowManagerChangesThem)

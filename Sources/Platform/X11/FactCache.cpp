@@ -172,7 +172,9 @@ void FactCache::take(const xcb_generic_event_t& event)
             return;
         }
         const unsigned group = groupOf(e.atom);
-        if (!group)
+        // States are never kept, but a change of one changes how the running applications
+        // look, and their reader goes by the generation.
+        if (!group && e.atom != ewmh_._NET_WM_STATE)
             return;
         std::lock_guard lock(mutex_);
         ++generation_;

@@ -29,7 +29,8 @@ public:
     {
     }
 
-    // Counts invalidations; facts read across one are not stored.
+    // Counts invalidations (and window state changes); facts read across one are not stored,
+    // and a reader that built something from facts may keep it while the count stands.
     std::uint64_t generation() const;
     // Copies the cached groups among `groups` into `facts`; answers the groups it copied.
     unsigned fill(WindowFacts& facts, unsigned groups) const;

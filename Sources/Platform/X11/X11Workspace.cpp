@@ -75,10 +75,22 @@ X11Workspace::X11Workspace(std::shared_ptr<Connection> connection, std::shared_p
 
 X11Workspace::Picture X11Workspace::look()
 {
+    const std::uint64_t generation = connection_->cache().generation();
+    {
+        std::lock_guard lock(pictureMutex_);
+        if (picture_ && pictureGeneration_ == generation)
+            return *picture_;
+    }
     const ClientTable table = ClientTable::read(*connection_, rootfact::kActive | rootfact::kDesktops,
                                                 kApplicationFacts, Deadline::in(kReadTimeout));
-    return {applicationsOf(table, *connection_->ewmh(), connection_->root()), table.root.currentDesktop,
-            table.answered};
+    Picture picture{applicationsOf(table, *connection_->ewmh(), connection_->root()), table.root.currentDesktop,
+                    table.answered};
+    if (picture.answered) {
+        std::lock_guard lock(pictureMutex_);
+        picture_ = picture;
+        pictureGeneration_ = generation;
+    }
+    return picture;
 }
 
 void X11Workspace::handle(const std::vector<EventRecord>& batch)

@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace platform::x11 {
@@ -42,6 +43,11 @@ private:
     std::shared_ptr<Connection> connection_;
     Subscription subscription_;
     Picture last_;
+    // The last picture read and the fact cache's generation then: while no event has changed
+    // a fact it was built from, it answers again without a read. Any thread.
+    std::mutex pictureMutex_;
+    std::optional<Picture> picture_;
+    std::uint64_t pictureGeneration_ = 0;
 };
 
 } // namespace platform::x11
