@@ -93,16 +93,28 @@ std::vector<std::optional<Rect>> WindowAccess::sheetFrames(const std::vector<Rec
     for (const RecordPtr& record : records) elements.push_back(record->element);
     const std::vector<std::string> attributes{std::string(ax::kChildren)};
     const auto children = ax_.copyAttributeValues(elements, attributes, kNormalTimeout);
+    // The roles of every window's children, in one batch too.
+    std::vector<platform::AXElement> allChildren;
+    std::vector<std::size_t> ownerOf;  // per child: the index of its window
     for (std::size_t i = 0; i < records.size(); ++i) {
         const platform::AXResult& read = children[i].front();
         const auto childElements = read.ok() ? read.value.elements() : std::nullopt;
         if (!childElements) continue;
         for (const platform::AXElement& child : *childElements) {
-            const auto role = ax_.copyAttributeValue(child, ax::kRole, kNormalTimeout);
-            if (role.ok() && role.value.string() == ax::kSheetRole) {
-                frames[i] = rect(child);
-                break;
-            }
+            allChildren.push_back(child);
+            ownerOf.push_back(i);
+        }
+    }
+    if (allChildren.empty()) return frames;
+    const auto roles = ax_.copyAttributeValues(allChildren, {std::string(ax::kRole)}, kNormalTimeout);
+    std::vector<bool> found(records.size(), false);
+    for (std::size_t c = 0; c < allChildren.size(); ++c) {
+        const std::size_t i = ownerOf[c];
+        if (found[i]) continue;
+        const platform::AXResult& role = roles[c].front();
+        if (role.ok() && role.value.string() == ax::kSheetRole) {
+            found[i] = true;
+            frames[i] = rect(allChildren[c]);
         }
     }
     return frames;
