@@ -3,6 +3,37 @@
 
 namespace platform::x11 {
 
+namespace {
+
+// Copies the facts of the given groups from one record to the other.
+void copyGroups(const WindowFacts& from, WindowFacts& to, unsigned groups)
+{
+    if (groups & fact::kOwner) {
+        to.netPid = from.netPid;
+        to.leader = from.leader;
+    }
+    if (groups & fact::kKind) {
+        to.types = from.types;
+        to.transientFor = from.transientFor;
+    }
+    if (groups & fact::kDesktop)
+        to.desktop = from.desktop;
+    if (groups & fact::kClass) {
+        to.instance = from.instance;
+        to.className = from.className;
+        to.gtkApplicationId = from.gtkApplicationId;
+        to.kdeDesktopFile = from.kdeDesktopFile;
+    }
+    if (groups & fact::kHints) {
+        to.normalHints = from.normalHints;
+        to.allowedActions = from.allowedActions;
+    }
+    if (groups & fact::kExtents)
+        to.extents = from.extents;
+}
+
+}  // namespace
+
 std::uint64_t FactCache::generation() const
 {
     std::lock_guard lock(mutex_);
@@ -17,28 +48,7 @@ unsigned FactCache::fill(WindowFacts& facts, unsigned groups) const
         return 0;
     const WindowFacts& cached = it->second.facts;
     const unsigned found = it->second.groups & groups & kCachedFacts;
-    if (found & fact::kOwner) {
-        facts.netPid = cached.netPid;
-        facts.leader = cached.leader;
-    }
-    if (found & fact::kKind) {
-        facts.types = cached.types;
-        facts.transientFor = cached.transientFor;
-    }
-    if (found & fact::kDesktop)
-        facts.desktop = cached.desktop;
-    if (found & fact::kClass) {
-        facts.instance = cached.instance;
-        facts.className = cached.className;
-        facts.gtkApplicationId = cached.gtkApplicationId;
-        facts.kdeDesktopFile = cached.kdeDesktopFile;
-    }
-    if (found & fact::kHints) {
-        facts.normalHints = cached.normalHints;
-        facts.allowedActions = cached.allowedActions;
-    }
-    if (found & fact::kExtents)
-        facts.extents = cached.extents;
+    copyGroups(cached, facts, found);
     return found;
 }
 
@@ -53,28 +63,7 @@ void FactCache::store(const WindowFacts& facts, unsigned groups, std::uint64_t g
     Entry& entry = entries_[facts.window];
     WindowFacts& cached = entry.facts;
     cached.window = facts.window;
-    if (groups & fact::kOwner) {
-        cached.netPid = facts.netPid;
-        cached.leader = facts.leader;
-    }
-    if (groups & fact::kKind) {
-        cached.types = facts.types;
-        cached.transientFor = facts.transientFor;
-    }
-    if (groups & fact::kDesktop)
-        cached.desktop = facts.desktop;
-    if (groups & fact::kClass) {
-        cached.instance = facts.instance;
-        cached.className = facts.className;
-        cached.gtkApplicationId = facts.gtkApplicationId;
-        cached.kdeDesktopFile = facts.kdeDesktopFile;
-    }
-    if (groups & fact::kHints) {
-        cached.normalHints = facts.normalHints;
-        cached.allowedActions = facts.allowedActions;
-    }
-    if (groups & fact::kExtents)
-        cached.extents = facts.extents;
+    copyGroups(facts, cached, groups);
     entry.groups |= groups;
 }
 
