@@ -9,22 +9,13 @@
 
 #include "Arvelo/ChromeController.h"
 #include "Arvelo/SpatialInputController.h"
+#include "Arvelo/StateCoding.h"
 
 namespace arvelo {
 
 namespace {
 
 constexpr const char* kNotOnThisDesktop = "not on this desktop";
-
-// "2024-01-31T15:45:02Z": ISO 8601 in UTC, whole seconds.
-std::string isoTimestamp(double secondsSince1970) {
-    const auto seconds = static_cast<std::time_t>(std::floor(secondsSince1970));
-    std::tm parts{};
-    gmtime_r(&seconds, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return text;
-}
 
 nlohmann::json sortedStrings(const std::set<std::string>& keys) {
     nlohmann::json array = nlohmann::json::array();
@@ -90,7 +81,7 @@ void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>
 
     // 4: the whole snapshot.
     nlohmann::json object = nlohmann::json::object();
-    object["timestamp"] = isoTimestamp(now());
+    object["timestamp"] = StateCoding::utcText(now(), "%Y-%m-%dT%H:%M:%SZ");
     object["fixtureOnly"] = access->includeFixture;
     object["trusted"] = trusted.get();
     object["detected"] = windows->size();

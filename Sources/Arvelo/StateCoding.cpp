@@ -2,6 +2,7 @@
 #include "Arvelo/StateCoding.h"
 
 #include <cmath>
+#include <ctime>
 #include <limits>
 
 namespace arvelo::StateCoding {
@@ -39,6 +40,15 @@ Rect decodeRect(const nlohmann::json& value, const char* what) {
         for (std::size_t i = 0; i < 2; ++i) numbers[pair * 2 + i] = decodeNumber(inner[i], what);
     }
     return {numbers[0], numbers[1], numbers[2], numbers[3]};
+}
+
+std::string utcText(double secondsSince1970, const char* format) {
+    const auto seconds = static_cast<std::time_t>(std::floor(secondsSince1970));
+    std::tm parts{};
+    gmtime_r(&seconds, &parts);
+    char text[64];
+    const std::size_t length = std::strftime(text, sizeof text, format, &parts);
+    return std::string(text, length);
 }
 
 OrderedJSON encodeDate(Date date) { return number(secondsSinceReferenceDate(date)); }

@@ -40,6 +40,8 @@ OrderedJSON encodeRect(const Rect& rect);
 Rect decodeRect(const nlohmann::json& value, const char* what);
 
 OrderedJSON encodeDate(Date date);
+// A time (seconds since 1970) as UTC text in a strftime format, to the whole second.
+std::string utcText(double secondsSince1970, const char* format);
 Date decodeDate(const nlohmann::json& value, const char* what);
 
 // Member access for decoders. `requireMember` throws when the member is missing;

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <system_error>
 
+#include "Arvelo/StateCoding.h"
 #include "Platform/Files.h"
 
 namespace arvelo {
@@ -12,16 +13,6 @@ namespace arvelo {
 namespace fs = std::filesystem;
 
 namespace {
-
-// "20240131-154502" in UTC, for the names of files kept aside.
-std::string timestampText(double secondsSince1970) {
-    const auto seconds = static_cast<std::time_t>(std::floor(secondsSince1970));
-    std::tm parts{};
-    gmtime_r(&seconds, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &parts);
-    return text;
-}
 
 // Window titles come from other programs and may hold invalid UTF-8: replace, never throw.
 std::string compact(const OrderedJSON& value) {
@@ -106,7 +97,7 @@ void StateFiles::keepAsideIfUnreadable(const std::string& name, const Decoder& v
         } catch (const std::exception&) {
         }
     }
-    const std::string stem = name + ".unreadable-" + timestampText(now_ ? now_() : 0);
+    const std::string stem = name + ".unreadable-" + StateCoding::utcText(now_ ? now_() : 0, "%Y%m%d-%H%M%S");
     fs::path aside = path(stem);
     std::error_code error;
     for (int n = 2; fs::exists(aside, error) && n < 1000; ++n) aside = path(stem + "-" + std::to_string(n));
