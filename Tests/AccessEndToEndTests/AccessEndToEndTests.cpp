@@ -2,8 +2,8 @@
 // application's and xlogo's windows are scanned (on the scan queue), placed at tiles and read
 // back, the fixture's large minimum is learnt from what the window manager allowed, and every
 // window is restored to its original frame.
-#include "Arvelo/WindowAccess.h"
-#include "Arvelo/WindowScan.h"
+#include "Arvelo/Windows/WindowAccess.h"
+#include "Arvelo/Windows/WindowScan.h"
 #include "Platform/Qt/QtDispatcher.h"
 #include "Platform/X11/X11Backend.h"
 

@@ -1,5 +1,5 @@
 // ArrangerHotKeyTableTests.cpp: the arranger's fixed keys, their order and the command of each id.
-#include "Arvelo/ArrangerHotKeyTable.h"
+#include "Arvelo/Commands/ArrangerHotKeyTable.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // each press does with the pointer over the tiles of two displays.
 #include "CoordinatorScene.h"
 
-#include "Arvelo/ArrangerHotKeys.h"
+#include "Arvelo/Commands/ArrangerHotKeys.h"
 
 using namespace arvelo;
 using arvelo::testing::CoordinatorScene;

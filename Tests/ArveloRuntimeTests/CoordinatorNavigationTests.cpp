@@ -3,7 +3,7 @@
 // simulated display with three arranged windows.
 #include "CoordinatorScene.h"
 
-#include "Arvelo/ChromeController.h"
+#include "Arvelo/Chrome/ChromeController.h"
 #include "ArveloCore/SpatialLayout.h"
 
 using namespace arvelo;

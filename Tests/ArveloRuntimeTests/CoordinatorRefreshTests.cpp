@@ -3,7 +3,7 @@
 // an apply happened meanwhile, displays and workspaces, the other window manager.
 #include "CoordinatorScene.h"
 
-#include "Arvelo/SpatialInputController.h"
+#include "Arvelo/Input/SpatialInputController.h"
 
 using namespace arvelo;
 using arvelo::testing::CoordinatorScene;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Arvelo/Coordinator.h"
+#include "Arvelo/Coordinator/Coordinator.h"
 #include "Platform/Sim/Desktop.h"
 
 namespace arvelo {

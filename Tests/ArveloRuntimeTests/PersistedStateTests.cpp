@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "Arvelo/RestoreEntry.h"
-#include "Arvelo/SavedView.h"
-#include "Arvelo/WorkspaceState.h"
+#include "Arvelo/State/RestoreEntry.h"
+#include "Arvelo/State/SavedView.h"
+#include "Arvelo/State/WorkspaceState.h"
 
 using namespace arvelo;
 

@@ -1,6 +1,6 @@
 // SpacesTests.cpp: the Space a display shows and the Spaces of a window, and their answers
 // where the platform cannot tell.
-#include "Arvelo/Spaces.h"
+#include "Arvelo/Windows/Spaces.h"
 #include "Platform/Sim/Desktop.h"
 
 #include <gtest/gtest.h>

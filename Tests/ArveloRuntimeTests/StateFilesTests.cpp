@@ -10,7 +10,7 @@
 
 #include <sys/stat.h>
 
-#include "Arvelo/StateFiles.h"
+#include "Arvelo/State/StateFiles.h"
 #include "Platform/Log.h"
 
 using namespace arvelo;

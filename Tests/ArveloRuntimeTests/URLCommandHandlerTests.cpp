@@ -2,8 +2,8 @@
 // in order; the kit and window-map commands reach their hooks; bad strings do nothing.
 #include "CoordinatorScene.h"
 
-#include "Arvelo/ArrangerHotKeyTable.h"
-#include "Arvelo/URLCommandHandler.h"
+#include "Arvelo/Commands/ArrangerHotKeyTable.h"
+#include "Arvelo/Commands/URLCommandHandler.h"
 
 using namespace arvelo;
 using arvelo::testing::CoordinatorScene;

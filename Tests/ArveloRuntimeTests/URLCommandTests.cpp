@@ -1,5 +1,5 @@
 // URLCommandTests.cpp: which strings become which arranger command, and which are skipped.
-#include "Arvelo/URLCommand.h"
+#include "Arvelo/Commands/URLCommand.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // record of a scripted window.
 #pragma once
 
-#include "Arvelo/WindowAccess.h"
-#include "Arvelo/WindowScan.h"
+#include "Arvelo/Windows/WindowAccess.h"
+#include "Arvelo/Windows/WindowScan.h"
 #include "Platform/Sim/Desktop.h"
 
 #include <memory>

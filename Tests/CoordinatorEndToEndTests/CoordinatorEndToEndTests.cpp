@@ -10,8 +10,8 @@
 #include "ChildProcess.h"
 #include "Wait.h"
 
-#include "Arvelo/Coordinator.h"
-#include "Arvelo/WindowScan.h"
+#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Windows/WindowScan.h"
 #include "Platform/Qt/QtDispatcher.h"
 #include "Platform/StandardServices.h"
 #include "Platform/X11/X11Backend.h"

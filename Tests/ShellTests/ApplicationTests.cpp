@@ -2,8 +2,8 @@
 // and its permissions rule, the workspace observers, the menu's state and actions, and the
 // quit path (the deferred first quit, the 1.5 s retry, the session that ends) on the virtual
 // clock.
-#include "Arvelo/ChromeController.h"
-#include "Arvelo/Coordinator.h"
+#include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Coordinator/Coordinator.h"
 #include "Arvelo/Shell/Application.h"
 #include "Platform/Sim/Desktop.h"
 

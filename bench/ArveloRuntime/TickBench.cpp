@@ -1,7 +1,7 @@
 // TickBench.cpp: the beat's pass when nothing changed, on a simulated display with 12 and 48
 // arranged windows (its own cost, without the scan), and the overflow-tab search of a crowded
 // display where one window does not fit.
-#include "Arvelo/Coordinator.h"
+#include "Arvelo/Coordinator/Coordinator.h"
 #include "Platform/Sim/Desktop.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // WindowScanBench.cpp: the window scan of a simulated desktop with 1,000 windows (50
 // applications of 20 windows), first seen and known, and the merge of such a scan into the table.
-#include "Arvelo/WindowAccess.h"
-#include "Arvelo/WindowScan.h"
+#include "Arvelo/Windows/WindowAccess.h"
+#include "Arvelo/Windows/WindowScan.h"
 #include "Platform/Sim/Desktop.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // Speed of the X11 backend with 100 client windows of 20 processes: batched attribute reads,
 // the arranger's whole window scan (steady state and first sight), the window list, and one
 // plain read. Needs an X server with a window manager (scripts/with-xvfb).
-#include "Arvelo/WindowScan.h"
+#include "Arvelo/Windows/WindowScan.h"
 #include "BenchWindows.h"
 #include "Platform/Qt/QtDispatcher.h"
 #include "Platform/X11/X11Backend.h"

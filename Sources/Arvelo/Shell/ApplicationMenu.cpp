@@ -3,8 +3,8 @@
 
 #include "Arvelo/Shell/Application.h"
 
-#include "Arvelo/ArrangerHotKeys.h"
-#include "Arvelo/Coordinator.h"
+#include "Arvelo/Commands/ArrangerHotKeys.h"
+#include "Arvelo/Coordinator/Coordinator.h"
 
 #include <algorithm>
 

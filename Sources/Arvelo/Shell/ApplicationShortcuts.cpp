@@ -4,9 +4,9 @@
 
 #include "Arvelo/Shell/Application.h"
 
-#include "Arvelo/ArrangerHotKeys.h"
-#include "Arvelo/Coordinator.h"
-#include "Arvelo/URLCommandHandler.h"
+#include "Arvelo/Commands/ArrangerHotKeys.h"
+#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Commands/URLCommandHandler.h"
 
 namespace arvelo {
 

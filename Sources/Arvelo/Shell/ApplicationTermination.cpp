@@ -4,10 +4,10 @@
 
 #include "Arvelo/Shell/Application.h"
 
-#include "Arvelo/ArrangerHotKeys.h"
-#include "Arvelo/Coordinator.h"
-#include "Arvelo/SpatialInputController.h"
-#include "Arvelo/WindowDragController.h"
+#include "Arvelo/Commands/ArrangerHotKeys.h"
+#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Input/SpatialInputController.h"
+#include "Arvelo/Input/WindowDragController.h"
 
 #include <algorithm>
 

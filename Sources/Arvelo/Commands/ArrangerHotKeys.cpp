@@ -1,0 +1,115 @@
+// ArrangerHotKeys.cpp: registration, the press handler and the commands of the arranger's keys.
+#include "Arvelo/Commands/ArrangerHotKeys.h"
+
+#include "Arvelo/Coordinator/Coordinator.h"
+
+namespace arvelo {
+
+ArrangerHotKeys::ArrangerHotKeys(std::shared_ptr<Coordinator> coordinator, platform::Services services)
+    : coordinator_(std::move(coordinator)), services_(std::move(services)), logger_(services_.logger("windows")) {}
+
+ArrangerHotKeys::~ArrangerHotKeys() { uninstall(); }
+
+void ArrangerHotKeys::installShortcuts() {
+    if (!services_.hotKeys) {
+        logger_.error("global hot keys are not available on this desktop");
+        return;
+    }
+    if (handler == 0) handler = services_.hotKeys->installHandler([this](platform::HotKeyID id) { return handle(id); });
+    for (const ArrangerHotKey& key : arrangerHotKeys()) {
+        platform::HotKeyRef ref = 0;
+        const platform::OSStatus status = registerKey(key, ref);
+        if (status == platform::kNoErr) {
+            shortcuts.push_back(ref);
+        } else {
+            coordinator_->status = shortcutInUseStatus(status);
+        }
+    }
+    updateWindowMapShortcut();
+}
+
+platform::OSStatus ArrangerHotKeys::registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref) {
+    const platform::OSStatus status =
+        services_.hotKeys->registerHotKey(key.keyCode, key.modifiers, {kArrangerHotKeySignature, key.id}, ref);
+    if (status != platform::kNoErr)
+        logger_.error("hot key " + std::to_string(key.id) + " could not be registered, status " + std::to_string(status));
+    return status;
+}
+
+void ArrangerHotKeys::updateWindowMapShortcut() {
+    if (!services_.hotKeys) return;
+    const bool enabled = services_.defaults && services_.defaults->boolean(kWindowMapEnabledDefault).value_or(false);
+    if (enabled && !mapShortcut) {
+        platform::HotKeyRef ref = 0;
+        if (registerKey(kWindowMapHotKey, ref) == platform::kNoErr) {
+            mapShortcut = ref;
+        } else {
+            coordinator_->status = kWindowMapShortcutInUseStatus;
+        }
+    } else if (!enabled && mapShortcut) {
+        services_.hotKeys->unregisterHotKey(*mapShortcut);
+        mapShortcut.reset();
+    }
+}
+
+void ArrangerHotKeys::uninstall() {
+    if (!services_.hotKeys) return;
+    for (const platform::HotKeyRef ref : shortcuts) services_.hotKeys->unregisterHotKey(ref);
+    shortcuts.clear();
+    if (mapShortcut) services_.hotKeys->unregisterHotKey(*mapShortcut);
+    mapShortcut.reset();
+    if (handler != 0) services_.hotKeys->removeHandler(handler);
+    handler = 0;
+}
+
+platform::OSStatus ArrangerHotKeys::handle(platform::HotKeyID identity) {
+    if (identity.signature != kArrangerHotKeySignature) return platform::kEventNotHandledErr;
+    shortcut(identity.id);
+    return platform::kNoErr;
+}
+
+void ArrangerHotKeys::shortcut(std::uint32_t id) {
+    Coordinator& coordinator = *coordinator_;
+    const auto display = coordinator.displayUnderPointer();
+    coordinator.selectedDisplay = display ? display->id : coordinator.selectedDisplay.get();
+
+    const auto command = arrangerShortcut(id);
+    if (!command) return;
+    using Kind = ArrangerShortcut::Kind;
+    switch (command->kind) {
+        case Kind::showEverything: coordinator.showEverything(); break;
+        case Kind::focusUnderPointer: focusTileUnderPointer(); break;
+        case Kind::zoomOut: coordinator.zoomOut(); break;
+        case Kind::back: coordinator.back(); break;
+        case Kind::forward: coordinator.forward(); break;
+        case Kind::windowMap:
+            if (toggleWindowMap) toggleWindowMap();
+            break;
+        case Kind::recallView: coordinator.recallView(command->slot); break;
+        case Kind::saveView: coordinator.saveView(command->slot); break;
+    }
+}
+
+void ArrangerHotKeys::focusTileUnderPointer() {
+    Coordinator& coordinator = *coordinator_;
+    // The pointer in window coordinates: y measured down from the top of the first screen.
+    const Point pointer = services_.pointer->location();
+    const auto screens = services_.screens->screens();
+    const double primaryHeight = screens.empty() ? 0 : screens.front().frame.height;
+    const Point point{pointer.x, primaryHeight - pointer.y};
+
+    const LayoutResult result = coordinator.layout(coordinator.selectedDisplay.get());
+    logger_.debug("focus under the pointer on display \"" + coordinator.selectedDisplay.get() + "\"", toString(point));
+    for (const Tile& tile : result.tiles) {
+        if (!tile.frame.contains(point)) continue;
+        if (tile.windows.empty()) {
+            coordinator.focusDesktop();
+        } else {
+            coordinator.focus(tile.selected);
+        }
+        return;
+    }
+    if (const auto selected = coordinator.selectedWindow.get()) coordinator.focus(*selected);
+}
+
+}  // namespace arvelo

@@ -1,0 +1,135 @@
+// Coordinator.cpp: construction of the coordinator (state directory, saved layouts, user
+// defaults, the recovery file of an earlier run, the controllers), the 0.7 s beat that drives
+// the refresh and tick loop, and the callback that re-applies when a minimum size is learnt.
+#include "Arvelo/Coordinator/Coordinator.h"
+
+#include <cmath>
+
+#include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Windows/Spaces.h"
+#include "Arvelo/Input/SpatialInputController.h"
+#include "Arvelo/Input/WindowDragController.h"
+
+namespace arvelo {
+
+namespace {
+
+constexpr const char* kStateDirectoryVariable = "ARVELO_STATE_DIR";
+constexpr const char* kStateFolderName = "Arvelo";
+constexpr const char* kGapKey = "gap";
+
+}  // namespace
+
+std::shared_ptr<Coordinator> Coordinator::make(platform::Services services, bool includeFixture,
+                                               bool automaticUpdates,
+                                               std::optional<std::filesystem::path> storageURL) {
+    std::shared_ptr<Coordinator> coordinator(
+        new Coordinator(std::move(services), includeFixture, automaticUpdates, std::move(storageURL)));
+    coordinator->start();
+    return coordinator;
+}
+
+Coordinator::Coordinator(platform::Services services, bool includeFixture, bool automaticUpdates_,
+                         std::optional<std::filesystem::path> storageURL)
+    : services_(std::move(services)) {
+    // 1-2: the window table and the log channel.
+    access = WindowAccess::make(services_);
+    logger = services_.logger("windows");
+
+    // 3-4: published and plain fields start at their declared values; trust is read now.
+    trusted = services_.accessibility->isProcessTrusted();
+    scanQueue = services_.dispatch->makeSerialQueue(kScanQueueLabel);
+    spaceOf = [spaces = services_.spaces](const DisplayInfo& display) -> platform::SpaceID {
+        return Spaces::current(spaces.get(), display.screen);
+    };
+
+    // 5: automatic updates switch the real writes on.
+    automaticUpdates = automaticUpdates_;
+    access->includeFixture = includeFixture;
+    access->dryRun = !automaticUpdates;
+
+    // 6: the state directory: the argument, else ARVELO_STATE_DIR (even when empty), else
+    // "Arvelo" in Application Support.
+    if (storageURL) {
+        storage = *storageURL;
+    } else if (const auto variable = services_.environment.variable(kStateDirectoryVariable)) {
+        storage = *variable;
+    } else if (services_.folders.applicationSupport) {
+        storage = *services_.folders.applicationSupport / kStateFolderName;
+    } else {
+        std::error_code error;
+        storage = std::filesystem::temp_directory_path(error) / kStateFolderName;
+        logger.error("No Application Support folder; state files go to " + storage.string());
+    }
+    files_ = std::make_unique<StateFiles>(storage, logger, [clock = services_.clock] { return clock->now(); });
+    files_->createDirectory();
+
+    // 7: the saved layouts, in the order of the file.
+    if (auto views = files_->readSavedViews()) saved = std::move(*views);
+
+    // 8-9: the user's excluded applications and gap.
+    if (services_.defaults) {
+        if (auto apps = services_.defaults->stringArray(kExcludedAppsKey))
+            excluded = std::set<std::string>(apps->begin(), apps->end());
+        if (const auto value = services_.defaults->number(kGapKey)) {
+            if (std::isfinite(*value))
+                gap = *value;
+            else
+                logger.error("User default \"gap\" is not a finite number; using 8");
+        }
+    }
+
+    // 10: what an earlier run left behind.
+    recoveryAvailable = files_->exists(StateFiles::kRestore);
+    resumeAvailable = files_->exists(StateFiles::kLastView);
+    if (recoveryAvailable.get()) {
+        if (auto entries = files_->readRestore())
+            for (auto& entry : *entries) earlierRecovery_.push_back({std::move(entry), std::nullopt});
+    }
+}
+
+Coordinator::~Coordinator() {
+    if (timer) timer->invalidate();
+}
+
+void Coordinator::start() {
+    const std::weak_ptr<Coordinator> weak = weak_from_this();
+
+    // 11: a newly learnt minimum size re-applies the layout on the main queue.
+    access->onMinimumChange = [weak, dispatch = services_.dispatch] {
+        dispatch->async([weak] {
+            auto self = weak.lock();
+            if (!self || !self->managing.get()) return;
+            self->apply();
+        });
+    };
+
+    // 12-14: the controllers, each holding the coordinator weakly.
+    chrome = std::make_shared<ChromeController>(weak, automaticUpdates);
+    windowDrag = std::make_shared<WindowDragController>(weak, automaticUpdates);
+    spatialInput = std::make_shared<SpatialInputController>(weak, automaticUpdates);
+
+    // 15: with automatic updates, one refresh now and the beat from now on.
+    if (!automaticUpdates) return;
+    refresh();
+    timer = services_.dispatch->scheduleTimer(kBeatInterval, true, platform::RunLoopMode::defaultMode, [weak] {
+        if (auto self = weak.lock()) self->beat();
+    });
+}
+
+void Coordinator::beat() {
+    // A beat never stacks a second scan on one in flight, nor scans while frames are written.
+    if (applying || scanInFlight) return;
+    tick();
+}
+
+void Coordinator::tick() {
+    std::set<std::string> previousKeys;
+    for (const auto& record : windows.get()) previousKeys.insert(record->id);
+    const std::weak_ptr<Coordinator> weak = weak_from_this();
+    refresh([weak, previousKeys] {
+        if (auto self = weak.lock()) self->processTick(previousKeys);
+    });
+}
+
+}  // namespace arvelo

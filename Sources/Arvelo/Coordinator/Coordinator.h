@@ -1,0 +1,340 @@
+// Coordinator.h: the arranger's one owner of arrangement state: the window table (through
+// WindowAccess), the displays, one WorkspaceState per display, the user's switches, the saved
+// layouts, the bookkeeping sets and the refresh loop. Its operations are spread over files by
+// area: construction and the beat (Coordinator.cpp), refresh (CoordinatorRefresh.cpp),
+// arranging (CoordinatorArrange.cpp), layout queries (CoordinatorLayout.cpp), applying
+// (CoordinatorApply.cpp), pruning and stopping (CoordinatorPruning.cpp), recovery and the last
+// layout (CoordinatorRecovery.cpp), diagnostics (CoordinatorDiagnostics.cpp), the tick
+// (CoordinatorTick.cpp), Space switches (CoordinatorSpaces.cpp), docking, floating and
+// exclusion (CoordinatorDocking.cpp), hand resizes and making room (CoordinatorResize.cpp),
+// overflow tabs (CoordinatorOverflow.cpp), pinned windows (CoordinatorPins.cpp), pictures
+// (CoordinatorPreviews.cpp), focus and navigation (CoordinatorNavigation.cpp) and saved
+// layouts (CoordinatorSavedLayouts.cpp). Everything runs on the main thread except the window
+// scan.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Platform/AsyncTask.h"
+#include "Arvelo/Coordinator/DisplayInfo.h"
+#include "Arvelo/Chrome/HostedWindow.h"
+#include "Arvelo/Coordinator/PinHome.h"
+#include "Platform/Published.h"
+#include "Arvelo/State/RestoreEntry.h"
+#include "Arvelo/State/SavedView.h"
+#include "Arvelo/State/StateFiles.h"
+#include "Arvelo/Coordinator/ViewPosition.h"
+#include "Arvelo/Windows/WindowAccess.h"
+#include "Arvelo/Pictures/WindowPicture.h"
+#include "Arvelo/Windows/WindowRecord.h"
+#include "Arvelo/State/WorkspaceState.h"
+#include "ArveloCore/DockEdge.h"
+#include "ArveloCore/LayoutResult.h"
+#include "ArveloCore/SpatialLayout.h"
+#include "Platform/Services.h"
+
+namespace arvelo {
+
+using platform::AsyncTask;
+using platform::ChangeNotifier;
+using platform::Published;
+
+class ChromeController;
+class WindowDragController;
+class SpatialInputController;
+
+class Coordinator : public std::enable_shared_from_this<Coordinator> {
+public:
+    // Where a pinned window came from, so that it can go back there when unpinned (PinHome.h).
+    using PinHome = arvelo::PinHome;
+
+    using WindowList = std::vector<std::shared_ptr<WindowRecord>>;
+
+    // ---- Constants
+    static constexpr double kBeatInterval = 0.7;
+    static constexpr const char* kScanQueueLabel = "org.vomira.Arvelo.window-scan";
+    static constexpr const char* kInitialStatus =
+        "Drag a window to a screen edge to dock it, or choose Set Windows.";
+    static constexpr const char* kOtherWindowManagerStatus =
+        "Quit ZendraWM first so both apps do not move the same windows.";
+    static constexpr double kDefaultGap = 8.0;
+    // The user default that keeps the excluded application identities.
+    static constexpr const char* kExcludedAppsKey = "excludedApps";
+    // A time before anything the clocks can give ("the distant past").
+    static constexpr double kDistantPast = -std::numeric_limits<double>::infinity();
+
+    // The only way to make a coordinator: it is shared so that the timer, the scan and the
+    // controllers can hold it weakly. `storageURL` overrides the state directory.
+    static std::shared_ptr<Coordinator> make(platform::Services services, bool includeFixture,
+                                             bool automaticUpdates,
+                                             std::optional<std::filesystem::path> storageURL = std::nullopt);
+    ~Coordinator();
+    Coordinator(const Coordinator&) = delete;
+    Coordinator& operator=(const Coordinator&) = delete;
+
+    // ---- Change publication: every write of a published field tells these observers.
+    ChangeNotifier onChange;
+
+    // ---- Fields, in their documented order (P: published).
+    std::shared_ptr<WindowAccess> access;                                  // 1
+    platform::Logger logger;                                               // 2
+    Published<WindowList> windows{onChange, {}};                          // 3 P
+    Published<std::vector<DisplayInfo>> displays{onChange, {}};            // 4 P
+    Published<std::map<std::string, WorkspaceState>> states{onChange, {}}; // 5 P
+    Published<std::string> selectedDisplay{onChange, ""};                  // 6 P
+    Published<std::optional<std::string>> selectedWindow{onChange, std::nullopt};  // 7 P
+    Published<std::string> status{onChange, kInitialStatus};               // 8 P
+    Published<bool> managing{onChange, false};                             // 9 P
+    Published<bool> trusted{onChange, false};                              // 10 P
+    Published<double> gap{onChange, kDefaultGap};                          // 11 P
+    Published<std::vector<SavedView>> saved{onChange, {}};                 // 12 P
+    Published<bool> dragDocking{onChange, true};                           // 13 P
+    Published<bool> previewsEnabled{onChange, true};                       // 14 P
+    Published<std::map<std::string, WindowPicture>> previewImages{onChange, {}};  // 15 P
+    Published<std::set<std::string>> excluded{onChange, {}};               // 16 P
+    Published<bool> recoveryAvailable{onChange, false};                    // 17 P
+    Published<bool> resumeAvailable{onChange, false};                      // 18 P
+    std::shared_ptr<ChromeController> chrome;                              // 19
+    std::shared_ptr<WindowDragController> windowDrag;                      // 20
+    std::shared_ptr<SpatialInputController> spatialInput;                  // 21
+    std::shared_ptr<HostedWindow> overview;                                // 22
+    std::shared_ptr<HostedWindow> dashboard;                               // 23
+    std::optional<platform::TimerHandle> timer;                            // 24
+    std::vector<NavigationStep> navigationHistory;                         // 25
+    std::vector<NavigationStep> navigationFuture;                          // 26
+    bool applying = false;                                                 // 27
+    bool resizingSeam = false;                                             // 28
+    bool chromeDragging = false;                                           // 29
+    std::shared_ptr<platform::SerialQueue> scanQueue;                      // 30
+    bool scanInFlight = false;                                             // 31
+    std::vector<std::function<void()>> refreshCompletions;                 // 32
+    int layoutRevision = 0;                                                // 33
+    bool chromeSuspended = false;                                          // 34
+    std::map<std::string, platform::SpaceID> currentSpaces;                // 35
+    std::map<std::string, WorkspaceState> otherSpaces;                     // 36
+    std::function<platform::SpaceID(const DisplayInfo&)> spaceOf;          // 37
+    Date lastApply = kDistantPast;                                         // 38
+    std::map<std::string, std::string> lastDrop;                           // 39
+    std::vector<std::map<std::string, std::string>> proxyInputTrace;       // 40
+    std::vector<std::string> dragTrace;                                    // 41
+    std::set<std::string> floatedWindows;                                  // 42
+    std::set<std::string> userPlaced;                                      // 43
+    std::set<std::string> autoTabbed;                                      // 44
+    std::set<std::string> pinned;                                          // 45
+    std::map<std::string, PinHome> pinHomes;                               // 46
+    Published<bool> autoTile{onChange, true};                              // 47 P
+    bool didInitialArrange = false;                                        // 48
+    std::optional<std::string> lastFocusedKey;                             // 49
+    bool stopping = false;                                                 // 50
+    std::filesystem::path storage;                                         // 51
+    bool automaticUpdates = false;                                         // 52
+    std::optional<AsyncTask> previewPreparation;                           // 53
+    Date clickHoldUntil = kDistantPast;                                    // 54
+    Date lastPictureRefresh = kDistantPast;                                // 55
+    std::optional<std::string> sheetZoom;                                  // 56
+
+    // ---- The platform this coordinator runs on, and its state files.
+    const platform::Services& services() const { return services_; }
+    StateFiles& files() { return *files_; }
+    Date now() const { return services_.clock->now(); }
+
+    // ---- Refresh and workspaces (CoordinatorRefresh.cpp)
+    // Re-reads trust and displays and merges a fresh window scan; the completion runs on the
+    // main thread after the next merge (at once while untrusted or without automatic updates).
+    void refresh(std::function<void()> completion = nullptr);
+    // Another window manager that moves the same windows is running.
+    bool zendraRunning() const;
+    std::optional<DisplayInfo> displayUnderPointer() const;
+
+    // ---- Arranging (CoordinatorArrange.cpp)
+    void arrange();
+    void arrangeCurrentSnapshot(const std::optional<std::set<std::string>>& only);
+
+    // ---- Layout queries (CoordinatorLayout.cpp)
+    LayoutResult layout(const std::string& displayID, bool overview = false, std::optional<Rect> rect = std::nullopt,
+                        const std::optional<LayoutNode>& root = std::nullopt) const;
+    Rect camera(const std::string& displayID) const;
+    SpatialLayout::SizeTable minimums() const;
+    bool misfit(const Tile& tile) const;
+    SpatialLayout::RectTable worldRects(const std::string& displayID) const;
+    std::optional<WorkspaceState> current() const;
+    std::shared_ptr<WindowRecord> selectedRecord() const;
+    // The window keys held by the trees of every display state.
+    std::set<std::string> managedHere() const;
+    // The display whose full frame overlaps the frame most (ties keep the earlier display).
+    std::optional<DisplayInfo> displayOf(const Rect& frame) const;
+    // The Spaces that hold a window; empty when the platform cannot tell.
+    std::set<platform::SpaceID> spacesOfWindow(std::uint32_t windowNumber) const;
+
+    // ---- Applying (CoordinatorApply.cpp)
+    void apply();
+    std::optional<std::string> focusedWindowKey() const;
+
+    // ---- Pruning and stopping (CoordinatorPruning.cpp)
+    bool removeUnavailableWindows();
+    void stopEmptyWorkspace();
+
+    // ---- Recovery, restore and last layout (CoordinatorRecovery.cpp)
+    void writeRecovery();
+    void restore();
+    void recover();
+    void persistCurrent();
+    // Remembers the frame a window has before it is first moved: taken from a matching entry
+    // of a recovery file left by an earlier run when there is one, else read from the window.
+    void noteOriginalFrame(WindowRecord& record);
+    // The window's identity across runs: application identity, "|", title.
+    static std::string identity(const WindowRecord& record);
+
+    // ---- Diagnostics (CoordinatorDiagnostics.cpp)
+    // `onScreen`: the on-screen window list when the caller holds a current one; read afresh
+    // otherwise.
+    void writeLayoutDiagnostics(const std::vector<platform::WindowInfo>* onScreen = nullptr);
+
+    // ---- The tick (CoordinatorTick.cpp)
+    // One beat's pass after the refresh that the beat started.
+    void processTick(const std::set<std::string>& previousKeys);
+    // Closes every chrome panel and rebuilds them from the current layouts.
+    void restoreChrome();
+
+    // ---- Spaces (CoordinatorSpaces.cpp)
+    // Some display now shows another Space than the one last seen on it.
+    bool desktopSwitched() const;
+    // Stores the arrangements of the Spaces left and brings back (or starts) those shown.
+    void switchSpaces();
+    // Whether the window lies on a Space that is shown now.
+    bool onShownDesktop(const WindowRecord& record) const;
+    // The shell's answer to a change of the active Space: refresh, then switch.
+    void desktopChanged();
+    // Runs `done` once the next refresh has merged a fresh scan.
+    void refreshNow(std::function<void()> done);
+
+    // ---- Docking, floating and exclusion (CoordinatorDocking.cpp)
+    // Places a newly seen window: back at its pinned home, else beside the largest tile.
+    // Changes only the tree; the caller applies.
+    void dockArrival(WindowRecord& window);
+    // Docks a window where the user dropped it (beside a node, at a display edge, or as a tab).
+    void dock(const std::string& key, const std::string& target, const std::string& displayID, DockEdge edge);
+    static int paneCount(const LayoutNode& node);
+    // Takes a window out of every layout and puts it back at its own frame ("float").
+    void floatWindow(const std::string& key);
+    // Excludes an application's windows from arranging, or admits them again; kept in the
+    // user default "excludedApps".
+    void exclude(const std::string& identity, bool enabled);
+    // Sets the ratio of the split behind a dragged seam handle; every call applies, whatever
+    // `commit` says.
+    void resizeSeam(const Seam& seam, double fraction, const std::string& displayID, bool commit);
+
+    // ---- Resizing docked windows and making room (CoordinatorResize.cpp)
+    // Turns a docked window's new frame into seam moves, tabs away windows it squeezes, applies.
+    void resizeDocked(const std::string& key, const Rect& frame);
+    // Moves a docked window's seams as if the window were dragged by (dx, dy).
+    void nudgeDocked(const std::string& key, Point vector);
+    // Tabs away windows that no longer fit after a resize of `key` (except those in `except`).
+    void makeRoom(const std::string& key, const std::string& displayID, const std::set<std::string>& except);
+
+    // ---- Pinned windows (CoordinatorPins.cpp)
+    // The window numbers of every pinned window, each time the pins change.
+    void setPinned(const std::vector<std::uint32_t>& windowIDs);
+
+    // ---- Overflow tabs (CoordinatorOverflow.cpp)
+    bool tabOverflow();
+    bool untabOverflow();
+
+    // ---- Pictures (CoordinatorPreviews.cpp)
+    // Takes pictures of the windows with these keys (every window when absent) into
+    // previewImages and hands the captured keys to `done` on the main thread.
+    void capturePreviews(const std::optional<std::set<std::string>>& keys,
+                         std::function<void(std::set<std::string>)> done);
+    // Starts capturePreviews when pictures are on and screen capture is allowed.
+    void requestPreviews(const std::set<std::string>& keys, bool asPreparation);
+
+    // ---- Focus, camera and navigation (CoordinatorNavigation.cpp)
+    static constexpr std::size_t kNavigationHistoryLimit = 40;
+    static constexpr double kParkedCloseDelay = 0.3;
+    static constexpr const char* kDesktopFocusedStatus = "Desktop focused. Step out to return to your windows.";
+    // Zooms the display that holds the window onto its leaf, selects and raises it.
+    void focus(const std::string& key);
+    void focusDesktop();
+    // Steps the selected display out by one level (its camera first, then its focus).
+    void zoomOut();
+    void showEverything();
+    void back();
+    void forward();
+    NavigationStep navigationSnapshot() const;
+    void recordNavigation();
+    void applyNavigation(const NavigationStep& step);
+    // Makes the window the shown tab of its leaf and raises it, without moving the camera.
+    void selectTab(const std::string& key, const std::string& displayID);
+    void minimizeWindow(const std::string& key);
+    void closeWindow(const std::string& key);
+    void showOverview();
+    void showDashboard();
+    void holdClicks(double seconds);
+    // Made by the view layer on first use: the overview and the dashboard windows.
+    std::function<std::shared_ptr<HostedWindow>()> makeOverviewWindow;
+    std::function<std::shared_ptr<HostedWindow>()> makeDashboardWindow;
+
+    // ---- Saved layouts (CoordinatorSavedLayouts.cpp)
+    void saveView(int slot);
+    void recallView(int slot);
+    // Refreshes, then installs the layout on the windows of the fresh scan.
+    void recall(const SavedView& view);
+    // Writes "saved-views.json"; false when the file could not be written.
+    bool persistSaved();
+
+private:
+    struct EarlierRecoveryEntry {
+        RestoreEntry entry;
+        std::optional<std::string> claimedBy;  // the window key whose original it became
+    };
+
+    Coordinator(platform::Services services, bool includeFixture, bool automaticUpdates,
+                std::optional<std::filesystem::path> storageURL);
+    void start();
+    void beat();
+    void tick();
+    void scanFinished(ScanSnapshot snapshot, int revision, bool diagnostic);
+    void finishRefresh();
+    void ensureWorkspaces();
+    void recoverCurrentSnapshot();
+    void keepOnlyUnclaimedEarlierRecovery();
+    Rect targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display);
+    void leaveOverview();
+    void applySaved(const SavedView& view);
+    bool candidateForSavedLayout(const WindowRecord& record) const;
+
+    // The tick's corrections; each answers whether it rearranged windows (which ends the tick).
+    bool dockArrivals(const std::set<std::string>& managed, bool busy);
+    bool followDrift(const std::set<std::string>& managed);
+    bool followSheets(const std::set<std::string>& managed);
+    bool followFocus(const std::set<std::string>& managed, bool busy);
+    void keepMiniaturesInStep();
+
+    // A wanted seam position in world coordinates for one edge of a resized window.
+    struct SeamMove {
+        SplitAxis axis;
+        bool leadingEdge;  // the window's left or top edge
+        double position;
+    };
+    static void placeSeams(LayoutNode& root, const std::vector<SeamMove>& moves,
+                           const SpatialLayout::SizeTable& worldMinimums, const std::string& key);
+
+    platform::Services services_;
+    std::unique_ptr<StateFiles> files_;
+    // The on-screen window list of the last scan taken in, and the layout revision it saw;
+    // the tick's diagnostics use it once instead of reading the list again.
+    std::optional<std::vector<platform::WindowInfo>> scannedOnScreen_;
+    int scannedRevision_ = 0;
+    std::vector<EarlierRecoveryEntry> earlierRecovery_;
+};
+
+}  // namespace arvelo

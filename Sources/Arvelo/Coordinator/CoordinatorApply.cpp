@@ -1,0 +1,161 @@
+// CoordinatorApply.cpp: apply(), the one place where the arranger turns the arrangement held
+// in `states` into window frames: each display is solved, every window it does not show is
+// parked beside it, every shown window is placed in its tile; then overflow tabbing may
+// change a tree and start the pass again, the chrome is rebuilt, the state files and the
+// diagnostics are written and the status line tells the outcome.
+#include "Arvelo/Coordinator/Coordinator.h"
+
+#include <algorithm>
+
+#include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Input/SpatialInputController.h"
+
+namespace arvelo {
+
+namespace {
+
+// A window whose tile is smaller than its learnt minimum is offered the tile's own size again
+// at most this often.
+constexpr double kMinimumReprobeInterval = 30;
+// How long the coordinator waits for the frontmost application's focused window.
+constexpr double kFocusedWindowTimeout = 0.2;
+
+std::string refusedName(const WindowRecord& record) {
+    if (record.app.localizedName) return *record.app.localizedName;
+    return record.bundleID();
+}
+
+}  // namespace
+
+void Coordinator::apply() {
+    // 1-4: nothing to do, nothing left, or no permission to write.
+    if (!managing.get() || applying) return;
+    removeUnavailableWindows();
+    if (states->empty()) {
+        stopEmptyWorkspace();
+        return;
+    }
+    if (!trusted.get()) {
+        chrome->clear();
+        spatialInput->stop();
+        return;
+    }
+
+    // 5-6: one pass at a time; a scan taken before it is stale.
+    spatialInput->install();
+    applying = true;
+    layoutRevision += 1;
+    const bool chromeInUse = resizingSeam || chromeDragging;
+    if (!chromeInUse) chrome->clear();
+
+    // 7: park what each display does not show, then place what it shows.
+    std::set<std::string> refused;
+    for (const auto& display : displays.get()) {
+        const auto stateIt = states->find(display.id);
+        if (stateIt == states->end()) continue;
+        const LayoutResult result = layout(display.id);
+        std::vector<const Tile*> shownTiles;
+        std::set<std::string> shownKeys;
+        for (const auto& tile : result.tiles) {
+            if (tile.miniature || tile.windows.empty()) continue;
+            shownTiles.push_back(&tile);
+            shownKeys.insert(tile.selected);
+        }
+        std::vector<Rect> avoided;
+        for (const auto& other : displays.get())
+            if (other.id != display.id) avoided.push_back(other.screenFrame);
+
+        for (const auto& key : stateIt->second.root.allWindows()) {
+            if (shownKeys.contains(key)) continue;
+            const auto recordIt = access->records.find(key);
+            if (recordIt == access->records.end()) continue;
+            WindowRecord& record = *recordIt->second;
+            if (!access->dryRun) noteOriginalFrame(record);
+            if (!access->park(recordIt->second, display.screenFrame, avoided)) refused.insert(refusedName(record));
+        }
+        for (const Tile* tile : shownTiles) {
+            const auto recordIt = access->records.find(tile->selected);
+            if (recordIt == access->records.end()) continue;
+            WindowRecord& record = *recordIt->second;
+            if (!access->dryRun) noteOriginalFrame(record);
+            if (!access->place(recordIt->second, targetFrame(*tile, record, display)))
+                refused.insert(refusedName(record));
+        }
+    }
+    lastApply = now();
+    applying = false;
+
+    // 9: overflow tabbing may change a tree; the next pass then finishes the work.
+    if (tabOverflow() || untabOverflow()) {
+        apply();
+        return;
+    }
+
+    // 10-12: focus, chrome, files.
+    if (automaticUpdates) lastFocusedKey = focusedWindowKey();
+    if (!chromeInUse) {
+        for (const auto& display : displays.get())
+            if (states->contains(display.id)) chrome->show(layout(display.id), display);
+    }
+    writeRecovery();
+    persistCurrent();
+    writeLayoutDiagnostics();
+
+    // 13: pictures for miniature tiles that have none yet.
+    std::set<std::string> missingPictures;
+    for (const auto& display : displays.get()) {
+        for (const auto& tile : layout(display.id).tiles)
+            if (tile.miniature && !tile.windows.empty() && !previewImages->contains(tile.selected))
+                missingPictures.insert(tile.selected);
+    }
+    if (!missingPictures.empty()) requestPreviews(missingPictures, false);
+
+    // 14: the status line and the log.
+    std::size_t count = 0;
+    for (const auto& [id, state] : states.get()) count += state.root.allWindows().size();
+    if (refused.empty()) {
+        status = count != 0 ? std::to_string(count) +
+                                  " docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it."
+                            : std::string(kInitialStatus);
+    } else {
+        std::string names;
+        for (const auto& name : refused) names += (names.empty() ? "" : ", ") + name;
+        status = names + " refused a window change. Restore or exclude it.";
+    }
+    logger.info("Applied " + std::to_string(count) + " windows; refused: " + std::to_string(refused.size()));
+    onChange.send();
+}
+
+Rect Coordinator::targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display) {
+    const Rect frame = tile.windowFrame();
+    const Size minimum = record.minimum;
+    double width, height;
+    if (misfit(tile) && now() - record.minimumProbeAt > kMinimumReprobeInterval) {
+        // Ask once more whether the window will take the tile's size after all.
+        record.minimumProbeAt = now();
+        width = frame.width;
+        height = frame.height;
+    } else {
+        width = std::max(frame.width, minimum.width);
+        height = std::max(frame.height, minimum.height);
+    }
+    const Rect& visible = display.frame;
+    const double x = std::max(visible.minX(), std::min(frame.minX(), visible.maxX() - width));
+    const double y = std::max(visible.minY(), std::min(frame.minY(), visible.maxY() - height));
+    return {x, y, width, height};
+}
+
+std::optional<std::string> Coordinator::focusedWindowKey() const {
+    const auto frontmost = services_.workspace->frontmostApplication();
+    if (!frontmost) return std::nullopt;
+    const auto result = services_.accessibility->copyAttributeValue(
+        platform::AXElement::application(frontmost->pid), platform::ax::kFocusedWindow, kFocusedWindowTimeout);
+    if (!result.ok()) return std::nullopt;
+    const auto focused = result.value.element();
+    if (!focused) return std::nullopt;
+    for (const auto& record : windows.get())
+        if (record->app.pid == frontmost->pid && record->element == *focused) return record->id;
+    return std::nullopt;
+}
+
+}  // namespace arvelo

@@ -1,0 +1,104 @@
+// CoordinatorDiagnostics.cpp: "layout-diagnostics.json", a snapshot of what the arranger
+// believes (each display's tree and tiles) beside what the window server reports for each
+// managed window, with the last drop, the input traces and the state of the panels. Written
+// pretty-printed with sorted keys; nothing reads it back.
+#include "Arvelo/Coordinator/Coordinator.h"
+
+#include <cmath>
+#include <ctime>
+
+#include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Input/SpatialInputController.h"
+#include "Arvelo/State/StateCoding.h"
+
+namespace arvelo {
+
+namespace {
+
+constexpr const char* kNotOnThisDesktop = "not on this desktop";
+
+nlohmann::json sortedStrings(const std::set<std::string>& keys) {
+    nlohmann::json array = nlohmann::json::array();
+    for (const auto& key : keys) array.push_back(key);
+    return array;
+}
+
+}  // namespace
+
+void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>* onScreen) {
+    // 1: the window server's view.
+    std::vector<platform::WindowInfo> read;
+    if (!onScreen) {
+        platform::WindowListOptions options;
+        options.onScreenOnly = true;
+        options.excludeDesktopElements = true;
+        read = services_.windowList->windows(options);
+        onScreen = &read;
+    }
+    const auto& serverWindows = *onScreen;
+
+    // 2: the managed windows.
+    const std::set<std::string> managed = managedHere();
+    nlohmann::json nativeWindows = nlohmann::json::array();
+    for (const auto& record : windows.get()) {
+        if (!managed.contains(record->id)) continue;
+        const platform::WindowInfo* entry = nullptr;
+        for (const auto& info : serverWindows) {
+            if (info.number == record->cgID) {
+                entry = &info;
+                break;
+            }
+        }
+        nlohmann::json window = nlohmann::json::object();
+        window["id"] = record->id;
+        window["title"] = record->title;
+        window["nativeVisible"] = entry != nullptr;
+        window["nativeFrame"] = entry && entry->bounds ? toString(*entry->bounds) : std::string(kNotOnThisDesktop);
+        window["minimum"] = toString(record->minimum);
+        window["requestedFrame"] = record->expectedFrame ? toString(*record->expectedFrame) : std::string("none");
+        window["parkedByArvelo"] = record->parked;
+        window["lastFrameWrite"] = record->lastFrameWrite;
+        nativeWindows.push_back(std::move(window));
+    }
+
+    // 3: each display with a state: its tree and its tiles.
+    nlohmann::json layouts = nlohmann::json::array();
+    for (const auto& display : displays.get()) {
+        const auto stateIt = states->find(display.id);
+        if (stateIt == states->end()) continue;
+        nlohmann::json tiles = nlohmann::json::array();
+        for (const auto& tile : layout(display.id).tiles) {
+            tiles.push_back({{"id", tile.nodeID},
+                             {"windows", tile.windows},
+                             {"selected", tile.selected},
+                             {"miniature", tile.miniature},
+                             {"frame", toString(tile.frame)}});
+        }
+        layouts.push_back({{"display", display.id},
+                           {"tree", nlohmann::json::parse(stateIt->second.toJSON().dump(-1, ' ', false, OrderedJSON::error_handler_t::replace))},
+                           {"tiles", std::move(tiles)}});
+    }
+
+    // 4: the whole snapshot.
+    nlohmann::json object = nlohmann::json::object();
+    object["timestamp"] = StateCoding::utcText(now(), "%Y-%m-%dT%H:%M:%SZ");
+    object["fixtureOnly"] = access->includeFixture;
+    object["trusted"] = trusted.get();
+    object["detected"] = windows->size();
+    object["layouts"] = std::move(layouts);
+    object["lastDrop"] = lastDrop;
+    object["nativeWindows"] = std::move(nativeWindows);
+    object["proxyInputTrace"] = proxyInputTrace;
+    object["dragTrace"] = dragTrace;
+    object["screenRecording"] = services_.screenCapture->preflightAccess();
+    object["chromeSuspended"] = chromeSuspended;
+    object["chromeDragging"] = chromeDragging;
+    object["managing"] = managing.get();
+    object["pinned"] = sortedStrings(pinned);
+    object["overlayPanelCount"] = chrome->panels.size();
+    object["representedMinis"] = sortedStrings(chrome->representedMinis);
+    object["inputTapInstalled"] = spatialInput->tap != nullptr;
+    files_->writeDiagnostics(object);
+}
+
+}  // namespace arvelo

@@ -1,0 +1,84 @@
+// CoordinatorPruning.cpp: taking windows that went away (closed, minimised, moved to another
+// Space) and displays that were unplugged out of the layouts, and stopping the arrangement
+// when no display state is left.
+#include "Arvelo/Coordinator/Coordinator.h"
+
+#include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Input/SpatialInputController.h"
+#include "Arvelo/Input/WindowDragController.h"
+
+namespace arvelo {
+
+bool Coordinator::removeUnavailableWindows() {
+    std::set<std::string> available;
+    for (const auto& record : windows.get())
+        if (record->minimized != true || record->parked) available.insert(record->id);
+    std::set<std::string> present;
+    for (const auto& display : displays.get()) present.insert(display.id);
+
+    bool changed = false;
+    std::map<std::string, WorkspaceState> pruned;
+    for (auto [displayID, state] : states.get()) {
+        const auto before = state.root.allWindows();
+        const auto space = currentSpaces.find(displayID);
+        std::set<std::string> keep;
+        for (const auto& key : available) {
+            if (space == currentSpaces.end()) {
+                keep.insert(key);
+                continue;
+            }
+            const auto recordIt = access->records.find(key);
+            if (recordIt == access->records.end()) {
+                keep.insert(key);
+                continue;
+            }
+            const auto spaces = spacesOfWindow(recordIt->second->cgID);
+            if (spaces.empty() || spaces.contains(space->second)) keep.insert(key);
+        }
+        state.root.prune(keep);
+        if (!present.contains(displayID)) {
+            changed = true;
+            continue;
+        }
+        const auto after = state.root.allWindows();
+        if (after.empty()) {
+            state.focus.reset();
+            state.camera.reset();
+        } else if (state.focus && !state.root.node(*state.focus)) {
+            state.focus.reset();
+        }
+        if (state.preferred && std::find(after.begin(), after.end(), *state.preferred) == after.end())
+            state.preferred = after.empty() ? std::nullopt : std::optional<std::string>(after.front());
+        if (before != after) {
+            state.focus.reset();
+            state.camera.reset();
+            changed = true;
+        }
+        pruned.emplace(displayID, std::move(state));
+    }
+    if (pruned != states.get()) states = std::move(pruned);
+    return changed;
+}
+
+void Coordinator::stopEmptyWorkspace() {
+    if (previewPreparation) {
+        previewPreparation->cancel();
+        previewPreparation.reset();
+    }
+    managing = false;
+    chromeDragging = false;
+    resizingSeam = false;
+    windowDrag->cancel();
+    spatialInput->stop();
+    if (overview) overview->hide();
+    chrome->clear();
+    access->restoreAll();
+    states = std::map<std::string, WorkspaceState>{};
+    // The windows are back; only entries of an earlier run that matched no window here stay.
+    keepOnlyUnclaimedEarlierRecovery();
+    status = "No managed windows remain. Arrangement stopped.";
+    writeLayoutDiagnostics();
+    onChange.send();
+}
+
+}  // namespace arvelo

@@ -1,0 +1,133 @@
+// CoordinatorRecovery.cpp: getting the windows back: the original frames written to
+// "restore.json" before anything moves, restore() of every window, recovery from the file a
+// run that ended without restoring left behind, and the last layout in "last-view.json".
+// A recovery file found at launch stays authoritative for the windows it names until the user
+// recovers or restores: their originals are taken from it, and its entries that match no
+// window now are carried over into every rewrite of the file.
+#include "Arvelo/Coordinator/Coordinator.h"
+
+#include <algorithm>
+
+#include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Input/SpatialInputController.h"
+#include "Arvelo/Input/WindowDragController.h"
+
+namespace arvelo {
+
+namespace {
+
+constexpr const char* kRestoredStatus = "Original window positions restored.";
+constexpr const char* kRecoveredStatus = "Restored matching windows from the previous session.";
+constexpr const char* kLastLayoutName = "Last layout";
+
+}  // namespace
+
+std::string Coordinator::identity(const WindowRecord& record) { return record.bundleID() + "|" + record.title; }
+
+void Coordinator::noteOriginalFrame(WindowRecord& record) {
+    if (record.originalFrame) return;
+    const std::string windowIdentity = identity(record);
+    for (auto& earlier : earlierRecovery_) {
+        if (earlier.claimedBy || earlier.entry.identity != windowIdentity || earlier.entry.pid != record.app.pid)
+            continue;
+        earlier.claimedBy = record.id;
+        record.originalFrame = earlier.entry.frame;
+        record.originalMinimized = access->boolValue(record.element, platform::ax::kMinimized);
+        return;
+    }
+    record.originalFrame = access->rect(record.element).value_or(record.frame);
+    record.originalMinimized = access->boolValue(record.element, platform::ax::kMinimized);
+}
+
+void Coordinator::writeRecovery() {
+    std::vector<RestoreEntry> entries;
+    for (const auto& record : windows.get())
+        if (record->originalFrame) entries.push_back({identity(*record), record->app.pid, *record->originalFrame});
+    for (const auto& earlier : earlierRecovery_)
+        if (!earlier.claimedBy) entries.push_back(earlier.entry);
+    if (entries.empty()) return;
+    files_->writeRestore(entries);
+}
+
+void Coordinator::restore() {
+    if (previewPreparation) {
+        previewPreparation->cancel();
+        previewPreparation.reset();
+    }
+    chromeDragging = false;
+    resizingSeam = false;
+    windowDrag->cancel();
+    spatialInput->stop();
+    managing = false;
+    if (overview) {
+        const bool wasVisible = overview->visible();
+        overview->hide();
+        if (wasVisible) restoreChrome();
+    }
+    chrome->clear();
+    access->restoreAll();
+    states = std::map<std::string, WorkspaceState>{};
+    navigationHistory.clear();
+    navigationFuture.clear();
+    // Every window is free now: none is docked again as an arrival until the user arranges
+    // (which empties this set) or drops it somewhere. Windows opened later still dock.
+    floatedWindows.clear();
+    for (const auto& record : windows.get()) floatedWindows.insert(record->id);
+    files_->remove(StateFiles::kRestore);
+    earlierRecovery_.clear();
+    recoveryAvailable = false;
+    status = kRestoredStatus;
+    writeLayoutDiagnostics();
+    refresh();
+}
+
+void Coordinator::recover() {
+    refresh([weak = weak_from_this()] {
+        if (auto self = weak.lock()) self->recoverCurrentSnapshot();
+    });
+}
+
+void Coordinator::recoverCurrentSnapshot() {
+    if (!trusted.get()) return;
+    const auto entries = files_->readRestore();
+    if (!entries) return;
+    for (const auto& entry : *entries) {
+        const auto& list = windows.get();
+        const auto match = std::find_if(list.begin(), list.end(), [&](const auto& record) {
+            return identity(*record) == entry.identity && record->app.pid == entry.pid;
+        });
+        if (match == list.end()) continue;
+        (*match)->originalFrame = entry.frame;
+        access->restore(*match);
+    }
+    files_->remove(StateFiles::kRestore);
+    earlierRecovery_.clear();
+    recoveryAvailable = false;
+    status = kRecoveredStatus;
+    refresh();
+}
+
+void Coordinator::keepOnlyUnclaimedEarlierRecovery() {
+    std::erase_if(earlierRecovery_, [](const EarlierRecoveryEntry& earlier) { return earlier.claimedBy.has_value(); });
+    if (earlierRecovery_.empty()) {
+        files_->remove(StateFiles::kRestore);
+        recoveryAvailable = false;
+        return;
+    }
+    std::vector<RestoreEntry> entries;
+    for (const auto& earlier : earlierRecovery_) entries.push_back(earlier.entry);
+    files_->writeRestore(entries);
+}
+
+void Coordinator::persistCurrent() {
+    if (!managing.get() || states->empty() || access->includeFixture) return;
+    SavedView last;
+    last.id = 0;
+    last.name = kLastLayoutName;
+    last.displays = states.get();
+    for (const auto& record : windows.get()) last.identities.emplace(record->id, identity(*record));
+    // Only a file that was really written can be offered for resuming.
+    if (files_->writeLastView(last) && !resumeAvailable.get()) resumeAvailable = true;
+}
+
+}  // namespace arvelo

@@ -1,0 +1,131 @@
+// CoordinatorRefresh.cpp: bringing the coordinator's picture of the world up to date: trust,
+// displays, the excluded applications, and the window table rebuilt from a background scan
+// whose result is merged on the main thread (or thrown away and retaken when the layout
+// changed meanwhile); then the selected window, the workspaces and the first arrangement.
+#include "Arvelo/Coordinator/Coordinator.h"
+
+#include "Arvelo/Input/SpatialInputController.h"
+#include "Arvelo/Windows/WindowScan.h"
+
+namespace arvelo {
+
+void Coordinator::refresh(std::function<void()> completion) {
+    if (!automaticUpdates) {
+        if (completion) completion();
+        return;
+    }
+    trusted = services_.accessibility->isProcessTrusted();
+    access->excluded = excluded.get();
+
+    const auto screens = services_.screens->screens();
+    const double primaryHeight = screens.empty() ? 0 : screens.front().frame.height;
+    std::vector<DisplayInfo> found;
+    found.reserve(screens.size());
+    for (const auto& screen : screens) found.push_back(DisplayInfo::make(screen, primaryHeight));
+    // A monitor being reconfigured can leave the platform with no screen for a moment; taking
+    // that list would drop every arrangement and restore every window. While windows are
+    // arranged an empty list is ignored and the next one taken.
+    if (!found.empty() || managedHere().empty()) displays = std::move(found);
+
+    bool selectedPresent = false;
+    for (const auto& display : displays.get()) selectedPresent = selectedPresent || display.id == selectedDisplay.get();
+    if (!selectedPresent) {
+        if (const auto under = displayUnderPointer())
+            selectedDisplay = under->id;
+        else
+            selectedDisplay = displays->empty() ? std::string() : displays->front().id;
+    }
+
+    if (completion) refreshCompletions.push_back(std::move(completion));
+
+    if (!trusted.get()) {
+        windows = WindowList{};
+        auto queued = std::move(refreshCompletions);
+        refreshCompletions.clear();
+        for (auto& queuedCompletion : queued) queuedCompletion();
+        return;
+    }
+    if (scanInFlight) return;
+
+    scanInFlight = true;
+    const bool diagnostic = access->includeFixture;
+    const int revision = layoutRevision;
+    scanQueue->async([weak = weak_from_this(), applications = access->applications(),
+                      retained = access->retainedWindows(), diagnostic, revision,
+                      accessibility = services_.accessibility, windowList = services_.windowList,
+                      dispatch = services_.dispatch] {
+        auto snapshot = WindowScan::capture(*accessibility, *windowList, applications, retained, diagnostic);
+        dispatch->async([weak, snapshot = std::move(snapshot), revision, diagnostic]() mutable {
+            if (auto self = weak.lock()) self->scanFinished(std::move(snapshot), revision, diagnostic);
+        });
+    });
+}
+
+void Coordinator::scanFinished(ScanSnapshot snapshot, int revision, bool diagnostic) {
+    scanInFlight = false;
+    // A scan that overlapped an apply describes frames that are no longer asked for.
+    if (revision != layoutRevision || applying || diagnostic != access->includeFixture) {
+        refresh();
+        return;
+    }
+    windows = access->merge(snapshot);
+    scannedOnScreen_ = std::move(snapshot.onScreen);
+    scannedRevision_ = layoutRevision;
+    finishRefresh();
+    auto queued = std::move(refreshCompletions);
+    refreshCompletions.clear();
+    for (auto& completion : queued) completion();
+}
+
+void Coordinator::finishRefresh() {
+    if (selectedWindow.get() && access->records.contains(*selectedWindow.get())) {
+        // The selected window is still there.
+    } else if (!windows->empty()) {
+        selectedWindow = windows->front()->id;
+    } else {
+        selectedWindow = std::nullopt;
+    }
+    ensureWorkspaces();
+}
+
+void Coordinator::ensureWorkspaces() {
+    if (!automaticUpdates || !trusted.get() || stopping) return;
+    if (zendraRunning()) {
+        if (managing.get()) restore();
+        status = kOtherWindowManagerStatus;
+        return;
+    }
+    for (const auto& display : displays.get()) {
+        if (!states->contains(display.id))
+            states.modify([&](auto& map) { map.emplace(display.id, WorkspaceState{}); });
+    }
+    for (const auto& display : displays.get()) {
+        if (!currentSpaces.contains(display.id)) currentSpaces[display.id] = spaceOf(display);
+    }
+    if (!managing.get()) {
+        managing = true;
+        spatialInput->install();
+    }
+    if (autoTile.get() && !didInitialArrange) {
+        didInitialArrange = true;
+        arrangeCurrentSnapshot(std::nullopt);
+    }
+}
+
+bool Coordinator::zendraRunning() const {
+    for (const auto& application : services_.workspace->runningApplications()) {
+        if (application.bundleIdentifier && *application.bundleIdentifier == kZendraBundleID)
+            return true;
+    }
+    return false;
+}
+
+std::optional<DisplayInfo> Coordinator::displayUnderPointer() const {
+    const Point location = services_.pointer->location();
+    for (const auto& display : displays.get()) {
+        if (display.screen.frame.contains(location)) return display;
+    }
+    return std::nullopt;
+}
+
+}  // namespace arvelo

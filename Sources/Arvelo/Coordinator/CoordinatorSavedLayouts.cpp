@@ -1,0 +1,172 @@
+// CoordinatorSavedLayouts.cpp: the numbered layouts the user saves and recalls: saving every
+// display's tree with the identities of its windows, and recalling it by matching the saved
+// windows to the live ones (same key, same application and title, same application).
+#include "Arvelo/Coordinator/Coordinator.h"
+
+#include <algorithm>
+
+namespace arvelo {
+
+namespace {
+
+// The application part of a saved identity: its first non-empty piece before a "|".
+std::string applicationOfIdentity(const std::string& identity) {
+    std::size_t start = 0;
+    while (start <= identity.size()) {
+        const std::size_t bar = std::min(identity.find('|', start), identity.size());
+        if (bar > start) return identity.substr(start, bar - start);
+        start = bar + 1;
+    }
+    return {};
+}
+
+}  // namespace
+
+void Coordinator::saveView(int slot) {
+    const std::set<std::string> managed = managedHere();
+
+    SavedView view;
+    view.id = slot;
+    view.name = "Layout " + std::to_string(slot);
+    for (const auto& [displayID, state] : states.get()) {
+        WorkspaceState kept;
+        kept.root = state.root;
+        kept.preferred = state.preferred;
+        view.displays[displayID] = std::move(kept);
+    }
+    std::map<std::string, std::string> apps;
+    for (const auto& record : windows.get()) {
+        if (!managed.contains(record->id)) continue;
+        view.identities[record->id] = identity(*record);
+        apps[record->id] = record->bundleID();
+    }
+    view.apps = std::move(apps);
+    view.savedAt = now();
+
+    saved.modify([&](std::vector<SavedView>& all) {
+        std::erase_if(all, [&](const SavedView& entry) { return entry.id == slot; });
+        all.push_back(std::move(view));
+        std::stable_sort(all.begin(), all.end(), [](const SavedView& a, const SavedView& b) { return a.id < b.id; });
+    });
+    if (persistSaved()) {
+        status = "Saved Layout " + std::to_string(slot) + ".";
+    } else {
+        status = "Saved Layout " + std::to_string(slot) + " for this session only: it could not be written to disk.";
+    }
+}
+
+bool Coordinator::persistSaved() { return files().writeSavedViews(saved.get()); }
+
+void Coordinator::recallView(int slot) {
+    const auto& all = saved.get();
+    const auto it = std::find_if(all.begin(), all.end(),
+                                 [&](const SavedView& view) { return view.id == slot && !view.focusWindows; });
+    if (it == all.end()) {
+        status = "Layout " + std::to_string(slot) + " is empty.";
+        return;
+    }
+    recall(*it);
+}
+
+void Coordinator::recall(const SavedView& view) {
+    const std::weak_ptr<Coordinator> weak = weak_from_this();
+    refresh([weak, view] {
+        if (auto self = weak.lock()) self->applySaved(view);
+    });
+}
+
+bool Coordinator::candidateForSavedLayout(const WindowRecord& record) const {
+    if (pinned.contains(record.id)) return false;
+    if (record.minimized.value_or(false)) return false;
+    const std::set<platform::SpaceID> spaces = spacesOfWindow(record.cgID);
+    if (!spaces.empty()) {
+        if (const auto display = displayOf(record.frame)) {
+            if (const auto current = currentSpaces.find(display->id); current != currentSpaces.end())
+                return spaces.contains(current->second);
+        }
+    }
+    return record.onScreen || record.parked;
+}
+
+void Coordinator::applySaved(const SavedView& view) {
+    if (!trusted.get()) {
+        status = "Accessibility is required to restore a layout.";
+        return;
+    }
+
+    std::vector<std::shared_ptr<WindowRecord>> candidates;
+    for (const auto& record : windows.get())
+        if (candidateForSavedLayout(*record)) candidates.push_back(record);
+
+    // Saved keys in plain text order (the map's order), each matched at most once.
+    std::vector<std::shared_ptr<WindowRecord>> remaining = candidates;
+    std::map<std::string, std::string> mapping;
+    const auto matchPass = [&](const std::function<bool(const std::string&, const std::string&, const WindowRecord&)>& matches) {
+        for (const auto& [savedKey, savedIdentity] : view.identities) {
+            if (mapping.contains(savedKey)) continue;
+            const auto found = std::find_if(remaining.begin(), remaining.end(), [&](const auto& record) {
+                return matches(savedKey, savedIdentity, *record);
+            });
+            if (found == remaining.end()) continue;
+            mapping[savedKey] = (*found)->id;
+            remaining.erase(found);
+        }
+    };
+    matchPass([](const std::string& key, const std::string&, const WindowRecord& record) { return record.id == key; });
+    matchPass([](const std::string&, const std::string& savedIdentity, const WindowRecord& record) {
+        return identity(record) == savedIdentity;
+    });
+    matchPass([&](const std::string& key, const std::string& savedIdentity, const WindowRecord& record) {
+        std::string app;
+        if (view.apps && view.apps->contains(key)) {
+            app = view.apps->at(key);
+        } else {
+            app = applicationOfIdentity(savedIdentity);
+        }
+        return record.bundleID() == app;
+    });
+
+    if (mapping.empty()) {
+        status = "None of this layout's apps have windows open on this desktop.";
+        return;
+    }
+
+    for (const auto& record : candidates)
+        if (!record->originalFrame) noteOriginalFrame(*record);
+
+    states.modify([&](std::map<std::string, WorkspaceState>& all) {
+        for (const DisplayInfo& display : displays.get()) {
+            const WorkspaceState* savedState = nullptr;
+            if (const auto it = view.displays.find(display.id); it != view.displays.end()) {
+                savedState = &it->second;
+            } else if (view.displays.size() == 1 && displays->size() == 1) {
+                savedState = &view.displays.begin()->second;
+            }
+            if (!savedState) continue;
+            LayoutNode root = savedState->root.replacingKeys(mapping);
+            if (root.allWindows().empty()) continue;
+            WorkspaceState state;
+            state.root = std::move(root);
+            if (savedState->preferred) {
+                if (const auto it = mapping.find(*savedState->preferred); it != mapping.end()) state.preferred = it->second;
+            }
+            all[display.id] = std::move(state);
+        }
+    });
+
+    autoTile = true;
+    floatedWindows.clear();
+    autoTabbed.clear();
+    userPlaced.clear();
+    for (const auto& [savedKey, liveKey] : mapping) userPlaced.insert(liveKey);
+
+    const std::set<std::string> managed = managedHere();
+    for (const auto& record : candidates)
+        if (!managed.contains(record->id)) dockArrival(*record);
+
+    managing = true;
+    apply();
+    status = view.name + " restored.";
+}
+
+}  // namespace arvelo

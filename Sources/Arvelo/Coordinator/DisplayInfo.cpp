@@ -1,0 +1,18 @@
+// DisplayInfo.cpp: making a display's key and top-left frames from a platform screen.
+#include "Arvelo/Coordinator/DisplayInfo.h"
+
+#include "ArveloCore/ScreenCoordinates.h"
+
+namespace arvelo {
+
+DisplayInfo DisplayInfo::make(const platform::Screen& screen, double primaryHeight) {
+    DisplayInfo display;
+    display.id = std::to_string(screen.number.value_or(0));
+    display.name = screen.name;
+    display.frame = ScreenCoordinates::axRect(screen.visibleFrame, primaryHeight);
+    display.screenFrame = ScreenCoordinates::axRect(screen.frame, primaryHeight);
+    display.screen = screen;
+    return display;
+}
+
+}  // namespace arvelo

@@ -1,0 +1,158 @@
+// StateFiles.cpp: reading, atomically writing, keeping aside and deleting the state files.
+#include "Arvelo/State/StateFiles.h"
+
+#include <cmath>
+#include <ctime>
+#include <system_error>
+
+#include "Arvelo/State/StateCoding.h"
+#include "Platform/Files.h"
+
+namespace arvelo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Window titles come from other programs and may hold invalid UTF-8: replace, never throw.
+std::string compact(const OrderedJSON& value) {
+    return value.dump(-1, ' ', false, OrderedJSON::error_handler_t::replace);
+}
+
+}  // namespace
+
+StateFiles::StateFiles(fs::path directory, platform::Logger logger, std::function<double()> now)
+    : directory_(std::move(directory)), logger_(std::move(logger)), now_(std::move(now)) {}
+
+bool StateFiles::exists(const std::string& name) const {
+    std::error_code error;
+    return fs::exists(path(name), error);
+}
+
+bool StateFiles::createDirectory() const {
+    std::error_code error;
+    fs::create_directories(directory_, error);
+    return !error && fs::is_directory(directory_, error);
+}
+
+std::optional<nlohmann::json> StateFiles::readDocument(const std::string& name) {
+    const fs::path file = path(name);
+    std::error_code error;
+    if (!fs::exists(file, error)) return std::nullopt;
+    const auto size = fs::file_size(file, error);
+    if (error) {
+        logger_.error("State file " + name + " unreadable: " + error.message(), file.string());
+        return std::nullopt;
+    }
+    if (size > kMaxFileBytes) {
+        logger_.error("State file " + name + " unreadable: " + std::to_string(size) + " bytes is too large",
+                      file.string());
+        return std::nullopt;
+    }
+    const auto text = platform::readFile(file);
+    if (!text) {
+        logger_.error("State file " + name + " unreadable: the file cannot be read", file.string());
+        return std::nullopt;
+    }
+    try {
+        return nlohmann::json::parse(*text);
+    } catch (const nlohmann::json::exception& parseError) {
+        logger_.error("State file " + name + " unreadable: not valid JSON (" + parseError.what() + ")",
+                      file.string());
+        return std::nullopt;
+    }
+}
+
+template <class T>
+std::optional<T> StateFiles::read(const std::string& name, const std::function<T(const nlohmann::json&)>& decode) {
+    const auto document = readDocument(name);
+    if (!document) return std::nullopt;
+    try {
+        T value = decode(*document);
+        known_[name] = true;
+        return value;
+    } catch (const std::exception& decodeError) {
+        logger_.error("State file " + name + " unreadable: " + decodeError.what(), path(name).string());
+        return std::nullopt;
+    }
+}
+
+std::optional<std::vector<SavedView>> StateFiles::readSavedViews() {
+    return read<std::vector<SavedView>>(kSavedViews, SavedView::decodeList);
+}
+
+std::optional<SavedView> StateFiles::readLastView() { return read<SavedView>(kLastView, SavedView::fromJSON); }
+
+std::optional<std::vector<RestoreEntry>> StateFiles::readRestore() {
+    return read<std::vector<RestoreEntry>>(kRestore, RestoreEntry::decodeList);
+}
+
+void StateFiles::keepAsideIfUnreadable(const std::string& name, const Decoder& validate) {
+    if (known_[name] || !exists(name)) return;
+    if (const auto document = readDocument(name)) {
+        try {
+            validate(*document);
+            known_[name] = true;
+            return;
+        } catch (const std::exception&) {
+        }
+    }
+    const std::string stem = name + ".unreadable-" + StateCoding::utcText(now_ ? now_() : 0, "%Y%m%d-%H%M%S");
+    fs::path aside = path(stem);
+    std::error_code error;
+    for (int n = 2; fs::exists(aside, error) && n < 1000; ++n) aside = path(stem + "-" + std::to_string(n));
+    fs::rename(path(name), aside, error);
+    if (error)
+        logger_.error("State file " + name + " unreadable and could not be kept aside: " + error.message(),
+                      path(name).string());
+    else
+        logger_.error("State file " + name + " unreadable; kept aside as " + aside.filename().string(),
+                      aside.string());
+}
+
+bool StateFiles::write(const std::string& name, const std::string& text, const Decoder& validate) {
+    if (validate) keepAsideIfUnreadable(name, validate);
+    if (!platform::writeFileAtomically(path(name), text)) {
+        logger_.error("State file " + name + " could not be written", path(name).string());
+        return false;
+    }
+    if (validate) known_[name] = true;
+    return true;
+}
+
+bool StateFiles::writeSavedViews(const std::vector<SavedView>& views) {
+    return write(kSavedViews, compact(SavedView::encodeList(views)),
+                 [](const nlohmann::json& json) { SavedView::decodeList(json); });
+}
+
+bool StateFiles::writeLastView(const SavedView& view) {
+    return write(kLastView, compact(view.toJSON()), [](const nlohmann::json& json) { SavedView::fromJSON(json); });
+}
+
+bool StateFiles::writeRestore(const std::vector<RestoreEntry>& entries) {
+    return write(kRestore, compact(RestoreEntry::encodeList(entries)),
+                 [](const nlohmann::json& json) { RestoreEntry::decodeList(json); });
+}
+
+bool StateFiles::writeDiagnostics(const nlohmann::json& object) {
+    // nlohmann::json keeps object members sorted by key, which is the order the file wants.
+    std::string text = object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (text == lastDiagnostics_ && holds(kDiagnostics, text.size())) return true;
+    if (!write(kDiagnostics, text, nullptr)) return false;
+    lastDiagnostics_ = std::move(text);
+    return true;
+}
+
+bool StateFiles::holds(const std::string& name, std::uintmax_t bytes) const {
+    std::error_code error;
+    const auto size = fs::file_size(path(name), error);
+    return !error && size == bytes;
+}
+
+bool StateFiles::remove(const std::string& name) {
+    known_.erase(name);
+    std::error_code error;
+    return fs::remove(path(name), error) && !error;
+}
+
+}  // namespace arvelo

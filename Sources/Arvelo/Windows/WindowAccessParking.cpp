@@ -1,0 +1,123 @@
+// WindowAccessParking.cpp: hiding a window by parking it just outside an area, bringing a
+// window and its application to the front, pressing a window's close button, and finding a
+// sheet attached to a window.
+#include "Arvelo/Windows/WindowAccess.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace arvelo {
+namespace {
+namespace ax = platform::ax;
+}
+
+bool WindowAccess::park(const RecordPtr& record, const Rect& area, const std::vector<Rect>& avoiding) {
+    WindowRecord& r = *record;
+    if (dryRun) {
+        if (!r.originalFrame) r.originalFrame = r.frame;
+        r.parked = true;
+        r.expectedFrame.reset();
+        return true;
+    }
+    noteOriginal(r);
+    // Ends the checks of the last placement, and a restore still running.
+    r.expectedFrame.reset();
+    r.restoreTarget.reset();
+
+    const auto current = rect(r.element);
+    const Size size = current ? current->size() : r.frame.size();
+    // Beyond the area's bottom-right corner with a sliver inside, or else beyond its bottom-left.
+    Point spot{area.maxX() - kParkedSliver, area.maxY() - kParkedSliver};
+    const Rect there(spot, size);
+    if (std::any_of(avoiding.begin(), avoiding.end(), [&](const Rect& avoided) { return there.intersects(avoided); }))
+        spot = {area.minX() - size.width + kParkedSliver, area.maxY() - kParkedSliver};
+
+    if (current && r.parked && std::abs(current->x - spot.x) < kParkTolerance &&
+        std::abs(current->y - spot.y) < kParkTolerance)
+        return true;
+    if (boolValue(r.element, ax::kMinimized)) ax_.setAttributeValue(r.element, ax::kMinimized, false, kNormalTimeout);
+    r.parked = ax_.setAttributeValue(r.element, ax::kPosition, spot, kParkTimeout) == platform::AXError::success;
+    return r.parked;
+}
+
+void WindowAccess::raise(const RecordPtr& record) {
+    WindowRecord& r = *record;
+    const std::int32_t pid = r.app.pid;
+    std::map<std::string, std::string> trace;
+    const auto note = [&](const char* step) {
+        if (includeFixture) trace[step] = pointerText();
+    };
+
+    note("before");
+    if (boolValue(r.element, ax::kMinimized)) ax_.setAttributeValue(r.element, ax::kMinimized, false, kNormalTimeout);
+    note("afterUnminimize");
+    services_.workspace->unhide(pid);
+    note("afterUnhide");
+    services_.workspace->yieldActivation(pid);
+    note("afterYieldActivation");
+    if (ax_.isAttributeSettable(r.element, ax::kMain, kNormalTimeout).yes())
+        ax_.setAttributeValue(r.element, ax::kMain, true, kNormalTimeout);
+    note("afterAXMain");
+    if (ax_.isAttributeSettable(r.element, ax::kFocused, kNormalTimeout).yes())
+        ax_.setAttributeValue(r.element, ax::kFocused, true, kNormalTimeout);
+    note("afterAXFocused");
+    ax_.performAction(r.element, ax::kRaiseAction, kNormalTimeout);
+    note("afterAXRaise");
+    services_.workspace->activate(pid, platform::ActivationOptions::none);
+    note("afterAppActivate");
+    r.lastActivationTrace = std::move(trace);
+}
+
+std::string WindowAccess::pointerText() const {
+    // The pointer as an event reports it: top-left-origin space.
+    const Point location = services_.pointer->location();
+    const auto screens = services_.screens->screens();
+    const double primaryHeight = screens.empty() ? 0 : screens.front().frame.height;
+    return toString(Point{location.x, primaryHeight - location.y});
+}
+
+void WindowAccess::close(const RecordPtr& record) {
+    if (dryRun) return;
+    const auto button = ax_.copyAttributeValue(record->element, ax::kCloseButton, kNormalTimeout);
+    if (const auto element = button.ok() ? button.value.element() : std::nullopt)
+        ax_.performAction(*element, ax::kPressAction, kNormalTimeout);
+}
+
+std::optional<Rect> WindowAccess::sheetFrame(const RecordPtr& record) { return sheetFrames({record}).front(); }
+
+std::vector<std::optional<Rect>> WindowAccess::sheetFrames(const std::vector<RecordPtr>& records) {
+    std::vector<std::optional<Rect>> frames(records.size());
+    if (dryRun || records.empty()) return frames;
+    std::vector<platform::AXElement> elements;
+    elements.reserve(records.size());
+    for (const RecordPtr& record : records) elements.push_back(record->element);
+    const std::vector<std::string> attributes{std::string(ax::kChildren)};
+    const auto children = ax_.copyAttributeValues(elements, attributes, kNormalTimeout);
+    // The roles of every window's children, in one batch too.
+    std::vector<platform::AXElement> allChildren;
+    std::vector<std::size_t> ownerOf;  // per child: the index of its window
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const platform::AXResult& read = children[i].front();
+        const auto childElements = read.ok() ? read.value.elements() : std::nullopt;
+        if (!childElements) continue;
+        for (const platform::AXElement& child : *childElements) {
+            allChildren.push_back(child);
+            ownerOf.push_back(i);
+        }
+    }
+    if (allChildren.empty()) return frames;
+    const auto roles = ax_.copyAttributeValues(allChildren, {std::string(ax::kRole)}, kNormalTimeout);
+    std::vector<bool> found(records.size(), false);
+    for (std::size_t c = 0; c < allChildren.size(); ++c) {
+        const std::size_t i = ownerOf[c];
+        if (found[i]) continue;
+        const platform::AXResult& role = roles[c].front();
+        if (role.ok() && role.value.string() == ax::kSheetRole) {
+            found[i] = true;
+            frames[i] = rect(allChildren[c]);
+        }
+    }
+    return frames;
+}
+
+}  // namespace arvelo

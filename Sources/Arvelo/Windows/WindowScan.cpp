@@ -1,0 +1,246 @@
+// WindowScan.cpp: the capture itself: the window server's list, each application's candidate
+// windows (its "AXWindows", or the fallbacks when that gives nothing, plus the windows already
+// known), and the rules that keep or drop each candidate and give it its key.
+#include "Arvelo/Windows/WindowScan.h"
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+namespace arvelo::WindowScan {
+namespace {
+
+using platform::AXElement;
+using platform::AXResult;
+using platform::WindowInfo;
+namespace ax = platform::ax;
+
+// The attributes read of every candidate, in one batch per application.
+enum Attribute { kRole, kSubrole, kMinimized, kFullScreen, kPosition, kSize, kTitle };
+const std::vector<std::string> kCandidateAttributes{
+    std::string(ax::kRole),     std::string(ax::kSubrole),  std::string(ax::kMinimized),
+    std::string(ax::kFullScreen), std::string(ax::kPosition), std::string(ax::kSize),
+    std::string(ax::kTitle)};
+
+// The retained windows, indexed for the lookups of one scan.
+class RetainedIndex {
+public:
+    explicit RetainedIndex(const std::vector<RetainedWindow>& retained) : retained_(retained) {
+        for (std::size_t i = 0; i < retained.size(); ++i) {
+            const RetainedWindow& window = retained[i];
+            byElement_.try_emplace(window.element, i);
+            byNumber_.try_emplace(numberKey(window.pid, window.cgID), i);
+            byPid_[window.pid].push_back(i);
+        }
+    }
+
+    // The first retained window of the process whose element equals `element` or, when
+    // `number` is not 0, whose window number equals it.
+    const RetainedWindow* find(std::int32_t pid, const AXElement& element, std::uint32_t number) const {
+        std::size_t best = retained_.size();
+        if (const auto it = byElement_.find(element); it != byElement_.end() && retained_[it->second].pid == pid)
+            best = it->second;
+        if (number != 0) {
+            if (const auto it = byNumber_.find(numberKey(pid, number)); it != byNumber_.end())
+                best = std::min(best, it->second);
+        }
+        return best < retained_.size() ? &retained_[best] : nullptr;
+    }
+
+    std::vector<const RetainedWindow*> ofProcess(std::int32_t pid) const {
+        std::vector<const RetainedWindow*> result;
+        if (const auto it = byPid_.find(pid); it != byPid_.end())
+            for (const std::size_t i : it->second) result.push_back(&retained_[i]);
+        return result;
+    }
+
+private:
+    static std::uint64_t numberKey(std::int32_t pid, std::uint32_t number) {
+        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(pid)) << 32) | number;
+    }
+
+    const std::vector<RetainedWindow>& retained_;
+    std::unordered_map<AXElement, std::size_t> byElement_;
+    std::unordered_map<std::uint64_t, std::size_t> byNumber_;
+    std::unordered_map<std::int32_t, std::vector<std::size_t>> byPid_;
+};
+
+// The state of one scan while it walks the applications.
+class Capture {
+public:
+    Capture(platform::Accessibility& accessibility, const std::vector<RetainedWindow>& retained,
+            bool diagnostic)
+        : ax_(accessibility), retained_(retained), diagnostic_(diagnostic) {}
+
+    void readWindowList(platform::WindowList& windowList) {
+        list_ = windowList.windows({.onScreenOnly = true, .excludeDesktopElements = true});
+        for (const WindowInfo& entry : list_) snapshot_.onScreenIDs.insert(entry.number);
+    }
+
+    void scan(const ScanApplication& application);
+
+    ScanSnapshot take() {
+        snapshot_.onScreen = std::move(list_);
+        return std::move(snapshot_);
+    }
+
+private:
+    std::vector<AXElement> fallbackCandidates(const AXElement& appElement,
+                                              const std::vector<const WindowInfo*>& serverWindows);
+    void examine(const ScanApplication& application, const AXElement& element,
+                 const std::vector<AXResult>& values,
+                 const std::vector<const WindowInfo*>& serverWindows);
+
+    platform::Accessibility& ax_;
+    RetainedIndex retained_;
+    bool diagnostic_;
+    std::vector<WindowInfo> list_;
+    ScanSnapshot snapshot_;
+    std::unordered_set<std::string> keys_;
+};
+
+void Capture::scan(const ScanApplication& application) {
+    const AXElement appElement = AXElement::application(application.pid);
+    const AXResult windowsRead = ax_.copyAttributeValue(appElement, ax::kWindows, kTimeout);
+    const std::int32_t readError = platform::rawValue(windowsRead.error);
+    const std::optional<std::vector<AXElement>> listed =
+        windowsRead.ok() ? windowsRead.value.elements() : std::nullopt;
+
+    // The application's ordinary windows on the window server's list, front to back.
+    std::vector<const WindowInfo*> serverWindows;
+    for (const WindowInfo& entry : list_)
+        if (entry.ownerPid == application.pid && entry.layer == 0) serverWindows.push_back(&entry);
+
+    std::vector<AXElement> found =
+        listed && !listed->empty() ? *listed : fallbackCandidates(appElement, serverWindows);
+
+    std::vector<AXElement> candidates;
+    std::unordered_set<AXElement> seen;
+    for (const AXElement& element : found)
+        if (seen.insert(element).second) candidates.push_back(element);
+    for (const RetainedWindow* window : retained_.ofProcess(application.pid))
+        if (seen.insert(window->element).second) candidates.push_back(window->element);
+
+    if (readError != 0 && candidates.empty()) snapshot_.failedPIDs.insert(application.pid);
+
+    if (diagnostic_) {
+        snapshot_.diagnostics.push_back({
+            {"application", application.bundle},
+            {"pid", application.pid},
+            {"windowReadError", readError},
+            {"windowCount", listed ? static_cast<long long>(listed->size()) : -1LL},
+            {"recoveredWindowCount", candidates.size()},
+        });
+    }
+
+    if (candidates.empty()) return;
+    const auto values = ax_.copyAttributeValues(candidates, kCandidateAttributes, kTimeout);
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        examine(application, candidates[i], values[i], serverWindows);
+}
+
+// Asked only when "AXWindows" gives nothing: the window children, the focused and main
+// windows, and the windows under the centres of the application's window-server windows.
+std::vector<AXElement> Capture::fallbackCandidates(const AXElement& appElement,
+                                                   const std::vector<const WindowInfo*>& serverWindows) {
+    std::vector<AXElement> result;
+    const AXResult children = ax_.copyAttributeValue(appElement, ax::kChildren, kTimeout);
+    if (const auto elements = children.ok() ? children.value.elements() : std::nullopt) {
+        for (const AXElement& child : *elements) {
+            const AXResult role = ax_.copyAttributeValue(child, ax::kRole, kTimeout);
+            if (role.ok() && role.value.string() == ax::kWindowRole) result.push_back(child);
+        }
+    }
+    for (const std::string_view attribute : {ax::kFocusedWindow, ax::kMainWindow}) {
+        const AXResult window = ax_.copyAttributeValue(appElement, attribute, kTimeout);
+        if (const auto element = window.ok() ? window.value.element() : std::nullopt)
+            result.push_back(*element);
+    }
+    for (const WindowInfo* entry : serverWindows) {
+        if (!entry->bounds) continue;
+        const Point centre{entry->bounds->midX(), entry->bounds->midY()};
+        const AXResult hit = ax_.elementAtPosition(appElement, centre, kTimeout);
+        const auto element = hit.ok() ? hit.value.element() : std::nullopt;
+        if (!element) continue;
+        if (const auto window = ancestorWindow(ax_, *element)) result.push_back(*window);
+    }
+    return result;
+}
+
+void Capture::examine(const ScanApplication& application, const AXElement& element,
+                      const std::vector<AXResult>& values,
+                      const std::vector<const WindowInfo*>& serverWindows) {
+    const std::int32_t pid = application.pid;
+    const std::uint32_t number = ax_.windowNumberCallAvailable() ? ax_.windowNumber(element) : 0;
+    const RetainedWindow* known = retained_.find(pid, element, number);
+    const auto markFailedIfKnown = [&] {
+        if (known) snapshot_.failedPIDs.insert(pid);
+    };
+
+    const AXResult& role = values[kRole];
+    if (!role.ok()) {
+        if (role.error != platform::AXError::invalidUIElement) markFailedIfKnown();
+        return;
+    }
+
+    const auto boolean = [&](Attribute attribute) {
+        return values[attribute].ok() && values[attribute].value.boolean().value_or(false);
+    };
+    const std::optional<std::string> subrole =
+        values[kSubrole].ok() ? values[kSubrole].value.string() : std::nullopt;
+    if (!known && subrole != ax::kStandardWindowSubrole && !boolean(kMinimized)) return;
+
+    if (boolean(kFullScreen)) return;
+
+    const auto origin = values[kPosition].ok() ? values[kPosition].value.point() : std::nullopt;
+    const auto size = values[kSize].ok() ? values[kSize].value.size() : std::nullopt;
+    if (!origin || !size || size->width < kSmallestWindow.width || size->height < kSmallestWindow.height) {
+        markFailedIfKnown();
+        return;
+    }
+    const Rect frame(*origin, *size);
+
+    if (!known && !(ax_.isAttributeSettable(element, ax::kPosition, kTimeout).yes() &&
+                    ax_.isAttributeSettable(element, ax::kSize, kTimeout).yes()))
+        return;
+
+    // The closest of the application's window-server windows; the first wins a tie.
+    const WindowInfo* match = nullptr;
+    double matchScore = kNoScore;
+    for (const WindowInfo* entry : serverWindows) {
+        const double distance = score(*entry, frame);
+        if (!match || distance < matchScore) {
+            match = entry;
+            matchScore = distance;
+        }
+    }
+
+    const std::optional<bool> minimized =
+        values[kMinimized].ok() ? values[kMinimized].value.boolean() : std::nullopt;
+    const bool onScreen = number != 0 ? snapshot_.onScreenIDs.contains(number)
+                                      : match && matchScore < kOnScreenDistance;
+    if (!known && minimized != true && !onScreen) return;
+
+    const std::uint32_t cgID = number != 0 ? number : match ? match->number : 0;
+    std::string key = known ? known->id : windowKey(pid, cgID, element);
+    if (!keys_.insert(key).second) return;
+
+    const auto title = values[kTitle].ok() ? values[kTitle].value.string() : std::nullopt;
+    snapshot_.windows.push_back({std::move(key), pid, element,
+                                 title && !title->empty() ? *title : application.name, frame, cgID,
+                                 minimized});
+}
+
+}  // namespace
+
+ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowList& windowList,
+                     const std::vector<ScanApplication>& applications,
+                     const std::vector<RetainedWindow>& retained, bool diagnostic) {
+    Capture capture(accessibility, retained, diagnostic);
+    capture.readWindowList(windowList);
+    for (const ScanApplication& application : applications) capture.scan(application);
+    return capture.take();
+}
+
+}  // namespace arvelo::WindowScan
