@@ -9,11 +9,16 @@ namespace arvelo {
 
 std::string_view rawValue(DockEdge edge) {
     switch (edge) {
-        case DockEdge::left: return "left";
-        case DockEdge::right: return "right";
-        case DockEdge::top: return "top";
-        case DockEdge::bottom: return "bottom";
-        case DockEdge::tab: return "tab";
+        case DockEdge::left:
+            return "left";
+        case DockEdge::right:
+            return "right";
+        case DockEdge::top:
+            return "top";
+        case DockEdge::bottom:
+            return "bottom";
+        case DockEdge::tab:
+            return "tab";
     }
     return "tab";
 }
@@ -29,12 +34,12 @@ namespace {
 template <typename Json>
 void decodeEdge(const Json& json, DockEdge& edge) {
     if (!json.is_string())
-        throw nlohmann::json::type_error::create(
-            302, std::string("type must be string, but is ") + json.type_name(), nullptr);
+        throw nlohmann::json::type_error::create(302, std::string("type must be string, but is ") + json.type_name(),
+                                                 nullptr);
     const auto parsed = dockEdgeFromRawValue(json.template get_ref<const std::string&>());
     if (!parsed)
-        throw nlohmann::json::type_error::create(
-            302, "cannot initialize DockEdge from invalid value " + json.dump(), nullptr);
+        throw nlohmann::json::type_error::create(302, "cannot initialize DockEdge from invalid value " + json.dump(),
+                                                 nullptr);
     edge = *parsed;
 }
 

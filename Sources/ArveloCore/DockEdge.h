@@ -13,8 +13,8 @@ namespace arvelo {
 enum class DockEdge { left, right, top, bottom, tab };
 
 // Every edge, in the documented order.
-inline constexpr std::array<DockEdge, 5> allDockEdges{DockEdge::left, DockEdge::right, DockEdge::top,
-                                                      DockEdge::bottom, DockEdge::tab};
+inline constexpr std::array<DockEdge, 5> allDockEdges{DockEdge::left, DockEdge::right, DockEdge::top, DockEdge::bottom,
+                                                      DockEdge::tab};
 
 std::string_view rawValue(DockEdge edge);
 std::optional<DockEdge> dockEdgeFromRawValue(std::string_view text);

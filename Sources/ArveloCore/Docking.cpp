@@ -37,11 +37,16 @@ DockEdge zoneOf(double fx, double fy) {
 Rect preview(const Rect& rect, DockEdge edge) {
     const Rect r = rect.standardized();
     switch (edge) {
-        case DockEdge::left: return {r.minX(), r.minY(), r.width / 2, r.height};
-        case DockEdge::right: return {r.midX(), r.minY(), r.width / 2, r.height};
-        case DockEdge::top: return {r.minX(), r.minY(), r.width, r.height / 2};
-        case DockEdge::bottom: return {r.minX(), r.midY(), r.width, r.height / 2};
-        case DockEdge::tab: break;
+        case DockEdge::left:
+            return {r.minX(), r.minY(), r.width / 2, r.height};
+        case DockEdge::right:
+            return {r.midX(), r.minY(), r.width / 2, r.height};
+        case DockEdge::top:
+            return {r.minX(), r.minY(), r.width, r.height / 2};
+        case DockEdge::bottom:
+            return {r.minX(), r.midY(), r.width, r.height / 2};
+        case DockEdge::tab:
+            break;
     }
     return r.insetBy(r.width * kTabPreviewInset, r.height * kTabPreviewInset);
 }
@@ -58,8 +63,8 @@ std::optional<DockDestination> destination(Point at, const std::string& source, 
         {at.y - area.minY(), DockEdge::top},
         {area.maxY() - at.y, DockEdge::bottom},
     }};
-    const auto nearest = std::min_element(sides.begin(), sides.end(),
-                                          [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto nearest =
+        std::min_element(sides.begin(), sides.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     if (nearest->first < edgeBand && holdsOtherThan(root, source))
         return DockDestination{root.id, nearest->second, preview(area, nearest->second)};
 

@@ -50,8 +50,14 @@ struct Rect {
     // The same rectangle with a non-negative width and height.
     Rect standardized() const {
         Rect r = *this;
-        if (r.width < 0) { r.x += r.width; r.width = -r.width; }
-        if (r.height < 0) { r.y += r.height; r.height = -r.height; }
+        if (r.width < 0) {
+            r.x += r.width;
+            r.width = -r.width;
+        }
+        if (r.height < 0) {
+            r.y += r.height;
+            r.height = -r.height;
+        }
         return r;
     }
 
@@ -94,7 +100,10 @@ struct Rect {
     Rect insetBy(double dx, double dy) const {
         if (isNull()) return null();
         Rect r = standardized();
-        r.x += dx; r.y += dy; r.width -= 2 * dx; r.height -= 2 * dy;
+        r.x += dx;
+        r.y += dy;
+        r.width -= 2 * dx;
+        r.height -= 2 * dy;
         if (r.width < 0 || r.height < 0) return null();
         return r;
     }

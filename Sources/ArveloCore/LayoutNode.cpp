@@ -53,13 +53,9 @@ std::optional<LayoutNode> LayoutNode::narrowest(const std::set<std::string>& key
     return *this;
 }
 
-std::optional<LayoutNode> LayoutNode::node(std::string_view nodeID) const {
-    return copyOf(findNode(*this, nodeID));
-}
+std::optional<LayoutNode> LayoutNode::node(std::string_view nodeID) const { return copyOf(findNode(*this, nodeID)); }
 
-std::optional<LayoutNode> LayoutNode::leaf(std::string_view key) const {
-    return copyOf(findLeaf(*this, key));
-}
+std::optional<LayoutNode> LayoutNode::leaf(std::string_view key) const { return copyOf(findLeaf(*this, key)); }
 
 std::optional<LayoutNode> LayoutNode::parent(std::string_view nodeID) const {
     return copyOf(findFirst(*this, [nodeID](const LayoutNode& n) {

@@ -62,8 +62,7 @@ LayoutNode LayoutNode::dwindle(const std::vector<std::string>& keys, bool landsc
     }
     while (true) {
         const bool horizontal = (i % 2 == 0) == landscape;
-        inner = split(leafOf(keys[i]), std::move(inner), horizontal ? SplitAxis::horizontal : SplitAxis::vertical,
-                      0.5);
+        inner = split(leafOf(keys[i]), std::move(inner), horizontal ? SplitAxis::horizontal : SplitAxis::vertical, 0.5);
         if (i == 0) return inner;
         --i;
     }
@@ -82,8 +81,9 @@ LayoutNode LayoutNode::grid(const std::vector<std::string>& keys, double aspect,
     std::size_t next = 0;
     for (std::size_t column = 0; column < k; ++column) {
         const std::size_t take = n / k + (column < n % k ? 1 : 0);
-        std::vector<LayoutNode> stack(std::make_move_iterator(nodes.begin() + static_cast<std::ptrdiff_t>(next)),
-                                      std::make_move_iterator(nodes.begin() + static_cast<std::ptrdiff_t>(next + take)));
+        std::vector<LayoutNode> stack(
+            std::make_move_iterator(nodes.begin() + static_cast<std::ptrdiff_t>(next)),
+            std::make_move_iterator(nodes.begin() + static_cast<std::ptrdiff_t>(next + take)));
         next += take;
         columns.push_back(even(std::move(stack), SplitAxis::vertical));
     }

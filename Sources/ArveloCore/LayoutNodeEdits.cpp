@@ -152,7 +152,8 @@ bool LayoutNode::insertGroup(const LayoutNode& group, const std::string& beside,
     const std::vector<std::string> groupWindows = group.allWindows();
     const std::vector<std::string> treeWindows = allWindows();
     const std::set<std::string> held(treeWindows.begin(), treeWindows.end());
-    if (std::any_of(groupWindows.begin(), groupWindows.end(), [&held](const std::string& k) { return held.contains(k); }))
+    if (std::any_of(groupWindows.begin(), groupWindows.end(),
+                    [&held](const std::string& k) { return held.contains(k); }))
         return false;
 
     if (edge != DockEdge::tab) {

@@ -120,7 +120,9 @@ private:
 
 void to_json(nlohmann::ordered_json& json, const LayoutNode& node) { encode(json, node); }
 void to_json(nlohmann::json& json, const LayoutNode& node) { encode(json, node); }
-void from_json(const nlohmann::ordered_json& json, LayoutNode& node) { node = Decoder<nlohmann::ordered_json>().decode(json); }
+void from_json(const nlohmann::ordered_json& json, LayoutNode& node) {
+    node = Decoder<nlohmann::ordered_json>().decode(json);
+}
 void from_json(const nlohmann::json& json, LayoutNode& node) { node = Decoder<nlohmann::json>().decode(json); }
 
 std::string encodeLayoutNode(const LayoutNode& node) {

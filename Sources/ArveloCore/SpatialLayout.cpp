@@ -83,7 +83,7 @@ private:
             const LayoutNode& node = tree_.node(i);
             Size& minimum = minimums_[i];
             if (node.children.empty()) {
-                const std::string* key = node.selected ? &*node.selected
+                const std::string* key = node.selected          ? &*node.selected
                                          : node.windows.empty() ? nullptr
                                                                 : &node.windows.front();
                 if (!key) continue;
@@ -118,7 +118,8 @@ private:
             const std::size_t first = i + 1, second = tree_.end(first);
             const bool horizontal = node.axis == SplitAxis::horizontal;
             double ratio = node.ratio < kMaximumRatio ? std::max(node.ratio, kMinimumRatio) : kMaximumRatio;
-            if (!minimums_.empty()) ratio = pushed(ratio, horizontal ? rect.width : rect.height, horizontal, first, second);
+            if (!minimums_.empty())
+                ratio = pushed(ratio, horizontal ? rect.width : rect.height, horizontal, first, second);
 
             if (horizontal) {
                 rects_[first] = {rect.minX(), rect.minY(), ratio * rect.width, rect.height};
@@ -257,7 +258,8 @@ SizeTable worldMinimums(const SizeTable& minimums, Size screen) {
     if (!(screen.width > 0) || !(screen.height > 0)) return {};
     SizeTable out;
     out.reserve(minimums.size());
-    for (const auto& [key, size] : minimums) out.emplace(key, Size{size.width / screen.width, size.height / screen.height});
+    for (const auto& [key, size] : minimums)
+        out.emplace(key, Size{size.width / screen.width, size.height / screen.height});
     return out;
 }
 

@@ -7,9 +7,7 @@
 
 namespace arvelo {
 
-std::string_view rawValue(SplitAxis axis) {
-    return axis == SplitAxis::horizontal ? "horizontal" : "vertical";
-}
+std::string_view rawValue(SplitAxis axis) { return axis == SplitAxis::horizontal ? "horizontal" : "vertical"; }
 
 std::optional<SplitAxis> splitAxisFromRawValue(std::string_view text) {
     if (text == "horizontal") return SplitAxis::horizontal;
@@ -22,12 +20,12 @@ namespace {
 template <typename Json>
 void decodeAxis(const Json& json, SplitAxis& axis) {
     if (!json.is_string())
-        throw nlohmann::json::type_error::create(
-            302, std::string("type must be string, but is ") + json.type_name(), nullptr);
+        throw nlohmann::json::type_error::create(302, std::string("type must be string, but is ") + json.type_name(),
+                                                 nullptr);
     const auto parsed = splitAxisFromRawValue(json.template get_ref<const std::string&>());
     if (!parsed)
-        throw nlohmann::json::type_error::create(
-            302, "cannot initialize SplitAxis from invalid value " + json.dump(), nullptr);
+        throw nlohmann::json::type_error::create(302, "cannot initialize SplitAxis from invalid value " + json.dump(),
+                                                 nullptr);
     axis = *parsed;
 }
 

@@ -7,16 +7,13 @@
 
 namespace fixture {
 
-FixtureWindow::FixtureWindow(const FixtureWindowSpec& spec) : colour_(spec.colour)
-{
+FixtureWindow::FixtureWindow(const FixtureWindowSpec& spec) : colour_(spec.colour) {
     setWindowTitle(spec.title);
-    if (spec.minimumSize.isValid())
-        setMinimumSize(spec.minimumSize);
+    if (spec.minimumSize.isValid()) setMinimumSize(spec.minimumSize);
     resize(spec.initialSize);
 }
 
-void FixtureWindow::paintEvent(QPaintEvent*)
-{
+void FixtureWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), colour_);
     QFont font = painter.font();
@@ -27,4 +24,4 @@ void FixtureWindow::paintEvent(QPaintEvent*)
     painter.drawText(rect(), Qt::AlignCenter, text);
 }
 
-} // namespace fixture
+}  // namespace fixture

@@ -27,4 +27,4 @@ private:
     QColor colour_;
 };
 
-} // namespace fixture
+}  // namespace fixture

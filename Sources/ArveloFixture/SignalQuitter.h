@@ -21,4 +21,4 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
-} // namespace fixture
+}  // namespace fixture

@@ -21,10 +21,9 @@ const std::array<fixture::FixtureWindowSpec, 3> kWindows{{
 }};
 constexpr int kCascadeX = 60;
 constexpr int kCascadeY = 50;
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     fixture::SignalQuitter::blockSignals();
     // The X11 instance name (first half of WM_CLASS); the class half is the application name.
     qputenv("RESOURCE_NAME", kName);

@@ -29,9 +29,7 @@ std::optional<double> AXValue::number() const { return get<double>(storage_); }
 std::optional<arvelo::Point> AXValue::point() const { return get<arvelo::Point>(storage_); }
 std::optional<arvelo::Size> AXValue::size() const { return get<arvelo::Size>(storage_); }
 std::optional<AXElement> AXValue::element() const { return get<AXElement>(storage_); }
-std::optional<std::vector<AXElement>> AXValue::elements() const {
-    return get<std::vector<AXElement>>(storage_);
-}
+std::optional<std::vector<AXElement>> AXValue::elements() const { return get<std::vector<AXElement>>(storage_); }
 
 std::optional<bool> AXValue::boolean() const {
     if (const bool* b = std::get_if<bool>(&storage_)) return *b;
@@ -42,7 +40,8 @@ std::optional<bool> AXValue::boolean() const {
 namespace {
 std::string describe(const AXElement& e) {
     switch (e.kind) {
-        case AXElementKind::application: return "app(" + std::to_string(e.pid) + ")";
+        case AXElementKind::application:
+            return "app(" + std::to_string(e.pid) + ")";
         case AXElementKind::window:
             return "window(" + std::to_string(e.pid) + ":" + std::to_string(e.window) + ")";
         case AXElementKind::closeButton:
@@ -73,17 +72,18 @@ std::string AXValue::description() const {
     return std::visit(Visitor{}, storage_);
 }
 
-std::vector<AXResult> Accessibility::copyMultipleAttributeValues(
-    const AXElement& element, const std::vector<std::string>& attributes, double timeout) {
+std::vector<AXResult> Accessibility::copyMultipleAttributeValues(const AXElement& element,
+                                                                 const std::vector<std::string>& attributes,
+                                                                 double timeout) {
     std::vector<AXResult> results;
     results.reserve(attributes.size());
     for (const auto& attribute : attributes) results.push_back(copyAttributeValue(element, attribute, timeout));
     return results;
 }
 
-std::vector<std::vector<AXResult>> Accessibility::copyAttributeValues(
-    const std::vector<AXElement>& elements, const std::vector<std::string>& attributes,
-    double timeout) {
+std::vector<std::vector<AXResult>> Accessibility::copyAttributeValues(const std::vector<AXElement>& elements,
+                                                                      const std::vector<std::string>& attributes,
+                                                                      double timeout) {
     std::vector<std::vector<AXResult>> results;
     results.reserve(elements.size());
     for (const auto& element : elements) results.push_back(copyMultipleAttributeValues(element, attributes, timeout));

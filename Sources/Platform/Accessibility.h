@@ -51,9 +51,7 @@ struct AXElement {
     friend bool operator==(const AXElement&, const AXElement&) = default;
 
     static AXElement application(std::int32_t pid) { return {pid, 0, AXElementKind::application}; }
-    static AXElement windowOf(std::int32_t pid, std::uint32_t window) {
-        return {pid, window, AXElementKind::window};
-    }
+    static AXElement windowOf(std::int32_t pid, std::uint32_t window) { return {pid, window, AXElementKind::window}; }
     static AXElement closeButtonOf(std::int32_t pid, std::uint32_t window) {
         return {pid, window, AXElementKind::closeButton};
     }
@@ -68,8 +66,8 @@ struct AXElement {
 // list of elements. Points and sizes are in the top-left-origin screen space.
 class AXValue {
 public:
-    using Storage = std::variant<std::monostate, std::string, bool, double, arvelo::Point,
-                                 arvelo::Size, AXElement, std::vector<AXElement>>;
+    using Storage = std::variant<std::monostate, std::string, bool, double, arvelo::Point, arvelo::Size, AXElement,
+                                 std::vector<AXElement>>;
 
     AXValue() = default;
     AXValue(std::string s) : storage_(std::move(s)) {}
@@ -184,19 +182,15 @@ public:
     virtual bool isProcessTrusted() = 0;
     virtual bool isProcessTrustedWithOptions(bool prompt) = 0;
 
-    virtual AXResult copyAttributeValue(const AXElement& element, std::string_view attribute,
-                                        double timeout) = 0;
-    virtual AXError setAttributeValue(const AXElement& element, std::string_view attribute,
-                                      const AXValue& value, double timeout) = 0;
-    virtual AXSettable isAttributeSettable(const AXElement& element, std::string_view attribute,
-                                           double timeout) = 0;
-    virtual AXError performAction(const AXElement& element, std::string_view action,
-                                  double timeout) = 0;
+    virtual AXResult copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout) = 0;
+    virtual AXError setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
+                                      double timeout) = 0;
+    virtual AXSettable isAttributeSettable(const AXElement& element, std::string_view attribute, double timeout) = 0;
+    virtual AXError performAction(const AXElement& element, std::string_view action, double timeout) = 0;
 
     // The element of `application`'s process at a point of the top-left-origin screen space.
     // The value, on success, is an element.
-    virtual AXResult elementAtPosition(const AXElement& application, arvelo::Point point,
-                                       double timeout) = 0;
+    virtual AXResult elementAtPosition(const AXElement& application, arvelo::Point point, double timeout) = 0;
 
     // The optional private call mapping an element to its window number. When the call does
     // not exist, windowNumberCallAvailable() is false and windowNumber() answers 0.
@@ -210,18 +204,17 @@ public:
     // Batched reads for a scan: several attributes of one element, and several attributes of
     // several elements (results[i][j] is attribute j of element i). Backends that can
     // pipeline requests override these; the plain forms read one by one.
-    virtual std::vector<AXResult> copyMultipleAttributeValues(
-        const AXElement& element, const std::vector<std::string>& attributes, double timeout);
-    virtual std::vector<std::vector<AXResult>> copyAttributeValues(
-        const std::vector<AXElement>& elements, const std::vector<std::string>& attributes,
-        double timeout);
+    virtual std::vector<AXResult> copyMultipleAttributeValues(const AXElement& element,
+                                                              const std::vector<std::string>& attributes,
+                                                              double timeout);
+    virtual std::vector<std::vector<AXResult>> copyAttributeValues(const std::vector<AXElement>& elements,
+                                                                   const std::vector<std::string>& attributes,
+                                                                   double timeout);
 };
 
 }  // namespace platform
 
 template <>
 struct std::hash<platform::AXElement> {
-    std::size_t operator()(const platform::AXElement& e) const noexcept {
-        return std::hash<std::uint64_t>{}(e.hash());
-    }
+    std::size_t operator()(const platform::AXElement& e) const noexcept { return std::hash<std::uint64_t>{}(e.hash()); }
 };

@@ -5,8 +5,10 @@ namespace platform {
 
 std::string_view toString(RunLoopMode mode) {
     switch (mode) {
-        case RunLoopMode::defaultMode: return "default";
-        case RunLoopMode::common: return "common";
+        case RunLoopMode::defaultMode:
+            return "default";
+        case RunLoopMode::common:
+            return "common";
     }
     return "default";
 }

@@ -73,8 +73,7 @@ public:
     // A timer on the main run loop: fires `interval` seconds from now and, when `repeats`,
     // every `interval` seconds after that (missed fires are skipped, not queued up), until
     // its handle is invalidated. Main thread only.
-    virtual TimerHandle scheduleTimer(Seconds interval, bool repeats, RunLoopMode mode,
-                                      std::function<void()> fire) = 0;
+    virtual TimerHandle scheduleTimer(Seconds interval, bool repeats, RunLoopMode mode, std::function<void()> fire) = 0;
 
     // A new serial background queue with the given label (e.g. "org.vomira.Arvelo.window-scan").
     // Pending work is dropped when the last reference to the queue goes away.

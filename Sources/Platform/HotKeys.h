@@ -24,7 +24,7 @@ inline constexpr OSStatus kEventHotKeyInvalidErr = -9879;
 
 inline constexpr std::uint32_t kCommandKeyMask = 0x100;  // Super on X11
 inline constexpr std::uint32_t kShiftKeyMask = 0x200;
-inline constexpr std::uint32_t kOptionKeyMask = 0x800;   // Alt on X11
+inline constexpr std::uint32_t kOptionKeyMask = 0x800;  // Alt on X11
 inline constexpr std::uint32_t kControlKeyMask = 0x1000;
 inline constexpr std::uint32_t kHotKeyModifierMask = kCommandKeyMask | kShiftKeyMask | kOptionKeyMask | kControlKeyMask;
 

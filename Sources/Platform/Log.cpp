@@ -7,17 +7,21 @@ namespace platform {
 
 std::string_view toString(LogLevel level) {
     switch (level) {
-        case LogLevel::debug: return "debug";
-        case LogLevel::info: return "info";
-        case LogLevel::error: return "error";
-        case LogLevel::fault: return "fault";
+        case LogLevel::debug:
+            return "debug";
+        case LogLevel::info:
+            return "info";
+        case LogLevel::error:
+            return "error";
+        case LogLevel::fault:
+            return "fault";
     }
     return "info";
 }
 
 void StderrLogSink::write(const LogEntry& entry) {
-    std::string line = entry.subsystem + " [" + entry.category + "] " + std::string(toString(entry.level)) +
-                       ": " + entry.message;
+    std::string line =
+        entry.subsystem + " [" + entry.category + "] " + std::string(toString(entry.level)) + ": " + entry.message;
     if (!entry.privateDetails.empty()) line += showPrivate_ ? " " + entry.privateDetails : " <private>";
     line += '\n';
     std::lock_guard lock(mutex_);

@@ -6,9 +6,8 @@ namespace platform {
 Services standardServices(Environment environment) {
     Services services;
     services.folders = Folders::fromEnvironment(environment);
-    services.defaults = services.folders.configuration
-                            ? std::make_shared<UserDefaults>(*services.folders.configuration)
-                            : std::make_shared<UserDefaults>();
+    services.defaults = services.folders.configuration ? std::make_shared<UserDefaults>(*services.folders.configuration)
+                                                       : std::make_shared<UserDefaults>();
     services.log = std::make_shared<StderrLogSink>(environment.variable("ARVELO_LOG_PRIVATE") == "1");
     services.environment = std::move(environment);
     return services;

@@ -35,9 +35,9 @@ public:
     bool contains(const std::string& key) const { return values_.contains(key); }
 
     // Typed reads: absent when the key is absent or holds another type.
-    std::optional<bool> boolean(const std::string& key) const;           // a stored Boolean only
-    std::optional<double> number(const std::string& key) const;          // any stored number
-    std::optional<std::int64_t> integer(const std::string& key) const;   // a stored whole number
+    std::optional<bool> boolean(const std::string& key) const;          // a stored Boolean only
+    std::optional<double> number(const std::string& key) const;         // any stored number
+    std::optional<std::int64_t> integer(const std::string& key) const;  // a stored whole number
     std::optional<std::string> string(const std::string& key) const;
     std::optional<std::vector<std::uint8_t>> data(const std::string& key) const;
     std::optional<std::vector<std::string>> stringArray(const std::string& key) const;  // all strings

@@ -15,9 +15,9 @@ struct WindowInfo {
     std::uint32_t number = 0;
     std::int32_t ownerPid = 0;
     std::string ownerName;
-    std::int32_t layer = 0;                // 0 for ordinary windows
-    std::optional<arvelo::Rect> bounds;    // top-left-origin screen space; absent when unknown
-    std::string name;                      // the window's title, "" when unknown
+    std::int32_t layer = 0;              // 0 for ordinary windows
+    std::optional<arvelo::Rect> bounds;  // top-left-origin screen space; absent when unknown
+    std::string name;                    // the window's title, "" when unknown
     bool onScreen = true;
 
     friend bool operator==(const WindowInfo&, const WindowInfo&) = default;

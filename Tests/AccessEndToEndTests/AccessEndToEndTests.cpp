@@ -56,8 +56,8 @@ protected:
         auto result = std::make_shared<std::optional<ScanSnapshot>>();
         scanQueue->async([this, result, applications = access.applications(), retained = access.retainedWindows(),
                           diagnostic = access.includeFixture] {
-            auto snapshot = WindowScan::capture(*services.accessibility, *services.windowList, applications, retained,
-                                                diagnostic);
+            auto snapshot =
+                WindowScan::capture(*services.accessibility, *services.windowList, applications, retained, diagnostic);
             dispatch->async([result, snapshot = std::move(snapshot)]() mutable { *result = std::move(snapshot); });
         });
         if (!waitWithEvents(kWaitSeconds, [&] { return result->has_value(); })) return {};
@@ -126,8 +126,8 @@ TEST_F(AccessEndToEnd, ScansPlacesLearnsAndRestoresRealWindows) {
     for (std::size_t i = 0; i < 3; ++i) {
         const auto& [record, target] = placements[i];
         std::optional<Rect> frame;
-        EXPECT_TRUE(waitWithEvents(kWaitSeconds,
-                                   [&] { return (frame = fixtureAccess->rect(record->element)) && near(*frame, target); }))
+        EXPECT_TRUE(waitWithEvents(
+            kWaitSeconds, [&] { return (frame = fixtureAccess->rect(record->element)) && near(*frame, target); }))
             << record->title << " is at " << (frame ? toString(*frame) : "nowhere") << ", not " << toString(target);
     }
 

@@ -45,8 +45,8 @@ TEST(Docking, PreviewsOfEachEdge) {
         DockEdge edge;
         Rect expected;
     } cases[] = {
-        {DockEdge::left, {0, 0, 500, 600}},  {DockEdge::right, {500, 0, 500, 600}},
-        {DockEdge::top, {0, 0, 1000, 300}},  {DockEdge::bottom, {0, 300, 1000, 300}},
+        {DockEdge::left, {0, 0, 500, 600}},   {DockEdge::right, {500, 0, 500, 600}},
+        {DockEdge::top, {0, 0, 1000, 300}},   {DockEdge::bottom, {0, 300, 1000, 300}},
         {DockEdge::tab, {150, 90, 700, 420}},
     };
     for (const auto& c : cases) EXPECT_EQ(preview(frame, c.edge), c.expected) << arvelo::rawValue(c.edge);
@@ -60,11 +60,9 @@ TEST(Docking, EdgeBandDocksBesideTheWholeLayout) {
     } cases[] = {
         {{10, 10}, DockEdge::left},     // a tie with the top: left first
         {{990, 780}, DockEdge::right},  // 10 from the right, 20 from the bottom
-        {{400, 5}, DockEdge::top},
-        {{400, 790}, DockEdge::bottom},
-        {{990, 790}, DockEdge::right},  // a tie with the bottom: right first
-        {{31.5, 400}, DockEdge::left},
-        {{32, 400}, std::nullopt},  // exactly 32 points is outside the band
+        {{400, 5}, DockEdge::top},     {{400, 790}, DockEdge::bottom},
+        {{990, 790}, DockEdge::right},                             // a tie with the bottom: right first
+        {{31.5, 400}, DockEdge::left}, {{32, 400}, std::nullopt},  // exactly 32 points is outside the band
     };
     for (const auto& c : cases) {
         const auto found = drop(c.at, "x");
@@ -86,16 +84,14 @@ TEST(Docking, TileZones) {
         const char* node;
         DockEdge edge;
     } cases[] = {
-        {{100, 400}, "A", DockEdge::left},    // fx 0.2
-        {{125, 400}, "A", DockEdge::tab},     // fx 0.25 is not left
-        {{250, 100}, "A", DockEdge::top},     // fy 0.125
-        {{250, 200}, "A", DockEdge::tab},     // fy 0.25 is not top
-        {{250, 600}, "A", DockEdge::tab},     // fy 0.75 is not bottom
-        {{250, 700}, "A", DockEdge::bottom},  // fy 0.875
-        {{250, 400}, "A", DockEdge::tab},
-        {{875, 400}, "B", DockEdge::tab},     // fx 0.75 is not right
-        {{900, 400}, "B", DockEdge::right},
-        {{100, 100}, "A", DockEdge::left},    // the sides win over top and bottom
+        {{100, 400}, "A", DockEdge::left},                                       // fx 0.2
+        {{125, 400}, "A", DockEdge::tab},                                        // fx 0.25 is not left
+        {{250, 100}, "A", DockEdge::top},                                        // fy 0.125
+        {{250, 200}, "A", DockEdge::tab},                                        // fy 0.25 is not top
+        {{250, 600}, "A", DockEdge::tab},                                        // fy 0.75 is not bottom
+        {{250, 700}, "A", DockEdge::bottom},                                     // fy 0.875
+        {{250, 400}, "A", DockEdge::tab},    {{875, 400}, "B", DockEdge::tab},   // fx 0.75 is not right
+        {{900, 400}, "B", DockEdge::right},  {{100, 100}, "A", DockEdge::left},  // the sides win over top and bottom
     };
     for (const auto& c : cases) {
         const auto found = drop(c.at, "x");

@@ -22,6 +22,4 @@ TEST(Geometry, ContainmentIsHalfOpen) {
     EXPECT_FALSE(r.contains(arvelo::Point{5, 10}));
 }
 
-TEST(Geometry, TextForm) {
-    EXPECT_EQ(arvelo::toString(Rect(0, 25, 960.5, 1080)), "{{0, 25}, {960.5, 1080}}");
-}
+TEST(Geometry, TextForm) { EXPECT_EQ(arvelo::toString(Rect(0, 25, 960.5, 1080)), "{{0, 25}, {960.5, 1080}}"); }

@@ -110,7 +110,8 @@ TEST(LayoutNodeBuilders, GridPicksColumnsNearestThreeToTwoCells) {
 TEST(LayoutNodeBuilders, EvenChainGivesEachNodeAnEqualShare) {
     EXPECT_EQ(LayoutNode::even({}, SplitAxis::horizontal), LayoutNode::desktop());
     EXPECT_EQ(LayoutNode::even({leaf("x", {"a"})}, SplitAxis::horizontal), leaf("x", {"a"}));
-    const LayoutNode three = LayoutNode::even({leaf("x", {"a"}), leaf("y", {"b"}), leaf("z", {"c"})}, SplitAxis::vertical);
+    const LayoutNode three =
+        LayoutNode::even({leaf("x", {"a"}), leaf("y", {"b"}), leaf("z", {"c"})}, SplitAxis::vertical);
     EXPECT_EQ(shape(three), "V(a,V(b,c))");
     EXPECT_DOUBLE_EQ(three.ratio, 1.0 / 3.0);
     EXPECT_DOUBLE_EQ(three.children[1].ratio, 0.5);
@@ -122,6 +123,7 @@ TEST(LayoutNodeBuilders, EveryCallMakesNewIDs) {
     EXPECT_NE(LayoutNode::dwindle(keys, true, false), LayoutNode::dwindle(keys, true, false));
     EXPECT_NE(LayoutNode::grid(keys, 1.5, false), LayoutNode::grid(keys, 1.5, false));
     std::set<std::string> ids;
-    for (int i = 0; i < 1000; ++i) ids.insert(LayoutNode::split(leaf("x", {}), leaf("y", {}), SplitAxis::horizontal, 0.5).id);
+    for (int i = 0; i < 1000; ++i)
+        ids.insert(LayoutNode::split(leaf("x", {}), leaf("y", {}), SplitAxis::horizontal, 0.5).id);
     EXPECT_EQ(ids.size(), 1000u);
 }

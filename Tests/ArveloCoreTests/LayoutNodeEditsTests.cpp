@@ -249,9 +249,11 @@ TEST(LayoutNodeEdits, PruneKeepsOnlyTheGivenWindows) {
 }
 
 TEST(LayoutNodeEdits, ReplacingKeys) {
-    const LayoutNode tree = split("root", LayoutNode("A", {"a", "b"}, "b"), split("inner", leaf("C", {"c"}), LayoutNode::desktop()));
+    const LayoutNode tree =
+        split("root", LayoutNode("A", {"a", "b"}, "b"), split("inner", leaf("C", {"c"}), LayoutNode::desktop()));
     const LayoutNode renamed = tree.replacingKeys({{"a", "A2"}, {"b", "B2"}, {"c", "C2"}});
-    EXPECT_EQ(renamed, split("root", LayoutNode("A", {"A2", "B2"}, "B2"), split("inner", leaf("C", {"C2"}), LayoutNode::desktop())));
+    EXPECT_EQ(renamed, split("root", LayoutNode("A", {"A2", "B2"}, "B2"),
+                             split("inner", leaf("C", {"C2"}), LayoutNode::desktop())));
 
     // The old selection without an entry falls back to the first new window.
     EXPECT_EQ(tree.replacingKeys({{"a", "A2"}, {"c", "c"}}).children[0], LayoutNode("A", {"A2"}, "A2"));

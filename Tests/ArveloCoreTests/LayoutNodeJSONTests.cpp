@@ -77,7 +77,8 @@ TEST(LayoutNodeJSON, WrongTypesFailTheWholeDecode) {
 
 TEST(LayoutNodeJSON, ErrorsNameWhereInTheTreeTheFaultIs) {
     try {
-        arvelo::decodeLayoutNode(R"({"id":"r","children":[{"id":"a"},{"id":"b","children":[{"id":"c","ratio":"x"}]}]})");
+        arvelo::decodeLayoutNode(
+            R"({"id":"r","children":[{"id":"a"},{"id":"b","children":[{"id":"c","ratio":"x"}]}]})");
         FAIL() << "decoded";
     } catch (const nlohmann::json::type_error& error) {
         EXPECT_NE(std::string(error.what()).find("root.children[1].children[0]: \"ratio\""), std::string::npos)
@@ -111,9 +112,9 @@ TEST(LayoutNodeJSON, NestingIsBoundedInsteadOfOverflowingTheStack) {
     EXPECT_THROW(arvelo::decodeLayoutNode(nested(arvelo::kMaxLayoutDepth + 1)), nlohmann::json::other_error);
     EXPECT_THROW(arvelo::decodeLayoutNode(nested(200000)), nlohmann::json::other_error);
     // Deep nesting that is not a tree of nodes fails on its type at once.
-    EXPECT_THROW(arvelo::decodeLayoutNode(R"({"id":"x","windows":)" + std::string(200000, '[') +
-                                          std::string(200000, ']') + "}"),
-                 nlohmann::json::type_error);
+    EXPECT_THROW(
+        arvelo::decodeLayoutNode(R"({"id":"x","windows":)" + std::string(200000, '[') + std::string(200000, ']') + "}"),
+        nlohmann::json::type_error);
 }
 
 TEST(LayoutNodeJSON, LargeArraysDecode) {

@@ -59,14 +59,16 @@ TEST(LayoutNode, NarrowestNodeContainingKeys) {
         std::set<std::string> keys;
         std::optional<std::string> expected;
     } cases[] = {
-        {{"a", "c"}, "root"}, {{"b", "c"}, "inner"}, {{"c"}, "C"}, {{"zzz"}, std::nullopt},
-        {{"a", "zzz"}, std::nullopt}, {{}, std::nullopt}, {{"desktop"}, std::nullopt},
+        {{"a", "c"}, "root"},        {{"b", "c"}, "inner"},        {{"c"}, "C"},
+        {{"zzz"}, std::nullopt},     {{"a", "zzz"}, std::nullopt}, {{}, std::nullopt},
+        {{"desktop"}, std::nullopt},
     };
     for (const auto& c : cases) {
         const auto found = tree.narrowest(c.keys);
         EXPECT_EQ(found ? std::optional(found->id) : std::nullopt, c.expected) << testing::PrintToString(c.keys);
     }
-    const LayoutNode withDesktop = split("root", leaf("A", {"a"}), split("inner", leaf("B", {"b"}), LayoutNode::desktop()));
+    const LayoutNode withDesktop =
+        split("root", leaf("A", {"a"}), split("inner", leaf("B", {"b"}), LayoutNode::desktop()));
     EXPECT_EQ(withDesktop.narrowest({"desktop"})->id, "desktop");
     EXPECT_EQ(withDesktop.narrowest({"desktop", "b"})->id, "inner");
 }

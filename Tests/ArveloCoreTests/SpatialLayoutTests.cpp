@@ -75,16 +75,20 @@ TEST(SpatialLayout, MinimumsPushTheRatioWhenBothFit) {
 
 TEST(SpatialLayout, SubtreeMinimumsAddAlongTheSplitAndTakeTheLargestAcross) {
     // root = H(A, V(B, C)): the vertical pair needs max(0.3, 0.2) = 0.3 of the width.
-    const LayoutNode tree = split("root", leaf("A", {"a"}), split("v", leaf("B", {"b"}), leaf("C", {"c"}), SplitAxis::vertical), SplitAxis::horizontal, 0.9);
+    const LayoutNode tree =
+        split("root", leaf("A", {"a"}), split("v", leaf("B", {"b"}), leaf("C", {"c"}), SplitAxis::vertical),
+              SplitAxis::horizontal, 0.9);
     const RectTable placed = rects(tree, {{"b", {0.3, 0.4}}, {"c", {0.2, 0.4}}});
     EXPECT_DOUBLE_EQ(placed.at("A").width, 0.7);
     // Stacked, the pair needs 0.4 + 0.4: B's push is bounded by C's need.
-    const LayoutNode stacked = split("root", split("v", leaf("B", {"b"}), leaf("C", {"c"}), SplitAxis::vertical, 0.2), leaf("A", {"a"}), SplitAxis::vertical, 0.5);
+    const LayoutNode stacked = split("root", split("v", leaf("B", {"b"}), leaf("C", {"c"}), SplitAxis::vertical, 0.2),
+                                     leaf("A", {"a"}), SplitAxis::vertical, 0.5);
     const RectTable tall = rects(stacked, {{"b", {0, 0.3}}, {"c", {0, 0.3}}, {"a", {0, 0.2}}});
     EXPECT_DOUBLE_EQ(tall.at("v").height, 0.6);
     EXPECT_DOUBLE_EQ(tall.at("B").height, 0.3);
     // The selected tab's minimum stands for its leaf; the desktop leaf needs nothing.
-    LayoutNode tabs = split("root", LayoutNode("T", {"a", "b"}, "b"), LayoutNode::desktop(), SplitAxis::horizontal, 0.1);
+    LayoutNode tabs =
+        split("root", LayoutNode("T", {"a", "b"}, "b"), LayoutNode::desktop(), SplitAxis::horizontal, 0.1);
     EXPECT_DOUBLE_EQ(rects(tabs, {{"a", {0.9, 0}}, {"b", {0.4, 0}}}).at("T").width, 0.4);
 }
 

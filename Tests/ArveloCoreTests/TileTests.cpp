@@ -28,14 +28,13 @@ TEST(Tile, TabStripScalesDownForSmallTiles) {
         std::vector<std::string> windows;
         double strip;
     } cases[] = {
-        {{0, 0, 960, 640}, {"a", "b"}, 36},
-        {{0, 0, 480, 320}, {"a", "b"}, 36},
+        {{0, 0, 960, 640}, {"a", "b"}, 36},   {{0, 0, 480, 320}, {"a", "b"}, 36},
         {{0, 0, 240, 640}, {"a", "b"}, 18},    // s = 0.5
         {{0, 0, 100, 100}, {"a", "b"}, 14.4},  // s below 0.4: floored
-        {{0, 0, 960, 640}, {"a"}, 0},
-        {{0, 0, 960, 640}, {}, 0},
+        {{0, 0, 960, 640}, {"a"}, 0},         {{0, 0, 960, 640}, {}, 0},
     };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(tile(c.frame, c.windows).tabHeight(), c.strip) << arvelo::toString(c.frame);
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(tile(c.frame, c.windows).tabHeight(), c.strip) << arvelo::toString(c.frame);
 }
 
 TEST(Tile, WindowFrameSitsBelowTheStripAndIsAtLeastOnePointHigh) {
@@ -71,7 +70,9 @@ TEST(LayoutResult, OverlapIgnoresTouchingAndHairlineOverlaps) {
     }
     EXPECT_FALSE(LayoutResult{}.hasOverlap());
     // Any pair counts, not only neighbours in the array.
-    EXPECT_TRUE((LayoutResult{{tile(base, {"a"}), tile({500, 0, 10, 10}, {"b"}), tile({50, 50, 10, 10}, {"c"})}, {}}.hasOverlap()));
+    EXPECT_TRUE((LayoutResult{
+        {tile(base, {"a"}), tile({500, 0, 10, 10}, {"b"}), tile({50, 50, 10, 10}, {"c"})},
+        {}}.hasOverlap()));
 }
 
 TEST(ScreenCoordinates, FlipsBetweenSpacesAndStandardises) {

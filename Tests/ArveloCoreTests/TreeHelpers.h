@@ -16,8 +16,8 @@ inline LayoutNode leaf(std::string id, std::vector<std::string> windows) {
     return LayoutNode(std::move(id), std::move(windows));
 }
 
-inline LayoutNode split(std::string id, LayoutNode first, LayoutNode second,
-                        SplitAxis axis = SplitAxis::horizontal, double ratio = 0.5) {
+inline LayoutNode split(std::string id, LayoutNode first, LayoutNode second, SplitAxis axis = SplitAxis::horizontal,
+                        double ratio = 0.5) {
     LayoutNode node = LayoutNode::split(std::move(first), std::move(second), axis, ratio);
     node.id = std::move(id);
     return node;

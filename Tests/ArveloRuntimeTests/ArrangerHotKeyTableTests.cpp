@@ -11,8 +11,8 @@ namespace {
 TEST(ArrangerHotKeyTable, RegistersTheSixCommandKeysThenTheDigitPairs) {
     const auto keys = arrangerHotKeys();
     ASSERT_EQ(keys.size(), 24u);
-    const std::vector<ArrangerHotKey> first{
-        {1, 49, 0x1800}, {2, 125, 0x1800}, {3, 126, 0x1800}, {4, 36, 0x1800}, {5, 33, 0x1800}, {6, 30, 0x1800}};
+    const std::vector<ArrangerHotKey> first{{1, 49, 0x1800}, {2, 125, 0x1800}, {3, 126, 0x1800},
+                                            {4, 36, 0x1800}, {5, 33, 0x1800},  {6, 30, 0x1800}};
     EXPECT_EQ(std::vector<ArrangerHotKey>(keys.begin(), keys.begin() + 6), first);
     const std::uint32_t digits[] = {18, 19, 20, 21, 23, 22, 26, 28, 25};
     for (std::uint32_t n = 1; n <= 9; ++n) {

@@ -49,7 +49,8 @@ TEST_F(ArrangerHotKeysScene, RegistersTheTableAndReleasesEverythingOnUninstall) 
     hotKeys->installShortcuts();
     EXPECT_EQ(hotKeys->shortcuts.size(), 24u);
     EXPECT_FALSE(hotKeys->mapShortcut);
-    for (const ArrangerHotKey& key : arrangerHotKeys()) EXPECT_TRUE(desktop.hotKeys().holds(key.keyCode, key.modifiers)) << key.id;
+    for (const ArrangerHotKey& key : arrangerHotKeys())
+        EXPECT_TRUE(desktop.hotKeys().holds(key.keyCode, key.modifiers)) << key.id;
     EXPECT_FALSE(desktop.hotKeys().holds(13, kCtrlOpt));
     EXPECT_EQ(coordinator->status.get(), status);
 
@@ -108,8 +109,8 @@ TEST_F(ArrangerHotKeysScene, FocusUnderThePointerSelectsTheDisplayAndItsTile) {
 
     // Over the tile of the left display's second window.
     const LayoutResult tiles = coordinator->layout(left);
-    const auto tile = std::find_if(tiles.tiles.begin(), tiles.tiles.end(),
-                                   [&](const Tile& t) { return t.selected == key(1); });
+    const auto tile =
+        std::find_if(tiles.tiles.begin(), tiles.tiles.end(), [&](const Tile& t) { return t.selected == key(1); });
     ASSERT_NE(tile, tiles.tiles.end());
     desktop.movePointer({tile->frame.midX(), tile->frame.midY()});
     EXPECT_TRUE(press(125));

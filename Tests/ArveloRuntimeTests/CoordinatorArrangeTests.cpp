@@ -55,7 +55,8 @@ TEST(CoordinatorArrangeTable, ThreeAndTwelveWindowsOnLandscapeAndPortraitDisplay
         auto app = desktop.launch("org.example.Editor", "Editor");
         std::vector<platform::sim::WindowHandle> windows;
         for (int i = 0; i < c.windows; ++i)
-            windows.push_back(app.openWindow("window " + std::to_string(10 + i), {40.0 + 20 * i, 40.0 + 20 * i, 500, 350}));
+            windows.push_back(
+                app.openWindow("window " + std::to_string(10 + i), {40.0 + 20 * i, 40.0 + 20 * i, 500, 350}));
         auto coordinator = Coordinator::make(desktop.services(), false, true, desktop.temporaryFolder() / "state");
         desktop.runBackground();
         desktop.drain();
@@ -69,8 +70,8 @@ TEST(CoordinatorArrangeTable, ThreeAndTwelveWindowsOnLandscapeAndPortraitDisplay
 
         // The dwindle tree splits one window off per level at half; the grid is made of
         // columns, each an even chain.
-        const bool dwindleShape = arranged.root.children.size() == 2 && arranged.root.children[0].isLeaf() &&
-                                  arranged.root.ratio == 0.5;
+        const bool dwindleShape =
+            arranged.root.children.size() == 2 && arranged.root.children[0].isLeaf() && arranged.root.ratio == 0.5;
         EXPECT_EQ(dwindleShape, !c.grid);
 
         std::vector<Rect> frames;
@@ -118,8 +119,7 @@ TEST_F(CoordinatorArrange, RefusalsChangeNothingButTheStatus) {
     settle();
 
     coordinator->arrangeCurrentSnapshot(std::nullopt);
-    EXPECT_EQ(coordinator->status.get(),
-              "No movable windows on this desktop. Open a standard app window and Refresh.");
+    EXPECT_EQ(coordinator->status.get(), "No movable windows on this desktop. Open a standard app window and Refresh.");
     EXPECT_EQ(state("1"), WorkspaceState{});
 
     desktop.setTrusted(false);
@@ -168,9 +168,9 @@ TEST_F(CoordinatorArrange, AWindowLargerThanItsTileIsWrittenAtItsMinimumFromTheV
     start();
     const std::string key = coordinator->windows->back()->id;
     auto& record = *coordinator->access->records.at(key);
-    record.minimum = {1500, 300};  // wider than the display: the solver cannot make room
+    record.minimum = {1500, 300};                // wider than the display: the solver cannot make room
     record.minimumProbeAt = coordinator->now();  // probed just now: no re-probe
-    coordinator->autoTile = false;  // no overflow tabbing: the window keeps its own tile
+    coordinator->autoTile = false;               // no overflow tabbing: the window keeps its own tile
     coordinator->apply();
     // Its tile is (724, 8, 708, 884); at 1500 wide it starts at the visible frame's left edge.
     EXPECT_EQ(coordinator->access->records.at(key)->expectedFrame, Rect(0, 8, 1500, 884));

@@ -177,17 +177,19 @@ TEST_F(CoordinatorNavigation, ApplyingAStepFindsTheNarrowestNodeOfTheKeysStillTh
         std::optional<std::string> preferredAfter;
     };
     const std::vector<Case> cases = {
-        {"one window's key: its leaf", std::set<std::string>{key(1)}, key(1), [&] { return std::optional(leafOf(1)); }, key(1)},
-        {"keys no longer held: no focus", std::set<std::string>{"9:9:9"}, "9:9:9", [] { return std::nullopt; }, std::nullopt},
-        {"keys over the whole tree: the root, so no focus",
-         std::set<std::string>{key(0), key(2)}, std::nullopt, [] { return std::nullopt; }, std::nullopt},
+        {"one window's key: its leaf", std::set<std::string>{key(1)}, key(1), [&] { return std::optional(leafOf(1)); },
+         key(1)},
+        {"keys no longer held: no focus", std::set<std::string>{"9:9:9"}, "9:9:9", [] { return std::nullopt; },
+         std::nullopt},
+        {"keys over the whole tree: the root, so no focus", std::set<std::string>{key(0), key(2)}, std::nullopt,
+         [] { return std::nullopt; }, std::nullopt},
         {"no keys: no focus", std::nullopt, key(2), [] { return std::nullopt; }, key(2)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         editState([&](WorkspaceState& s) { s.focus = leafOf(0); });
-        coordinator->applyNavigation({{display, ViewPosition{c.keys, c.preferred, Rect(0, 0, 0.5, 1)}},
-                                      {"another display", ViewPosition{}}});
+        coordinator->applyNavigation(
+            {{display, ViewPosition{c.keys, c.preferred, Rect(0, 0, 0.5, 1)}}, {"another display", ViewPosition{}}});
         EXPECT_EQ(state().focus, c.focus());
         EXPECT_EQ(state().preferred, c.preferredAfter);
         EXPECT_EQ(state().camera, Rect(0, 0, 0.5, 1));
@@ -209,7 +211,9 @@ TEST_F(CoordinatorNavigation, FocusDesktopNeedsWindowsAndADesktopLeaf) {
         EXPECT_EQ(coordinator->status.get(), before);
         EXPECT_TRUE(coordinator->navigationHistory.empty());
         // Give the tree a desktop leaf beside its windows.
-        editState([](WorkspaceState& s) { s.root = LayoutNode::split(s.root, LayoutNode::desktop(), SplitAxis::horizontal, 0.7); });
+        editState([](WorkspaceState& s) {
+            s.root = LayoutNode::split(s.root, LayoutNode::desktop(), SplitAxis::horizontal, 0.7);
+        });
     }
     coordinator->focusDesktop();
     EXPECT_EQ(state().focus, "desktop");

@@ -62,8 +62,8 @@ TEST_F(CoordinatorRecovery, RestorePutsEveryWindowBackAndForgetsTheArrangement) 
     EXPECT_EQ(todo.frame(), Rect(50, 60, 500, 400));
     EXPECT_FALSE(coordinator->managing.get());
     EXPECT_TRUE(coordinator->states->empty());
-    EXPECT_EQ(coordinator->floatedWindows, (std::set<std::string>{coordinator->windows->at(0)->id,
-                                                                   coordinator->windows->at(1)->id}))
+    EXPECT_EQ(coordinator->floatedWindows,
+              (std::set<std::string>{coordinator->windows->at(0)->id, coordinator->windows->at(1)->id}))
         << "the freed windows, and only they, are kept from being docked again";
     EXPECT_TRUE(coordinator->navigationHistory.empty());
     EXPECT_EQ(coordinator->userPlaced, std::set<std::string>{"y"}) << "left as it was";
@@ -107,7 +107,7 @@ TEST_F(CoordinatorRecovery, StoppingAnEmptyWorkspaceKeepsEarlierEntriesThatMatch
     writeState("restore.json", R"([{"identity":"org.example.Mail|Inbox","pid":99999,"frame":[[10,10],[800,600]]}])");
     start();
     coordinator->displays = std::vector<DisplayInfo>{};  // the display goes, and its arrangement with it
-    coordinator->apply();  // no state left: stops
+    coordinator->apply();                                // no state left: stops
     EXPECT_FALSE(coordinator->managing.get());
     ASSERT_TRUE(stateExists("restore.json"));
     EXPECT_EQ(coordinator->files().readRestore()->size(), 1u);
@@ -125,9 +125,9 @@ TEST_F(CoordinatorRecovery, RecoverPutsBackWindowsOfTheSameProcessOnly) {
     settle();
 
     const std::string pid = std::to_string(editor.pid());
-    writeState("restore.json",
-               R"([{"identity":"org.example.Editor|notes","pid":)" + pid + R"(,"frame":[[100,120],[640,480]]},)" +
-                   R"({"identity":"org.example.Other|sheet","pid":1,"frame":[[0,0],[400,300]]}])");
+    writeState("restore.json", R"([{"identity":"org.example.Editor|notes","pid":)" + pid +
+                                   R"(,"frame":[[100,120],[640,480]]},)" +
+                                   R"({"identity":"org.example.Other|sheet","pid":1,"frame":[[0,0],[400,300]]}])");
     coordinator->recover();
     settle();
     desktop.advance(2);

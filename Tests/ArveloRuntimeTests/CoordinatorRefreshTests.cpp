@@ -38,9 +38,8 @@ TEST_F(CoordinatorRefresh, StateDirectoryComesFromArgumentThenEnvironmentThenApp
 }
 
 TEST_F(CoordinatorRefresh, ConstructionReadsSavedLayoutsGapAndExclusions) {
-    writeState("saved-views.json",
-               R"([{"id":2,"name":"Layout 2","displays":{},"identities":{}},)"
-               R"({"id":1,"name":"Layout 1","displays":{},"identities":{},"savedAt":5}])");
+    writeState("saved-views.json", R"([{"id":2,"name":"Layout 2","displays":{},"identities":{}},)"
+                                   R"({"id":1,"name":"Layout 1","displays":{},"identities":{},"savedAt":5}])");
     writeState("restore.json", "[]");
     desktop.defaults().setStringArray("excludedApps", {"org.example.Mail", "pid.42"});
 
@@ -49,8 +48,11 @@ TEST_F(CoordinatorRefresh, ConstructionReadsSavedLayoutsGapAndExclusions) {
         std::optional<nlohmann::json> stored;
         double gap;
     };
-    const GapCase gaps[] = {{"absent", std::nullopt, 8}, {"zero", 0, 0}, {"a number", 12.5, 12.5},
-                            {"text", "wide", 8}, {"a Boolean", true, 8}};
+    const GapCase gaps[] = {{"absent", std::nullopt, 8},
+                            {"zero", 0, 0},
+                            {"a number", 12.5, 12.5},
+                            {"text", "wide", 8},
+                            {"a Boolean", true, 8}};
     for (const auto& c : gaps) {
         if (c.stored)
             desktop.defaults().set("gap", *c.stored);

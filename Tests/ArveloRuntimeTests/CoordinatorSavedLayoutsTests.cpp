@@ -15,7 +15,8 @@ protected:
     void SetUp() override {
         desktop.addDisplay("Screen", {1440, 900});
         editor = std::make_unique<platform::sim::AppHandle>(desktop.launch("org.example.Editor", "Editor"));
-        for (const char* title : {"alpha", "beta", "gamma"}) windows.push_back(editor->openWindow(title, {100, 100, 500, 350}));
+        for (const char* title : {"alpha", "beta", "gamma"})
+            windows.push_back(editor->openWindow(title, {100, 100, 500, 350}));
         start();
         ASSERT_TRUE(coordinator->managing.get());
         display = coordinator->displays->front().id;
@@ -38,7 +39,8 @@ protected:
         settle();
     }
     // A layout as an earlier run would have saved it: its own window keys, identities and apps.
-    SavedView earlierRun(const std::string& displayID, const std::vector<std::pair<std::string, std::string>>& windowsAndTitles,
+    SavedView earlierRun(const std::string& displayID,
+                         const std::vector<std::pair<std::string, std::string>>& windowsAndTitles,
                          bool withApps = true) {
         SavedView view;
         view.id = 7;
@@ -91,8 +93,9 @@ TEST_F(SavedLayouts, SavingASlotTwiceKeepsOneSortedEntryAndWritesTheFile) {
     EXPECT_FALSE(kept.focus || kept.camera || kept.autoArrange);
     // Identities and applications of the windows in the trees only.
     EXPECT_EQ(three.identities, (std::map<std::string, std::string>{{key(0), "org.example.Editor|alpha"},
-                                                                     {key(1), "org.example.Editor|beta"}}));
-    EXPECT_EQ(three.apps, (std::map<std::string, std::string>{{key(0), "org.example.Editor"}, {key(1), "org.example.Editor"}}));
+                                                                    {key(1), "org.example.Editor|beta"}}));
+    EXPECT_EQ(three.apps,
+              (std::map<std::string, std::string>{{key(0), "org.example.Editor"}, {key(1), "org.example.Editor"}}));
 
     // The file holds the same list, and a new coordinator reads it back.
     const auto file = nlohmann::json::parse(readState("saved-views.json"));

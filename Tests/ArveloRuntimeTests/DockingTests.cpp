@@ -105,10 +105,10 @@ TEST_F(Docking, ANudgedWindowMovesBothItsSeams) {
     settle();
     // [a | [b | c]] side by side: b sits between two seams.
     coordinator->states.modify([&](auto& states) {
-        states["1"].root = LayoutNode::split(LayoutNode("A", {keyOf(a)}),
-                                             LayoutNode::split(LayoutNode("B", {keyOf(b)}), LayoutNode("C", {keyOf(c)}),
-                                                               SplitAxis::horizontal, 0.5),
-                                             SplitAxis::horizontal, 1.0 / 3.0);
+        states["1"].root = LayoutNode::split(
+            LayoutNode("A", {keyOf(a)}),
+            LayoutNode::split(LayoutNode("B", {keyOf(b)}), LayoutNode("C", {keyOf(c)}), SplitAxis::horizontal, 0.5),
+            SplitAxis::horizontal, 1.0 / 3.0);
     });
     coordinator->managing = true;
     coordinator->apply();

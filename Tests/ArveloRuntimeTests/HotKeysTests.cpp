@@ -17,7 +17,8 @@ constexpr std::uint32_t kTNVK = 0x544E564B;
 HotKeys::Handler signatureHandler(std::uint32_t signature, std::vector<std::string>& seen) {
     return [signature, &seen](HotKeyID identity) {
         const bool mine = identity.signature == signature;
-        seen.push_back((signature == kARVL ? "ARVL:" : "TNVK:") + std::to_string(identity.id) + (mine ? "" : " declined"));
+        seen.push_back((signature == kARVL ? "ARVL:" : "TNVK:") + std::to_string(identity.id) +
+                       (mine ? "" : " declined"));
         return mine ? kNoErr : kEventNotHandledErr;
     };
 }

@@ -20,7 +20,9 @@ std::vector<std::string> memberNames(const OrderedJSON& object) {
     return names;
 }
 
-LayoutNode leaf(std::string id, std::vector<std::string> windows) { return LayoutNode(std::move(id), std::move(windows)); }
+LayoutNode leaf(std::string id, std::vector<std::string> windows) {
+    return LayoutNode(std::move(id), std::move(windows));
+}
 
 SavedView fullView() {
     SavedView view;
@@ -51,8 +53,8 @@ TEST(PersistedState, WorkspaceStateWithoutOptionalsHasOnlyRoot) {
 TEST(PersistedState, MembersAreWrittenInDeclaredOrder) {
     const SavedView view = fullView();
     const OrderedJSON json = view.toJSON();
-    EXPECT_EQ(memberNames(json), (std::vector<std::string>{"id", "name", "displays", "identities", "focusWindows",
-                                                           "apps", "savedAt"}));
+    EXPECT_EQ(memberNames(json),
+              (std::vector<std::string>{"id", "name", "displays", "identities", "focusWindows", "apps", "savedAt"}));
     EXPECT_EQ(memberNames(json["displays"]["1"]),
               (std::vector<std::string>{"root", "focus", "preferred", "autoArrange", "camera"}));
     EXPECT_EQ(memberNames(RestoreEntry{"a|b", 7, Rect(1, 2, 3, 4)}.toJSON()),
@@ -112,10 +114,13 @@ TEST(PersistedState, OneBadMemberFailsTheWholeValue) {
         {"name not text", R"({"id":1,"name":7,"displays":{},"identities":{}})"},
         {"identity not text", R"({"id":1,"name":"n","displays":{},"identities":{"k":1}})"},
         {"state without root", R"({"id":1,"name":"n","displays":{"1":{}},"identities":{}})"},
-        {"root of a bad axis", R"({"id":1,"name":"n","displays":{"1":{"root":{"id":"r","axis":"diagonal"}}},"identities":{}})"},
+        {"root of a bad axis",
+         R"({"id":1,"name":"n","displays":{"1":{"root":{"id":"r","axis":"diagonal"}}},"identities":{}})"},
         {"focus not text", R"({"id":1,"name":"n","displays":{"1":{"root":{"id":"r"},"focus":3}},"identities":{}})"},
-        {"autoArrange not Boolean", R"({"id":1,"name":"n","displays":{"1":{"root":{"id":"r"},"autoArrange":1}},"identities":{}})"},
-        {"camera of three numbers", R"({"id":1,"name":"n","displays":{"1":{"root":{"id":"r"},"camera":[[0,0],[1]]}},"identities":{}})"},
+        {"autoArrange not Boolean",
+         R"({"id":1,"name":"n","displays":{"1":{"root":{"id":"r"},"autoArrange":1}},"identities":{}})"},
+        {"camera of three numbers",
+         R"({"id":1,"name":"n","displays":{"1":{"root":{"id":"r"},"camera":[[0,0],[1]]}},"identities":{}})"},
         {"savedAt as text", R"({"id":1,"name":"n","displays":{},"identities":{},"savedAt":"yesterday"})"},
         {"focusWindows not lists", R"({"id":1,"name":"n","displays":{},"identities":{},"focusWindows":{"1":"k"}})"},
         {"not an object", R"([1,2,3])"},
@@ -128,7 +133,8 @@ TEST(PersistedState, OneBadMemberFailsTheWholeValue) {
         {"pid beyond 32 bits", R"([{"identity":"a|b","pid":4294967296,"frame":[[0,0],[1,1]]}])"},
         {"no frame", R"([{"identity":"a|b","pid":12}])"},
         {"frame not numbers", R"([{"identity":"a|b","pid":12,"frame":[["0",0],[1,1]]}])"},
-        {"one good, one bad", R"([{"identity":"a|b","pid":12,"frame":[[0,0],[1,1]]},{"identity":5,"pid":1,"frame":[[0,0],[1,1]]}])"},
+        {"one good, one bad",
+         R"([{"identity":"a|b","pid":12,"frame":[[0,0],[1,1]]},{"identity":5,"pid":1,"frame":[[0,0],[1,1]]}])"},
         {"not a list", R"({"identity":"a|b","pid":12,"frame":[[0,0],[1,1]]})"},
     };
     for (const auto& c : restoreCases)
@@ -139,8 +145,7 @@ TEST(PersistedState, RestoreEntriesRoundTrip) {
     const std::vector<RestoreEntry> entries = {{"org.example.Editor|notes.txt", -3, Rect(-10.5, 20, 640, 480)},
                                                {"pid.812|Untitled", 812, Rect(0, 0, 300, 200)}};
     const auto json = RestoreEntry::encodeList(entries);
-    EXPECT_EQ(json.dump(),
-              R"([{"identity":"org.example.Editor|notes.txt","pid":-3,"frame":[[-10.5,20],[640,480]]},)"
-              R"({"identity":"pid.812|Untitled","pid":812,"frame":[[0,0],[300,200]]}])");
+    EXPECT_EQ(json.dump(), R"([{"identity":"org.example.Editor|notes.txt","pid":-3,"frame":[[-10.5,20],[640,480]]},)"
+                           R"({"identity":"pid.812|Untitled","pid":812,"frame":[[0,0],[300,200]]}])");
     EXPECT_EQ(RestoreEntry::decodeList(nlohmann::json::parse(json.dump())), entries);
 }

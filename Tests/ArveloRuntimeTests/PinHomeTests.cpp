@@ -20,26 +20,26 @@ LayoutNode splitOf(const std::string& id, LayoutNode a, LayoutNode b, SplitAxis 
 
 TEST(PinHome, TabReturnsToItsIndexAndSelection) {
     struct Case {
-        std::string selectedBefore;  // shown tab of [a, b, c] when b is pinned
+        std::string selectedBefore;      // shown tab of [a, b, c] when b is pinned
         std::vector<std::string> mates;  // the group while b is away
         std::vector<std::string> expectWindows;
         std::string expectSelected;
     };
     const Case cases[] = {
-        {"b", {"a", "c"}, {"a", "b", "c"}, "b"},        // shown tab comes back shown, at index 1
-        {"a", {"a", "c"}, {"a", "b", "c"}, "a"},        // hidden tab: the shown one stays shown
-        {"b", {"c"}, {"c", "b"}, "b"},                  // fewer mates than its index: last tab
+        {"b", {"a", "c"}, {"a", "b", "c"}, "b"},  // shown tab comes back shown, at index 1
+        {"a", {"a", "c"}, {"a", "b", "c"}, "a"},  // hidden tab: the shown one stays shown
+        {"b", {"c"}, {"c", "b"}, "b"},            // fewer mates than its index: last tab
     };
     for (const auto& c : cases) {
-        LayoutNode before = splitOf("root", leaf("G", {"a", "b", "c"}, c.selectedBefore), leaf("X", {"x"}),
-                                    SplitAxis::horizontal, 0.5);
+        LayoutNode before =
+            splitOf("root", leaf("G", {"a", "b", "c"}, c.selectedBefore), leaf("X", {"x"}), SplitAxis::horizontal, 0.5);
         const auto home = pinHome("b", before, "1");
         ASSERT_TRUE(home);
         EXPECT_EQ(home->index, 1);
         EXPECT_EQ(home->tabMates, (std::vector<std::string>{"a", "c"}));
 
-        LayoutNode after = splitOf("root", leaf("G", c.mates, c.mates.front()), leaf("X", {"x"}),
-                                   SplitAxis::horizontal, 0.5);
+        LayoutNode after =
+            splitOf("root", leaf("G", c.mates, c.mates.front()), leaf("X", {"x"}), SplitAxis::horizontal, 0.5);
         ASSERT_TRUE(restore("b", *home, after));
         const auto group = after.leaf("b");
         ASSERT_TRUE(group);
@@ -59,9 +59,9 @@ TEST(PinHome, TabWithEveryMateGoneDoesNotFit) {
 }
 
 TEST(PinHome, SplitSideReturnsWithItsRatio) {
-    const LayoutNode before = splitOf("root", leaf("W", {"w"}), splitOf("S", leaf("A", {"a"}), leaf("B", {"b"}),
-                                                                       SplitAxis::vertical, 0.5),
-                                      SplitAxis::horizontal, 0.3);
+    const LayoutNode before =
+        splitOf("root", leaf("W", {"w"}), splitOf("S", leaf("A", {"a"}), leaf("B", {"b"}), SplitAxis::vertical, 0.5),
+                SplitAxis::horizontal, 0.3);
     const auto home = pinHome("w", before, "1");
     ASSERT_TRUE(home);
     EXPECT_EQ(home->edge, DockEdge::left);
@@ -92,7 +92,8 @@ TEST(PinHome, SplitSideReturnsWithItsRatio) {
 TEST(PinHome, NoHomeForAWholeTreeButOneBesideTheDesktop) {
     EXPECT_FALSE(pinHome("w", leaf("W", {"w"}), "1"));
     EXPECT_FALSE(pinHome("z", leaf("W", {"w"}), "1"));
-    const auto home = pinHome("w", splitOf("root", leaf("W", {"w"}), LayoutNode::desktop(), SplitAxis::horizontal, 0.5), "1");
+    const auto home =
+        pinHome("w", splitOf("root", leaf("W", {"w"}), LayoutNode::desktop(), SplitAxis::horizontal, 0.5), "1");
     ASSERT_TRUE(home);
     EXPECT_EQ(home->siblingID, "desktop");
     EXPECT_TRUE(home->siblingWindows.empty());

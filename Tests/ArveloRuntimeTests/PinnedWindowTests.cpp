@@ -23,9 +23,8 @@ protected:
 
 TEST_F(PinnedWindows, ASplitSideComesBackWithItsRatio) {
     const std::string column = tree().children.at(1).id;
-    coordinator->states.modify([&](auto& states) {
-        states["1"].root.edit(column, [](LayoutNode& node) { node.ratio = 0.3; });
-    });
+    coordinator->states.modify(
+        [&](auto& states) { states["1"].root.edit(column, [](LayoutNode& node) { node.ratio = 0.3; }); });
     coordinator->apply();
     const Rect shownB = b.frame();
     const int revision = coordinator->layoutRevision;

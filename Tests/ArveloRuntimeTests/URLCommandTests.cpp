@@ -45,9 +45,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"arvelo:restore", URLCommand::dashboard}, Case{"arvelo:///restore", URLCommand::dashboard},
         // Other schemes, no scheme, the scheme in another case: skipped.
         Case{"ARVELO://restore", std::nullopt}, Case{"Arvelo://restore", std::nullopt},
-        Case{"arvelox://restore", std::nullopt}, Case{"http://restore", std::nullopt},
-        Case{"restore", std::nullopt}, Case{"//restore", std::nullopt}, Case{"", std::nullopt},
-        Case{"--open-settings", std::nullopt}, Case{"1arvelo://restore", std::nullopt},
+        Case{"arvelox://restore", std::nullopt}, Case{"http://restore", std::nullopt}, Case{"restore", std::nullopt},
+        Case{"//restore", std::nullopt}, Case{"", std::nullopt}, Case{"--open-settings", std::nullopt},
+        Case{"1arvelo://restore", std::nullopt},
         // Not URLs: characters outside the URL syntax, broken escapes, malformed hosts.
         Case{"arvelo://restore now", std::nullopt}, Case{" arvelo://restore", std::nullopt},
         Case{"arvelo://restore\n", std::nullopt}, Case{std::string("arvelo://re\0store", 17), std::nullopt},

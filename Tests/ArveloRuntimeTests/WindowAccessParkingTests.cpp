@@ -100,7 +100,9 @@ public:
         : desktop_(desktop), inner_(desktop.workspace()), steps_(steps) {}
 
     std::vector<platform::RunningApplication> runningApplications() override { return inner_.runningApplications(); }
-    std::optional<platform::RunningApplication> application(std::int32_t pid) override { return inner_.application(pid); }
+    std::optional<platform::RunningApplication> application(std::int32_t pid) override {
+        return inner_.application(pid);
+    }
     std::optional<platform::RunningApplication> frontmostApplication() override {
         return inner_.frontmostApplication();
     }
@@ -153,10 +155,9 @@ TEST(WindowAccessRaise, RaisesInItsEightSteps) {
 
     access->raise(scene.recordOf(window));
     workspace->flush();
-    EXPECT_EQ(steps, (std::vector<std::string>{
-                         "copy AXMinimized", "set AXMinimized false", "unhide", "yieldActivation",
-                         "settable AXMain", "set AXMain true", "settable AXFocused", "set AXFocused true",
-                         "action AXRaise", "activate"}));
+    EXPECT_EQ(steps, (std::vector<std::string>{"copy AXMinimized", "set AXMinimized false", "unhide", "yieldActivation",
+                                               "settable AXMain", "set AXMain true", "settable AXFocused",
+                                               "set AXFocused true", "action AXRaise", "activate"}));
     EXPECT_FALSE(window.state().minimized);
     EXPECT_EQ(scene.desktop.world().stacking().front(), window.number());
     EXPECT_EQ(scene.desktop.world().frontmost(), window.pid());
@@ -174,8 +175,9 @@ TEST(WindowAccessRaise, FixtureModeTracesThePointerAtEachStep) {
     scene.desktop.movePointer({300, 200});
     scene.access->raise(record);
     const std::map<std::string, std::string> expected{
-        {"before", "{300, 200}"},       {"afterUnminimize", "{300, 200}"}, {"afterUnhide", "{300, 200}"},
-        {"afterYieldActivation", "{300, 200}"}, {"afterAXMain", "{300, 200}"}, {"afterAXFocused", "{300, 200}"},
+        {"before", "{300, 200}"},       {"afterUnminimize", "{300, 200}"},
+        {"afterUnhide", "{300, 200}"},  {"afterYieldActivation", "{300, 200}"},
+        {"afterAXMain", "{300, 200}"},  {"afterAXFocused", "{300, 200}"},
         {"afterAXRaise", "{300, 200}"}, {"afterAppActivate", "{300, 200}"}};
     EXPECT_EQ(record->lastActivationTrace, expected);
 }

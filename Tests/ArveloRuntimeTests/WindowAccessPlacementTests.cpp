@@ -140,8 +140,16 @@ TEST(WindowAccessPlacement, ChecksStopForANewerTargetAParkOrAPressedButton) {
         std::vector<double> writes;  // times of the position writes to the first target
     };
     const std::vector<Case> cases{
-        {"a newer target", [](auto& s, auto& r) { s.access->place(r, {200, 200, 800, 600}); }, {0, 0.25}},
-        {"a park", [](auto& s, auto& r) { s.access->park(r, {0, 0, 1440, 900}, {}); }, {0, 0.25}},
+        {"a newer target",
+         [](auto& s, auto& r) {
+             s.access->place(r, {200, 200, 800, 600});
+         },
+         {0, 0.25}},
+        {"a park",
+         [](auto& s, auto& r) {
+             s.access->park(r, {0, 0, 1440, 900}, {});
+         },
+         {0, 0.25}},
         {"a pressed button",
          [](auto& s, auto&) {
              s.desktop.pressLeftButton();

@@ -28,7 +28,8 @@ protected:
     // Times of the position writes since the restore began.
     std::vector<double> writeTimes() {
         std::vector<double> out;
-        for (const auto& call : scene.desktop.calls().of(Request::set, "AXPosition")) out.push_back(std::round((call.time - start) * 1000) / 1000);
+        for (const auto& call : scene.desktop.calls().of(Request::set, "AXPosition"))
+            out.push_back(std::round((call.time - start) * 1000) / 1000);
         return out;
     }
 
@@ -116,7 +117,10 @@ TEST_F(WindowAccessRestore, AnApplicationThatDoesNotAnswerEndsTheChecksAfterThre
 TEST_F(WindowAccessRestore, APlaceOrParkMeanwhileEndsTheRestore) {
     const std::vector<std::pair<const char*, std::function<void()>>> interruptions{
         {"place", [&] { scene.access->place(record, kTile); }},
-        {"park", [&] { scene.access->park(record, {0, 0, 1440, 900}, {}); }},
+        {"park",
+         [&] {
+             scene.access->park(record, {0, 0, 1440, 900}, {});
+         }},
     };
     for (const auto& [name, interrupt] : interruptions) {
         SCOPED_TRACE(name);

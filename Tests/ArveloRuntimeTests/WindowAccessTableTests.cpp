@@ -137,10 +137,8 @@ TEST(WindowAccessTable, OnScreenFollowsTheWindowNumberOnTheList) {
     EXPECT_FALSE(record->onScreen);
 
     // A window without a number is never on screen.
-    scene.access->merge({{{"nameless", window.pid(), window.element(), "Window", {0, 0, 800, 600}, 0, false}},
-                         {},
-                         {},
-                         {0}});
+    scene.access->merge(
+        {{{"nameless", window.pid(), window.element(), "Window", {0, 0, 800, 600}, 0, false}}, {}, {}, {0}});
     EXPECT_FALSE(scene.access->records.at("nameless")->onScreen);
 }
 
@@ -164,7 +162,8 @@ TEST(WindowAccessTable, IdentityAndIcon) {
 
 TEST(WindowAccessTable, FixtureModeWritesScannerDiagnostics) {
     AccessScene scene;
-    scene.desktop.launch(std::string(kFixtureBundleID), "ArveloFixture").openWindow("ArveloFixture 1", {0, 0, 800, 600});
+    scene.desktop.launch(std::string(kFixtureBundleID), "ArveloFixture")
+        .openWindow("ArveloFixture 1", {0, 0, 800, 600});
     const auto support = *scene.services.folders.applicationSupport;
     const auto file = support / "Arvelo" / "scanner-diagnostics.json";
 

@@ -31,9 +31,15 @@ struct CandidateCase {
 TEST(WindowScan, KeepsOrDropsEachKindOfWindow) {
     const std::vector<CandidateCase> cases{
         {"an ordinary window", [](AppHandle& app) { app.openWindow(spec([](auto&) {})); }, true, false},
-        {"a dialog", [](AppHandle& app) { app.openWindow(spec([](auto& s) { s.subrole = "AXDialog"; })); }, false, false},
+        {"a dialog", [](AppHandle& app) { app.openWindow(spec([](auto& s) { s.subrole = "AXDialog"; })); }, false,
+         false},
         {"a minimized dialog",
-         [](AppHandle& app) { app.openWindow(spec([](auto& s) { s.subrole = "AXDialog"; s.minimized = true; })); },
+         [](AppHandle& app) {
+             app.openWindow(spec([](auto& s) {
+                 s.subrole = "AXDialog";
+                 s.minimized = true;
+             }));
+         },
          true, false},
         {"a window without a subrole", [](AppHandle& app) { app.openWindow(spec([](auto& s) { s.subrole.reset(); })); },
          false, false},
@@ -42,11 +48,17 @@ TEST(WindowScan, KeepsOrDropsEachKindOfWindow) {
         {"a full-screen window", [](AppHandle& app) { app.openWindow(spec([](auto& s) { s.fullScreen = true; })); },
          false, false},
         {"a window 79 points wide",
-         [](AppHandle& app) { app.openWindow(spec([](auto& s) { s.frame = {0, 0, 79, 600}; })); }, false, false},
+         [](AppHandle& app) { app.openWindow(spec([](auto& s) {
+                                  s.frame = {0, 0, 79, 600};
+                              })); }, false, false},
         {"a window 59 points high",
-         [](AppHandle& app) { app.openWindow(spec([](auto& s) { s.frame = {0, 0, 800, 59}; })); }, false, false},
+         [](AppHandle& app) { app.openWindow(spec([](auto& s) {
+                                  s.frame = {0, 0, 800, 59};
+                              })); }, false, false},
         {"a window of 80 × 60 points",
-         [](AppHandle& app) { app.openWindow(spec([](auto& s) { s.frame = {0, 0, 80, 60}; })); }, true, false},
+         [](AppHandle& app) { app.openWindow(spec([](auto& s) {
+                                  s.frame = {0, 0, 80, 60};
+                              })); }, true, false},
         {"a window that cannot be moved",
          [](AppHandle& app) { app.openWindow(spec([](auto& s) { s.positionSettable = false; })); }, false, false},
         {"a window that cannot be resized",
@@ -101,7 +113,11 @@ TEST(WindowScan, KnownWindowsKeepTheirRecordsOrMarkTheirProcess) {
         {"becomes a dialog", [](auto&, auto& w) { w.state().subrole = "AXDialog"; }, true, false},
         {"moves to a Space not shown", [](auto&, auto& w) { w.setSpaces({2}); }, true, false},
         {"becomes unmovable", [](auto&, auto& w) { w.settable(false, false); }, true, false},
-        {"shrinks to 79 points wide", [](auto&, auto& w) { w.moveTo({0, 0, 79, 600}); }, true, true},
+        {"shrinks to 79 points wide",
+         [](auto&, auto& w) {
+             w.moveTo({0, 0, 79, 600});
+         },
+         true, true},
         {"stops answering", [](auto& app, auto&) { app.respondsAfter(0.5); }, true, true},
         {"goes full screen", [](auto&, auto& w) { w.setFullScreen(); }, false, false},
         {"closes", [](auto&, auto& w) { w.vanish(); }, false, false},
@@ -196,7 +212,8 @@ TEST(WindowScan, AKnownWindowFoundByItsNumberUnderANewElementKeepsItsKey) {
     auto window = app.openWindow("Window", {100, 100, 800, 600});
     // The table knows the window under an element that no longer answers.
     const platform::AXElement stale = platform::AXElement::windowOf(app.pid(), 0xdead);
-    scene.access->merge({{{"known", app.pid(), stale, "Window", {100, 100, 800, 600}, window.number(), false}}, {}, {}, {}});
+    scene.access->merge(
+        {{{"known", app.pid(), stale, "Window", {100, 100, 800, 600}, window.number(), false}}, {}, {}, {}});
 
     const ScanSnapshot snapshot = scene.capture();
     ASSERT_EQ(snapshot.windows.size(), 1u);
@@ -253,9 +270,9 @@ TEST(WindowScan, DiagnosticsDescribeEachApplication) {
     broken.failsWindowsRead(AXError::cannotComplete);
     broken.openWindow("Found anyway", {100, 100, 800, 600});
 
-    const ScanSnapshot snapshot = WindowScan::capture(
-        *scene.services.accessibility, *scene.services.windowList,
-        {{fine.pid(), "org.example.Fine", "Fine"}, {broken.pid(), "", "Broken"}}, {}, true);
+    const ScanSnapshot snapshot =
+        WindowScan::capture(*scene.services.accessibility, *scene.services.windowList,
+                            {{fine.pid(), "org.example.Fine", "Fine"}, {broken.pid(), "", "Broken"}}, {}, true);
     ASSERT_EQ(snapshot.diagnostics.size(), 2u);
     EXPECT_EQ(snapshot.diagnostics[0], nlohmann::json({{"application", "org.example.Fine"},
                                                        {"pid", fine.pid()},

@@ -22,21 +22,16 @@ constexpr double kSimulatedStep = 0.05;
 constexpr double kPauseSeconds = 0.5;
 constexpr double kReadTimeout = 0.25;
 
-std::size_t windowCount(platform::Accessibility& ax, std::int32_t pid)
-{
-    const auto windows = ax.copyAttributeValue(platform::AXElement::application(pid), platform::ax::kWindows,
-                                               kReadTimeout);
+std::size_t windowCount(platform::Accessibility& ax, std::int32_t pid) {
+    const auto windows =
+        ax.copyAttributeValue(platform::AXElement::application(pid), platform::ax::kWindows, kReadTimeout);
     return windows.ok() && windows.value.elements() ? windows.value.elements()->size() : 0;
 }
 
-bool run(const std::string& command)
-{
-    return std::system(command.c_str()) == 0;
-}
-} // namespace
+bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
+}  // namespace
 
-ContractDesktop makeSimulatedDesktop()
-{
+ContractDesktop makeSimulatedDesktop() {
     auto desktop = std::make_shared<platform::sim::Desktop>();
     platform::sim::Display display;
     display.name = "M1";
@@ -64,8 +59,7 @@ ContractDesktop makeSimulatedDesktop()
     };
     d.waitUntil = [&sim](const std::function<bool()>& condition) {
         for (double waited = 0; waited <= kWaitSeconds; waited += kSimulatedStep) {
-            if (condition())
-                return true;
+            if (condition()) return true;
             sim.advance(kSimulatedStep);
         }
         return false;
@@ -86,19 +80,14 @@ struct X11State {
     std::vector<std::unique_ptr<e2e::ChildProcess>> children;
 };
 
-bool installed(const char* program)
-{
-    return run(std::string("command -v ") + program + " >/dev/null 2>&1");
-}
-} // namespace
+bool installed(const char* program) { return run(std::string("command -v ") + program + " >/dev/null 2>&1"); }
+}  // namespace
 
-std::unique_ptr<ContractDesktop> makeX11Desktop()
-{
+std::unique_ptr<ContractDesktop> makeX11Desktop() {
     auto state = std::make_shared<X11State>();
     state->dispatch = std::make_shared<platform::qt::QtDispatcher>();
     state->backend = platform::x11::X11Backend::connect(state->dispatch);
-    if (!state->backend)
-        return nullptr;
+    if (!state->backend) return nullptr;
 
     auto d = std::make_unique<ContractDesktop>();
     d->name = "X11";
@@ -116,14 +105,12 @@ std::unique_ptr<ContractDesktop> makeX11Desktop()
         return OpenedApp{e2e::waitWithEvents(kWaitSeconds, [&] { return windowCount(ax, pid) == 3; }) ? pid : 0};
     };
     d->openXlogo = [&s, &workspace]() -> std::optional<OpenedApp> {
-        if (!installed("xlogo"))
-            return std::nullopt;
+        if (!installed("xlogo")) return std::nullopt;
         s.children.emplace_back(std::make_unique<e2e::ChildProcess>("xlogo"));
         OpenedApp opened;
         e2e::waitWithEvents(kWaitSeconds, [&] {
             for (const auto& app : workspace.runningApplications())
-                if (app.bundleIdentifier == "XLogo")
-                    opened.pid = app.pid;
+                if (app.bundleIdentifier == "XLogo") opened.pid = app.pid;
             return opened.pid != 0;
         });
         return opened;
@@ -140,4 +127,4 @@ std::unique_ptr<ContractDesktop> makeX11Desktop()
     return d;
 }
 
-} // namespace contract
+}  // namespace contract

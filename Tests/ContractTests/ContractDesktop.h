@@ -47,4 +47,4 @@ std::unique_ptr<ContractDesktop> makeX11Desktop();
 inline constexpr const char* kFixtureIdentifier = "org.vomira.ArveloFixture";
 inline constexpr const char* kFixtureTitles[] = {"ArveloFixture 1", "ArveloFixture 2", "ArveloFixture 3"};
 
-} // namespace contract
+}  // namespace contract

@@ -20,16 +20,14 @@ constexpr double kTimeout = 0.25;
 constexpr double kWriteTimeout = 1.25;
 constexpr double kTolerance = 2;
 
-bool near(const arvelo::Rect& a, const arvelo::Rect& b)
-{
+bool near(const arvelo::Rect& a, const arvelo::Rect& b) {
     return std::abs(a.x - b.x) <= kTolerance && std::abs(a.y - b.y) <= kTolerance &&
            std::abs(a.width - b.width) <= kTolerance && std::abs(a.height - b.height) <= kTolerance;
 }
 
 class PlatformContract : public testing::TestWithParam<std::string> {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         if (GetParam() == "Sim") {
             desktop_ = std::make_unique<ContractDesktop>(makeSimulatedDesktop());
         } else {
@@ -41,46 +39,40 @@ protected:
     ContractDesktop& desktop() { return *desktop_; }
     platform::Accessibility& ax() { return *desktop_->services.accessibility; }
 
-    platform::AXResult read(const AXElement& element, std::string_view attribute)
-    {
+    platform::AXResult read(const AXElement& element, std::string_view attribute) {
         return ax().copyAttributeValue(element, attribute, kTimeout);
     }
 
     std::string title(const AXElement& element) { return read(element, ax::kTitle).value.string().value_or(""); }
 
-    std::optional<arvelo::Rect> frame(const AXElement& element)
-    {
+    std::optional<arvelo::Rect> frame(const AXElement& element) {
         const auto position = read(element, ax::kPosition).value.point();
         const auto size = read(element, ax::kSize).value.size();
-        if (!position || !size)
-            return std::nullopt;
+        if (!position || !size) return std::nullopt;
         return arvelo::Rect(*position, *size);
     }
 
     bool minimised(const AXElement& element) { return read(element, ax::kMinimized).value.boolean() == true; }
 
     // The application's windows, in title order.
-    std::vector<AXElement> windowsOf(std::int32_t pid)
-    {
+    std::vector<AXElement> windowsOf(std::int32_t pid) {
         auto list = read(AXElement::application(pid), ax::kWindows).value.elements().value_or(std::vector<AXElement>{});
-        std::sort(list.begin(), list.end(), [this](const AXElement& a, const AXElement& b) { return title(a) < title(b); });
+        std::sort(list.begin(), list.end(),
+                  [this](const AXElement& a, const AXElement& b) { return title(a) < title(b); });
         return list;
     }
 
     // Opens the fixture application and answers its windows in title order.
-    std::vector<AXElement> openFixture()
-    {
+    std::vector<AXElement> openFixture() {
         const OpenedApp app = desktop().openFixture();
         EXPECT_NE(app.pid, 0) << "the fixture application did not open its windows";
         fixturePid_ = app.pid;
         return windowsOf(app.pid);
     }
 
-    std::optional<platform::WindowInfo> listed(std::uint32_t number)
-    {
+    std::optional<platform::WindowInfo> listed(std::uint32_t number) {
         for (const auto& info : desktop().services.windowList->windows({}))
-            if (info.number == number)
-                return info;
+            if (info.number == number) return info;
         return std::nullopt;
     }
 
@@ -90,8 +82,7 @@ private:
     std::unique_ptr<ContractDesktop> desktop_;
 };
 
-TEST_P(PlatformContract, FixtureApplicationAndItsWindowsAreListedWithStableElements)
-{
+TEST_P(PlatformContract, FixtureApplicationAndItsWindowsAreListedWithStableElements) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
 
@@ -123,8 +114,7 @@ TEST_P(PlatformContract, FixtureApplicationAndItsWindowsAreListedWithStableEleme
     EXPECT_EQ(windowsOf(fixturePid_), windows);
 }
 
-TEST_P(PlatformContract, WrittenFrameIsReadBack)
-{
+TEST_P(PlatformContract, WrittenFrameIsReadBack) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
     const AXElement w = windows[0];
@@ -136,8 +126,7 @@ TEST_P(PlatformContract, WrittenFrameIsReadBack)
         << "read back " << arvelo::toString(frame(w).value_or(arvelo::Rect::null()));
 }
 
-TEST_P(PlatformContract, SizeBelowTheWindowsMinimumIsRefusedWithoutAnError)
-{
+TEST_P(PlatformContract, SizeBelowTheWindowsMinimumIsRefusedWithoutAnError) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
     const AXElement large = windows[2];  // opens at its minimum size
@@ -162,8 +151,7 @@ TEST_P(PlatformContract, SizeBelowTheWindowsMinimumIsRefusedWithoutAnError)
     }));
 }
 
-TEST_P(PlatformContract, MinimisedWindowLeavesTheScreenAndComesBack)
-{
+TEST_P(PlatformContract, MinimisedWindowLeavesTheScreenAndComesBack) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
     const AXElement w = windows[1];
@@ -177,8 +165,7 @@ TEST_P(PlatformContract, MinimisedWindowLeavesTheScreenAndComesBack)
     EXPECT_TRUE(desktop().waitUntil([&] { return !minimised(w) && listed(w.window); }));
 }
 
-TEST_P(PlatformContract, CloseButtonClosesTheWindowAndItsElementGoesInvalid)
-{
+TEST_P(PlatformContract, CloseButtonClosesTheWindowAndItsElementGoesInvalid) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
     const AXElement w = windows[0];
@@ -193,8 +180,7 @@ TEST_P(PlatformContract, CloseButtonClosesTheWindowAndItsElementGoesInvalid)
               AXError::invalidUIElement);
 }
 
-TEST_P(PlatformContract, SwitchingDesktopsChangesTheCurrentSpaceAndTellsSo)
-{
+TEST_P(PlatformContract, SwitchingDesktopsChangesTheCurrentSpaceAndTellsSo) {
     const auto screens = desktop().services.screens->screens();
     ASSERT_FALSE(screens.empty());
     ASSERT_TRUE(screens.front().number);
@@ -210,8 +196,7 @@ TEST_P(PlatformContract, SwitchingDesktopsChangesTheCurrentSpaceAndTellsSo)
     EXPECT_TRUE(desktop().waitUntil([&] { return spaces.currentSpace(display) == 1 && changes == 2; }));
 }
 
-TEST_P(PlatformContract, WindowOnAnotherDesktopIsInThatSpaceAndOffScreen)
-{
+TEST_P(PlatformContract, WindowOnAnotherDesktopIsInThatSpaceAndOffScreen) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
     const AXElement w = windows[1];
@@ -228,11 +213,9 @@ TEST_P(PlatformContract, WindowOnAnotherDesktopIsInThatSpaceAndOffScreen)
     EXPECT_TRUE(spaces.spacesOfWindow(0).empty());
 }
 
-TEST_P(PlatformContract, PlainXClientIsAnApplicationWithAMovableWindow)
-{
+TEST_P(PlatformContract, PlainXClientIsAnApplicationWithAMovableWindow) {
     const auto opened = desktop().openXlogo();
-    if (!opened)
-        GTEST_SKIP() << "xlogo is not installed";
+    if (!opened) GTEST_SKIP() << "xlogo is not installed";
     ASSERT_NE(opened->pid, 0);
     const auto app = desktop().services.workspace->application(opened->pid);
     ASSERT_TRUE(app);
@@ -250,18 +233,16 @@ TEST_P(PlatformContract, PlainXClientIsAnApplicationWithAMovableWindow)
     EXPECT_TRUE(desktop().waitUntil([&] { return frame(windows[0]) && near(*frame(windows[0]), target); }));
 }
 
-TEST_P(PlatformContract, ActivatingAnotherApplicationMakesItFrontmostAndTellsSo)
-{
+TEST_P(PlatformContract, ActivatingAnotherApplicationMakesItFrontmostAndTellsSo) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
     const auto xlogo = desktop().openXlogo();
-    if (!xlogo)
-        GTEST_SKIP() << "xlogo is not installed";
+    if (!xlogo) GTEST_SKIP() << "xlogo is not installed";
     platform::Workspace& workspace = *desktop().services.workspace;
 
     std::vector<std::int32_t> activated;
-    auto subscription =
-        workspace.didActivateApplication.connect([&](const platform::RunningApplication& a) { activated.push_back(a.pid); });
+    auto subscription = workspace.didActivateApplication.connect(
+        [&](const platform::RunningApplication& a) { activated.push_back(a.pid); });
     EXPECT_TRUE(workspace.activate(xlogo->pid, platform::ActivationOptions::none));
     EXPECT_TRUE(desktop().waitUntil([&] {
         const auto front = workspace.frontmostApplication();
@@ -273,8 +254,7 @@ TEST_P(PlatformContract, ActivatingAnotherApplicationMakesItFrontmostAndTellsSo)
     EXPECT_EQ(read(windows[2], ax::kMain).value, AXValue(true));
 }
 
-TEST_P(PlatformContract, ElementAtAPointIsTheTopmostWindowThere)
-{
+TEST_P(PlatformContract, ElementAtAPointIsTheTopmostWindowThere) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
     // The first window's top-left corner is uncovered (the others cascade below and right).
@@ -286,8 +266,7 @@ TEST_P(PlatformContract, ElementAtAPointIsTheTopmostWindowThere)
               AXError::noValue);
 }
 
-TEST_P(PlatformContract, PointerIsReportedInTheBottomLeftSpace)
-{
+TEST_P(PlatformContract, PointerIsReportedInTheBottomLeftSpace) {
     desktop().movePointer({100, 200});
     const auto screens = desktop().services.screens->screens();
     ASSERT_FALSE(screens.empty());
@@ -298,8 +277,7 @@ TEST_P(PlatformContract, PointerIsReportedInTheBottomLeftSpace)
     EXPECT_EQ(desktop().services.pointer->pressedMouseButtons(), 0u);
 }
 
-TEST_P(PlatformContract, ScreenIsPrimaryFirstWithTheTrayLeftOut)
-{
+TEST_P(PlatformContract, ScreenIsPrimaryFirstWithTheTrayLeftOut) {
     const auto screens = desktop().services.screens->screens();
     ASSERT_EQ(screens.size(), 1u);
     EXPECT_EQ(screens[0].frame, arvelo::Rect(0, 0, 1920, 1080));
@@ -307,8 +285,7 @@ TEST_P(PlatformContract, ScreenIsPrimaryFirstWithTheTrayLeftOut)
     EXPECT_EQ(screens[0].visibleFrame, arvelo::Rect(0, 24, 1920, 1056));
 }
 
-TEST_P(PlatformContract, ObserverReportsMovesResizesMinimisingAndClosing)
-{
+TEST_P(PlatformContract, ObserverReportsMovesResizesMinimisingAndClosing) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
     auto created = ax().createObserver(fixturePid_);
@@ -351,5 +328,5 @@ TEST_P(PlatformContract, ObserverReportsMovesResizesMinimisingAndClosing)
 INSTANTIATE_TEST_SUITE_P(Backends, PlatformContract, testing::Values("Sim", "X11"),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
-} // namespace
-} // namespace contract
+}  // namespace
+}  // namespace contract

@@ -21,17 +21,16 @@ constexpr double kTimeout = 0.25;
 
 class X11Desktop : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         desktop_ = makeX11Desktop();
         ASSERT_TRUE(desktop_) << "no X server to run on (run under scripts/with-xvfb)";
     }
 
     platform::Accessibility& ax() { return *desktop_->services.accessibility; }
 
-    std::vector<AXElement> windowsOf(std::int32_t pid)
-    {
-        return ax().copyAttributeValue(AXElement::application(pid), ax::kWindows, kTimeout)
+    std::vector<AXElement> windowsOf(std::int32_t pid) {
+        return ax()
+            .copyAttributeValue(AXElement::application(pid), ax::kWindows, kTimeout)
             .value.elements()
             .value_or(std::vector<AXElement>{});
     }
@@ -39,8 +38,7 @@ protected:
     std::unique_ptr<ContractDesktop> desktop_;
 };
 
-TEST_F(X11Desktop, FixtureEndsWhenItsLastWindowIsClosed)
-{
+TEST_F(X11Desktop, FixtureEndsWhenItsLastWindowIsClosed) {
     e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
     ASSERT_TRUE(desktop_->waitUntil([&] { return windowsOf(fixture.pid()).size() == 3; }));
     for (const AXElement& w : windowsOf(fixture.pid())) {
@@ -52,8 +50,7 @@ TEST_F(X11Desktop, FixtureEndsWhenItsLastWindowIsClosed)
     EXPECT_EQ(fixture.exitStatus(), 0);
 }
 
-TEST_F(X11Desktop, FixtureEndsCleanlyOnTerminate)
-{
+TEST_F(X11Desktop, FixtureEndsCleanlyOnTerminate) {
     e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
     ASSERT_TRUE(desktop_->waitUntil([&] { return windowsOf(fixture.pid()).size() == 3; }));
     fixture.terminate();
@@ -62,8 +59,7 @@ TEST_F(X11Desktop, FixtureEndsCleanlyOnTerminate)
     EXPECT_TRUE(desktop_->waitUntil([&] { return windowsOf(fixture.pid()).empty(); }));
 }
 
-TEST_F(X11Desktop, TwoMonitorsAreTwoScreensWithTheTrayOnThePrimary)
-{
+TEST_F(X11Desktop, TwoMonitorsAreTwoScreensWithTheTrayOnThePrimary) {
     const char* monitors = std::getenv("VOMIRA_XVFB_MONITORS");
     if (!monitors || std::string(monitors) != "2")
         GTEST_SKIP() << "needs a desktop of two monitors (scripts/with-xvfb --monitors 2)";
@@ -74,8 +70,7 @@ TEST_F(X11Desktop, TwoMonitorsAreTwoScreensWithTheTrayOnThePrimary)
     EXPECT_EQ(screens[1].frame, arvelo::Rect(960, 0, 960, 1080));
     EXPECT_EQ(screens[1].visibleFrame, arvelo::Rect(960, 0, 960, 1080));
     EXPECT_NE(screens[0].number, screens[1].number);
-    for (const auto& screen : screens)
-        EXPECT_EQ(desktop_->services.spaces->currentSpace(*screen.number), 1u);
+    for (const auto& screen : screens) EXPECT_EQ(desktop_->services.spaces->currentSpace(*screen.number), 1u);
 
     // A window moved onto the second monitor is read back there.
     const OpenedApp app = desktop_->openFixture();
@@ -90,5 +85,5 @@ TEST_F(X11Desktop, TwoMonitorsAreTwoScreensWithTheTrayOnThePrimary)
     }));
 }
 
-} // namespace
-} // namespace contract
+}  // namespace
+}  // namespace contract

@@ -29,10 +29,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kTimeout = 0.25;
 
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // A plain X client of the test's own: one connection, windows it creates, maps and destroys.
 class TestClient {
@@ -44,8 +41,7 @@ public:
 
     xcb_connection_t* xcb() { return c_; }
 
-    xcb_window_t openWindow(const std::string& title)
-    {
+    xcb_window_t openWindow(const std::string& title) {
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
         const xcb_window_t w = xcb_generate_id(c_);
         xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, screen->root, 100, 100, 300, 200, 0,
@@ -61,8 +57,7 @@ public:
     }
 
     // Destroys the window and waits until the server has done so.
-    void destroy(xcb_window_t w)
-    {
+    void destroy(xcb_window_t w) {
         xcb_destroy_window(c_, w);
         free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
     }
@@ -73,8 +68,7 @@ private:
 
 class X11Faults : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         desktop_ = makeX11Desktop();
         ASSERT_TRUE(desktop_) << "no X server to run on (run under scripts/with-xvfb)";
     }
@@ -82,17 +76,14 @@ protected:
     platform::Accessibility& ax() { return *desktop_->services.accessibility; }
 
     // The test client's window as an element, once the window manager manages it.
-    std::optional<AXElement> managed(xcb_window_t window)
-    {
+    std::optional<AXElement> managed(xcb_window_t window) {
         std::optional<AXElement> found;
         desktop_->waitUntil([&] {
             for (const auto& app : desktop_->services.workspace->runningApplications()) {
-                if (app.bundleIdentifier != "FaultTest")
-                    continue;
+                if (app.bundleIdentifier != "FaultTest") continue;
                 const auto windows = ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout);
                 for (const AXElement& e : windows.value.elements().value_or(std::vector<AXElement>{}))
-                    if (e.window == window)
-                        found = e;
+                    if (e.window == window) found = e;
             }
             return found.has_value();
         });
@@ -102,8 +93,7 @@ protected:
     std::unique_ptr<ContractDesktop> desktop_;
 };
 
-TEST_F(X11Faults, WindowDestroyedWhileBeingReadOrWrittenAnswersInvalidElement)
-{
+TEST_F(X11Faults, WindowDestroyedWhileBeingReadOrWrittenAnswersInvalidElement) {
     TestClient client;
     for (int round = 0; round < 5; ++round) {
         const xcb_window_t window = client.openWindow("Doomed " + std::to_string(round));
@@ -113,8 +103,7 @@ TEST_F(X11Faults, WindowDestroyedWhileBeingReadOrWrittenAnswersInvalidElement)
         client.destroy(window);
         const auto values = ax().copyAttributeValues(
             {*element}, {std::string(ax::kRole), std::string(ax::kPosition), std::string(ax::kTitle)}, kTimeout);
-        for (const auto& value : values.front())
-            EXPECT_EQ(value.error, AXError::invalidUIElement);
+        for (const auto& value : values.front()) EXPECT_EQ(value.error, AXError::invalidUIElement);
         EXPECT_EQ(ax().setAttributeValue(*element, ax::kPosition, AXValue(arvelo::Point{5, 5}), kTimeout),
                   AXError::invalidUIElement);
         EXPECT_EQ(ax().performAction(*element, ax::kRaiseAction, kTimeout), AXError::invalidUIElement);
@@ -122,8 +111,7 @@ TEST_F(X11Faults, WindowDestroyedWhileBeingReadOrWrittenAnswersInvalidElement)
     }
 }
 
-TEST_F(X11Faults, ServerThatStopsAnsweringCostsNoMoreThanTheTimeOut)
-{
+TEST_F(X11Faults, ServerThatStopsAnsweringCostsNoMoreThanTheTimeOut) {
     const OpenedApp app = desktop_->openFixture();
     ASSERT_NE(app.pid, 0);
     const auto windows = ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout);
@@ -147,8 +135,7 @@ TEST_F(X11Faults, ServerThatStopsAnsweringCostsNoMoreThanTheTimeOut)
     EXPECT_TRUE(desktop_->waitUntil([&] { return ax().copyAttributeValue(window, ax::kPosition, kTimeout).ok(); }));
 }
 
-TEST_F(X11Faults, ReadsFromSeveralThreadsAtOnceAllAnswer)
-{
+TEST_F(X11Faults, ReadsFromSeveralThreadsAtOnceAllAnswer) {
     const OpenedApp app = desktop_->openFixture();
     ASSERT_NE(app.pid, 0);
     const auto windows = ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout)
@@ -171,8 +158,7 @@ TEST_F(X11Faults, ReadsFromSeveralThreadsAtOnceAllAnswer)
     // Meanwhile the main thread takes the events the readers' replies brought along.
     std::atomic<bool> done{false};
     std::thread joiner([&] {
-        for (auto& reader : readers)
-            reader.join();
+        for (auto& reader : readers) reader.join();
         done = true;
     });
     desktop_->waitUntil([&] { return done.load(); });
@@ -180,8 +166,7 @@ TEST_F(X11Faults, ReadsFromSeveralThreadsAtOnceAllAnswer)
     EXPECT_EQ(failures.load(), 0);
 }
 
-TEST_F(X11Faults, BrokenConnectionIsReportedOnceAndRequestsThenFailAtOnce)
-{
+TEST_F(X11Faults, BrokenConnectionIsReportedOnceAndRequestsThenFailAtOnce) {
     auto dispatch = std::make_shared<platform::qt::QtDispatcher>();
     auto backend = platform::x11::X11Backend::connect(dispatch);
     ASSERT_TRUE(backend);
@@ -207,5 +192,5 @@ TEST_F(X11Faults, BrokenConnectionIsReportedOnceAndRequestsThenFailAtOnce)
     EXPECT_EQ(reports, 1);
 }
 
-} // namespace
-} // namespace contract
+}  // namespace
+}  // namespace contract

@@ -91,32 +91,27 @@ TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
     e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
     ASSERT_GT(fixture.pid(), 0);
     std::vector<platform::AXElement> elements;
-    ASSERT_TRUE(waitWithEvents(
-        kOpenDeadline,
-        [&] {
-            const auto windows = services.accessibility->copyAttributeValue(
-                platform::AXElement::application(fixture.pid()), platform::ax::kWindows, WindowScan::kTimeout);
-            if (!windows.ok() || !windows.value.elements()) return false;
-            elements = *windows.value.elements();
-            return elements.size() == 3;
-        }))
-        << "the fixture's three windows appear";
+    ASSERT_TRUE(waitWithEvents(kOpenDeadline, [&] {
+        const auto windows = services.accessibility->copyAttributeValue(platform::AXElement::application(fixture.pid()),
+                                                                        platform::ax::kWindows, WindowScan::kTimeout);
+        if (!windows.ok() || !windows.value.elements()) return false;
+        elements = *windows.value.elements();
+        return elements.size() == 3;
+    })) << "the fixture's three windows appear";
     const std::vector<Rect> originals = framesOf(elements);
     ASSERT_TRUE(overlapping(originals)) << "the fixture opens its windows cascaded";
 
     // The coordinator as the fixture modes make it: only the fixture's windows are arranged.
     coordinator = Coordinator::make(services, true, true, folder / "state");
-    const bool arranged = waitWithEvents(
-        kArrangeDeadline,
-        [&] {
-            if (!coordinator->managing.get() || coordinator->managedHere().size() != 3) return false;
-            // The window with a large minimum first refuses its tile; once its minimum is
-            // learnt the layout makes room for it on screen.
-            const auto frames = framesOf(elements);
-            for (const auto& frame : frames)
-                if (frame.isNull() || !onADisplay(frame)) return false;
-            return !overlapping(frames);
-        });
+    const bool arranged = waitWithEvents(kArrangeDeadline, [&] {
+        if (!coordinator->managing.get() || coordinator->managedHere().size() != 3) return false;
+        // The window with a large minimum first refuses its tile; once its minimum is
+        // learnt the layout makes room for it on screen.
+        const auto frames = framesOf(elements);
+        for (const auto& frame : frames)
+            if (frame.isNull() || !onADisplay(frame)) return false;
+        return !overlapping(frames);
+    });
     std::string described;
     for (const auto& frame : framesOf(elements)) described += toString(frame) + " ";
     ASSERT_TRUE(arranged) << "frames now: " << described << "; status: " << coordinator->status.get();
@@ -124,14 +119,12 @@ TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
               "3 docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it.");
 
     coordinator->restore();
-    const bool restored = waitWithEvents(
-        kRestoreDeadline,
-        [&] {
-            const auto frames = framesOf(elements);
-            for (std::size_t i = 0; i < frames.size(); ++i)
-                if (!near(frames[i], originals[i])) return false;
-            return true;
-        });
+    const bool restored = waitWithEvents(kRestoreDeadline, [&] {
+        const auto frames = framesOf(elements);
+        for (std::size_t i = 0; i < frames.size(); ++i)
+            if (!near(frames[i], originals[i])) return false;
+        return true;
+    });
     described.clear();
     for (const auto& frame : framesOf(elements)) described += toString(frame) + " ";
     std::string expected;

@@ -36,9 +36,12 @@ ArveloHome::~ArveloHome() {
 }
 
 std::map<std::string, std::string> ArveloHome::environment() const {
-    return {{"XDG_CONFIG_HOME", path("config").string()},    {"XDG_DATA_HOME", path("data").string()},
-            {"XDG_STATE_HOME", path("state").string()},      {"XDG_RUNTIME_DIR", path("runtime").string()},
-            {"ARVELO_STATE_DIR", path("state-dir").string()}, {"WAYLAND_DISPLAY", ""},
+    return {{"XDG_CONFIG_HOME", path("config").string()},
+            {"XDG_DATA_HOME", path("data").string()},
+            {"XDG_STATE_HOME", path("state").string()},
+            {"XDG_RUNTIME_DIR", path("runtime").string()},
+            {"ARVELO_STATE_DIR", path("state-dir").string()},
+            {"WAYLAND_DISPLAY", ""},
             {"XDG_SESSION_TYPE", ""}};
 }
 

@@ -4,8 +4,7 @@
 namespace e2e {
 
 ChildProcess& ArveloSession::start(const std::string& program, const std::vector<std::string>& arguments,
-                                   const std::map<std::string, std::string>& environment,
-                                   const std::string& logFile) {
+                                   const std::map<std::string, std::string>& environment, const std::string& logFile) {
     programs_.push_back(std::make_unique<ChildProcess>(program, arguments, environment, logFile));
     return *programs_.back();
 }

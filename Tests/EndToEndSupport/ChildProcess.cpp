@@ -5,9 +5,9 @@
 #include "Wait.h"
 
 #include <csignal>
-#include <string_view>
 #include <fcntl.h>
 #include <spawn.h>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,8 +50,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!logFile.empty()) {
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                         0644);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     }
     if (posix_spawnp(&pid_, program.c_str(), &actions, nullptr, pointersTo(argv).data(), pointersTo(envp).data()) !=
@@ -87,7 +86,8 @@ void ChildProcess::signal(int signalNumber) {
 void ChildProcess::terminate() { signal(SIGTERM); }
 
 std::optional<int> ChildProcess::waitForExit(double seconds) {
-    waitUntil(seconds, [this] { return !running(); }, std::chrono::milliseconds(20));
+    waitUntil(
+        seconds, [this] { return !running(); }, std::chrono::milliseconds(20));
     return status_;
 }
 

@@ -18,8 +18,7 @@ public:
     // entries replace (or, with an empty value, remove) variables of this process's
     // environment. Output goes to `logFile` when given.
     explicit ChildProcess(const std::string& program, const std::vector<std::string>& arguments = {},
-                          const std::map<std::string, std::string>& environment = {},
-                          const std::string& logFile = {});
+                          const std::map<std::string, std::string>& environment = {}, const std::string& logFile = {});
     // Ends the program if it still runs: SIGTERM, then SIGKILL after a bounded wait.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;

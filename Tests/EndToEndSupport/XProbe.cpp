@@ -23,8 +23,7 @@ Owned<T> own(T* reply) {
 }  // namespace
 
 bool Frame::intersects(const Frame& other) const {
-    return x < other.x + other.width && other.x < x + width && y < other.y + other.height &&
-           other.y < y + height;
+    return x < other.x + other.width && other.x < x + width && y < other.y + other.height && other.y < y + height;
 }
 
 bool Frame::near(const Frame& other, int tolerance) const {
@@ -68,9 +67,7 @@ XProbe::~XProbe() {
     if (connection_) xcb_disconnect(connection_);
 }
 
-Frame XProbe::screen() const {
-    return {0, 0, screen_->width_in_pixels, screen_->height_in_pixels};
-}
+Frame XProbe::screen() const { return {0, 0, screen_->width_in_pixels, screen_->height_in_pixels}; }
 
 xcb_atom_t XProbe::atom(const char* name) {
     auto found = atoms_.find(name);
@@ -83,8 +80,7 @@ xcb_atom_t XProbe::atom(const char* name) {
     return value;
 }
 
-std::optional<std::vector<std::uint32_t>> XProbe::cardinals(xcb_window_t window, xcb_atom_t property,
-                                                                  xcb_atom_t type) {
+std::optional<std::vector<std::uint32_t>> XProbe::cardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
     auto reply = own(xcb_get_property_reply(
         connection_, xcb_get_property(connection_, 0, window, property, type, 0, 4096), nullptr));
     if (!reply || reply->format != 32 || reply->type == XCB_ATOM_NONE) return std::nullopt;
@@ -110,7 +106,8 @@ std::vector<Client> XProbe::clients() {
         client.window = window;
         const std::string wmClass = text(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
         const auto split = wmClass.find('\0');
-        if (split != std::string::npos) client.className = wmClass.substr(split + 1, wmClass.find('\0', split + 1) - split - 1);
+        if (split != std::string::npos)
+            client.className = wmClass.substr(split + 1, wmClass.find('\0', split + 1) - split - 1);
         client.title = text(window, atom("_NET_WM_NAME"), atom("UTF8_STRING"));
         if (client.title.empty()) client.title = text(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
         if (const auto states = cardinals(window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM)) {
@@ -144,8 +141,8 @@ Frames XProbe::framesOf(const std::vector<std::string>& classes) {
     return frames;
 }
 
-Frames XProbe::settledFrames(const std::vector<std::string>& classes,
-                             const std::function<bool(const Frames&)>& done, double seconds) {
+Frames XProbe::settledFrames(const std::vector<std::string>& classes, const std::function<bool(const Frames&)>& done,
+                             double seconds) {
     Frames last;
     int still = 0;
     waitUntil(seconds, [&] {

@@ -39,8 +39,8 @@ protected:
         session.start("/usr/bin/xlogo", {"-geometry", "400x300+100+100"});
         session.start("/usr/bin/xeyes", {"-geometry", "300x250+250+200"});
         session.start("/usr/bin/xclock", {"-geometry", "250x250+400+300"});
-        return session.probe.settledFrames(kPrograms, [](const Frames& frames) { return frames.size() == 3; },
-                                           kFewBeats);
+        return session.probe.settledFrames(
+            kPrograms, [](const Frames& frames) { return frames.size() == 3; }, kFewBeats);
     }
 
     // Starts arvelo and waits until it has tiled the programs' windows.
@@ -105,8 +105,9 @@ TEST_F(NavEndToEnd, ControlAltDownFocusesTheTileUnderThePointerAndControlAltUpSt
     })) << describe(frames);
 
     xdotool({"key", "ctrl+alt+Up"});
-    EXPECT_TRUE(waitUntil(kFewBeats, [&] { return backAt(tiled, frames); }))
-        << "tiled:\n" << describe(tiled) << "now:\n" << describe(frames);
+    EXPECT_TRUE(waitUntil(kFewBeats, [&] { return backAt(tiled, frames); })) << "tiled:\n"
+                                                                             << describe(tiled) << "now:\n"
+                                                                             << describe(frames);
 }
 
 TEST_F(NavEndToEnd, ARestoreURLFromASecondProcessPutsEveryWindowBack) {
@@ -118,8 +119,9 @@ TEST_F(NavEndToEnd, ARestoreURLFromASecondProcessPutsEveryWindowBack) {
     ChildProcess& second = session.runArvelo({"arvelo://restore"}, "second.log");
     EXPECT_EQ(second.waitForExit(5), 0) << session.home.read("second.log");
     Frames frames;
-    EXPECT_TRUE(waitUntil(kFewBeats, [&] { return backAt(original, frames); }))
-        << "original:\n" << describe(original) << "now:\n" << describe(frames);
+    EXPECT_TRUE(waitUntil(kFewBeats, [&] { return backAt(original, frames); })) << "original:\n"
+                                                                                << describe(original) << "now:\n"
+                                                                                << describe(frames);
     EXPECT_TRUE(first->running()) << "the first arvelo keeps running";
 }
 

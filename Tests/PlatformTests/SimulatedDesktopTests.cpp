@@ -104,7 +104,10 @@ TEST_F(SimulatedDesktop, ReadBackChecksSeeTheLagTheClampAndTheRefusal) {
     auto stubborn = tool->openWindow("Stubborn", {2000, 50, 500, 500}).refusesWrites(AXError::failure);
 
     const Rect left(0, 0, 960, 1080), right(1920, 0, 960, 1080), tiny(960, 0, 500, 300);
-    struct Write { sim::WindowHandle window; Rect target; };
+    struct Write {
+        sim::WindowHandle window;
+        Rect target;
+    };
     std::vector<std::pair<double, std::vector<Rect>>> checks;
     for (const Write& write : {Write{lagging, left}, Write{small, tiny}, Write{stubborn, right}}) {
         ax().setAttributeValue(write.window.element(), ax::kPosition, write.target.origin(), 1.25);
@@ -112,7 +115,8 @@ TEST_F(SimulatedDesktop, ReadBackChecksSeeTheLagTheClampAndTheRefusal) {
     }
     // Read-back checks 0.25 and then 0.45 s later, as a placement makes them.
     const auto check = [&] {
-        checks.push_back({desk.clock().elapsed(), {read(lagging.element()), read(small.element()), read(stubborn.element())}});
+        checks.push_back(
+            {desk.clock().elapsed(), {read(lagging.element()), read(small.element()), read(stubborn.element())}});
     };
     desk.clock().after(0.25, [&] {
         check();

@@ -131,8 +131,7 @@ TEST_F(SimulatedWorld, AccessibilityTreeOfAWindowWithASheet) {
     auto sheet = window.openSheet("Save", {100, 0, 400, 200});
     const AXElement w = window.element();
 
-    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).value,
-              AXValue(std::vector<AXElement>{w}));
+    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).value, AXValue(std::vector<AXElement>{w}));
     const auto children = ax().copyAttributeValue(w, ax::kChildren, kTimeout).value.elements();
     ASSERT_TRUE(children);
     ASSERT_EQ(children->size(), 2u);
@@ -166,8 +165,7 @@ TEST_F(SimulatedWorld, ScanFallbacksCanBeScripted) {
               AXValue(std::vector<AXElement>{window.element()}));
     app.state().behaviour.windowsReadError.reset();
     app.answersEmptyWindowList();
-    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).value,
-              AXValue(std::vector<AXElement>{}));
+    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).value, AXValue(std::vector<AXElement>{}));
 }
 
 TEST_F(SimulatedWorld, SettableQueriesAndTheOptionalWindowNumberCall) {
@@ -175,7 +173,8 @@ TEST_F(SimulatedWorld, SettableQueriesAndTheOptionalWindowNumberCall) {
     auto window = app.openWindow("Fixed", {0, 0, 300, 200}).settable(true, false);
     EXPECT_TRUE(ax().isAttributeSettable(window.element(), ax::kPosition, kTimeout).yes());
     EXPECT_FALSE(ax().isAttributeSettable(window.element(), ax::kSize, kTimeout).yes());
-    EXPECT_EQ(ax().setAttributeValue(window.element(), ax::kSize, Size{10, 10}, kTimeout), AXError::attributeUnsupported);
+    EXPECT_EQ(ax().setAttributeValue(window.element(), ax::kSize, Size{10, 10}, kTimeout),
+              AXError::attributeUnsupported);
 
     EXPECT_EQ(ax().windowNumber(window.element()), window.number());
     desk.setWindowNumberCallAvailable(false);
@@ -200,8 +199,8 @@ TEST_F(SimulatedWorld, ObserverHearsMovesResizesMinimisingAndDestruction) {
     ASSERT_EQ(created.error, AXError::success);
     std::vector<std::string> heard;
     created.observer->onNotification = [&](const AXElement&, const std::string& name) { heard.push_back(name); };
-    for (auto name : {ax::kMovedNotification, ax::kResizedNotification, ax::kMiniaturizedNotification,
-                      ax::kDestroyedNotification})
+    for (auto name :
+         {ax::kMovedNotification, ax::kResizedNotification, ax::kMiniaturizedNotification, ax::kDestroyedNotification})
         EXPECT_EQ(created.observer->addNotification(window.element(), name), AXError::success);
 
     ax().setAttributeValue(window.element(), ax::kPosition, Point{5, 5}, kTimeout);
@@ -209,7 +208,8 @@ TEST_F(SimulatedWorld, ObserverHearsMovesResizesMinimisingAndDestruction) {
     window.minimize();
     window.vanish();
     desk.drain();
-    EXPECT_EQ(heard, (std::vector<std::string>{"AXMoved", "AXResized", "AXWindowMiniaturized", "AXUIElementDestroyed"}));
+    EXPECT_EQ(heard,
+              (std::vector<std::string>{"AXMoved", "AXResized", "AXWindowMiniaturized", "AXUIElementDestroyed"}));
 
     created.observer.reset();  // nothing is delivered to an observer that is gone
     desk.drain();

@@ -127,10 +127,16 @@ TEST(Folders, FollowTheXdgRules) {
     const Case cases[] = {
         {{{"HOME", "/home/u"}}, "/home/u/.local/share", "/home/u/.local/state", "/home/u/.config", std::nullopt},
         {{{"HOME", "/home/u"}, {"XDG_DATA_HOME", "/d"}, {"XDG_STATE_HOME", "/s"}, {"XDG_CONFIG_HOME", "/c"}},
-         "/d", "/s", "/c", std::nullopt},
+         "/d",
+         "/s",
+         "/c",
+         std::nullopt},
         // Relative XDG values are ignored; an empty state override is no override.
         {{{"HOME", "/home/u"}, {"XDG_DATA_HOME", "rel"}, {"ARVELO_STATE_DIR", ""}},
-         "/home/u/.local/share", "/home/u/.local/state", "/home/u/.config", std::nullopt},
+         "/home/u/.local/share",
+         "/home/u/.local/state",
+         "/home/u/.config",
+         std::nullopt},
         {{{"ARVELO_STATE_DIR", "/tmp/state"}}, std::nullopt, std::nullopt, std::nullopt, "/tmp/state"},
     };
     for (const auto& c : cases) {

@@ -26,7 +26,7 @@ TEST(VirtualClock, RunsDueWorkByDueTimeThenSchedulingOrderAndDrainsTheMainQueueA
     clock.after(0.5, trace.note("b"));
     clock.after(0.25, [&] {
         trace.events.push_back("a@" + arvelo::formatNumber(clock.elapsed()));
-        clock.async(trace.note("a-posted"));     // runs before anything else due later
+        clock.async(trace.note("a-posted"));       // runs before anything else due later
         clock.after(0.25, trace.note("a-later"));  // due at 0.5, scheduled after "b"
     });
     clock.after(0.5, trace.note("c"));
@@ -129,7 +129,8 @@ TEST(VirtualClock, AutomaticBackgroundRunsWithEachDrain) {
     auto queue = clock.makeSerialQueue("scan");
     std::vector<std::string> events;
     clock.after(0.7, [&] {
-        queue->async([&] { clock.async([&] { events.push_back("merged@" + arvelo::formatNumber(clock.elapsed())); }); });
+        queue->async(
+            [&] { clock.async([&] { events.push_back("merged@" + arvelo::formatNumber(clock.elapsed())); }); });
     });
     clock.advance(1);
     EXPECT_EQ(events, std::vector<std::string>{"merged@0.7"});

@@ -17,8 +17,7 @@ protected:
     Atoms atoms_ = x11test::fakeAtoms();
     FactCache cache_{ewmh_, atoms_, kRoot};
 
-    WindowFacts read() const
-    {
+    WindowFacts read() const {
         WindowFacts f;
         f.window = kWindow;
         f.netPid = 812;
@@ -30,8 +29,7 @@ protected:
         return f;
     }
 
-    void propertyChanged(xcb_window_t window, xcb_atom_t atom)
-    {
+    void propertyChanged(xcb_window_t window, xcb_atom_t atom) {
         xcb_property_notify_event_t e{};
         e.response_type = XCB_PROPERTY_NOTIFY;
         e.window = window;
@@ -39,16 +37,14 @@ protected:
         cache_.take(reinterpret_cast<const xcb_generic_event_t&>(e));
     }
 
-    unsigned cached(xcb_window_t window = kWindow) const
-    {
+    unsigned cached(xcb_window_t window = kWindow) const {
         WindowFacts f;
         f.window = window;
         return cache_.fill(f, FactCache::kCachedFacts);
     }
 };
 
-TEST_F(FactCacheTest, KeptGroupsOfAFollowedWindowComeBack)
-{
+TEST_F(FactCacheTest, KeptGroupsOfAFollowedWindowComeBack) {
     const unsigned groups = fact::kOwner | fact::kKind | fact::kClass | fact::kExtents;
     // Not followed yet: nothing would tell the cache about changes, so nothing is kept.
     cache_.store(read(), groups, cache_.generation());
@@ -66,8 +62,7 @@ TEST_F(FactCacheTest, KeptGroupsOfAFollowedWindowComeBack)
     EXPECT_EQ(cached(), groups);
 }
 
-TEST_F(FactCacheTest, PropertyChangeDropsItsGroupAndDestructionEverything)
-{
+TEST_F(FactCacheTest, PropertyChangeDropsItsGroupAndDestructionEverything) {
     cache_.startFollowing(kWindow);
     const unsigned groups = fact::kOwner | fact::kKind | fact::kClass | fact::kHints | fact::kExtents | fact::kDesktop;
     cache_.store(read(), groups, cache_.generation());
@@ -76,7 +71,7 @@ TEST_F(FactCacheTest, PropertyChangeDropsItsGroupAndDestructionEverything)
         unsigned dropped;
     };
     const Case cases[] = {
-        {XCB_ATOM_WM_NAME, 0},  // titles are never kept, so their changes drop nothing
+        {XCB_ATOM_WM_NAME, 0},     // titles are never kept, so their changes drop nothing
         {ewmh_._NET_WM_STATE, 0},  // nor states: every read asks for them to learn that the window exists
         {ewmh_._NET_WM_DESKTOP, fact::kDesktop},
         {XCB_ATOM_WM_CLASS, fact::kClass},
@@ -99,8 +94,7 @@ TEST_F(FactCacheTest, PropertyChangeDropsItsGroupAndDestructionEverything)
     EXPECT_FALSE(cache_.startFollowing(kWindow));
 }
 
-TEST_F(FactCacheTest, FactsReadAcrossAnInvalidationAreNotStored)
-{
+TEST_F(FactCacheTest, FactsReadAcrossAnInvalidationAreNotStored) {
     cache_.startFollowing(kWindow);
     const std::uint64_t before = cache_.generation();
     propertyChanged(0x500001, XCB_ATOM_WM_CLASS);  // any invalidation while the read was out
@@ -116,8 +110,7 @@ TEST_F(FactCacheTest, FactsReadAcrossAnInvalidationAreNotStored)
     EXPECT_EQ(cached(), fact::kClass);
 }
 
-TEST_F(FactCacheTest, RootListsAreKeptUntilTheWindowManagerChangesThem)
-{
+TEST_F(FactCacheTest, RootListsAreKeptUntilTheWindowManagerChangesThem) {
     RootFacts root;
     root.clients = {kWindow};
     root.active = kWindow;
@@ -140,5 +133,5 @@ TEST_F(FactCacheTest, RootListsAreKeptUntilTheWindowManagerChangesThem)
     EXPECT_EQ(cache_.fillRoot(out, groups), rootfact::kClients);
 }
 
-} // namespace
-} // namespace platform::x11
+}  // namespace
+}  // namespace platform::x11

@@ -10,28 +10,42 @@
 
 namespace x11test {
 
-inline xcb_ewmh_connection_t fakeEwmh()
-{
+inline xcb_ewmh_connection_t fakeEwmh() {
     xcb_ewmh_connection_t e{};
     xcb_atom_t next = 1000;
-    for (xcb_atom_t* atom : {&e._NET_WM_WINDOW_TYPE_NORMAL, &e._NET_WM_WINDOW_TYPE_DIALOG,
-                             &e._NET_WM_WINDOW_TYPE_UTILITY, &e._NET_WM_WINDOW_TYPE_TOOLBAR,
-                             &e._NET_WM_WINDOW_TYPE_MENU, &e._NET_WM_WINDOW_TYPE_SPLASH,
-                             &e._NET_WM_WINDOW_TYPE_DOCK, &e._NET_WM_WINDOW_TYPE_DESKTOP,
-                             &e._NET_WM_WINDOW_TYPE_NOTIFICATION, &e._NET_WM_STATE_MODAL,
-                             &e._NET_WM_STATE_SKIP_TASKBAR, &e._NET_WM_STATE_HIDDEN, &e._NET_WM_ACTION_MOVE,
-                             &e._NET_WM_ACTION_RESIZE, &e._NET_WM_ACTION_CLOSE, &e._NET_WM_PID,
-                             &e._NET_WM_WINDOW_TYPE, &e._NET_WM_ALLOWED_ACTIONS, &e._NET_FRAME_EXTENTS,
-                             &e._NET_WM_NAME, &e._NET_WM_STATE, &e._NET_CLIENT_LIST, &e._NET_ACTIVE_WINDOW,
-                             &e._NET_CLIENT_LIST_STACKING, &e._NET_CURRENT_DESKTOP, &e._NET_NUMBER_OF_DESKTOPS,
+    for (xcb_atom_t* atom : {&e._NET_WM_WINDOW_TYPE_NORMAL,
+                             &e._NET_WM_WINDOW_TYPE_DIALOG,
+                             &e._NET_WM_WINDOW_TYPE_UTILITY,
+                             &e._NET_WM_WINDOW_TYPE_TOOLBAR,
+                             &e._NET_WM_WINDOW_TYPE_MENU,
+                             &e._NET_WM_WINDOW_TYPE_SPLASH,
+                             &e._NET_WM_WINDOW_TYPE_DOCK,
+                             &e._NET_WM_WINDOW_TYPE_DESKTOP,
+                             &e._NET_WM_WINDOW_TYPE_NOTIFICATION,
+                             &e._NET_WM_STATE_MODAL,
+                             &e._NET_WM_STATE_SKIP_TASKBAR,
+                             &e._NET_WM_STATE_HIDDEN,
+                             &e._NET_WM_ACTION_MOVE,
+                             &e._NET_WM_ACTION_RESIZE,
+                             &e._NET_WM_ACTION_CLOSE,
+                             &e._NET_WM_PID,
+                             &e._NET_WM_WINDOW_TYPE,
+                             &e._NET_WM_ALLOWED_ACTIONS,
+                             &e._NET_FRAME_EXTENTS,
+                             &e._NET_WM_NAME,
+                             &e._NET_WM_STATE,
+                             &e._NET_CLIENT_LIST,
+                             &e._NET_ACTIVE_WINDOW,
+                             &e._NET_CLIENT_LIST_STACKING,
+                             &e._NET_CURRENT_DESKTOP,
+                             &e._NET_NUMBER_OF_DESKTOPS,
                              &e._NET_WM_DESKTOP,
                              &e.UTF8_STRING})
         *atom = next++;
     return e;
 }
 
-inline platform::x11::Atoms fakeAtoms()
-{
+inline platform::x11::Atoms fakeAtoms() {
     platform::x11::Atoms atoms;
     atoms.WM_CHANGE_STATE = 2001;
     atoms.WM_CLIENT_LEADER = 2002;
@@ -40,4 +54,4 @@ inline platform::x11::Atoms fakeAtoms()
     return atoms;
 }
 
-} // namespace x11test
+}  // namespace x11test

@@ -10,15 +10,13 @@ namespace {
 using arvelo::Rect;
 
 // left, right, top, bottom, then the spans: left y0 y1, right y0 y1, top x0 x1, bottom x0 x1
-Strut partial(std::uint32_t l, std::uint32_t r, std::uint32_t t, std::uint32_t b, std::vector<std::uint32_t> spans)
-{
+Strut partial(std::uint32_t l, std::uint32_t r, std::uint32_t t, std::uint32_t b, std::vector<std::uint32_t> spans) {
     Strut s{l, r, t, b};
     s.insert(s.end(), spans.begin(), spans.end());
     return s;
 }
 
-TEST(Monitors, VisibleFramesLeaveOutTheStrutsThatTouchEachMonitor)
-{
+TEST(Monitors, VisibleFramesLeaveOutTheStrutsThatTouchEachMonitor) {
     const Rect screen(0, 0, 1920, 1080);
     const Rect left(0, 0, 960, 1080), right(960, 0, 960, 1080);
     struct Case {
@@ -30,16 +28,26 @@ TEST(Monitors, VisibleFramesLeaveOutTheStrutsThatTouchEachMonitor)
     const Case cases[] = {
         {"no struts", {}, left, left},
         {"plain bottom strut spans every monitor", {{0, 0, 0, 24}}, right, Rect(960, 0, 960, 1056)},
-        {"bottom tray on the left monitor", {partial(0, 0, 0, 24, {0, 0, 0, 0, 0, 0, 900, 959})}, left,
+        {"bottom tray on the left monitor",
+         {partial(0, 0, 0, 24, {0, 0, 0, 0, 0, 0, 900, 959})},
+         left,
          Rect(0, 0, 960, 1056)},
-        {"bottom tray on the left monitor leaves the right alone", {partial(0, 0, 0, 24, {0, 0, 0, 0, 0, 0, 900, 959})},
-         right, right},
+        {"bottom tray on the left monitor leaves the right alone",
+         {partial(0, 0, 0, 24, {0, 0, 0, 0, 0, 0, 900, 959})},
+         right,
+         right},
         {"top panel across both", {partial(0, 0, 30, 0, {0, 0, 0, 0, 0, 1919, 0, 0})}, right, Rect(960, 30, 960, 1050)},
-        {"left dock on the left monitor", {partial(64, 0, 0, 0, {100, 700, 0, 0, 0, 0, 0, 0})}, left,
+        {"left dock on the left monitor",
+         {partial(64, 0, 0, 0, {100, 700, 0, 0, 0, 0, 0, 0})},
+         left,
          Rect(64, 0, 896, 1080)},
-        {"right dock on the screen's right edge", {partial(0, 48, 0, 0, {0, 0, 0, 1079, 0, 0, 0, 0})}, right,
+        {"right dock on the screen's right edge",
+         {partial(0, 48, 0, 0, {0, 0, 0, 1079, 0, 0, 0, 0})},
+         right,
          Rect(960, 0, 912, 1080)},
-        {"several struts add up", {{0, 0, 30, 0}, partial(0, 0, 0, 24, {0, 0, 0, 0, 0, 0, 0, 1919})}, left,
+        {"several struts add up",
+         {{0, 0, 30, 0}, partial(0, 0, 0, 24, {0, 0, 0, 0, 0, 0, 0, 1919})},
+         left,
          Rect(0, 30, 960, 1026)},
         {"a strut too short to read is ignored", {{0, 0}}, left, left},
         {"struts that would leave nothing are ignored", {{0, 0, 600, 600}}, left, left},
@@ -50,8 +58,7 @@ TEST(Monitors, VisibleFramesLeaveOutTheStrutsThatTouchEachMonitor)
     }
 }
 
-TEST(Monitors, FlipMeasuresFromThePrimarysBottom)
-{
+TEST(Monitors, FlipMeasuresFromThePrimarysBottom) {
     // A 1920x1080 primary at the top left: its bottom edge is y 0 in the flipped space.
     EXPECT_EQ(flipRect(Rect(0, 0, 1920, 1080), 1080), Rect(0, 0, 1920, 1080));
     EXPECT_EQ(flipRect(Rect(0, 0, 1920, 1056), 1080), Rect(0, 24, 1920, 1056));
@@ -62,5 +69,5 @@ TEST(Monitors, FlipMeasuresFromThePrimarysBottom)
     EXPECT_EQ(flipRect(flipRect(Rect(5, 6, 7, 8), 1080), 1080), Rect(5, 6, 7, 8));
 }
 
-} // namespace
-} // namespace platform::x11
+}  // namespace
+}  // namespace platform::x11

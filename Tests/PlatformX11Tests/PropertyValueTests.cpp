@@ -15,8 +15,7 @@ constexpr xcb_atom_t kUtf8 = 300;
 class FakeReply {
 public:
     FakeReply(xcb_atom_t type, std::uint8_t format, const void* data, std::size_t bytes)
-        : bytes_(sizeof(xcb_get_property_reply_t) + bytes)
-    {
+        : bytes_(sizeof(xcb_get_property_reply_t) + bytes) {
         auto* r = reinterpret_cast<xcb_get_property_reply_t*>(bytes_.data());
         r->type = type;
         r->format = format;
@@ -24,8 +23,7 @@ public:
         std::memcpy(bytes_.data() + sizeof(xcb_get_property_reply_t), data, bytes);
     }
     static FakeReply text(xcb_atom_t type, const std::string& s) { return FakeReply(type, 8, s.data(), s.size()); }
-    const xcb_get_property_reply_t* get() const
-    {
+    const xcb_get_property_reply_t* get() const {
         return reinterpret_cast<const xcb_get_property_reply_t*>(bytes_.data());
     }
 
@@ -33,8 +31,7 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
-TEST(PropertyValue, TextComesOutAsUtf8WithoutTerminatingNuls)
-{
+TEST(PropertyValue, TextComesOutAsUtf8WithoutTerminatingNuls) {
     EXPECT_EQ(text(FakeReply::text(kUtf8, "Caf\xC3\xA9").get(), kUtf8), "Caf\xC3\xA9");
     EXPECT_EQ(text(FakeReply::text(XCB_ATOM_STRING, "Caf\xE9").get(), kUtf8), "Caf\xC3\xA9");
     EXPECT_EQ(text(FakeReply::text(XCB_ATOM_STRING, std::string("xlogo\0", 6)).get(), kUtf8), "xlogo");
@@ -44,8 +41,7 @@ TEST(PropertyValue, TextComesOutAsUtf8WithoutTerminatingNuls)
     EXPECT_EQ(text(FakeReply(XCB_ATOM_CARDINAL, 32, &number, 4).get(), kUtf8), std::nullopt);
 }
 
-TEST(PropertyValue, ClassSplitsIntoInstanceAndClass)
-{
+TEST(PropertyValue, ClassSplitsIntoInstanceAndClass) {
     const std::string wmClass("ArveloFixture\0org.vomira.ArveloFixture\0", 39);
     EXPECT_EQ(strings(FakeReply::text(XCB_ATOM_STRING, wmClass).get(), kUtf8),
               (std::vector<std::string>{"ArveloFixture", "org.vomira.ArveloFixture"}));
@@ -53,8 +49,7 @@ TEST(PropertyValue, ClassSplitsIntoInstanceAndClass)
     EXPECT_TRUE(strings(nullptr, kUtf8).empty());
 }
 
-TEST(PropertyValue, CardinalsNeedThirtyTwoBitItems)
-{
+TEST(PropertyValue, CardinalsNeedThirtyTwoBitItems) {
     const std::uint32_t values[] = {4, 0, 0xFFFFFFFF};
     EXPECT_EQ(cardinals(FakeReply(XCB_ATOM_CARDINAL, 32, values, sizeof values).get()),
               (std::vector<std::uint32_t>{4, 0, 0xFFFFFFFF}));
@@ -63,5 +58,5 @@ TEST(PropertyValue, CardinalsNeedThirtyTwoBitItems)
     EXPECT_EQ(firstCardinal(FakeReply(XCB_ATOM_CARDINAL, 32, values, 0).get()), std::nullopt);
 }
 
-} // namespace
-} // namespace platform::x11
+}  // namespace
+}  // namespace platform::x11

@@ -13,8 +13,7 @@ constexpr xcb_window_t kRoot = 1;
 constexpr xcb_window_t kWindow = 50;
 constexpr xcb_window_t kOwner = 40;
 
-TEST(WindowRoles, RolesAndSubrolesFollowTypeTransienceAndModality)
-{
+TEST(WindowRoles, RolesAndSubrolesFollowTypeTransienceAndModality) {
     const xcb_ewmh_connection_t e = x11test::fakeEwmh();
     struct Case {
         const char* name;
@@ -33,12 +32,22 @@ TEST(WindowRoles, RolesAndSubrolesFollowTypeTransienceAndModality)
         {"transient", {}, kOwner, {}, "AXWindow", "AXDialog", false},
         {"transient for the root", {}, kRoot, {}, "AXWindow", "AXStandardWindow", true},
         {"transient for itself", {}, kWindow, {}, "AXWindow", "AXStandardWindow", true},
-        {"modal transient", {e._NET_WM_WINDOW_TYPE_DIALOG}, kOwner, {e._NET_WM_STATE_MODAL}, "AXSheet", std::nullopt,
+        {"modal transient",
+         {e._NET_WM_WINDOW_TYPE_DIALOG},
+         kOwner,
+         {e._NET_WM_STATE_MODAL},
+         "AXSheet",
+         std::nullopt,
          false},
         {"modal without owner", {}, XCB_WINDOW_NONE, {e._NET_WM_STATE_MODAL}, "AXWindow", "AXStandardWindow", true},
         {"utility", {e._NET_WM_WINDOW_TYPE_UTILITY}, XCB_WINDOW_NONE, {}, "AXWindow", "AXFloatingWindow", false},
         {"dock", {e._NET_WM_WINDOW_TYPE_DOCK}, XCB_WINDOW_NONE, {}, "AXWindow", "AXUnknown", false},
-        {"skips the taskbar", {}, XCB_WINDOW_NONE, {e._NET_WM_STATE_SKIP_TASKBAR}, "AXWindow", "AXStandardWindow",
+        {"skips the taskbar",
+         {},
+         XCB_WINDOW_NONE,
+         {e._NET_WM_STATE_SKIP_TASKBAR},
+         "AXWindow",
+         "AXStandardWindow",
          false},
     };
     for (const Case& c : cases) {
@@ -54,8 +63,7 @@ TEST(WindowRoles, RolesAndSubrolesFollowTypeTransienceAndModality)
     }
 }
 
-TEST(WindowRoles, SizeIsFixedByEqualMinimumAndMaximumOrByTheWindowManager)
-{
+TEST(WindowRoles, SizeIsFixedByEqualMinimumAndMaximumOrByTheWindowManager) {
     const xcb_ewmh_connection_t e = x11test::fakeEwmh();
     const auto hints = [](std::uint32_t flags, int minW, int minH, int maxW, int maxH) {
         xcb_size_hints_t h{};
@@ -97,8 +105,7 @@ TEST(WindowRoles, SizeIsFixedByEqualMinimumAndMaximumOrByTheWindowManager)
     }
 }
 
-TEST(WindowFacts, FrameIsTheClientGrownByTheExtents)
-{
+TEST(WindowFacts, FrameIsTheClientGrownByTheExtents) {
     WindowFacts f;
     EXPECT_FALSE(f.frame());
     f.client = arvelo::Rect(61, 70, 640, 480);
@@ -106,8 +113,7 @@ TEST(WindowFacts, FrameIsTheClientGrownByTheExtents)
     EXPECT_EQ(f.frame(), arvelo::Rect(60, 50, 642, 505));
 }
 
-TEST(WindowFacts, StandInProcessIdsAreNegativeAndShareTheLeadersOrTheClientsId)
-{
+TEST(WindowFacts, StandInProcessIdsAreNegativeAndShareTheLeadersOrTheClientsId) {
     xcb_setup_t setup{};
     setup.resource_id_mask = 0x1FFFFF;
     const auto owner = [&](std::optional<std::uint32_t> pid, xcb_window_t leader, xcb_window_t window) {
@@ -127,5 +133,5 @@ TEST(WindowFacts, StandInProcessIdsAreNegativeAndShareTheLeadersOrTheClientsId)
     EXPECT_EQ(owner(0x80000000u, 0x800001, 0x800005), -0x800001);
 }
 
-} // namespace
-} // namespace platform::x11
+}  // namespace
+}  // namespace platform::x11

@@ -41,8 +41,8 @@ protected:
 
     // Every window's frame, once all five are there and have held still for half a second.
     Frames settledFrames() {
-        return session.probe.settledFrames(kAllPrograms, [](const Frames& frames) { return frames.size() == 5; },
-                                           kFewBeats);
+        return session.probe.settledFrames(
+            kAllPrograms, [](const Frames& frames) { return frames.size() == 5; }, kFewBeats);
     }
 
     // Tiled: every window moved from where it opened, and no two of them overlap on screen.

@@ -22,8 +22,8 @@ const Rect kTodo{50, 60, 500, 400};
 class ApplicationScene : public ::testing::Test {
 protected:
     platform::sim::Desktop desktop;
-    platform::sim::AppHandle editor = (desktop.addDisplay("Main", {1440, 900}),
-                                       desktop.launch("org.example.Editor", "Editor"));
+    platform::sim::AppHandle editor =
+        (desktop.addDisplay("Main", {1440, 900}), desktop.launch("org.example.Editor", "Editor"));
     std::unique_ptr<Application> app;
     std::vector<std::string> events;
     int terminations = 0;
@@ -81,7 +81,7 @@ TEST_F(ApplicationScene, ThePermissionsWindowShowsUntilTrustedAndDismissedWithDo
         bool shows;
     } cases[] = {
         {false, std::nullopt, true},
-        {false, true, true},   // untrusted: the default is not even read
+        {false, true, true},  // untrusted: the default is not even read
         {true, true, false},
         {true, std::nullopt, true},
         {true, false, true},

@@ -64,7 +64,8 @@ TEST(LoginItem, AnEntrySwitchedOffByTheDesktopCountsAsOff) {
         EXPECT_EQ(item.status(), LoginItem::Status::notRegistered) << line;
     }
     // The same keys in another group do not count.
-    ASSERT_TRUE(platform::writeFileAtomically(item.entryPath(), "[Desktop Entry]\nExec=x\n[Desktop Action a]\nHidden=true\n"));
+    ASSERT_TRUE(
+        platform::writeFileAtomically(item.entryPath(), "[Desktop Entry]\nExec=x\n[Desktop Action a]\nHidden=true\n"));
     EXPECT_EQ(item.status(), LoginItem::Status::enabled);
 }
 

@@ -31,8 +31,13 @@ TEST(SingleInstance, DisplayNamesBecomeFileNameParts) {
         const char* display;
         const char* key;
     } cases[] = {
-        {":0", "0"}, {":0.0", "0"}, {":99.1", "99"}, {"localhost:10.0", "localhost_10"},
-        {"host/unix:3", "host_unix_3"}, {"", "0"}, {"../../etc:1", ".._.._etc_1"},
+        {":0", "0"},
+        {":0.0", "0"},
+        {":99.1", "99"},
+        {"localhost:10.0", "localhost_10"},
+        {"host/unix:3", "host_unix_3"},
+        {"", "0"},
+        {"../../etc:1", ".._.._etc_1"},
     };
     for (const auto& c : cases) EXPECT_EQ(SingleInstance::displayKey(c.display), c.key) << c.display;
 }

@@ -36,9 +36,9 @@ TEST(StatusItem, RendersTheMenuModelIntoAQtMenu) {
 
     QMenu menu;
     StatusItem::render(buildStatusMenu(state, actions), menu);
-    EXPECT_EQ(texts(menu), (QStringList{"Open Vomira…", "Permissions…", "-", "Set Windows", "Free All Windows",
-                                        "Saved Layouts", "Window Map  (⌃⌥W)", "-", "Rev && Uzidu", "-",
-                                        "Open at Login", "Quit Vomira"}));
+    EXPECT_EQ(texts(menu),
+              (QStringList{"Open Vomira…", "Permissions…", "-", "Set Windows", "Free All Windows", "Saved Layouts",
+                           "Window Map  (⌃⌥W)", "-", "Rev && Uzidu", "-", "Open at Login", "Quit Vomira"}));
     const QList<QAction*> items = menu.actions();
     EXPECT_TRUE(items[6]->isChecked());
     EXPECT_EQ(items[6]->toolTip(), "Press ⌃⌥W for a map of every window, including tabs and minimized ones.");

@@ -76,10 +76,10 @@ TEST(StatusMenu, ShowEverythingAndTheKitItemsAppearOnlyWhenThereIsSomethingToSho
     StatusMenuState state;
     state.showEverything = true;
     const Menu menu = buildStatusMenu(state, actions);
-    EXPECT_EQ(titles(menu), (std::vector<std::string>{"Open Vomira…", "Permissions…", "-", "Set Windows",
-                                                      "Free All Windows", "Saved Layouts", "Window Map  (⌃⌥W)",
-                                                      "Show Everything", "-", "Rev & Uzidu", "-", "Open at Login",
-                                                      "Quit Vomira"}));
+    EXPECT_EQ(titles(menu),
+              (std::vector<std::string>{"Open Vomira…", "Permissions…", "-", "Set Windows", "Free All Windows",
+                                        "Saved Layouts", "Window Map  (⌃⌥W)", "Show Everything", "-", "Rev & Uzidu",
+                                        "-", "Open at Login", "Quit Vomira"}));
     find(menu, "Show Everything")->trigger();
     EXPECT_EQ(recorder.calls, std::vector<std::string>{"overview"});
 }
@@ -152,7 +152,9 @@ TEST(StatusMenu, SavedDatesReadAsMediumDateAndShortTime) {
     EXPECT_EQ(formatSavedLayoutDate(0), "1 Jan 1970, 00:00");
 
     std::setlocale(LC_TIME, previousLocale.c_str());
-    if (hadZone) setenv("TZ", previousZone.c_str(), 1);
-    else unsetenv("TZ");
+    if (hadZone)
+        setenv("TZ", previousZone.c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
 }

@@ -16,7 +16,7 @@ namespace {
 const std::vector<std::string> kLogos = {"XLogo"};
 constexpr double kFewBeats = 15;  // seconds: start-up plus a few 0.7 s beats
 constexpr double kBeat = 0.7;
-constexpr int kTolerance = 2;     // pixels
+constexpr int kTolerance = 2;  // pixels
 
 class TickEndToEnd : public ::testing::Test {
 protected:
@@ -44,8 +44,8 @@ protected:
     }
     // The windows' frames once `count` of them are tiled and have held still for half a second.
     Frames arranged(std::size_t count) {
-        return session.probe.settledFrames(kLogos, [&](const Frames& frames) { return tiled(frames, count); },
-                                           kFewBeats);
+        return session.probe.settledFrames(
+            kLogos, [&](const Frames& frames) { return tiled(frames, count); }, kFewBeats);
     }
 
     std::string describe(const Frames& frames) const { return session.describe(frames); }

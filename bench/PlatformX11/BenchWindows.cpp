@@ -15,39 +15,37 @@ extern char** environ;
 namespace benchx11 {
 
 namespace {
-xcb_atom_t intern(xcb_connection_t* c, const char* name)
-{
+xcb_atom_t intern(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_reply_t* reply =
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     free(reply);
     return atom;
 }
-} // namespace
+}  // namespace
 
-int runWindowsProcess(int index)
-{
+int runWindowsProcess(int index) {
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTERM);
     sigprocmask(SIG_BLOCK, &stop, nullptr);
 
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c))
-        return 1;
+    if (xcb_connection_has_error(c)) return 1;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     const xcb_atom_t netName = intern(c, "_NET_WM_NAME");
     const xcb_atom_t utf8 = intern(c, "UTF8_STRING");
     const xcb_atom_t netPid = intern(c, "_NET_WM_PID");
     const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
-    const std::string wmClass = "benchclient" + std::to_string(index) + '\0' + "BenchClient" + std::to_string(index) + '\0';
+    const std::string wmClass =
+        "benchclient" + std::to_string(index) + '\0' + "BenchClient" + std::to_string(index) + '\0';
 
     for (int i = 0; i < kWindowsPerProcess; ++i) {
         const xcb_window_t w = xcb_generate_id(c);
         const std::int16_t x = static_cast<std::int16_t>(20 + 60 * index + 10 * i);
         const std::int16_t y = static_cast<std::int16_t>(20 + 30 * i);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, x, y, 320, 240, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, x, y, 320, 240, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          screen->root_visual, 0, nullptr);
         const std::string title = "Bench " + std::to_string(index) + "." + std::to_string(i);
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                             static_cast<std::uint32_t>(title.size()), title.data());
@@ -65,23 +63,18 @@ int runWindowsProcess(int index)
     return 0;
 }
 
-WindowProcesses::WindowProcesses(const char* self)
-{
+WindowProcesses::WindowProcesses(const char* self) {
     for (int i = 0; i < kProcesses; ++i) {
         std::string program = self, flag = kWindowsProcessFlag, index = std::to_string(i);
         char* argv[] = {program.data(), flag.data(), index.data(), nullptr};
         pid_t pid = -1;
-        if (posix_spawn(&pid, self, nullptr, nullptr, argv, environ) == 0)
-            pids_.push_back(pid);
+        if (posix_spawn(&pid, self, nullptr, nullptr, argv, environ) == 0) pids_.push_back(pid);
     }
 }
 
-WindowProcesses::~WindowProcesses()
-{
-    for (pid_t pid : pids_)
-        kill(pid, SIGTERM);
-    for (pid_t pid : pids_)
-        waitpid(pid, nullptr, 0);
+WindowProcesses::~WindowProcesses() {
+    for (pid_t pid : pids_) kill(pid, SIGTERM);
+    for (pid_t pid : pids_) waitpid(pid, nullptr, 0);
 }
 
-} // namespace benchx11
+}  // namespace benchx11

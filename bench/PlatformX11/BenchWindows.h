@@ -27,4 +27,4 @@ private:
     std::vector<pid_t> pids_;
 };
 
-} // namespace benchx11
+}  // namespace benchx11

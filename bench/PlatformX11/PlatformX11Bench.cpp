@@ -26,72 +26,61 @@ platform::Services gServices;
 std::vector<arvelo::ScanApplication> gApplications;
 std::vector<AXElement> gWindows;
 
-const std::vector<std::string> kScanAttributes{std::string(ax::kRole),     std::string(ax::kSubrole),
-                                               std::string(ax::kMinimized), std::string(ax::kFullScreen),
-                                               std::string(ax::kPosition),  std::string(ax::kSize),
-                                               std::string(ax::kTitle)};
+const std::vector<std::string> kScanAttributes{
+    std::string(ax::kRole),     std::string(ax::kSubrole), std::string(ax::kMinimized), std::string(ax::kFullScreen),
+    std::string(ax::kPosition), std::string(ax::kSize),    std::string(ax::kTitle)};
 
 // Finds the benchmark's own applications and their windows; false until all are there.
-bool collect()
-{
+bool collect() {
     gApplications.clear();
     gWindows.clear();
     for (const auto& app : gServices.workspace->runningApplications()) {
-        if (!app.bundleIdentifier || app.bundleIdentifier->rfind("BenchClient", 0) != 0)
-            continue;
+        if (!app.bundleIdentifier || app.bundleIdentifier->rfind("BenchClient", 0) != 0) continue;
         gApplications.push_back({app.pid, *app.bundleIdentifier, app.localizedName.value_or("Window")});
-        const auto windows = gServices.accessibility->copyAttributeValue(AXElement::application(app.pid),
-                                                                          ax::kWindows, kTimeout);
-        for (const AXElement& w : windows.value.elements().value_or(std::vector<AXElement>{}))
-            gWindows.push_back(w);
+        const auto windows =
+            gServices.accessibility->copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout);
+        for (const AXElement& w : windows.value.elements().value_or(std::vector<AXElement>{})) gWindows.push_back(w);
     }
     return gWindows.size() == benchx11::kProcesses * benchx11::kWindowsPerProcess;
 }
 
-void BM_ReadScanAttributesOf100Windows(benchmark::State& state)
-{
+void BM_ReadScanAttributesOf100Windows(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(gServices.accessibility->copyAttributeValues(gWindows, kScanAttributes, kTimeout));
 }
 BENCHMARK(BM_ReadScanAttributesOf100Windows)->Unit(benchmark::kMillisecond);
 
-void BM_WindowScanOfKnownWindows(benchmark::State& state)
-{
+void BM_WindowScanOfKnownWindows(benchmark::State& state) {
     std::vector<arvelo::RetainedWindow> retained;
-    for (const AXElement& w : gWindows)
-        retained.push_back({std::to_string(w.window), w.pid, w, w.window});
+    for (const AXElement& w : gWindows) retained.push_back({std::to_string(w.window), w.pid, w, w.window});
     for (auto _ : state)
         benchmark::DoNotOptimize(arvelo::WindowScan::capture(*gServices.accessibility, *gServices.windowList,
                                                              gApplications, retained, false));
 }
 BENCHMARK(BM_WindowScanOfKnownWindows)->Unit(benchmark::kMillisecond);
 
-void BM_WindowScanOfNewWindows(benchmark::State& state)
-{
+void BM_WindowScanOfNewWindows(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(
             arvelo::WindowScan::capture(*gServices.accessibility, *gServices.windowList, gApplications, {}, false));
 }
 BENCHMARK(BM_WindowScanOfNewWindows)->Unit(benchmark::kMillisecond);
 
-void BM_OnScreenWindowList(benchmark::State& state)
-{
-    for (auto _ : state)
-        benchmark::DoNotOptimize(gServices.windowList->windows({}));
+void BM_OnScreenWindowList(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(gServices.windowList->windows({}));
 }
 BENCHMARK(BM_OnScreenWindowList)->Unit(benchmark::kMillisecond);
 
-void BM_OneAttributeRead(benchmark::State& state)
-{
+void BM_OneAttributeRead(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(gServices.accessibility->copyAttributeValue(gWindows.front(), ax::kPosition, kTimeout));
+        benchmark::DoNotOptimize(
+            gServices.accessibility->copyAttributeValue(gWindows.front(), ax::kPosition, kTimeout));
 }
 BENCHMARK(BM_OneAttributeRead)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], benchx11::kWindowsProcessFlag) == 0)
         return benchx11::runWindowsProcess(std::atoi(argv[2]));
 

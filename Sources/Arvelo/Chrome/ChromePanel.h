@@ -27,11 +27,11 @@ struct ChromePanel {
 
     ChromePanelKind kind = ChromePanelKind::tabBar;
     std::string displayID;
-    std::string nodeID;                 // the tile's leaf, or the split behind a seam
-    std::vector<std::string> windows;   // the tile's windows (tab bars, miniatures)
-    std::string selected;               // the tile's shown window
+    std::string nodeID;                // the tile's leaf, or the split behind a seam
+    std::vector<std::string> windows;  // the tile's windows (tab bars, miniatures)
+    std::string selected;              // the tile's shown window
     Rect frame;
-    std::uint32_t windowNumber = 0;     // the native window a tab bar sits just above
+    std::uint32_t windowNumber = 0;  // the native window a tab bar sits just above
     bool visible = false;
     bool closed = false;
     bool normalLevel = false;

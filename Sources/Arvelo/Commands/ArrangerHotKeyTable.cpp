@@ -31,14 +31,21 @@ std::vector<ArrangerHotKey> arrangerHotKeys() {
 std::optional<ArrangerShortcut> arrangerShortcut(std::uint32_t id) {
     using Kind = ArrangerShortcut::Kind;
     switch (id) {
-        case 1: return ArrangerShortcut{Kind::showEverything};
+        case 1:
+            return ArrangerShortcut{Kind::showEverything};
         case 2:
-        case 4: return ArrangerShortcut{Kind::focusUnderPointer};
-        case 3: return ArrangerShortcut{Kind::zoomOut};
-        case 5: return ArrangerShortcut{Kind::back};
-        case 6: return ArrangerShortcut{Kind::forward};
-        case 7: return ArrangerShortcut{Kind::windowMap};
-        default: break;
+        case 4:
+            return ArrangerShortcut{Kind::focusUnderPointer};
+        case 3:
+            return ArrangerShortcut{Kind::zoomOut};
+        case 5:
+            return ArrangerShortcut{Kind::back};
+        case 6:
+            return ArrangerShortcut{Kind::forward};
+        case 7:
+            return ArrangerShortcut{Kind::windowMap};
+        default:
+            break;
     }
     if (id >= 11 && id <= 19) return ArrangerShortcut{Kind::recallView, static_cast<int>(id - 10)};
     if (id >= 21 && id <= 29) return ArrangerShortcut{Kind::saveView, static_cast<int>(id - 20)};
@@ -46,8 +53,7 @@ std::optional<ArrangerShortcut> arrangerShortcut(std::uint32_t id) {
 }
 
 std::string shortcutInUseStatus(std::int32_t status) {
-    return "A Vomira shortcut is in use by another app (" + std::to_string(status) +
-           "). The menu controls still work.";
+    return "A Vomira shortcut is in use by another app (" + std::to_string(status) + "). The menu controls still work.";
 }
 
 }  // namespace arvelo

@@ -32,7 +32,8 @@ platform::OSStatus ArrangerHotKeys::registerKey(const ArrangerHotKey& key, platf
     const platform::OSStatus status =
         services_.hotKeys->registerHotKey(key.keyCode, key.modifiers, {kArrangerHotKeySignature, key.id}, ref);
     if (status != platform::kNoErr)
-        logger_.error("hot key " + std::to_string(key.id) + " could not be registered, status " + std::to_string(status));
+        logger_.error("hot key " + std::to_string(key.id) + " could not be registered, status " +
+                      std::to_string(status));
     return status;
 }
 
@@ -77,16 +78,30 @@ void ArrangerHotKeys::shortcut(std::uint32_t id) {
     if (!command) return;
     using Kind = ArrangerShortcut::Kind;
     switch (command->kind) {
-        case Kind::showEverything: coordinator.showEverything(); break;
-        case Kind::focusUnderPointer: focusTileUnderPointer(); break;
-        case Kind::zoomOut: coordinator.zoomOut(); break;
-        case Kind::back: coordinator.back(); break;
-        case Kind::forward: coordinator.forward(); break;
+        case Kind::showEverything:
+            coordinator.showEverything();
+            break;
+        case Kind::focusUnderPointer:
+            focusTileUnderPointer();
+            break;
+        case Kind::zoomOut:
+            coordinator.zoomOut();
+            break;
+        case Kind::back:
+            coordinator.back();
+            break;
+        case Kind::forward:
+            coordinator.forward();
+            break;
         case Kind::windowMap:
             if (toggleWindowMap) toggleWindowMap();
             break;
-        case Kind::recallView: coordinator.recallView(command->slot); break;
-        case Kind::saveView: coordinator.saveView(command->slot); break;
+        case Kind::recallView:
+            coordinator.recallView(command->slot);
+            break;
+        case Kind::saveView:
+            coordinator.saveView(command->slot);
+            break;
     }
 }
 

@@ -76,8 +76,7 @@ std::optional<std::string_view> hostOfAuthority(std::string_view authority) {
 }  // namespace
 
 URLCommandParse parseURLCommand(std::string_view url) {
-    if (url.size() > kMaxURLLength)
-        return skipped("longer than " + std::to_string(kMaxURLLength) + " characters");
+    if (url.size() > kMaxURLLength) return skipped("longer than " + std::to_string(kMaxURLLength) + " characters");
     for (std::size_t i = 0; i < url.size(); ++i) {
         const char c = url[i];
         if (c == '%') {

@@ -40,13 +40,27 @@ void URLCommandHandler::run(URLCommand command) {
                 if (auto self = weak.lock()) self->arrangeCurrentSnapshot(std::nullopt);
             });
             break;
-        case URLCommand::restore: coordinator.restore(); break;
-        case URLCommand::recover: coordinator.recover(); break;
-        case URLCommand::overview: coordinator.showEverything(); break;
-        case URLCommand::desktop: coordinator.focusDesktop(); break;
-        case URLCommand::back: coordinator.back(); break;
-        case URLCommand::forward: coordinator.forward(); break;
-        case URLCommand::zoomOut: coordinator.zoomOut(); break;
+        case URLCommand::restore:
+            coordinator.restore();
+            break;
+        case URLCommand::recover:
+            coordinator.recover();
+            break;
+        case URLCommand::overview:
+            coordinator.showEverything();
+            break;
+        case URLCommand::desktop:
+            coordinator.focusDesktop();
+            break;
+        case URLCommand::back:
+            coordinator.back();
+            break;
+        case URLCommand::forward:
+            coordinator.forward();
+            break;
+        case URLCommand::zoomOut:
+            coordinator.zoomOut();
+            break;
         case URLCommand::pin:
             if (togglePin) togglePin();
             break;
@@ -58,7 +72,9 @@ void URLCommandHandler::run(URLCommand command) {
                 toggleWindowMap)
                 toggleWindowMap();
             break;
-        case URLCommand::dashboard: coordinator.showDashboard(); break;
+        case URLCommand::dashboard:
+            coordinator.showDashboard();
+            break;
     }
 }
 

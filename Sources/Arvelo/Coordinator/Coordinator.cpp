@@ -6,9 +6,9 @@
 #include <cmath>
 
 #include "Arvelo/Chrome/ChromeController.h"
-#include "Arvelo/Windows/Spaces.h"
 #include "Arvelo/Input/SpatialInputController.h"
 #include "Arvelo/Input/WindowDragController.h"
+#include "Arvelo/Windows/Spaces.h"
 
 namespace arvelo {
 
@@ -20,8 +20,7 @@ constexpr const char* kGapKey = "gap";
 
 }  // namespace
 
-std::shared_ptr<Coordinator> Coordinator::make(platform::Services services, bool includeFixture,
-                                               bool automaticUpdates,
+std::shared_ptr<Coordinator> Coordinator::make(platform::Services services, bool includeFixture, bool automaticUpdates,
                                                std::optional<std::filesystem::path> storageURL) {
     std::shared_ptr<Coordinator> coordinator(
         new Coordinator(std::move(services), includeFixture, automaticUpdates, std::move(storageURL)));

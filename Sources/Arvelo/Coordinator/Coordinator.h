@@ -24,22 +24,22 @@
 #include <string>
 #include <vector>
 
-#include "Platform/AsyncTask.h"
-#include "Arvelo/Coordinator/DisplayInfo.h"
 #include "Arvelo/Chrome/HostedWindow.h"
+#include "Arvelo/Coordinator/DisplayInfo.h"
 #include "Arvelo/Coordinator/PinHome.h"
-#include "Platform/Published.h"
+#include "Arvelo/Coordinator/ViewPosition.h"
+#include "Arvelo/Pictures/WindowPicture.h"
 #include "Arvelo/State/RestoreEntry.h"
 #include "Arvelo/State/SavedView.h"
 #include "Arvelo/State/StateFiles.h"
-#include "Arvelo/Coordinator/ViewPosition.h"
-#include "Arvelo/Windows/WindowAccess.h"
-#include "Arvelo/Pictures/WindowPicture.h"
-#include "Arvelo/Windows/WindowRecord.h"
 #include "Arvelo/State/WorkspaceState.h"
+#include "Arvelo/Windows/WindowAccess.h"
+#include "Arvelo/Windows/WindowRecord.h"
 #include "ArveloCore/DockEdge.h"
 #include "ArveloCore/LayoutResult.h"
 #include "ArveloCore/SpatialLayout.h"
+#include "Platform/AsyncTask.h"
+#include "Platform/Published.h"
 #include "Platform/Services.h"
 
 namespace arvelo {
@@ -62,8 +62,7 @@ public:
     // ---- Constants
     static constexpr double kBeatInterval = 0.7;
     static constexpr const char* kScanQueueLabel = "org.vomira.Arvelo.window-scan";
-    static constexpr const char* kInitialStatus =
-        "Drag a window to a screen edge to dock it, or choose Set Windows.";
+    static constexpr const char* kInitialStatus = "Drag a window to a screen edge to dock it, or choose Set Windows.";
     static constexpr const char* kOtherWindowManagerStatus =
         "Quit ZendraWM first so both apps do not move the same windows.";
     static constexpr double kDefaultGap = 8.0;
@@ -74,8 +73,7 @@ public:
 
     // The only way to make a coordinator: it is shared so that the timer, the scan and the
     // controllers can hold it weakly. `storageURL` overrides the state directory.
-    static std::shared_ptr<Coordinator> make(platform::Services services, bool includeFixture,
-                                             bool automaticUpdates,
+    static std::shared_ptr<Coordinator> make(platform::Services services, bool includeFixture, bool automaticUpdates,
                                              std::optional<std::filesystem::path> storageURL = std::nullopt);
     ~Coordinator();
     Coordinator(const Coordinator&) = delete;
@@ -85,62 +83,62 @@ public:
     ChangeNotifier onChange;
 
     // ---- Fields, in their documented order (P: published).
-    std::shared_ptr<WindowAccess> access;                                  // 1
-    platform::Logger logger;                                               // 2
-    Published<WindowList> windows{onChange, {}};                          // 3 P
-    Published<std::vector<DisplayInfo>> displays{onChange, {}};            // 4 P
-    Published<std::map<std::string, WorkspaceState>> states{onChange, {}}; // 5 P
-    Published<std::string> selectedDisplay{onChange, ""};                  // 6 P
+    std::shared_ptr<WindowAccess> access;                                          // 1
+    platform::Logger logger;                                                       // 2
+    Published<WindowList> windows{onChange, {}};                                   // 3 P
+    Published<std::vector<DisplayInfo>> displays{onChange, {}};                    // 4 P
+    Published<std::map<std::string, WorkspaceState>> states{onChange, {}};         // 5 P
+    Published<std::string> selectedDisplay{onChange, ""};                          // 6 P
     Published<std::optional<std::string>> selectedWindow{onChange, std::nullopt};  // 7 P
-    Published<std::string> status{onChange, kInitialStatus};               // 8 P
-    Published<bool> managing{onChange, false};                             // 9 P
-    Published<bool> trusted{onChange, false};                              // 10 P
-    Published<double> gap{onChange, kDefaultGap};                          // 11 P
-    Published<std::vector<SavedView>> saved{onChange, {}};                 // 12 P
-    Published<bool> dragDocking{onChange, true};                           // 13 P
-    Published<bool> previewsEnabled{onChange, true};                       // 14 P
-    Published<std::map<std::string, WindowPicture>> previewImages{onChange, {}};  // 15 P
-    Published<std::set<std::string>> excluded{onChange, {}};               // 16 P
-    Published<bool> recoveryAvailable{onChange, false};                    // 17 P
-    Published<bool> resumeAvailable{onChange, false};                      // 18 P
-    std::shared_ptr<ChromeController> chrome;                              // 19
-    std::shared_ptr<WindowDragController> windowDrag;                      // 20
-    std::shared_ptr<SpatialInputController> spatialInput;                  // 21
-    std::shared_ptr<HostedWindow> overview;                                // 22
-    std::shared_ptr<HostedWindow> dashboard;                               // 23
-    std::optional<platform::TimerHandle> timer;                            // 24
-    std::vector<NavigationStep> navigationHistory;                         // 25
-    std::vector<NavigationStep> navigationFuture;                          // 26
-    bool applying = false;                                                 // 27
-    bool resizingSeam = false;                                             // 28
-    bool chromeDragging = false;                                           // 29
-    std::shared_ptr<platform::SerialQueue> scanQueue;                      // 30
-    bool scanInFlight = false;                                             // 31
-    std::vector<std::function<void()>> refreshCompletions;                 // 32
-    int layoutRevision = 0;                                                // 33
-    bool chromeSuspended = false;                                          // 34
-    std::map<std::string, platform::SpaceID> currentSpaces;                // 35
-    std::map<std::string, WorkspaceState> otherSpaces;                     // 36
-    std::function<platform::SpaceID(const DisplayInfo&)> spaceOf;          // 37
-    Date lastApply = kDistantPast;                                         // 38
-    std::map<std::string, std::string> lastDrop;                           // 39
-    std::vector<std::map<std::string, std::string>> proxyInputTrace;       // 40
-    std::vector<std::string> dragTrace;                                    // 41
-    std::set<std::string> floatedWindows;                                  // 42
-    std::set<std::string> userPlaced;                                      // 43
-    std::set<std::string> autoTabbed;                                      // 44
-    std::set<std::string> pinned;                                          // 45
-    std::map<std::string, PinHome> pinHomes;                               // 46
-    Published<bool> autoTile{onChange, true};                              // 47 P
-    bool didInitialArrange = false;                                        // 48
-    std::optional<std::string> lastFocusedKey;                             // 49
-    bool stopping = false;                                                 // 50
-    std::filesystem::path storage;                                         // 51
-    bool automaticUpdates = false;                                         // 52
-    std::optional<AsyncTask> previewPreparation;                           // 53
-    Date clickHoldUntil = kDistantPast;                                    // 54
-    Date lastPictureRefresh = kDistantPast;                                // 55
-    std::optional<std::string> sheetZoom;                                  // 56
+    Published<std::string> status{onChange, kInitialStatus};                       // 8 P
+    Published<bool> managing{onChange, false};                                     // 9 P
+    Published<bool> trusted{onChange, false};                                      // 10 P
+    Published<double> gap{onChange, kDefaultGap};                                  // 11 P
+    Published<std::vector<SavedView>> saved{onChange, {}};                         // 12 P
+    Published<bool> dragDocking{onChange, true};                                   // 13 P
+    Published<bool> previewsEnabled{onChange, true};                               // 14 P
+    Published<std::map<std::string, WindowPicture>> previewImages{onChange, {}};   // 15 P
+    Published<std::set<std::string>> excluded{onChange, {}};                       // 16 P
+    Published<bool> recoveryAvailable{onChange, false};                            // 17 P
+    Published<bool> resumeAvailable{onChange, false};                              // 18 P
+    std::shared_ptr<ChromeController> chrome;                                      // 19
+    std::shared_ptr<WindowDragController> windowDrag;                              // 20
+    std::shared_ptr<SpatialInputController> spatialInput;                          // 21
+    std::shared_ptr<HostedWindow> overview;                                        // 22
+    std::shared_ptr<HostedWindow> dashboard;                                       // 23
+    std::optional<platform::TimerHandle> timer;                                    // 24
+    std::vector<NavigationStep> navigationHistory;                                 // 25
+    std::vector<NavigationStep> navigationFuture;                                  // 26
+    bool applying = false;                                                         // 27
+    bool resizingSeam = false;                                                     // 28
+    bool chromeDragging = false;                                                   // 29
+    std::shared_ptr<platform::SerialQueue> scanQueue;                              // 30
+    bool scanInFlight = false;                                                     // 31
+    std::vector<std::function<void()>> refreshCompletions;                         // 32
+    int layoutRevision = 0;                                                        // 33
+    bool chromeSuspended = false;                                                  // 34
+    std::map<std::string, platform::SpaceID> currentSpaces;                        // 35
+    std::map<std::string, WorkspaceState> otherSpaces;                             // 36
+    std::function<platform::SpaceID(const DisplayInfo&)> spaceOf;                  // 37
+    Date lastApply = kDistantPast;                                                 // 38
+    std::map<std::string, std::string> lastDrop;                                   // 39
+    std::vector<std::map<std::string, std::string>> proxyInputTrace;               // 40
+    std::vector<std::string> dragTrace;                                            // 41
+    std::set<std::string> floatedWindows;                                          // 42
+    std::set<std::string> userPlaced;                                              // 43
+    std::set<std::string> autoTabbed;                                              // 44
+    std::set<std::string> pinned;                                                  // 45
+    std::map<std::string, PinHome> pinHomes;                                       // 46
+    Published<bool> autoTile{onChange, true};                                      // 47 P
+    bool didInitialArrange = false;                                                // 48
+    std::optional<std::string> lastFocusedKey;                                     // 49
+    bool stopping = false;                                                         // 50
+    std::filesystem::path storage;                                                 // 51
+    bool automaticUpdates = false;                                                 // 52
+    std::optional<AsyncTask> previewPreparation;                                   // 53
+    Date clickHoldUntil = kDistantPast;                                            // 54
+    Date lastPictureRefresh = kDistantPast;                                        // 55
+    std::optional<std::string> sheetZoom;                                          // 56
 
     // ---- The platform this coordinator runs on, and its state files.
     const platform::Services& services() const { return services_; }

@@ -114,9 +114,10 @@ void Coordinator::apply() {
     std::size_t count = 0;
     for (const auto& [id, state] : states.get()) count += state.root.allWindows().size();
     if (refused.empty()) {
-        status = count != 0 ? std::to_string(count) +
-                                  " docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it."
-                            : std::string(kInitialStatus);
+        status = count != 0
+                     ? std::to_string(count) +
+                           " docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it."
+                     : std::string(kInitialStatus);
     } else {
         std::string names;
         for (const auto& name : refused) names += (names.empty() ? "" : ", ") + name;

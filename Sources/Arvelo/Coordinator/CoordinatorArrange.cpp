@@ -14,7 +14,8 @@ namespace {
 
 constexpr const char* kUntrustedStatus =
     "Enable Vomira in System Settings \u2192 Privacy & Security \u2192 Accessibility, then Arrange.";
-constexpr const char* kNoCandidatesStatus = "No movable windows on this desktop. Open a standard app window and Refresh.";
+constexpr const char* kNoCandidatesStatus =
+    "No movable windows on this desktop. Open a standard app window and Refresh.";
 
 // The least window area of a tile before a display falls back to the grid.
 constexpr double kLeastTileWidth = 300;

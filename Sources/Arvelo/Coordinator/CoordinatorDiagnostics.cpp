@@ -75,7 +75,8 @@ void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>
                              {"frame", toString(tile.frame)}});
         }
         layouts.push_back({{"display", display.id},
-                           {"tree", nlohmann::json::parse(stateIt->second.toJSON().dump(-1, ' ', false, OrderedJSON::error_handler_t::replace))},
+                           {"tree", nlohmann::json::parse(stateIt->second.toJSON().dump(
+                                        -1, ' ', false, OrderedJSON::error_handler_t::replace))},
                            {"tiles", std::move(tiles)}});
     }
 

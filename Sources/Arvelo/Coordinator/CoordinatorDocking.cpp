@@ -58,8 +58,7 @@ int Coordinator::paneCount(const LayoutNode& node) {
     return count;
 }
 
-void Coordinator::dock(const std::string& key, const std::string& target, const std::string& displayID,
-                       DockEdge edge) {
+void Coordinator::dock(const std::string& key, const std::string& target, const std::string& displayID, DockEdge edge) {
     if (pinned.contains(key)) return;
     floatedWindows.erase(key);
     userPlaced.insert(key);
@@ -95,7 +94,8 @@ void Coordinator::dock(const std::string& key, const std::string& target, const 
         }
     } else {
         WorkspaceState placed;
-        placed.root = LayoutNode::split(LayoutNode(makeUUID(), {key}), LayoutNode::desktop(), SplitAxis::horizontal, 0.5);
+        placed.root =
+            LayoutNode::split(LayoutNode(makeUUID(), {key}), LayoutNode::desktop(), SplitAxis::horizontal, 0.5);
         all[displayID] = std::move(placed);
     }
     WorkspaceState& state = all[displayID];
@@ -136,8 +136,7 @@ void Coordinator::exclude(const std::string& identity, bool enabled) {
     } else {
         excluded.modify([&](auto& set) { set.erase(identity); });
     }
-    services().defaults->setStringArray(kExcludedAppsKey,
-                                       std::vector<std::string>(excluded->begin(), excluded->end()));
+    services().defaults->setStringArray(kExcludedAppsKey, std::vector<std::string>(excluded->begin(), excluded->end()));
     refresh();
 }
 

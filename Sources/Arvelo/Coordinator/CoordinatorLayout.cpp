@@ -70,8 +70,7 @@ LayoutResult Coordinator::layout(const std::string& displayID, bool overview, st
     SpatialLayout::SizeTable scaled = minimums();
     for (auto& [key, size] : scaled) size = {size.width * scale.width, size.height * scale.height};
 
-    LayoutResult result =
-        SpatialLayout::layout(state.root, screen, cameraRect, {}, scaled, gap.get(), solvingIn);
+    LayoutResult result = SpatialLayout::layout(state.root, screen, cameraRect, {}, scaled, gap.get(), solvingIn);
     if (!overview && state.focus) {
         for (auto& tile : result.tiles)
             if (tile.nodeID == *state.focus) tile.miniature = false;

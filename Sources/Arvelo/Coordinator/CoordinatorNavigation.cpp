@@ -74,8 +74,8 @@ void Coordinator::applyNavigation(const NavigationStep& step) {
             }
 
             const auto windows = root.allWindows();
-            const bool held = position.preferred &&
-                              std::find(windows.begin(), windows.end(), *position.preferred) != windows.end();
+            const bool held =
+                position.preferred && std::find(windows.begin(), windows.end(), *position.preferred) != windows.end();
             state.preferred = held ? position.preferred : std::nullopt;
             state.camera = position.camera;
         }

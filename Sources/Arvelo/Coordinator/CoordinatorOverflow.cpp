@@ -68,8 +68,7 @@ bool Coordinator::tabOverflow() {
         for (const Tile* candidate : candidates) {
             const std::string& key = candidate->windows.front();
             for (const auto& target : current.tiles) {
-                if (target.nodeID == candidate->nodeID || target.windows.empty() || target.miniature ||
-                    misfit(target))
+                if (target.nodeID == candidate->nodeID || target.windows.empty() || target.miniature || misfit(target))
                     continue;
                 LayoutNode edited = stored;
                 if (!edited.dock(key, target.nodeID, DockEdge::tab)) continue;

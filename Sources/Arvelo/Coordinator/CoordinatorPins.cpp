@@ -28,8 +28,10 @@ void Coordinator::setPinned(const std::vector<std::uint32_t>& windowIDs) {
         for (const auto& [id, state] : all) {
             const auto held = state.root.allWindows();
             if (std::find(held.begin(), held.end(), key) == held.end()) continue;
-            if (auto home = pinHome(key, state.root, id)) pinHomes[key] = std::move(*home);
-            else pinHomes.erase(key);
+            if (auto home = pinHome(key, state.root, id))
+                pinHomes[key] = std::move(*home);
+            else
+                pinHomes.erase(key);
             break;
         }
         for (auto& [id, state] : all) {

@@ -96,8 +96,7 @@ void Coordinator::ensureWorkspaces() {
         return;
     }
     for (const auto& display : displays.get()) {
-        if (!states->contains(display.id))
-            states.modify([&](auto& map) { map.emplace(display.id, WorkspaceState{}); });
+        if (!states->contains(display.id)) states.modify([&](auto& map) { map.emplace(display.id, WorkspaceState{}); });
     }
     for (const auto& display : displays.get()) {
         if (!currentSpaces.contains(display.id)) currentSpaces[display.id] = spaceOf(display);
@@ -114,8 +113,7 @@ void Coordinator::ensureWorkspaces() {
 
 bool Coordinator::zendraRunning() const {
     for (const auto& application : services_.workspace->runningApplications()) {
-        if (application.bundleIdentifier && *application.bundleIdentifier == kZendraBundleID)
-            return true;
+        if (application.bundleIdentifier && *application.bundleIdentifier == kZendraBundleID) return true;
     }
     return false;
 }

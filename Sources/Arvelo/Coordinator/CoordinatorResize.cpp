@@ -45,10 +45,11 @@ void Coordinator::placeSeams(LayoutNode& root, const std::vector<SeamMove>& move
         if (leafRect == rects.end()) return;
         const bool horizontal = move.axis == SplitAxis::horizontal;
         const Rect& r = leafRect->second;
-        const double edge = horizontal ? (move.leadingEdge ? r.minX() : r.maxX())
-                                       : (move.leadingEdge ? r.minY() : r.maxY());
+        const double edge =
+            horizontal ? (move.leadingEdge ? r.minX() : r.maxX()) : (move.leadingEdge ? r.minY() : r.maxY());
         std::string pathNode = leaf->id;
-        for (auto ancestor = root.parent(pathNode); ancestor; pathNode = ancestor->id, ancestor = root.parent(pathNode)) {
+        for (auto ancestor = root.parent(pathNode); ancestor;
+             pathNode = ancestor->id, ancestor = root.parent(pathNode)) {
             if (ancestor->axis != move.axis || ancestor->children.size() != 2) continue;
             const auto own = rects.find(ancestor->id);
             const auto first = rects.find(ancestor->children[0].id);
@@ -137,15 +138,16 @@ void Coordinator::makeRoom(const std::string& key, const std::string& displayID,
     const double half = gap.get() * 0.5;
     const Rect screen = display->frame.insetBy(half, half);
     const auto misfits = [this](const LayoutResult& result) {
-        return static_cast<int>(std::count_if(result.tiles.begin(), result.tiles.end(),
-                                              [this](const Tile& tile) { return misfit(tile); }));
+        return static_cast<int>(
+            std::count_if(result.tiles.begin(), result.tiles.end(), [this](const Tile& tile) { return misfit(tile); }));
     };
     for (int pass = 0; pass < kMakeRoomPasses; ++pass) {
         const auto stateIt = states->find(displayID);
         if (stateIt == states->end()) return;
         const LayoutNode root = stateIt->second.root;
         // The tree's own proportions, with no minimums pushing the seams.
-        const LayoutResult plain = SpatialLayout::layout(root, screen, camera(displayID), {}, {}, gap.get(), std::nullopt);
+        const LayoutResult plain =
+            SpatialLayout::layout(root, screen, camera(displayID), {}, {}, gap.get(), std::nullopt);
         if (plain.tiles.empty()) return;
         const auto moving = std::find_if(plain.tiles.begin(), plain.tiles.end(), [&](const Tile& tile) {
             return tile.windows.size() == 1 && tile.selected != key && !pinned.contains(tile.selected) &&

@@ -101,17 +101,18 @@ void Coordinator::applySaved(const SavedView& view) {
     // Saved keys in plain text order (the map's order), each matched at most once.
     std::vector<std::shared_ptr<WindowRecord>> remaining = candidates;
     std::map<std::string, std::string> mapping;
-    const auto matchPass = [&](const std::function<bool(const std::string&, const std::string&, const WindowRecord&)>& matches) {
-        for (const auto& [savedKey, savedIdentity] : view.identities) {
-            if (mapping.contains(savedKey)) continue;
-            const auto found = std::find_if(remaining.begin(), remaining.end(), [&](const auto& record) {
-                return matches(savedKey, savedIdentity, *record);
-            });
-            if (found == remaining.end()) continue;
-            mapping[savedKey] = (*found)->id;
-            remaining.erase(found);
-        }
-    };
+    const auto matchPass =
+        [&](const std::function<bool(const std::string&, const std::string&, const WindowRecord&)>& matches) {
+            for (const auto& [savedKey, savedIdentity] : view.identities) {
+                if (mapping.contains(savedKey)) continue;
+                const auto found = std::find_if(remaining.begin(), remaining.end(), [&](const auto& record) {
+                    return matches(savedKey, savedIdentity, *record);
+                });
+                if (found == remaining.end()) continue;
+                mapping[savedKey] = (*found)->id;
+                remaining.erase(found);
+            }
+        };
     matchPass([](const std::string& key, const std::string&, const WindowRecord& record) { return record.id == key; });
     matchPass([](const std::string&, const std::string& savedIdentity, const WindowRecord& record) {
         return identity(record) == savedIdentity;
@@ -148,7 +149,8 @@ void Coordinator::applySaved(const SavedView& view) {
             WorkspaceState state;
             state.root = std::move(root);
             if (savedState->preferred) {
-                if (const auto it = mapping.find(*savedState->preferred); it != mapping.end()) state.preferred = it->second;
+                if (const auto it = mapping.find(*savedState->preferred); it != mapping.end())
+                    state.preferred = it->second;
             }
             all[display.id] = std::move(state);
         }

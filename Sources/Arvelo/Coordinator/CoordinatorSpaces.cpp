@@ -51,8 +51,7 @@ void Coordinator::switchSpaces() {
         for (const auto& record : windows.get()) {
             const auto spaces = spacesOfWindow(record->cgID);
             const auto home = displayOf(record->frame);
-            if (spaces.empty() || (home && home->id == display.id && spaces.contains(shown)))
-                keep.insert(record->id);
+            if (spaces.empty() || (home && home->id == display.id && spaces.contains(shown))) keep.insert(record->id);
         }
         restored.root.prune(keep);
         shownStates[display.id] = std::move(restored);
@@ -63,8 +62,10 @@ void Coordinator::switchSpaces() {
     navigationFuture.clear();
     chrome->clear();
     if (overview) overview->hide();
-    if (autoTile.get() && !fresh.empty()) arrangeCurrentSnapshot(fresh);
-    else apply();
+    if (autoTile.get() && !fresh.empty())
+        arrangeCurrentSnapshot(fresh);
+    else
+        apply();
 }
 
 bool Coordinator::onShownDesktop(const WindowRecord& record) const {

@@ -27,8 +27,10 @@ std::optional<PinHome> pinHome(const std::string& key, const LayoutNode& root, c
     home.siblingID = sibling.id;
     home.siblingWindows = sibling.allWindows();
     home.ratio = parent->ratio;
-    if (*parent->axis == SplitAxis::horizontal) home.edge = first ? DockEdge::left : DockEdge::right;
-    else home.edge = first ? DockEdge::top : DockEdge::bottom;
+    if (*parent->axis == SplitAxis::horizontal)
+        home.edge = first ? DockEdge::left : DockEdge::right;
+    else
+        home.edge = first ? DockEdge::top : DockEdge::bottom;
     return home;
 }
 

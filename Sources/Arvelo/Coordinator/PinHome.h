@@ -12,14 +12,14 @@
 namespace arvelo {
 
 struct PinHome {
-    std::string display;                    // key of the display whose tree held the window
-    std::vector<std::string> tabMates;      // the other windows of its tab group, in tab order
-    int index = 0;                          // its position in the tab group (0 for a tile of its own)
-    bool wasSelected = false;               // it was the shown tab of its group
-    std::optional<std::string> siblingID;   // the other child of the split that held its tile
+    std::string display;                      // key of the display whose tree held the window
+    std::vector<std::string> tabMates;        // the other windows of its tab group, in tab order
+    int index = 0;                            // its position in the tab group (0 for a tile of its own)
+    bool wasSelected = false;                 // it was the shown tab of its group
+    std::optional<std::string> siblingID;     // the other child of the split that held its tile
     std::vector<std::string> siblingWindows;  // every window under that sibling, in tree order
-    DockEdge edge = DockEdge::right;        // side of the sibling on which its tile lay
-    double ratio = 0.5;                     // the split's ratio (share of its first child)
+    DockEdge edge = DockEdge::right;          // side of the sibling on which its tile lay
+    double ratio = 0.5;                       // the split's ratio (share of its first child)
 
     friend bool operator==(const PinHome&, const PinHome&) = default;
 };

@@ -13,7 +13,8 @@ void WindowDragController::cancel() {
     source.reset();
     initialFrame.reset();
     const auto coordinator = coordinator_.lock();
-    if (coordinator && coordinator->chrome && coordinator->chrome->dropPanel) coordinator->chrome->dropPanel->orderOut();
+    if (coordinator && coordinator->chrome && coordinator->chrome->dropPanel)
+        coordinator->chrome->dropPanel->orderOut();
 }
 
 void WindowDragController::stop() {

@@ -3,10 +3,10 @@
 
 #include "Arvelo/Shell/Application.h"
 
-#include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Chrome/ChromeController.h"
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Commands/URLCommandHandler.h"
+#include "Arvelo/Coordinator/Coordinator.h"
 
 namespace arvelo {
 

@@ -108,8 +108,8 @@ private:
 
     // The delegate's fields.
     std::shared_ptr<Coordinator> coordinator_;
-    std::unique_ptr<ArrangerHotKeys> shortcuts_;       // launch step 6 until termination
-    std::unique_ptr<URLCommandHandler> urlCommands_;   // made at the first URL
+    std::unique_ptr<ArrangerHotKeys> shortcuts_;      // launch step 6 until termination
+    std::unique_ptr<URLCommandHandler> urlCommands_;  // made at the first URL
     bool waitingForRestoration_ = false;
 
     std::vector<platform::Subscription> workspaceObservers_;

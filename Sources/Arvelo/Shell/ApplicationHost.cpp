@@ -30,9 +30,9 @@ namespace arvelo {
 namespace {
 
 constexpr const char* kRelaunchVariable = "ARVELO_RELAUNCH";
-constexpr double kRelaunchWait = 30;       // seconds a relaunch waits for the old instance to end
-constexpr double kHandoverTimeout = 5;     // seconds a later launch tries to reach the running one
-constexpr double kConnectTimeout = 5;      // seconds to wait for the X server to answer
+constexpr double kRelaunchWait = 30;    // seconds a relaunch waits for the old instance to end
+constexpr double kHandoverTimeout = 5;  // seconds a later launch tries to reach the running one
+constexpr double kConnectTimeout = 5;   // seconds to wait for the X server to answer
 constexpr const char* kWaylandMessage =
     "this is a Wayland session. Vomira arranges windows through X11, and Wayland does not let "
     "one program move another's windows. Log in to an X11 session to use Vomira.";
@@ -98,18 +98,18 @@ int runArveloApplication(int argc, char** argv) {
     } else {
         instance = std::make_unique<SingleInstance>(runtimeFolder, QString::fromStdString(display));
         switch (instance->claim(relaunched ? kRelaunchWait : 0)) {
-        case SingleInstance::Role::primary:
-            break;
-        case SingleInstance::Role::secondary: {
-            QCoreApplication handover(argc, argv);
-            if (instance->handOver(toQStringList(environment.arguments), kHandoverTimeout)) return 0;
-            return refuse("Vomira is already running on display " + display + " but does not answer.");
-        }
-        case SingleInstance::Role::failed:
-            std::fprintf(stderr, "arvelo: cannot use the lock file %s; not checking for another Vomira\n",
-                         instance->lockPath().toLocal8Bit().constData());
-            instance.reset();
-            break;
+            case SingleInstance::Role::primary:
+                break;
+            case SingleInstance::Role::secondary: {
+                QCoreApplication handover(argc, argv);
+                if (instance->handOver(toQStringList(environment.arguments), kHandoverTimeout)) return 0;
+                return refuse("Vomira is already running on display " + display + " but does not answer.");
+            }
+            case SingleInstance::Role::failed:
+                std::fprintf(stderr, "arvelo: cannot use the lock file %s; not checking for another Vomira\n",
+                             instance->lockPath().toLocal8Bit().constData());
+                instance.reset();
+                break;
         }
     }
 

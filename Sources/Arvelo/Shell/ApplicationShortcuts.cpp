@@ -5,8 +5,8 @@
 #include "Arvelo/Shell/Application.h"
 
 #include "Arvelo/Commands/ArrangerHotKeys.h"
-#include "Arvelo/Coordinator/Coordinator.h"
 #include "Arvelo/Commands/URLCommandHandler.h"
+#include "Arvelo/Coordinator/Coordinator.h"
 
 namespace arvelo {
 

@@ -30,9 +30,12 @@ std::string quoteArgument(const std::string& argument) {
 std::string escapeExecValue(const std::string& value) {
     std::string escaped;
     for (char c : value) {
-        if (c == '\\') escaped += "\\\\";
-        else if (c == '%') escaped += "%%";
-        else escaped += c;
+        if (c == '\\')
+            escaped += "\\\\";
+        else if (c == '%')
+            escaped += "%%";
+        else
+            escaped += c;
     }
     return escaped;
 }
@@ -56,7 +59,9 @@ std::optional<std::string> LoginItem::entryText(const std::filesystem::path& exe
            "Type=Application\n"
            "Name=Vomira\n"
            "Comment=Arranges your windows into tiles\n"
-           "Exec=" + escapeExecValue(quoteArgument(path)) + "\n"
+           "Exec=" +
+           escapeExecValue(quoteArgument(path)) +
+           "\n"
            "Icon=org.vomira.Arvelo\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";

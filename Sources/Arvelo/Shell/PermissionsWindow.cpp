@@ -76,8 +76,10 @@ void PermissionsWindow::show() {
     if (!pollTimer_.isValid()) {
         pollTimer_ = services_.dispatch->scheduleTimer(kPollInterval, true, platform::RunLoopMode::common, [this] {
             // Polls only while the window is open.
-            if (window_->isVisible()) poll();
-            else pollTimer_.invalidate();
+            if (window_->isVisible())
+                poll();
+            else
+                pollTimer_.invalidate();
         });
     }
     window_->show();
@@ -182,8 +184,8 @@ void PermissionsWindow::poll() {
 
 void PermissionsWindow::render() {
     const QColor secondary = secondaryColor(*window_);
-    for (auto [row, granted] : {std::pair{&accessibilityRow_, accessibility_},
-                                std::pair{&screenRecordingRow_, screenRecording_}}) {
+    for (auto [row, granted] :
+         {std::pair{&accessibilityRow_, accessibility_}, std::pair{&screenRecordingRow_, screenRecording_}}) {
         row->mark->setPixmap(markPixmap(granted, secondary));
         row->allowed->setVisible(granted);
         row->allow->setVisible(!granted);

@@ -26,10 +26,14 @@ QKeySequence keySequence(const MenuItem& item) {
     if (item.keyEquivalent.size() != 1) return {};
     const char key = item.keyEquivalent[0];
     Qt::Key qtKey;
-    if (key >= '0' && key <= '9') qtKey = static_cast<Qt::Key>(Qt::Key_0 + (key - '0'));
-    else if (key >= 'a' && key <= 'z') qtKey = static_cast<Qt::Key>(Qt::Key_A + (key - 'a'));
-    else if (key >= 'A' && key <= 'Z') qtKey = static_cast<Qt::Key>(Qt::Key_A + (key - 'A'));
-    else return {};
+    if (key >= '0' && key <= '9')
+        qtKey = static_cast<Qt::Key>(Qt::Key_0 + (key - '0'));
+    else if (key >= 'a' && key <= 'z')
+        qtKey = static_cast<Qt::Key>(Qt::Key_A + (key - 'a'));
+    else if (key >= 'A' && key <= 'Z')
+        qtKey = static_cast<Qt::Key>(Qt::Key_A + (key - 'A'));
+    else
+        return {};
     Qt::KeyboardModifiers modifiers;
     if (item.keyEquivalentModifierMask & kMenuControlKey) modifiers |= Qt::ControlModifier;
     if (item.keyEquivalentModifierMask & kMenuOptionKey) modifiers |= Qt::AltModifier;
@@ -41,7 +45,8 @@ QKeySequence keySequence(const MenuItem& item) {
 }  // namespace
 
 StatusItem::StatusItem(std::function<Menu()> menuNeedsUpdate)
-    : menuNeedsUpdate_(std::move(menuNeedsUpdate)), menu_(std::make_unique<QMenu>()),
+    : menuNeedsUpdate_(std::move(menuNeedsUpdate)),
+      menu_(std::make_unique<QMenu>()),
       tray_(std::make_unique<QSystemTrayIcon>()) {
     menu_->setToolTipsVisible(true);
     QObject::connect(menu_.get(), &QMenu::aboutToShow, menu_.get(), [this] { update(); });

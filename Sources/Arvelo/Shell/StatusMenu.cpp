@@ -10,8 +10,8 @@ namespace arvelo {
 namespace {
 
 constexpr int kLayoutSlots = 9;
-constexpr std::uint32_t kRecallModifiers = kMenuControlKey | kMenuOptionKey;                 // 0xC0000
-constexpr std::uint32_t kSaveModifiers = kMenuControlKey | kMenuOptionKey | kMenuShiftKey;   // 0xE0000
+constexpr std::uint32_t kRecallModifiers = kMenuControlKey | kMenuOptionKey;                // 0xC0000
+constexpr std::uint32_t kSaveModifiers = kMenuControlKey | kMenuOptionKey | kMenuShiftKey;  // 0xE0000
 constexpr const char* kDateSeparator = "  \u00b7  ";
 
 MenuItem actionItem(std::string title, std::string action, std::function<void()> run) {

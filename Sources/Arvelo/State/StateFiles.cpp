@@ -57,8 +57,7 @@ std::optional<nlohmann::json> StateFiles::readDocument(const std::string& name) 
     try {
         return nlohmann::json::parse(*text);
     } catch (const nlohmann::json::exception& parseError) {
-        logger_.error("State file " + name + " unreadable: not valid JSON (" + parseError.what() + ")",
-                      file.string());
+        logger_.error("State file " + name + " unreadable: not valid JSON (" + parseError.what() + ")", file.string());
         return std::nullopt;
     }
 }
@@ -94,8 +93,7 @@ void StateFiles::keepAsideIfUnreadable(const std::string& name, const Decoder& v
             validate(*document);
             known_[name] = true;
             return;
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     const std::string stem = name + ".unreadable-" + StateCoding::utcText(now_ ? now_() : 0, "%Y%m%d-%H%M%S");
     fs::path aside = path(stem);
@@ -106,8 +104,7 @@ void StateFiles::keepAsideIfUnreadable(const std::string& name, const Decoder& v
         logger_.error("State file " + name + " unreadable and could not be kept aside: " + error.message(),
                       path(name).string());
     else
-        logger_.error("State file " + name + " unreadable; kept aside as " + aside.filename().string(),
-                      aside.string());
+        logger_.error("State file " + name + " unreadable; kept aside as " + aside.filename().string(), aside.string());
 }
 
 bool StateFiles::write(const std::string& name, const std::string& text, const Decoder& validate) {

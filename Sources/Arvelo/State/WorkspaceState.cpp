@@ -25,8 +25,7 @@ WorkspaceState WorkspaceState::fromJSON(const nlohmann::json& value) {
         throw StateDecodeError(std::string("root: ") + error.what());
     }
     if (const auto* member = optionalMember(object, "focus")) state.focus = decodeString(*member, "focus");
-    if (const auto* member = optionalMember(object, "preferred"))
-        state.preferred = decodeString(*member, "preferred");
+    if (const auto* member = optionalMember(object, "preferred")) state.preferred = decodeString(*member, "preferred");
     if (const auto* member = optionalMember(object, "autoArrange"))
         state.autoArrange = decodeBool(*member, "autoArrange");
     if (const auto* member = optionalMember(object, "camera")) state.camera = decodeRect(*member, "camera");

@@ -63,8 +63,8 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
         if (!app) continue;  // quit since the scan
         RecordPtr& record = records[window.id];
         if (!record) {
-            record = std::make_shared<WindowRecord>(window.id, window.element, *app, window.title,
-                                                    window.frame, window.cgID, services_.clock->now());
+            record = std::make_shared<WindowRecord>(window.id, window.element, *app, window.title, window.frame,
+                                                    window.cgID, services_.clock->now());
         }
         record->title = window.title;
         record->frame = window.frame;
@@ -121,8 +121,8 @@ bool WindowAccess::boolValue(const platform::AXElement& element, std::string_vie
     return WindowScan::boolValue(ax_, element, attribute, kNormalTimeout);
 }
 
-void WindowAccess::startTask(const RecordPtr& record, const Rect& target, std::span<const double> delays,
-                             Pass run, std::size_t pass) {
+void WindowAccess::startTask(const RecordPtr& record, const Rect& target, std::span<const double> delays, Pass run,
+                             std::size_t pass) {
     std::weak_ptr<WindowAccess> weakSelf = weak_from_this();
     std::weak_ptr<WindowRecord> weakRecord = record;
     services_.dispatch->after(delays[pass], [weakSelf, weakRecord, target, delays, run, pass] {

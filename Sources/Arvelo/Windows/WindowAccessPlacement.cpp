@@ -112,8 +112,7 @@ bool WindowAccess::latePass(const RecordPtr& record, const Rect& target, std::si
     if (r.expectedFrame != target || r.parked) return false;
     const auto current = rect(r.element);
     if (!current) return false;
-    const bool untouched = r.settledFrame &&
-                           std::abs(r.settledFrame->width - current->width) < kUntouchedTolerance &&
+    const bool untouched = r.settledFrame && std::abs(r.settledFrame->width - current->width) < kUntouchedTolerance &&
                            std::abs(r.settledFrame->height - current->height) < kUntouchedTolerance;
     r.settledFrame = current;
     learnMinimum(r, target.size(), current->size(), untouched);
@@ -132,10 +131,10 @@ void WindowAccess::learnMinimum(WindowRecord& record, Size asked, Size got, bool
         const double candidate = std::min(got, cap);
         return candidate >= current ? candidate : current;
     };
-    storeMinimum(record, {learn(widthRefused, asked.width, got.width, record.minimum.width, cap.width,
-                                kMinimumWindowSize.width),
-                          learn(heightRefused, asked.height, got.height, record.minimum.height, cap.height,
-                                kMinimumWindowSize.height)});
+    storeMinimum(
+        record,
+        {learn(widthRefused, asked.width, got.width, record.minimum.width, cap.width, kMinimumWindowSize.width),
+         learn(heightRefused, asked.height, got.height, record.minimum.height, cap.height, kMinimumWindowSize.height)});
 }
 
 void WindowAccess::storeMinimum(WindowRecord& record, Size minimum) {

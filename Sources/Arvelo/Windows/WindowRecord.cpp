@@ -3,9 +3,8 @@
 
 namespace arvelo {
 
-WindowRecord::WindowRecord(std::string id_, platform::AXElement element_,
-                           platform::RunningApplication app_, std::string title_, Rect frame_,
-                           std::uint32_t cgID_, platform::Seconds createdAt)
+WindowRecord::WindowRecord(std::string id_, platform::AXElement element_, platform::RunningApplication app_,
+                           std::string title_, Rect frame_, std::uint32_t cgID_, platform::Seconds createdAt)
     : id(std::move(id_)),
       element(element_),
       app(std::move(app_)),

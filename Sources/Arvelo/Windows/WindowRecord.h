@@ -32,8 +32,8 @@ struct WindowIcon {
 inline constexpr Size kMinimumWindowSize{80, 60};
 
 struct WindowRecord {
-    WindowRecord(std::string id, platform::AXElement element, platform::RunningApplication app,
-                 std::string title, Rect frame, std::uint32_t cgID, platform::Seconds createdAt);
+    WindowRecord(std::string id, platform::AXElement element, platform::RunningApplication app, std::string title,
+                 Rect frame, std::uint32_t cgID, platform::Seconds createdAt);
     // A record is shared, never copied.
     WindowRecord(const WindowRecord&) = delete;
     WindowRecord& operator=(const WindowRecord&) = delete;

@@ -19,9 +19,8 @@ namespace ax = platform::ax;
 // The attributes read of every candidate, in one batch per application.
 enum Attribute { kRole, kSubrole, kMinimized, kFullScreen, kPosition, kSize, kTitle };
 const std::vector<std::string> kCandidateAttributes{
-    std::string(ax::kRole),     std::string(ax::kSubrole),  std::string(ax::kMinimized),
-    std::string(ax::kFullScreen), std::string(ax::kPosition), std::string(ax::kSize),
-    std::string(ax::kTitle)};
+    std::string(ax::kRole),     std::string(ax::kSubrole), std::string(ax::kMinimized), std::string(ax::kFullScreen),
+    std::string(ax::kPosition), std::string(ax::kSize),    std::string(ax::kTitle)};
 
 // The retained windows, indexed for the lookups of one scan.
 class RetainedIndex {
@@ -69,8 +68,7 @@ private:
 // The state of one scan while it walks the applications.
 class Capture {
 public:
-    Capture(platform::Accessibility& accessibility, const std::vector<RetainedWindow>& retained,
-            bool diagnostic)
+    Capture(platform::Accessibility& accessibility, const std::vector<RetainedWindow>& retained, bool diagnostic)
         : ax_(accessibility), retained_(retained), diagnostic_(diagnostic) {}
 
     void readWindowList(platform::WindowList& windowList) {
@@ -88,8 +86,7 @@ public:
 private:
     std::vector<AXElement> fallbackCandidates(const AXElement& appElement,
                                               const std::vector<const WindowInfo*>& serverWindows);
-    void examine(const ScanApplication& application, const AXElement& element,
-                 const std::vector<AXResult>& values,
+    void examine(const ScanApplication& application, const AXElement& element, const std::vector<AXResult>& values,
                  const std::vector<const WindowInfo*>& serverWindows);
 
     platform::Accessibility& ax_;
@@ -104,16 +101,14 @@ void Capture::scan(const ScanApplication& application) {
     const AXElement appElement = AXElement::application(application.pid);
     const AXResult windowsRead = ax_.copyAttributeValue(appElement, ax::kWindows, kTimeout);
     const std::int32_t readError = platform::rawValue(windowsRead.error);
-    const std::optional<std::vector<AXElement>> listed =
-        windowsRead.ok() ? windowsRead.value.elements() : std::nullopt;
+    const std::optional<std::vector<AXElement>> listed = windowsRead.ok() ? windowsRead.value.elements() : std::nullopt;
 
     // The application's ordinary windows on the window server's list, front to back.
     std::vector<const WindowInfo*> serverWindows;
     for (const WindowInfo& entry : list_)
         if (entry.ownerPid == application.pid && entry.layer == 0) serverWindows.push_back(&entry);
 
-    std::vector<AXElement> found =
-        listed && !listed->empty() ? *listed : fallbackCandidates(appElement, serverWindows);
+    std::vector<AXElement> found = listed && !listed->empty() ? *listed : fallbackCandidates(appElement, serverWindows);
 
     std::vector<AXElement> candidates;
     std::unordered_set<AXElement> seen;
@@ -136,8 +131,7 @@ void Capture::scan(const ScanApplication& application) {
 
     if (candidates.empty()) return;
     const auto values = ax_.copyAttributeValues(candidates, kCandidateAttributes, kTimeout);
-    for (std::size_t i = 0; i < candidates.size(); ++i)
-        examine(application, candidates[i], values[i], serverWindows);
+    for (std::size_t i = 0; i < candidates.size(); ++i) examine(application, candidates[i], values[i], serverWindows);
 }
 
 // Asked only when "AXWindows" gives nothing: the window children, the focused and main
@@ -154,8 +148,7 @@ std::vector<AXElement> Capture::fallbackCandidates(const AXElement& appElement,
     }
     for (const std::string_view attribute : {ax::kFocusedWindow, ax::kMainWindow}) {
         const AXResult window = ax_.copyAttributeValue(appElement, attribute, kTimeout);
-        if (const auto element = window.ok() ? window.value.element() : std::nullopt)
-            result.push_back(*element);
+        if (const auto element = window.ok() ? window.value.element() : std::nullopt) result.push_back(*element);
     }
     for (const WindowInfo* entry : serverWindows) {
         if (!entry->bounds) continue;
@@ -168,8 +161,7 @@ std::vector<AXElement> Capture::fallbackCandidates(const AXElement& appElement,
     return result;
 }
 
-void Capture::examine(const ScanApplication& application, const AXElement& element,
-                      const std::vector<AXResult>& values,
+void Capture::examine(const ScanApplication& application, const AXElement& element, const std::vector<AXResult>& values,
                       const std::vector<const WindowInfo*>& serverWindows) {
     const std::int32_t pid = application.pid;
     const std::uint32_t number = ax_.windowNumberCallAvailable() ? ax_.windowNumber(element) : 0;
@@ -187,8 +179,7 @@ void Capture::examine(const ScanApplication& application, const AXElement& eleme
     const auto boolean = [&](Attribute attribute) {
         return values[attribute].ok() && values[attribute].value.boolean().value_or(false);
     };
-    const std::optional<std::string> subrole =
-        values[kSubrole].ok() ? values[kSubrole].value.string() : std::nullopt;
+    const std::optional<std::string> subrole = values[kSubrole].ok() ? values[kSubrole].value.string() : std::nullopt;
     if (!known && subrole != ax::kStandardWindowSubrole && !boolean(kMinimized)) return;
 
     if (boolean(kFullScreen)) return;
@@ -216,10 +207,9 @@ void Capture::examine(const ScanApplication& application, const AXElement& eleme
         }
     }
 
-    const std::optional<bool> minimized =
-        values[kMinimized].ok() ? values[kMinimized].value.boolean() : std::nullopt;
-    const bool onScreen = number != 0 ? snapshot_.onScreenIDs.contains(number)
-                                      : match && matchScore < kOnScreenDistance;
+    const std::optional<bool> minimized = values[kMinimized].ok() ? values[kMinimized].value.boolean() : std::nullopt;
+    const bool onScreen =
+        number != 0 ? snapshot_.onScreenIDs.contains(number) : match && matchScore < kOnScreenDistance;
     if (!known && minimized != true && !onScreen) return;
 
     const std::uint32_t cgID = number != 0 ? number : match ? match->number : 0;
@@ -227,16 +217,15 @@ void Capture::examine(const ScanApplication& application, const AXElement& eleme
     if (!keys_.insert(key).second) return;
 
     const auto title = values[kTitle].ok() ? values[kTitle].value.string() : std::nullopt;
-    snapshot_.windows.push_back({std::move(key), pid, element,
-                                 title && !title->empty() ? *title : application.name, frame, cgID,
-                                 minimized});
+    snapshot_.windows.push_back(
+        {std::move(key), pid, element, title && !title->empty() ? *title : application.name, frame, cgID, minimized});
 }
 
 }  // namespace
 
 ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowList& windowList,
-                     const std::vector<ScanApplication>& applications,
-                     const std::vector<RetainedWindow>& retained, bool diagnostic) {
+                     const std::vector<ScanApplication>& applications, const std::vector<RetainedWindow>& retained,
+                     bool diagnostic) {
     Capture capture(accessibility, retained, diagnostic);
     capture.readWindowList(windowList);
     for (const ScanApplication& application : applications) capture.scan(application);

@@ -79,8 +79,8 @@ inline constexpr int kAncestorLimit = 20;
 inline constexpr double kNoScore = 1.7976931348623157e308;
 
 ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowList& windowList,
-                     const std::vector<ScanApplication>& applications,
-                     const std::vector<RetainedWindow>& retained, bool diagnostic);
+                     const std::vector<ScanApplication>& applications, const std::vector<RetainedWindow>& retained,
+                     bool diagnostic);
 
 // The window key "<pid>:<cgID>:<hash>".
 std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXElement& element);
@@ -90,8 +90,8 @@ std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXEl
 std::optional<Rect> rect(platform::Accessibility& accessibility, const platform::AXElement& element,
                          double timeout = kTimeout);
 // The named attribute as a Boolean; false when the read fails or holds no Boolean.
-bool boolValue(platform::Accessibility& accessibility, const platform::AXElement& element,
-               std::string_view attribute, double timeout = kTimeout);
+bool boolValue(platform::Accessibility& accessibility, const platform::AXElement& element, std::string_view attribute,
+               double timeout = kTimeout);
 // |Δ min x| + |Δ min y| + |Δ width| + |Δ height| between the entry's bounds and the rectangle;
 // kNoScore when the entry has no bounds.
 double score(const platform::WindowInfo& entry, const Rect& rect);

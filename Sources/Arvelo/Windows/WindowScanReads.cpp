@@ -13,8 +13,7 @@ std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXEl
     return std::to_string(pid) + ":" + std::to_string(cgID) + ":" + std::to_string(element.hash());
 }
 
-std::optional<Rect> rect(platform::Accessibility& accessibility, const platform::AXElement& element,
-                         double timeout) {
+std::optional<Rect> rect(platform::Accessibility& accessibility, const platform::AXElement& element, double timeout) {
     const auto position = accessibility.copyAttributeValue(element, ax::kPosition, timeout);
     if (!position.ok()) return std::nullopt;
     const auto size = accessibility.copyAttributeValue(element, ax::kSize, timeout);
@@ -25,8 +24,8 @@ std::optional<Rect> rect(platform::Accessibility& accessibility, const platform:
     return Rect(*origin, *extent);
 }
 
-bool boolValue(platform::Accessibility& accessibility, const platform::AXElement& element,
-               std::string_view attribute, double timeout) {
+bool boolValue(platform::Accessibility& accessibility, const platform::AXElement& element, std::string_view attribute,
+               double timeout) {
     const auto result = accessibility.copyAttributeValue(element, attribute, timeout);
     return result.ok() && result.value.boolean().value_or(false);
 }

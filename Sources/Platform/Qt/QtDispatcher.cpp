@@ -30,8 +30,7 @@ TimerHandle QtDispatcher::after(Seconds delay, std::function<void()> work) {
     return scheduleTimer(delay, false, RunLoopMode::common, std::move(work));
 }
 
-TimerHandle QtDispatcher::scheduleTimer(Seconds interval, bool repeats, RunLoopMode,
-                                        std::function<void()> fire) {
+TimerHandle QtDispatcher::scheduleTimer(Seconds interval, bool repeats, RunLoopMode, std::function<void()> fire) {
     const std::uint64_t id = nextId_++;
     auto timer = std::make_unique<QTimer>();
     timer->setTimerType(Qt::PreciseTimer);
@@ -58,7 +57,8 @@ void QtDispatcher::retire(std::uint64_t id) {
     retired_.push_back(std::move(it->second));
     timers_.erase(it);
     // The timer may be the one whose signal is running now: free it on the next turn.
-    QMetaObject::invokeMethod(context_.get(), [this] { retired_.clear(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context_.get(), [this] { retired_.clear(); }, Qt::QueuedConnection);
 }
 
 std::shared_ptr<SerialQueue> QtDispatcher::makeSerialQueue(std::string label) {

@@ -24,8 +24,7 @@ public:
 
     void async(std::function<void()> work) override;
     TimerHandle after(Seconds delay, std::function<void()> work) override;
-    TimerHandle scheduleTimer(Seconds interval, bool repeats, RunLoopMode mode,
-                              std::function<void()> fire) override;
+    TimerHandle scheduleTimer(Seconds interval, bool repeats, RunLoopMode mode, std::function<void()> fire) override;
     std::shared_ptr<SerialQueue> makeSerialQueue(std::string label) override;
 
     Seconds now() const override;

@@ -5,11 +5,16 @@ namespace platform::sim {
 
 std::string_view toString(Request request) {
     switch (request) {
-        case Request::copy: return "copy";
-        case Request::set: return "set";
-        case Request::settable: return "settable";
-        case Request::action: return "action";
-        case Request::elementAtPosition: return "elementAtPosition";
+        case Request::copy:
+            return "copy";
+        case Request::set:
+            return "set";
+        case Request::settable:
+            return "settable";
+        case Request::action:
+            return "action";
+        case Request::elementAtPosition:
+            return "elementAtPosition";
     }
     return "copy";
 }

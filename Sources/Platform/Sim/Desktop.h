@@ -25,7 +25,7 @@ public:
     std::uint32_t number() const { return number_; }
     std::int32_t pid() const;
     AXElement element() const;
-    Window& state() const;     // the model, for anything not offered below
+    Window& state() const;       // the model, for anything not offered below
     arvelo::Rect frame() const;  // as reads see it now
     bool alive() const;
 

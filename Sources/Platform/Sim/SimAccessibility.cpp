@@ -17,7 +17,7 @@ public:
         entry_->pid = pid;
         // Delivered on the main queue, as the platform's run-loop source would.
         entry_->deliver = [this, weak = std::weak_ptr<World::ObserverEntry>(entry_)](const AXElement& element,
-                                                                                      const std::string& name) {
+                                                                                     const std::string& name) {
             world_->clock().async([this, weak, element, name] {
                 if (weak.expired() || !onNotification) return;
                 onNotification(element, name);
@@ -35,9 +35,8 @@ public:
     }
 
     AXError removeNotification(const AXElement& element, std::string_view notification) override {
-        const auto removed = std::erase_if(entry_->registrations, [&](const auto& r) {
-            return r.first == element && r.second == notification;
-        });
+        const auto removed = std::erase_if(
+            entry_->registrations, [&](const auto& r) { return r.first == element && r.second == notification; });
         return removed ? AXError::success : AXError::noValue;
     }
 
@@ -86,8 +85,10 @@ AXResult SimAccessibility::copyAttributeValue(const AXElement& element, std::str
 
 AXResult SimAccessibility::read(const AXElement& element, std::string_view attribute) {
     switch (element.kind) {
-        case AXElementKind::application: return readApplication(*world_->app(element.pid), attribute);
-        case AXElementKind::window: return readWindow(*world_->liveWindow(element.window), attribute);
+        case AXElementKind::application:
+            return readApplication(*world_->app(element.pid), attribute);
+        case AXElementKind::window:
+            return readWindow(*world_->liveWindow(element.window), attribute);
         case AXElementKind::closeButton:
             if (attribute == ax::kRole) return value(std::string(ax::kButtonRole));
             if (attribute == ax::kSubrole) return value(std::string(ax::kCloseButtonSubrole));
@@ -139,13 +140,15 @@ AXResult SimAccessibility::readWindow(Window& window, std::string_view attribute
         return value(false);
     }
     if (attribute == ax::kParent) {
-        if (window.parent && world_->liveWindow(*window.parent)) return value(AXElement::windowOf(window.pid, *window.parent));
+        if (window.parent && world_->liveWindow(*window.parent))
+            return value(AXElement::windowOf(window.pid, *window.parent));
         return value(AXElement::application(window.pid));
     }
     if (attribute == ax::kChildren) {
         std::vector<AXElement> children;
         for (auto number : world_->windowsOf(window.pid, true))
-            if (world_->window(number)->parent == window.number) children.push_back(AXElement::windowOf(window.pid, number));
+            if (world_->window(number)->parent == window.number)
+                children.push_back(AXElement::windowOf(window.pid, number));
         if (window.hasCloseButton) children.push_back(AXElement::closeButtonOf(window.pid, window.number));
         return value(std::move(children));
     }
@@ -198,11 +201,10 @@ AXError SimAccessibility::write(const AXElement& element, std::string_view attri
         return AXError::success;
     }
     return settable(element, attribute).error == AXError::attributeUnsupported ? AXError::attributeUnsupported
-                                                                              : AXError::illegalArgument;
+                                                                               : AXError::illegalArgument;
 }
 
-AXSettable SimAccessibility::isAttributeSettable(const AXElement& element, std::string_view attribute,
-                                                 double timeout) {
+AXSettable SimAccessibility::isAttributeSettable(const AXElement& element, std::string_view attribute, double timeout) {
     AXSettable result{reachable(element, timeout), false};
     if (result.error == AXError::success) result = settable(element, attribute);
     record(Request::settable, element, attribute, AXValue(result.settable), timeout, result.error);

@@ -34,8 +34,8 @@ private:
     AXError write(const AXElement& element, std::string_view attribute, const AXValue& value);
     AXSettable settable(const AXElement& element, std::string_view attribute);
     AXError perform(const AXElement& element, std::string_view action);
-    void record(Request request, const AXElement& element, std::string_view name, const AXValue& value,
-                double timeout, AXError result);
+    void record(Request request, const AXElement& element, std::string_view name, const AXValue& value, double timeout,
+                AXError result);
 
     std::shared_ptr<World> world_;
 };

@@ -2,8 +2,8 @@
 // and the Spaces of each window; answers 0 and the empty set while switched off.
 #pragma once
 
-#include "Platform/Spaces.h"
 #include "Platform/Sim/World.h"
+#include "Platform/Spaces.h"
 
 #include <memory>
 

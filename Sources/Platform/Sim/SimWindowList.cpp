@@ -13,8 +13,8 @@ std::vector<WindowInfo> SimWindowList::windows(const WindowListOptions& options)
         if (options.onScreenOnly && !visible) continue;
         if (options.excludeDesktopElements && window->desktopElement) continue;
         const App* owner = world_->app(window->pid);
-        list.push_back({number, window->pid, owner->name.value_or(""), window->layer, window->frame, window->title,
-                        visible});
+        list.push_back(
+            {number, window->pid, owner->name.value_or(""), window->layer, window->frame, window->title, visible});
     }
     return list;
 }

@@ -1,8 +1,8 @@
 // SimWindowList.h: the window server's window list of the simulated desktop, front to back.
 #pragma once
 
-#include "Platform/WindowList.h"
 #include "Platform/Sim/World.h"
+#include "Platform/WindowList.h"
 
 #include <memory>
 

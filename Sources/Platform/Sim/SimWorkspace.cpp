@@ -32,8 +32,8 @@ SimWorkspace::~SimWorkspace() {
 }
 
 RunningApplication SimWorkspace::describe(const App& app) const {
-    return {app.pid, app.bundleIdentifier, app.name, app.activationPolicy, app.hidden,
-            world_->frontmost() == app.pid, app.iconName};
+    return {app.pid,    app.bundleIdentifier,           app.name,    app.activationPolicy,
+            app.hidden, world_->frontmost() == app.pid, app.iconName};
 }
 
 std::vector<RunningApplication> SimWorkspace::runningApplications() {

@@ -2,8 +2,8 @@
 // hiding, and the workspace notifications, delivered on the main queue.
 #pragma once
 
-#include "Platform/Workspace.h"
 #include "Platform/Sim/World.h"
+#include "Platform/Workspace.h"
 
 #include <memory>
 #include <vector>

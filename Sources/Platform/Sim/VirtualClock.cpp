@@ -48,8 +48,7 @@ TimerHandle VirtualClock::after(Seconds delay, std::function<void()> work) {
     return schedule(ticks(delay), ticks(delay), false, RunLoopMode::common, std::move(work));
 }
 
-TimerHandle VirtualClock::scheduleTimer(Seconds interval, bool repeats, RunLoopMode mode,
-                                        std::function<void()> fire) {
+TimerHandle VirtualClock::scheduleTimer(Seconds interval, bool repeats, RunLoopMode mode, std::function<void()> fire) {
     const std::int64_t period = ticks(interval);
     // A repeating timer with no period would fire forever at one instant: give it 0.1 ms, as
     // the platform's timers do.
@@ -93,8 +92,7 @@ bool VirtualClock::runOneDue(std::int64_t limit) {
 void VirtualClock::advance(Seconds seconds) {
     drain();
     const std::int64_t target = now_ + ticks(seconds);
-    while (runOneDue(target)) {
-    }
+    while (runOneDue(target)) {}
     now_ = std::max(now_, target);
 }
 
@@ -167,8 +165,8 @@ std::vector<VirtualClock::Scheduled> VirtualClock::scheduled() const {
     std::vector<Scheduled> out;
     for (const auto& [key, item] : timers_) {
         if (!item.handle.isValid()) continue;
-        out.push_back({static_cast<double>(key.first) / 1e9, static_cast<double>(item.interval) / 1e9,
-                       item.repeats, item.mode});
+        out.push_back(
+            {static_cast<double>(key.first) / 1e9, static_cast<double>(item.interval) / 1e9, item.repeats, item.mode});
     }
     return out;
 }

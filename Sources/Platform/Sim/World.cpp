@@ -167,8 +167,7 @@ void World::setMinimized(std::uint32_t number, bool minimized) {
     if (!target || target->minimized == minimized) return;
     target->minimized = minimized;
     if (!minimized) raise(number);
-    notify(AXElement::windowOf(target->pid, number),
-           minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
+    notify(AXElement::windowOf(target->pid, number), minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
 }
 
 std::vector<std::uint32_t> World::windowsOf(std::int32_t pid, bool withChildren) const {
@@ -210,7 +209,8 @@ arvelo::Size World::clamp(const Window& window, arvelo::Size size) const {
 AXError World::writePosition(Window& window, arvelo::Point origin) {
     if (window.behaviour.refuseWrites) return *window.behaviour.refuseWrites;
     if (!window.positionSettable) return AXError::attributeUnsupported;
-    schedule({clock_->elapsedTicks() + VirtualClock::ticks(window.behaviour.lag), 0, window.number, origin, std::nullopt, true});
+    schedule({clock_->elapsedTicks() + VirtualClock::ticks(window.behaviour.lag), 0, window.number, origin,
+              std::nullopt, true});
     return AXError::success;
 }
 

@@ -7,10 +7,10 @@
 
 #include "ArveloCore/Geometry.h"
 #include "Platform/Accessibility.h"
-#include "Platform/Spaces.h"
-#include "Platform/Workspace.h"
 #include "Platform/Sim/CallLog.h"
 #include "Platform/Sim/VirtualClock.h"
+#include "Platform/Spaces.h"
+#include "Platform/Workspace.h"
 
 #include <cstdint>
 #include <functional>
@@ -56,13 +56,13 @@ struct App {
 
 // How a window takes frame writes.
 struct WindowBehaviour {
-    arvelo::Size minimumSize{0, 0};             // sizes below are raised to it; the write succeeds
-    std::optional<arvelo::Size> maximumSize;    // sizes above are lowered to it
-    Seconds lag = 0;                            // a written frame takes effect this much later
-    std::optional<Seconds> snapBackAfter;       // after a write took effect, the window returns...
-    arvelo::Rect snapBackTo;                    // ...to this frame, this much later
-    std::optional<AXError> refuseWrites;        // position and size writes fail with this code
-    bool refusesClose = false;                  // pressing the close button does nothing
+    arvelo::Size minimumSize{0, 0};           // sizes below are raised to it; the write succeeds
+    std::optional<arvelo::Size> maximumSize;  // sizes above are lowered to it
+    Seconds lag = 0;                          // a written frame takes effect this much later
+    std::optional<Seconds> snapBackAfter;     // after a write took effect, the window returns...
+    arvelo::Rect snapBackTo;                  // ...to this frame, this much later
+    std::optional<AXError> refuseWrites;      // position and size writes fail with this code
+    bool refusesClose = false;                // pressing the close button does nothing
 };
 
 struct Window {
@@ -77,9 +77,9 @@ struct Window {
     std::optional<std::uint32_t> parent;  // the window a sheet or dialog belongs to
     std::int32_t layer = 0;
     bool desktopElement = false;
-    std::set<SpaceID> spaces;             // empty: the Space of its display when it opened
-    bool sticky = false;                  // on every Space
-    bool hiddenFromScreen = false;        // kept off the on-screen list whatever its state
+    std::set<SpaceID> spaces;       // empty: the Space of its display when it opened
+    bool sticky = false;            // on every Space
+    bool hiddenFromScreen = false;  // kept off the on-screen list whatever its state
     bool positionSettable = true;
     bool sizeSettable = true;
     bool hasCloseButton = true;
@@ -101,7 +101,7 @@ struct WindowSpec {
     bool sticky = false;
     bool positionSettable = true;
     bool sizeSettable = true;
-    std::optional<std::uint32_t> number;      // default: the next free number
+    std::optional<std::uint32_t> number;  // default: the next free number
 };
 
 class World {
@@ -130,9 +130,9 @@ public:
 
     // Windows.
     Window& open(std::int32_t pid, const WindowSpec& spec);
-    Window* window(std::uint32_t number);     // alive or not
-    Window* liveWindow(std::uint32_t number); // alive, and its application running
-    void vanish(std::uint32_t number);        // it and its sheets are gone
+    Window* window(std::uint32_t number);                                     // alive or not
+    Window* liveWindow(std::uint32_t number);                                 // alive, and its application running
+    void vanish(std::uint32_t number);                                        // it and its sheets are gone
     const std::vector<std::uint32_t>& stacking() const { return stacking_; }  // front to back
     void raise(std::uint32_t number);
     void setMinimized(std::uint32_t number, bool minimized);

@@ -20,4 +20,4 @@ std::optional<std::string> processName(std::int32_t pid);
 // Whether the process exists.
 bool processAlive(std::int32_t pid);
 
-} // namespace platform::x11
+}  // namespace platform::x11

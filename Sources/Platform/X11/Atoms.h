@@ -15,13 +15,15 @@ struct Atoms {
 
 // The names, in the order of the members above.
 inline constexpr const char* kAtomNames[] = {
-    "WM_CHANGE_STATE", "WM_CLIENT_LEADER", "_GTK_APPLICATION_ID", "_KDE_NET_WM_DESKTOP_FILE",
+    "WM_CHANGE_STATE",
+    "WM_CLIENT_LEADER",
+    "_GTK_APPLICATION_ID",
+    "_KDE_NET_WM_DESKTOP_FILE",
 };
 
-inline xcb_atom_t* atomSlots(Atoms& atoms)
-{
+inline xcb_atom_t* atomSlots(Atoms& atoms) {
     static_assert(sizeof(Atoms) == sizeof(kAtomNames) / sizeof(kAtomNames[0]) * sizeof(xcb_atom_t));
     return &atoms.WM_CHANGE_STATE;
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -10,34 +10,29 @@ namespace {
 AXResult value(AXValue v) { return {AXError::success, std::move(v)}; }
 AXResult failure(AXError error) { return {error, {}}; }
 
-bool isApplicationAttribute(std::string_view a)
-{
+bool isApplicationAttribute(std::string_view a) {
     return a == ax::kRole || a == ax::kTitle || a == ax::kWindows || a == ax::kChildren || a == ax::kFocusedWindow ||
            a == ax::kMainWindow || a == "AXHidden" || a == "AXFrontmost";
 }
 
-bool isWindowAttribute(std::string_view a)
-{
+bool isWindowAttribute(std::string_view a) {
     return a == ax::kRole || a == ax::kSubrole || a == ax::kTitle || a == ax::kMinimized || a == ax::kFullScreen ||
            a == ax::kPosition || a == ax::kSize || a == ax::kMain || a == ax::kFocused || a == ax::kParent ||
            a == ax::kChildren || a == ax::kCloseButton;
 }
 
 // A window's top-level window: the end of its transient-for chain among the clients.
-xcb_window_t topLevelOf(const ClientTable& table, xcb_window_t window, xcb_window_t root)
-{
+xcb_window_t topLevelOf(const ClientTable& table, xcb_window_t window, xcb_window_t root) {
     for (int depth = 0; depth < 16; ++depth) {
         const WindowFacts* facts = table.find(window);
         const xcb_window_t parent = facts ? parentOf(*facts, root) : xcb_window_t{XCB_WINDOW_NONE};
-        if (parent == XCB_WINDOW_NONE || !table.find(parent))
-            return window;
+        if (parent == XCB_WINDOW_NONE || !table.find(parent)) return window;
         window = parent;
     }
     return window;
 }
 
-std::vector<AXElement> topLevelWindows(const ClientTable& table, std::int32_t pid, xcb_window_t root)
-{
+std::vector<AXElement> topLevelWindows(const ClientTable& table, std::int32_t pid, xcb_window_t root) {
     std::vector<AXElement> list;
     for (std::size_t i : table.clientsOf(pid))
         if (parentOf(table.clients[i], root) == XCB_WINDOW_NONE || !table.find(table.clients[i].transientFor))
@@ -46,10 +41,8 @@ std::vector<AXElement> topLevelWindows(const ClientTable& table, std::int32_t pi
 }
 
 AXResult answerApplication(const ClientTable& table, std::int32_t pid, std::string_view attribute,
-                           const DesktopContext& context)
-{
-    if (attribute == ax::kRole)
-        return value(std::string(ax::kApplicationRole));
+                           const DesktopContext& context) {
+    if (attribute == ax::kRole) return value(std::string(ax::kApplicationRole));
     if (attribute == ax::kTitle) {
         const auto mine = table.clientsOf(pid);
         const auto name = mine.empty() ? processName(pid) : applicationName(table.clients[mine.front()], pid);
@@ -74,33 +67,26 @@ AXResult answerApplication(const ClientTable& table, std::int32_t pid, std::stri
 }
 
 AXResult answerWindow(const ClientTable& table, const WindowFacts& facts, std::int32_t pid, std::string_view attribute,
-                      const DesktopContext& context)
-{
+                      const DesktopContext& context) {
     const xcb_ewmh_connection_t& e = context.ewmh;
-    if (attribute == ax::kRole)
-        return value(roleOf(facts, e, context.root));
+    if (attribute == ax::kRole) return value(roleOf(facts, e, context.root));
     if (attribute == ax::kSubrole) {
         auto subrole = subroleOf(facts, e, context.root);
         return subrole ? value(*subrole) : failure(AXError::noValue);
     }
-    if (attribute == ax::kTitle)
-        return value(facts.title);
-    if (attribute == ax::kMinimized)
-        return value(facts.hasState(e._NET_WM_STATE_HIDDEN));
-    if (attribute == ax::kFullScreen)
-        return value(facts.hasState(e._NET_WM_STATE_FULLSCREEN));
+    if (attribute == ax::kTitle) return value(facts.title);
+    if (attribute == ax::kMinimized) return value(facts.hasState(e._NET_WM_STATE_HIDDEN));
+    if (attribute == ax::kFullScreen) return value(facts.hasState(e._NET_WM_STATE_FULLSCREEN));
     if (attribute == ax::kPosition || attribute == ax::kSize) {
         const auto frame = facts.frame();
-        if (!frame)
-            return failure(AXError::cannotComplete);
+        if (!frame) return failure(AXError::cannotComplete);
         return attribute == ax::kPosition ? value(frame->origin()) : value(frame->size());
     }
     if (attribute == ax::kMain || attribute == ax::kFocused)
         return value(mainWindowOf(table, pid, context) == facts.window);
     if (attribute == ax::kParent) {
         const xcb_window_t parent = parentOf(facts, context.root);
-        if (parent != XCB_WINDOW_NONE && table.pidOf(parent) == pid)
-            return value(AXElement::windowOf(pid, parent));
+        if (parent != XCB_WINDOW_NONE && table.pidOf(parent) == pid) return value(AXElement::windowOf(pid, parent));
         return value(AXElement::application(pid));
     }
     if (attribute == ax::kChildren) {
@@ -108,21 +94,18 @@ AXResult answerWindow(const ClientTable& table, const WindowFacts& facts, std::i
         for (std::size_t i : table.clientsOf(pid))
             if (parentOf(table.clients[i], context.root) == facts.window)
                 children.push_back(AXElement::windowOf(pid, table.clients[i].window));
-        if (hasCloseButton(facts, e))
-            children.push_back(AXElement::closeButtonOf(pid, facts.window));
+        if (hasCloseButton(facts, e)) children.push_back(AXElement::closeButtonOf(pid, facts.window));
         return value(std::move(children));
     }
     if (attribute == ax::kCloseButton) {
-        if (!hasCloseButton(facts, e))
-            return failure(AXError::noValue);
+        if (!hasCloseButton(facts, e)) return failure(AXError::noValue);
         return value(AXElement::closeButtonOf(pid, facts.window));
     }
     return failure(AXError::attributeUnsupported);
 }
-} // namespace
+}  // namespace
 
-Needs needsOf(const AXElement& element, std::string_view a)
-{
+Needs needsOf(const AXElement& element, std::string_view a) {
     Needs needs;
     if (element.kind == AXElementKind::application) {
         needs.everyClient = true;
@@ -138,8 +121,7 @@ Needs needsOf(const AXElement& element, std::string_view a)
             needs.rootFacts = rootfact::kActive;
         return needs;
     }
-    if (element.kind == AXElementKind::closeButton)
-        return {fact::kHints, 0, false};
+    if (element.kind == AXElementKind::closeButton) return {fact::kHints, 0, false};
     if (a == ax::kRole || a == ax::kSubrole)
         needs.windowFacts = fact::kKind | fact::kState;
     else if (a == ax::kTitle)
@@ -159,21 +141,15 @@ Needs needsOf(const AXElement& element, std::string_view a)
     return needs;
 }
 
-Needs needsOfSettable(const AXElement& element, std::string_view attribute)
-{
-    if (element.kind == AXElementKind::application)
-        return {0, 0, true};
-    if (element.kind == AXElementKind::closeButton)
-        return {fact::kHints, 0, false};
-    if (attribute == ax::kPosition || attribute == ax::kSize)
-        return {fact::kHints, 0, false};
+Needs needsOfSettable(const AXElement& element, std::string_view attribute) {
+    if (element.kind == AXElementKind::application) return {0, 0, true};
+    if (element.kind == AXElementKind::closeButton) return {fact::kHints, 0, false};
+    if (attribute == ax::kPosition || attribute == ax::kSize) return {fact::kHints, 0, false};
     return {};
 }
 
-AXError validate(const ClientTable& table, const AXElement& element, const DesktopContext& context)
-{
-    if (!table.answered)
-        return AXError::cannotComplete;
+AXError validate(const ClientTable& table, const AXElement& element, const DesktopContext& context) {
+    if (!table.answered) return AXError::cannotComplete;
     if (element.kind == AXElementKind::application) {
         const bool running = !table.clientsOf(element.pid).empty() || processAlive(element.pid);
         return running ? AXError::success : AXError::cannotComplete;
@@ -187,32 +163,25 @@ AXError validate(const ClientTable& table, const AXElement& element, const Deskt
 }
 
 AXResult answer(const ClientTable& table, const AXElement& element, std::string_view attribute,
-                const DesktopContext& context)
-{
-    if (const AXError error = validate(table, element, context); error != AXError::success)
-        return failure(error);
+                const DesktopContext& context) {
+    if (const AXError error = validate(table, element, context); error != AXError::success) return failure(error);
     switch (element.kind) {
-    case AXElementKind::application:
-        return answerApplication(table, element.pid, attribute, context);
-    case AXElementKind::window:
-        return answerWindow(table, *table.find(element.window), element.pid, attribute, context);
-    case AXElementKind::closeButton:
-        if (attribute == ax::kRole)
-            return value(std::string(ax::kButtonRole));
-        if (attribute == ax::kSubrole)
-            return value(std::string(ax::kCloseButtonSubrole));
-        if (attribute == ax::kParent)
-            return value(AXElement::windowOf(element.pid, element.window));
-        return failure(AXError::attributeUnsupported);
+        case AXElementKind::application:
+            return answerApplication(table, element.pid, attribute, context);
+        case AXElementKind::window:
+            return answerWindow(table, *table.find(element.window), element.pid, attribute, context);
+        case AXElementKind::closeButton:
+            if (attribute == ax::kRole) return value(std::string(ax::kButtonRole));
+            if (attribute == ax::kSubrole) return value(std::string(ax::kCloseButtonSubrole));
+            if (attribute == ax::kParent) return value(AXElement::windowOf(element.pid, element.window));
+            return failure(AXError::attributeUnsupported);
     }
     return failure(AXError::attributeUnsupported);
 }
 
 AXSettable settable(const ClientTable& table, const AXElement& element, std::string_view attribute,
-                    const DesktopContext& context)
-{
-    if (const AXError error = validate(table, element, context); error != AXError::success)
-        return {error, false};
+                    const DesktopContext& context) {
+    if (const AXError error = validate(table, element, context); error != AXError::success) return {error, false};
     if (element.kind != AXElementKind::window) {
         const bool known = element.kind == AXElementKind::application
                                ? isApplicationAttribute(attribute)
@@ -220,25 +189,20 @@ AXSettable settable(const ClientTable& table, const AXElement& element, std::str
         return {known ? AXError::success : AXError::attributeUnsupported, false};
     }
     const WindowFacts& facts = *table.find(element.window);
-    if (attribute == ax::kPosition)
-        return {AXError::success, positionSettable(facts, context.ewmh)};
-    if (attribute == ax::kSize)
-        return {AXError::success, sizeSettable(facts, context.ewmh)};
+    if (attribute == ax::kPosition) return {AXError::success, positionSettable(facts, context.ewmh)};
+    if (attribute == ax::kSize) return {AXError::success, sizeSettable(facts, context.ewmh)};
     if (attribute == ax::kMinimized || attribute == ax::kMain || attribute == ax::kFocused ||
         attribute == ax::kFullScreen)
         return {AXError::success, true};
     return {isWindowAttribute(attribute) ? AXError::success : AXError::attributeUnsupported, false};
 }
 
-std::optional<xcb_window_t> mainWindowOf(const ClientTable& table, std::int32_t pid, const DesktopContext& context)
-{
+std::optional<xcb_window_t> mainWindowOf(const ClientTable& table, std::int32_t pid, const DesktopContext& context) {
     const xcb_window_t active = table.root.active;
-    if (active != XCB_WINDOW_NONE && table.pidOf(active) == pid)
-        return topLevelOf(table, active, context.root);
+    if (active != XCB_WINDOW_NONE && table.pidOf(active) == pid) return topLevelOf(table, active, context.root);
     for (const AXElement& w : topLevelWindows(table, pid, context.root))
-        if (!table.find(w.window)->hasState(context.ewmh._NET_WM_STATE_HIDDEN))
-            return w.window;
+        if (!table.find(w.window)->hasState(context.ewmh._NET_WM_STATE_HIDDEN)) return w.window;
     return std::nullopt;
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

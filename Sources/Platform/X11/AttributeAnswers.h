@@ -21,8 +21,7 @@ struct Needs {
     unsigned rootFacts = 0;
     bool everyClient = false;
 
-    Needs& operator|=(const Needs& other)
-    {
+    Needs& operator|=(const Needs& other) {
         windowFacts |= other.windowFacts;
         rootFacts |= other.rootFacts;
         everyClient = everyClient || other.everyClient;
@@ -51,4 +50,4 @@ AXSettable settable(const ClientTable& table, const AXElement& element, std::str
 // fact::kKind and fact::kState, and rootfact::kStacking and rootfact::kActive.
 std::optional<xcb_window_t> mainWindowOf(const ClientTable& table, std::int32_t pid, const DesktopContext& context);
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -3,15 +3,13 @@
 
 namespace platform::x11 {
 
-void ClientTable::take(const std::vector<WindowFacts>& facts, Connection& connection)
-{
+void ClientTable::take(const std::vector<WindowFacts>& facts, Connection& connection) {
     const xcb_setup_t& setup = *xcb_get_setup(connection.xcb());
     // Facts kept from earlier reads do not make a broken connection answer.
     answered = root.answered && !connection.broken();
     for (const WindowFacts& f : facts) {
         answered = answered && f.answered;
-        if (!f.exists)
-            continue;
+        if (!f.exists) continue;
         positions_[f.window] = clients.size();
         clients.push_back(f);
         pids.push_back(ownerPid(f, setup));
@@ -25,12 +23,10 @@ void ClientTable::take(const std::vector<WindowFacts>& facts, Connection& connec
         }
     }
     for (std::size_t i = 0; i < clients.size(); ++i)
-        if (!placed[i])
-            order_.push_back(i);
+        if (!placed[i]) order_.push_back(i);
 }
 
-ClientTable ClientTable::read(Connection& connection, unsigned rootFacts, unsigned windowFacts, Deadline deadline)
-{
+ClientTable ClientTable::read(Connection& connection, unsigned rootFacts, unsigned windowFacts, Deadline deadline) {
     ClientTable table;
     {
         FactBatch first(connection, rootFacts | rootfact::kClients, {}, 0);
@@ -42,8 +38,7 @@ ClientTable ClientTable::read(Connection& connection, unsigned rootFacts, unsign
 }
 
 ClientTable ClientTable::readSome(Connection& connection, unsigned rootFacts, const std::vector<xcb_window_t>& windows,
-                                  unsigned windowFacts, Deadline deadline)
-{
+                                  unsigned windowFacts, Deadline deadline) {
     ClientTable table;
     FactBatch batch(connection, rootFacts | rootfact::kClients, windows, windowFacts | fact::kOwner);
     table.root = batch.root(deadline);
@@ -51,25 +46,21 @@ ClientTable ClientTable::readSome(Connection& connection, unsigned rootFacts, co
     return table;
 }
 
-const WindowFacts* ClientTable::find(xcb_window_t window) const
-{
+const WindowFacts* ClientTable::find(xcb_window_t window) const {
     const auto position = positions_.find(window);
     return position == positions_.end() ? nullptr : &clients[position->second];
 }
 
-std::int32_t ClientTable::pidOf(xcb_window_t window) const
-{
+std::int32_t ClientTable::pidOf(xcb_window_t window) const {
     const auto position = positions_.find(window);
     return position == positions_.end() ? 0 : pids[position->second];
 }
 
-std::vector<std::size_t> ClientTable::clientsOf(std::int32_t pid) const
-{
+std::vector<std::size_t> ClientTable::clientsOf(std::int32_t pid) const {
     std::vector<std::size_t> out;
     for (std::size_t i : order_)
-        if (pids[i] == pid)
-            out.push_back(i);
+        if (pids[i] == pid) out.push_back(i);
     return out;
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -37,4 +37,4 @@ private:
     std::vector<std::size_t> order_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -22,10 +22,9 @@ constexpr std::int64_t kWaitSliceMilliseconds = 1;
 // RandR 1.5 brought monitors.
 constexpr std::uint32_t kRandrMajor = 1;
 constexpr std::uint32_t kRandrMinor = 5;
-} // namespace
+}  // namespace
 
-std::shared_ptr<Connection> Connection::open(const char* display, double timeout)
-{
+std::shared_ptr<Connection> Connection::open(const char* display, double timeout) {
     int screenNumber = 0;
     xcb_connection_t* c = xcb_connect(display, &screenNumber);
     if (xcb_connection_has_error(c)) {
@@ -33,36 +32,27 @@ std::shared_ptr<Connection> Connection::open(const char* display, double timeout
         return nullptr;
     }
     std::shared_ptr<Connection> connection(new Connection(c, screenNumber));
-    if (!connection->initialise(Deadline::in(timeout)))
-        return nullptr;
+    if (!connection->initialise(Deadline::in(timeout))) return nullptr;
     return connection;
 }
 
-Connection::Connection(xcb_connection_t* c, int screenNumber) : c_(c), screenNumber_(screenNumber)
-{
+Connection::Connection(xcb_connection_t* c, int screenNumber) : c_(c), screenNumber_(screenNumber) {
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
-Connection::~Connection()
-{
+Connection::~Connection() {
     stopping_ = true;
     wakeEventThread();
-    if (eventThread_.joinable())
-        eventThread_.join();
-    if (ewmhReady_)
-        xcb_ewmh_connection_wipe(&ewmh_);
+    if (eventThread_.joinable()) eventThread_.join();
+    if (ewmhReady_) xcb_ewmh_connection_wipe(&ewmh_);
     xcb_disconnect(c_);
-    if (wakeFd_ >= 0)
-        close(wakeFd_);
+    if (wakeFd_ >= 0) close(wakeFd_);
 }
 
-bool Connection::initialise(Deadline deadline)
-{
+bool Connection::initialise(Deadline deadline) {
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c_));
-    for (int i = 0; it.rem && i < screenNumber_; ++i)
-        xcb_screen_next(&it);
-    if (!it.rem)
-        return false;
+    for (int i = 0; it.rem && i < screenNumber_; ++i) xcb_screen_next(&it);
+    if (!it.rem) return false;
     screen_ = it.data;
 
     // Queue every atom and the extensions' presence, then one round trip answers them all.
@@ -82,19 +72,17 @@ bool Connection::initialise(Deadline deadline)
     }
     // Everything sent before the sync has been answered: these calls no longer block.
     ewmhReady_ = xcb_ewmh_init_atoms_replies(&ewmh_, ewmhCookies, nullptr) != 0;
-    if (!ewmhReady_)
-        return false;
+    if (!ewmhReady_) return false;
     xcb_atom_t* slot = atomSlots(atoms_);
     for (std::size_t i = 0; i < cookies.size(); ++i) {
         auto reply = await<xcb_intern_atom_reply_t>(cookies[i], deadline);
-        if (!reply)
-            return false;
+        if (!reply) return false;
         slot[i] = reply->atom;
     }
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(c_, &xcb_randr_id);
     if (randr && randr->present) {
-        auto version = await<xcb_randr_query_version_reply_t>(xcb_randr_query_version(c_, kRandrMajor, kRandrMinor),
-                                                              deadline);
+        auto version =
+            await<xcb_randr_query_version_reply_t>(xcb_randr_query_version(c_, kRandrMajor, kRandrMinor), deadline);
         randrMonitors_ = version && (version->major_version > kRandrMajor ||
                                      (version->major_version == kRandrMajor && version->minor_version >= kRandrMinor));
         randrEventBase_ = randr->first_event;
@@ -113,38 +101,26 @@ bool Connection::initialise(Deadline deadline)
     return sync(deadline);
 }
 
-void Connection::follow(xcb_window_t window)
-{
+void Connection::follow(xcb_window_t window) {
     static constexpr std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    if (!cache_->startFollowing(window))
-        xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
+    if (!cache_->startFollowing(window)) xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
 }
 
-void Connection::flush()
-{
-    xcb_flush(c_);
-}
+void Connection::flush() { xcb_flush(c_); }
 
-bool Connection::sync(Deadline deadline)
-{
+bool Connection::sync(Deadline deadline) {
     auto reply = await<xcb_get_input_focus_reply_t>(xcb_get_input_focus(c_), deadline);
     return reply.status == ReplyStatus::answered;
 }
 
-Connection::Waiting::Waiting(Connection& connection) : connection_(connection)
-{
-    ++connection_.waiters_;
-}
+Connection::Waiting::Waiting(Connection& connection) : connection_(connection) { ++connection_.waiters_; }
 
-Connection::Waiting::~Waiting()
-{
+Connection::Waiting::~Waiting() {
     // The last waiter gives the socket back to the event thread.
-    if (--connection_.waiters_ == 0)
-        connection_.wakeEventThread();
+    if (--connection_.waiters_ == 0) connection_.wakeEventThread();
 }
 
-ReplyStatus Connection::waitFor(unsigned int sequence, void** reply, xcb_generic_error_t** error, Deadline deadline)
-{
+ReplyStatus Connection::waitFor(unsigned int sequence, void** reply, xcb_generic_error_t** error, Deadline deadline) {
     const Waiting waiting(*this);
     xcb_flush(c_);
     for (;;) {
@@ -156,61 +132,54 @@ ReplyStatus Connection::waitFor(unsigned int sequence, void** reply, xcb_generic
         if (xcb_poll_for_reply(c_, sequence, reply, error)) {
             // This thread may have read events off the socket along with its reply.
             handOverQueuedEvents();
-            if (*reply)
-                return ReplyStatus::answered;
+            if (*reply) return ReplyStatus::answered;
             return *error ? ReplyStatus::xError : ReplyStatus::answered;
         }
-        if (broken())
-            return ReplyStatus::lost;
+        if (broken()) return ReplyStatus::lost;
         if (deadline.passed()) {
             xcb_discard_reply(c_, sequence);
             return ReplyStatus::timedOut;
         }
         {
             std::lock_guard lock(mutex_);
-            if (generation_ != seen)
-                continue;  // the event thread read something meanwhile: look again
+            if (generation_ != seen) continue;  // the event thread read something meanwhile: look again
         }
         // Sleep until data arrives; the event thread may take it first, so look again at
         // least every slice.
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline.when() - Deadline::Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline.when() - Deadline::Clock::now());
         pollfd fd{xcb_get_file_descriptor(c_), POLLIN, 0};
         poll(&fd, 1, static_cast<int>(std::clamp<std::int64_t>(left.count() + 1, 0, kWaitSliceMilliseconds)));
     }
 }
 
 Connection::PropertyWatch::PropertyWatch(Connection& connection, xcb_window_t window, xcb_atom_t atom)
-    : connection_(connection)
-{
+    : connection_(connection) {
     std::lock_guard lock(connection_.mutex_);
     entry_ = connection_.watches_.insert(connection_.watches_.end(), WatchEntry{window, atom, 0});
 }
 
-Connection::PropertyWatch::~PropertyWatch()
-{
+Connection::PropertyWatch::~PropertyWatch() {
     std::lock_guard lock(connection_.mutex_);
     connection_.watches_.erase(entry_);
 }
 
-bool Connection::PropertyWatch::waitForCount(int count, Deadline deadline)
-{
+bool Connection::PropertyWatch::waitForCount(int count, Deadline deadline) {
     connection_.flush();
     std::unique_lock lock(connection_.mutex_);
-    return connection_.readDone_.wait_until(lock, deadline.when(),
-                                            [&] { return entry_->count >= count || connection_.broken(); }) &&
-           entry_->count >= count;
+    return connection_.readDone_.wait_until(lock, deadline.when(), [&] {
+        return entry_->count >= count || connection_.broken();
+    }) && entry_->count >= count;
 }
 
-void Connection::start(std::function<void(const xcb_generic_event_t&)> onEvent, std::function<void()> onLost)
-{
+void Connection::start(std::function<void(const xcb_generic_event_t&)> onEvent, std::function<void()> onLost) {
     onEvent_ = std::move(onEvent);
     onLost_ = std::move(onLost);
     eventThread_ = std::thread([this] { runEvents(); });
     pthread_setname_np(eventThread_.native_handle(), "x11-events");
 }
 
-void Connection::runEvents()
-{
+void Connection::runEvents() {
     const int socket = xcb_get_file_descriptor(c_);
     while (!stopping_) {
         // While threads wait for replies they read the socket themselves.
@@ -221,8 +190,7 @@ void Connection::runEvents()
             std::uint64_t count;
             [[maybe_unused]] auto n = read(wakeFd_, &count, sizeof count);
         }
-        if (stopping_)
-            break;
+        if (stopping_) break;
         std::vector<XPtr<xcb_generic_event_t>> batch;
         {
             std::lock_guard lock(eventsMutex_);
@@ -230,37 +198,30 @@ void Connection::runEvents()
                 handedOver_.emplace_back(event);
             batch.swap(handedOver_);
         }
-        for (const auto& event : batch)
-            dispatch(*event);
+        for (const auto& event : batch) dispatch(*event);
         advanceGeneration();
         if (broken()) {
-            if (onLost_)
-                onLost_();
+            if (onLost_) onLost_();
             break;
         }
     }
 }
 
-void Connection::dispatch(const xcb_generic_event_t& event)
-{
+void Connection::dispatch(const xcb_generic_event_t& event) {
     // Errors of unchecked requests (say, selecting events on a window that just went away)
     // arrive here too; requests whose outcome matters are checked one by one.
-    if (event.response_type == 0)
-        return;
+    if (event.response_type == 0) return;
     if ((event.response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
         const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         std::lock_guard lock(mutex_);
         for (auto& watch : watches_)
-            if (watch.window == notify.window && watch.atom == notify.atom)
-                ++watch.count;
+            if (watch.window == notify.window && watch.atom == notify.atom) ++watch.count;
     }
     cache_->take(event);
-    if (onEvent_)
-        onEvent_(event);
+    if (onEvent_) onEvent_(event);
 }
 
-void Connection::handOverQueuedEvents()
-{
+void Connection::handOverQueuedEvents() {
     bool any = false;
     {
         std::lock_guard lock(eventsMutex_);
@@ -269,12 +230,10 @@ void Connection::handOverQueuedEvents()
             any = true;
         }
     }
-    if (any)
-        wakeEventThread();
+    if (any) wakeEventThread();
 }
 
-void Connection::advanceGeneration()
-{
+void Connection::advanceGeneration() {
     {
         std::lock_guard lock(mutex_);
         ++generation_;
@@ -282,12 +241,10 @@ void Connection::advanceGeneration()
     readDone_.notify_all();
 }
 
-void Connection::wakeEventThread()
-{
-    if (wakeFd_ < 0)
-        return;
+void Connection::wakeEventThread() {
+    if (wakeFd_ < 0) return;
     const std::uint64_t one = 1;
     [[maybe_unused]] auto n = write(wakeFd_, &one, sizeof one);
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -58,8 +58,7 @@ public:
 
     // Waits for the reply to the request with this sequence number until the deadline.
     template <class T, class Cookie>
-    Reply<T> await(Cookie cookie, Deadline deadline)
-    {
+    Reply<T> await(Cookie cookie, Deadline deadline) {
         Reply<T> reply;
         xcb_generic_error_t* error = nullptr;
         void* raw = nullptr;
@@ -154,4 +153,4 @@ private:
     std::function<void()> onLost_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

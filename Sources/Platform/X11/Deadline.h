@@ -10,8 +10,7 @@ class Deadline {
 public:
     using Clock = std::chrono::steady_clock;
 
-    static Deadline in(double seconds)
-    {
+    static Deadline in(double seconds) {
         const auto span = std::chrono::duration<double>(seconds > 0 ? seconds : 0);
         return Deadline(Clock::now() + std::chrono::duration_cast<Clock::duration>(span));
     }
@@ -25,4 +24,4 @@ private:
     Clock::time_point when_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

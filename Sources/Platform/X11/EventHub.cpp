@@ -6,37 +6,34 @@
 namespace platform::x11 {
 
 EventHub::EventHub(std::shared_ptr<Dispatcher> dispatch, std::uint8_t randrEventBase)
-    : dispatch_(std::move(dispatch)), randrEventBase_(randrEventBase)
-{
-}
+    : dispatch_(std::move(dispatch)), randrEventBase_(randrEventBase) {}
 
-void EventHub::take(const xcb_generic_event_t& event)
-{
+void EventHub::take(const xcb_generic_event_t& event) {
     EventRecord record;
     const std::uint8_t type = event.response_type & 0x7f;
     switch (type) {
-    case XCB_PROPERTY_NOTIFY: {
-        const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        record = {EventRecord::Kind::property, e.window, e.atom};
-        break;
-    }
-    case XCB_CONFIGURE_NOTIFY: {
-        const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-        record = {EventRecord::Kind::configure, e.window, XCB_ATOM_NONE};
-        break;
-    }
-    case XCB_DESTROY_NOTIFY: {
-        const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        record = {EventRecord::Kind::destroy, e.window, XCB_ATOM_NONE};
-        break;
-    }
-    default:
-        if (randrEventBase_ && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-                                type == randrEventBase_ + XCB_RANDR_NOTIFY)) {
-            record.kind = EventRecord::Kind::screenChange;
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            record = {EventRecord::Kind::property, e.window, e.atom};
             break;
         }
-        return;
+        case XCB_CONFIGURE_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+            record = {EventRecord::Kind::configure, e.window, XCB_ATOM_NONE};
+            break;
+        }
+        case XCB_DESTROY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+            record = {EventRecord::Kind::destroy, e.window, XCB_ATOM_NONE};
+            break;
+        }
+        default:
+            if (randrEventBase_ && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                                    type == randrEventBase_ + XCB_RANDR_NOTIFY)) {
+                record.kind = EventRecord::Kind::screenChange;
+                break;
+            }
+            return;
     }
     bool first;
     {
@@ -46,20 +43,17 @@ void EventHub::take(const xcb_generic_event_t& event)
     }
     if (first)
         dispatch_->async([weak = weak_from_this()] {
-            if (auto hub = weak.lock())
-                hub->deliver();
+            if (auto hub = weak.lock()) hub->deliver();
         });
 }
 
-void EventHub::deliver()
-{
+void EventHub::deliver() {
     std::vector<EventRecord> batch;
     {
         std::lock_guard lock(mutex_);
         batch.swap(pending_);
     }
-    if (!batch.empty())
-        didReceive.emit(batch);
+    if (!batch.empty()) didReceive.emit(batch);
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

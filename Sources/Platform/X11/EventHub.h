@@ -45,4 +45,4 @@ private:
     std::vector<EventRecord> pending_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

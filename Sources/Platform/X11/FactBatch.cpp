@@ -11,11 +11,10 @@ namespace {
 // Long enough for any list a window manager keeps (the server returns what there is).
 constexpr std::uint32_t kWholeProperty = 1u << 24;
 
-xcb_get_property_cookie_t askProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t atom)
-{
+xcb_get_property_cookie_t askProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t atom) {
     return xcb_get_property(c, 0, window, atom, XCB_GET_PROPERTY_TYPE_ANY, 0, kWholeProperty);
 }
-} // namespace
+}  // namespace
 
 struct FactBatch::Pending {
     struct Root {
@@ -37,8 +36,7 @@ struct FactBatch::Pending {
 
 FactBatch::FactBatch(Connection& connection, unsigned rootFacts, const std::vector<xcb_window_t>& windows,
                      unsigned allFacts)
-    : connection_(connection), pending_(std::make_unique<Pending>())
-{
+    : connection_(connection), pending_(std::make_unique<Pending>()) {
     xcb_connection_t* c = connection.xcb();
     xcb_ewmh_connection_t& e = *connection.ewmh();
     const Atoms& a = connection.atoms();
@@ -49,24 +47,19 @@ FactBatch::FactBatch(Connection& connection, unsigned rootFacts, const std::vect
     rootFacts &= ~cache.fillRoot(root_, rootFacts);
     p.rootFacts = rootFacts;
 
-    if (rootFacts & rootfact::kClients)
-        p.root.clients = askProperty(c, root, e._NET_CLIENT_LIST);
-    if (rootFacts & rootfact::kStacking)
-        p.root.stacking = askProperty(c, root, e._NET_CLIENT_LIST_STACKING);
-    if (rootFacts & rootfact::kActive)
-        p.root.active = askProperty(c, root, e._NET_ACTIVE_WINDOW);
+    if (rootFacts & rootfact::kClients) p.root.clients = askProperty(c, root, e._NET_CLIENT_LIST);
+    if (rootFacts & rootfact::kStacking) p.root.stacking = askProperty(c, root, e._NET_CLIENT_LIST_STACKING);
+    if (rootFacts & rootfact::kActive) p.root.active = askProperty(c, root, e._NET_ACTIVE_WINDOW);
     if (rootFacts & rootfact::kDesktops) {
         p.root.current = askProperty(c, root, e._NET_CURRENT_DESKTOP);
         p.root.number = askProperty(c, root, e._NET_NUMBER_OF_DESKTOPS);
     }
-    if (rootFacts & rootfact::kWindowManager)
-        p.root.check = askProperty(c, root, e._NET_SUPPORTING_WM_CHECK);
+    if (rootFacts & rootfact::kWindowManager) p.root.check = askProperty(c, root, e._NET_SUPPORTING_WM_CHECK);
 
     p.windows.resize(windows.size());
     p.asked.resize(windows.size());
     windows_.resize(windows.size());
-    if (allFacts & fact::kGeometry)
-        allFacts |= fact::kExtents;
+    if (allFacts & fact::kGeometry) allFacts |= fact::kExtents;
     for (std::size_t i = 0; i < windows.size(); ++i) {
         const xcb_window_t w = windows[i];
         Pending::Window& q = p.windows[i];
@@ -74,8 +67,7 @@ FactBatch::FactBatch(Connection& connection, unsigned rootFacts, const std::vect
         const unsigned windowFacts = allFacts & ~cache.fill(windows_[i], allFacts);
         p.asked[i] = windowFacts;
         // Followed before its facts are read, so a change after the read invalidates them.
-        if (windowFacts & FactCache::kCachedFacts)
-            connection.follow(w);
+        if (windowFacts & FactCache::kCachedFacts) connection.follow(w);
         if (windowFacts & fact::kOwner) {
             q.pid = askProperty(c, w, e._NET_WM_PID);
             q.leader = askProperty(c, w, a.WM_CLIENT_LEADER);
@@ -88,27 +80,23 @@ FactBatch::FactBatch(Connection& connection, unsigned rootFacts, const std::vect
             q.type = askProperty(c, w, e._NET_WM_WINDOW_TYPE);
             q.transient = askProperty(c, w, XCB_ATOM_WM_TRANSIENT_FOR);
         }
-        if (windowFacts & fact::kState)
-            q.state = askProperty(c, w, e._NET_WM_STATE);
+        if (windowFacts & fact::kState) q.state = askProperty(c, w, e._NET_WM_STATE);
         if (windowFacts & fact::kGeometry) {
             q.geometry = xcb_get_geometry(c, w);
             q.translate = xcb_translate_coordinates(c, w, root, 0, 0);
         }
-        if (windowFacts & fact::kExtents)
-            q.extents = askProperty(c, w, e._NET_FRAME_EXTENTS);
+        if (windowFacts & fact::kExtents) q.extents = askProperty(c, w, e._NET_FRAME_EXTENTS);
         if (windowFacts & fact::kHints) {
             q.hints = askProperty(c, w, XCB_ATOM_WM_NORMAL_HINTS);
             q.allowed = askProperty(c, w, e._NET_WM_ALLOWED_ACTIONS);
         }
-        if (windowFacts & fact::kDesktop)
-            q.desktop = askProperty(c, w, e._NET_WM_DESKTOP);
+        if (windowFacts & fact::kDesktop) q.desktop = askProperty(c, w, e._NET_WM_DESKTOP);
         if (windowFacts & fact::kClass) {
             q.wmClass = askProperty(c, w, XCB_ATOM_WM_CLASS);
             q.gtk = askProperty(c, w, a._GTK_APPLICATION_ID);
             q.kde = askProperty(c, w, a._KDE_NET_WM_DESKTOP_FILE);
         }
-        if (windowFacts & fact::kAttributes)
-            q.attributes = xcb_get_window_attributes(c, w);
+        if (windowFacts & fact::kAttributes) q.attributes = xcb_get_window_attributes(c, w);
         if (windowFacts & fact::kStrut) {
             q.strutPartial = askProperty(c, w, e._NET_WM_STRUT_PARTIAL);
             q.strut = askProperty(c, w, e._NET_WM_STRUT);
@@ -117,30 +105,24 @@ FactBatch::FactBatch(Connection& connection, unsigned rootFacts, const std::vect
     connection.flush();
 }
 
-FactBatch::~FactBatch()
-{
+FactBatch::~FactBatch() {
     // Replies never collected are dropped so that xcb does not keep them.
-    if (!pending_->collected)
-        collect(Deadline::in(0));
+    if (!pending_->collected) collect(Deadline::in(0));
 }
 
-const RootFacts& FactBatch::root(Deadline deadline)
-{
+const RootFacts& FactBatch::root(Deadline deadline) {
     collect(deadline);
     return root_;
 }
 
-const std::vector<WindowFacts>& FactBatch::windows(Deadline deadline)
-{
+const std::vector<WindowFacts>& FactBatch::windows(Deadline deadline) {
     collect(deadline);
     return windows_;
 }
 
-void FactBatch::collect(Deadline deadline)
-{
+void FactBatch::collect(Deadline deadline) {
     Pending& p = *pending_;
-    if (p.collected)
-        return;
+    if (p.collected) return;
     p.collected = true;
     Connection& conn = connection_;
     const Connection::Waiting waiting(conn);
@@ -162,8 +144,8 @@ void FactBatch::collect(Deadline deadline)
     if (p.rootFacts & rootfact::kStacking)
         root_.stacking = cardinals(property(p.root.stacking, rootExists, root_.answered).value.get());
     if (p.rootFacts & rootfact::kActive)
-        root_.active = firstCardinal(property(p.root.active, rootExists, root_.answered).value.get())
-                           .value_or(XCB_WINDOW_NONE);
+        root_.active =
+            firstCardinal(property(p.root.active, rootExists, root_.answered).value.get()).value_or(XCB_WINDOW_NONE);
     if (p.rootFacts & rootfact::kDesktops) {
         root_.currentDesktop = firstCardinal(property(p.root.current, rootExists, root_.answered).value.get());
         root_.numberOfDesktops =
@@ -180,8 +162,7 @@ void FactBatch::collect(Deadline deadline)
         }
     }
 
-    if (root_.answered)
-        connection_.cache().storeRoot(root_, p.rootFacts, p.cacheGeneration);
+    if (root_.answered) connection_.cache().storeRoot(root_, p.rootFacts, p.cacheGeneration);
 
     for (std::size_t i = 0; i < p.windows.size(); ++i) {
         const Pending::Window& q = p.windows[i];
@@ -201,8 +182,7 @@ void FactBatch::collect(Deadline deadline)
             f.transientFor =
                 firstCardinal(property(q.transient, f.exists, f.answered).value.get()).value_or(XCB_WINDOW_NONE);
         }
-        if (windowFacts & fact::kState)
-            f.states = cardinals(property(q.state, f.exists, f.answered).value.get());
+        if (windowFacts & fact::kState) f.states = cardinals(property(q.state, f.exists, f.answered).value.get());
         if (windowFacts & fact::kGeometry) {
             auto geometry = conn.await<xcb_get_geometry_reply_t>(q.geometry, deadline);
             auto translate = conn.await<xcb_translate_coordinates_reply_t>(q.translate, deadline);
@@ -217,26 +197,21 @@ void FactBatch::collect(Deadline deadline)
         }
         if (windowFacts & fact::kExtents) {
             const auto extents = cardinals(property(q.extents, f.exists, f.answered).value.get());
-            if (extents.size() >= 4)
-                f.extents = {extents[0], extents[1], extents[2], extents[3]};
+            if (extents.size() >= 4) f.extents = {extents[0], extents[1], extents[2], extents[3]};
         }
         if (windowFacts & fact::kHints) {
             auto hints = property(q.hints, f.exists, f.answered);
             xcb_size_hints_t decoded{};
-            if (hints && xcb_icccm_get_wm_size_hints_from_reply(&decoded, hints.value.get()))
-                f.normalHints = decoded;
+            if (hints && xcb_icccm_get_wm_size_hints_from_reply(&decoded, hints.value.get())) f.normalHints = decoded;
             auto allowed = property(q.allowed, f.exists, f.answered);
-            if (allowed && allowed->type != XCB_ATOM_NONE)
-                f.allowedActions = cardinals(allowed.value.get());
+            if (allowed && allowed->type != XCB_ATOM_NONE) f.allowedActions = cardinals(allowed.value.get());
         }
         if (windowFacts & fact::kDesktop)
             f.desktop = firstCardinal(property(q.desktop, f.exists, f.answered).value.get());
         if (windowFacts & fact::kClass) {
             const auto parts = strings(property(q.wmClass, f.exists, f.answered).value.get(), utf8);
-            if (!parts.empty())
-                f.instance = parts[0];
-            if (parts.size() > 1)
-                f.className = parts[1];
+            if (!parts.empty()) f.instance = parts[0];
+            if (parts.size() > 1) f.className = parts[1];
             f.gtkApplicationId = text(property(q.gtk, f.exists, f.answered).value.get(), utf8).value_or(std::string());
             f.kdeDesktopFile = text(property(q.kde, f.exists, f.answered).value.get(), utf8).value_or(std::string());
         }
@@ -266,8 +241,7 @@ void FactBatch::collect(Deadline deadline)
     }
 }
 
-std::int32_t ownerPid(const WindowFacts& facts, const xcb_setup_t& setup)
-{
+std::int32_t ownerPid(const WindowFacts& facts, const xcb_setup_t& setup) {
     if (facts.netPid && *facts.netPid > 0 && *facts.netPid <= 0x7FFFFFFFu)
         return static_cast<std::int32_t>(*facts.netPid);
     // X resource ids use at most 29 bits, so the negation stays in range and below zero.
@@ -275,4 +249,4 @@ std::int32_t ownerPid(const WindowFacts& facts, const xcb_setup_t& setup)
     return -static_cast<std::int32_t>(base == 0 ? facts.window : base);
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

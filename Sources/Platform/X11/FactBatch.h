@@ -38,4 +38,4 @@ private:
 // made from its client leader (or, without one, from the X client that created it).
 std::int32_t ownerPid(const WindowFacts& facts, const xcb_setup_t& setup);
 
-} // namespace platform::x11
+}  // namespace platform::x11

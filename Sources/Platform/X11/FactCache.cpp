@@ -6,8 +6,7 @@ namespace platform::x11 {
 namespace {
 
 // Copies the facts of the given groups from one record to the other.
-void copyGroups(const WindowFacts& from, WindowFacts& to, unsigned groups)
-{
+void copyGroups(const WindowFacts& from, WindowFacts& to, unsigned groups) {
     if (groups & fact::kOwner) {
         to.netPid = from.netPid;
         to.leader = from.leader;
@@ -16,8 +15,7 @@ void copyGroups(const WindowFacts& from, WindowFacts& to, unsigned groups)
         to.types = from.types;
         to.transientFor = from.transientFor;
     }
-    if (groups & fact::kDesktop)
-        to.desktop = from.desktop;
+    if (groups & fact::kDesktop) to.desktop = from.desktop;
     if (groups & fact::kClass) {
         to.instance = from.instance;
         to.className = from.className;
@@ -28,38 +26,31 @@ void copyGroups(const WindowFacts& from, WindowFacts& to, unsigned groups)
         to.normalHints = from.normalHints;
         to.allowedActions = from.allowedActions;
     }
-    if (groups & fact::kExtents)
-        to.extents = from.extents;
+    if (groups & fact::kExtents) to.extents = from.extents;
 }
 
 }  // namespace
 
-std::uint64_t FactCache::generation() const
-{
+std::uint64_t FactCache::generation() const {
     std::lock_guard lock(mutex_);
     return generation_;
 }
 
-unsigned FactCache::fill(WindowFacts& facts, unsigned groups) const
-{
+unsigned FactCache::fill(WindowFacts& facts, unsigned groups) const {
     std::lock_guard lock(mutex_);
     const auto it = entries_.find(facts.window);
-    if (it == entries_.end())
-        return 0;
+    if (it == entries_.end()) return 0;
     const WindowFacts& cached = it->second.facts;
     const unsigned found = it->second.groups & groups & kCachedFacts;
     copyGroups(cached, facts, found);
     return found;
 }
 
-void FactCache::store(const WindowFacts& facts, unsigned groups, std::uint64_t generation)
-{
+void FactCache::store(const WindowFacts& facts, unsigned groups, std::uint64_t generation) {
     groups &= kCachedFacts;
-    if (!groups || !facts.exists || !facts.answered)
-        return;
+    if (!groups || !facts.exists || !facts.answered) return;
     std::lock_guard lock(mutex_);
-    if (generation != generation_ || !followed_.contains(facts.window))
-        return;
+    if (generation != generation_ || !followed_.contains(facts.window)) return;
     Entry& entry = entries_[facts.window];
     WindowFacts& cached = entry.facts;
     cached.window = facts.window;
@@ -67,16 +58,12 @@ void FactCache::store(const WindowFacts& facts, unsigned groups, std::uint64_t g
     entry.groups |= groups;
 }
 
-unsigned FactCache::fillRoot(RootFacts& facts, unsigned groups) const
-{
+unsigned FactCache::fillRoot(RootFacts& facts, unsigned groups) const {
     std::lock_guard lock(mutex_);
     const unsigned found = rootGroups_ & groups & kCachedRootFacts;
-    if (found & rootfact::kClients)
-        facts.clients = rootFacts_.clients;
-    if (found & rootfact::kStacking)
-        facts.stacking = rootFacts_.stacking;
-    if (found & rootfact::kActive)
-        facts.active = rootFacts_.active;
+    if (found & rootfact::kClients) facts.clients = rootFacts_.clients;
+    if (found & rootfact::kStacking) facts.stacking = rootFacts_.stacking;
+    if (found & rootfact::kActive) facts.active = rootFacts_.active;
     if (found & rootfact::kDesktops) {
         facts.currentDesktop = rootFacts_.currentDesktop;
         facts.numberOfDesktops = rootFacts_.numberOfDesktops;
@@ -84,18 +71,13 @@ unsigned FactCache::fillRoot(RootFacts& facts, unsigned groups) const
     return found;
 }
 
-void FactCache::storeRoot(const RootFacts& facts, unsigned groups, std::uint64_t generation)
-{
+void FactCache::storeRoot(const RootFacts& facts, unsigned groups, std::uint64_t generation) {
     groups &= kCachedRootFacts;
     std::lock_guard lock(mutex_);
-    if (!groups || generation != generation_)
-        return;
-    if (groups & rootfact::kClients)
-        rootFacts_.clients = facts.clients;
-    if (groups & rootfact::kStacking)
-        rootFacts_.stacking = facts.stacking;
-    if (groups & rootfact::kActive)
-        rootFacts_.active = facts.active;
+    if (!groups || generation != generation_) return;
+    if (groups & rootfact::kClients) rootFacts_.clients = facts.clients;
+    if (groups & rootfact::kStacking) rootFacts_.stacking = facts.stacking;
+    if (groups & rootfact::kActive) rootFacts_.active = facts.active;
     if (groups & rootfact::kDesktops) {
         rootFacts_.currentDesktop = facts.currentDesktop;
         rootFacts_.numberOfDesktops = facts.numberOfDesktops;
@@ -103,58 +85,43 @@ void FactCache::storeRoot(const RootFacts& facts, unsigned groups, std::uint64_t
     rootGroups_ |= groups;
 }
 
-bool FactCache::startFollowing(xcb_window_t window)
-{
+bool FactCache::startFollowing(xcb_window_t window) {
     std::lock_guard lock(mutex_);
     return !followed_.insert(window).second;
 }
 
-void FactCache::forget(xcb_window_t window)
-{
+void FactCache::forget(xcb_window_t window) {
     std::lock_guard lock(mutex_);
     entries_.erase(window);
     followed_.erase(window);
 }
 
-unsigned FactCache::rootGroupOf(xcb_atom_t atom) const
-{
-    if (atom == ewmh_._NET_CLIENT_LIST)
-        return rootfact::kClients;
-    if (atom == ewmh_._NET_CLIENT_LIST_STACKING)
-        return rootfact::kStacking;
-    if (atom == ewmh_._NET_ACTIVE_WINDOW)
-        return rootfact::kActive;
-    if (atom == ewmh_._NET_CURRENT_DESKTOP || atom == ewmh_._NET_NUMBER_OF_DESKTOPS)
-        return rootfact::kDesktops;
+unsigned FactCache::rootGroupOf(xcb_atom_t atom) const {
+    if (atom == ewmh_._NET_CLIENT_LIST) return rootfact::kClients;
+    if (atom == ewmh_._NET_CLIENT_LIST_STACKING) return rootfact::kStacking;
+    if (atom == ewmh_._NET_ACTIVE_WINDOW) return rootfact::kActive;
+    if (atom == ewmh_._NET_CURRENT_DESKTOP || atom == ewmh_._NET_NUMBER_OF_DESKTOPS) return rootfact::kDesktops;
     return 0;
 }
 
-unsigned FactCache::groupOf(xcb_atom_t atom) const
-{
-    if (atom == ewmh_._NET_WM_PID || atom == atoms_.WM_CLIENT_LEADER)
-        return fact::kOwner;
-    if (atom == ewmh_._NET_WM_WINDOW_TYPE || atom == XCB_ATOM_WM_TRANSIENT_FOR)
-        return fact::kKind;
-    if (atom == ewmh_._NET_WM_DESKTOP)
-        return fact::kDesktop;
+unsigned FactCache::groupOf(xcb_atom_t atom) const {
+    if (atom == ewmh_._NET_WM_PID || atom == atoms_.WM_CLIENT_LEADER) return fact::kOwner;
+    if (atom == ewmh_._NET_WM_WINDOW_TYPE || atom == XCB_ATOM_WM_TRANSIENT_FOR) return fact::kKind;
+    if (atom == ewmh_._NET_WM_DESKTOP) return fact::kDesktop;
     if (atom == XCB_ATOM_WM_CLASS || atom == atoms_._GTK_APPLICATION_ID || atom == atoms_._KDE_NET_WM_DESKTOP_FILE)
         return fact::kClass;
-    if (atom == XCB_ATOM_WM_NORMAL_HINTS || atom == ewmh_._NET_WM_ALLOWED_ACTIONS)
-        return fact::kHints;
-    if (atom == ewmh_._NET_FRAME_EXTENTS)
-        return fact::kExtents;
+    if (atom == XCB_ATOM_WM_NORMAL_HINTS || atom == ewmh_._NET_WM_ALLOWED_ACTIONS) return fact::kHints;
+    if (atom == ewmh_._NET_FRAME_EXTENTS) return fact::kExtents;
     return 0;
 }
 
-void FactCache::take(const xcb_generic_event_t& event)
-{
+void FactCache::take(const xcb_generic_event_t& event) {
     const std::uint8_t type = event.response_type & 0x7f;
     if (type == XCB_PROPERTY_NOTIFY) {
         const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (e.window == root_) {
             const unsigned group = rootGroupOf(e.atom);
-            if (!group)
-                return;
+            if (!group) return;
             std::lock_guard lock(mutex_);
             ++generation_;
             rootGroups_ &= ~group;
@@ -163,12 +130,10 @@ void FactCache::take(const xcb_generic_event_t& event)
         const unsigned group = groupOf(e.atom);
         // States are never kept, but a change of one changes how the running applications
         // look, and their reader goes by the generation.
-        if (!group && e.atom != ewmh_._NET_WM_STATE)
-            return;
+        if (!group && e.atom != ewmh_._NET_WM_STATE) return;
         std::lock_guard lock(mutex_);
         ++generation_;
-        if (auto it = entries_.find(e.window); it != entries_.end())
-            it->second.groups &= ~group;
+        if (auto it = entries_.find(e.window); it != entries_.end()) it->second.groups &= ~group;
     } else if (type == XCB_DESTROY_NOTIFY) {
         const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
         std::lock_guard lock(mutex_);
@@ -178,4 +143,4 @@ void FactCache::take(const xcb_generic_event_t& event)
     }
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

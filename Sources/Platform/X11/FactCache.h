@@ -25,9 +25,7 @@ public:
         rootfact::kClients | rootfact::kStacking | rootfact::kActive | rootfact::kDesktops;
 
     FactCache(const xcb_ewmh_connection_t& ewmh, const Atoms& atoms, xcb_window_t root)
-        : ewmh_(ewmh), atoms_(atoms), root_(root)
-    {
-    }
+        : ewmh_(ewmh), atoms_(atoms), root_(root) {}
 
     // Counts invalidations (and window state changes); facts read across one are not stored,
     // and a reader that built something from facts may keep it while the count stands.
@@ -67,4 +65,4 @@ private:
     std::uint64_t generation_ = 0;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -7,17 +7,14 @@
 
 namespace platform::x11 {
 
-std::vector<Monitor> readMonitors(Connection& connection, Deadline deadline)
-{
+std::vector<Monitor> readMonitors(Connection& connection, Deadline deadline) {
     const xcb_screen_t& screen = connection.screen();
     const Monitor whole{XCB_ATOM_NONE, "screen", true,
                         arvelo::Rect(0, 0, screen.width_in_pixels, screen.height_in_pixels)};
-    if (!connection.hasRandrMonitors())
-        return {whole};
+    if (!connection.hasRandrMonitors()) return {whole};
     auto reply = connection.await<xcb_randr_get_monitors_reply_t>(
         xcb_randr_get_monitors(connection.xcb(), connection.root(), 1), deadline);
-    if (!reply)
-        return {};
+    if (!reply) return {};
     std::vector<Monitor> monitors;
     std::vector<xcb_get_atom_name_cookie_t> names;
     for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.value.get()); it.rem;
@@ -32,18 +29,15 @@ std::vector<Monitor> readMonitors(Connection& connection, Deadline deadline)
             monitors[i].name.assign(xcb_get_atom_name_name(name.value.get()),
                                     static_cast<std::size_t>(xcb_get_atom_name_name_length(name.value.get())));
     }
-    if (monitors.empty())
-        return {whole};
+    if (monitors.empty()) return {whole};
     std::stable_partition(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
     return monitors;
 }
 
-arvelo::Rect visibleFrame(const arvelo::Rect& monitor, const std::vector<Strut>& struts, const arvelo::Rect& screen)
-{
+arvelo::Rect visibleFrame(const arvelo::Rect& monitor, const std::vector<Strut>& struts, const arvelo::Rect& screen) {
     double left = monitor.minX(), right = monitor.maxX(), top = monitor.minY(), bottom = monitor.maxY();
     for (const Strut& s : struts) {
-        if (s.size() < 4)
-            continue;
+        if (s.size() < 4) continue;
         const bool partial = s.size() >= 12;
         // The start and end (inclusive) of edge `i`'s span, whole edges for plain struts.
         const auto span = [&](std::size_t i, double from, double to) {
@@ -60,28 +54,19 @@ arvelo::Rect visibleFrame(const arvelo::Rect& monitor, const std::vector<Strut>&
             arvelo::Rect(tx0, screen.minY(), tx1 - tx0, s[2]),
             arvelo::Rect(bx0, screen.maxY() - s[3], bx1 - bx0, s[3]),
         };
-        if (s[0] && reserved[0].intersects(monitor))
-            left = std::max(left, reserved[0].maxX());
-        if (s[1] && reserved[1].intersects(monitor))
-            right = std::min(right, reserved[1].minX());
-        if (s[2] && reserved[2].intersects(monitor))
-            top = std::max(top, reserved[2].maxY());
-        if (s[3] && reserved[3].intersects(monitor))
-            bottom = std::min(bottom, reserved[3].minY());
+        if (s[0] && reserved[0].intersects(monitor)) left = std::max(left, reserved[0].maxX());
+        if (s[1] && reserved[1].intersects(monitor)) right = std::min(right, reserved[1].minX());
+        if (s[2] && reserved[2].intersects(monitor)) top = std::max(top, reserved[2].maxY());
+        if (s[3] && reserved[3].intersects(monitor)) bottom = std::min(bottom, reserved[3].minY());
     }
-    if (right <= left || bottom <= top)
-        return monitor;
+    if (right <= left || bottom <= top) return monitor;
     return arvelo::Rect(left, top, right - left, bottom - top);
 }
 
-arvelo::Rect flipRect(const arvelo::Rect& rect, double primaryMaxY)
-{
+arvelo::Rect flipRect(const arvelo::Rect& rect, double primaryMaxY) {
     return arvelo::Rect(rect.x, primaryMaxY - rect.maxY(), rect.width, rect.height);
 }
 
-arvelo::Point flipPoint(arvelo::Point point, double primaryMaxY)
-{
-    return {point.x, primaryMaxY - point.y};
-}
+arvelo::Point flipPoint(arvelo::Point point, double primaryMaxY) { return {point.x, primaryMaxY - point.y}; }
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -35,4 +35,4 @@ arvelo::Rect visibleFrame(const arvelo::Rect& monitor, const std::vector<Strut>&
 arvelo::Rect flipRect(const arvelo::Rect& rect, double primaryMaxY);
 arvelo::Point flipPoint(arvelo::Point point, double primaryMaxY);
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -20,4 +20,4 @@ std::optional<std::string> text(const xcb_get_property_reply_t* reply, xcb_atom_
 // The NUL-separated strings of the property (WM_CLASS), converted like text().
 std::vector<std::string> strings(const xcb_get_property_reply_t* reply, xcb_atom_t utf8String);
 
-} // namespace platform::x11
+}  // namespace platform::x11

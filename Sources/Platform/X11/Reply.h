@@ -36,4 +36,4 @@ struct Reply {
     int errorCode() const { return error ? error->error_code : 0; }
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

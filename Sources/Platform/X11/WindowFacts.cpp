@@ -5,28 +5,20 @@
 
 namespace platform::x11 {
 
-bool WindowFacts::hasState(xcb_atom_t state) const
-{
+bool WindowFacts::hasState(xcb_atom_t state) const {
     return std::find(states.begin(), states.end(), state) != states.end();
 }
 
-bool WindowFacts::hasType(xcb_atom_t type) const
-{
-    return std::find(types.begin(), types.end(), type) != types.end();
-}
+bool WindowFacts::hasType(xcb_atom_t type) const { return std::find(types.begin(), types.end(), type) != types.end(); }
 
-std::optional<arvelo::Rect> WindowFacts::frame() const
-{
-    if (!client)
-        return std::nullopt;
-    return arvelo::Rect(client->x - extents.left, client->y - extents.top,
-                        client->width + extents.left + extents.right,
+std::optional<arvelo::Rect> WindowFacts::frame() const {
+    if (!client) return std::nullopt;
+    return arvelo::Rect(client->x - extents.left, client->y - extents.top, client->width + extents.left + extents.right,
                         client->height + extents.top + extents.bottom);
 }
 
-bool RootFacts::isClient(xcb_window_t window) const
-{
+bool RootFacts::isClient(xcb_window_t window) const {
     return std::find(clients.begin(), clients.end(), window) != clients.end();
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

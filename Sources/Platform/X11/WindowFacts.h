@@ -27,16 +27,16 @@ inline constexpr unsigned kClass = 1u << 7;       // WM_CLASS, _GTK_APPLICATION_
 inline constexpr unsigned kAttributes = 1u << 8;  // map state, override-redirect
 inline constexpr unsigned kStrut = 1u << 9;       // _NET_WM_STRUT_PARTIAL, _NET_WM_STRUT
 inline constexpr unsigned kExtents = 1u << 10;    // _NET_FRAME_EXTENTS, always read along with kGeometry
-} // namespace fact
+}  // namespace fact
 
 // Groups of facts about the desktop (root window properties).
 namespace rootfact {
-inline constexpr unsigned kClients = 1u << 0;     // _NET_CLIENT_LIST
-inline constexpr unsigned kStacking = 1u << 1;    // _NET_CLIENT_LIST_STACKING
-inline constexpr unsigned kActive = 1u << 2;      // _NET_ACTIVE_WINDOW
-inline constexpr unsigned kDesktops = 1u << 3;    // _NET_CURRENT_DESKTOP, _NET_NUMBER_OF_DESKTOPS
-inline constexpr unsigned kWindowManager = 1u << 4; // _NET_SUPPORTING_WM_CHECK, confirmed on its window
-} // namespace rootfact
+inline constexpr unsigned kClients = 1u << 0;        // _NET_CLIENT_LIST
+inline constexpr unsigned kStacking = 1u << 1;       // _NET_CLIENT_LIST_STACKING
+inline constexpr unsigned kActive = 1u << 2;         // _NET_ACTIVE_WINDOW
+inline constexpr unsigned kDesktops = 1u << 3;       // _NET_CURRENT_DESKTOP, _NET_NUMBER_OF_DESKTOPS
+inline constexpr unsigned kWindowManager = 1u << 4;  // _NET_SUPPORTING_WM_CHECK, confirmed on its window
+}  // namespace rootfact
 
 // Decoration widths the window manager adds around a client (_NET_FRAME_EXTENTS).
 struct FrameExtents {
@@ -97,4 +97,4 @@ struct RootFacts {
     bool isClient(xcb_window_t window) const;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -13,42 +13,35 @@ namespace {
 // How long a transaction waits for the window manager's confirmation at most.
 constexpr double kSettleBound = 0.25;
 
-std::uint32_t coordinate(double value)
-{
+std::uint32_t coordinate(double value) {
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(value)));
 }
 
-std::uint32_t length(double value, std::uint32_t decorations)
-{
+std::uint32_t length(double value, std::uint32_t decorations) {
     const long whole = std::lround(value) - static_cast<long>(decorations);
     return static_cast<std::uint32_t>(std::max(1L, whole));
 }
-} // namespace
+}  // namespace
 
 WindowManagerTransaction::WindowManagerTransaction(Connection& connection, const WindowFacts& facts)
-    : connection_(connection), facts_(facts),
-      stateWatch_(connection, facts.window, connection.ewmh()->_NET_WM_STATE)
-{
+    : connection_(connection), facts_(facts), stateWatch_(connection, facts.window, connection.ewmh()->_NET_WM_STATE) {
     // The closing wait needs the window's property changes.
     connection.follow(facts.window);
 }
 
-void WindowManagerTransaction::changeState(xcb_ewmh_wm_state_action_t action, xcb_atom_t first, xcb_atom_t second)
-{
+void WindowManagerTransaction::changeState(xcb_ewmh_wm_state_action_t action, xcb_atom_t first, xcb_atom_t second) {
     xcb_ewmh_request_change_wm_state(connection_.ewmh(), connection_.screenNumber(), facts_.window, action, first,
                                      second, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
     ++expectedStateNotifications_;
 }
 
-void WindowManagerTransaction::unmaximise()
-{
+void WindowManagerTransaction::unmaximise() {
     const xcb_ewmh_connection_t& e = *connection_.ewmh();
     if (facts_.hasState(e._NET_WM_STATE_MAXIMIZED_VERT) || facts_.hasState(e._NET_WM_STATE_MAXIMIZED_HORZ))
         changeState(XCB_EWMH_WM_STATE_REMOVE, e._NET_WM_STATE_MAXIMIZED_VERT, e._NET_WM_STATE_MAXIMIZED_HORZ);
 }
 
-void WindowManagerTransaction::setFrame(std::optional<arvelo::Point> origin, std::optional<arvelo::Size> size)
-{
+void WindowManagerTransaction::setFrame(std::optional<arvelo::Point> origin, std::optional<arvelo::Size> size) {
     const FrameExtents& x = facts_.extents;
     std::uint32_t flags = 0;
     std::uint32_t cx = 0, cy = 0, cw = 0, ch = 0;
@@ -62,18 +55,15 @@ void WindowManagerTransaction::setFrame(std::optional<arvelo::Point> origin, std
         cw = length(size->width, x.left + x.right);
         ch = length(size->height, x.top + x.bottom);
     }
-    if (!flags)
-        return;
+    if (!flags) return;
     // Static gravity: the coordinates are those of the client window itself.
     xcb_ewmh_request_moveresize_window(connection_.ewmh(), connection_.screenNumber(), facts_.window,
                                        XCB_GRAVITY_STATIC, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
                                        static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(flags), cx, cy, cw, ch);
 }
 
-void WindowManagerTransaction::setMinimised(bool minimised)
-{
-    if (facts_.hasState(connection_.ewmh()->_NET_WM_STATE_HIDDEN) == minimised)
-        return;
+void WindowManagerTransaction::setMinimised(bool minimised) {
+    if (facts_.hasState(connection_.ewmh()->_NET_WM_STATE_HIDDEN) == minimised) return;
     if (minimised) {
         const std::uint32_t iconic = XCB_ICCCM_WM_STATE_ICONIC;
         xcb_ewmh_send_client_message(connection_.xcb(), facts_.window, connection_.root(),
@@ -85,33 +75,28 @@ void WindowManagerTransaction::setMinimised(bool minimised)
     ++expectedStateNotifications_;
 }
 
-void WindowManagerTransaction::setFullScreen(bool fullScreen)
-{
+void WindowManagerTransaction::setFullScreen(bool fullScreen) {
     const xcb_atom_t state = connection_.ewmh()->_NET_WM_STATE_FULLSCREEN;
     if (facts_.hasState(state) != fullScreen)
         changeState(fullScreen ? XCB_EWMH_WM_STATE_ADD : XCB_EWMH_WM_STATE_REMOVE, state, XCB_ATOM_NONE);
 }
 
-void WindowManagerTransaction::activate()
-{
+void WindowManagerTransaction::activate() {
     xcb_ewmh_request_change_active_window(connection_.ewmh(), connection_.screenNumber(), facts_.window,
                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME, XCB_WINDOW_NONE);
 }
 
-void WindowManagerTransaction::raise()
-{
+void WindowManagerTransaction::raise() {
     xcb_ewmh_request_restack_window(connection_.ewmh(), connection_.screenNumber(), facts_.window, XCB_WINDOW_NONE,
                                     XCB_STACK_MODE_ABOVE);
 }
 
-void WindowManagerTransaction::close()
-{
+void WindowManagerTransaction::close() {
     xcb_ewmh_request_close_window(connection_.ewmh(), connection_.screenNumber(), facts_.window, XCB_CURRENT_TIME,
                                   XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
 }
 
-bool WindowManagerTransaction::commit(Deadline deadline)
-{
+bool WindowManagerTransaction::commit(Deadline deadline) {
     const xcb_ewmh_connection_t& e = *connection_.ewmh();
     // The closing no-op: removing a state the window does not have.
     const std::array<xcb_atom_t, 4> unused{e._NET_WM_STATE_DEMANDS_ATTENTION, e._NET_WM_STATE_SHADED,
@@ -125,4 +110,4 @@ bool WindowManagerTransaction::commit(Deadline deadline)
     return stateWatch_.waitForCount(expectedStateNotifications_, deadline.earlier(Deadline::in(kSettleBound)));
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -45,4 +45,4 @@ private:
     int expectedStateNotifications_ = 0;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -15,8 +15,7 @@ namespace platform::x11 {
 // Needs fact::kKind and fact::kState.
 std::string roleOf(const WindowFacts& facts, const xcb_ewmh_connection_t& ewmh, xcb_window_t root);
 // Absent for sheets, which have a role but no subrole.
-std::optional<std::string> subroleOf(const WindowFacts& facts, const xcb_ewmh_connection_t& ewmh,
-                                     xcb_window_t root);
+std::optional<std::string> subroleOf(const WindowFacts& facts, const xcb_ewmh_connection_t& ewmh, xcb_window_t root);
 // The client window this one is transient for (a sheet's or a dialog's window); none for a
 // top-level window. Needs fact::kKind.
 xcb_window_t parentOf(const WindowFacts& facts, xcb_window_t root);
@@ -32,4 +31,4 @@ bool hasCloseButton(const WindowFacts& facts, const xcb_ewmh_connection_t& ewmh)
 // its application a regular one.
 bool countsAsRegular(const WindowFacts& facts, const xcb_ewmh_connection_t& ewmh, xcb_window_t root);
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -11,96 +11,75 @@ namespace platform::x11 {
 namespace {
 // The trust check answers within this bound whatever the caller's time-out.
 constexpr double kTrustTimeout = 1.0;
-} // namespace
+}  // namespace
 
 X11Accessibility::X11Accessibility(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events)
-    : connection_(std::move(connection)), events_(std::move(events))
-{
-}
+    : connection_(std::move(connection)), events_(std::move(events)) {}
 
-DesktopContext X11Accessibility::context() const
-{
-    return {*connection_->ewmh(), connection_->root()};
-}
+DesktopContext X11Accessibility::context() const { return {*connection_->ewmh(), connection_->root()}; }
 
-bool X11Accessibility::isProcessTrusted()
-{
-    if (connection_->broken())
-        return false;
+bool X11Accessibility::isProcessTrusted() {
+    if (connection_->broken()) return false;
     FactBatch batch(*connection_, rootfact::kWindowManager, {}, 0);
     return batch.root(Deadline::in(kTrustTimeout)).windowManager;
 }
 
-bool X11Accessibility::isProcessTrustedWithOptions(bool)
-{
+bool X11Accessibility::isProcessTrustedWithOptions(bool) {
     // There is nobody to ask on X11: trust is the presence of a window manager.
     return isProcessTrusted();
 }
 
-ClientTable X11Accessibility::read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline)
-{
+ClientTable X11Accessibility::read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline) {
     std::vector<xcb_window_t> windows;
     for (const AXElement& e : elements)
-        if (e.kind != AXElementKind::application)
-            windows.push_back(e.window);
+        if (e.kind != AXElementKind::application) windows.push_back(e.window);
     // The state is never kept between reads: asking the server for it tells whether a window
     // still exists, even when everything else asked for was kept.
     const unsigned windowFacts = needs.windowFacts | (windows.empty() ? 0 : fact::kState);
-    if (needs.everyClient)
-        return ClientTable::read(*connection_, needs.rootFacts, windowFacts, deadline);
+    if (needs.everyClient) return ClientTable::read(*connection_, needs.rootFacts, windowFacts, deadline);
     return ClientTable::readSome(*connection_, needs.rootFacts, windows, windowFacts, deadline);
 }
 
-AXResult X11Accessibility::copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout)
-{
+AXResult X11Accessibility::copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout) {
     const ClientTable table = read({element}, needsOf(element, attribute), Deadline::in(timeout));
     return answer(table, element, attribute, context());
 }
 
 std::vector<AXResult> X11Accessibility::copyMultipleAttributeValues(const AXElement& element,
                                                                     const std::vector<std::string>& attributes,
-                                                                    double timeout)
-{
+                                                                    double timeout) {
     return copyAttributeValues({element}, attributes, timeout).front();
 }
 
 std::vector<std::vector<AXResult>> X11Accessibility::copyAttributeValues(const std::vector<AXElement>& elements,
                                                                          const std::vector<std::string>& attributes,
-                                                                         double timeout)
-{
+                                                                         double timeout) {
     // One picture of the desktop with everything any of the answers needs.
     Needs needs;
     for (const AXElement& element : elements)
-        for (const std::string& attribute : attributes)
-            needs |= needsOf(element, attribute);
+        for (const std::string& attribute : attributes) needs |= needsOf(element, attribute);
     const ClientTable table = read(elements, needs, Deadline::in(timeout));
     std::vector<std::vector<AXResult>> results;
     results.reserve(elements.size());
     for (const AXElement& element : elements) {
         auto& row = results.emplace_back();
         row.reserve(attributes.size());
-        for (const std::string& attribute : attributes)
-            row.push_back(answer(table, element, attribute, context()));
+        for (const std::string& attribute : attributes) row.push_back(answer(table, element, attribute, context()));
     }
     return results;
 }
 
-AXSettable X11Accessibility::isAttributeSettable(const AXElement& element, std::string_view attribute,
-                                                 double timeout)
-{
+AXSettable X11Accessibility::isAttributeSettable(const AXElement& element, std::string_view attribute, double timeout) {
     const ClientTable table = read({element}, needsOfSettable(element, attribute), Deadline::in(timeout));
     return settable(table, element, attribute, context());
 }
 
-AXError X11Accessibility::setAttributeValue(const AXElement& element, std::string_view attribute,
-                                            const AXValue& value, double timeout)
-{
+AXError X11Accessibility::setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
+                                            double timeout) {
     const Deadline deadline = Deadline::in(timeout);
     const ClientTable table = read({element}, {fact::kState | fact::kGeometry | fact::kHints, 0, false}, deadline);
-    if (const AXError error = validate(table, element, context()); error != AXError::success)
-        return error;
-    if (element.kind != AXElementKind::window)
-        return AXError::attributeUnsupported;
+    if (const AXError error = validate(table, element, context()); error != AXError::success) return error;
+    if (element.kind != AXElementKind::window) return AXError::attributeUnsupported;
     const WindowFacts& facts = *table.find(element.window);
     const xcb_ewmh_connection_t& e = *connection_->ewmh();
 
@@ -109,10 +88,8 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
         const bool position = attribute == ax::kPosition;
         const auto point = value.point();
         const auto size = value.size();
-        if (position ? !point : !size)
-            return AXError::illegalArgument;
-        if (!(position ? positionSettable(facts, e) : sizeSettable(facts, e)))
-            return AXError::attributeUnsupported;
+        if (position ? !point : !size) return AXError::illegalArgument;
+        if (!(position ? positionSettable(facts, e) : sizeSettable(facts, e))) return AXError::attributeUnsupported;
         transaction.unmaximise();
         transaction.setFrame(position ? point : std::nullopt, position ? std::nullopt : size);
     } else {
@@ -122,8 +99,7 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
         } else if (attribute == ax::kFullScreen && flag) {
             transaction.setFullScreen(*flag);
         } else if ((attribute == ax::kMain || attribute == ax::kFocused) && flag) {
-            if (*flag)
-                transaction.activate();
+            if (*flag) transaction.activate();
         } else {
             const bool known = settable(table, element, attribute, context()).error != AXError::attributeUnsupported;
             return known ? AXError::illegalArgument : AXError::attributeUnsupported;
@@ -133,12 +109,10 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
     return connection_->broken() ? AXError::cannotComplete : AXError::success;
 }
 
-AXError X11Accessibility::performAction(const AXElement& element, std::string_view action, double timeout)
-{
+AXError X11Accessibility::performAction(const AXElement& element, std::string_view action, double timeout) {
     const Deadline deadline = Deadline::in(timeout);
     const ClientTable table = read({element}, {fact::kState | fact::kHints, 0, false}, deadline);
-    if (const AXError error = validate(table, element, context()); error != AXError::success)
-        return error;
+    if (const AXError error = validate(table, element, context()); error != AXError::success) return error;
     if (element.kind == AXElementKind::window && action == ax::kRaiseAction) {
         WindowManagerTransaction transaction(*connection_, *table.find(element.window));
         transaction.raise();
@@ -154,12 +128,10 @@ AXError X11Accessibility::performAction(const AXElement& element, std::string_vi
     return connection_->broken() ? AXError::cannotComplete : AXError::success;
 }
 
-AXResult X11Accessibility::elementAtPosition(const AXElement& application, arvelo::Point point, double timeout)
-{
-    const ClientTable table = ClientTable::read(*connection_, rootfact::kStacking,
-                                                fact::kGeometry | fact::kAttributes, Deadline::in(timeout));
-    if (const AXError error = validate(table, application, context()); error != AXError::success)
-        return {error, {}};
+AXResult X11Accessibility::elementAtPosition(const AXElement& application, arvelo::Point point, double timeout) {
+    const ClientTable table = ClientTable::read(*connection_, rootfact::kStacking, fact::kGeometry | fact::kAttributes,
+                                                Deadline::in(timeout));
+    if (const AXError error = validate(table, application, context()); error != AXError::success) return {error, {}};
     for (std::size_t i : table.clientsOf(application.pid)) {
         const WindowFacts& facts = table.clients[i];
         const auto frame = facts.frame();
@@ -169,17 +141,15 @@ AXResult X11Accessibility::elementAtPosition(const AXElement& application, arvel
     return {AXError::noValue, {}};
 }
 
-std::uint32_t X11Accessibility::windowNumber(const AXElement& element)
-{
+std::uint32_t X11Accessibility::windowNumber(const AXElement& element) {
     return element.kind == AXElementKind::application ? 0 : element.window;
 }
 
-AXObserverResult X11Accessibility::createObserver(std::int32_t pid)
-{
+AXObserverResult X11Accessibility::createObserver(std::int32_t pid) {
     const ClientTable table = ClientTable::read(*connection_, 0, 0, Deadline::in(kTrustTimeout));
     if (const AXError error = validate(table, AXElement::application(pid), context()); error != AXError::success)
         return {AXError::invalidUIElement, nullptr};
     return {AXError::success, std::make_unique<X11Observer>(connection_, events_, pid)};
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

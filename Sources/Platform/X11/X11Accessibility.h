@@ -49,4 +49,4 @@ private:
     std::shared_ptr<EventHub> events_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

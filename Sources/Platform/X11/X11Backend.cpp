@@ -11,38 +11,34 @@
 
 namespace platform::x11 {
 
-std::shared_ptr<X11Backend> X11Backend::connect(std::shared_ptr<Dispatcher> dispatch, const char* display)
-{
+std::shared_ptr<X11Backend> X11Backend::connect(std::shared_ptr<Dispatcher> dispatch, const char* display) {
     auto connection = Connection::open(display);
-    if (!connection)
-        return nullptr;
+    if (!connection) return nullptr;
     std::shared_ptr<X11Backend> backend(new X11Backend(std::move(connection), std::move(dispatch)));
     std::weak_ptr<X11Backend> weak = backend;
     backend->connection_->start([events = backend->events_](const xcb_generic_event_t& event) { events->take(event); },
                                 [weak, dispatch = backend->dispatch_] {
                                     dispatch->async([weak] {
                                         auto self = weak.lock();
-                                        if (self && self->onConnectionLost)
-                                            self->onConnectionLost();
+                                        if (self && self->onConnectionLost) self->onConnectionLost();
                                     });
                                 });
     return backend;
 }
 
 X11Backend::X11Backend(std::shared_ptr<Connection> connection, std::shared_ptr<Dispatcher> dispatch)
-    : connection_(std::move(connection)), dispatch_(std::move(dispatch)),
+    : connection_(std::move(connection)),
+      dispatch_(std::move(dispatch)),
       events_(std::make_shared<EventHub>(dispatch_, connection_->randrEventBase())),
       accessibility_(std::make_shared<X11Accessibility>(connection_, events_)),
-      windowList_(std::make_shared<X11WindowList>(connection_)), spaces_(std::make_shared<X11Spaces>(connection_)),
+      windowList_(std::make_shared<X11WindowList>(connection_)),
+      spaces_(std::make_shared<X11Spaces>(connection_)),
       screens_(std::make_shared<X11Screens>(connection_, events_)),
       workspace_(std::make_shared<X11Workspace>(connection_, events_)),
       pointer_(std::make_shared<X11Pointer>(connection_)),
-      screenCapture_(std::make_shared<X11ScreenCapture>(connection_))
-{
-}
+      screenCapture_(std::make_shared<X11ScreenCapture>(connection_)) {}
 
-void X11Backend::fill(Services& services) const
-{
+void X11Backend::fill(Services& services) const {
     services.accessibility = accessibility_;
     services.windowList = windowList_;
     services.spaces = spaces_;
@@ -52,4 +48,4 @@ void X11Backend::fill(Services& services) const
     services.screenCapture = screenCapture_;
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

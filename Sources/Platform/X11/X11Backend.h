@@ -42,4 +42,4 @@ private:
     std::shared_ptr<ScreenCapture> screenCapture_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -163,7 +163,8 @@ OSStatus X11HotKeys::grabCombos(const std::set<Combo>& combos, std::set<Combo>& 
     OSStatus status = kNoErr;
     for (const auto& [combo, cookie] : requests) {
         if (Owned<xcb_generic_error_t> error{xcb_request_check(connection_, cookie)}) {
-            if (status == kNoErr) status = error->error_code == kBadAccess ? kEventHotKeyExistsErr : kEventHotKeyInvalidErr;
+            if (status == kNoErr)
+                status = error->error_code == kBadAccess ? kEventHotKeyExistsErr : kEventHotKeyInvalidErr;
         } else {
             taken.insert(combo);
         }
@@ -202,7 +203,8 @@ void X11HotKeys::keyPressed(xcb_keycode_t keycode, std::uint16_t state) {
     const std::uint16_t relevant = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | bits_.alt | bits_.super;
     const std::uint16_t mask = state & relevant;
     for (const Grab& grab : grabs_) {
-        if (grab.mask == mask && std::find(grab.keycodes.begin(), grab.keycodes.end(), keycode) != grab.keycodes.end()) {
+        if (grab.mask == mask &&
+            std::find(grab.keycodes.begin(), grab.keycodes.end(), keycode) != grab.keycodes.end()) {
             pressed(grab.keyCode, grab.modifiers);
             return;
         }

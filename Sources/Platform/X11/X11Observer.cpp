@@ -11,25 +11,20 @@ namespace platform::x11 {
 namespace {
 // How long one look at the followed windows may wait for the server.
 constexpr double kLookTimeout = 0.25;
-} // namespace
+}  // namespace
 
 X11Observer::X11Observer(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events, std::int32_t pid)
-    : connection_(std::move(connection)), pid_(pid)
-{
+    : connection_(std::move(connection)), pid_(pid) {
     subscription_ = events->didReceive.connect([this](const std::vector<EventRecord>& batch) { handle(batch); });
 }
 
-AXError X11Observer::addNotification(const AXElement& element, std::string_view notification)
-{
-    if (element.pid != pid_)
-        return AXError::illegalArgument;
+AXError X11Observer::addNotification(const AXElement& element, std::string_view notification) {
+    if (element.pid != pid_) return AXError::illegalArgument;
     if (element.kind == AXElementKind::window) {
-        const ClientTable table = ClientTable::readSome(*connection_, 0, {element.window}, 0,
-                                                        Deadline::in(kLookTimeout));
-        if (!table.answered)
-            return AXError::cannotComplete;
-        if (!table.find(element.window) || !table.root.isClient(element.window) ||
-            table.pidOf(element.window) != pid_)
+        const ClientTable table =
+            ClientTable::readSome(*connection_, 0, {element.window}, 0, Deadline::in(kLookTimeout));
+        if (!table.answered) return AXError::cannotComplete;
+        if (!table.find(element.window) || !table.root.isClient(element.window) || table.pidOf(element.window) != pid_)
             return AXError::invalidUIElement;
         followed_.try_emplace(element.window);
     }
@@ -38,46 +33,37 @@ AXError X11Observer::addNotification(const AXElement& element, std::string_view 
     return AXError::success;
 }
 
-AXError X11Observer::removeNotification(const AXElement& element, std::string_view notification)
-{
-    const auto removed = std::erase_if(registrations_, [&](const auto& r) {
-        return r.first == element && r.second == notification;
-    });
+AXError X11Observer::removeNotification(const AXElement& element, std::string_view notification) {
+    const auto removed =
+        std::erase_if(registrations_, [&](const auto& r) { return r.first == element && r.second == notification; });
     return removed ? AXError::success : AXError::noValue;
 }
 
-bool X11Observer::wantsEveryWindow() const
-{
+bool X11Observer::wantsEveryWindow() const {
     return std::any_of(registrations_.begin(), registrations_.end(),
                        [](const auto& r) { return r.first.kind == AXElementKind::application; });
 }
 
-void X11Observer::handle(const std::vector<EventRecord>& batch)
-{
-    if (registrations_.empty())
-        return;
+void X11Observer::handle(const std::vector<EventRecord>& batch) {
+    if (registrations_.empty()) return;
     const xcb_atom_t state = connection_->ewmh()->_NET_WM_STATE;
     const xcb_atom_t clients = connection_->ewmh()->_NET_CLIENT_LIST;
     const bool relevant = std::any_of(batch.begin(), batch.end(), [&](const EventRecord& r) {
-        if (r.kind == EventRecord::Kind::property && r.window == connection_->root())
-            return r.atom == clients;
+        if (r.kind == EventRecord::Kind::property && r.window == connection_->root()) return r.atom == clients;
         const bool mine = followed_.contains(r.window);
         return mine && (r.kind != EventRecord::Kind::property || r.atom == state);
     });
-    if (relevant)
-        look(true);
+    if (relevant) look(true);
 }
 
-void X11Observer::look(bool report)
-{
+void X11Observer::look(bool report) {
     // Windows seen for the first time are followed before their first read, so no change
     // between the read and the first event is lost.
     const auto follow = [this](xcb_window_t window) { connection_->follow(window); };
     std::vector<xcb_window_t> windows;
     for (const auto& [window, seen] : followed_) {
         windows.push_back(window);
-        if (!seen.frame)
-            follow(window);
+        if (!seen.frame) follow(window);
     }
     ClientTable table;
     if (wantsEveryWindow()) {
@@ -88,41 +74,35 @@ void X11Observer::look(bool report)
                 follow(table.clients[i].window);
             }
     } else {
-        table = ClientTable::readSome(*connection_, 0, windows, fact::kGeometry | fact::kState,
-                                      Deadline::in(kLookTimeout));
+        table =
+            ClientTable::readSome(*connection_, 0, windows, fact::kGeometry | fact::kState, Deadline::in(kLookTimeout));
     }
     connection_->flush();
-    if (!table.answered)
-        return;
+    if (!table.answered) return;
     const xcb_atom_t hidden = connection_->ewmh()->_NET_WM_STATE_HIDDEN;
     for (xcb_window_t window : windows) {
         const AXElement element = AXElement::windowOf(pid_, window);
         const WindowFacts* facts = table.find(window);
         if (!facts || !table.root.isClient(window)) {
             followed_.erase(window);
-            if (report)
-                deliver(element, std::string(ax::kDestroyedNotification));
+            if (report) deliver(element, std::string(ax::kDestroyedNotification));
             continue;
         }
         Seen& seen = followed_[window];
         const Seen now{facts->frame(), facts->hasState(hidden)};
         if (report && seen.frame && now.frame) {
-            if (now.frame->origin() != seen.frame->origin())
-                deliver(element, std::string(ax::kMovedNotification));
-            if (now.frame->size() != seen.frame->size())
-                deliver(element, std::string(ax::kResizedNotification));
+            if (now.frame->origin() != seen.frame->origin()) deliver(element, std::string(ax::kMovedNotification));
+            if (now.frame->size() != seen.frame->size()) deliver(element, std::string(ax::kResizedNotification));
         }
         if (report && seen.frame && now.minimised != seen.minimised)
-            deliver(element, std::string(now.minimised ? ax::kMiniaturizedNotification
-                                                       : ax::kDeminiaturizedNotification));
+            deliver(element,
+                    std::string(now.minimised ? ax::kMiniaturizedNotification : ax::kDeminiaturizedNotification));
         seen = now;
     }
 }
 
-void X11Observer::deliver(const AXElement& element, const std::string& notification)
-{
-    if (!onNotification)
-        return;
+void X11Observer::deliver(const AXElement& element, const std::string& notification) {
+    if (!onNotification) return;
     for (const auto& [registered, name] : registrations_) {
         if (name == notification && (registered == element || registered.kind == AXElementKind::application)) {
             onNotification(element, notification);
@@ -131,4 +111,4 @@ void X11Observer::deliver(const AXElement& element, const std::string& notificat
     }
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

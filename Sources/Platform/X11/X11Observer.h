@@ -43,4 +43,4 @@ private:
     Subscription subscription_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -19,4 +19,4 @@ private:
     std::shared_ptr<Connection> connection_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

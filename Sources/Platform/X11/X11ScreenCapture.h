@@ -14,8 +14,7 @@ namespace platform::x11 {
 class X11ScreenCapture final : public ScreenCapture {
 public:
     explicit X11ScreenCapture(std::shared_ptr<Connection> connection) : connection_(std::move(connection)) {}
-    bool preflightAccess() override
-    {
+    bool preflightAccess() override {
         const xcb_query_extension_reply_t* composite = xcb_get_extension_data(connection_->xcb(), &xcb_composite_id);
         return !connection_->broken() && composite && composite->present;
     }
@@ -25,4 +24,4 @@ private:
     std::shared_ptr<Connection> connection_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -10,11 +10,10 @@ namespace platform::x11 {
 
 namespace {
 constexpr double kReadTimeout = 0.5;
-} // namespace
+}  // namespace
 
 X11Screens::X11Screens(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events)
-    : connection_(std::move(connection))
-{
+    : connection_(std::move(connection)) {
     const xcb_atom_t workArea = connection_->ewmh()->_NET_WORKAREA;
     const xcb_window_t root = connection_->root();
     subscription_ = events->didReceive.connect([this, workArea, root](const std::vector<EventRecord>& batch) {
@@ -22,22 +21,18 @@ X11Screens::X11Screens(std::shared_ptr<Connection> connection, std::shared_ptr<E
             return r.kind == EventRecord::Kind::screenChange ||
                    (r.kind == EventRecord::Kind::property && r.window == root && r.atom == workArea);
         });
-        if (changed)
-            didChangeParameters.emit();
+        if (changed) didChangeParameters.emit();
     });
 }
 
-std::vector<Screen> X11Screens::screens()
-{
+std::vector<Screen> X11Screens::screens() {
     const Deadline deadline = Deadline::in(kReadTimeout);
     const auto monitors = readMonitors(*connection_, deadline);
-    if (monitors.empty())
-        return {};
+    if (monitors.empty()) return {};
     const ClientTable table = ClientTable::read(*connection_, 0, fact::kStrut, deadline);
     std::vector<Strut> struts;
     for (const WindowFacts& f : table.clients)
-        if (!f.strut.empty())
-            struts.push_back(f.strut);
+        if (!f.strut.empty()) struts.push_back(f.strut);
     const xcb_screen_t& s = connection_->screen();
     const arvelo::Rect whole(0, 0, s.width_in_pixels, s.height_in_pixels);
     const double primaryMaxY = monitors.front().frame.maxY();
@@ -54,4 +49,4 @@ std::vector<Screen> X11Screens::screens()
     return out;
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

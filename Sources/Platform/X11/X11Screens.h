@@ -21,4 +21,4 @@ private:
     Subscription subscription_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -11,36 +11,29 @@ namespace platform::x11 {
 namespace {
 constexpr double kReadTimeout = 0.25;
 constexpr std::uint32_t kEveryDesktop = 0xFFFFFFFF;
-} // namespace
+}  // namespace
 
-SpaceID X11Spaces::currentSpace(std::uint32_t screenNumber)
-{
+SpaceID X11Spaces::currentSpace(std::uint32_t screenNumber) {
     const Deadline deadline = Deadline::in(kReadTimeout);
     FactBatch batch(*connection_, rootfact::kDesktops, {}, 0);
     const auto monitors = readMonitors(*connection_, deadline);
-    const bool known = std::any_of(monitors.begin(), monitors.end(),
-                                   [&](const Monitor& m) { return m.nameAtom == screenNumber; });
+    const bool known =
+        std::any_of(monitors.begin(), monitors.end(), [&](const Monitor& m) { return m.nameAtom == screenNumber; });
     const auto& root = batch.root(deadline);
-    if (!known || !root.currentDesktop)
-        return 0;
+    if (!known || !root.currentDesktop) return 0;
     return SpaceID{*root.currentDesktop} + 1;
 }
 
-std::set<SpaceID> X11Spaces::spacesOfWindow(std::uint32_t windowNumber)
-{
-    if (windowNumber == 0)
-        return {};
+std::set<SpaceID> X11Spaces::spacesOfWindow(std::uint32_t windowNumber) {
+    if (windowNumber == 0) return {};
     const ClientTable table = ClientTable::readSome(*connection_, rootfact::kDesktops, {windowNumber}, fact::kDesktop,
                                                     Deadline::in(kReadTimeout));
     const WindowFacts* facts = table.find(windowNumber);
-    if (!facts || !table.root.isClient(windowNumber) || !facts->desktop)
-        return {};
-    if (*facts->desktop != kEveryDesktop)
-        return {SpaceID{*facts->desktop} + 1};
+    if (!facts || !table.root.isClient(windowNumber) || !facts->desktop) return {};
+    if (*facts->desktop != kEveryDesktop) return {SpaceID{*facts->desktop} + 1};
     std::set<SpaceID> every;
-    for (std::uint32_t d = 0; d < table.root.numberOfDesktops; ++d)
-        every.insert(SpaceID{d} + 1);
+    for (std::uint32_t d = 0; d < table.root.numberOfDesktops; ++d) every.insert(SpaceID{d} + 1);
     return every;
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

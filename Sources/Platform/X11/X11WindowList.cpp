@@ -15,22 +15,17 @@ constexpr double kReadTimeout = 0.5;
 constexpr int kMaxFrameDepth = 8;
 constexpr unsigned kListedFacts = fact::kGeometry | fact::kTitle | fact::kKind | fact::kAttributes | fact::kClass;
 
-std::int32_t layerOf(const WindowFacts& facts, const xcb_ewmh_connection_t& e)
-{
-    if (facts.overrideRedirect)
-        return kPopUpLayer;
-    if (facts.hasType(e._NET_WM_WINDOW_TYPE_DOCK))
-        return kDockLayer;
-    if (facts.hasType(e._NET_WM_WINDOW_TYPE_DESKTOP))
-        return kDesktopLayer;
+std::int32_t layerOf(const WindowFacts& facts, const xcb_ewmh_connection_t& e) {
+    if (facts.overrideRedirect) return kPopUpLayer;
+    if (facts.hasType(e._NET_WM_WINDOW_TYPE_DOCK)) return kDockLayer;
+    if (facts.hasType(e._NET_WM_WINDOW_TYPE_DESKTOP)) return kDesktopLayer;
     return 0;
 }
-} // namespace
+}  // namespace
 
 std::map<xcb_window_t, xcb_window_t> X11WindowList::framesOf(const std::vector<xcb_window_t>& clients,
                                                              const std::vector<xcb_window_t>& rootChildren,
-                                                             Deadline deadline)
-{
+                                                             Deadline deadline) {
     Connection& c = *connection_;
     const std::set<xcb_window_t> tops(rootChildren.begin(), rootChildren.end());
     std::map<xcb_window_t, xcb_window_t> frames;
@@ -47,13 +42,11 @@ std::map<xcb_window_t, xcb_window_t> X11WindowList::framesOf(const std::vector<x
     }
     for (int depth = 0; depth < kMaxFrameDepth && !climbing.empty(); ++depth) {
         std::vector<std::pair<xcb_window_t, xcb_query_tree_cookie_t>> asked;
-        for (const auto& [client, at] : climbing)
-            asked.emplace_back(client, xcb_query_tree(c.xcb(), at));
+        for (const auto& [client, at] : climbing) asked.emplace_back(client, xcb_query_tree(c.xcb(), at));
         std::map<xcb_window_t, xcb_window_t> next;
         for (const auto& [client, cookie] : asked) {
             auto tree = c.await<xcb_query_tree_reply_t>(cookie, deadline);
-            if (!tree)
-                continue;
+            if (!tree) continue;
             if (tree->parent == c.root())
                 frames[client] = climbing[client];
             else if (tree->parent != XCB_WINDOW_NONE)
@@ -66,22 +59,19 @@ std::map<xcb_window_t, xcb_window_t> X11WindowList::framesOf(const std::vector<x
     return frames;
 }
 
-std::vector<WindowInfo> X11WindowList::windows(const WindowListOptions& options)
-{
+std::vector<WindowInfo> X11WindowList::windows(const WindowListOptions& options) {
     Connection& c = *connection_;
     const Deadline deadline = Deadline::in(kReadTimeout);
     const xcb_ewmh_connection_t& e = *c.ewmh();
     const auto rootTreeCookie = xcb_query_tree(c.xcb(), c.root());
     const ClientTable table = ClientTable::read(c, 0, kListedFacts, deadline);
     auto rootTree = c.await<xcb_query_tree_reply_t>(rootTreeCookie, deadline);
-    if (!rootTree || !table.answered)
-        return {};
+    if (!rootTree || !table.answered) return {};
     const xcb_window_t* first = xcb_query_tree_children(rootTree.value.get());
     const std::vector<xcb_window_t> children(first, first + xcb_query_tree_children_length(rootTree.value.get()));
 
     std::vector<xcb_window_t> clients;
-    for (const WindowFacts& f : table.clients)
-        clients.push_back(f.window);
+    for (const WindowFacts& f : table.clients) clients.push_back(f.window);
     std::map<xcb_window_t, std::size_t> clientOfTop;
     for (const auto& [client, top] : framesOf(clients, children, deadline))
         clientOfTop[top] = static_cast<std::size_t>(table.find(client) - table.clients.data());
@@ -90,8 +80,7 @@ std::vector<WindowInfo> X11WindowList::windows(const WindowListOptions& options)
     // tooltips, panels that bypass the window manager) are listed as themselves.
     std::vector<xcb_window_t> others;
     for (xcb_window_t child : children)
-        if (!clientOfTop.contains(child))
-            others.push_back(child);
+        if (!clientOfTop.contains(child)) others.push_back(child);
     FactBatch otherAttributes(c, 0, others, fact::kAttributes);
     std::vector<xcb_window_t> unmanagedWindows;
     for (const WindowFacts& f : otherAttributes.windows(deadline))
@@ -100,20 +89,17 @@ std::vector<WindowInfo> X11WindowList::windows(const WindowListOptions& options)
     FactBatch unmanagedFacts(c, 0, unmanagedWindows, kListedFacts | fact::kOwner);
     std::map<xcb_window_t, const WindowFacts*> unmanaged;
     for (const WindowFacts& f : unmanagedFacts.windows(deadline))
-        if (f.exists)
-            unmanaged[f.window] = &f;
+        if (f.exists) unmanaged[f.window] = &f;
     const xcb_setup_t& setup = *xcb_get_setup(c.xcb());
 
     std::vector<WindowInfo> list;
     std::vector<bool> listed(table.clients.size(), false);
     const auto add = [&](const WindowFacts& f, std::int32_t pid) {
         const bool visible = f.mapState == XCB_MAP_STATE_VIEWABLE;
-        if (options.onScreenOnly && !visible)
-            return;
-        if (options.excludeDesktopElements && f.hasType(e._NET_WM_WINDOW_TYPE_DESKTOP))
-            return;
-        list.push_back({f.window, pid, applicationName(f, pid).value_or(""), layerOf(f, e), f.frame(), f.title,
-                        visible});
+        if (options.onScreenOnly && !visible) return;
+        if (options.excludeDesktopElements && f.hasType(e._NET_WM_WINDOW_TYPE_DESKTOP)) return;
+        list.push_back(
+            {f.window, pid, applicationName(f, pid).value_or(""), layerOf(f, e), f.frame(), f.title, visible});
     };
     for (auto child = children.rbegin(); child != children.rend(); ++child) {
         if (auto client = clientOfTop.find(*child); client != clientOfTop.end()) {
@@ -124,9 +110,8 @@ std::vector<WindowInfo> X11WindowList::windows(const WindowListOptions& options)
         }
     }
     for (std::size_t i = 0; i < table.clients.size(); ++i)
-        if (!listed[i])
-            add(table.clients[i], table.pids[i]);
+        if (!listed[i]) add(table.clients[i], table.pids[i]);
     return list;
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -34,4 +34,4 @@ private:
     std::map<xcb_window_t, xcb_window_t> frames_;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11

@@ -21,8 +21,7 @@ constexpr double kRequestTimeout = 1.0;
 constexpr unsigned kApplicationFacts = fact::kClass | fact::kKind | fact::kState;
 
 std::vector<RunningApplication> applicationsOf(const ClientTable& table, const xcb_ewmh_connection_t& e,
-                                               xcb_window_t root)
-{
+                                               xcb_window_t root) {
     std::vector<RunningApplication> apps;
     const std::int32_t activePid = table.root.active ? table.pidOf(table.root.active) : 0;
     for (std::size_t i = 0; i < table.clients.size(); ++i) {
@@ -34,22 +33,17 @@ std::vector<RunningApplication> applicationsOf(const ClientTable& table, const x
         app.activationPolicy = ActivationPolicy::accessory;
         bool anyTopLevel = false, allMinimised = true;
         for (std::size_t j = i; j < table.clients.size(); ++j) {
-            if (table.pids[j] != pid)
-                continue;
+            if (table.pids[j] != pid) continue;
             const WindowFacts& f = table.clients[j];
-            if (!app.bundleIdentifier)
-                app.bundleIdentifier = applicationIdentifier(f);
-            if (!app.localizedName && !f.instance.empty())
-                app.localizedName = f.instance;
-            if (countsAsRegular(f, e, root))
-                app.activationPolicy = ActivationPolicy::regular;
+            if (!app.bundleIdentifier) app.bundleIdentifier = applicationIdentifier(f);
+            if (!app.localizedName && !f.instance.empty()) app.localizedName = f.instance;
+            if (countsAsRegular(f, e, root)) app.activationPolicy = ActivationPolicy::regular;
             if (parentOf(f, root) == XCB_WINDOW_NONE) {
                 anyTopLevel = true;
                 allMinimised = allMinimised && f.hasState(e._NET_WM_STATE_HIDDEN);
             }
         }
-        if (!app.localizedName)
-            app.localizedName = processName(pid);
+        if (!app.localizedName) app.localizedName = processName(pid);
         app.hidden = anyTopLevel && allMinimised;
         app.active = pid == activePid;
         for (char c : app.localizedName.value_or(""))
@@ -59,27 +53,23 @@ std::vector<RunningApplication> applicationsOf(const ClientTable& table, const x
     return apps;
 }
 
-const RunningApplication* findApp(const std::vector<RunningApplication>& apps, std::int32_t pid)
-{
+const RunningApplication* findApp(const std::vector<RunningApplication>& apps, std::int32_t pid) {
     const auto it = std::find_if(apps.begin(), apps.end(), [pid](const RunningApplication& a) { return a.pid == pid; });
     return it == apps.end() ? nullptr : &*it;
 }
-} // namespace
+}  // namespace
 
 X11Workspace::X11Workspace(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events)
-    : connection_(std::move(connection))
-{
+    : connection_(std::move(connection)) {
     last_ = look();
     subscription_ = events->didReceive.connect([this](const std::vector<EventRecord>& batch) { handle(batch); });
 }
 
-X11Workspace::Picture X11Workspace::look()
-{
+X11Workspace::Picture X11Workspace::look() {
     const std::uint64_t generation = connection_->cache().generation();
     {
         std::lock_guard lock(pictureMutex_);
-        if (picture_ && pictureGeneration_ == generation)
-            return *picture_;
+        if (picture_ && pictureGeneration_ == generation) return *picture_;
     }
     const ClientTable table = ClientTable::read(*connection_, rootfact::kActive | rootfact::kDesktops,
                                                 kApplicationFacts, Deadline::in(kReadTimeout));
@@ -93,26 +83,21 @@ X11Workspace::Picture X11Workspace::look()
     return picture;
 }
 
-void X11Workspace::handle(const std::vector<EventRecord>& batch)
-{
+void X11Workspace::handle(const std::vector<EventRecord>& batch) {
     const xcb_ewmh_connection_t& e = *connection_->ewmh();
     const xcb_window_t root = connection_->root();
     const bool changed = std::any_of(batch.begin(), batch.end(), [&](const EventRecord& r) {
         return r.kind == EventRecord::Kind::property && r.window == root &&
                (r.atom == e._NET_CLIENT_LIST || r.atom == e._NET_ACTIVE_WINDOW || r.atom == e._NET_CURRENT_DESKTOP);
     });
-    if (!changed)
-        return;
+    if (!changed) return;
     Picture now = look();
-    if (!now.answered)
-        return;
+    if (!now.answered) return;
     const Picture before = std::exchange(last_, now);
     for (const RunningApplication& app : now.applications)
-        if (!findApp(before.applications, app.pid))
-            didLaunchApplication.emit(app);
+        if (!findApp(before.applications, app.pid)) didLaunchApplication.emit(app);
     for (const RunningApplication& app : before.applications)
-        if (!findApp(now.applications, app.pid))
-            didTerminateApplication.emit(app);
+        if (!findApp(now.applications, app.pid)) didTerminateApplication.emit(app);
     const auto active = [](const Picture& p) -> const RunningApplication* {
         const auto it = std::find_if(p.applications.begin(), p.applications.end(),
                                      [](const RunningApplication& a) { return a.active; });
@@ -120,49 +105,35 @@ void X11Workspace::handle(const std::vector<EventRecord>& batch)
     };
     const RunningApplication* activeNow = active(now);
     const RunningApplication* activeBefore = active(before);
-    if (activeNow && (!activeBefore || activeBefore->pid != activeNow->pid))
-        didActivateApplication.emit(*activeNow);
-    if (now.desktop != before.desktop)
-        activeSpaceDidChange.emit();
+    if (activeNow && (!activeBefore || activeBefore->pid != activeNow->pid)) didActivateApplication.emit(*activeNow);
+    if (now.desktop != before.desktop) activeSpaceDidChange.emit();
 }
 
-std::vector<RunningApplication> X11Workspace::runningApplications()
-{
-    return look().applications;
-}
+std::vector<RunningApplication> X11Workspace::runningApplications() { return look().applications; }
 
-std::optional<RunningApplication> X11Workspace::application(std::int32_t pid)
-{
+std::optional<RunningApplication> X11Workspace::application(std::int32_t pid) {
     const auto apps = runningApplications();
     const RunningApplication* app = findApp(apps, pid);
     return app ? std::optional(*app) : std::nullopt;
 }
 
-std::optional<RunningApplication> X11Workspace::frontmostApplication()
-{
+std::optional<RunningApplication> X11Workspace::frontmostApplication() {
     for (const RunningApplication& app : runningApplications())
-        if (app.active)
-            return app;
+        if (app.active) return app;
     return std::nullopt;
 }
 
-std::int32_t X11Workspace::ownPid()
-{
-    return static_cast<std::int32_t>(getpid());
-}
+std::int32_t X11Workspace::ownPid() { return static_cast<std::int32_t>(getpid()); }
 
-bool X11Workspace::activate(std::int32_t pid, ActivationOptions options)
-{
+bool X11Workspace::activate(std::int32_t pid, ActivationOptions options) {
     const Deadline deadline = Deadline::in(kRequestTimeout);
-    const ClientTable table = ClientTable::read(*connection_, rootfact::kStacking | rootfact::kActive,
-                                                fact::kKind | fact::kState, deadline);
+    const ClientTable table =
+        ClientTable::read(*connection_, rootfact::kStacking | rootfact::kActive, fact::kKind | fact::kState, deadline);
     const DesktopContext context{*connection_->ewmh(), connection_->root()};
     auto target = mainWindowOf(table, pid, context);
     const auto mine = table.clientsOf(pid);
-    if (!target && !mine.empty())
-        target = table.clients[mine.front()].window;
-    if (!target)
-        return false;
+    if (!target && !mine.empty()) target = table.clients[mine.front()].window;
+    if (!target) return false;
     if (options == ActivationOptions::allWindows) {
         // Back to front, so the application's own order stays.
         for (auto it = mine.rbegin(); it != mine.rend(); ++it) {
@@ -177,16 +148,14 @@ bool X11Workspace::activate(std::int32_t pid, ActivationOptions options)
     return !connection_->broken();
 }
 
-bool X11Workspace::setMinimised(std::int32_t pid, bool minimised)
-{
+bool X11Workspace::setMinimised(std::int32_t pid, bool minimised) {
     const Deadline deadline = Deadline::in(kRequestTimeout);
-    const ClientTable table = ClientTable::read(*connection_, rootfact::kStacking, fact::kKind | fact::kState, deadline);
+    const ClientTable table =
+        ClientTable::read(*connection_, rootfact::kStacking, fact::kKind | fact::kState, deadline);
     const auto mine = table.clientsOf(pid);
-    if (mine.empty())
-        return false;
+    if (mine.empty()) return false;
     for (std::size_t i : mine) {
-        if (parentOf(table.clients[i], connection_->root()) != XCB_WINDOW_NONE)
-            continue;
+        if (parentOf(table.clients[i], connection_->root()) != XCB_WINDOW_NONE) continue;
         WindowManagerTransaction transaction(*connection_, table.clients[i]);
         transaction.setMinimised(minimised);
         transaction.commit(deadline);
@@ -194,23 +163,17 @@ bool X11Workspace::setMinimised(std::int32_t pid, bool minimised)
     return !connection_->broken();
 }
 
-bool X11Workspace::unhide(std::int32_t pid)
-{
+bool X11Workspace::unhide(std::int32_t pid) {
     const auto app = application(pid);
-    if (!app)
-        return false;
+    if (!app) return false;
     // Only a hidden application (every window minimised) has anything to unhide.
     return !app->hidden || setMinimised(pid, false);
 }
 
-bool X11Workspace::hide(std::int32_t pid)
-{
-    return setMinimised(pid, true);
-}
+bool X11Workspace::hide(std::int32_t pid) { return setMinimised(pid, true); }
 
-void X11Workspace::yieldActivation(std::int32_t)
-{
+void X11Workspace::yieldActivation(std::int32_t) {
     // X11 has no cooperative hand-over: the activation request itself decides.
 }
 
-} // namespace platform::x11
+}  // namespace platform::x11

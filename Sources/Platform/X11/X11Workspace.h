@@ -50,4 +50,4 @@ private:
     std::uint64_t pictureGeneration_ = 0;
 };
 
-} // namespace platform::x11
+}  // namespace platform::x11
