@@ -12,7 +12,7 @@ namespace arvelo {
 
 enum class DockEdge { left, right, top, bottom, tab };
 
-// Every edge, in the documented order.
+// Every edge, in the order the hit test and the labels use.
 inline constexpr std::array<DockEdge, 5> allDockEdges{DockEdge::left, DockEdge::right, DockEdge::top, DockEdge::bottom,
                                                       DockEdge::tab};
 

@@ -124,7 +124,7 @@ struct Rect {
     }
 };
 
-// The text forms the documents and diagnostics use: "{x, y}", "{w, h}", "{{x, y}, {w, h}}".
+// The text forms of the diagnostics files: "{x, y}", "{w, h}", "{{x, y}, {w, h}}".
 // Numbers are written as the shortest decimal that reads back to the same value.
 std::string formatNumber(double value);
 std::string toString(Point p);

@@ -21,7 +21,7 @@
 namespace arvelo {
 
 struct LayoutNode {
-    // Stored fields, in their documented (and JSON) order.
+    // Stored fields, in their JSON order.
     std::string id;                       // identity inside its tree
     std::optional<SplitAxis> axis;        // split direction; absent on leaves
     double ratio = 0.5;                   // share of the first child along the axis
@@ -115,7 +115,7 @@ void from_json(const nlohmann::ordered_json& json, LayoutNode& node);
 void to_json(nlohmann::json& json, const LayoutNode& node);
 void from_json(const nlohmann::json& json, LayoutNode& node);
 
-// The compact JSON text of a node, keys in the documented order.
+// The compact JSON text of a node, keys in their fixed order.
 std::string encodeLayoutNode(const LayoutNode& node);
 // Parses and decodes JSON text; throws nlohmann::json::exception on bad text or a bad tree.
 LayoutNode decodeLayoutNode(std::string_view text);

@@ -1,4 +1,4 @@
-// LayoutNodeJSON.cpp: the JSON form of a layout node. Writing keeps the documented key order;
+// LayoutNodeJSON.cpp: the JSON form of a layout node. Writing keeps a fixed key order;
 // reading takes a stored tree as it comes, but fails (never crashes) on wrong types, a missing
 // id or nesting deeper than kMaxLayoutDepth, naming where in the tree the fault is.
 #include "LayoutNode.h"

@@ -18,7 +18,7 @@
 
 namespace platform {
 
-// Accessibility error codes, with their documented numbers (they reach files and traces).
+// Accessibility error codes, with their fixed numbers (they reach files and traces).
 enum class AXError : std::int32_t {
     success = 0,
     failure = -25200,

@@ -11,7 +11,7 @@
 
 namespace platform {
 
-// Seconds, as the documents count them.
+// Seconds, as every delay and time-out of the logic counts them.
 using Seconds = double;
 
 // The wall clock (seconds since 1970) and a monotonic clock (seconds since an arbitrary
@@ -24,8 +24,8 @@ public:
 };
 
 // The run-loop mode a timer is scheduled in: "default" timers pause while the user tracks a
-// menu or a drag in the original platform, "common" ones keep firing. Both fire alike where
-// the event loop has no such modes; the mode is kept so backends and tests can tell them apart.
+// menu or a drag, "common" ones keep firing. Both fire alike in an event loop without such
+// modes (Qt's); the mode is kept so backends and tests can tell them apart.
 enum class RunLoopMode { defaultMode, common };
 std::string_view toString(RunLoopMode mode);
 

@@ -1,7 +1,7 @@
 // HotKeys.h: global hot keys: a key code with modifier bits registered under a (signature, id)
-// identity, and handlers that are offered every press of a registered key. Key codes and
-// modifier bits are those of the documented keyboard interface (command 0x100, shift 0x200,
-// option 0x800, control 0x1000); statuses are its numbers. Main thread only.
+// identity, and handlers that are offered every press of a registered key. Key codes are
+// virtual key codes of an ANSI keyboard; modifier bits are command 0x100, shift 0x200, option
+// 0x800, control 0x1000; statuses are fixed numbers. Main thread only.
 #pragma once
 
 #include <cstdint>

@@ -35,7 +35,7 @@ TEST(VirtualClock, RunsDueWorkByDueTimeThenSchedulingOrderAndDrainsTheMainQueueA
     EXPECT_EQ(clock.elapsed(), 1.0);
 }
 
-TEST(VirtualClock, DocumentedDelaysAddUpExactly) {
+TEST(VirtualClock, ReadBackCheckDelaysAddUpExactly) {
     // Read-back checks 0.25, 0.45, 0.55, 0.75, 0.8 s apart land exactly at 2.8 s.
     VirtualClock clock;
     const std::vector<double> delays{0.25, 0.45, 0.55, 0.75, 0.8};

@@ -82,63 +82,63 @@ public:
     // ---- Change publication: every write of a published field tells these observers.
     ChangeNotifier onChange;
 
-    // ---- Fields, in their documented order (P: published).
-    std::shared_ptr<WindowAccess> access;                                          // 1
-    platform::Logger logger;                                                       // 2
-    Published<WindowList> windows{onChange, {}};                                   // 3 P
-    Published<std::vector<DisplayInfo>> displays{onChange, {}};                    // 4 P
-    Published<std::map<std::string, WorkspaceState>> states{onChange, {}};         // 5 P
-    Published<std::string> selectedDisplay{onChange, ""};                          // 6 P
-    Published<std::optional<std::string>> selectedWindow{onChange, std::nullopt};  // 7 P
-    Published<std::string> status{onChange, kInitialStatus};                       // 8 P
-    Published<bool> managing{onChange, false};                                     // 9 P
-    Published<bool> trusted{onChange, false};                                      // 10 P
-    Published<double> gap{onChange, kDefaultGap};                                  // 11 P
-    Published<std::vector<SavedView>> saved{onChange, {}};                         // 12 P
-    Published<bool> dragDocking{onChange, true};                                   // 13 P
-    Published<bool> previewsEnabled{onChange, true};                               // 14 P
-    Published<std::map<std::string, WindowPicture>> previewImages{onChange, {}};   // 15 P
-    Published<std::set<std::string>> excluded{onChange, {}};                       // 16 P
-    Published<bool> recoveryAvailable{onChange, false};                            // 17 P
-    Published<bool> resumeAvailable{onChange, false};                              // 18 P
-    std::shared_ptr<ChromeController> chrome;                                      // 19
-    std::shared_ptr<WindowDragController> windowDrag;                              // 20
-    std::shared_ptr<SpatialInputController> spatialInput;                          // 21
-    std::shared_ptr<HostedWindow> overview;                                        // 22
-    std::shared_ptr<HostedWindow> dashboard;                                       // 23
-    std::optional<platform::TimerHandle> timer;                                    // 24
-    std::vector<NavigationStep> navigationHistory;                                 // 25
-    std::vector<NavigationStep> navigationFuture;                                  // 26
-    bool applying = false;                                                         // 27
-    bool resizingSeam = false;                                                     // 28
-    bool chromeDragging = false;                                                   // 29
-    std::shared_ptr<platform::SerialQueue> scanQueue;                              // 30
-    bool scanInFlight = false;                                                     // 31
-    std::vector<std::function<void()>> refreshCompletions;                         // 32
-    int layoutRevision = 0;                                                        // 33
-    bool chromeSuspended = false;                                                  // 34
-    std::map<std::string, platform::SpaceID> currentSpaces;                        // 35
-    std::map<std::string, WorkspaceState> otherSpaces;                             // 36
-    std::function<platform::SpaceID(const DisplayInfo&)> spaceOf;                  // 37
-    Date lastApply = kDistantPast;                                                 // 38
-    std::map<std::string, std::string> lastDrop;                                   // 39
-    std::vector<std::map<std::string, std::string>> proxyInputTrace;               // 40
-    std::vector<std::string> dragTrace;                                            // 41
-    std::set<std::string> floatedWindows;                                          // 42
-    std::set<std::string> userPlaced;                                              // 43
-    std::set<std::string> autoTabbed;                                              // 44
-    std::set<std::string> pinned;                                                  // 45
-    std::map<std::string, PinHome> pinHomes;                                       // 46
-    Published<bool> autoTile{onChange, true};                                      // 47 P
-    bool didInitialArrange = false;                                                // 48
-    std::optional<std::string> lastFocusedKey;                                     // 49
-    bool stopping = false;                                                         // 50
-    std::filesystem::path storage;                                                 // 51
-    bool automaticUpdates = false;                                                 // 52
-    std::optional<AsyncTask> previewPreparation;                                   // 53
-    Date clickHoldUntil = kDistantPast;                                            // 54
-    Date lastPictureRefresh = kDistantPast;                                        // 55
-    std::optional<std::string> sheetZoom;                                          // 56
+    // ---- State. `Published` fields tell `onChange` after every write; views observe them.
+    std::shared_ptr<WindowAccess> access;
+    platform::Logger logger;
+    Published<WindowList> windows{onChange, {}};
+    Published<std::vector<DisplayInfo>> displays{onChange, {}};
+    Published<std::map<std::string, WorkspaceState>> states{onChange, {}};
+    Published<std::string> selectedDisplay{onChange, ""};
+    Published<std::optional<std::string>> selectedWindow{onChange, std::nullopt};
+    Published<std::string> status{onChange, kInitialStatus};
+    Published<bool> managing{onChange, false};
+    Published<bool> trusted{onChange, false};
+    Published<double> gap{onChange, kDefaultGap};
+    Published<std::vector<SavedView>> saved{onChange, {}};
+    Published<bool> dragDocking{onChange, true};
+    Published<bool> previewsEnabled{onChange, true};
+    Published<std::map<std::string, WindowPicture>> previewImages{onChange, {}};
+    Published<std::set<std::string>> excluded{onChange, {}};
+    Published<bool> recoveryAvailable{onChange, false};
+    Published<bool> resumeAvailable{onChange, false};
+    std::shared_ptr<ChromeController> chrome;
+    std::shared_ptr<WindowDragController> windowDrag;
+    std::shared_ptr<SpatialInputController> spatialInput;
+    std::shared_ptr<HostedWindow> overview;
+    std::shared_ptr<HostedWindow> dashboard;
+    std::optional<platform::TimerHandle> timer;
+    std::vector<NavigationStep> navigationHistory;
+    std::vector<NavigationStep> navigationFuture;
+    bool applying = false;
+    bool resizingSeam = false;
+    bool chromeDragging = false;
+    std::shared_ptr<platform::SerialQueue> scanQueue;
+    bool scanInFlight = false;
+    std::vector<std::function<void()>> refreshCompletions;
+    int layoutRevision = 0;
+    bool chromeSuspended = false;
+    std::map<std::string, platform::SpaceID> currentSpaces;
+    std::map<std::string, WorkspaceState> otherSpaces;
+    std::function<platform::SpaceID(const DisplayInfo&)> spaceOf;
+    Date lastApply = kDistantPast;
+    std::map<std::string, std::string> lastDrop;
+    std::vector<std::map<std::string, std::string>> proxyInputTrace;
+    std::vector<std::string> dragTrace;
+    std::set<std::string> floatedWindows;
+    std::set<std::string> userPlaced;
+    std::set<std::string> autoTabbed;
+    std::set<std::string> pinned;
+    std::map<std::string, PinHome> pinHomes;
+    Published<bool> autoTile{onChange, true};
+    bool didInitialArrange = false;
+    std::optional<std::string> lastFocusedKey;
+    bool stopping = false;
+    std::filesystem::path storage;
+    bool automaticUpdates = false;
+    std::optional<AsyncTask> previewPreparation;
+    Date clickHoldUntil = kDistantPast;
+    Date lastPictureRefresh = kDistantPast;
+    std::optional<std::string> sheetZoom;
 
     // ---- The platform this coordinator runs on, and its state files.
     const platform::Services& services() const { return services_; }

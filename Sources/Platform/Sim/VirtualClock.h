@@ -73,7 +73,7 @@ public:
     std::vector<Scheduled> scheduled() const;
     std::optional<Seconds> nextDueTime() const;
 
-    // Time in whole nanoseconds, so that sums of documented delays meet exactly.
+    // Time in whole nanoseconds, so that sums of the logic's delays meet exactly.
     static std::int64_t ticks(Seconds seconds);
 
 private:
