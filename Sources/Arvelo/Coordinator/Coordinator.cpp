@@ -62,6 +62,7 @@ Coordinator::Coordinator(platform::Services services, bool includeFixture, bool 
     }
     files_ = std::make_unique<StateFiles>(storage, logger, [clock = services_.clock] { return clock->now(); });
     files_->createDirectory();
+    recovery_ = std::make_unique<RecoveryLedger>(*files_);
 
     // 7: the saved layouts, in the order of the file.
     if (auto views = files_->readSavedViews()) saved = std::move(*views);
@@ -79,12 +80,8 @@ Coordinator::Coordinator(platform::Services services, bool includeFixture, bool 
     }
 
     // 10: what an earlier run left behind.
-    recoveryAvailable = files_->exists(StateFiles::kRestore);
+    recoveryAvailable = recovery_->loadEarlierRun();
     resumeAvailable = files_->exists(StateFiles::kLastView);
-    if (recoveryAvailable.get()) {
-        if (auto entries = files_->readRestore())
-            for (auto& entry : *entries) earlierRecovery_.push_back({std::move(entry), std::nullopt});
-    }
 }
 
 Coordinator::~Coordinator() {

@@ -4,7 +4,7 @@
 // area: construction and the beat (Coordinator.cpp), refresh (CoordinatorRefresh.cpp),
 // arranging (CoordinatorArrange.cpp), layout queries (CoordinatorLayout.cpp), applying
 // (CoordinatorApply.cpp), pruning and stopping (CoordinatorPruning.cpp), recovery and the last
-// layout (CoordinatorRecovery.cpp), diagnostics (CoordinatorDiagnostics.cpp), the tick
+// layout (CoordinatorRecovery.cpp, with the recovery file kept by RecoveryLedger), diagnostics (CoordinatorDiagnostics.cpp), the tick
 // (CoordinatorTick.cpp), Space switches (CoordinatorSpaces.cpp), docking, floating and
 // exclusion (CoordinatorDocking.cpp), hand resizes and making room (CoordinatorResize.cpp),
 // overflow tabs (CoordinatorOverflow.cpp), pinned windows (CoordinatorPins.cpp), pictures
@@ -29,6 +29,7 @@
 #include "Arvelo/Coordinator/PinHome.h"
 #include "Arvelo/Coordinator/ViewPosition.h"
 #include "Arvelo/Pictures/WindowPicture.h"
+#include "Arvelo/State/RecoveryLedger.h"
 #include "Arvelo/State/RestoreEntry.h"
 #include "Arvelo/State/SavedView.h"
 #include "Arvelo/State/StateFiles.h"
@@ -143,6 +144,7 @@ public:
     // ---- The platform this coordinator runs on, and its state files.
     const platform::Services& services() const { return services_; }
     StateFiles& files() { return *files_; }
+    RecoveryLedger& recoveryLedger() { return *recovery_; }
     Date now() const { return services_.clock->now(); }
 
     // ---- Refresh and workspaces (CoordinatorRefresh.cpp)
@@ -290,11 +292,6 @@ public:
     bool persistSaved();
 
 private:
-    struct EarlierRecoveryEntry {
-        RestoreEntry entry;
-        std::optional<std::string> claimedBy;  // the window key whose original it became
-    };
-
     Coordinator(platform::Services services, bool includeFixture, bool automaticUpdates,
                 std::optional<std::filesystem::path> storageURL);
     void start();
@@ -304,7 +301,6 @@ private:
     void finishRefresh();
     void ensureWorkspaces();
     void recoverCurrentSnapshot();
-    void keepOnlyUnclaimedEarlierRecovery();
     Rect targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display);
     void leaveOverview();
     void applySaved(const SavedView& view);
@@ -332,7 +328,7 @@ private:
     // the tick's diagnostics use it once instead of reading the list again.
     std::optional<std::vector<platform::WindowInfo>> scannedOnScreen_;
     int scannedRevision_ = 0;
-    std::vector<EarlierRecoveryEntry> earlierRecovery_;
+    std::unique_ptr<RecoveryLedger> recovery_;
 };
 
 }  // namespace arvelo

@@ -75,7 +75,7 @@ void Coordinator::stopEmptyWorkspace() {
     access->restoreAll();
     states = std::map<std::string, WorkspaceState>{};
     // The windows are back; only entries of an earlier run that matched no window here stay.
-    keepOnlyUnclaimedEarlierRecovery();
+    if (!recovery_->keepOnlyUnclaimed()) recoveryAvailable = false;
     status = "No managed windows remain. Arrangement stopped.";
     writeLayoutDiagnostics();
     onChange.send();

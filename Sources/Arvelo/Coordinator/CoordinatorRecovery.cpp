@@ -26,12 +26,8 @@ std::string Coordinator::identity(const WindowRecord& record) { return record.bu
 
 void Coordinator::noteOriginalFrame(WindowRecord& record) {
     if (record.originalFrame) return;
-    const std::string windowIdentity = identity(record);
-    for (auto& earlier : earlierRecovery_) {
-        if (earlier.claimedBy || earlier.entry.identity != windowIdentity || earlier.entry.pid != record.app.pid)
-            continue;
-        earlier.claimedBy = record.id;
-        record.originalFrame = earlier.entry.frame;
+    if (const auto earlier = recovery_->claimEarlier(identity(record), record.app.pid, record.id)) {
+        record.originalFrame = *earlier;
         record.originalMinimized = access->boolValue(record.element, platform::ax::kMinimized);
         return;
     }
@@ -43,10 +39,7 @@ void Coordinator::writeRecovery() {
     std::vector<RestoreEntry> entries;
     for (const auto& record : windows.get())
         if (record->originalFrame) entries.push_back({identity(*record), record->app.pid, *record->originalFrame});
-    for (const auto& earlier : earlierRecovery_)
-        if (!earlier.claimedBy) entries.push_back(earlier.entry);
-    if (entries.empty()) return;
-    files_->writeRestore(entries);
+    recovery_->write(entries);
 }
 
 void Coordinator::restore() {
@@ -73,8 +66,7 @@ void Coordinator::restore() {
     // (which empties this set) or drops it somewhere. Windows opened later still dock.
     floatedWindows.clear();
     for (const auto& record : windows.get()) floatedWindows.insert(record->id);
-    files_->remove(StateFiles::kRestore);
-    earlierRecovery_.clear();
+    recovery_->clear();
     recoveryAvailable = false;
     status = kRestoredStatus;
     writeLayoutDiagnostics();
@@ -89,7 +81,7 @@ void Coordinator::recover() {
 
 void Coordinator::recoverCurrentSnapshot() {
     if (!trusted.get()) return;
-    const auto entries = files_->readRestore();
+    const auto entries = recovery_->read();
     if (!entries) return;
     for (const auto& entry : *entries) {
         const auto& list = windows.get();
@@ -100,23 +92,10 @@ void Coordinator::recoverCurrentSnapshot() {
         (*match)->originalFrame = entry.frame;
         access->restore(*match);
     }
-    files_->remove(StateFiles::kRestore);
-    earlierRecovery_.clear();
+    recovery_->clear();
     recoveryAvailable = false;
     status = kRecoveredStatus;
     refresh();
-}
-
-void Coordinator::keepOnlyUnclaimedEarlierRecovery() {
-    std::erase_if(earlierRecovery_, [](const EarlierRecoveryEntry& earlier) { return earlier.claimedBy.has_value(); });
-    if (earlierRecovery_.empty()) {
-        files_->remove(StateFiles::kRestore);
-        recoveryAvailable = false;
-        return;
-    }
-    std::vector<RestoreEntry> entries;
-    for (const auto& earlier : earlierRecovery_) entries.push_back(earlier.entry);
-    files_->writeRestore(entries);
 }
 
 void Coordinator::persistCurrent() {

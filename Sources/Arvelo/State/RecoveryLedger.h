@@ -1,0 +1,56 @@
+// RecoveryLedger.h: the one owner of the recovery file "restore.json": every read, write and
+// delete of it, and the entries an earlier run left behind. The coordinator hands it the
+// original frames of this run's windows; the ledger adds the earlier run's entries that no
+// window of this run has claimed yet, so a file found at launch stays authoritative for the
+// windows it names until the user recovers or restores.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Arvelo/State/RestoreEntry.h"
+#include "Arvelo/State/StateFiles.h"
+
+namespace arvelo {
+
+class RecoveryLedger {
+public:
+    enum class WriteResult { nothingToWrite, written, failed };
+
+    // `files` outlives the ledger.
+    explicit RecoveryLedger(StateFiles& files);
+
+    // At launch: whether an earlier run left a recovery file. Its readable entries are kept,
+    // waiting to be claimed by the windows they name.
+    bool loadEarlierRun();
+    // The earlier run's original frame for a window with this identity and process id, when an
+    // entry no other window has claimed names it; the entry is claimed by `key` from now on.
+    std::optional<Rect> claimEarlier(const std::string& identity, std::int32_t pid, const std::string& key);
+
+    // Writes this run's entries followed by the unclaimed earlier ones. With nothing to write,
+    // an existing file stays as it is.
+    WriteResult write(const std::vector<RestoreEntry>& current);
+    // The file's entries, for recovery; absent when it is missing or unreadable.
+    std::optional<std::vector<RestoreEntry>> read();
+    // Every window is back: the file and the earlier entries go.
+    void clear();
+    // Forgets the earlier entries that windows claimed (those windows are back) and rewrites
+    // the file with the rest; deletes it when none remain. Answers whether a file remains.
+    bool keepOnlyUnclaimed();
+
+    // The earlier run's entries not claimed by a window of this run, in file order.
+    std::vector<RestoreEntry> unclaimed() const;
+
+private:
+    struct EarlierEntry {
+        RestoreEntry entry;
+        std::optional<std::string> claimedBy;  // the window key whose original it became
+    };
+
+    StateFiles& files_;
+    std::vector<EarlierEntry> earlier_;
+};
+
+}  // namespace arvelo
