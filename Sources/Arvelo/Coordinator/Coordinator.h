@@ -26,6 +26,7 @@
 
 #include "Arvelo/Chrome/HostedWindow.h"
 #include "Arvelo/Coordinator/DisplayInfo.h"
+#include "Arvelo/Coordinator/LayoutArea.h"
 #include "Arvelo/Coordinator/PinHome.h"
 #include "Arvelo/Coordinator/ViewPosition.h"
 #include "Arvelo/Pictures/WindowPicture.h"
@@ -164,6 +165,8 @@ public:
                         const std::optional<LayoutNode>& root = std::nullopt) const;
     Rect camera(const std::string& displayID) const;
     SpatialLayout::SizeTable minimums() const;
+    // The display's visible frame inset by half the gap, where its tiles lie.
+    LayoutArea layoutArea(const DisplayInfo& display) const;
     bool misfit(const Tile& tile) const;
     SpatialLayout::RectTable worldRects(const std::string& displayID) const;
     std::optional<WorkspaceState> current() const;
@@ -176,6 +179,8 @@ public:
     std::set<platform::SpaceID> spacesOfWindow(std::uint32_t windowNumber) const;
 
     // ---- Applying (CoordinatorApply.cpp)
+    // Each overflow move starts another placing pass; at most this many passes per apply().
+    static constexpr int kMostApplyPasses = 64;
     void apply();
     std::optional<std::string> focusedWindowKey() const;
 
@@ -301,6 +306,11 @@ private:
     void finishRefresh();
     void ensureWorkspaces();
     void recoverCurrentSnapshot();
+    // One pass of apply(): whether there is anything to place; the placing of every window
+    // (answering the names of applications that refused); what follows the last pass.
+    bool beginPass();
+    std::set<std::string> placeWindows(bool chromeInUse);
+    void finishApply(bool chromeInUse, const std::set<std::string>& refused);
     Rect targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display);
     void leaveOverview();
     void applySaved(const SavedView& view);

@@ -28,27 +28,49 @@ std::string refusedName(const WindowRecord& record) {
 }  // namespace
 
 void Coordinator::apply() {
-    // 1-4: nothing to do, nothing left, or no permission to write.
-    if (!managing.get() || applying) return;
+    // Overflow tabbing may change a tree after a pass; the next pass then places the windows of
+    // the changed tree. The passes are bounded, so a tree that keeps changing cannot keep the
+    // main thread: past the bound the windows stay as the last pass placed them.
+    std::set<std::string> refused;
+    bool chromeInUse = false;
+    for (int pass = 1;; ++pass) {
+        if (!beginPass()) return;
+        chromeInUse = resizingSeam || chromeDragging;
+        refused = placeWindows(chromeInUse);
+        if (pass == kMostApplyPasses) {
+            logger.error("Overflow tabbing still changed the layout after " + std::to_string(pass) +
+                         " passes; leaving it as placed");
+            break;
+        }
+        if (!(tabOverflow() || untabOverflow())) break;
+    }
+    finishApply(chromeInUse, refused);
+}
+
+bool Coordinator::beginPass() {
+    // Nothing to do, nothing left, or no permission to write.
+    if (!managing.get() || applying) return false;
     removeUnavailableWindows();
     if (states->empty()) {
         stopEmptyWorkspace();
-        return;
+        return false;
     }
     if (!trusted.get()) {
         chrome->clear();
         spatialInput->stop();
-        return;
+        return false;
     }
+    return true;
+}
 
-    // 5-6: one pass at a time; a scan taken before it is stale.
+std::set<std::string> Coordinator::placeWindows(bool chromeInUse) {
+    // One pass at a time; a scan taken before it is stale.
     spatialInput->install();
     applying = true;
     layoutRevision += 1;
-    const bool chromeInUse = resizingSeam || chromeDragging;
     if (!chromeInUse) chrome->clear();
 
-    // 7: park what each display does not show, then place what it shows.
+    // Park what each display does not show, then place what it shows.
     std::set<std::string> refused;
     for (const auto& display : displays.get()) {
         const auto stateIt = states->find(display.id);
@@ -84,14 +106,11 @@ void Coordinator::apply() {
     }
     lastApply = now();
     applying = false;
+    return refused;
+}
 
-    // 9: overflow tabbing may change a tree; the next pass then finishes the work.
-    if (tabOverflow() || untabOverflow()) {
-        apply();
-        return;
-    }
-
-    // 10-12: focus, chrome, files.
+void Coordinator::finishApply(bool chromeInUse, const std::set<std::string>& refused) {
+    // The focused window, the chrome and the state files follow the placed layout.
     if (automaticUpdates) lastFocusedKey = focusedWindowKey();
     if (!chromeInUse) {
         for (const auto& display : displays.get())
@@ -101,7 +120,7 @@ void Coordinator::apply() {
     persistCurrent();
     writeLayoutDiagnostics();
 
-    // 13: pictures for miniature tiles that have none yet.
+    // Pictures for miniature tiles that have none yet.
     std::set<std::string> missingPictures;
     for (const auto& display : displays.get()) {
         for (const auto& tile : layout(display.id).tiles)
@@ -110,7 +129,7 @@ void Coordinator::apply() {
     }
     if (!missingPictures.empty()) requestPreviews(missingPictures, false);
 
-    // 14: the status line and the log.
+    // The status line and the log.
     std::size_t count = 0;
     for (const auto& [id, state] : states.get()) count += state.root.allWindows().size();
     if (refused.empty()) {

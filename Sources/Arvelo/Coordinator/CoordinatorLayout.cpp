@@ -42,8 +42,7 @@ LayoutResult Coordinator::layout(const std::string& displayID, bool overview, st
 
     WorkspaceState state = stateIt->second;
     if (root) state.root = *root;
-    const double halfGap = gap.get() * 0.5;
-    const Rect inset = display->frame.insetBy(halfGap, halfGap);
+    const Rect inset = layoutArea(*display).screen;
 
     Rect screen;
     Rect cameraRect;
@@ -89,6 +88,10 @@ Rect Coordinator::camera(const std::string& displayID) const {
     return focused == rects.end() ? SpatialLayout::world : focused->second;
 }
 
+LayoutArea Coordinator::layoutArea(const DisplayInfo& display) const {
+    return LayoutArea::of(display.frame, gap.get());
+}
+
 SpatialLayout::SizeTable Coordinator::minimums() const {
     SpatialLayout::SizeTable table;
     for (const auto& record : windows.get())
@@ -110,12 +113,7 @@ SpatialLayout::RectTable Coordinator::worldRects(const std::string& displayID) c
     const auto stateIt = states->find(displayID);
     const DisplayInfo* display = findDisplay(displays.get(), displayID);
     if (stateIt == states->end() || !display) return {};
-    const double halfGap = gap.get() * 0.5;
-    const Rect inset = display->frame.insetBy(halfGap, halfGap);
-    // The solver pads every minimum by the gap before it converts it to world fractions.
-    SpatialLayout::SizeTable padded = minimums();
-    for (auto& [key, size] : padded) size = {size.width + gap.get(), size.height + gap.get()};
-    return SpatialLayout::rects(stateIt->second.root, SpatialLayout::worldMinimums(padded, inset.size()));
+    return SpatialLayout::rects(stateIt->second.root, layoutArea(*display).worldMinimums(minimums()));
 }
 
 std::optional<WorkspaceState> Coordinator::current() const {

@@ -87,12 +87,11 @@ void Coordinator::resizeDocked(const std::string& key, const Rect& requested) {
                                    [&](const Tile& t) { return !t.miniature && holds(t.windows, key); });
     if (tile == shown.tiles.end()) return;
     const Rect current = tile->windowFrame();
-    const double half = gap.get() * 0.5;
-    const Rect screen = display->frame.insetBy(half, half);
+    const LayoutArea area = layoutArea(*display);
+    const Rect& screen = area.screen;
+    const double half = area.gap * 0.5;
     const Rect view = camera(displayID);
-    SpatialLayout::SizeTable padded = minimums();
-    for (auto& [k, size] : padded) size = {size.width + gap.get(), size.height + gap.get()};
-    const auto worldMinimums = SpatialLayout::worldMinimums(padded, screen.size());
+    const auto worldMinimums = area.worldMinimums(minimums());
     const auto rects = SpatialLayout::rects(working, worldMinimums);
     if (rects.empty() || !rects.contains(leaf->id)) return;
 
@@ -135,8 +134,7 @@ void Coordinator::resizeDocked(const std::string& key, const Rect& requested) {
 void Coordinator::makeRoom(const std::string& key, const std::string& displayID, const std::set<std::string>& except) {
     const DisplayInfo* display = displayWithID(displays.get(), displayID);
     if (!display) return;
-    const double half = gap.get() * 0.5;
-    const Rect screen = display->frame.insetBy(half, half);
+    const Rect screen = layoutArea(*display).screen;
     const auto misfits = [this](const LayoutResult& result) {
         return static_cast<int>(
             std::count_if(result.tiles.begin(), result.tiles.end(), [this](const Tile& tile) { return misfit(tile); }));
