@@ -11,14 +11,12 @@ struct Atoms {
     xcb_atom_t WM_CLIENT_LEADER = XCB_ATOM_NONE;
     xcb_atom_t _GTK_APPLICATION_ID = XCB_ATOM_NONE;
     xcb_atom_t _KDE_NET_WM_DESKTOP_FILE = XCB_ATOM_NONE;
+    xcb_atom_t _GTK_FRAME_EXTENTS = XCB_ATOM_NONE;
 };
 
 // The names, in the order of the members above.
 inline constexpr const char* kAtomNames[] = {
-    "WM_CHANGE_STATE",
-    "WM_CLIENT_LEADER",
-    "_GTK_APPLICATION_ID",
-    "_KDE_NET_WM_DESKTOP_FILE",
+    "WM_CHANGE_STATE", "WM_CLIENT_LEADER", "_GTK_APPLICATION_ID", "_KDE_NET_WM_DESKTOP_FILE", "_GTK_FRAME_EXTENTS",
 };
 
 inline xcb_atom_t* atomSlots(Atoms& atoms) {

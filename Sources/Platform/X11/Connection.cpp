@@ -172,6 +172,30 @@ bool Connection::PropertyWatch::waitForCount(int count, Deadline deadline) {
     }) && entry_->count >= count;
 }
 
+Connection::ConfigureWatch::ConfigureWatch(Connection& connection, xcb_window_t window) : connection_(connection) {
+    std::lock_guard lock(connection_.mutex_);
+    entry_ = connection_.configureWatches_.insert(connection_.configureWatches_.end(), ConfigureEntry{window, {}});
+}
+
+Connection::ConfigureWatch::~ConfigureWatch() {
+    std::lock_guard lock(connection_.mutex_);
+    connection_.configureWatches_.erase(entry_);
+}
+
+bool Connection::ConfigureWatch::waitUntil(const std::function<bool(const std::vector<ConfigureAnswer>&)>& done,
+                                           Deadline deadline) {
+    connection_.flush();
+    std::unique_lock lock(connection_.mutex_);
+    return connection_.readDone_.wait_until(lock, deadline.when(), [&] {
+        return done(entry_->answers) || connection_.broken();
+    }) && done(entry_->answers);
+}
+
+std::size_t Connection::ConfigureWatch::count() {
+    std::lock_guard lock(connection_.mutex_);
+    return entry_->answers.size();
+}
+
 void Connection::start(std::function<void(const xcb_generic_event_t&)> onEvent, std::function<void()> onLost) {
     onEvent_ = std::move(onEvent);
     onLost_ = std::move(onLost);
@@ -216,6 +240,14 @@ void Connection::dispatch(const xcb_generic_event_t& event) {
         std::lock_guard lock(mutex_);
         for (auto& watch : watches_)
             if (watch.window == notify.window && watch.atom == notify.atom) ++watch.count;
+    }
+    if ((event.response_type & 0x7f) == XCB_CONFIGURE_NOTIFY) {
+        const auto& notify = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        std::lock_guard lock(mutex_);
+        for (auto& watch : configureWatches_)
+            if (watch.window == notify.window)
+                watch.answers.push_back({notify.x, notify.y, notify.width, notify.height, notify.border_width,
+                                         (event.response_type & 0x80) != 0});
     }
     cache_->take(event);
     if (onEvent_) onEvent_(event);

@@ -85,11 +85,24 @@ public:
         Connection& connection_;
     };
 
+    // One ConfigureNotify of a window, real (its own change, size only: the position is in
+    // its parent's coordinates) or synthetic (the window manager's word of where the client
+    // sits on the root, as the corner outside its border).
+    struct ConfigureAnswer {
+        std::int16_t x = 0, y = 0;
+        std::uint16_t width = 0, height = 0, borderWidth = 0;
+        bool synthetic = false;
+    };
+
 private:
     struct WatchEntry {
         xcb_window_t window;
         xcb_atom_t atom;
         int count = 0;
+    };
+    struct ConfigureEntry {
+        xcb_window_t window;
+        std::vector<ConfigureAnswer> answers;
     };
 
 public:
@@ -107,6 +120,24 @@ public:
     private:
         Connection& connection_;
         std::list<WatchEntry>::iterator entry_;
+    };
+
+    // Collects the ConfigureNotify events of one window from the moment it is made until it is
+    // dropped. The backend has selected StructureNotify on the window first (follow()).
+    class ConfigureWatch {
+    public:
+        ConfigureWatch(Connection& connection, xcb_window_t window);
+        ConfigureWatch(const ConfigureWatch&) = delete;
+        ConfigureWatch& operator=(const ConfigureWatch&) = delete;
+        ~ConfigureWatch();
+        // Waits until `done` holds of the answers collected so far, or the deadline passes;
+        // answers whether it held. `done` is asked again whenever events were read.
+        bool waitUntil(const std::function<bool(const std::vector<ConfigureAnswer>&)>& done, Deadline deadline);
+        std::size_t count();
+
+    private:
+        Connection& connection_;
+        std::list<ConfigureEntry>::iterator entry_;
     };
 
     // Starts the event thread. `onEvent` gets every event (on the event thread, in order);
@@ -140,6 +171,7 @@ private:
     std::condition_variable readDone_;
     std::uint64_t generation_ = 0;
     std::list<WatchEntry> watches_;
+    std::list<ConfigureEntry> configureWatches_;
 
     // Events taken from xcb's queue, oldest first, for the event thread to dispatch.
     std::mutex eventsMutex_;

@@ -22,7 +22,7 @@ struct FactBatch::Pending {
     } root;
     struct Window {
         xcb_get_property_cookie_t pid{}, leader{}, netName{}, wmName{}, type{}, transient{}, state{}, extents{},
-            hints{}, allowed{}, desktop{}, wmClass{}, gtk{}, kde{}, strutPartial{}, strut{};
+            hints{}, allowed{}, desktop{}, wmClass{}, gtk{}, kde{}, strutPartial{}, strut{}, shadow{};
         xcb_get_geometry_cookie_t geometry{};
         xcb_translate_coordinates_cookie_t translate{};
         xcb_get_window_attributes_cookie_t attributes{};
@@ -85,7 +85,10 @@ FactBatch::FactBatch(Connection& connection, unsigned rootFacts, const std::vect
             q.geometry = xcb_get_geometry(c, w);
             q.translate = xcb_translate_coordinates(c, w, root, 0, 0);
         }
-        if (windowFacts & fact::kExtents) q.extents = askProperty(c, w, e._NET_FRAME_EXTENTS);
+        if (windowFacts & fact::kExtents) {
+            q.extents = askProperty(c, w, e._NET_FRAME_EXTENTS);
+            q.shadow = askProperty(c, w, a._GTK_FRAME_EXTENTS);
+        }
         if (windowFacts & fact::kHints) {
             q.hints = askProperty(c, w, XCB_ATOM_WM_NORMAL_HINTS);
             q.allowed = askProperty(c, w, e._NET_WM_ALLOWED_ACTIONS);
@@ -192,12 +195,16 @@ void FactBatch::collect(Deadline deadline) {
                 else if (status != ReplyStatus::answered)
                     f.answered = false;
             }
-            if (geometry && translate)
+            if (geometry && translate) {
                 f.client = arvelo::Rect(translate->dst_x, translate->dst_y, geometry->width, geometry->height);
+                f.borderWidth = geometry->border_width;
+            }
         }
         if (windowFacts & fact::kExtents) {
             const auto extents = cardinals(property(q.extents, f.exists, f.answered).value.get());
             if (extents.size() >= 4) f.extents = {extents[0], extents[1], extents[2], extents[3]};
+            const auto shadow = cardinals(property(q.shadow, f.exists, f.answered).value.get());
+            if (shadow.size() >= 4) f.shadow = {shadow[0], shadow[1], shadow[2], shadow[3]};
         }
         if (windowFacts & fact::kHints) {
             auto hints = property(q.hints, f.exists, f.answered);

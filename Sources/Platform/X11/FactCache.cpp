@@ -26,7 +26,10 @@ void copyGroups(const WindowFacts& from, WindowFacts& to, unsigned groups) {
         to.normalHints = from.normalHints;
         to.allowedActions = from.allowedActions;
     }
-    if (groups & fact::kExtents) to.extents = from.extents;
+    if (groups & fact::kExtents) {
+        to.extents = from.extents;
+        to.shadow = from.shadow;
+    }
 }
 
 }  // namespace
@@ -111,7 +114,7 @@ unsigned FactCache::groupOf(xcb_atom_t atom) const {
     if (atom == XCB_ATOM_WM_CLASS || atom == atoms_._GTK_APPLICATION_ID || atom == atoms_._KDE_NET_WM_DESKTOP_FILE)
         return fact::kClass;
     if (atom == XCB_ATOM_WM_NORMAL_HINTS || atom == ewmh_._NET_WM_ALLOWED_ACTIONS) return fact::kHints;
-    if (atom == ewmh_._NET_FRAME_EXTENTS) return fact::kExtents;
+    if (atom == ewmh_._NET_FRAME_EXTENTS || atom == atoms_._GTK_FRAME_EXTENTS) return fact::kExtents;
     return 0;
 }
 

@@ -13,8 +13,9 @@ bool WindowFacts::hasType(xcb_atom_t type) const { return std::find(types.begin(
 
 std::optional<arvelo::Rect> WindowFacts::frame() const {
     if (!client) return std::nullopt;
-    return arvelo::Rect(client->x - extents.left, client->y - extents.top, client->width + extents.left + extents.right,
-                        client->height + extents.top + extents.bottom);
+    const double left = double(extents.left) - shadow.left, right = double(extents.right) - shadow.right;
+    const double top = double(extents.top) - shadow.top, bottom = double(extents.bottom) - shadow.bottom;
+    return arvelo::Rect(client->x - left, client->y - top, client->width + left + right, client->height + top + bottom);
 }
 
 bool RootFacts::isClient(xcb_window_t window) const {

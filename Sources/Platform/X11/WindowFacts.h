@@ -26,7 +26,7 @@ inline constexpr unsigned kDesktop = 1u << 6;     // _NET_WM_DESKTOP
 inline constexpr unsigned kClass = 1u << 7;       // WM_CLASS, _GTK_APPLICATION_ID, _KDE_NET_WM_DESKTOP_FILE
 inline constexpr unsigned kAttributes = 1u << 8;  // map state, override-redirect
 inline constexpr unsigned kStrut = 1u << 9;       // _NET_WM_STRUT_PARTIAL, _NET_WM_STRUT
-inline constexpr unsigned kExtents = 1u << 10;    // _NET_FRAME_EXTENTS, always read along with kGeometry
+inline constexpr unsigned kExtents = 1u << 10;    // _NET_FRAME_EXTENTS, _GTK_FRAME_EXTENTS; read with kGeometry
 }  // namespace fact
 
 // Groups of facts about the desktop (root window properties).
@@ -38,9 +38,12 @@ inline constexpr unsigned kDesktops = 1u << 3;       // _NET_CURRENT_DESKTOP, _N
 inline constexpr unsigned kWindowManager = 1u << 4;  // _NET_SUPPORTING_WM_CHECK, confirmed on its window
 }  // namespace rootfact
 
-// Decoration widths the window manager adds around a client (_NET_FRAME_EXTENTS).
+// Widths on each side of a client: the decorations the window manager adds around it
+// (_NET_FRAME_EXTENTS), or the invisible shadow a client-side-decorated window draws inside
+// its own area (_GTK_FRAME_EXTENTS).
 struct FrameExtents {
     std::uint32_t left = 0, right = 0, top = 0, bottom = 0;
+    friend bool operator==(const FrameExtents&, const FrameExtents&) = default;
 };
 
 struct WindowFacts {
@@ -60,9 +63,12 @@ struct WindowFacts {
     xcb_window_t transientFor = XCB_WINDOW_NONE;
     // kState
     std::vector<xcb_atom_t> states;
-    // kGeometry: the client area in root coordinates; kExtents: the decorations around it.
+    // kGeometry: the client area in root coordinates (inside its border) and its border width;
+    // kExtents: the decorations around it and the shadow inside it.
     std::optional<arvelo::Rect> client;
+    std::uint16_t borderWidth = 0;
     FrameExtents extents;
+    FrameExtents shadow;
     // kHints
     std::optional<xcb_size_hints_t> normalHints;
     std::optional<std::vector<xcb_atom_t>> allowedActions;  // absent: the property is not set
@@ -81,7 +87,8 @@ struct WindowFacts {
 
     bool hasState(xcb_atom_t state) const;
     bool hasType(xcb_atom_t type) const;
-    // The outer frame: the client area grown by the frame extents; absent when unread.
+    // The visible frame: the client area grown by the frame extents and shrunk by the shadow;
+    // absent when unread.
     std::optional<arvelo::Rect> frame() const;
 };
 

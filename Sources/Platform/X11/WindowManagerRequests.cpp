@@ -1,31 +1,14 @@
-// WindowManagerRequests: EWMH client messages to the window manager and the closing wait.
+// WindowManagerRequests: EWMH client messages and configure requests to the window manager,
+// and the wait for its rewrite of the states asked for.
 #include "Platform/X11/WindowManagerRequests.h"
 
 #include <xcb/xcb_icccm.h>
 
-#include <algorithm>
-#include <array>
-#include <cmath>
-
 namespace platform::x11 {
-
-namespace {
-// How long a transaction waits for the window manager's confirmation at most.
-constexpr double kSettleBound = 0.25;
-
-std::uint32_t coordinate(double value) {
-    return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(value)));
-}
-
-std::uint32_t length(double value, std::uint32_t decorations) {
-    const long whole = std::lround(value) - static_cast<long>(decorations);
-    return static_cast<std::uint32_t>(std::max(1L, whole));
-}
-}  // namespace
 
 WindowManagerTransaction::WindowManagerTransaction(Connection& connection, const WindowFacts& facts)
     : connection_(connection), facts_(facts), stateWatch_(connection, facts.window, connection.ewmh()->_NET_WM_STATE) {
-    // The closing wait needs the window's property changes.
+    // The waits need the window's property and structure changes.
     connection.follow(facts.window);
 }
 
@@ -41,25 +24,28 @@ void WindowManagerTransaction::unmaximise() {
         changeState(XCB_EWMH_WM_STATE_REMOVE, e._NET_WM_STATE_MAXIMIZED_VERT, e._NET_WM_STATE_MAXIMIZED_HORZ);
 }
 
-void WindowManagerTransaction::setFrame(std::optional<arvelo::Point> origin, std::optional<arvelo::Size> size) {
-    const FrameExtents& x = facts_.extents;
-    std::uint32_t flags = 0;
-    std::uint32_t cx = 0, cy = 0, cw = 0, ch = 0;
-    if (origin) {
-        flags |= XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y;
-        cx = coordinate(origin->x + x.left);
-        cy = coordinate(origin->y + x.top);
+void WindowManagerTransaction::setFrame(const arvelo::Rect& frame, bool moveResizeSupported) {
+    const auto request = frameRequest(facts_, frame, moveResizeSupported);
+    if (!request) return;
+    // Watching before the request goes out, so its answer cannot be missed.
+    PendingFrame pending{std::make_unique<Connection::ConfigureWatch>(connection_, facts_.window), *request,
+                         Deadline::in(kSettleBound)};
+    if (request->form == FrameRequest::Form::moveResize) {
+        const auto all = static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(
+            XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y | XCB_EWMH_MOVERESIZE_WINDOW_WIDTH |
+            XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT);
+        xcb_ewmh_request_moveresize_window(
+            connection_.ewmh(), connection_.screenNumber(), facts_.window, static_cast<xcb_gravity_t>(request->gravity),
+            XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, all, static_cast<std::uint32_t>(request->x),
+            static_cast<std::uint32_t>(request->y), request->width, request->height);
+    } else {
+        const std::uint32_t values[] = {static_cast<std::uint32_t>(request->x), static_cast<std::uint32_t>(request->y),
+                                        request->width, request->height};
+        xcb_configure_window(
+            connection_.xcb(), facts_.window,
+            XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
     }
-    if (size) {
-        flags |= XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
-        cw = length(size->width, x.left + x.right);
-        ch = length(size->height, x.top + x.bottom);
-    }
-    if (!flags) return;
-    // Static gravity: the coordinates are those of the client window itself.
-    xcb_ewmh_request_moveresize_window(connection_.ewmh(), connection_.screenNumber(), facts_.window,
-                                       XCB_GRAVITY_STATIC, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
-                                       static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(flags), cx, cy, cw, ch);
+    pendingFrame_ = std::move(pending);
 }
 
 void WindowManagerTransaction::setMinimised(bool minimised) {
@@ -81,7 +67,10 @@ void WindowManagerTransaction::setFullScreen(bool fullScreen) {
         changeState(fullScreen ? XCB_EWMH_WM_STATE_ADD : XCB_EWMH_WM_STATE_REMOVE, state, XCB_ATOM_NONE);
 }
 
-void WindowManagerTransaction::activate() {
+void WindowManagerTransaction::activate(bool alreadyActive) {
+    if (!alreadyActive)
+        activeWatch_ = std::make_unique<Connection::PropertyWatch>(connection_, connection_.root(),
+                                                                   connection_.ewmh()->_NET_ACTIVE_WINDOW);
     xcb_ewmh_request_change_active_window(connection_.ewmh(), connection_.screenNumber(), facts_.window,
                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME, XCB_WINDOW_NONE);
 }
@@ -97,17 +86,12 @@ void WindowManagerTransaction::close() {
 }
 
 bool WindowManagerTransaction::commit(Deadline deadline) {
-    const xcb_ewmh_connection_t& e = *connection_.ewmh();
-    // The closing no-op: removing a state the window does not have.
-    const std::array<xcb_atom_t, 4> unused{e._NET_WM_STATE_DEMANDS_ATTENTION, e._NET_WM_STATE_SHADED,
-                                           e._NET_WM_STATE_BELOW, e._NET_WM_STATE_SKIP_PAGER};
-    const auto noOp = std::find_if(unused.begin(), unused.end(), [&](xcb_atom_t s) { return !facts_.hasState(s); });
-    if (noOp == unused.end()) {
-        connection_.flush();
-        return false;
-    }
-    changeState(XCB_EWMH_WM_STATE_REMOVE, *noOp, XCB_ATOM_NONE);
-    return stateWatch_.waitForCount(expectedStateNotifications_, deadline.earlier(Deadline::in(kSettleBound)));
+    connection_.flush();
+    const Deadline bound = deadline.earlier(Deadline::in(kSettleBound));
+    bool confirmed = true;
+    if (expectedStateNotifications_ > 0) confirmed = stateWatch_.waitForCount(expectedStateNotifications_, bound);
+    if (activeWatch_) confirmed = activeWatch_->waitForCount(1, bound) && confirmed;
+    return confirmed;
 }
 
 }  // namespace platform::x11

@@ -1,40 +1,59 @@
 // WindowManagerRequests: the requests this backend makes of the window manager about one
 // client window (move and resize, states, minimise, un-minimise, activate, raise, close), sent
-// as one transaction that ends by waiting until the window manager has handled them, so that
-// a read right after a write sees its effect.
+// as one transaction.
 //
-// The wait works because the window manager handles client messages in order and rewrites
-// _NET_WM_STATE for every state request, even one that changes nothing: the transaction ends
-// with such a request (removing a state the window does not have) and waits for the
-// notifications it expects. A window manager that does not echo only costs the settle bound.
+// A frame request is known applied by the ConfigureNotify that answers it: every manager
+// sends one, real or synthetic, to the client it moves or resizes. The transaction does not
+// wait for it itself: it hands back a PendingFrame, and the next read of that window waits
+// (AppliedWrites), so that writes to many windows wait together instead of one after another.
+// State requests are known applied by the manager's rewrite of the property they change, and
+// the transaction waits for those itself.
 #pragma once
 
 #include "ArveloCore/Geometry.h"
 #include "Platform/X11/Connection.h"
+#include "Platform/X11/FrameRequest.h"
 #include "Platform/X11/WindowFacts.h"
 
+#include <memory>
 #include <optional>
 
 namespace platform::x11 {
 
+// A frame request sent and not yet seen answered.
+struct PendingFrame {
+    std::unique_ptr<Connection::ConfigureWatch> watch;
+    FrameRequest request;
+    Deadline settle = Deadline::in(0);
+};
+
 class WindowManagerTransaction {
 public:
-    // `facts` must hold fact::kState and, for moves and resizes, fact::kGeometry.
+    // How long the window manager gets to answer a request, at most.
+    static constexpr double kSettleBound = 0.25;
+
+    // `facts` must hold fact::kState and, for frames, fact::kGeometry and fact::kHints.
     WindowManagerTransaction(Connection& connection, const WindowFacts& facts);
 
-    // Clears the maximised states when set, so the window manager takes the new frame.
+    // Clears the maximised states when set, so the window manager takes the new frame (edge
+    // tiling of metacity and marco is a vertical maximisation).
     void unmaximise();
-    // Moves and/or resizes the outer frame; the frame extents are taken off for the client.
-    void setFrame(std::optional<arvelo::Point> origin, std::optional<arvelo::Size> size);
+    // Asks for the visible frame `frame`, whole; nothing when the window already has it.
+    void setFrame(const arvelo::Rect& frame, bool moveResizeSupported);
     void setMinimised(bool minimised);
     void setFullScreen(bool fullScreen);
-    void activate();
+    // Asks for the window to become active; `alreadyActive` spares the wait.
+    void activate(bool alreadyActive);
     void raise();
     void close();
 
     // Sends everything and waits, at most until `deadline` and never longer than the settle
-    // bound, until the window manager has handled it. False when it did not confirm in time.
+    // bound, until the window manager has applied the state requests. False when it did not
+    // confirm in time.
     bool commit(Deadline deadline);
+
+    // The frame request sent, if any, to be waited for by the next read of the window.
+    std::optional<PendingFrame> takePendingFrame() { return std::move(pendingFrame_); }
 
 private:
     void changeState(xcb_ewmh_wm_state_action_t action, xcb_atom_t first, xcb_atom_t second);
@@ -43,6 +62,8 @@ private:
     const WindowFacts& facts_;
     Connection::PropertyWatch stateWatch_;
     int expectedStateNotifications_ = 0;
+    std::unique_ptr<Connection::PropertyWatch> activeWatch_;
+    std::optional<PendingFrame> pendingFrame_;
 };
 
 }  // namespace platform::x11

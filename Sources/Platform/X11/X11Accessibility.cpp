@@ -14,7 +14,7 @@ constexpr double kTrustTimeout = 1.0;
 }  // namespace
 
 X11Accessibility::X11Accessibility(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events)
-    : connection_(std::move(connection)), events_(std::move(events)) {}
+    : connection_(std::move(connection)), events_(std::move(events)), manager_(connection_, *events_) {}
 
 DesktopContext X11Accessibility::context() const { return {*connection_->ewmh(), connection_->root()}; }
 
@@ -36,6 +36,8 @@ ClientTable X11Accessibility::read(const std::vector<AXElement>& elements, const
     // The state is never kept between reads: asking the server for it tells whether a window
     // still exists, even when everything else asked for was kept.
     const unsigned windowFacts = needs.windowFacts | (windows.empty() ? 0 : fact::kState);
+    // A window just written is read once the window manager has applied the write.
+    writes_.await(windows, needs.everyClient, deadline);
     if (needs.everyClient) return ClientTable::read(*connection_, needs.rootFacts, windowFacts, deadline);
     return ClientTable::readSome(*connection_, needs.rootFacts, windows, windowFacts, deadline);
 }
@@ -77,7 +79,8 @@ AXSettable X11Accessibility::isAttributeSettable(const AXElement& element, std::
 AXError X11Accessibility::setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
                                             double timeout) {
     const Deadline deadline = Deadline::in(timeout);
-    const ClientTable table = read({element}, {fact::kState | fact::kGeometry | fact::kHints, 0, false}, deadline);
+    const ClientTable table =
+        read({element}, {fact::kState | fact::kGeometry | fact::kHints, rootfact::kActive, false}, deadline);
     if (const AXError error = validate(table, element, context()); error != AXError::success) return error;
     if (element.kind != AXElementKind::window) return AXError::attributeUnsupported;
     const WindowFacts& facts = *table.find(element.window);
@@ -90,8 +93,18 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
         const auto size = value.size();
         if (position ? !point : !size) return AXError::illegalArgument;
         if (!(position ? positionSettable(facts, e) : sizeSettable(facts, e))) return AXError::attributeUnsupported;
+        const auto current = facts.frame();
+        if (!current) return AXError::cannotComplete;
+        // The whole frame goes in one request: the new origin with the current size, or the
+        // current origin with the new size.
+        const arvelo::Rect target = position ? arvelo::Rect(point->x, point->y, current->width, current->height)
+                                             : arvelo::Rect(current->x, current->y, size->width, size->height);
+        const auto manager = manager_.facts(deadline);
+        // A manager that lists nothing (or does not answer) is asked the EWMH way.
+        const bool moveResize =
+            !manager.answered || manager.supported.empty() || manager.supports(e._NET_MOVERESIZE_WINDOW);
         transaction.unmaximise();
-        transaction.setFrame(position ? point : std::nullopt, position ? std::nullopt : size);
+        transaction.setFrame(target, moveResize);
     } else {
         const auto flag = value.boolean();
         if (attribute == ax::kMinimized && flag) {
@@ -99,13 +112,14 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
         } else if (attribute == ax::kFullScreen && flag) {
             transaction.setFullScreen(*flag);
         } else if ((attribute == ax::kMain || attribute == ax::kFocused) && flag) {
-            if (*flag) transaction.activate();
+            if (*flag) transaction.activate(table.root.active == element.window);
         } else {
             const bool known = settable(table, element, attribute, context()).error != AXError::attributeUnsupported;
             return known ? AXError::illegalArgument : AXError::attributeUnsupported;
         }
     }
     transaction.commit(deadline);
+    if (auto pending = transaction.takePendingFrame()) writes_.add(element.window, std::move(*pending));
     return connection_->broken() ? AXError::cannotComplete : AXError::success;
 }
 
@@ -129,6 +143,7 @@ AXError X11Accessibility::performAction(const AXElement& element, std::string_vi
 }
 
 AXResult X11Accessibility::elementAtPosition(const AXElement& application, arvelo::Point point, double timeout) {
+    writes_.await({}, true, Deadline::in(timeout));
     const ClientTable table = ClientTable::read(*connection_, rootfact::kStacking, fact::kGeometry | fact::kAttributes,
                                                 Deadline::in(timeout));
     if (const AXError error = validate(table, application, context()); error != AXError::success) return {error, {}};

@@ -1,13 +1,16 @@
 // X11Accessibility: the Accessibility service on an X11 desktop run by an EWMH window manager.
 // Elements are (process, client window); reads come from window properties and geometry in
-// pipelined batches, writes are requests to the window manager that wait until it has applied
-// them. Every wait is bounded by the request's messaging time-out. Safe from any thread.
+// pipelined batches, writes are requests to the window manager; a read of a window that was
+// just written waits until the manager has applied the write (AppliedWrites). Every wait is
+// bounded by the request's messaging time-out. Safe from any thread.
 #pragma once
 
 #include "Platform/Accessibility.h"
+#include "Platform/X11/AppliedWrites.h"
 #include "Platform/X11/AttributeAnswers.h"
 #include "Platform/X11/Connection.h"
 #include "Platform/X11/EventHub.h"
+#include "Platform/X11/WindowManagerInfo.h"
 
 #include <atomic>
 #include <memory>
@@ -47,6 +50,8 @@ private:
 
     std::shared_ptr<Connection> connection_;
     std::shared_ptr<EventHub> events_;
+    WindowManagerInfo manager_;
+    AppliedWrites writes_;
 };
 
 }  // namespace platform::x11

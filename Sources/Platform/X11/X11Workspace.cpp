@@ -143,7 +143,7 @@ bool X11Workspace::activate(std::int32_t pid, ActivationOptions options) {
         }
     }
     WindowManagerTransaction transaction(*connection_, *table.find(*target));
-    transaction.activate();
+    transaction.activate(table.root.active == *target);
     transaction.commit(deadline);
     return !connection_->broken();
 }
