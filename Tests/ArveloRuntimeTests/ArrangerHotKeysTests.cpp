@@ -128,7 +128,7 @@ TEST_F(ArrangerHotKeysScene, OutsideEveryTileTheSelectedWindowIsFocused) {
     coordinator->selectedWindow = std::nullopt;
     desktop.movePointer({600, 2});  // in the gap at the top of the left display
     EXPECT_TRUE(press(36));
-    EXPECT_TRUE(coordinator->navigationHistory.empty()) << "nothing to focus";
+    EXPECT_TRUE(coordinator->navigation().past().empty()) << "nothing to focus";
 
     coordinator->selectedWindow = key(0);
     EXPECT_TRUE(press(36));
@@ -154,7 +154,7 @@ TEST_F(ArrangerHotKeysScene, BackWithAnEmptyHistoryOnlySelectsTheDisplayUnderThe
     desktop.movePointer({1500, 400});
     EXPECT_TRUE(press(33));
     EXPECT_EQ(coordinator->selectedDisplay.get(), right);
-    EXPECT_TRUE(coordinator->navigationFuture.empty());
+    EXPECT_TRUE(coordinator->navigation().future().empty());
 
     // Off every display the selection stays.
     desktop.movePointer({5000, 5000});

@@ -55,7 +55,7 @@ TEST_F(CoordinatorNavigation, FocusZoomsOntoTheLeafAndStepsOutLevelByLevel) {
     EXPECT_EQ(state().focus, leafOf(2));
     EXPECT_EQ(state().preferred, key(2));
     EXPECT_FALSE(state().camera);
-    EXPECT_EQ(coordinator->navigationHistory.size(), 1u);
+    EXPECT_EQ(coordinator->navigation().past().size(), 1u);
     EXPECT_EQ(raisesOf(2), 1u);
     // The camera is the leaf's world rectangle, so its window takes the whole display.
     EXPECT_EQ(coordinator->camera(display), coordinator->worldRects(display).at(leafOf(2)));
@@ -81,10 +81,10 @@ TEST_F(CoordinatorNavigation, FocusZoomsOntoTheLeafAndStepsOutLevelByLevel) {
     EXPECT_EQ(windows[2].frame(), whole);
 
     // With the whole tree shown, stepping out records nothing and only applies again.
-    const auto steps = coordinator->navigationHistory.size();
+    const auto steps = coordinator->navigation().past().size();
     const int revision = coordinator->layoutRevision;
     coordinator->zoomOut();
-    EXPECT_EQ(coordinator->navigationHistory.size(), steps);
+    EXPECT_EQ(coordinator->navigation().past().size(), steps);
     EXPECT_EQ(coordinator->layoutRevision, revision + 1);
 }
 
@@ -97,8 +97,8 @@ TEST_F(CoordinatorNavigation, ZoomOutClearsAnExplicitCameraBeforeTheFocus) {
     coordinator->zoomOut();
     EXPECT_EQ(state().focus, leafOf(0));
     EXPECT_FALSE(state().camera);
-    ASSERT_EQ(coordinator->navigationHistory.size(), 1u);
-    EXPECT_EQ(coordinator->navigationHistory.back().at(display).camera, camera);
+    ASSERT_EQ(coordinator->navigation().past().size(), 1u);
+    EXPECT_EQ(coordinator->navigation().past().back().at(display).camera, camera);
 }
 
 TEST_F(CoordinatorNavigation, ZoomOutWithoutAStateOpensTheOverviewOrDashboard) {
@@ -114,7 +114,7 @@ TEST_F(CoordinatorNavigation, ZoomOutWithoutAStateOpensTheOverviewOrDashboard) {
     EXPECT_EQ(dashboards, 1);
     coordinator->showDashboard();
     EXPECT_EQ(dashboards, 2);  // the same window, fronted again
-    EXPECT_TRUE(coordinator->navigationHistory.empty());
+    EXPECT_TRUE(coordinator->navigation().past().empty());
 }
 
 TEST_F(CoordinatorNavigation, HistoryKeepsTheLatestFortySteps) {
@@ -122,25 +122,25 @@ TEST_F(CoordinatorNavigation, HistoryKeepsTheLatestFortySteps) {
         editState([&](WorkspaceState& s) { s.camera = Rect(0, 0, 1, 1.0 + i); });
         coordinator->recordNavigation();
     }
-    ASSERT_EQ(coordinator->navigationHistory.size(), 40u);
-    EXPECT_EQ(coordinator->navigationHistory.front().at(display).camera, Rect(0, 0, 1, 2));
-    EXPECT_EQ(coordinator->navigationHistory.back().at(display).camera, Rect(0, 0, 1, 41));
+    ASSERT_EQ(coordinator->navigation().past().size(), 40u);
+    EXPECT_EQ(coordinator->navigation().past().front().at(display).camera, Rect(0, 0, 1, 2));
+    EXPECT_EQ(coordinator->navigation().past().back().at(display).camera, Rect(0, 0, 1, 41));
 
-    // Going forward adds to the history without the cap; recording then drops one step and
-    // empties the future.
-    coordinator->navigationFuture.push_back(coordinator->navigationSnapshot());
+    // Going back and forward moves steps between the lists; recording empties the future.
+    coordinator->back();
     coordinator->forward();
-    EXPECT_EQ(coordinator->navigationHistory.size(), 41u);
-    coordinator->navigationFuture.push_back(coordinator->navigationSnapshot());
+    EXPECT_EQ(coordinator->navigation().past().size(), 40u);
+    coordinator->back();
+    EXPECT_EQ(coordinator->navigation().future().size(), 1u);
     coordinator->recordNavigation();
-    EXPECT_TRUE(coordinator->navigationFuture.empty());
-    EXPECT_EQ(coordinator->navigationHistory.size(), 41u);
-    EXPECT_EQ(coordinator->navigationHistory.front().at(display).camera, Rect(0, 0, 1, 3));
+    EXPECT_TRUE(coordinator->navigation().future().empty());
+    EXPECT_EQ(coordinator->navigation().past().size(), 40u);
+    EXPECT_EQ(coordinator->navigation().past().front().at(display).camera, Rect(0, 0, 1, 2));
 }
 
 TEST_F(CoordinatorNavigation, BackAndForwardReturnToTheSameView) {
     coordinator->back();  // nothing to go back to: nothing changes, not even the future
-    EXPECT_TRUE(coordinator->navigationFuture.empty());
+    EXPECT_TRUE(coordinator->navigation().future().empty());
     EXPECT_FALSE(state().focus);
 
     coordinator->focus(key(0));
@@ -155,15 +155,15 @@ TEST_F(CoordinatorNavigation, BackAndForwardReturnToTheSameView) {
     EXPECT_FALSE(state().camera);
     coordinator->back();
     EXPECT_FALSE(state().focus);
-    EXPECT_EQ(coordinator->navigationFuture.size(), 2u);
-    EXPECT_TRUE(coordinator->navigationHistory.empty());
+    EXPECT_EQ(coordinator->navigation().future().size(), 2u);
+    EXPECT_TRUE(coordinator->navigation().past().empty());
 
     coordinator->forward();
     coordinator->forward();
     EXPECT_EQ(state().focus, atB.focus);
     EXPECT_EQ(state().preferred, atB.preferred);
     EXPECT_EQ(state().camera, atB.camera);
-    EXPECT_TRUE(coordinator->navigationFuture.empty());
+    EXPECT_TRUE(coordinator->navigation().future().empty());
     coordinator->forward();  // nothing ahead
     EXPECT_EQ(state().focus, atB.focus);
 }
@@ -199,7 +199,7 @@ TEST_F(CoordinatorNavigation, ApplyingAStepFindsTheNarrowestNodeOfTheKeysStillTh
 
 TEST_F(CoordinatorNavigation, FocusOfAnUnknownKeyDoesNothing) {
     coordinator->focus("123:456:789");
-    EXPECT_TRUE(coordinator->navigationHistory.empty());
+    EXPECT_TRUE(coordinator->navigation().past().empty());
     EXPECT_TRUE(desktop.calls().of(Request::action, platform::ax::kRaiseAction).empty());
     EXPECT_FALSE(state().focus);
 }
@@ -209,7 +209,7 @@ TEST_F(CoordinatorNavigation, FocusDesktopNeedsWindowsAndADesktopLeaf) {
     coordinator->focusDesktop();
     if (!state().root.desktopLeaf()) {
         EXPECT_EQ(coordinator->status.get(), before);
-        EXPECT_TRUE(coordinator->navigationHistory.empty());
+        EXPECT_TRUE(coordinator->navigation().past().empty());
         // Give the tree a desktop leaf beside its windows.
         editState([](WorkspaceState& s) {
             s.root = LayoutNode::split(s.root, LayoutNode::desktop(), SplitAxis::horizontal, 0.7);
@@ -219,7 +219,7 @@ TEST_F(CoordinatorNavigation, FocusDesktopNeedsWindowsAndADesktopLeaf) {
     EXPECT_EQ(state().focus, "desktop");
     EXPECT_FALSE(state().preferred);
     EXPECT_EQ(coordinator->status.get(), Coordinator::kDesktopFocusedStatus);
-    EXPECT_EQ(coordinator->navigationHistory.size(), 1u);
+    EXPECT_EQ(coordinator->navigation().past().size(), 1u);
 
     // A display whose tree holds no window is not zoomed.
     coordinator->status = "unchanged";
@@ -242,7 +242,7 @@ TEST_F(CoordinatorNavigation, ShowEverythingClearsEveryFocusAndCameraButKeepsThe
     EXPECT_FALSE(state().focus);
     EXPECT_FALSE(state().camera);
     EXPECT_EQ(state().preferred, key(1));
-    EXPECT_EQ(coordinator->navigationHistory.size(), 1u);
+    EXPECT_EQ(coordinator->navigation().past().size(), 1u);
 }
 
 TEST_F(CoordinatorNavigation, LeavingTheOverviewRestoresTheChromeOnlyWhenItWasVisible) {
@@ -313,7 +313,7 @@ TEST_F(CoordinatorTabs, SelectingATabRaisesItWithoutRecordingAStep) {
     EXPECT_EQ(state().root.leaf(key(0))->selected, key(0));
     EXPECT_EQ(state().preferred, key(0));
     EXPECT_EQ(coordinator->selectedWindow.get(), key(0));
-    EXPECT_TRUE(coordinator->navigationHistory.empty());
+    EXPECT_TRUE(coordinator->navigation().past().empty());
     EXPECT_EQ(raisesOf(0), 1u);
 }
 

@@ -54,7 +54,7 @@ TEST_F(CoordinatorRecovery, RestorePutsEveryWindowBackAndForgetsTheArrangement) 
     start();
     coordinator->floatedWindows.insert("x");
     coordinator->userPlaced.insert("y");
-    coordinator->navigationHistory.push_back({});
+    coordinator->recordNavigation();
 
     coordinator->restore();
     desktop.advance(2);
@@ -65,7 +65,7 @@ TEST_F(CoordinatorRecovery, RestorePutsEveryWindowBackAndForgetsTheArrangement) 
     EXPECT_EQ(coordinator->floatedWindows,
               (std::set<std::string>{coordinator->windows->at(0)->id, coordinator->windows->at(1)->id}))
         << "the freed windows, and only they, are kept from being docked again";
-    EXPECT_TRUE(coordinator->navigationHistory.empty());
+    EXPECT_TRUE(coordinator->navigation().past().empty());
     EXPECT_EQ(coordinator->userPlaced, std::set<std::string>{"y"}) << "left as it was";
     EXPECT_FALSE(stateExists("restore.json"));
     EXPECT_EQ(coordinator->status.get(), "Original window positions restored.");

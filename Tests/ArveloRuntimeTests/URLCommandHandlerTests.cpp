@@ -56,7 +56,7 @@ TEST_F(URLCommands, NavigationCommandsActOnTheCurrentSelection) {
     const std::string display = coordinator->selectedDisplay.get();
     const std::string first = coordinator->states->at(display).root.allWindows().front();
     handler->open({"arvelo://back"});  // nothing to go back to
-    EXPECT_TRUE(coordinator->navigationFuture.empty());
+    EXPECT_TRUE(coordinator->navigation().future().empty());
 
     coordinator->focus(first);
     ASSERT_TRUE(coordinator->states->at(display).focus);

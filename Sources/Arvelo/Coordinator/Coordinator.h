@@ -27,6 +27,7 @@
 #include "Arvelo/Chrome/HostedWindow.h"
 #include "Arvelo/Coordinator/DisplayInfo.h"
 #include "Arvelo/Coordinator/LayoutArea.h"
+#include "Arvelo/Coordinator/NavigationHistory.h"
 #include "Arvelo/Coordinator/PinHome.h"
 #include "Arvelo/Coordinator/ViewPosition.h"
 #include "Arvelo/Pictures/WindowPicture.h"
@@ -109,8 +110,6 @@ public:
     std::shared_ptr<HostedWindow> overview;
     std::shared_ptr<HostedWindow> dashboard;
     std::optional<platform::TimerHandle> timer;
-    std::vector<NavigationStep> navigationHistory;
-    std::vector<NavigationStep> navigationFuture;
     bool applying = false;
     bool resizingSeam = false;
     bool chromeDragging = false;
@@ -263,7 +262,6 @@ public:
     void requestPreviews(const std::set<std::string>& keys, bool asPreparation);
 
     // ---- Focus, camera and navigation (CoordinatorNavigation.cpp)
-    static constexpr std::size_t kNavigationHistoryLimit = 40;
     static constexpr double kParkedCloseDelay = 0.3;
     static constexpr const char* kDesktopFocusedStatus = "Desktop focused. Step out to return to your windows.";
     // Zooms the display that holds the window onto its leaf, selects and raises it.
@@ -275,6 +273,8 @@ public:
     void back();
     void forward();
     NavigationStep navigationSnapshot() const;
+    // The steps behind back() and forward() (NavigationHistory.h).
+    const NavigationHistory& navigation() const { return navigation_; }
     void recordNavigation();
     void applyNavigation(const NavigationStep& step);
     // Makes the window the shown tab of its leaf and raises it, without moving the camera.
@@ -339,6 +339,7 @@ private:
     std::optional<std::vector<platform::WindowInfo>> scannedOnScreen_;
     int scannedRevision_ = 0;
     std::unique_ptr<RecoveryLedger> recovery_;
+    NavigationHistory navigation_;
 };
 
 }  // namespace arvelo

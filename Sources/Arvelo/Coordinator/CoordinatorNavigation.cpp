@@ -31,27 +31,14 @@ NavigationStep Coordinator::navigationSnapshot() const {
     return step;
 }
 
-void Coordinator::recordNavigation() {
-    const bool full = navigationHistory.size() >= kNavigationHistoryLimit;
-    navigationHistory.push_back(navigationSnapshot());
-    if (full) navigationHistory.erase(navigationHistory.begin());
-    navigationFuture.clear();
-}
+void Coordinator::recordNavigation() { navigation_.record(navigationSnapshot()); }
 
 void Coordinator::back() {
-    if (navigationHistory.empty()) return;
-    const NavigationStep target = std::move(navigationHistory.back());
-    navigationHistory.pop_back();
-    navigationFuture.push_back(navigationSnapshot());
-    applyNavigation(target);
+    if (const auto target = navigation_.back(navigationSnapshot())) applyNavigation(*target);
 }
 
 void Coordinator::forward() {
-    if (navigationFuture.empty()) return;
-    const NavigationStep target = std::move(navigationFuture.back());
-    navigationFuture.pop_back();
-    navigationHistory.push_back(navigationSnapshot());
-    applyNavigation(target);
+    if (const auto target = navigation_.forward(navigationSnapshot())) applyNavigation(*target);
 }
 
 void Coordinator::applyNavigation(const NavigationStep& step) {

@@ -60,8 +60,7 @@ void Coordinator::restore() {
     chrome->clear();
     access->restoreAll();
     states = std::map<std::string, WorkspaceState>{};
-    navigationHistory.clear();
-    navigationFuture.clear();
+    navigation_.clear();
     // Every window is free now: none is docked again as an arrival until the user arranges
     // (which empties this set) or drops it somewhere. Windows opened later still dock.
     floatedWindows.clear();

@@ -58,8 +58,7 @@ void Coordinator::switchSpaces() {
     }
     if (shownStates != states.get()) states = std::move(shownStates);
     if (!switched) return;
-    navigationHistory.clear();
-    navigationFuture.clear();
+    navigation_.clear();
     chrome->clear();
     if (overview) overview->hide();
     if (autoTile.get() && !fresh.empty())
