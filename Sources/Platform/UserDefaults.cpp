@@ -107,7 +107,21 @@ DefaultsValue fromDocument(const nlohmann::json& value) {
 }  // namespace
 
 UserDefaults::UserDefaults(std::filesystem::path configuration) : configuration_(std::move(configuration)) {
-    if (auto text = readFile(domainFile(kDomain))) values_ = decode(*text);
+    const std::filesystem::path path = domainFile(kDomain);
+    const std::optional<std::string> text = readFile(path);
+    if (!text) return;
+    const auto document = nlohmann::json::parse(*text, nullptr, false);
+    if (!document.is_discarded() && document.is_object()) {
+        values_ = decode(*text);
+        return;
+    }
+    // Not a document this store wrote: keep it for the user instead of overwriting it.
+    std::error_code error;
+    std::filesystem::path aside = path.string() + ".unreadable";
+    for (int n = 2; std::filesystem::exists(aside, error) && n < 1000; ++n)
+        aside = path.string() + ".unreadable-" + std::to_string(n);
+    std::filesystem::rename(path, aside, error);
+    if (!error) keptAside_ = aside;
 }
 
 std::filesystem::path UserDefaults::domainFile(const std::string& name) const {
@@ -127,6 +141,11 @@ std::optional<DefaultsValue> UserDefaults::object(const std::string& key) const 
 
 void UserDefaults::set(const std::string& key, DefaultsValue value) {
     values_[key] = std::move(value);
+    save();
+}
+
+void UserDefaults::setValues(const std::vector<std::pair<std::string, DefaultsValue>>& values) {
+    for (const auto& [key, value] : values) values_[key] = value;
     save();
 }
 

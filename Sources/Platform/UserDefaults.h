@@ -2,6 +2,8 @@
 // JSON document ("<configuration>/Arvelo/defaults.json") rewritten atomically on every change,
 // or kept in memory. Types matter: a Boolean is not a number, a number may be "not a number".
 // Other programs' stores ("persistent domains") are read from "<configuration>/<name>/defaults.json".
+// A document that exists but is not a JSON object is kept aside ("defaults.json.unreadable",
+// then "-2", "-3", ...) before the store writes its first change, so it is never lost.
 // Main thread only.
 #pragma once
 
@@ -12,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -32,6 +35,8 @@ public:
     std::optional<DefaultsValue> object(const std::string& key) const;
     void set(const std::string& key, DefaultsValue value);
     void remove(const std::string& key);
+    // Several keys at once, written to the file once.
+    void setValues(const std::vector<std::pair<std::string, DefaultsValue>>& values);
     bool contains(const std::string& key) const { return values_.contains(key); }
 
     // Typed reads: absent when the key is absent or holds another type.
@@ -60,6 +65,8 @@ public:
     std::optional<std::filesystem::path> file() const;
     // False when the last write to the file failed.
     bool lastWriteSucceeded() const { return lastWriteSucceeded_; }
+    // Where an unreadable document was kept aside when the store was opened.
+    const std::optional<std::filesystem::path>& keptAside() const { return keptAside_; }
 
     // The document's text form and back (data values are {"$data": "<base64>"}, numbers that
     // JSON cannot hold are {"$number": "nan" | "inf" | "-inf"}). decode() of bad text is empty.
@@ -74,6 +81,7 @@ private:
     std::map<std::string, DefaultsValue> values_;
     std::map<std::string, std::map<std::string, DefaultsValue>> otherDomains_;  // in-memory stores
     bool lastWriteSucceeded_ = true;
+    std::optional<std::filesystem::path> keptAside_;
 };
 
 }  // namespace platform
