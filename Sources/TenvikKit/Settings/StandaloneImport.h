@@ -1,0 +1,26 @@
+// StandaloneImport.h: the one-time import of the settings of the kit's former standalone
+// application: its defaults domains ("<configuration>/<identifier>/defaults.json") are copied
+// into this program's defaults without overwriting anything, once per user. Runs before the
+// settings object is made, so the imported keys are loaded (and migrated) by it.
+#pragma once
+
+#include "Platform/UserDefaults.h"
+
+#include <string>
+#include <vector>
+
+namespace tenvik {
+
+inline constexpr const char* kImportedStandaloneSettingsKey = "importedTenvikSettings";
+
+// The former standalone kit's identifiers, most specific first (a configuration value of the
+// build: TENVIK_STANDALONE_IDENTIFIER, extended by ".app", then alone).
+std::vector<std::string> standaloneSettingsDomains();
+
+// Copies every key of `domains` (in order; the first one that has a key wins) that does not
+// begin with "NS" or "Apple" and that `defaults` does not hold yet; then marks the import done.
+// Does nothing once marked.
+void importStandaloneSettings(platform::UserDefaults& defaults,
+                              const std::vector<std::string>& domains = standaloneSettingsDomains());
+
+}  // namespace tenvik

@@ -1,0 +1,124 @@
+// KitEndToEndTests.cpp: the kit's focus lock on a virtual X desktop (Xvfb + openbox, started
+// by scripts/with-xvfb): with the lock on the fixture application, activating xlogo through
+// the window manager is pushed back so the fixture is active again, while an allowed
+// application (xcalc) keeps the focus.
+#include "ArveloSession.h"
+#include "Wait.h"
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <cstring>
+
+using namespace e2e;
+
+namespace {
+
+constexpr double kDeadline = 15;  // seconds
+
+// What the window manager says is the active window.
+class ActiveWindow {
+public:
+    ActiveWindow() : connection_(xcb_connect(nullptr, nullptr)) {
+        screen_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        const char* name = "_NET_ACTIVE_WINDOW";
+        auto* reply =
+            xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr);
+        atom_ = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+    }
+    ~ActiveWindow() { xcb_disconnect(connection_); }
+
+    xcb_window_t get() {
+        auto* reply = xcb_get_property_reply(
+            connection_, xcb_get_property(connection_, 0, screen_->root, atom_, XCB_ATOM_WINDOW, 0, 1), nullptr);
+        xcb_window_t window = 0;
+        if (reply && xcb_get_property_value_length(reply) >= 4)
+            window = *static_cast<xcb_window_t*>(xcb_get_property_value(reply));
+        std::free(reply);
+        return window;
+    }
+
+private:
+    xcb_connection_t* connection_;
+    xcb_screen_t* screen_ = nullptr;
+    xcb_atom_t atom_ = XCB_ATOM_NONE;
+};
+
+class KitEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (environmentValue("DISPLAY").empty()) GTEST_SKIP() << "needs an X display (run through scripts/with-xvfb)";
+        ASSERT_TRUE(session.probe.connected());
+        ASSERT_TRUE(session.home.ready());
+    }
+
+    // The first managed window of a class, once there is one.
+    xcb_window_t windowOf(const std::string& className) {
+        xcb_window_t found = XCB_WINDOW_NONE;
+        waitUntil(kDeadline, [&] {
+            for (const Client& client : session.probe.clients())
+                if (client.className == className) found = client.window;
+            return found != XCB_WINDOW_NONE;
+        });
+        return found;
+    }
+
+    void activate(xcb_window_t window) {
+        ChildProcess& xdotool = session.start("xdotool", {"windowactivate", std::to_string(window)});
+        xdotool.waitForExit(10);
+    }
+
+    bool becomesActive(xcb_window_t window) {
+        return waitUntil(kDeadline, [&] { return active.get() == window; });
+    }
+
+    // Whether the active window is one of the class's windows (the fixture has three).
+    bool activeIsOf(const std::string& className) {
+        const xcb_window_t window = active.get();
+        for (const Client& client : session.probe.clients())
+            if (client.window == window) return client.className == className;
+        return false;
+    }
+
+    std::string log(const std::string& name) const { return session.home.read(name); }
+
+    ArveloSession session{"kit-e2e"};
+    ActiveWindow active;
+};
+
+TEST_F(KitEndToEnd, TheFocusLockPushesOtherApplicationsBackButNotAllowedOnes) {
+    session.start(environmentValue("ARVELO_FIXTURE"), {}, {}, session.home.path("fixture.log").string());
+    session.start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"});
+    session.start("/usr/bin/xcalc", {"-geometry", "+850+500"});
+    const xcb_window_t fixture = windowOf("org.vomira.ArveloFixture");
+    const xcb_window_t xlogo = windowOf("XLogo");
+    const xcb_window_t xcalc = windowOf("XCalc");
+    ASSERT_NE(fixture, 0u);
+    ASSERT_NE(xlogo, 0u);
+    ASSERT_NE(xcalc, 0u);
+
+    activate(fixture);
+    ASSERT_TRUE(becomesActive(fixture));
+    session.start(environmentValue("FOCUS_LOCK_DRIVER"), {"XCalc"}, {}, session.home.path("driver.log").string());
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return log("driver.log").find("locked ") != std::string::npos; }))
+        << log("driver.log");
+
+    activate(xlogo);
+    // The window manager activates xlogo, and the lock brings the fixture back.
+    ASSERT_TRUE(waitUntil(kDeadline, [&] {
+        return log("driver.log").find("state", log("driver.log").find("locked ")) != std::string::npos;
+    })) << log("driver.log");
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return activeIsOf("org.vomira.ArveloFixture"); })) << log("driver.log");
+    EXPECT_NE(log("driver.log").find("state locked="), std::string::npos);
+
+    activate(xcalc);
+    ASSERT_TRUE(becomesActive(xcalc)) << log("driver.log");
+    // The lock pauses instead of pushing back: xcalc keeps the focus.
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return log("driver.log").find("paused=1") != std::string::npos; }))
+        << log("driver.log");
+    EXPECT_FALSE(waitUntil(1.0, [&] { return active.get() != xcalc; })) << log("driver.log");
+}
+
+}  // namespace
