@@ -9,6 +9,7 @@
 #include "Arvelo/Shell/LoginItem.h"
 #include "Arvelo/Shell/StatusMenu.h"
 #include "Platform/Services.h"
+#include "TenvikKit/Status/StatusIconChoice.h"
 
 #include <memory>
 #include <optional>
@@ -46,6 +47,9 @@ public:
     std::function<void()> onInstallStatusItem;
     // The status item's tool tip changed (updateStatusIcon).
     std::function<void(const std::string& toolTip)> onStatusIconChange;
+    // The status item's image changed: the kit's state image while the kit is not idle,
+    // absent for the program's own symbol (updateStatusIcon).
+    std::function<void(const std::optional<tenvik::StatusIconChoice>& kitImage)> onStatusImageChange;
     // Shows (or fronts) the permissions window.
     std::function<void()> onShowPermissions;
     // The quit went through: the host ends its event loop.

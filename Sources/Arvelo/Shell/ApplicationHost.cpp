@@ -15,6 +15,7 @@
 #include "Platform/X11/Connection.h"
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11HotKeys.h"
+#include "TenvikKit/Views/KitSymbols.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -166,6 +167,9 @@ int runArveloApplication(int argc, char** argv) {
         if (!StatusItem::trayAvailable()) {
             logger.info("No system tray on this desktop: Vomira runs without its status item");
         }
+    };
+    app.onStatusImageChange = [&](const std::optional<tenvik::StatusIconChoice>& kitImage) {
+        if (statusItem) statusItem->setIcon(kitImage ? tenvik::statusIcon(*kitImage, trayColor()) : statusIcon());
     };
     app.onStatusIconChange = [&](const std::string& toolTip) {
         if (statusItem) statusItem->setToolTip(QString::fromStdString(toolTip));

@@ -47,6 +47,7 @@ Menu Application::menuNeedsUpdate() {
 
 void Application::updateStatusIcon() {
     // The kit's state image and tool tip take precedence when the kit gives them.
+    if (onStatusImageChange) onStatusImageChange(std::nullopt);
     if (onStatusIconChange) onStatusIconChange(kDefaultToolTip);
 }
 

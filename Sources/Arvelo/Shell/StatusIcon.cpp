@@ -29,6 +29,8 @@ QPixmap statusSymbol(int size, const QColor& color) {
     return pixmap;
 }
 
+QColor trayColor() { return kTrayColor; }
+
 QIcon statusIcon() {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64}) icon.addPixmap(statusSymbol(size, kTrayColor));

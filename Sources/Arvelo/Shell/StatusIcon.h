@@ -9,6 +9,8 @@
 namespace arvelo {
 
 QPixmap statusSymbol(int size, const QColor& color);
+// The colour of the symbol in the status item (the kit's state images take it too).
+QColor trayColor();
 // The status item's icon at the sizes trays ask for.
 QIcon statusIcon();
 
