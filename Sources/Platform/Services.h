@@ -8,6 +8,7 @@
 #include "Platform/Folders.h"
 #include "Platform/HotKeys.h"
 #include "Platform/Log.h"
+#include "Platform/MouseMonitor.h"
 #include "Platform/Pointer.h"
 #include "Platform/ScreenCapture.h"
 #include "Platform/Screens.h"
@@ -29,6 +30,8 @@ struct Services {
     std::shared_ptr<Screens> screens;
     std::shared_ptr<Workspace> workspace;
     std::shared_ptr<Pointer> pointer;
+    // Null when the desktop cannot observe the pointer globally (an X server without XInput2).
+    std::shared_ptr<MouseMonitor> mouseMonitor;
     std::shared_ptr<ScreenCapture> screenCapture;
     std::shared_ptr<HotKeys> hotKeys;
     std::shared_ptr<UserDefaults> defaults;

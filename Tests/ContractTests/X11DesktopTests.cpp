@@ -59,6 +59,43 @@ TEST_F(X11Desktop, FixtureEndsCleanlyOnTerminate) {
     EXPECT_TRUE(desktop_->waitUntil([&] { return windowsOf(fixture.pid()).empty(); }));
 }
 
+// The user drags a window by its title bar while the window manager holds its move grab: the
+// global monitor still sees the press, the drag steps (from relative motion) and the release,
+// each with the pointer's place, and the window has moved.
+TEST_F(X11Desktop, MouseMonitorSeesATitleBarDragThroughTheWindowManagersGrab) {
+    ASSERT_TRUE(desktop_->services.mouseMonitor) << "Xvfb offers XInput2";
+    std::vector<platform::MouseEvent> seen;
+    auto token = desktop_->services.mouseMonitor->addGlobalMonitor(
+        platform::kAllMouseEventsMask, [&seen](const platform::MouseEvent& e) { seen.push_back(e); });
+    const OpenedApp app = desktop_->openFixture();
+    ASSERT_NE(app.pid, 0);
+    const AXElement w = windowsOf(app.pid).front();
+    const auto origin = [&] {
+        return ax().copyAttributeValue(w, ax::kPosition, kTimeout).value.point().value_or(arvelo::Point{});
+    };
+    ASSERT_EQ(ax().performAction(w, ax::kRaiseAction, kTimeout), AXError::success);
+    desktop_->pause();
+    const arvelo::Point before = origin();
+    const arvelo::Point grip{before.x + 60, before.y + 8};
+    desktop_->movePointer(grip);
+    desktop_->pause();
+    std::system("xdotool mousedown 1");
+    for (int step = 0; step < 8; ++step) std::system("xdotool mousemove_relative -- 10 5");
+    desktop_->pause();
+    std::system("xdotool mouseup 1");
+    ASSERT_TRUE(desktop_->waitUntil(
+        [&] { return !seen.empty() && seen.back().type == platform::MouseEventType::leftMouseUp; }));
+
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen.front().type, platform::MouseEventType::leftMouseDown);
+    EXPECT_EQ(seen.front().location, grip);
+    int drags = 0;
+    for (const auto& e : seen) drags += e.type == platform::MouseEventType::leftMouseDragged;
+    EXPECT_GE(drags, 1);
+    EXPECT_EQ(seen.back().location, (arvelo::Point{grip.x + 80, grip.y + 40}));
+    EXPECT_TRUE(desktop_->waitUntil([&] { return origin().x >= before.x + 70; })) << "the window manager moved it";
+}
+
 TEST_F(X11Desktop, TwoMonitorsAreTwoScreensWithTheTrayOnThePrimary) {
     const char* monitors = std::getenv("VOMIRA_XVFB_MONITORS");
     if (!monitors || std::string(monitors) != "2")

@@ -196,6 +196,8 @@ Desktop::Desktop()
     services_.screens = std::make_shared<SimScreens>(world_);
     services_.workspace = workspace_;
     services_.pointer = std::make_shared<SimPointer>(world_);
+    mouse_ = std::make_shared<SimMouseMonitor>(world_);
+    services_.mouseMonitor = mouse_;
     services_.screenCapture = std::make_shared<SimScreenCapture>(world_);
     services_.hotKeys = hotKeys_;
     services_.defaults = defaults_;
@@ -235,6 +237,32 @@ AppHandle Desktop::launch(std::string bundleIdentifier, std::string name) {
 AppHandle Desktop::launch(App app) {
     const App& launched = world_->launch(std::move(app));
     return AppHandle(world_, launched.pid);
+}
+
+}  // namespace platform::sim
+
+// --- The user's mouse
+
+namespace platform::sim {
+
+void Desktop::mouseDown(arvelo::Point at, std::uint64_t flags) {
+    mouse_->press(at, flags);
+    clock_->drain();
+}
+
+void Desktop::mouseDrag(arvelo::Point to, std::uint64_t flags) {
+    mouse_->drag(to, flags);
+    clock_->drain();
+}
+
+void Desktop::mouseUp(std::uint64_t flags) {
+    mouse_->release(flags);
+    clock_->drain();
+}
+
+void Desktop::pinch(arvelo::Point at, double magnification, GesturePhase phase, std::uint64_t flags) {
+    mouse_->pinch(at, magnification, phase, flags);
+    clock_->drain();
 }
 
 }  // namespace platform::sim

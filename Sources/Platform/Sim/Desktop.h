@@ -7,6 +7,7 @@
 #include "Platform/Services.h"
 #include "Platform/Sim/CallLog.h"
 #include "Platform/Sim/SimHotKeys.h"
+#include "Platform/Sim/SimMouseMonitor.h"
 #include "Platform/Sim/SimWorkspace.h"
 #include "Platform/Sim/VirtualClock.h"
 #include "Platform/Sim/World.h"
@@ -124,6 +125,19 @@ public:
     void pressLeftButton() { world_->buttons |= kLeftMouseButton; }
     void releaseLeftButton() { world_->buttons &= ~kLeftMouseButton; }
 
+    // The user's mouse, through the global monitors (top-left-origin points; `flags` are event
+    // modifier flags such as kEventShiftFlag). Each event reaches the monitors on the main
+    // queue, which these calls drain. A press on a title bar moves that window with the drags
+    // that follow, one on its bottom-right corner resizes it.
+    void mouseDown(arvelo::Point at, std::uint64_t flags = 0);
+    void mouseDrag(arvelo::Point to, std::uint64_t flags = 0);
+    void mouseUp(std::uint64_t flags = 0);
+    // One step of a trackpad pinch at a point.
+    void pinch(arvelo::Point at, double magnification, GesturePhase phase, std::uint64_t flags = 0);
+    SimMouseMonitor& mouse() { return *mouse_; }
+    // Takes the mouse monitor service away (a desktop that cannot observe the pointer).
+    void removeMouseMonitor() { services_.mouseMonitor.reset(); }
+
     // Permissions and optional calls.
     void setTrusted(bool trusted) { world_->trusted = trusted; }
     void setScreenCaptureAccess(bool granted) { world_->screenCaptureAccess = granted; }
@@ -142,6 +156,7 @@ private:
     std::shared_ptr<UserDefaults> defaults_;
     std::shared_ptr<SimWorkspace> workspace_;
     std::shared_ptr<SimHotKeys> hotKeys_ = std::make_shared<SimHotKeys>();
+    std::shared_ptr<SimMouseMonitor> mouse_;
     std::filesystem::path temporaryFolder_;
     Folders folders_;
     Environment environment_;

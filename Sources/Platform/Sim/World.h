@@ -63,6 +63,7 @@ struct WindowBehaviour {
     arvelo::Rect snapBackTo;                  // ...to this frame, this much later
     std::optional<AXError> refuseWrites;      // position and size writes fail with this code
     bool refusesClose = false;                // pressing the close button does nothing
+    bool userMovable = true;                  // the window manager moves and resizes it when dragged
 };
 
 struct Window {

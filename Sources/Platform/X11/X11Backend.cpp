@@ -2,6 +2,7 @@
 #include "Platform/X11/X11Backend.h"
 
 #include "Platform/X11/X11Accessibility.h"
+#include "Platform/X11/X11MouseMonitor.h"
 #include "Platform/X11/X11Pointer.h"
 #include "Platform/X11/X11ScreenCapture.h"
 #include "Platform/X11/X11Screens.h"
@@ -16,13 +17,17 @@ std::shared_ptr<X11Backend> X11Backend::connect(std::shared_ptr<Dispatcher> disp
     if (!connection) return nullptr;
     std::shared_ptr<X11Backend> backend(new X11Backend(std::move(connection), std::move(dispatch)));
     std::weak_ptr<X11Backend> weak = backend;
-    backend->connection_->start([events = backend->events_](const xcb_generic_event_t& event) { events->take(event); },
-                                [weak, dispatch = backend->dispatch_] {
-                                    dispatch->async([weak] {
-                                        auto self = weak.lock();
-                                        if (self && self->onConnectionLost) self->onConnectionLost();
-                                    });
-                                });
+    backend->connection_->start(
+        [events = backend->events_, raw = backend->rawInput_](const xcb_generic_event_t& event) {
+            events->take(event);
+            if (raw) raw->take(event);
+        },
+        [weak, dispatch = backend->dispatch_] {
+            dispatch->async([weak] {
+                auto self = weak.lock();
+                if (self && self->onConnectionLost) self->onConnectionLost();
+            });
+        });
     return backend;
 }
 
@@ -36,7 +41,10 @@ X11Backend::X11Backend(std::shared_ptr<Connection> connection, std::shared_ptr<D
       screens_(std::make_shared<X11Screens>(connection_, events_)),
       workspace_(std::make_shared<X11Workspace>(connection_, events_)),
       pointer_(std::make_shared<X11Pointer>(connection_)),
-      screenCapture_(std::make_shared<X11ScreenCapture>(connection_)) {}
+      screenCapture_(std::make_shared<X11ScreenCapture>(connection_)),
+      rawInput_(RawInput::open(connection_)) {
+    if (rawInput_) mouseMonitor_ = X11MouseMonitor::make(connection_, rawInput_, dispatch_);
+}
 
 void X11Backend::fill(Services& services) const {
     services.accessibility = accessibility_;
@@ -46,6 +54,7 @@ void X11Backend::fill(Services& services) const {
     services.workspace = workspace_;
     services.pointer = pointer_;
     services.screenCapture = screenCapture_;
+    services.mouseMonitor = mouseMonitor_;
 }
 
 }  // namespace platform::x11

@@ -1,11 +1,13 @@
 // X11Backend: the platform services of a real X11 desktop run by an EWMH window manager, over
 // one connection to the X server: Accessibility, the window list, Spaces, screens, running
-// applications, the pointer and screen-capture access. Chosen once at start-up.
+// applications, the pointer, global mouse monitors (when the server has XInput2) and
+// screen-capture access. Chosen once at start-up.
 #pragma once
 
 #include "Platform/Services.h"
 #include "Platform/X11/Connection.h"
 #include "Platform/X11/EventHub.h"
+#include "Platform/X11/RawInput.h"
 
 #include <functional>
 #include <memory>
@@ -22,6 +24,9 @@ public:
     void fill(Services& services) const;
 
     Connection& connection() { return *connection_; }
+    // The XInput2 raw observation of the pointer on the root, shared by every global observer
+    // of the mouse; null when the server has no XInput 2.1 (then there is no mouse monitor).
+    const std::shared_ptr<RawInput>& rawInput() const { return rawInput_; }
 
     // Called once, on the main thread, when the connection to the X server is lost. Requests
     // fail from then on (cannot complete); the program is expected to end.
@@ -40,6 +45,8 @@ private:
     std::shared_ptr<Workspace> workspace_;
     std::shared_ptr<Pointer> pointer_;
     std::shared_ptr<ScreenCapture> screenCapture_;
+    std::shared_ptr<RawInput> rawInput_;
+    std::shared_ptr<MouseMonitor> mouseMonitor_;
 };
 
 }  // namespace platform::x11

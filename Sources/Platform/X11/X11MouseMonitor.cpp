@@ -1,0 +1,157 @@
+// X11MouseMonitor: raw events to mouse events (pointer queries, the own-window filter, drag
+// coalescing) on the event thread, and the hand-over to the monitors on the main thread.
+#include "Platform/X11/X11MouseMonitor.h"
+
+#include <unistd.h>
+
+namespace platform::x11 {
+
+namespace {
+constexpr double kQueryTimeout = 0.25;
+constexpr std::uint32_t kLeftButton = 1;
+// How far down from the root the own-window test looks: a window manager's frame, the
+// client inside it, and a level of reparenting more.
+constexpr int kOwnWindowDepth = 4;
+}  // namespace
+
+std::shared_ptr<X11MouseMonitor> X11MouseMonitor::make(std::shared_ptr<Connection> connection,
+                                                       std::shared_ptr<RawInput> rawInput,
+                                                       std::shared_ptr<Dispatcher> dispatch) {
+    std::shared_ptr<X11MouseMonitor> monitor(
+        new X11MouseMonitor(std::move(connection), std::move(rawInput), std::move(dispatch)));
+    monitor->observation_ = monitor->rawInput_->observe([weak = monitor->weak_from_this()](const RawInputEvent& e) {
+        if (auto self = weak.lock()) self->observe(e);
+    });
+    return monitor;
+}
+
+X11MouseMonitor::X11MouseMonitor(std::shared_ptr<Connection> connection, std::shared_ptr<RawInput> rawInput,
+                                 std::shared_ptr<Dispatcher> dispatch)
+    : connection_(std::move(connection)),
+      rawInput_(std::move(rawInput)),
+      dispatch_(std::move(dispatch)),
+      ownPid_(static_cast<std::int32_t>(getpid())) {}
+
+std::uint64_t X11MouseMonitor::modifierFlags(std::uint32_t xMask) {
+    std::uint64_t flags = 0;
+    if (xMask & XCB_MOD_MASK_SHIFT) flags |= kEventShiftFlag;
+    if (xMask & XCB_MOD_MASK_CONTROL) flags |= kEventControlFlag;
+    if (xMask & XCB_MOD_MASK_1) flags |= kEventOptionFlag;
+    if (xMask & XCB_MOD_MASK_4) flags |= kEventCommandFlag;
+    return flags;
+}
+
+void X11MouseMonitor::observe(const RawInputEvent& event) {
+    switch (event.kind) {
+        case RawInputEvent::Kind::motion:
+            // The common case, kept short: motion with the left button up, or within a press
+            // on our own window, or while a drag step still waits for the main thread.
+            if (!leftDown_ || ownSequence_ || dragPending_.load(std::memory_order_relaxed)) return;
+            if (auto e = pointerEvent(MouseEventType::leftMouseDragged)) {
+                dragPending_ = true;
+                post(*e);
+            }
+            return;
+        case RawInputEvent::Kind::buttonPress:
+            if (event.button != kLeftButton) return;
+            leftDown_ = true;
+            ownSequence_ = ownWindowUnderPointer();
+            if (ownSequence_) return;
+            if (auto e = pointerEvent(MouseEventType::leftMouseDown)) post(*e);
+            return;
+        case RawInputEvent::Kind::buttonRelease:
+            if (event.button != kLeftButton) return;
+            leftDown_ = false;
+            if (ownSequence_) {
+                ownSequence_ = false;
+                return;
+            }
+            if (auto e = pointerEvent(MouseEventType::leftMouseUp)) post(*e);
+            return;
+        case RawInputEvent::Kind::pinchBegin:
+        case RawInputEvent::Kind::pinchUpdate:
+        case RawInputEvent::Kind::pinchEnd:
+            pinch(event);
+            return;
+    }
+}
+
+std::optional<MouseEvent> X11MouseMonitor::pointerEvent(MouseEventType type) {
+    auto pointer = connection_->await<xcb_query_pointer_reply_t>(
+        xcb_query_pointer(connection_->xcb(), connection_->root()), Deadline::in(kQueryTimeout));
+    MouseEvent event;
+    event.type = type;
+    if (!pointer) {
+        // The server did not answer in time: the event still counts, without a position.
+        return event;
+    }
+    event.location = arvelo::Point{double(pointer->root_x), double(pointer->root_y)};
+    event.modifierFlags = modifierFlags(pointer->mask);
+    return event;
+}
+
+bool X11MouseMonitor::ownWindowUnderPointer() {
+    xcb_connection_t* c = connection_->xcb();
+    const Deadline deadline = Deadline::in(kQueryTimeout);
+    xcb_window_t window = connection_->root();
+    for (int depth = 0; depth < kOwnWindowDepth; ++depth) {
+        auto pointer = connection_->await<xcb_query_pointer_reply_t>(xcb_query_pointer(c, window), deadline);
+        if (!pointer || pointer->child == XCB_WINDOW_NONE) return false;
+        window = pointer->child;
+        auto pid = connection_->await<xcb_get_property_reply_t>(
+            xcb_get_property(c, 0, window, connection_->ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 0, 1), deadline);
+        if (pid && pid->format == 32 && xcb_get_property_value_length(pid.value.get()) >= 4) {
+            const auto value = *static_cast<const std::uint32_t*>(xcb_get_property_value(pid.value.get()));
+            return static_cast<std::int32_t>(value) == ownPid_;
+        }
+    }
+    return false;
+}
+
+void X11MouseMonitor::pinch(const RawInputEvent& event) {
+    MouseEvent e;
+    e.type = MouseEventType::magnify;
+    e.location = arvelo::Point{event.rootX, event.rootY};
+    e.modifierFlags = modifierFlags(event.modifiers);
+    switch (event.kind) {
+        case RawInputEvent::Kind::pinchBegin:
+            e.phase = GesturePhase::began;
+            lastScale_ = event.scale;
+            break;
+        case RawInputEvent::Kind::pinchUpdate:
+            e.phase = GesturePhase::changed;
+            break;
+        default:
+            e.phase = event.cancelled ? GesturePhase::cancelled : GesturePhase::ended;
+            break;
+    }
+    // A magnification is the change of scale since the previous step of the pinch.
+    if (e.phase != GesturePhase::began) {
+        e.magnification = event.scale - lastScale_;
+        lastScale_ = event.scale;
+    }
+    post(e);
+}
+
+void X11MouseMonitor::post(MouseEvent event) {
+    dispatch_->async([weak = weak_from_this(), event] {
+        if (auto self = weak.lock()) self->deliver(event);
+    });
+}
+
+void X11MouseMonitor::deliver(const MouseEvent& event) {
+    if (event.type == MouseEventType::leftMouseDragged) dragPending_ = false;
+    std::vector<std::shared_ptr<Monitor>> live;
+    std::erase_if(monitors_, [](const std::weak_ptr<Monitor>& w) { return w.expired(); });
+    for (const auto& weak : monitors_)
+        if (auto monitor = weak.lock(); monitor && (monitor->mask & eventMask(event.type))) live.push_back(monitor);
+    for (const auto& monitor : live) monitor->handler(event);
+}
+
+std::shared_ptr<void> X11MouseMonitor::addGlobalMonitor(std::uint64_t mask, Handler handler) {
+    auto monitor = std::make_shared<Monitor>(Monitor{mask, std::move(handler)});
+    monitors_.push_back(monitor);
+    return monitor;
+}
+
+}  // namespace platform::x11
