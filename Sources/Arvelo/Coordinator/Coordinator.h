@@ -249,8 +249,10 @@ public:
     // The window numbers of every pinned window, each time the pins change.
     void setPinned(const std::vector<std::uint32_t>& windowIDs);
 
-    // ---- Overflow tabs (CoordinatorOverflow.cpp)
+    // ---- Overflow tabs (CoordinatorOverflow.cpp, searches in OverflowTabs.h)
+    // At most one tab move per display; true when a tree changed.
     bool tabOverflow();
+    // Takes at most one window out of its tab group; true when it did.
     bool untabOverflow();
 
     // ---- Pictures (CoordinatorPreviews.cpp)
@@ -309,6 +311,8 @@ private:
     // One pass of apply(): whether there is anything to place; the placing of every window
     // (answering the names of applications that refused); what follows the last pass.
     bool beginPass();
+    // Overflow tabbing is on, and no seam, tab or miniature tile is being dragged.
+    bool overflowAllowed() const;
     std::set<std::string> placeWindows(bool chromeInUse);
     void finishApply(bool chromeInUse, const std::set<std::string>& refused);
     Rect targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display);
