@@ -80,4 +80,18 @@ void ChromeController::restackTabBars() {
     }
 }
 
+void ChromeController::showDropPreview(const Rect& rect, const std::string& label) {
+    if (!dropPanel) {
+        dropPanel = std::make_shared<ChromePanel>();
+        dropPanel->kind = ChromePanelKind::dropPreview;
+    }
+    dropPanel->frame = rect;
+    dropPanel->label = label;
+    dropPanel->orderFront();
+}
+
+void ChromeController::hideDropPreview() {
+    if (dropPanel) dropPanel->orderOut();
+}
+
 }  // namespace arvelo

@@ -31,6 +31,11 @@ public:
     // Puts every tab bar at the normal level just above its window (not while the left
     // mouse button is down, and only when panels are presented).
     void restackTabBars();
+    // Shows the drop-preview panel over the rectangle (top-left space) with the label; the
+    // panel is made on first use and reused.
+    void showDropPreview(const Rect& rect, const std::string& label);
+    // Orders the drop-preview panel out.
+    void hideDropPreview();
 
     bool presentsPanels;
     std::vector<std::shared_ptr<ChromePanel>> panels;

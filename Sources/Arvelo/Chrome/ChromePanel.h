@@ -30,6 +30,7 @@ struct ChromePanel {
     std::string nodeID;                // the tile's leaf, or the split behind a seam
     std::vector<std::string> windows;  // the tile's windows (tab bars, miniatures)
     std::string selected;              // the tile's shown window
+    std::string label;                 // the drop preview's label
     Rect frame;
     std::uint32_t windowNumber = 0;  // the native window a tab bar sits just above
     bool visible = false;

@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Input/CoordinatorDragHost.h"
+#include "Arvelo/Input/DropHandling.h"
 #include "Arvelo/Input/SpatialInputController.h"
 #include "Arvelo/Input/WindowDragController.h"
 #include "Arvelo/Windows/Spaces.h"
@@ -102,7 +104,8 @@ void Coordinator::start() {
 
     // 12-14: the controllers, each holding the coordinator weakly.
     chrome = std::make_shared<ChromeController>(weak, automaticUpdates);
-    windowDrag = std::make_shared<WindowDragController>(weak, automaticUpdates);
+    drops = std::make_shared<DropHandling>(weak);
+    windowDrag = WindowDragController::make(std::make_shared<CoordinatorDragHost>(weak), services_, automaticUpdates);
     spatialInput = std::make_shared<SpatialInputController>(weak, automaticUpdates);
 
     // 15: with automatic updates, one refresh now and the beat from now on.

@@ -53,6 +53,7 @@ using platform::Published;
 
 class ChromeController;
 class WindowDragController;
+class DropHandling;
 class SpatialInputController;
 
 class Coordinator : public std::enable_shared_from_this<Coordinator> {
@@ -106,6 +107,8 @@ public:
     Published<bool> resumeAvailable{onChange, false};
     std::shared_ptr<ChromeController> chrome;
     std::shared_ptr<WindowDragController> windowDrag;
+    // Docking what is dragged: native windows, tabs, tab-bar headers and miniature tiles.
+    std::shared_ptr<DropHandling> drops;
     std::shared_ptr<SpatialInputController> spatialInput;
     std::shared_ptr<HostedWindow> overview;
     std::shared_ptr<HostedWindow> dashboard;

@@ -1,0 +1,173 @@
+// DropHandling.cpp: the display and destination under a point, the preview with its label,
+// and the tree edits of a window drop and of a group drop.
+#include "Arvelo/Input/DropHandling.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Coordinator/Coordinator.h"
+#include "ArveloCore/Docking.h"
+
+namespace arvelo {
+
+DropHandling::DropHandling(std::weak_ptr<Coordinator> coordinator) : coordinator_(std::move(coordinator)) {}
+
+Point DropHandling::pointerAX() const {
+    const auto coordinator = coordinator_.lock();
+    if (!coordinator) return {0, 0};
+    const auto& services = coordinator->services();
+    const Point location = services.pointer->location();
+    const auto screens = services.screens->screens();
+    const double primaryHeight = screens.empty() ? 0 : screens.front().frame.height;
+    return {location.x, primaryHeight - location.y};
+}
+
+std::string DropHandling::label(DockEdge edge, bool group) {
+    if (group) return edge == DockEdge::tab ? "Group as tabs" : "Dock group";
+    if (edge == DockEdge::tab) return "Make tabs";
+    return "Split " + std::string(rawValue(edge));
+}
+
+std::optional<std::pair<DisplayInfo, DockDestination>> DropHandling::dropDestination(const std::string& key,
+                                                                                     Point point) const {
+    const auto coordinator = coordinator_.lock();
+    if (!coordinator) return std::nullopt;
+    // The display whose visible frame holds the point, else the one whose full frame does (a
+    // point on a panel or dock still belongs to its display).
+    const auto& displays = coordinator->displays.get();
+    auto display =
+        std::find_if(displays.begin(), displays.end(), [&](const DisplayInfo& d) { return d.frame.contains(point); });
+    if (display == displays.end())
+        display = std::find_if(displays.begin(), displays.end(),
+                               [&](const DisplayInfo& d) { return d.screenFrame.contains(point); });
+    if (display == displays.end()) return std::nullopt;
+    const auto state = coordinator->states->find(display->id);
+    if (state == coordinator->states->end()) return std::nullopt;
+
+    // Clamped into the visible frame, next to its nearest side.
+    const Rect& area = display->frame;
+    const Point clamped{std::max(area.minX(), std::min(point.x, area.maxX() - 1)),
+                        std::max(area.minY(), std::min(point.y, area.maxY() - 1))};
+    const LayoutResult result = coordinator->layout(display->id);
+    const auto destination = Docking::destination(clamped, key, state->second.root, result.tiles, area);
+    if (!destination) return std::nullopt;
+    return std::make_pair(*display, *destination);
+}
+
+void DropHandling::hidePreview() const {
+    const auto coordinator = coordinator_.lock();
+    if (coordinator && coordinator->chrome) coordinator->chrome->hideDropPreview();
+}
+
+void DropHandling::updateDropPreview(const std::string& key, Point point) {
+    const auto coordinator = coordinator_.lock();
+    if (!coordinator) return;
+    if (coordinator->pinned.contains(key) || !coordinator->dragDocking.get()) {
+        hidePreview();
+        return;
+    }
+    const auto destination = dropDestination(key, point);
+    if (!destination) {
+        hidePreview();
+        return;
+    }
+    coordinator->chrome->showDropPreview(destination->second.preview, label(destination->second.edge, false));
+}
+
+void DropHandling::finishWindowDrop(const std::string& key, Point point, bool native, std::optional<Point> moved) {
+    hidePreview();
+    const auto coordinator = coordinator_.lock();
+    if (!coordinator) return;
+    if (coordinator->pinned.contains(key) || !coordinator->dragDocking.get()) return;
+
+    if (const auto destination = dropDestination(key, point)) {
+        const auto& [display, target] = *destination;
+        coordinator->lastDrop = {{"source", key},
+                                 {"edge", std::string(rawValue(target.edge))},
+                                 {"input", native ? kNativeInput : kChromeInput}};
+        coordinator->dock(key, target.nodeID, display.id, target.edge);
+        return;
+    }
+
+    // Dropped nowhere: a docked window goes back to its tile; one in no tree stays where the
+    // user left it.
+    const bool docked = std::any_of(coordinator->states->begin(), coordinator->states->end(), [&](const auto& entry) {
+        const auto windows = entry.second.root.allWindows();
+        return std::find(windows.begin(), windows.end(), key) != windows.end();
+    });
+    if (!docked) return;
+    if (moved && (std::abs(moved->x) > kNudgeThreshold || std::abs(moved->y) > kNudgeThreshold))
+        coordinator->nudgeDocked(key, *moved);
+    else
+        coordinator->apply();
+}
+
+std::optional<DropHandling::Group> DropHandling::group(const Coordinator& coordinator, const std::string& nodeID,
+                                                       const std::string& displayID) const {
+    const auto state = coordinator.states->find(displayID);
+    if (state == coordinator.states->end()) return std::nullopt;
+    auto node = state->second.root.node(nodeID);
+    if (!node) return std::nullopt;
+    auto windows = node->allWindows();
+    if (windows.empty()) return std::nullopt;
+    return Group{std::move(*node), std::move(windows)};
+}
+
+std::optional<std::pair<DisplayInfo, DockDestination>> DropHandling::groupDestination(const Group& group,
+                                                                                      Point point) const {
+    // The hit test leaves out the tile of the group's first window only; a destination inside
+    // the group itself is refused here.
+    auto destination = dropDestination(group.windows.front(), point);
+    if (!destination || group.node.node(destination->second.nodeID)) return std::nullopt;
+    return destination;
+}
+
+void DropHandling::updateGroupDropPreview(const std::string& nodeID, const std::string& displayID, Point point) {
+    const auto coordinator = coordinator_.lock();
+    if (!coordinator) return;
+    const auto dragged = group(*coordinator, nodeID, displayID);
+    const auto destination = dragged ? groupDestination(*dragged, point) : std::nullopt;
+    if (!destination) {
+        hidePreview();
+        return;
+    }
+    coordinator->chrome->showDropPreview(destination->second.preview, label(destination->second.edge, true));
+}
+
+bool DropHandling::finishGroupDrop(const std::string& nodeID, const std::string& displayID, Point point) {
+    hidePreview();
+    const auto coordinator = coordinator_.lock();
+    if (!coordinator) return false;
+    const auto dragged = group(*coordinator, nodeID, displayID);
+    if (!dragged) return false;
+    const auto destination = groupDestination(*dragged, point);
+    if (!destination) return false;
+    const auto& [display, target] = *destination;
+
+    bool changed = false;
+    if (display.id == displayID) {
+        coordinator->states.modify(
+            [&](auto& all) { changed = all[displayID].root.dockGroup(nodeID, target.nodeID, target.edge); });
+    } else {
+        // Into a copy of the destination's tree first: the group leaves its own tree only
+        // once it has a place in the other, so a refused insert loses no window.
+        LayoutNode destinationRoot = coordinator->states->at(display.id).root;
+        changed = destinationRoot.insertGroup(dragged->node, target.nodeID, target.edge);
+        if (changed) {
+            coordinator->states.modify([&](auto& all) {
+                all[displayID].root.removeNode(nodeID);
+                all[display.id].root = std::move(destinationRoot);
+            });
+        }
+    }
+    coordinator->states.modify([&](auto& all) {
+        auto& shown = all[display.id];
+        shown.focus.reset();
+        shown.camera.reset();
+    });
+    coordinator->apply();
+    return changed;
+}
+
+}  // namespace arvelo
