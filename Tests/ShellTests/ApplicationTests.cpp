@@ -6,6 +6,7 @@
 #include "Arvelo/Coordinator/Coordinator.h"
 #include "Arvelo/Shell/Application.h"
 #include "Platform/Sim/Desktop.h"
+#include "TenvikKit/Controller/TenvikController.h"
 
 #include <gtest/gtest.h>
 
@@ -65,8 +66,12 @@ TEST_F(ApplicationScene, LaunchBuildsTheSystemInItsOrder) {
     auto notes = editor.openWindow("notes", kNotes);
     launch();
 
-    EXPECT_EQ(events, (std::vector<std::string>{"termination signals", "status item", "tool tip Vomira"}));
+    // The status item's first tool tip, then the kit's own report while it starts (idle: the
+    // program's tool tip again).
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"termination signals", "status item", "tool tip Vomira", "tool tip Vomira"}));
     ASSERT_TRUE(app->coordinator());
+    ASSERT_TRUE(app->tenvik());
     EXPECT_TRUE(coordinator().automaticUpdates);
     EXPECT_FALSE(coordinator().access->includeFixture);
     EXPECT_TRUE(coordinator().timer && coordinator().timer->isValid()) << "the beat runs";
@@ -314,4 +319,44 @@ TEST_F(ApplicationScene, OpenAtLoginSwitchesTheAutostartEntryAndReportsAFailure)
 TEST_F(ApplicationScene, HandedOverArgumentsRunTheirURLs) {
     EXPECT_EQ(Application::urlsAmong({"--fixture-only", "arvelo://arrange", "", "arvelo://map"}),
               (std::vector<std::string>{"arvelo://arrange", "arvelo://map"}));
+}
+
+TEST_F(ApplicationScene, TheKitJoinsTheMenuTheStatusItemAndTheURLCommands) {
+    editor.openWindow("notes", kNotes);
+    editor.activate();
+    launch();
+    std::optional<tenvik::StatusIconChoice> image;
+    app->onStatusImageChange = [&](const std::optional<tenvik::StatusIconChoice>& kit) { image = kit; };
+
+    Menu menu = app->menuNeedsUpdate();
+    ASSERT_TRUE(menuItem(menu, "Rev & Uzidu"));
+    EXPECT_FALSE(menuItem(menu, "Rev & Uzidu")->enabled);
+    ASSERT_TRUE(menuItem(menu, "Focus: Off"));
+    const MenuItem* focus = menuItem(menu, "Focus Current App");
+    ASSERT_TRUE(focus);
+    EXPECT_EQ(focus->keyEquivalent, "f");
+    EXPECT_EQ(focus->keyEquivalentModifierMask, tenvik::kMenuOptionFlag | tenvik::kMenuCommandFlag);
+    EXPECT_FALSE(menuItem(menu, "Release All")) << "hidden while nothing is held";
+    // The kit's items sit between the arranger's and "Open at Login".
+    EXPECT_LT(menuItem(menu, "Rev & Uzidu"), menuItem(menu, "Open at Login"));
+
+    // ⌥⌘F (Super+Alt+F) locks the focus on the editor.
+    ASSERT_TRUE(desktop.hotKeys().press(3, 0x900));
+    menu = app->menuNeedsUpdate();
+    EXPECT_TRUE(menuItem(menu, "Focus: Editor"));
+    EXPECT_TRUE(menuItem(menu, "Release Focus"));
+    EXPECT_TRUE(menuItem(menu, "Release All"));
+    EXPECT_EQ(events.back(), "tool tip Focus: Editor");
+    EXPECT_EQ(image, (tenvik::StatusIconChoice{"lock.fill", "Focus locked"}));
+
+    app->open({"arvelo://release-all"});
+    EXPECT_FALSE(app->tenvik()->focusLockManager().lockedApplication());
+    EXPECT_EQ(events.back(), "tool tip Vomira");
+    EXPECT_FALSE(image.has_value());
+
+    // The arranger's keys keep working beside the kit's.
+    EXPECT_TRUE(desktop.hotKeys().holds(49, 0x1800));
+    app->requestTerminate();
+    desktop.advance(2);
+    EXPECT_FALSE(desktop.hotKeys().holds(3, 0x900)) << "the kit's keys are released at termination";
 }

@@ -7,6 +7,8 @@
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Commands/URLCommandHandler.h"
 #include "Arvelo/Coordinator/Coordinator.h"
+#include "TenvikKit/Controller/TenvikController.h"
+#include "TenvikKit/Log/LogChannel.h"
 
 namespace arvelo {
 
@@ -43,9 +45,9 @@ void Application::didFinishLaunching() {
     updateStatusIcon();
     // 6. The arranger's global hot keys.
     installShortcuts();
-    // 7. The kit controller takes its place here when the kit arrives: import the standalone
-    //    settings, create the controller, have its state changes update the status icon and
-    //    hand the pinned windows to the coordinator, then start it.
+    // 7. The kit: import the standalone settings once, create the controller, have its state
+    //    changes update the status icon and hand the pinned windows to the coordinator, start it.
+    startKit();
     // 8. The permissions window, when not trusted or never dismissed with "Done".
     const bool trusted = services_.accessibility->isProcessTrusted();
     if (!trusted || services_.defaults->boolean(kShownPermissionsKey) != true) {
@@ -58,6 +60,19 @@ void Application::didFinishLaunching() {
     // URLs given on the command line run once the program stands, as handed-over ones do.
     const std::vector<std::string> urls = urlsAmong(services_.environment.arguments);
     if (!urls.empty()) open(urls);
+}
+
+void Application::startKit() {
+    tenvik::Log::configure(services_.log, std::make_shared<tenvik::FileLogSink>(services_.folders.logs));
+    tenvik::TenvikController::importStandaloneSettings(*services_.defaults);
+    tenvik::KitShared shared = tenvik::KitShared::make(services_, std::string(kBundleIdentifier));
+    kitLogSetting_ = tenvik::Log::followDebugLoggingSetting(services_.defaults, *shared.center);
+    tenvik_ = std::make_unique<tenvik::TenvikController>(services_, std::move(shared), std::string(kBundleIdentifier));
+    tenvik_->onStateChange = [this] {
+        updateStatusIcon();
+        if (coordinator_ && tenvik_) coordinator_->setPinned(tenvik_->pinnedWindowIDs());
+    };
+    tenvik_->start();
 }
 
 void Application::installWorkspaceObservers() {

@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+namespace tenvik {
+class TenvikController;
+}
+
 namespace arvelo {
 
 class ArrangerHotKeys;
@@ -97,12 +101,14 @@ public:
 
     // ---- State.
     const std::shared_ptr<Coordinator>& coordinator() const { return coordinator_; }
+    tenvik::TenvikController* tenvik() const { return tenvik_.get(); }
     bool waitingForRestoration() const { return waitingForRestoration_; }
     bool terminated() const { return terminated_; }
 
 private:
     bool hasWindowsToRestore() const;
     void installWorkspaceObservers();
+    void startKit();
     void runFixtureModes();
     bool fixtureFlag() const;
 
@@ -112,8 +118,10 @@ private:
 
     // The delegate's fields.
     std::shared_ptr<Coordinator> coordinator_;
-    std::unique_ptr<ArrangerHotKeys> shortcuts_;      // launch step 6 until termination
-    std::unique_ptr<URLCommandHandler> urlCommands_;  // made at the first URL
+    std::unique_ptr<ArrangerHotKeys> shortcuts_;        // launch step 6 until termination
+    std::unique_ptr<URLCommandHandler> urlCommands_;    // made at the first URL
+    std::unique_ptr<tenvik::TenvikController> tenvik_;  // launch step 7 for the life of the process
+    platform::Subscription kitLogSetting_;
     bool waitingForRestoration_ = false;
 
     std::vector<platform::Subscription> workspaceObservers_;

@@ -5,6 +5,7 @@
 
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Coordinator/Coordinator.h"
+#include "TenvikKit/Controller/TenvikController.h"
 
 #include <algorithm>
 
@@ -41,14 +42,38 @@ Menu Application::menuNeedsUpdate() {
     actions.overview = [this] { overview(); };
     actions.toggleLogin = [this] { toggleLogin(); };
     actions.quit = [this] { quit(); };
-    // The kit's items are appended by the kit controller (populateKit) when the kit arrives.
+    if (tenvik_) {
+        actions.populateKit = [this](Menu& menu) {
+            tenvik::KitMenu items;
+            tenvik_->populate(items);
+            for (const tenvik::KitMenuItem& kit : items) {
+                if (kit.hidden) continue;
+                MenuItem item;
+                item.title = kit.title;
+                item.action = kit.action;
+                item.onTrigger = kit.onTrigger;
+                item.enabled = kit.enabled;
+                item.symbol = kit.symbol;
+                item.keyEquivalent = kit.keyEquivalent;
+                item.keyEquivalentModifierMask = kit.keyEquivalentModifierMask;
+                menu.push_back(std::move(item));
+            }
+        };
+    }
     return buildStatusMenu(state, actions);
 }
 
 void Application::updateStatusIcon() {
     // The kit's state image and tool tip take precedence when the kit gives them.
-    if (onStatusImageChange) onStatusImageChange(std::nullopt);
-    if (onStatusIconChange) onStatusIconChange(kDefaultToolTip);
+    // The kit's state image and tool tip while it gives them; the program's own otherwise.
+    std::optional<tenvik::StatusIconChoice> image;
+    std::optional<std::string> toolTip;
+    if (tenvik_) {
+        image = tenvik_->statusImage();
+        toolTip = tenvik_->statusToolTip();
+    }
+    if (onStatusImageChange) onStatusImageChange(image);
+    if (onStatusIconChange) onStatusIconChange(toolTip.value_or(kDefaultToolTip));
 }
 
 void Application::openDashboard() {

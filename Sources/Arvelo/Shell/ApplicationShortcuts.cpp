@@ -7,6 +7,7 @@
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Commands/URLCommandHandler.h"
 #include "Arvelo/Coordinator/Coordinator.h"
+#include "TenvikKit/Controller/TenvikController.h"
 
 namespace arvelo {
 
@@ -21,7 +22,15 @@ void Application::open(const std::vector<std::string>& urls) {
         logger_.error("URLs arrived before the arranger started; they are dropped");
         return;
     }
-    if (!urlCommands_) urlCommands_ = std::make_unique<URLCommandHandler>(coordinator_, services_);
+    if (!urlCommands_) {
+        urlCommands_ = std::make_unique<URLCommandHandler>(coordinator_, services_);
+        urlCommands_->togglePin = [this] {
+            if (tenvik_) tenvik_->togglePin();
+        };
+        urlCommands_->releaseAll = [this] {
+            if (tenvik_) tenvik_->releaseAll();
+        };
+    }
     urlCommands_->open(urls);
 }
 

@@ -8,6 +8,7 @@
 #include "Arvelo/Coordinator/Coordinator.h"
 #include "Arvelo/Input/SpatialInputController.h"
 #include "Arvelo/Input/WindowDragController.h"
+#include "TenvikKit/Controller/TenvikController.h"
 
 #include <algorithm>
 
@@ -45,7 +46,8 @@ Application::TerminateReply Application::shouldTerminate() {
 void Application::willTerminate() {
     if (willTerminateRan_) return;
     willTerminateRan_ = true;
-    // 1. The kit controller stops here when the kit arrives.
+    // 1. The kit: its gesture monitor, hot keys, focus lock and pins.
+    if (tenvik_) tenvik_->stop();
     // 2. The input controllers stop; windows still out of place go back.
     if (coordinator_) {
         if (coordinator_->windowDrag) coordinator_->windowDrag->stop();

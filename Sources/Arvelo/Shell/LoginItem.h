@@ -1,40 +1,11 @@
-// LoginItem.h: "Open at Login" on a Linux desktop: the XDG autostart entry
-// "<configuration>/autostart/org.vomira.Arvelo.desktop" that starts this program when the
-// user logs in. Its status answers like a login-item service: enabled, or not registered.
+// LoginItem.h: the shell's "Open at Login" is the platform's autostart entry, shared with the
+// kit's launch at login.
 #pragma once
 
-#include <filesystem>
-#include <optional>
-#include <string>
+#include "Platform/LoginItem.h"
 
 namespace arvelo {
 
-class LoginItem {
-public:
-    // The service's status values, with their raw numbers.
-    enum class Status : int { notRegistered = 0, enabled = 1, requiresApproval = 2, notFound = 3 };
-
-    static constexpr const char* kFileName = "org.vomira.Arvelo.desktop";
-
-    // `autostartFolder` is usually "$XDG_CONFIG_HOME/autostart"; `executable` the program to start.
-    LoginItem(std::filesystem::path autostartFolder, std::filesystem::path executable);
-
-    // Enabled while the entry exists and is neither hidden nor switched off.
-    Status status() const;
-
-    // Each answers an error's description when it fails, nothing when it worked.
-    std::optional<std::string> registerItem();
-    std::optional<std::string> unregisterItem();
-
-    std::filesystem::path entryPath() const { return folder_ / kFileName; }
-
-    // The entry's text for a program path; absent when the path cannot be written in an
-    // Exec line (it holds a line break).
-    static std::optional<std::string> entryText(const std::filesystem::path& executable);
-
-private:
-    std::filesystem::path folder_;
-    std::filesystem::path executable_;
-};
+using LoginItem = platform::LoginItem;
 
 }  // namespace arvelo

@@ -4,6 +4,7 @@
 #include "Arvelo/Shell/StatusItem.h"
 
 #include "Arvelo/Shell/StatusIcon.h"
+#include "TenvikKit/Views/KitSymbols.h"
 
 #include <QAction>
 #include <QCursor>
@@ -98,6 +99,7 @@ void StatusItem::render(const Menu& model, QMenu& menu) {
         action->setCheckable(item.on);
         action->setChecked(item.on);
         if (!item.toolTip.empty()) action->setToolTip(QString::fromStdString(item.toolTip));
+        if (!item.symbol.empty()) action->setIcon(tenvik::symbolIcon(QString::fromStdString(item.symbol)));
         const QKeySequence shortcut = keySequence(item);
         if (!shortcut.isEmpty()) {
             // Shown only: the same keys work everywhere through the global hot keys.

@@ -28,6 +28,7 @@ struct MenuItem {
     bool enabled = true;
     bool separator = false;
     std::string toolTip;
+    std::string symbol;  // an image drawn before the title (the kit's symbols); empty for none
     std::vector<MenuItem> submenu;
 
     static MenuItem separatorItem();

@@ -1,7 +1,7 @@
 // LoginItem.cpp: writes, reads and removes the autostart entry, quoting the program's path
 // the way desktop entries require (so a path with spaces or quotes still starts).
 
-#include "Arvelo/Shell/LoginItem.h"
+#include "Platform/LoginItem.h"
 
 #include "Platform/Files.h"
 
@@ -9,7 +9,7 @@
 #include <sstream>
 #include <system_error>
 
-namespace arvelo {
+namespace platform {
 
 namespace {
 
@@ -110,4 +110,4 @@ std::optional<std::string> LoginItem::unregisterItem() {
     return std::nullopt;
 }
 
-}  // namespace arvelo
+}  // namespace platform

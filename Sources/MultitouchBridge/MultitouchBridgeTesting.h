@@ -1,0 +1,21 @@
+/* MultitouchBridgeTesting.h: for tests only: starts the bridge over stand-in devices instead of
+ * the machine's touchpads, and feeds contact frames to them on the calling thread, through the
+ * same frame callback, state machines, generation rule and main-queue delivery as real frames. */
+#pragma once
+
+#include "MultitouchBridge/MultitouchBridge.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+int MTBridgeStartWithStandInDevices(void* context, MTGestureCallback callback, int deviceCount);
+/* `xy` holds `count` pairs of normalised positions. Nothing happens for a device that is not
+ * (or no longer) registered. */
+void MTBridgeFeedFrameForTesting(int deviceIndex, const float* xy, int count, double timestamp);
+/* How many devices receive frames now. */
+int MTBridgeRegisteredDeviceCount(void);
+
+#ifdef __cplusplus
+}
+#endif

@@ -1,0 +1,84 @@
+// HotKeyManager.cpp: installing the handler, registering and releasing the kit's keys, and
+// turning presses into actions.
+#include "TenvikKit/HotKeys/HotKeyManager.h"
+
+#include "TenvikKit/Log/LogChannel.h"
+
+namespace tenvik {
+
+std::string_view toString(HotKeyManager::Action action) {
+    switch (action) {
+        case HotKeyManager::Action::togglePin:
+            return "togglePin";
+        case HotKeyManager::Action::toggleFocus:
+            return "toggleFocus";
+        case HotKeyManager::Action::releaseAll:
+            return "releaseAll";
+    }
+    return "togglePin";
+}
+
+HotKeyManager::HotKeyManager(std::shared_ptr<platform::HotKeys> hotKeys) : hotKeys_(std::move(hotKeys)) {}
+
+HotKeyManager::~HotKeyManager() {
+    unregisterAll();
+    removeEventHandler();
+}
+
+void HotKeyManager::installEventHandlerIfNeeded() {
+    if (eventHandler_ != 0) return;
+    if (!hotKeys_) {
+        const platform::OSStatus status = kNoHotKeyServiceStatus;
+        Log::hotkey().error("InstallEventHandler failed status=" + std::to_string(status));
+        lastRegistrationError = "HotKey handler install failed (" + std::to_string(status) + ")";
+        return;
+    }
+    eventHandler_ =
+        hotKeys_->installHandler([this](platform::HotKeyID identity) { return hotKeyEventHandler(identity); });
+}
+
+void HotKeyManager::removeEventHandler() {
+    if (eventHandler_ != 0 && hotKeys_) hotKeys_->removeHandler(eventHandler_);
+    eventHandler_ = 0;
+}
+
+void HotKeyManager::registerHotKey(const std::optional<HotKey>& hotKey, Action action) {
+    if (!hotKey) return;
+    const std::uint32_t id = nextHotKeyID_++;
+    platform::HotKeyRef reference = 0;
+    const platform::OSStatus status =
+        hotKeys_ ? hotKeys_->registerHotKey(hotKey->keyCode, hotKey->modifiers, {kSignature, id}, reference)
+                 : kNoHotKeyServiceStatus;
+    if (status == platform::kNoErr && reference != 0) {
+        hotKeyReferences_.push_back(reference);
+        actionsByID_[id] = action;
+        Log::hotkey().info("registered " + hotKey->displayString() + " action=" + std::string(toString(action)));
+        return;
+    }
+    const std::string text =
+        "hotkey " + hotKey->displayString() + " registration failed status=" + std::to_string(status);
+    Log::hotkey().error(text);
+    lastRegistrationError = text;
+}
+
+void HotKeyManager::unregisterAll() {
+    if (hotKeys_)
+        for (platform::HotKeyRef reference : hotKeyReferences_) hotKeys_->unregisterHotKey(reference);
+    hotKeyReferences_.clear();
+    actionsByID_.clear();
+}
+
+platform::OSStatus HotKeyManager::hotKeyEventHandler(platform::HotKeyID identity) {
+    if (identity.signature != kSignature) return platform::kEventNotHandledErr;
+    handleHotKey(identity.id);
+    return platform::kNoErr;
+}
+
+void HotKeyManager::handleHotKey(std::uint32_t id) {
+    const auto it = actionsByID_.find(id);
+    if (it == actionsByID_.end()) return;
+    Log::hotkey().debug("hotkey pressed action=" + std::string(toString(it->second)));
+    if (onAction) onAction(it->second);
+}
+
+}  // namespace tenvik
