@@ -1,7 +1,8 @@
-// KitEndToEndTests.cpp: the kit's focus lock on a virtual X desktop (Xvfb + openbox, started
-// by scripts/with-xvfb): with the lock on the fixture application, activating xlogo through
+// KitEndToEndTests.cpp: the kit on a virtual X desktop (Xvfb + openbox, started by
+// scripts/with-xvfb): with the focus lock on the fixture application, activating xlogo through
 // the window manager is pushed back so the fixture is active again, while an allowed
-// application (xcalc) keeps the focus.
+// application (xcalc) keeps the focus; and in the real arvelo, Super+Alt+F locks the focus on
+// the application in front and Super+Alt+R releases it.
 #include "ArveloSession.h"
 #include "Wait.h"
 
@@ -10,6 +11,7 @@
 #include <xcb/xcb.h>
 
 #include <cstring>
+#include <fstream>
 
 using namespace e2e;
 
@@ -122,3 +124,42 @@ TEST_F(KitEndToEnd, TheFocusLockPushesOtherApplicationsBackButNotAllowedOnes) {
 }
 
 }  // namespace
+
+TEST_F(KitEndToEnd, SuperAltFLocksTheFocusInArveloAndSuperAltRReleasesIt) {
+    // Debug logging on, so the kit's log file shows the presses; onboarding already seen.
+    std::ofstream(session.home.path("config/Arvelo/defaults.json"))
+        << R"({"shownPermissions": true, "settings.debugLoggingEnabled": true, "settings.hasCompletedOnboarding": true})";
+    session.start(environmentValue("ARVELO_FIXTURE"), {}, {}, session.home.path("fixture.log").string());
+    session.start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"});
+    const xcb_window_t fixture = windowOf("org.vomira.ArveloFixture");
+    const xcb_window_t xlogo = windowOf("XLogo");
+    ASSERT_NE(fixture, 0u);
+    ASSERT_NE(xlogo, 0u);
+
+    session.runArvelo({"--fixture-only"});
+    ASSERT_TRUE(waitUntil(kDeadline, [&] {
+        return log("arvelo.log").find("registered \u2325\u2318F action=toggleFocus") != std::string::npos;
+    })) << log("arvelo.log");
+
+    activate(fixture);
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return activeIsOf("org.vomira.ArveloFixture"); }));
+    session.start("xdotool", {"key", "super+alt+f"}).waitForExit(10);
+    ASSERT_TRUE(waitUntil(kDeadline, [&] {
+        return session.home.read("state/Tenvik/tenvik.log").find("hotkey pressed action=toggleFocus") !=
+               std::string::npos;
+    })) << log("arvelo.log");
+
+    activate(xlogo);
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return activeIsOf("org.vomira.ArveloFixture"); }))
+        << "xlogo was not pushed back\n"
+        << session.home.read("state/Tenvik/tenvik.log");
+
+    session.start("xdotool", {"key", "super+alt+r"}).waitForExit(10);
+    ASSERT_TRUE(waitUntil(kDeadline, [&] {
+        return session.home.read("state/Tenvik/tenvik.log").find("hotkey pressed action=releaseAll") !=
+               std::string::npos;
+    })) << log("arvelo.log");
+    activate(xlogo);
+    ASSERT_TRUE(becomesActive(xlogo));
+    EXPECT_FALSE(waitUntil(1.0, [&] { return active.get() != xlogo; })) << "released: xlogo keeps the focus";
+}
