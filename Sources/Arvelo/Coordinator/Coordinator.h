@@ -240,7 +240,8 @@ public:
     // `commit` says.
     void resizeSeam(const Seam& seam, double fraction, const std::string& displayID, bool commit);
 
-    // ---- Resizing docked windows and making room (CoordinatorResize.cpp)
+    // ---- Resizing docked windows and making room (CoordinatorResize.cpp, moves and searches in
+    // HandResize.h)
     // Turns a docked window's new frame into seam moves, tabs away windows it squeezes, applies.
     void resizeDocked(const std::string& key, const Rect& frame);
     // Moves a docked window's seams as if the window were dragged by (dx, dy).
@@ -329,15 +330,6 @@ private:
     bool followSheets(const std::set<std::string>& managed);
     bool followFocus(const std::set<std::string>& managed, bool busy);
     void keepMiniaturesInStep();
-
-    // A wanted seam position in world coordinates for one edge of a resized window.
-    struct SeamMove {
-        SplitAxis axis;
-        bool leadingEdge;  // the window's left or top edge
-        double position;
-    };
-    static void placeSeams(LayoutNode& root, const std::vector<SeamMove>& moves,
-                           const SpatialLayout::SizeTable& worldMinimums, const std::string& key);
 
     platform::Services services_;
     std::unique_ptr<StateFiles> files_;

@@ -6,20 +6,16 @@
 // stores the outcome; nothing here reads or writes state.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <set>
 #include <string>
 
-#include "ArveloCore/LayoutNode.h"
-#include "ArveloCore/LayoutResult.h"
+#include "Arvelo/Coordinator/LayoutSearch.h"
 
 namespace arvelo::OverflowTabs {
 
-// The display's layout for a tree, as apply would solve it.
-using Solve = std::function<LayoutResult(const LayoutNode&)>;
-// Whether a tile's window area is smaller than its shown window can shrink to.
-using Misfit = std::function<bool(const Tile&)>;
+using Solve = SolveLayout;
+using Misfit = TileMisfits;
 
 // A tile's window area below this is small, whatever its window's minimum.
 constexpr double kSmallWidth = 300.0;
