@@ -118,8 +118,8 @@ bool readTouchpad(Touchpad& touchpad, FrameSink sink) {
     return true;
 }
 
-ReaderThread::ReaderThread(std::vector<std::unique_ptr<Touchpad>> touchpads, FrameSink sink)
-    : touchpads_(std::move(touchpads)), sink_(sink) {
+ReaderThread::ReaderThread(std::vector<std::unique_ptr<Touchpad>> touchpads, FrameSink sink, TouchpadRead read)
+    : touchpads_(std::move(touchpads)), sink_(sink), read_(read) {
     if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) return;
     thread_ = std::thread([this] { run(); });
 }
@@ -152,7 +152,7 @@ void ReaderThread::run() {
         for (std::size_t i = 0; i < live.size(); ++i) {
             const short events = fds[i + 1].revents;
             bool keep = true;
-            if (events & POLLIN) keep = readTouchpad(*live[i], sink_);
+            if (events & POLLIN) keep = read_(*live[i], sink_);
             if (events & (POLLERR | POLLHUP | POLLNVAL)) keep = false;
             if (keep) next.push_back(live[i]);  // a device that went away is read no more
         }

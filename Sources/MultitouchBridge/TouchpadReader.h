@@ -41,11 +41,13 @@ OpenedTouchpads openTouchpads(const std::string& directory);
 // Reads one device's pending events (at most a turn's worth); false when the device is gone.
 using FrameSink = void (*)(Touchpad& touchpad, const ContactFrame& frame);
 bool readTouchpad(Touchpad& touchpad, FrameSink sink);
+using TouchpadRead = bool (*)(Touchpad& touchpad, FrameSink sink);
 
 class ReaderThread {
 public:
     // Starts reading at once; false from started() when the thread or its pipe could not be made.
-    ReaderThread(std::vector<std::unique_ptr<Touchpad>> touchpads, FrameSink sink);
+    // `read` reads a device whose descriptor is ready (readTouchpad; tests give their own).
+    ReaderThread(std::vector<std::unique_ptr<Touchpad>> touchpads, FrameSink sink, TouchpadRead read = readTouchpad);
     // Wakes the thread, waits for it, closes the devices.
     ~ReaderThread();
     ReaderThread(const ReaderThread&) = delete;
@@ -59,6 +61,7 @@ private:
 
     std::vector<std::unique_ptr<Touchpad>> touchpads_;
     FrameSink sink_;
+    TouchpadRead read_;
     int wake_[2] = {-1, -1};
     std::thread thread_;
 };
