@@ -162,11 +162,16 @@ TEST_F(StateFilesTest, UnchangedDiagnosticsAreNotRewrittenButAReplacedFileIs) {
 
     ASSERT_TRUE(files->writeDiagnostics(first));
     EXPECT_EQ(inode(), written) << "the same text is not written again";
+    nlohmann::json later = first;
+    later["timestamp"] = "2024-01-31T15:45:09Z";
+    ASSERT_TRUE(files->writeDiagnostics(later));
+    EXPECT_EQ(inode(), written) << "a new time stamp alone is no change";
+    EXPECT_EQ(get(file), text);
 
-    nlohmann::json second = first;
-    second["timestamp"] = "2024-01-31T15:45:03Z";
+    nlohmann::json second = later;
+    second["detected"] = 3;
     ASSERT_TRUE(files->writeDiagnostics(second));
-    EXPECT_NE(get(file), text);
+    EXPECT_EQ(nlohmann::json::parse(get(file)), second) << "a change is written with its own time stamp";
 
     // Someone else's change to the file, or its removal, is undone by the next write.
     put(StateFiles::kDiagnostics, "{}");

@@ -19,6 +19,9 @@ namespace {
 constexpr const char* kStateDirectoryVariable = "ARVELO_STATE_DIR";
 constexpr const char* kStateFolderName = "Arvelo";
 constexpr const char* kGapKey = "gap";
+// The beat's own diagnostics come a beat after the last ones, give or take the time its scan
+// took; this much early still counts as a beat later.
+constexpr double kDiagnosticsSlack = 0.1;
 
 }  // namespace
 
@@ -65,6 +68,8 @@ Coordinator::Coordinator(platform::Services services, bool includeFixture, bool 
     files_ = std::make_unique<StateFiles>(storage, logger, [clock = services_.clock] { return clock->now(); });
     files_->createDirectory();
     recovery_ = std::make_unique<RecoveryLedger>(*files_);
+    diagnosticsPacing_ =
+        std::make_unique<WritePacing>(services_.dispatch, services_.clock, kBeatInterval, kDiagnosticsSlack);
 
     // 7: the saved layouts, in the order of the file.
     if (auto views = files_->readSavedViews()) saved = std::move(*views);

@@ -36,6 +36,7 @@
 #include "Arvelo/State/SavedView.h"
 #include "Arvelo/State/StateFiles.h"
 #include "Arvelo/State/WorkspaceState.h"
+#include "Arvelo/State/WritePacing.h"
 #include "Arvelo/Windows/WindowAccess.h"
 #include "Arvelo/Windows/WindowRecord.h"
 #include "ArveloCore/DockEdge.h"
@@ -203,8 +204,11 @@ public:
 
     // ---- Diagnostics (CoordinatorDiagnostics.cpp)
     // `onScreen`: the on-screen window list when the caller holds a current one; read afresh
-    // otherwise.
+    // otherwise. Writes the file now (when what it says changed).
     void writeLayoutDiagnostics(const std::vector<platform::WindowInfo>* onScreen = nullptr);
+    // The same, paced: the file is written at most once per beat; asked for again within a
+    // beat, it is written once when the beat has passed (read afresh then).
+    void requestLayoutDiagnostics(const std::vector<platform::WindowInfo>* onScreen = nullptr);
 
     // ---- The tick (CoordinatorTick.cpp)
     // One beat's pass after the refresh that the beat started.
@@ -333,6 +337,7 @@ private:
 
     platform::Services services_;
     std::unique_ptr<StateFiles> files_;
+    std::unique_ptr<WritePacing> diagnosticsPacing_;
     // The on-screen window list of the last scan taken in, and the layout revision it saw;
     // the tick's diagnostics use it once instead of reading the list again.
     std::optional<std::vector<platform::WindowInfo>> scannedOnScreen_;

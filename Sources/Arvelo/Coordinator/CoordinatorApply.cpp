@@ -118,7 +118,7 @@ void Coordinator::finishApply(bool chromeInUse, const std::set<std::string>& ref
     }
     writeRecovery();
     persistCurrent();
-    writeLayoutDiagnostics();
+    requestLayoutDiagnostics();
 
     // Pictures for miniature tiles that have none yet.
     std::set<std::string> missingPictures;

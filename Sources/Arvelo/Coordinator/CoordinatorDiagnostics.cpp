@@ -1,10 +1,12 @@
 // CoordinatorDiagnostics.cpp: "layout-diagnostics.json", a snapshot of what the arranger
 // believes (each display's tree and tiles) beside what the window server reports for each
 // managed window, with the last drop, the input traces and the state of the panels. Written
-// pretty-printed with sorted keys; nothing reads it back.
+// pretty-printed with sorted keys, only when what it says changed (its time stamp aside) and
+// at most once per beat; nothing reads it back.
 #include "Arvelo/Coordinator/Coordinator.h"
 
 #include <cmath>
+#include <cstdint>
 #include <ctime>
 
 #include "Arvelo/Chrome/ChromeController.h"
@@ -24,6 +26,13 @@ nlohmann::json sortedStrings(const std::set<std::string>& keys) {
 }
 
 }  // namespace
+
+void Coordinator::requestLayoutDiagnostics(const std::vector<platform::WindowInfo>* onScreen) {
+    const bool now = diagnosticsPacing_->admit([weak = weak_from_this()] {
+        if (auto self = weak.lock()) self->writeLayoutDiagnostics();
+    });
+    if (now) writeLayoutDiagnostics(onScreen);
+}
 
 void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>* onScreen) {
     // 1: the window server's view.
@@ -82,7 +91,7 @@ void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>
 
     // 4: the whole snapshot.
     nlohmann::json object = nlohmann::json::object();
-    object["timestamp"] = StateCoding::utcText(now(), "%Y-%m-%dT%H:%M:%SZ");
+    object[StateFiles::kDiagnosticsTimestamp] = StateCoding::utcText(now(), "%Y-%m-%dT%H:%M:%SZ");
     object["fixtureOnly"] = access->includeFixture;
     object["trusted"] = trusted.get();
     object["detected"] = windows->size();
@@ -99,7 +108,9 @@ void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>
     object["overlayPanelCount"] = chrome->panels.size();
     object["representedMinis"] = sortedStrings(chrome->representedMinis);
     object["inputTapInstalled"] = spatialInput->tap != nullptr;
+    const std::uint64_t writes = files_->diagnosticsWrites();
     files_->writeDiagnostics(object);
+    if (files_->diagnosticsWrites() != writes) diagnosticsPacing_->wrote();
 }
 
 }  // namespace arvelo

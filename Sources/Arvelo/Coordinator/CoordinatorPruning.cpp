@@ -77,7 +77,7 @@ void Coordinator::stopEmptyWorkspace() {
     // The windows are back; only entries of an earlier run that matched no window here stay.
     if (!recovery_->keepOnlyUnclaimed()) recoveryAvailable = false;
     status = "No managed windows remain. Arrangement stopped.";
-    writeLayoutDiagnostics();
+    requestLayoutDiagnostics();
     onChange.send();
 }
 

@@ -68,7 +68,7 @@ void Coordinator::restore() {
     recovery_->clear();
     recoveryAvailable = false;
     status = kRestoredStatus;
-    writeLayoutDiagnostics();
+    requestLayoutDiagnostics();
     refresh();
 }
 

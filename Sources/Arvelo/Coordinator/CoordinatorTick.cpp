@@ -72,7 +72,7 @@ void Coordinator::processTick(const std::set<std::string>& previousKeys) {
     }
     if (!busy) chrome->restackTabBars();
     if (previousKeys != windowKeys) onChange.send();
-    writeLayoutDiagnostics(scanCurrent ? &*scanned : nullptr);
+    requestLayoutDiagnostics(scanCurrent ? &*scanned : nullptr);
 }
 
 bool Coordinator::dockArrivals(const std::set<std::string>& managed, bool busy) {

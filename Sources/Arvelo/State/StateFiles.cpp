@@ -132,11 +132,18 @@ bool StateFiles::writeRestore(const std::vector<RestoreEntry>& entries) {
 }
 
 bool StateFiles::writeDiagnostics(const nlohmann::json& object) {
+    // What the file says, its time stamp aside: a snapshot that differs only in its time
+    // stamp is not written again.
+    nlohmann::json said = object;
+    if (said.is_object()) said.erase(kDiagnosticsTimestamp);
+    std::string content = said.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (content == lastDiagnostics_ && holds(kDiagnostics, lastDiagnosticsBytes_)) return true;
     // nlohmann::json keeps object members sorted by key, which is the order the file wants.
-    std::string text = object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
-    if (text == lastDiagnostics_ && holds(kDiagnostics, text.size())) return true;
+    const std::string text = object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     if (!write(kDiagnostics, text, nullptr)) return false;
-    lastDiagnostics_ = std::move(text);
+    lastDiagnostics_ = std::move(content);
+    lastDiagnosticsBytes_ = text.size();
+    ++diagnosticsWrites_;
     return true;
 }
 

@@ -25,6 +25,7 @@ public:
     static constexpr const char* kLastView = "last-view.json";
     static constexpr const char* kRestore = "restore.json";
     static constexpr const char* kDiagnostics = "layout-diagnostics.json";
+    static constexpr const char* kDiagnosticsTimestamp = "timestamp";
     // Larger state files are not read: no arranger writes anything near this size.
     static constexpr std::uintmax_t kMaxFileBytes = 32u * 1024u * 1024u;
 
@@ -44,9 +45,12 @@ public:
     bool writeSavedViews(const std::vector<SavedView>& views);
     bool writeLastView(const SavedView& view);
     bool writeRestore(const std::vector<RestoreEntry>& entries);
-    // Pretty-printed with sorted keys; not read back by the program, so never kept aside. The
-    // same text as last time is not written again while the file still holds it.
+    // Pretty-printed with sorted keys; not read back by the program, so never kept aside. An
+    // object that says what the file says already (its "timestamp" aside) is not written again
+    // while the file still holds the last text written.
     bool writeDiagnostics(const nlohmann::json& object);
+    // How often the diagnostics file was written (not counting writes left out as unchanged).
+    std::uint64_t diagnosticsWrites() const { return diagnosticsWrites_; }
 
     // Deletes the file; false when there was nothing to delete or the delete failed.
     bool remove(const std::string& name);
@@ -70,8 +74,11 @@ private:
     std::function<double()> now_;
     // Files known to hold a readable document (read or written by us); not checked again.
     std::map<std::string, bool> known_;
-    // The text of the last diagnostics write that succeeded.
+    // What the last diagnostics write that succeeded said (its time stamp aside), and the
+    // size of the text it wrote.
     std::string lastDiagnostics_;
+    std::uintmax_t lastDiagnosticsBytes_ = 0;
+    std::uint64_t diagnosticsWrites_ = 0;
 };
 
 }  // namespace arvelo
