@@ -1,5 +1,7 @@
-// The fact cache: kept groups come back, a property change drops exactly its group, a destroyed
-// window is forgotten, and facts read across an invalidation are never stored.
+// The fact cache: kept groups come back, a property change drops exactly its group, a configure,
+// map, unmap or reparent drops the place or map state of the window (of every window when it
+// is a top-level window's), a destroyed window is forgotten, and facts read across an
+// invalidation are never stored.
 #include "FakeAtoms.h"
 #include "Platform/X11/FactCache.h"
 
@@ -52,27 +54,31 @@ TEST_F(FactCacheTest, KeptGroupsOfAFollowedWindowComeBack) {
 
     EXPECT_FALSE(cache_.startFollowing(kWindow));
     EXPECT_TRUE(cache_.startFollowing(kWindow));
-    cache_.store(read(), groups | fact::kTitle | fact::kGeometry, cache_.generation());
+    cache_.store(read(), groups | fact::kTitle, cache_.generation());
     WindowFacts f;
     f.window = kWindow;
-    EXPECT_EQ(cache_.fill(f, fact::kOwner | fact::kClass | fact::kTitle), fact::kOwner | fact::kClass);
+    EXPECT_EQ(cache_.fill(f, fact::kOwner | fact::kClass | fact::kTitle | fact::kGeometry),
+              fact::kOwner | fact::kClass | fact::kTitle);
     EXPECT_EQ(f.netPid, 812u);
     EXPECT_EQ(f.className, "XLogo");
     EXPECT_TRUE(f.types.empty());  // not asked for
-    EXPECT_EQ(cached(), groups);
+    EXPECT_EQ(cached(), groups | fact::kTitle);
 }
 
 TEST_F(FactCacheTest, PropertyChangeDropsItsGroupAndDestructionEverything) {
     cache_.startFollowing(kWindow);
-    const unsigned groups = fact::kOwner | fact::kKind | fact::kClass | fact::kHints | fact::kExtents | fact::kDesktop;
+    const unsigned groups = fact::kOwner | fact::kKind | fact::kClass | fact::kHints | fact::kExtents | fact::kDesktop |
+                            fact::kTitle | fact::kState | fact::kStrut | fact::kGeometry;
     cache_.store(read(), groups, cache_.generation());
     struct Case {
         xcb_atom_t atom;
         unsigned dropped;
     };
     const Case cases[] = {
-        {XCB_ATOM_WM_NAME, 0},     // titles are never kept, so their changes drop nothing
-        {ewmh_._NET_WM_STATE, 0},  // nor states: every read asks for them to learn that the window exists
+        {ewmh_._NET_WM_ICON, 0},  // a property nothing kept comes from
+        {XCB_ATOM_WM_NAME, fact::kTitle},
+        {ewmh_._NET_WM_STATE, fact::kState},
+        {ewmh_._NET_WM_STRUT_PARTIAL, fact::kStrut},
         {ewmh_._NET_WM_DESKTOP, fact::kDesktop},
         {XCB_ATOM_WM_CLASS, fact::kClass},
         {ewmh_._NET_FRAME_EXTENTS, fact::kExtents},
@@ -103,11 +109,76 @@ TEST_F(FactCacheTest, FactsReadAcrossAnInvalidationAreNotStored) {
     cache_.store(read(), fact::kClass, cache_.generation());
     EXPECT_EQ(cached(), fact::kClass);
 
-    // A state change drops nothing kept, but what was built from the facts is out of date.
-    const std::uint64_t beforeState = cache_.generation();
-    propertyChanged(kWindow, ewmh_._NET_WM_STATE);
-    EXPECT_NE(cache_.generation(), beforeState);
+    // A change of something nothing kept comes from leaves the generation alone.
+    const std::uint64_t beforeIcon = cache_.generation();
+    propertyChanged(kWindow, ewmh_._NET_WM_ICON);
+    EXPECT_EQ(cache_.generation(), beforeIcon);
     EXPECT_EQ(cached(), fact::kClass);
+}
+
+TEST_F(FactCacheTest, ConfiguresMapsAndReparentsDropPlacesAndMapStates) {
+    constexpr xcb_window_t kOther = 0x500001;
+    constexpr xcb_window_t kFrame = 0x600001;
+    const unsigned kept = fact::kGeometry | fact::kAttributes | fact::kClass;
+    const auto keepBoth = [&] {
+        for (xcb_window_t window : {kWindow, kOther}) {
+            cache_.startFollowing(window);
+            WindowFacts f = read();
+            f.window = window;
+            cache_.store(f, kept, cache_.generation());
+        }
+    };
+    const auto configured = [&](xcb_window_t event, xcb_window_t window, std::int16_t x) {
+        xcb_configure_notify_event_t e{};
+        e.response_type = XCB_CONFIGURE_NOTIFY;
+        e.event = event;
+        e.window = window;
+        e.x = x;
+        e.width = 200;
+        e.height = 200;
+        cache_.take(reinterpret_cast<const xcb_generic_event_t&>(e));
+    };
+    const auto mapped = [&](std::uint8_t type, xcb_window_t event, xcb_window_t window) {
+        xcb_map_notify_event_t e{};
+        e.response_type = type;
+        e.event = event;
+        e.window = window;
+        cache_.take(reinterpret_cast<const xcb_generic_event_t&>(e));
+    };
+
+    keepBoth();
+    configured(kWindow, kWindow, 10);  // the client itself moved or was resized
+    EXPECT_EQ(cached(kWindow), kept & ~fact::kGeometry);
+    EXPECT_EQ(cached(kOther), kept);
+
+    keepBoth();
+    configured(kRoot, kFrame, 10);  // a frame first seen: anyone's place may have changed
+    EXPECT_EQ(cached(kWindow), kept & ~fact::kGeometry);
+    EXPECT_EQ(cached(kOther), kept & ~fact::kGeometry);
+    keepBoth();
+    const std::uint64_t restacked = cache_.generation();
+    configured(kRoot, kFrame, 10);  // restacked only
+    EXPECT_EQ(cached(kWindow), kept);
+    EXPECT_EQ(cache_.generation(), restacked);
+    configured(kRoot, kFrame, 30);  // moved
+    EXPECT_EQ(cached(kOther), kept & ~fact::kGeometry);
+
+    keepBoth();
+    mapped(XCB_UNMAP_NOTIFY, kWindow, kWindow);
+    EXPECT_EQ(cached(kWindow), kept & ~fact::kAttributes);
+    EXPECT_EQ(cached(kOther), kept);
+    mapped(XCB_MAP_NOTIFY, kRoot, kFrame);  // a frame shown: clients inside it become viewable
+    EXPECT_EQ(cached(kOther), kept & ~fact::kAttributes);
+
+    keepBoth();
+    xcb_reparent_notify_event_t reparented{};
+    reparented.response_type = XCB_REPARENT_NOTIFY;
+    reparented.event = kWindow;
+    reparented.window = kWindow;
+    reparented.parent = kFrame;
+    cache_.take(reinterpret_cast<const xcb_generic_event_t&>(reparented));
+    EXPECT_EQ(cached(kWindow), fact::kClass);
+    EXPECT_EQ(cached(kOther), fact::kClass);
 }
 
 TEST_F(FactCacheTest, RootListsAreKeptUntilTheWindowManagerChangesThem) {

@@ -40,6 +40,9 @@ inline xcb_ewmh_connection_t fakeEwmh() {
                              &e._NET_CURRENT_DESKTOP,
                              &e._NET_NUMBER_OF_DESKTOPS,
                              &e._NET_WM_DESKTOP,
+                             &e._NET_WM_ICON,
+                             &e._NET_WM_STRUT_PARTIAL,
+                             &e._NET_WM_STRUT,
                              &e.UTF8_STRING})
         *atom = next++;
     return e;

@@ -38,9 +38,9 @@ ClientTable ClientTable::read(Connection& connection, unsigned rootFacts, unsign
 }
 
 ClientTable ClientTable::readSome(Connection& connection, unsigned rootFacts, const std::vector<xcb_window_t>& windows,
-                                  unsigned windowFacts, Deadline deadline) {
+                                  unsigned windowFacts, Deadline deadline, bool fresh) {
     ClientTable table;
-    FactBatch batch(connection, rootFacts | rootfact::kClients, windows, windowFacts | fact::kOwner);
+    FactBatch batch(connection, rootFacts | rootfact::kClients, windows, windowFacts | fact::kOwner, fresh);
     table.root = batch.root(deadline);
     table.take(batch.windows(deadline), connection);
     return table;

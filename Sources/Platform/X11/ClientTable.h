@@ -20,8 +20,9 @@ struct ClientTable {
     // Every client.
     static ClientTable read(Connection& connection, unsigned rootFacts, unsigned windowFacts, Deadline deadline);
     // Only the given windows, those of them that exist; `root.clients` still lists every client.
+    // `fresh`: the windows' facts are asked of the server, none taken from the cache.
     static ClientTable readSome(Connection& connection, unsigned rootFacts, const std::vector<xcb_window_t>& windows,
-                                unsigned windowFacts, Deadline deadline);
+                                unsigned windowFacts, Deadline deadline, bool fresh = false);
 
     const WindowFacts* find(xcb_window_t window) const;
     std::int32_t pidOf(xcb_window_t window) const;  // 0 when the window is not in the table

@@ -91,8 +91,10 @@ bool Connection::initialise(Deadline deadline) {
     cache_ = std::make_unique<FactCache>(ewmh_, atoms_, root());
 
     // Root events: the window manager's properties (client lists, active window, desktops,
-    // work area) and display changes.
-    const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    // work area), display changes, and the top-level windows (window manager frames) being
+    // created, moved, mapped, unmapped and destroyed, which keep the fact cache exact.
+    const std::uint32_t rootMask =
+        XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c_, root(), XCB_CW_EVENT_MASK, &rootMask);
     if (randrMonitors_)
         xcb_randr_select_input(c_, root(),
@@ -235,6 +237,9 @@ void Connection::dispatch(const xcb_generic_event_t& event) {
     // Errors of unchecked requests (say, selecting events on a window that just went away)
     // arrive here too; requests whose outcome matters are checked one by one.
     if (event.response_type == 0) return;
+    // The cache drops what the event makes stale before any waiter can learn of the event, so
+    // a read made once a write is seen applied never answers from before it.
+    cache_->take(event);
     if ((event.response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
         const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         std::lock_guard lock(mutex_);
@@ -249,7 +254,6 @@ void Connection::dispatch(const xcb_generic_event_t& event) {
                 watch.answers.push_back({notify.x, notify.y, notify.width, notify.height, notify.border_width,
                                          (event.response_type & 0x80) != 0});
     }
-    cache_->take(event);
     if (onEvent_) onEvent_(event);
 }
 

@@ -35,7 +35,7 @@ struct FactBatch::Pending {
 };
 
 FactBatch::FactBatch(Connection& connection, unsigned rootFacts, const std::vector<xcb_window_t>& windows,
-                     unsigned allFacts)
+                     unsigned allFacts, bool fresh)
     : connection_(connection), pending_(std::make_unique<Pending>()) {
     xcb_connection_t* c = connection.xcb();
     xcb_ewmh_connection_t& e = *connection.ewmh();
@@ -64,7 +64,7 @@ FactBatch::FactBatch(Connection& connection, unsigned rootFacts, const std::vect
         const xcb_window_t w = windows[i];
         Pending::Window& q = p.windows[i];
         windows_[i].window = w;
-        const unsigned windowFacts = allFacts & ~cache.fill(windows_[i], allFacts);
+        const unsigned windowFacts = fresh ? allFacts : allFacts & ~cache.fill(windows_[i], allFacts);
         p.asked[i] = windowFacts;
         // Followed before its facts are read, so a change after the read invalidates them.
         if (windowFacts & FactCache::kCachedFacts) connection.follow(w);

@@ -14,8 +14,10 @@ namespace platform::x11 {
 // Reads the desktop's facts and the facts of the given windows in one pipelined batch.
 class FactBatch {
 public:
+    // `fresh`: every window fact is asked of the server, none taken from the cache (a write's
+    // own check of the window it writes).
     FactBatch(Connection& connection, unsigned rootFacts, const std::vector<xcb_window_t>& windows,
-              unsigned windowFacts);
+              unsigned windowFacts, bool fresh = false);
     ~FactBatch();
     FactBatch(const FactBatch&) = delete;
     FactBatch& operator=(const FactBatch&) = delete;

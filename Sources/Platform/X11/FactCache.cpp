@@ -11,10 +11,21 @@ void copyGroups(const WindowFacts& from, WindowFacts& to, unsigned groups) {
         to.netPid = from.netPid;
         to.leader = from.leader;
     }
+    if (groups & fact::kTitle) to.title = from.title;
     if (groups & fact::kKind) {
         to.types = from.types;
         to.transientFor = from.transientFor;
     }
+    if (groups & fact::kState) to.states = from.states;
+    if (groups & fact::kGeometry) {
+        to.client = from.client;
+        to.borderWidth = from.borderWidth;
+    }
+    if (groups & fact::kAttributes) {
+        to.mapState = from.mapState;
+        to.overrideRedirect = from.overrideRedirect;
+    }
+    if (groups & fact::kStrut) to.strut = from.strut;
     if (groups & fact::kDesktop) to.desktop = from.desktop;
     if (groups & fact::kClass) {
         to.instance = from.instance;
@@ -109,40 +120,102 @@ unsigned FactCache::rootGroupOf(xcb_atom_t atom) const {
 
 unsigned FactCache::groupOf(xcb_atom_t atom) const {
     if (atom == ewmh_._NET_WM_PID || atom == atoms_.WM_CLIENT_LEADER) return fact::kOwner;
+    if (atom == ewmh_._NET_WM_NAME || atom == XCB_ATOM_WM_NAME) return fact::kTitle;
     if (atom == ewmh_._NET_WM_WINDOW_TYPE || atom == XCB_ATOM_WM_TRANSIENT_FOR) return fact::kKind;
+    if (atom == ewmh_._NET_WM_STATE) return fact::kState;
     if (atom == ewmh_._NET_WM_DESKTOP) return fact::kDesktop;
     if (atom == XCB_ATOM_WM_CLASS || atom == atoms_._GTK_APPLICATION_ID || atom == atoms_._KDE_NET_WM_DESKTOP_FILE)
         return fact::kClass;
     if (atom == XCB_ATOM_WM_NORMAL_HINTS || atom == ewmh_._NET_WM_ALLOWED_ACTIONS) return fact::kHints;
+    if (atom == ewmh_._NET_WM_STRUT_PARTIAL || atom == ewmh_._NET_WM_STRUT) return fact::kStrut;
     if (atom == ewmh_._NET_FRAME_EXTENTS || atom == atoms_._GTK_FRAME_EXTENTS) return fact::kExtents;
     return 0;
 }
 
+void FactCache::drop(xcb_window_t window, unsigned groups) {
+    ++generation_;
+    if (auto it = entries_.find(window); it != entries_.end()) it->second.groups &= ~groups;
+}
+
+void FactCache::dropEverywhere(unsigned groups) {
+    ++generation_;
+    for (auto& [window, entry] : entries_) entry.groups &= ~groups;
+}
+
+bool FactCache::movesTopLevel(const xcb_configure_notify_event_t& e) {
+    const Placement now{e.x, e.y, e.width, e.height, e.border_width};
+    const auto [it, added] = topLevels_.try_emplace(e.window, now);
+    if (added) return true;
+    if (it->second == now) return false;
+    it->second = now;
+    return true;
+}
+
 void FactCache::take(const xcb_generic_event_t& event) {
-    const std::uint8_t type = event.response_type & 0x7f;
-    if (type == XCB_PROPERTY_NOTIFY) {
-        const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        if (e.window == root_) {
-            const unsigned group = rootGroupOf(e.atom);
+    // A client's geometry is its place in root coordinates: it changes when the client or
+    // any top-level window (its frame) moves; whether it is viewable changes when it or any
+    // top-level window is mapped or unmapped.
+    switch (event.response_type & 0x7f) {
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            if (e.window == root_) {
+                const unsigned group = rootGroupOf(e.atom);
+                if (!group) return;
+                std::lock_guard lock(mutex_);
+                ++generation_;
+                rootGroups_ &= ~group;
+                return;
+            }
+            const unsigned group = groupOf(e.atom);
             if (!group) return;
             std::lock_guard lock(mutex_);
-            ++generation_;
-            rootGroups_ &= ~group;
+            drop(e.window, group);
             return;
         }
-        const unsigned group = groupOf(e.atom);
-        // States are never kept, but a change of one changes how the running applications
-        // look, and their reader goes by the generation.
-        if (!group && e.atom != ewmh_._NET_WM_STATE) return;
-        std::lock_guard lock(mutex_);
-        ++generation_;
-        if (auto it = entries_.find(e.window); it != entries_.end()) it->second.groups &= ~group;
-    } else if (type == XCB_DESTROY_NOTIFY) {
-        const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        std::lock_guard lock(mutex_);
-        ++generation_;
-        entries_.erase(e.window);
-        followed_.erase(e.window);
+        case XCB_CONFIGURE_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+            std::lock_guard lock(mutex_);
+            if (e.window == root_)
+                dropEverywhere(fact::kGeometry);
+            else if (e.event != root_)
+                drop(e.window, fact::kGeometry);
+            else if (movesTopLevel(e))
+                dropEverywhere(fact::kGeometry);
+            return;
+        }
+        case XCB_GRAVITY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_gravity_notify_event_t&>(event);
+            std::lock_guard lock(mutex_);
+            drop(e.window, fact::kGeometry);
+            return;
+        }
+        case XCB_MAP_NOTIFY:
+        case XCB_UNMAP_NOTIFY: {
+            // Both events start with the same fields: the window told and the window mapped.
+            const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+            std::lock_guard lock(mutex_);
+            if (e.event == root_)
+                dropEverywhere(fact::kAttributes);
+            else
+                drop(e.window, fact::kAttributes);
+            return;
+        }
+        case XCB_REPARENT_NOTIFY: {
+            std::lock_guard lock(mutex_);
+            dropEverywhere(fact::kGeometry | fact::kAttributes);
+            return;
+        }
+        case XCB_DESTROY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+            std::lock_guard lock(mutex_);
+            ++generation_;
+            entries_.erase(e.window);
+            followed_.erase(e.window);
+            topLevels_.erase(e.window);
+            return;
+        }
+        default:
+            return;
     }
 }
 

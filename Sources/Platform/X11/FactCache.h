@@ -1,8 +1,10 @@
-// FactCache: the facts of client windows that change rarely (owner process, window type and
-// transient-for, desktop, class, size hints and allowed actions, frame extents), kept between
-// reads so that a scan or a beat does not ask the server for them again. Every cached window
-// has PropertyChange and StructureNotify selected; the event thread drops a window's facts when
-// one of their properties changes or the window is destroyed. Thread-safe.
+// FactCache: the facts of client windows (owner process, title, window type and transient-for,
+// state, geometry, map state, desktop, class, size hints and allowed actions, struts, frame
+// extents), kept between reads so that a scan or a beat does not ask the server again for
+// what the X server's events keep exact. Every cached window has PropertyChange and
+// StructureNotify selected, and the root SubstructureNotify: the event thread drops a fact as
+// soon as an event says it may have changed (a property change, a configure, map, unmap or
+// reparent of the window or of a top-level window, a destroy). Thread-safe.
 #pragma once
 
 #include "Platform/X11/Atoms.h"
@@ -19,8 +21,9 @@ namespace platform::x11 {
 
 class FactCache {
 public:
-    static constexpr unsigned kCachedFacts =
-        fact::kOwner | fact::kKind | fact::kDesktop | fact::kClass | fact::kHints | fact::kExtents;
+    static constexpr unsigned kCachedFacts = fact::kOwner | fact::kTitle | fact::kKind | fact::kState |
+                                             fact::kGeometry | fact::kHints | fact::kDesktop | fact::kClass |
+                                             fact::kAttributes | fact::kStrut | fact::kExtents;
     static constexpr unsigned kCachedRootFacts =
         rootfact::kClients | rootfact::kStacking | rootfact::kActive | rootfact::kDesktops;
 
@@ -49,6 +52,12 @@ public:
 private:
     unsigned groupOf(xcb_atom_t atom) const;
     unsigned rootGroupOf(xcb_atom_t atom) const;
+    // Under the lock: drops groups of one window, or of every window.
+    void drop(xcb_window_t window, unsigned groups);
+    void dropEverywhere(unsigned groups);
+    // Under the lock: whether a top-level window's configure changes its place or size (not
+    // only its stacking), noting what it says.
+    bool movesTopLevel(const xcb_configure_notify_event_t& event);
 
     const xcb_ewmh_connection_t& ewmh_;
     const Atoms& atoms_;
@@ -62,6 +71,12 @@ private:
     };
     std::unordered_map<xcb_window_t, Entry> entries_;
     std::unordered_set<xcb_window_t> followed_;
+    struct Placement {
+        std::int16_t x = 0, y = 0;
+        std::uint16_t width = 0, height = 0, border = 0;
+        friend bool operator==(const Placement&, const Placement&) = default;
+    };
+    std::unordered_map<xcb_window_t, Placement> topLevels_;
     std::uint64_t generation_ = 0;
 };
 

@@ -29,17 +29,19 @@ bool X11Accessibility::isProcessTrustedWithOptions(bool) {
     return isProcessTrusted();
 }
 
-ClientTable X11Accessibility::read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline) {
+ClientTable X11Accessibility::read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline,
+                                   bool fresh) {
     std::vector<xcb_window_t> windows;
     for (const AXElement& e : elements)
         if (e.kind != AXElementKind::application) windows.push_back(e.window);
-    // The state is never kept between reads: asking the server for it tells whether a window
-    // still exists, even when everything else asked for was kept.
+    // Every read of a window includes its state. The cache forgets a window on its
+    // DestroyNotify, so a window that was destroyed is asked of the server again and reads as
+    // gone (-25202), even when everything else asked for is kept.
     const unsigned windowFacts = needs.windowFacts | (windows.empty() ? 0 : fact::kState);
     // A window just written is read once the window manager has applied the write.
     writes_.await(windows, needs.everyClient, deadline);
     if (needs.everyClient) return ClientTable::read(*connection_, needs.rootFacts, windowFacts, deadline);
-    return ClientTable::readSome(*connection_, needs.rootFacts, windows, windowFacts, deadline);
+    return ClientTable::readSome(*connection_, needs.rootFacts, windows, windowFacts, deadline, fresh);
 }
 
 AXResult X11Accessibility::copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout) {
@@ -80,7 +82,7 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
                                             double timeout) {
     const Deadline deadline = Deadline::in(timeout);
     const ClientTable table =
-        read({element}, {fact::kState | fact::kGeometry | fact::kHints, rootfact::kActive, false}, deadline);
+        read({element}, {fact::kState | fact::kGeometry | fact::kHints, rootfact::kActive, false}, deadline, true);
     if (const AXError error = validate(table, element, context()); error != AXError::success) return error;
     if (element.kind != AXElementKind::window) return AXError::attributeUnsupported;
     const WindowFacts& facts = *table.find(element.window);
@@ -125,7 +127,7 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
 
 AXError X11Accessibility::performAction(const AXElement& element, std::string_view action, double timeout) {
     const Deadline deadline = Deadline::in(timeout);
-    const ClientTable table = read({element}, {fact::kState | fact::kHints, 0, false}, deadline);
+    const ClientTable table = read({element}, {fact::kState | fact::kHints, 0, false}, deadline, true);
     if (const AXError error = validate(table, element, context()); error != AXError::success) return error;
     if (element.kind == AXElementKind::window && action == ax::kRaiseAction) {
         WindowManagerTransaction transaction(*connection_, *table.find(element.window));

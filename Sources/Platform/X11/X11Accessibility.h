@@ -46,7 +46,8 @@ public:
 private:
     DesktopContext context() const;
     // Reads what `needs` asks for about the given elements' windows.
-    ClientTable read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline);
+    // `fresh`: the windows' facts come from the server, not from the cache (a write's check).
+    ClientTable read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline, bool fresh = false);
 
     std::shared_ptr<Connection> connection_;
     std::shared_ptr<EventHub> events_;
