@@ -1,8 +1,10 @@
 // WindowList.h: the window server's list of windows (number, owner, layer, bounds, name),
-// front to back, as the scan and the drag controller read it. Safe from any thread.
+// front to back, as the scan and the drag controller read it, and the news that a window was
+// shown. The list is safe from any thread.
 #pragma once
 
 #include "ArveloCore/Geometry.h"
+#include "Platform/Signal.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,6 +35,11 @@ public:
     virtual ~WindowList() = default;
     // The windows, front to back.
     virtual std::vector<WindowInfo> windows(const WindowListOptions& options) = 0;
+
+    // Main thread: a window was just shown (opened, or mapped again), for readers that look at
+    // once instead of at their next scan. Sent after the change, possibly for windows of this
+    // program too; a backend that cannot tell never sends it.
+    Signal<> windowDidAppear;
 };
 
 }  // namespace platform

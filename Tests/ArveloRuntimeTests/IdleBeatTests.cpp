@@ -65,4 +65,64 @@ TEST_F(IdleBeat, TheDiagnosticsFileIsWrittenAtMostOncePerBeat) {
     EXPECT_EQ(firstTileFrame(), "{{40, 40}, {1360, 820}}");
 }
 
+TEST_F(IdleBeat, AWindowThatAppearsIsDockedAtOnce) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    start();
+    wait(1.0);  // between the beats at 0.7 and 1.4 s
+
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    settle();  // no time passes
+    EXPECT_EQ(tree().allWindows(), keys({a, b}));
+    EXPECT_EQ(a.frame(), Rect(8, 8, 708, 884));
+    EXPECT_EQ(b.frame(), Rect(724, 8, 708, 884));
+}
+
+TEST_F(IdleBeat, WindowsShownTogetherAreDockedByOnePassAndOneMoreAtMost) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    start();
+    wait(1.0);
+
+    desktop.calls().clear();
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    auto c = app.openWindow("c", {140, 140, 500, 350});
+    auto d = app.openWindow("d", {180, 180, 500, 350});
+    settle();
+    EXPECT_EQ(tree().allWindows().size(), 4u);
+    std::size_t scans = 0;
+    for (const auto& call : desktop.calls().of(platform::sim::Request::copy, platform::ax::kWindows))
+        if (call.element == app.element()) ++scans;
+    EXPECT_EQ(scans, 2u) << "the news of c and d came while the first pass was scanning";
+}
+
+TEST_F(IdleBeat, AShownWindowCorrectsNothingTheBeatWouldRetryOrPutBack) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    // Wherever it is put, it jumps back to 10 points right of its tile at once.
+    a.snapsBack(0, Rect(18, 8, 1424, 884));
+    start();
+    const int revision = coordinator->layoutRevision;
+    wait(2.0);  // the quiet time after the arrangement is over, the next beat is at 2.1 s
+    ASSERT_EQ(coordinator->layoutRevision, revision);
+
+    // A dialog is shown: its pass docks nothing (a dialog is no arrival) and leaves the
+    // misplaced window to the beat.
+    platform::sim::WindowSpec dialog;
+    dialog.title = "Find";
+    dialog.frame = {300, 300, 400, 200};
+    dialog.subrole = std::string(platform::ax::kDialogSubrole);
+    app.openWindow(dialog);
+    settle();
+    EXPECT_EQ(coordinator->layoutRevision, revision);
+    EXPECT_EQ(recordOf(a).misplacedRetries, 0);
+
+    wait(0.1);  // the beat at 2.1 s
+    EXPECT_EQ(coordinator->layoutRevision - revision, 1);
+    EXPECT_EQ(recordOf(a).misplacedRetries, 1);
+}
+
 }  // namespace

@@ -1,13 +1,15 @@
 // TickEndToEndTests.cpp: the real `arvelo` on a virtual X desktop (Xvfb + openbox, started by
 // scripts/with-xvfb) arranging xlogo windows: a window opened while the others are arranged is
-// docked within two beats, and a tiled window dragged away by its title bar with xdotool is put
-// back in its tile.
+// docked within two beats, a tiled window dragged away by its title bar with xdotool is put
+// back in its tile, and while nothing happens the diagnostics file is not written.
 #include "ArveloSession.h"
 #include "Wait.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <thread>
 
 using namespace e2e;
 
@@ -64,8 +66,8 @@ TEST_F(TickEndToEnd, AWindowOpenedWhileArrangingIsDockedWithinTwoBeats) {
 
     openLogo();
     ASSERT_TRUE(waitUntil(kFewBeats, [&] { return logos().size() == 4; }));
-    // From the moment the window manager lists it, the next beat's scan sees it and its tick
-    // docks it; two beats, and a margin for a busy machine.
+    // The window manager's map of its frame makes arvelo scan and dock at once; the deadline
+    // of two beats and a margin for a busy machine only bounds the wait.
     const auto listed = std::chrono::steady_clock::now();
     Frames frames;
     const bool docked = waitUntil(2 * kBeat + 1.0, [&] {
@@ -109,4 +111,22 @@ TEST_F(TickEndToEnd, ATiledWindowDraggedByItsTitleBarIsPutBack) {
         return frames.count(window) && frames.at(window).near(tile, kTolerance);
     });
     EXPECT_TRUE(putBack) << "tile " << tile.text() << "\n" << describe(frames);
+}
+
+TEST_F(TickEndToEnd, NothingHappeningWritesNothing) {
+    for (int i = 0; i < 3; ++i) openLogo();
+    ASSERT_TRUE(waitUntil(kFewBeats, [&] { return logos().size() == 3; }));
+    session.runArvelo();
+    const auto three = arranged(3);
+    ASSERT_TRUE(tiled(three, 3)) << describe(three);
+    // The arrangement's checks run out a few seconds after its last write.
+    std::this_thread::sleep_for(std::chrono::seconds(4));
+
+    const auto file = session.home.path("state-dir") / "layout-diagnostics.json";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const auto written = std::filesystem::last_write_time(file);
+    const std::string text = readFile(file);
+    std::this_thread::sleep_for(std::chrono::seconds(5));  // seven beats, its time stamp five seconds older
+    EXPECT_EQ(std::filesystem::last_write_time(file), written);
+    EXPECT_EQ(readFile(file), text);
 }

@@ -113,8 +113,12 @@ void Coordinator::start() {
     windowDrag = WindowDragController::make(std::make_shared<CoordinatorDragHost>(weak), services_, automaticUpdates);
     spatialInput = std::make_shared<SpatialInputController>(weak, automaticUpdates);
 
-    // 15: with automatic updates, one refresh now and the beat from now on.
+    // 15: with automatic updates, one refresh now and the beat from now on; a window shown
+    // between beats is docked without waiting for the next one.
     if (!automaticUpdates) return;
+    windowAppearance_ = services_.windowList->windowDidAppear.connect([weak] {
+        if (auto self = weak.lock()) self->windowAppeared();
+    });
     refresh();
     timer = services_.dispatch->scheduleTimer(kBeatInterval, true, platform::RunLoopMode::defaultMode, [weak] {
         if (auto self = weak.lock()) self->beat();

@@ -213,6 +213,10 @@ public:
     // ---- The tick (CoordinatorTick.cpp)
     // One beat's pass after the refresh that the beat started.
     void processTick(const std::set<std::string>& previousKeys);
+    // The pass a shown window asks for, after its own refresh: pruning and docking arrivals,
+    // as the tick makes them; drift, retries, sheets, focus, pictures and diagnostics are left
+    // to the beat, so their rules count beats.
+    void processArrivals();
     // Closes every chrome panel and rebuilds them from the current layouts.
     void restoreChrome();
 
@@ -313,6 +317,10 @@ private:
     void beat();
     void tick();
     void scanFinished(ScanSnapshot snapshot, int revision, bool diagnostic);
+    // A window was shown: a refresh and processArrivals() at once, or once the scan in flight
+    // is in (one such pass at a time, however many windows were shown meanwhile).
+    void windowAppeared();
+    void startArrivalsPass();
     void finishRefresh();
     void ensureWorkspaces();
     void recoverCurrentSnapshot();
@@ -338,6 +346,8 @@ private:
     platform::Services services_;
     std::unique_ptr<StateFiles> files_;
     std::unique_ptr<WritePacing> diagnosticsPacing_;
+    platform::Subscription windowAppearance_;
+    bool arrivalsPassWanted_ = false;
     // The on-screen window list of the last scan taken in, and the layout revision it saw;
     // the tick's diagnostics use it once instead of reading the list again.
     std::optional<std::vector<platform::WindowInfo>> scannedOnScreen_;

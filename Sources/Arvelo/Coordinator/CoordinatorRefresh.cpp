@@ -75,6 +75,24 @@ void Coordinator::scanFinished(ScanSnapshot snapshot, int revision, bool diagnos
     auto queued = std::move(refreshCompletions);
     refreshCompletions.clear();
     for (auto& completion : queued) completion();
+    if (arrivalsPassWanted_ && !scanInFlight) startArrivalsPass();
+}
+
+void Coordinator::windowAppeared() {
+    if (!managing.get() || stopping) return;
+    // The scan in flight may have missed the window: one more pass once it is in.
+    if (scanInFlight) {
+        arrivalsPassWanted_ = true;
+        return;
+    }
+    startArrivalsPass();
+}
+
+void Coordinator::startArrivalsPass() {
+    arrivalsPassWanted_ = false;
+    refresh([weak = weak_from_this()] {
+        if (auto self = weak.lock()) self->processArrivals();
+    });
 }
 
 void Coordinator::finishRefresh() {

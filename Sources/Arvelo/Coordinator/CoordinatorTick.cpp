@@ -75,6 +75,22 @@ void Coordinator::processTick(const std::set<std::string>& previousKeys) {
     requestLayoutDiagnostics(scanCurrent ? &*scanned : nullptr);
 }
 
+void Coordinator::processArrivals() {
+    // A Space switch is the beat's to follow.
+    if (!managing.get() || desktopSwitched()) return;
+    const bool pruned = removeUnavailableWindows();
+    if (states->empty()) {
+        stopEmptyWorkspace();
+        return;
+    }
+    if (pruned) {
+        holdClicks(kClickHold);
+        apply();
+        return;
+    }
+    dockArrivals(managedHere(), services().pointer->leftButtonDown() || chromeDragging);
+}
+
 bool Coordinator::dockArrivals(const std::set<std::string>& managed, bool busy) {
     std::vector<std::shared_ptr<WindowRecord>> arrivals;
     for (const auto& record : windows.get()) {

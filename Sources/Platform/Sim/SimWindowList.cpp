@@ -3,6 +3,16 @@
 
 namespace platform::sim {
 
+SimWindowList::SimWindowList(std::shared_ptr<World> world) : world_(std::move(world)) {
+    world_->onWindowShown = [this, alive = std::weak_ptr<int>(alive_)] {
+        world_->clock().async([this, alive] {
+            if (!alive.expired()) windowDidAppear.emit();
+        });
+    };
+}
+
+SimWindowList::~SimWindowList() { world_->onWindowShown = nullptr; }
+
 std::vector<WindowInfo> SimWindowList::windows(const WindowListOptions& options) {
     world_->settle();
     std::vector<WindowInfo> list;

@@ -120,6 +120,7 @@ Window& World::open(std::int32_t pid, const WindowSpec& spec) {
     const std::uint32_t number = window.number;
     windows_[number] = std::move(window);
     stacking_.insert(stacking_.begin(), number);
+    if (onWindowShown) onWindowShown();
     return windows_[number];
 }
 
@@ -168,6 +169,7 @@ void World::setMinimized(std::uint32_t number, bool minimized) {
     target->minimized = minimized;
     if (!minimized) raise(number);
     notify(AXElement::windowOf(target->pid, number), minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
+    if (!minimized && onWindowShown) onWindowShown();
 }
 
 std::vector<std::uint32_t> World::windowsOf(std::int32_t pid, bool withChildren) const {

@@ -176,6 +176,8 @@ public:
     std::function<void(const App&)> onTerminate;
     std::function<void(const App&)> onActivate;
     std::function<void()> onSpaceChange;
+    // A window was opened or brought back from the Dock (set by the window list service).
+    std::function<void()> onWindowShown;
 
 private:
     struct Change {

@@ -5,8 +5,8 @@
 
 namespace platform::x11 {
 
-EventHub::EventHub(std::shared_ptr<Dispatcher> dispatch, std::uint8_t randrEventBase)
-    : dispatch_(std::move(dispatch)), randrEventBase_(randrEventBase) {}
+EventHub::EventHub(std::shared_ptr<Dispatcher> dispatch, std::uint8_t randrEventBase, xcb_window_t root)
+    : dispatch_(std::move(dispatch)), randrEventBase_(randrEventBase), root_(root) {}
 
 void EventHub::take(const xcb_generic_event_t& event) {
     EventRecord record;
@@ -21,6 +21,15 @@ void EventHub::take(const xcb_generic_event_t& event) {
             const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
             record = {EventRecord::Kind::configure, e.window, XCB_ATOM_NONE};
             break;
+        }
+        case XCB_MAP_NOTIFY: {
+            // Only the root's own news of its children: a window shown by the window manager.
+            const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+            if (e.event == root_ && !e.override_redirect) {
+                record = {EventRecord::Kind::map, e.window, XCB_ATOM_NONE};
+                break;
+            }
+            return;
         }
         case XCB_DESTROY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);

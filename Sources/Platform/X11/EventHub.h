@@ -19,6 +19,7 @@ struct EventRecord {
         property,      // a property of `window` changed (`atom`)
         configure,     // `window` was moved or resized
         destroy,       // `window` was destroyed
+        map,           // `window`, a top-level window the window manager manages (a frame), was mapped
         screenChange,  // the displays changed (RandR)
     };
     Kind kind = Kind::property;
@@ -28,7 +29,7 @@ struct EventRecord {
 
 class EventHub : public std::enable_shared_from_this<EventHub> {
 public:
-    EventHub(std::shared_ptr<Dispatcher> dispatch, std::uint8_t randrEventBase);
+    EventHub(std::shared_ptr<Dispatcher> dispatch, std::uint8_t randrEventBase, xcb_window_t root);
 
     // Event thread: notes one event; the batch goes to the main thread.
     void take(const xcb_generic_event_t& event);
@@ -41,6 +42,7 @@ private:
 
     std::shared_ptr<Dispatcher> dispatch_;
     std::uint8_t randrEventBase_;
+    xcb_window_t root_;
     std::mutex mutex_;
     std::vector<EventRecord> pending_;
 };

@@ -34,9 +34,9 @@ std::shared_ptr<X11Backend> X11Backend::connect(std::shared_ptr<Dispatcher> disp
 X11Backend::X11Backend(std::shared_ptr<Connection> connection, std::shared_ptr<Dispatcher> dispatch)
     : connection_(std::move(connection)),
       dispatch_(std::move(dispatch)),
-      events_(std::make_shared<EventHub>(dispatch_, connection_->randrEventBase())),
+      events_(std::make_shared<EventHub>(dispatch_, connection_->randrEventBase(), connection_->root())),
       accessibility_(std::make_shared<X11Accessibility>(connection_, events_)),
-      windowList_(std::make_shared<X11WindowList>(connection_)),
+      windowList_(std::make_shared<X11WindowList>(connection_, events_)),
       spaces_(std::make_shared<X11Spaces>(connection_)),
       screens_(std::make_shared<X11Screens>(connection_, events_)),
       workspace_(std::make_shared<X11Workspace>(connection_, events_)),

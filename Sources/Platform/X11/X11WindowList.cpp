@@ -4,6 +4,7 @@
 #include "Platform/X11/ApplicationIdentity.h"
 #include "Platform/X11/ClientTable.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -22,6 +23,21 @@ std::int32_t layerOf(const WindowFacts& facts, const xcb_ewmh_connection_t& e) {
     return 0;
 }
 }  // namespace
+
+X11WindowList::X11WindowList(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events)
+    : connection_(std::move(connection)) {
+    const xcb_window_t root = connection_->root();
+    const xcb_atom_t clients = connection_->ewmh()->_NET_CLIENT_LIST;
+    subscription_ = events->didReceive.connect([this, root, clients](const std::vector<EventRecord>& batch) {
+        // The frame may be mapped before or after the client list names its client; whichever
+        // comes last, the reader looks then.
+        const bool shown = std::any_of(batch.begin(), batch.end(), [&](const EventRecord& r) {
+            return r.kind == EventRecord::Kind::map ||
+                   (r.kind == EventRecord::Kind::property && r.window == root && r.atom == clients);
+        });
+        if (shown) windowDidAppear.emit();
+    });
+}
 
 std::map<xcb_window_t, xcb_window_t> X11WindowList::framesOf(const std::vector<xcb_window_t>& clients,
                                                              const std::vector<xcb_window_t>& rootChildren,

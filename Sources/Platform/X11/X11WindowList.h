@@ -6,6 +6,7 @@
 
 #include "Platform/WindowList.h"
 #include "Platform/X11/Connection.h"
+#include "Platform/X11/EventHub.h"
 
 #include <map>
 #include <memory>
@@ -20,7 +21,9 @@ inline constexpr std::int32_t kDesktopLayer = -2147483623;
 
 class X11WindowList final : public WindowList {
 public:
-    explicit X11WindowList(std::shared_ptr<Connection> connection) : connection_(std::move(connection)) {}
+    // `events`: windowDidAppear is told when the window manager maps a frame or its client
+    // list changes.
+    X11WindowList(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events);
     std::vector<WindowInfo> windows(const WindowListOptions& options) override;
 
 private:
@@ -29,6 +32,7 @@ private:
                                                   const std::vector<xcb_window_t>& rootChildren, Deadline deadline);
 
     std::shared_ptr<Connection> connection_;
+    Subscription subscription_;
     // Frames found before: still right while the frame is a child of the root.
     std::mutex framesMutex_;
     std::map<xcb_window_t, xcb_window_t> frames_;
