@@ -1,26 +1,13 @@
 // CoordinatorSavedLayouts.cpp: the numbered layouts the user saves and recalls: saving every
-// display's tree with the identities of its windows, and recalling it by matching the saved
-// windows to the live ones (same key, same application and title, same application).
+// display's tree with the identities of its windows, and recalling it on the live windows that
+// SavedLayoutMatching pairs with the saved ones.
 #include "Arvelo/Coordinator/Coordinator.h"
 
 #include <algorithm>
 
+#include "Arvelo/Coordinator/SavedLayoutMatching.h"
+
 namespace arvelo {
-
-namespace {
-
-// The application part of a saved identity: its first non-empty piece before a "|".
-std::string applicationOfIdentity(const std::string& identity) {
-    std::size_t start = 0;
-    while (start <= identity.size()) {
-        const std::size_t bar = std::min(identity.find('|', start), identity.size());
-        if (bar > start) return identity.substr(start, bar - start);
-        start = bar + 1;
-    }
-    return {};
-}
-
-}  // namespace
 
 void Coordinator::saveView(int slot) {
     const std::set<std::string> managed = managedHere();
@@ -98,34 +85,9 @@ void Coordinator::applySaved(const SavedView& view) {
     for (const auto& record : windows.get())
         if (candidateForSavedLayout(*record)) candidates.push_back(record);
 
-    // Saved keys in plain text order (the map's order), each matched at most once.
-    std::vector<std::shared_ptr<WindowRecord>> remaining = candidates;
-    std::map<std::string, std::string> mapping;
-    const auto matchPass =
-        [&](const std::function<bool(const std::string&, const std::string&, const WindowRecord&)>& matches) {
-            for (const auto& [savedKey, savedIdentity] : view.identities) {
-                if (mapping.contains(savedKey)) continue;
-                const auto found = std::find_if(remaining.begin(), remaining.end(), [&](const auto& record) {
-                    return matches(savedKey, savedIdentity, *record);
-                });
-                if (found == remaining.end()) continue;
-                mapping[savedKey] = (*found)->id;
-                remaining.erase(found);
-            }
-        };
-    matchPass([](const std::string& key, const std::string&, const WindowRecord& record) { return record.id == key; });
-    matchPass([](const std::string&, const std::string& savedIdentity, const WindowRecord& record) {
-        return identity(record) == savedIdentity;
-    });
-    matchPass([&](const std::string& key, const std::string& savedIdentity, const WindowRecord& record) {
-        std::string app;
-        if (view.apps && view.apps->contains(key)) {
-            app = view.apps->at(key);
-        } else {
-            app = applicationOfIdentity(savedIdentity);
-        }
-        return record.bundleID() == app;
-    });
+    std::vector<SavedLayoutMatching::LiveWindow> live;
+    for (const auto& record : candidates) live.push_back({record->id, identity(*record), record->bundleID()});
+    const std::map<std::string, std::string> mapping = SavedLayoutMatching::match(view, live);
 
     if (mapping.empty()) {
         status = "None of this layout's apps have windows open on this desktop.";
