@@ -360,3 +360,20 @@ TEST_F(ApplicationScene, TheKitJoinsTheMenuTheStatusItemAndTheURLCommands) {
     desktop.advance(2);
     EXPECT_FALSE(desktop.hotKeys().holds(3, 0x900)) << "the kit's keys are released at termination";
 }
+
+TEST_F(ApplicationScene, AKitShortcutTakenByAnotherProgramIsToldOnTheStatusLine) {
+    desktop.hotKeys().occupy(3, 0x900);
+    launch();
+    // The kit registers while the program starts; its failure went to the status line then.
+    const auto logged = desktop.log().entries();
+    EXPECT_TRUE(std::any_of(logged.begin(), logged.end(), [](const auto& entry) {
+        return entry.message == "hotkey \u2325\u2318F registration failed status=-9878";
+    }));
+    // Clearing that shortcut clears the error; choosing another taken one tells again.
+    app->tenvik()->shared().settings->setFocusHotKey(std::nullopt);
+    desktop.hotKeys().occupy(35, 0x1900);
+    app->tenvik()->shared().settings->setPinHotKey(tenvik::HotKey{35, 0x1900});
+    desktop.drain();
+    EXPECT_EQ(coordinator().status.get(), std::string(Application::kKitShortcutInUseStatus) +
+                                              "hotkey \u2303\u2325\u2318P registration failed status=-9878");
+}

@@ -72,6 +72,14 @@ void Application::startKit() {
         updateStatusIcon();
         if (coordinator_ && tenvik_) coordinator_->setPinned(tenvik_->pinnedWindowIDs());
     };
+    // A kit shortcut that cannot be had is told on the status line, as the arranger's are.
+    auto activity = tenvik_->shared().activity;
+    const auto reportShortcutError = [this, weakActivity = std::weak_ptr<tenvik::ActivityMonitor>(activity)] {
+        const auto monitor = weakActivity.lock();
+        if (!monitor || !coordinator_ || !monitor->hotKeyRegistrationError.get()) return;
+        coordinator_->status = std::string(kKitShortcutInUseStatus) + *monitor->hotKeyRegistrationError.get();
+    };
+    activity->hotKeyRegistrationError.changes.subscribe(reportShortcutError);
     tenvik_->start();
 }
 
