@@ -193,6 +193,34 @@ TEST_F(CoordinatorArrange, RefusingApplicationsAreNamedInTheStatus) {
     EXPECT_TRUE(logMentions("Applied 3 windows; refused: 2"));
 }
 
+TEST_F(CoordinatorArrange, AManagerThatHoldsEveryWindowIsToldOnceAndNothingCountsAsPlaced) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto windows = openWindows(3, {40, 40, 0, 0});
+    for (auto& window : windows) window.heldByManager();
+    start();
+    EXPECT_EQ(coordinator->status.get(), Coordinator::kManagerTilesStatus);
+    EXPECT_TRUE(logMentions("Applied 0 windows; refused: 0"));
+
+    // Said once in the log, however often the layout is applied again.
+    coordinator->arrange();
+    desktop.advance(2);
+    EXPECT_EQ(coordinator->status.get(), Coordinator::kManagerTilesStatus);
+    std::size_t said = 0;
+    for (const auto& entry : desktop.log().entries())
+        said += entry.message.find(Coordinator::kManagerTilesStatus) != std::string::npos;
+    EXPECT_EQ(said, 1u);
+}
+
+TEST_F(CoordinatorArrange, AWindowHeldWhereItWasIsLeftOutOfThePlacedCount) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto windows = openWindows(3, {40, 40, 0, 0});
+    windows[1].heldByManager();
+    start();
+    EXPECT_EQ(coordinator->status.get(),
+              "2 docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it.");
+    EXPECT_TRUE(logMentions("Applied 2 windows; refused: 0"));
+}
+
 TEST_F(CoordinatorArrange, UntrustedApplyWritesNothing) {
     desktop.addDisplay("Built-in", {1440, 900});
     auto windows = openWindows(2, {40, 40, 0, 0});

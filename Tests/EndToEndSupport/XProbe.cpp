@@ -126,9 +126,27 @@ std::vector<Client> XProbe::clients() {
             client.frame = {client.frame.x - left, client.frame.y - top, client.frame.width + left + right,
                             client.frame.height + top + bottom};
         }
+        // A client-side-decorated window's invisible shadow is no part of what the user sees.
+        if (const auto shadow = cardinals(window, atom("_GTK_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
+            shadow && shadow->size() == 4) {
+            const int left = static_cast<int>((*shadow)[0]), right = static_cast<int>((*shadow)[1]);
+            const int top = static_cast<int>((*shadow)[2]), bottom = static_cast<int>((*shadow)[3]);
+            client.frame = {client.frame.x + left, client.frame.y + top, client.frame.width - left - right,
+                            client.frame.height - top - bottom};
+        }
         result.push_back(std::move(client));
     }
     return result;
+}
+
+Frame XProbe::workArea() {
+    if (connection_) {
+        if (const auto area = cardinals(screen_->root, atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL);
+            area && area->size() >= 4)
+            return {static_cast<int>((*area)[0]), static_cast<int>((*area)[1]), static_cast<int>((*area)[2]),
+                    static_cast<int>((*area)[3])};
+    }
+    return screen();
 }
 
 Frames XProbe::framesOf(const std::vector<std::string>& classes) {

@@ -1,6 +1,7 @@
 // XProbe.h: what the X server says about the desktop, read the way a user would see it: the
-// managed client windows with their class and title, and their outer frames (client geometry
-// in root coordinates grown by the window manager's frame extents).
+// managed client windows with their class and title, and their visible frames (client geometry
+// in root coordinates grown by the window manager's frame extents, less a client-side-decorated
+// window's shadow).
 #pragma once
 
 #include <xcb/xcb.h>
@@ -59,6 +60,8 @@ public:
     Frames settledFrames(const std::vector<std::string>& classes, const std::function<bool(const Frames&)>& done,
                          double seconds);
     Frame screen() const;
+    // The window manager's work area (_NET_WORKAREA of the first desktop); the screen without one.
+    Frame workArea();
 
 private:
     xcb_atom_t atom(const char* name);

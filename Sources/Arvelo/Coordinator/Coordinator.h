@@ -70,6 +70,9 @@ public:
     static constexpr const char* kInitialStatus = "Drag a window to a screen edge to dock it, or choose Set Windows.";
     static constexpr const char* kOtherWindowManagerStatus =
         "Quit ZendraWM first so both apps do not move the same windows.";
+    // Every window written stayed where it was: the window manager places windows itself.
+    static constexpr const char* kManagerTilesStatus =
+        "The window manager keeps every window where it places it, so Vomira cannot arrange windows here.";
     static constexpr double kDefaultGap = 8.0;
     // The user default that keeps the excluded application identities.
     static constexpr const char* kExcludedAppsKey = "excludedApps";
@@ -311,6 +314,14 @@ public:
     bool persistSaved();
 
 private:
+    // The last apply's placements: windows written, those not at their frames' origins after
+    // the write, and those of them the window manager held where they were.
+    struct Placements {
+        std::size_t written = 0, missed = 0, held = 0;
+    };
+    Placements placements_;
+    bool managerTilesSaid_ = false;
+
     Coordinator(platform::Services services, bool includeFixture, bool automaticUpdates,
                 std::optional<std::filesystem::path> storageURL);
     void start();
@@ -332,6 +343,8 @@ private:
     std::set<std::string> placeWindows(bool chromeInUse);
     void finishApply(bool chromeInUse, const std::set<std::string>& refused);
     Rect targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display);
+    // Notes how a placed window answered: at its frame, or held where it was before.
+    void notePlacement(const WindowRecord& record, const Rect& before, const Rect& target, bool written);
     void leaveOverview();
     void applySaved(const SavedView& view);
     bool candidateForSavedLayout(const WindowRecord& record) const;

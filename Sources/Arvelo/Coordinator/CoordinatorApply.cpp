@@ -6,6 +6,7 @@
 #include "Arvelo/Coordinator/Coordinator.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Input/SpatialInputController.h"
@@ -72,6 +73,7 @@ std::set<std::string> Coordinator::placeWindows(bool chromeInUse) {
 
     // Park what each display does not show, then place what it shows.
     std::set<std::string> refused;
+    placements_ = {};
     for (const auto& display : displays.get()) {
         const auto stateIt = states->find(display.id);
         if (stateIt == states->end()) continue;
@@ -100,8 +102,11 @@ std::set<std::string> Coordinator::placeWindows(bool chromeInUse) {
             if (recordIt == access->records.end()) continue;
             WindowRecord& record = *recordIt->second;
             if (!access->dryRun) noteOriginalFrame(record);
-            if (!access->place(recordIt->second, targetFrame(*tile, record, display)))
-                refused.insert(refusedName(record));
+            const Rect before = record.frame;
+            const Rect target = targetFrame(*tile, record, display);
+            const bool written = access->place(recordIt->second, target);
+            if (!written) refused.insert(refusedName(record));
+            notePlacement(record, before, target, written);
         }
     }
     lastApply = now();
@@ -129,10 +134,16 @@ void Coordinator::finishApply(bool chromeInUse, const std::set<std::string>& ref
     }
     if (!missingPictures.empty()) requestPreviews(missingPictures, false);
 
-    // The status line and the log.
+    // The status line and the log count the windows that took their places.
     std::size_t count = 0;
     for (const auto& [id, state] : states.get()) count += state.root.allWindows().size();
-    if (refused.empty()) {
+    count -= std::min(count, placements_.missed);
+    const bool managerTiles = placements_.written > 0 && placements_.held == placements_.written;
+    if (managerTiles) {
+        status = kManagerTilesStatus;
+        if (!managerTilesSaid_) logger.error(std::string(kManagerTilesStatus) + " (no window moved to its tile)");
+        managerTilesSaid_ = true;
+    } else if (refused.empty()) {
         status = count != 0
                      ? std::to_string(count) +
                            " docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it."
@@ -144,6 +155,19 @@ void Coordinator::finishApply(bool chromeInUse, const std::set<std::string>& ref
     }
     logger.info("Applied " + std::to_string(count) + " windows; refused: " + std::to_string(refused.size()));
     onChange.send();
+}
+
+void Coordinator::notePlacement(const WindowRecord& record, const Rect& before, const Rect& target, bool written) {
+    // A refusal is told as such; a dry run moves nothing.
+    if (access->dryRun || !written) return;
+    ++placements_.written;
+    const Rect after = record.settledFrame.value_or(before);
+    const auto near = [](double a, double b) { return std::abs(a - b) <= WindowAccess::kCheckTolerance; };
+    if (near(after.x, target.x) && near(after.y, target.y)) return;
+    ++placements_.missed;
+    // Held: it did not move at all, though it was asked to.
+    if (near(after.x, before.x) && near(after.y, before.y) && (!near(before.x, target.x) || !near(before.y, target.y)))
+        ++placements_.held;
 }
 
 Rect Coordinator::targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display) {

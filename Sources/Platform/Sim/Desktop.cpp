@@ -72,6 +72,11 @@ WindowHandle& WindowHandle::acceptsWrites() {
     return *this;
 }
 
+WindowHandle& WindowHandle::heldByManager(bool held) {
+    state().behaviour.heldByManager = held;
+    return *this;
+}
+
 WindowHandle& WindowHandle::settable(bool position, bool size) {
     state().positionSettable = position;
     state().sizeSettable = size;

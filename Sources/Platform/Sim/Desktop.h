@@ -39,6 +39,8 @@ public:
     WindowHandle& snapsBack(Seconds after, std::optional<arvelo::Rect> to = std::nullopt);
     WindowHandle& refusesWrites(AXError error);
     WindowHandle& acceptsWrites();
+    // The window manager keeps the window where it is: writes succeed and change nothing.
+    WindowHandle& heldByManager(bool held = true);
     WindowHandle& settable(bool position, bool size);
     WindowHandle& refusesClose(bool refuses = true);
 

@@ -211,6 +211,7 @@ arvelo::Size World::clamp(const Window& window, arvelo::Size size) const {
 AXError World::writePosition(Window& window, arvelo::Point origin) {
     if (window.behaviour.refuseWrites) return *window.behaviour.refuseWrites;
     if (!window.positionSettable) return AXError::attributeUnsupported;
+    if (window.behaviour.heldByManager) return AXError::success;
     schedule({clock_->elapsedTicks() + VirtualClock::ticks(window.behaviour.lag), 0, window.number, origin,
               std::nullopt, true});
     return AXError::success;
@@ -219,6 +220,7 @@ AXError World::writePosition(Window& window, arvelo::Point origin) {
 AXError World::writeSize(Window& window, arvelo::Size size) {
     if (window.behaviour.refuseWrites) return *window.behaviour.refuseWrites;
     if (!window.sizeSettable) return AXError::attributeUnsupported;
+    if (window.behaviour.heldByManager) return AXError::success;
     schedule({clock_->elapsedTicks() + VirtualClock::ticks(window.behaviour.lag), 0, window.number, std::nullopt,
               clamp(window, size), true});
     return AXError::success;

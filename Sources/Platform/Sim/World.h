@@ -62,6 +62,7 @@ struct WindowBehaviour {
     std::optional<Seconds> snapBackAfter;     // after a write took effect, the window returns...
     arvelo::Rect snapBackTo;                  // ...to this frame, this much later
     std::optional<AXError> refuseWrites;      // position and size writes fail with this code
+    bool heldByManager = false;               // writes succeed and change nothing (a tiling manager)
     bool refusesClose = false;                // pressing the close button does nothing
     bool userMovable = true;                  // the window manager moves and resizes it when dragged
 };
