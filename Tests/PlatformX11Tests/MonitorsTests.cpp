@@ -71,3 +71,25 @@ TEST(Monitors, FlipMeasuresFromThePrimarysBottom) {
 
 }  // namespace
 }  // namespace platform::x11
+
+namespace platform::x11 {
+namespace {
+
+TEST(Monitors, VisibleFramesStayWithinTheWorkArea) {
+    const arvelo::Rect monitor(0, 0, 1920, 1080);
+    struct Case {
+        const char* name;
+        std::optional<arvelo::Rect> workArea;
+        arvelo::Rect visible;
+    };
+    const Case cases[] = {
+        {"no work area", std::nullopt, monitor},
+        {"fluxbox's toolbar: no strut, a shorter work area", arvelo::Rect(0, 0, 1920, 1060), arvelo::Rect(0, 0, 1920, 1060)},
+        {"a work area of another monitor changes nothing", arvelo::Rect(1920, 0, 1280, 1024), monitor},
+        {"an empty work area changes nothing", arvelo::Rect(0, 0, 0, 0), monitor},
+    };
+    for (const Case& c : cases) EXPECT_EQ(withinWorkArea(monitor, c.workArea), c.visible) << c.name;
+}
+
+}  // namespace
+}  // namespace platform::x11

@@ -63,6 +63,13 @@ arvelo::Rect visibleFrame(const arvelo::Rect& monitor, const std::vector<Strut>&
     return arvelo::Rect(left, top, right - left, bottom - top);
 }
 
+arvelo::Rect withinWorkArea(const arvelo::Rect& visible, const std::optional<arvelo::Rect>& workArea) {
+    if (!workArea || workArea->isEmpty()) return visible;
+    const arvelo::Rect inside = visible.intersection(*workArea);
+    if (inside.isNull() || inside.width <= 0 || inside.height <= 0) return visible;
+    return inside;
+}
+
 arvelo::Rect flipRect(const arvelo::Rect& rect, double primaryMaxY) {
     return arvelo::Rect(rect.x, primaryMaxY - rect.maxY(), rect.width, rect.height);
 }

@@ -7,6 +7,7 @@
 #include "Platform/X11/Connection.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ using Strut = std::vector<std::uint32_t>;
 
 // The part of `monitor` not reserved by any strut (edges of the whole screen `screen`).
 arvelo::Rect visibleFrame(const arvelo::Rect& monitor, const std::vector<Strut>& struts, const arvelo::Rect& screen);
+
+// A visible frame kept within the window manager's work area (_NET_WORKAREA), which also
+// leaves out panels that reserve no strut (fluxbox's toolbar). A work area that misses the
+// frame altogether changes nothing. Used with one monitor only: the work area is one rectangle for all.
+arvelo::Rect withinWorkArea(const arvelo::Rect& visible, const std::optional<arvelo::Rect>& workArea);
 
 // Root coordinates to the bottom-left-origin space and back (y up from the primary's bottom).
 arvelo::Rect flipRect(const arvelo::Rect& rect, double primaryMaxY);

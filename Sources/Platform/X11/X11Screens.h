@@ -1,11 +1,13 @@
 // X11Screens: the displays as the RandR monitors of the X screen, primary first, with visible
-// frames that leave out docks and panels, in the bottom-left-origin space. Reports changes of
+// frames that leave out docks and panels (the struts of every mapped window, client or not,
+// within the window manager's work area), in the bottom-left-origin space. Reports changes of
 // monitors and of the reserved room on the main thread.
 #pragma once
 
 #include "Platform/Screens.h"
 #include "Platform/X11/Connection.h"
 #include "Platform/X11/EventHub.h"
+#include "Platform/X11/Monitors.h"
 
 #include <memory>
 
@@ -17,6 +19,8 @@ public:
     std::vector<Screen> screens() override;
 
 private:
+    void readDesktopRoom(Deadline deadline, std::vector<Strut>& struts, std::optional<arvelo::Rect>& workArea);
+
     std::shared_ptr<Connection> connection_;
     Subscription subscription_;
 };
