@@ -1,4 +1,5 @@
-// ChromeController.cpp: building, clearing and restacking the chrome panels of each display.
+// ChromeController.cpp: building, clearing and restacking the chrome panels of each display, and
+// telling the miniature tiles of new pictures.
 #include "Arvelo/Chrome/ChromeController.h"
 
 #include "Arvelo/Coordinator/Coordinator.h"
@@ -92,6 +93,12 @@ void ChromeController::showDropPreview(const Rect& rect, const std::string& labe
 
 void ChromeController::hideDropPreview() {
     if (dropPanel) dropPanel->orderOut();
+}
+
+void ChromeController::refreshPreviewImages() {
+    ++pictureRefreshes;
+    for (const auto& panel : panels)
+        if (panel->kind == ChromePanelKind::miniature) panel->redraw();
 }
 
 }  // namespace arvelo

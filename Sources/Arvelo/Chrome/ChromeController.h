@@ -36,12 +36,16 @@ public:
     void showDropPreview(const Rect& rect, const std::string& label);
     // Orders the drop-preview panel out.
     void hideDropPreview();
+    // New window pictures are in the coordinator's cache: the miniature tiles redraw.
+    void refreshPreviewImages();
 
     bool presentsPanels;
     std::vector<std::shared_ptr<ChromePanel>> panels;
     std::set<std::string> representedMinis;
     std::shared_ptr<ChromePanel> dropPanel;
     std::vector<std::shared_ptr<ChromePanel>> tabBars;
+    // How many times the miniature tiles were told of new pictures.
+    int pictureRefreshes = 0;
 
 private:
     std::shared_ptr<ChromePanel> addPanel(ChromePanelKind kind, const DisplayInfo& display, Rect frame);

@@ -23,6 +23,7 @@ struct ChromePanel {
         std::function<void(ChromePanel&)> orderOut;
         std::function<void(ChromePanel&)> close;
         std::function<void(ChromePanel&, std::uint32_t windowNumber)> orderAbove;
+        std::function<void(ChromePanel&)> redraw;
     };
 
     ChromePanelKind kind = ChromePanelKind::tabBar;
@@ -51,6 +52,9 @@ struct ChromePanel {
         visible = false;
         closed = true;
         if (presenter.close) presenter.close(*this);
+    }
+    void redraw() {
+        if (presenter.redraw) presenter.redraw(*this);
     }
     void orderAbove(std::uint32_t number) {
         visible = true;

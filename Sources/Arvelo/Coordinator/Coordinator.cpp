@@ -3,6 +3,7 @@
 // the refresh and tick loop, and the callback that re-applies when a minimum size is learnt.
 #include "Arvelo/Coordinator/Coordinator.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "Arvelo/Chrome/ChromeController.h"
@@ -10,6 +11,7 @@
 #include "Arvelo/Input/DropHandling.h"
 #include "Arvelo/Input/SpatialInputController.h"
 #include "Arvelo/Input/WindowDragController.h"
+#include "Arvelo/Pictures/WindowPictures.h"
 #include "Arvelo/Windows/Spaces.h"
 
 namespace arvelo {
@@ -112,6 +114,7 @@ void Coordinator::start() {
     drops = std::make_shared<DropHandling>(weak);
     windowDrag = WindowDragController::make(std::make_shared<CoordinatorDragHost>(weak), services_, automaticUpdates);
     spatialInput = std::make_shared<SpatialInputController>(weak, automaticUpdates);
+    pictures = WindowPictures::make(services_, pictureHost());
 
     // 15: with automatic updates, one refresh now and the beat from now on; a window shown
     // between beats is docked without waiting for the next one.
@@ -124,6 +127,59 @@ void Coordinator::start() {
         if (auto self = weak.lock()) self->beat();
     });
 }
+
+WindowPictures::Host Coordinator::pictureHost() {
+    const std::weak_ptr<Coordinator> weak = weak_from_this();
+    WindowPictures::Host host;
+    host.previewsEnabled = [weak] {
+        auto self = weak.lock();
+        return self && self->previewsEnabled.get();
+    };
+    host.enablePreviews = [weak] {
+        if (auto self = weak.lock()) self->previewsEnabled = true;
+    };
+    host.windows = [weak] {
+        std::vector<WindowPictures::Subject> subjects;
+        if (auto self = weak.lock())
+            for (const auto& record : self->windows.get()) subjects.push_back({record->id, record->cgID});
+        return subjects;
+    };
+    host.knownWindow = [weak](const std::string& key) {
+        auto self = weak.lock();
+        return self && self->access->records.contains(key);
+    };
+    host.store = [weak](const std::string& key, WindowPicture picture) {
+        if (auto self = weak.lock())
+            self->previewImages.modify([&](auto& images) { images[key] = std::move(picture); });
+    };
+    host.prune = [weak](const std::function<bool(const std::string&)>& keep) {
+        auto self = weak.lock();
+        if (!self) return;
+        const auto& images = self->previewImages.get();
+        if (std::all_of(images.begin(), images.end(), [&](const auto& entry) { return keep(entry.first); })) return;
+        self->previewImages.modify(
+            [&](auto& all) { std::erase_if(all, [&](const auto& entry) { return !keep(entry.first); }); });
+    };
+    host.managing = [weak] {
+        auto self = weak.lock();
+        return self && self->managing.get();
+    };
+    host.refreshChrome = [weak] {
+        auto self = weak.lock();
+        if (self && self->chrome) self->chrome->refreshPreviewImages();
+    };
+    host.setStatus = [weak](std::string text) {
+        if (auto self = weak.lock()) self->status = std::move(text);
+    };
+    return host;
+}
+
+void Coordinator::capturePreviews(const std::optional<std::set<std::string>>& keys,
+                                  std::function<void(std::set<std::string>)> done) {
+    pictures->capture(keys, std::move(done));
+}
+
+void Coordinator::enablePreviews() { pictures->enable(); }
 
 void Coordinator::beat() {
     // A beat never stacks a second scan on one in flight, nor scans while frames are written.

@@ -7,9 +7,10 @@
 // layout (CoordinatorRecovery.cpp, with the recovery file kept by RecoveryLedger), diagnostics (CoordinatorDiagnostics.cpp), the tick
 // (CoordinatorTick.cpp), Space switches (CoordinatorSpaces.cpp), docking, floating and
 // exclusion (CoordinatorDocking.cpp), hand resizes and making room (CoordinatorResize.cpp),
-// overflow tabs (CoordinatorOverflow.cpp), pinned windows (CoordinatorPins.cpp), pictures
-// (CoordinatorPreviews.cpp), focus and navigation (CoordinatorNavigation.cpp) and saved
-// layouts (CoordinatorSavedLayouts.cpp). Everything runs on the main thread except the window
+// overflow tabs (CoordinatorOverflow.cpp), pinned windows (CoordinatorPins.cpp), focus and
+// navigation (CoordinatorNavigation.cpp) and saved layouts (CoordinatorSavedLayouts.cpp).
+// Window pictures are taken by WindowPictures (Pictures/), the event tap of the spatial canvas
+// is SpatialInputController (Input/). Everything runs on the main thread except the window
 // scan.
 #pragma once
 
@@ -31,6 +32,7 @@
 #include "Arvelo/Coordinator/PinHome.h"
 #include "Arvelo/Coordinator/ViewPosition.h"
 #include "Arvelo/Pictures/WindowPicture.h"
+#include "Arvelo/Pictures/WindowPictures.h"
 #include "Arvelo/State/RecoveryLedger.h"
 #include "Arvelo/State/RestoreEntry.h"
 #include "Arvelo/State/SavedView.h"
@@ -56,6 +58,7 @@ class ChromeController;
 class WindowDragController;
 class DropHandling;
 class SpatialInputController;
+class WindowPictures;
 
 class Coordinator : public std::enable_shared_from_this<Coordinator> {
 public:
@@ -114,6 +117,7 @@ public:
     // Docking what is dragged: native windows, tabs, tab-bar headers and miniature tiles.
     std::shared_ptr<DropHandling> drops;
     std::shared_ptr<SpatialInputController> spatialInput;
+    std::shared_ptr<WindowPictures> pictures;
     std::shared_ptr<HostedWindow> overview;
     std::shared_ptr<HostedWindow> dashboard;
     std::optional<platform::TimerHandle> timer;
@@ -143,7 +147,6 @@ public:
     bool stopping = false;
     std::filesystem::path storage;
     bool automaticUpdates = false;
-    std::optional<AsyncTask> previewPreparation;
     Date clickHoldUntil = kDistantPast;
     Date lastPictureRefresh = kDistantPast;
     std::optional<std::string> sheetZoom;
@@ -270,13 +273,13 @@ public:
     // Takes at most one window out of its tab group; true when it did.
     bool untabOverflow();
 
-    // ---- Pictures (CoordinatorPreviews.cpp)
+    // ---- Pictures (taken by `pictures`, Pictures/WindowPictures.h)
     // Takes pictures of the windows with these keys (every window when absent) into
     // previewImages and hands the captured keys to `done` on the main thread.
     void capturePreviews(const std::optional<std::set<std::string>>& keys,
                          std::function<void(std::set<std::string>)> done);
-    // Starts capturePreviews when pictures are on and screen capture is allowed.
-    void requestPreviews(const std::set<std::string>& keys, bool asPreparation);
+    // Turns pictures on and takes them, or asks for the screen-capture permission.
+    void enablePreviews();
 
     // ---- Focus, camera and navigation (CoordinatorNavigation.cpp)
     static constexpr double kParkedCloseDelay = 0.3;
@@ -325,6 +328,7 @@ private:
     Coordinator(platform::Services services, bool includeFixture, bool automaticUpdates,
                 std::optional<std::filesystem::path> storageURL);
     void start();
+    WindowPictures::Host pictureHost();
     void beat();
     void tick();
     void scanFinished(ScanSnapshot snapshot, int revision, bool diagnostic);

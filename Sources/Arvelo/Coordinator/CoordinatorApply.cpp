@@ -132,7 +132,7 @@ void Coordinator::finishApply(bool chromeInUse, const std::set<std::string>& ref
             if (tile.miniature && !tile.windows.empty() && !previewImages->contains(tile.selected))
                 missingPictures.insert(tile.selected);
     }
-    if (!missingPictures.empty()) requestPreviews(missingPictures, false);
+    if (!missingPictures.empty()) pictures->request(missingPictures, false);
 
     // The status line and the log count the windows that took their places.
     std::size_t count = 0;

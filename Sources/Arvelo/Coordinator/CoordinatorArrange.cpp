@@ -67,7 +67,7 @@ void Coordinator::arrangeCurrentSnapshot(const std::optional<std::set<std::strin
     std::set<std::string> missingPictures;
     for (const auto& record : candidates)
         if (!previewImages->contains(record->id)) missingPictures.insert(record->id);
-    if (!missingPictures.empty() && !previewPreparation) requestPreviews(missingPictures, true);
+    if (!missingPictures.empty()) pictures->request(missingPictures, true);
 
     // 6-8: a whole arrangement forgets the marks; originals are remembered and saved before
     // any window moves.

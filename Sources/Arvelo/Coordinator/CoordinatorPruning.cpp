@@ -61,10 +61,7 @@ bool Coordinator::removeUnavailableWindows() {
 }
 
 void Coordinator::stopEmptyWorkspace() {
-    if (previewPreparation) {
-        previewPreparation->cancel();
-        previewPreparation.reset();
-    }
+    pictures->cancelPreparation();
     managing = false;
     chromeDragging = false;
     resizingSeam = false;

@@ -43,10 +43,7 @@ void Coordinator::writeRecovery() {
 }
 
 void Coordinator::restore() {
-    if (previewPreparation) {
-        previewPreparation->cancel();
-        previewPreparation.reset();
-    }
+    pictures->cancelPreparation();
     chromeDragging = false;
     resizingSeam = false;
     windowDrag->cancel();

@@ -68,7 +68,7 @@ void Coordinator::processTick(const std::set<std::string>& previousKeys) {
     if (previewsEnabled.get() && now() - lastPictureRefresh > kPictureInterval &&
         services().screenCapture->preflightAccess() && !busy) {
         lastPictureRefresh = now();
-        requestPreviews(managed, false);
+        pictures->request(managed, false);
     }
     if (!busy) chrome->restackTabBars();
     if (previousKeys != windowKeys) onChange.send();

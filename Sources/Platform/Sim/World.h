@@ -160,6 +160,13 @@ public:
     bool grantTrustOnPrompt = false;
     bool screenCaptureAccess = true;
     bool grantScreenCaptureOnRequest = false;
+
+    // Window pictures: pixels per point, windows whose capture fails, a failing window list,
+    // and every capture made (window numbers, in order).
+    double pointPixelScale = 1;
+    std::set<std::uint32_t> captureFailures;
+    std::optional<std::string> shareableWindowsError;
+    std::vector<std::uint32_t> captures;
     bool windowNumberCallAvailable = true;
     bool spacesAvailable = true;
 

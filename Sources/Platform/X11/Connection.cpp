@@ -5,6 +5,7 @@
 
 #include <xcb/composite.h>
 #include <xcb/randr.h>
+#include <xcb/shm.h>
 #include <xcb/xcbext.h>
 
 #include <algorithm>
@@ -63,6 +64,7 @@ bool Connection::initialise(Deadline deadline) {
                                      kAtomNames[i]);
     xcb_prefetch_extension_data(c_, &xcb_randr_id);
     xcb_prefetch_extension_data(c_, &xcb_composite_id);
+    xcb_prefetch_extension_data(c_, &xcb_shm_id);
 
     if (!sync(deadline)) {
         // The replies may still come; xcb-ewmh frees its cookies only through its reply call.

@@ -41,7 +41,7 @@ X11Backend::X11Backend(std::shared_ptr<Connection> connection, std::shared_ptr<D
       screens_(std::make_shared<X11Screens>(connection_, events_)),
       workspace_(std::make_shared<X11Workspace>(connection_, events_)),
       pointer_(std::make_shared<X11Pointer>(connection_)),
-      screenCapture_(std::make_shared<X11ScreenCapture>(connection_)),
+      screenCapture_(std::make_shared<X11ScreenCapture>(connection_, windowList_)),
       rawInput_(RawInput::open(connection_)) {
     if (rawInput_) mouseMonitor_ = X11MouseMonitor::make(connection_, rawInput_, dispatch_);
 }

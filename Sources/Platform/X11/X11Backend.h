@@ -8,6 +8,7 @@
 #include "Platform/X11/Connection.h"
 #include "Platform/X11/EventHub.h"
 #include "Platform/X11/RawInput.h"
+#include "Platform/X11/X11WindowList.h"
 
 #include <functional>
 #include <memory>
@@ -39,7 +40,7 @@ private:
     std::shared_ptr<Dispatcher> dispatch_;
     std::shared_ptr<EventHub> events_;
     std::shared_ptr<Accessibility> accessibility_;
-    std::shared_ptr<WindowList> windowList_;
+    std::shared_ptr<X11WindowList> windowList_;
     std::shared_ptr<Spaces> spaces_;
     std::shared_ptr<Screens> screens_;
     std::shared_ptr<Workspace> workspace_;

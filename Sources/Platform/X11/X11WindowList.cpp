@@ -76,13 +76,17 @@ std::map<xcb_window_t, xcb_window_t> X11WindowList::framesOf(const std::vector<x
 }
 
 std::vector<WindowInfo> X11WindowList::windows(const WindowListOptions& options) {
+    return read(options).value_or(std::vector<WindowInfo>{});
+}
+
+std::optional<std::vector<WindowInfo>> X11WindowList::read(const WindowListOptions& options) {
     Connection& c = *connection_;
     const Deadline deadline = Deadline::in(kReadTimeout);
     const xcb_ewmh_connection_t& e = *c.ewmh();
     const auto rootTreeCookie = xcb_query_tree(c.xcb(), c.root());
     const ClientTable table = ClientTable::read(c, 0, kListedFacts, deadline);
     auto rootTree = c.await<xcb_query_tree_reply_t>(rootTreeCookie, deadline);
-    if (!rootTree || !table.answered) return {};
+    if (!rootTree || !table.answered) return std::nullopt;
     const xcb_window_t* first = xcb_query_tree_children(rootTree.value.get());
     const std::vector<xcb_window_t> children(first, first + xcb_query_tree_children_length(rootTree.value.get()));
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace platform::x11 {
 
@@ -25,6 +26,8 @@ public:
     // list changes.
     X11WindowList(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events);
     std::vector<WindowInfo> windows(const WindowListOptions& options) override;
+    // The same list; absent when the X server did not answer.
+    std::optional<std::vector<WindowInfo>> read(const WindowListOptions& options);
 
 private:
     // For each client, its ancestor that is a child of the root (its window manager frame).

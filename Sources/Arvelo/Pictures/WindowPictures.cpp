@@ -1,0 +1,132 @@
+// WindowPictures.cpp: the picture pass, turning pictures on, and requests for pictures.
+#include "Arvelo/Pictures/WindowPictures.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace arvelo {
+
+struct WindowPictures::Pass {
+    std::optional<std::set<std::string>> keys;
+    std::vector<Subject> subjects;
+    std::vector<platform::ShareableWindow> content;
+    std::size_t next = 0;
+    std::set<std::string> stored;
+    platform::AsyncTask task;
+    std::function<void(std::set<std::string>)> done;
+};
+
+std::shared_ptr<WindowPictures> WindowPictures::make(platform::Services services, Host host) {
+    return std::shared_ptr<WindowPictures>(new WindowPictures(std::move(services), std::move(host)));
+}
+
+WindowPictures::WindowPictures(platform::Services services, Host host)
+    : services_(std::move(services)), host_(std::move(host)), logger_(services_.logger("windows")) {}
+
+platform::AsyncTask WindowPictures::capture(const std::optional<std::set<std::string>>& keys,
+                                            std::function<void(std::set<std::string>)> done) {
+    auto pass = std::make_shared<Pass>();
+    pass->keys = keys;
+    pass->done = std::move(done);
+    if (!host_.previewsEnabled() || !services_.screenCapture->preflightAccess()) {
+        services_.dispatch->async([pass] {
+            if (pass->done) pass->done({});
+        });
+        return pass->task;
+    }
+    pass->subjects = host_.windows();
+    std::string error;
+    auto content = services_.screenCapture->shareableWindows(false, &error);
+    if (!content) {
+        host_.setStatus(kUnavailablePrefix + error + kUnavailableSuffix);
+        services_.dispatch->async([self = shared_from_this(), pass] { self->finish(pass, false); });
+        return pass->task;
+    }
+    pass->content = std::move(*content);
+    const std::weak_ptr<WindowPictures> weak = weak_from_this();
+    services_.dispatch->async([weak, pass] {
+        if (auto self = weak.lock()) self->step(pass);
+    });
+    return pass->task;
+}
+
+void WindowPictures::step(const std::shared_ptr<Pass>& pass) {
+    while (pass->next < pass->subjects.size()) {
+        const Subject subject = pass->subjects[pass->next++];
+        if (pass->keys && !pass->keys->contains(subject.key)) continue;
+        if (pass->task.isCancelled()) return finish(pass, false);
+        const auto match = std::find_if(pass->content.begin(), pass->content.end(),
+                                        [&](const auto& window) { return window.windowID == subject.windowNumber; });
+        if (match == pass->content.end()) continue;
+
+        const double scale = services_.screenCapture->pointPixelScale(*match);
+        const int width = static_cast<int>(std::trunc(match->frame.width * scale));
+        const int height = static_cast<int>(std::trunc(match->frame.height * scale));
+        auto outcome = services_.screenCapture->captureWindow(*match, width, height);
+        if (pass->task.isCancelled()) return finish(pass, false);
+        if (!outcome.image || outcome.image->empty()) {
+            // One window that cannot be captured (it just closed, it is not shown) costs only
+            // its own picture.
+            logger_.debug("No picture of a window: " + outcome.error, subject.key);
+            continue;
+        }
+        WindowPicture picture{outcome.image->width, outcome.image->height, std::move(outcome.image->pixels),
+                              match->frame.size()};
+        host_.store(subject.key, std::move(picture));
+        pass->stored.insert(subject.key);
+
+        // The next window on the next turn of the main queue, so a pass never holds the main
+        // thread for more than one picture.
+        const std::weak_ptr<WindowPictures> weak = weak_from_this();
+        services_.dispatch->async([weak, pass] {
+            if (auto self = weak.lock()) self->step(pass);
+        });
+        return;
+    }
+    finish(pass, true);
+}
+
+void WindowPictures::finish(const std::shared_ptr<Pass>& pass, bool completed) {
+    if (completed && host_.managing()) host_.refreshChrome();
+    // Pictures of windows that left the window table are of no use to anyone any more.
+    host_.prune([this](const std::string& key) { return host_.knownWindow(key); });
+    if (pass->done) pass->done(pass->stored);
+}
+
+void WindowPictures::enable() {
+    if (services_.screenCapture->preflightAccess()) {
+        host_.enablePreviews();
+        capture(std::nullopt, nullptr);
+        return;
+    }
+    // Asking for the list of windows makes the desktop list this program among those that
+    // want to capture; the answer itself is not needed.
+    services_.dispatch->async([capture = services_.screenCapture] { capture->shareableWindows(true, nullptr); });
+    services_.screenCapture->requestAccess();
+    host_.setStatus(kAllowStatus);
+}
+
+void WindowPictures::request(const std::set<std::string>& keys, bool asPreparation) {
+    if (keys.empty() || !host_.previewsEnabled() || !services_.screenCapture->preflightAccess()) return;
+    if (!asPreparation) {
+        capture(keys, nullptr);
+        return;
+    }
+    if (preparation_) return;
+    const std::weak_ptr<WindowPictures> weak = weak_from_this();
+    auto task = std::make_shared<std::optional<platform::AsyncTask>>();
+    const platform::AsyncTask started = capture(keys, [weak, task](std::set<std::string>) {
+        auto self = weak.lock();
+        if (self && *task && self->preparation_ == **task) self->preparation_.reset();
+    });
+    *task = started;
+    preparation_ = started;
+}
+
+void WindowPictures::cancelPreparation() {
+    if (!preparation_) return;
+    preparation_->cancel();
+    preparation_.reset();
+}
+
+}  // namespace arvelo

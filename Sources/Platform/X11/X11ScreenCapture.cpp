@@ -1,0 +1,307 @@
+// X11ScreenCapture.cpp: finding a window's frame, redirecting it, naming its pixmap and reading
+// the pixels back (shared memory or GetImage), with every wait bounded.
+#include "Platform/X11/X11ScreenCapture.h"
+
+#include <xcb/composite.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+namespace platform::x11 {
+
+namespace {
+// A capture gives up when the server has not answered within this many seconds.
+constexpr double kCaptureTimeout = 1.0;
+// Window managers nest a client at most a few windows below its frame.
+constexpr int kMaxFrameDepth = 8;
+// Pictures larger than this on a side are cut off there (X windows can be 32767 wide).
+constexpr int kMaxPictureSide = 8192;
+constexpr std::uint32_t kCompositeMajor = 0;
+constexpr std::uint32_t kCompositeMinor = 4;
+
+constexpr const char* kNotShown = "The window is not shown.";
+constexpr const char* kTimedOut = "The X server did not answer in time.";
+
+// Errors that mean the window went away or is not viewable while it was being captured.
+bool windowWentAway(int code) {
+    return code == XCB_WINDOW || code == XCB_PIXMAP || code == XCB_MATCH || code == XCB_DRAWABLE;
+}
+
+std::string describe(ReplyStatus status, int errorCode) {
+    if (status == ReplyStatus::timedOut) return kTimedOut;
+    if (status == ReplyStatus::lost) return "The connection to the X server is lost.";
+    if (windowWentAway(errorCode)) return kNotShown;
+    return "The X server could not capture the window (error " + std::to_string(errorCode) + ").";
+}
+}  // namespace
+
+X11ScreenCapture::X11ScreenCapture(std::shared_ptr<Connection> connection, std::shared_ptr<X11WindowList> windowList)
+    : connection_(std::move(connection)), windowList_(std::move(windowList)) {}
+
+X11ScreenCapture::~X11ScreenCapture() {
+    std::lock_guard lock(mutex_);
+    releaseSegment();
+}
+
+bool X11ScreenCapture::preflightAccess() {
+    const xcb_query_extension_reply_t* composite = xcb_get_extension_data(connection_->xcb(), &xcb_composite_id);
+    return !connection_->broken() && composite && composite->present;
+}
+
+std::optional<std::vector<ShareableWindow>> X11ScreenCapture::shareableWindows(bool onScreenOnly, std::string* error) {
+    auto list = windowList_->read({onScreenOnly, true});
+    if (!list) {
+        if (error) *error = "The list of windows could not be read from the X server.";
+        return std::nullopt;
+    }
+    std::vector<ShareableWindow> windows;
+    for (const WindowInfo& info : *list)
+        if (info.layer == 0 && info.bounds) windows.push_back({info.number, *info.bounds});
+    return windows;
+}
+
+bool X11ScreenCapture::usesSharedMemory() {
+    std::lock_guard lock(mutex_);
+    return sharedMemoryAllowed_ && sharedMemoryPresent(Deadline::in(kCaptureTimeout));
+}
+
+void X11ScreenCapture::setSharedMemoryAllowed(bool allowed) {
+    std::lock_guard lock(mutex_);
+    sharedMemoryAllowed_ = allowed;
+}
+
+CaptureOutcome X11ScreenCapture::captureWindow(const ShareableWindow& window, int width, int height) {
+    if (width <= 0 || height <= 0) return {std::nullopt, "The window has no size."};
+    if (!preflightAccess()) return {std::nullopt, "The X server has no Composite extension."};
+    std::lock_guard lock(mutex_);
+    const Deadline deadline = Deadline::in(kCaptureTimeout);
+    Connection& c = *connection_;
+    askCompositeVersion(deadline);
+
+    std::string error;
+    const auto source = locate(window.windowID, deadline, error);
+    if (!source) return {std::nullopt, error};
+
+    // The visible frame inside the frame window's pixmap, cut to what the pixmap holds.
+    const int left = static_cast<int>(std::lround(window.frame.x)) - source->x;
+    const int top = static_cast<int>(std::lround(window.frame.y)) - source->y;
+    const int x = std::clamp(left, 0, source->width);
+    const int y = std::clamp(top, 0, source->height);
+    const int w = std::min({width, source->width - x, kMaxPictureSide});
+    const int h = std::min({height, source->height - y, kMaxPictureSide});
+    if (w <= 0 || h <= 0) return {std::nullopt, kNotShown};
+
+    if (redirected_.insert(source->frame).second)
+        xcb_composite_redirect_window(c.xcb(), source->frame, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+    const xcb_pixmap_t pixmap = xcb_generate_id(c.xcb());
+    xcb_composite_name_window_pixmap(c.xcb(), source->frame, pixmap);
+    auto pixels = read(pixmap, *source, x, y, w, h, deadline, error);
+    xcb_free_pixmap(c.xcb(), pixmap);
+    c.flush();
+    if (!pixels) return {std::nullopt, error};
+
+    auto argb = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(w) * h);
+    convertToArgb(pixels->data, w, h, pixels->layout, argb->data());
+    return {CapturedImage{w, h, std::move(argb)}, ""};
+}
+
+std::optional<X11ScreenCapture::Source> X11ScreenCapture::locate(xcb_window_t client, Deadline deadline,
+                                                                 std::string& error) {
+    Connection& c = *connection_;
+    xcb_window_t at = client;
+    for (int depth = 0;; ++depth) {
+        auto tree = c.await<xcb_query_tree_reply_t>(xcb_query_tree(c.xcb(), at), deadline);
+        if (!tree) {
+            error = describe(tree.status, tree.errorCode());
+            return std::nullopt;
+        }
+        if (tree->parent == c.root() || tree->parent == XCB_WINDOW_NONE) break;
+        if (depth == kMaxFrameDepth) {
+            error = kNotShown;
+            return std::nullopt;
+        }
+        at = tree->parent;
+    }
+    const auto geometryCookie = xcb_get_geometry(c.xcb(), at);
+    const auto attributesCookie = xcb_get_window_attributes(c.xcb(), at);
+    auto geometry = c.await<xcb_get_geometry_reply_t>(geometryCookie, deadline);
+    auto attributes = c.await<xcb_get_window_attributes_reply_t>(attributesCookie, deadline);
+    if (!geometry || !attributes) {
+        error = !geometry ? describe(geometry.status, geometry.errorCode())
+                          : describe(attributes.status, attributes.errorCode());
+        return std::nullopt;
+    }
+    if (attributes->map_state != XCB_MAP_STATE_VIEWABLE) {
+        error = kNotShown;
+        return std::nullopt;
+    }
+    Source source;
+    source.frame = at;
+    source.x = geometry->x;
+    source.y = geometry->y;
+    source.width = geometry->width + 2 * geometry->border_width;
+    source.height = geometry->height + 2 * geometry->border_width;
+    source.depth = geometry->depth;
+    source.visual = attributes->visual;
+    return source;
+}
+
+PixelLayout X11ScreenCapture::layoutFor(std::uint8_t depth, xcb_visualid_t visual, int width) const {
+    const xcb_setup_t* setup = xcb_get_setup(connection_->xcb());
+    PixelLayout layout;
+    layout.mostSignificantByteFirst = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+    int bitsPerPixel = depth <= 16 ? 16 : 32;
+    int pad = setup->bitmap_format_scanline_pad;
+    for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f)) {
+        if (f.data->depth != depth) continue;
+        bitsPerPixel = f.data->bits_per_pixel;
+        pad = f.data->scanline_pad;
+    }
+    layout.bitsPerPixel = bitsPerPixel;
+    layout.stride = PixelLayout::strideFor(width, bitsPerPixel, pad);
+    if (depth == 16) {
+        layout.redMask = 0xF800;
+        layout.greenMask = 0x07E0;
+        layout.blueMask = 0x001F;
+    } else if (depth == 30) {
+        layout.redMask = 0x3FF00000;
+        layout.greenMask = 0x000FFC00;
+        layout.blueMask = 0x000003FF;
+    }
+    // The visual's own masks win over the usual ones above.
+    for (auto d = xcb_screen_allowed_depths_iterator(&connection_->screen()); d.rem; xcb_depth_next(&d)) {
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
+            if (v.data->visual_id != visual) continue;
+            if (v.data->red_mask | v.data->green_mask | v.data->blue_mask) {
+                layout.redMask = v.data->red_mask;
+                layout.greenMask = v.data->green_mask;
+                layout.blueMask = v.data->blue_mask;
+            }
+            return layout;
+        }
+    }
+    return layout;
+}
+
+std::optional<X11ScreenCapture::Pixels> X11ScreenCapture::read(xcb_pixmap_t pixmap, const Source& source, int x, int y,
+                                                               int width, int height, Deadline deadline,
+                                                               std::string& error) {
+    Connection& c = *connection_;
+    if (sharedMemoryAllowed_ && sharedMemoryPresent(deadline)) {
+        bool fallBack = false;
+        auto pixels = readShared(pixmap, x, y, width, height, deadline, error, fallBack);
+        if (pixels || !fallBack) {
+            if (pixels) pixels->layout = layoutFor(source.depth, source.visual, width);
+            return pixels;
+        }
+        sharedMemory_ = false;  // the server cannot reach our memory (a remote display): GetImage from now on
+    }
+    auto image = c.await<xcb_get_image_reply_t>(
+        xcb_get_image(c.xcb(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
+                      static_cast<std::uint16_t>(height), ~0u),
+        deadline);
+    if (!image) {
+        error = describe(image.status, image.errorCode());
+        return std::nullopt;
+    }
+    Pixels pixels;
+    pixels.data = xcb_get_image_data(image.value.get());
+    pixels.layout = layoutFor(source.depth, source.visual, width);
+    if (static_cast<std::size_t>(xcb_get_image_data_length(image.value.get())) < pixels.layout.stride * height) {
+        error = kNotShown;
+        return std::nullopt;
+    }
+    pixels.owned.reset(image.value.release());
+    return pixels;
+}
+
+std::optional<X11ScreenCapture::Pixels> X11ScreenCapture::readShared(xcb_pixmap_t pixmap, int x, int y, int width,
+                                                                     int height, Deadline deadline, std::string& error,
+                                                                     bool& fallBack) {
+    Connection& c = *connection_;
+    const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
+    if (!ensureSegment(bytes, deadline)) {
+        fallBack = true;
+        return std::nullopt;
+    }
+    auto image = c.await<xcb_shm_get_image_reply_t>(
+        xcb_shm_get_image(c.xcb(), pixmap, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
+                          static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), ~0u,
+                          XCB_IMAGE_FORMAT_Z_PIXMAP, segment_, 0),
+        deadline);
+    if (!image) {
+        const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c.xcb(), &xcb_shm_id);
+        const int code = image.errorCode();
+        // A segment the server cannot use (BadShmSeg, BadAccess) is not the window's fault.
+        if (image.status == ReplyStatus::xError && (code == XCB_ACCESS || (shm && code == shm->first_error))) {
+            fallBack = true;
+            releaseSegment();
+            return std::nullopt;
+        }
+        error = describe(image.status, code);
+        return std::nullopt;
+    }
+    Pixels pixels;
+    pixels.data = static_cast<const std::uint8_t*>(segmentAddress_);
+    return pixels;
+}
+
+bool X11ScreenCapture::sharedMemoryPresent(Deadline deadline) {
+    if (sharedMemory_) return *sharedMemory_;
+    Connection& c = *connection_;
+    const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c.xcb(), &xcb_shm_id);
+    if (!shm || !shm->present) {
+        sharedMemory_ = false;
+        return false;
+    }
+    auto version = c.await<xcb_shm_query_version_reply_t>(xcb_shm_query_version(c.xcb()), deadline);
+    if (version.status == ReplyStatus::timedOut) return false;  // ask again next time
+    sharedMemory_ = static_cast<bool>(version);
+    return *sharedMemory_;
+}
+
+bool X11ScreenCapture::ensureSegment(std::size_t bytes, Deadline deadline) {
+    if (segmentAddress_ && segmentSize_ >= bytes) return true;
+    releaseSegment();
+    Connection& c = *connection_;
+    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (id < 0) return false;
+    void* address = shmat(id, nullptr, 0);
+    if (address == reinterpret_cast<void*>(-1)) {
+        shmctl(id, IPC_RMID, nullptr);
+        return false;
+    }
+    segment_ = xcb_generate_id(c.xcb());
+    xcb_shm_attach(c.xcb(), segment_, static_cast<std::uint32_t>(id), 0);
+    // Once the server has attached it, the segment can be marked for removal: it goes away
+    // when both sides detach, even if this program ends abruptly.
+    const bool attached = c.sync(deadline);
+    shmctl(id, IPC_RMID, nullptr);
+    segmentId_ = id;
+    segmentAddress_ = address;
+    segmentSize_ = bytes;
+    return attached;
+}
+
+void X11ScreenCapture::releaseSegment() {
+    if (!segmentAddress_) return;
+    xcb_shm_detach(connection_->xcb(), segment_);
+    connection_->flush();
+    shmdt(segmentAddress_);
+    segmentAddress_ = nullptr;
+    segmentSize_ = 0;
+    segmentId_ = -1;
+}
+
+void X11ScreenCapture::askCompositeVersion(Deadline deadline) {
+    if (versionAsked_) return;
+    Connection& c = *connection_;
+    auto version = c.await<xcb_composite_query_version_reply_t>(
+        xcb_composite_query_version(c.xcb(), kCompositeMajor, kCompositeMinor), deadline);
+    versionAsked_ = version.status != ReplyStatus::timedOut;
+}
+
+}  // namespace platform::x11

@@ -1,0 +1,218 @@
+// WindowPicturesTests.cpp: window pictures on the simulated desktop: what a pass photographs
+// and stores, what it skips, what it says on the status line, the cache kept to the window
+// table, turning pictures on, and how often the beat takes them.
+#include "CoordinatorScene.h"
+
+#include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Pictures/WindowPictures.h"
+#include "Platform/Sim/SimScreenCapture.h"
+
+using namespace arvelo;
+using arvelo::testing::CoordinatorScene;
+using platform::sim::SimScreenCapture;
+
+namespace {
+
+class WindowPicturesTest : public CoordinatorScene {
+protected:
+    void SetUp() override {
+        desktop.addDisplay("Screen", {1920, 1080});
+        app = std::make_unique<platform::sim::AppHandle>(desktop.launch("org.example.Editor", "Editor"));
+        for (int i = 0; i < 5; ++i)
+            windows.push_back(app->openWindow("window " + std::to_string(i), {100.0 + 20 * i, 100, 800, 600}));
+        start();
+        ASSERT_TRUE(coordinator->managing.get());
+        settle();
+        desktop.world().captures.clear();
+        coordinator->previewImages = {};
+    }
+
+    std::string key(std::size_t index) const {
+        for (const auto& record : coordinator->windows.get())
+            if (record->cgID == windows[index].number()) return record->id;
+        return "";
+    }
+    std::set<std::string> keys(std::initializer_list<std::size_t> indices) const {
+        std::set<std::string> set;
+        for (auto index : indices) set.insert(key(index));
+        return set;
+    }
+
+    // Runs one pass to its end and answers the keys it stored.
+    std::set<std::string> capture(const std::optional<std::set<std::string>>& only = std::nullopt) {
+        std::optional<std::set<std::string>> result;
+        coordinator->capturePreviews(only, [&](std::set<std::string> stored) { result = std::move(stored); });
+        desktop.drain();
+        EXPECT_TRUE(result) << "the pass did not finish";
+        return result.value_or(std::set<std::string>{});
+    }
+
+    int chromeRefreshes() const { return coordinator->chrome->pictureRefreshes; }
+
+    std::unique_ptr<platform::sim::AppHandle> app;
+    std::vector<platform::sim::WindowHandle> windows;
+};
+
+TEST_F(WindowPicturesTest, APassPhotographsEveryWindowInTableOrderAndTellsTheChromeOnce) {
+    const int refreshesBefore = chromeRefreshes();
+    const auto stored = capture();
+
+    EXPECT_EQ(stored, keys({0, 1, 2, 3, 4}));
+    std::vector<std::uint32_t> expectedOrder;
+    for (const auto& record : coordinator->windows.get()) expectedOrder.push_back(record->cgID);
+    EXPECT_EQ(desktop.world().captures, expectedOrder);
+    EXPECT_EQ(chromeRefreshes(), refreshesBefore + 1);
+
+    const WindowPicture& picture = coordinator->previewImages->at(key(2));
+    const Rect frame = windows[2].frame();
+    EXPECT_EQ(picture.width, static_cast<int>(frame.width));
+    EXPECT_EQ(picture.height, static_cast<int>(frame.height));
+    EXPECT_EQ(picture.size, frame.size());
+    // The picture is the window's own: its colour below the title strip, the strip above.
+    EXPECT_EQ(picture.pixel(picture.width / 2, picture.height / 2), SimScreenCapture::fillColour(windows[2].number()));
+    EXPECT_EQ(picture.pixel(4, 4), SimScreenCapture::titleColour(windows[2].number()));
+}
+
+TEST_F(WindowPicturesTest, PassesThatTakeNothing) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        std::optional<std::set<std::string>> keys;
+        bool chromeToldOfPictures;
+    };
+    const std::vector<Case> cases = {
+        {"an empty key set", [] {}, std::set<std::string>{}, true},
+        {"pictures switched off", [this] { coordinator->previewsEnabled = false; }, std::nullopt, false},
+        {"no capture permission", [this] { desktop.setScreenCaptureAccess(false); }, std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        coordinator->previewsEnabled = true;
+        desktop.setScreenCaptureAccess(true);
+        c.arrange();
+        const std::string statusBefore = coordinator->status.get();
+        const int refreshesBefore = chromeRefreshes();
+        desktop.world().captures.clear();
+
+        EXPECT_TRUE(capture(c.keys).empty());
+        EXPECT_TRUE(desktop.world().captures.empty());
+        EXPECT_TRUE(coordinator->previewImages->empty());
+        EXPECT_EQ(coordinator->status.get(), statusBefore);
+        EXPECT_EQ(chromeRefreshes(), refreshesBefore + (c.chromeToldOfPictures ? 1 : 0));
+    }
+}
+
+TEST_F(WindowPicturesTest, AKeySetRestrictsThePass) {
+    EXPECT_EQ(capture(keys({1, 3})), keys({1, 3}));
+    EXPECT_EQ(desktop.world().captures, (std::vector<std::uint32_t>{windows[1].number(), windows[3].number()}));
+}
+
+TEST_F(WindowPicturesTest, PixelsPerPointScaleThePictureButNotItsSize) {
+    desktop.world().pointPixelScale = 2;
+    capture(keys({0}));
+    const WindowPicture& picture = coordinator->previewImages->at(key(0));
+    const Rect frame = windows[0].frame();
+    EXPECT_EQ(picture.width, static_cast<int>(frame.width * 2));
+    EXPECT_EQ(picture.height, static_cast<int>(frame.height * 2));
+    EXPECT_EQ(picture.size, frame.size());
+}
+
+TEST_F(WindowPicturesTest, AWindowThatCannotBeCapturedCostsOnlyItsOwnPicture) {
+    const auto& table = coordinator->windows.get();
+    const std::uint32_t third = table[2]->cgID;
+    desktop.world().captureFailures.insert(third);
+    const std::string statusBefore = coordinator->status.get();
+    const int refreshesBefore = chromeRefreshes();
+
+    const auto stored = capture();
+
+    std::set<std::string> expected;
+    for (const auto& record : table)
+        if (record->cgID != third) expected.insert(record->id);
+    EXPECT_EQ(stored, expected);
+    EXPECT_EQ(desktop.world().captures.size(), 5u);  // the two after it were still taken
+    EXPECT_EQ(coordinator->status.get(), statusBefore);
+    EXPECT_EQ(chromeRefreshes(), refreshesBefore + 1);
+}
+
+TEST_F(WindowPicturesTest, AWindowListThatCannotBeReadIsReportedAndEndsThePass) {
+    desktop.world().shareableWindowsError = "The window server did not answer.";
+    const int refreshesBefore = chromeRefreshes();
+
+    EXPECT_TRUE(capture().empty());
+    EXPECT_EQ(coordinator->status.get(),
+              "Window previews unavailable: The window server did not answer.. Native windows have been kept visible.");
+    EXPECT_TRUE(desktop.world().captures.empty());
+    EXPECT_EQ(chromeRefreshes(), refreshesBefore);
+}
+
+TEST_F(WindowPicturesTest, WindowsOffScreenAreStillPhotographed) {
+    windows[1].minimize();
+    settle();
+    coordinator->refresh();
+    settle();
+    ASSERT_TRUE(coordinator->access->records.contains(key(1)));
+    EXPECT_TRUE(capture(keys({1})).contains(key(1)));
+}
+
+TEST_F(WindowPicturesTest, PicturesOfWindowsThatLeftTheWindowTableAreDropped) {
+    capture();
+    ASSERT_EQ(coordinator->previewImages->size(), 5u);
+    const std::string gone = key(4);
+    windows[4].vanish();
+    beat();
+    ASSERT_FALSE(coordinator->access->records.contains(gone));
+
+    capture(std::set<std::string>{});
+    EXPECT_FALSE(coordinator->previewImages->contains(gone));
+    EXPECT_EQ(coordinator->previewImages->size(), 4u);
+}
+
+TEST_F(WindowPicturesTest, ACancelledPassKeepsWhatItStoredAndStopsQuietly) {
+    std::optional<std::set<std::string>> result;
+    const int refreshesBefore = chromeRefreshes();
+    platform::AsyncTask task;
+    // The caller gives up once two pictures are in.
+    const auto subscription = coordinator->onChange.subscribe([&] {
+        if (coordinator->previewImages->size() == 2) task.cancel();
+    });
+    task = coordinator->pictures->capture(std::nullopt, [&](auto stored) { result = std::move(stored); });
+    desktop.drain();
+
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->size(), 2u);
+    EXPECT_EQ(coordinator->previewImages->size(), 2u);
+    EXPECT_EQ(chromeRefreshes(), refreshesBefore);
+    coordinator->onChange.unsubscribe(subscription);
+}
+
+TEST_F(WindowPicturesTest, EnablingAsksForThePermissionOrTurnsPicturesOn) {
+    coordinator->previewsEnabled = false;
+    desktop.setScreenCaptureAccess(false);
+    coordinator->enablePreviews();
+    desktop.drain();
+    EXPECT_FALSE(coordinator->previewsEnabled.get());
+    EXPECT_EQ(coordinator->status.get(), WindowPictures::kAllowStatus);
+    EXPECT_TRUE(desktop.world().captures.empty());
+
+    desktop.setScreenCaptureAccess(true);
+    coordinator->enablePreviews();
+    desktop.drain();
+    EXPECT_TRUE(coordinator->previewsEnabled.get());
+    EXPECT_EQ(coordinator->previewImages->size(), 5u);
+}
+
+TEST_F(WindowPicturesTest, TheBeatTakesPicturesAtMostEveryThreeSeconds) {
+    std::vector<double> passTimes;
+    std::size_t seen = 0;
+    const double start = coordinator->now();
+    for (int i = 0; i < 15; ++i) {
+        beat();
+        if (desktop.world().captures.size() > seen) passTimes.push_back(coordinator->now() - start);
+        seen = desktop.world().captures.size();
+    }
+    ASSERT_GE(passTimes.size(), 2u);
+    for (std::size_t i = 1; i < passTimes.size(); ++i) EXPECT_GT(passTimes[i] - passTimes[i - 1], 3.0);
+}
+
+}  // namespace
