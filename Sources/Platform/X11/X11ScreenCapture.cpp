@@ -126,14 +126,18 @@ std::optional<X11ScreenCapture::Source> X11ScreenCapture::locate(xcb_window_t cl
     }
     const auto geometryCookie = xcb_get_geometry(c.xcb(), at);
     const auto attributesCookie = xcb_get_window_attributes(c.xcb(), at);
+    const auto clientCookie = xcb_get_window_attributes(c.xcb(), client);
     auto geometry = c.await<xcb_get_geometry_reply_t>(geometryCookie, deadline);
     auto attributes = c.await<xcb_get_window_attributes_reply_t>(attributesCookie, deadline);
-    if (!geometry || !attributes) {
-        error = !geometry ? describe(geometry.status, geometry.errorCode())
-                          : describe(attributes.status, attributes.errorCode());
+    auto clientAttributes = c.await<xcb_get_window_attributes_reply_t>(clientCookie, deadline);
+    if (!geometry || !attributes || !clientAttributes) {
+        error = !geometry     ? describe(geometry.status, geometry.errorCode())
+                : !attributes ? describe(attributes.status, attributes.errorCode())
+                              : describe(clientAttributes.status, clientAttributes.errorCode());
         return std::nullopt;
     }
-    if (attributes->map_state != XCB_MAP_STATE_VIEWABLE) {
+    // A minimised window may leave its frame mapped around nothing: both must be shown.
+    if (attributes->map_state != XCB_MAP_STATE_VIEWABLE || clientAttributes->map_state != XCB_MAP_STATE_VIEWABLE) {
         error = kNotShown;
         return std::nullopt;
     }
