@@ -150,8 +150,7 @@ TEST_F(ApplicationScene, ASpaceChangeRefreshesOnlyWhileArranging) {
     EXPECT_TRUE(coordinator().scanInFlight);
     settle();
 
-    coordinator().stopping = true;  // keeps the next refreshes from arranging again
-    coordinator().restore();
+    coordinator().restoreForQuit();  // keeps the next refreshes from arranging again
     settle();
     ASSERT_FALSE(coordinator().managing.get());
     desktop.switchSpace(0, 3);

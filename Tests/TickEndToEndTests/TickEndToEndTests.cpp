@@ -1,6 +1,6 @@
 // TickEndToEndTests.cpp: the real `arvelo` on a virtual X desktop (Xvfb + openbox, started by
 // scripts/with-xvfb) arranging xlogo windows: a window opened while the others are arranged is
-// docked within two beats, a tiled window dragged away by its title bar with xdotool is put
+// docked, a tiled window dragged away by its title bar with xdotool is put
 // back in its tile, and while nothing happens the diagnostics file is not written.
 #include "ArveloSession.h"
 #include "Wait.h"
@@ -17,7 +17,6 @@ namespace {
 
 const std::vector<std::string> kLogos = {"XLogo"};
 constexpr double kFewBeats = 15;  // seconds: start-up plus a few 0.7 s beats
-constexpr double kBeat = 0.7;
 constexpr int kTolerance = 2;  // pixels
 
 class TickEndToEnd : public ::testing::Test {
@@ -57,7 +56,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TickEndToEnd, AWindowOpenedWhileArrangingIsDockedWithinTwoBeats) {
+TEST_F(TickEndToEnd, AWindowOpenedWhileArrangingIsDocked) {
     for (int i = 0; i < 3; ++i) openLogo();
     ASSERT_TRUE(waitUntil(kFewBeats, [&] { return logos().size() == 3; }));
     session.runArvelo();
@@ -66,17 +65,13 @@ TEST_F(TickEndToEnd, AWindowOpenedWhileArrangingIsDockedWithinTwoBeats) {
 
     openLogo();
     ASSERT_TRUE(waitUntil(kFewBeats, [&] { return logos().size() == 4; }));
-    // The window manager's map of its frame makes arvelo scan and dock at once; the deadline
-    // of two beats and a margin for a busy machine only bounds the wait.
-    const auto listed = std::chrono::steady_clock::now();
+    // The next beats dock it; the generous deadline only bounds the wait on a busy machine.
     Frames frames;
-    const bool docked = waitUntil(2 * kBeat + 1.0, [&] {
+    const bool docked = waitUntil(kFewBeats, [&] {
         frames = logos();
         return tiled(frames, 4);
     });
-    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - listed).count();
-    EXPECT_TRUE(docked) << "after " << took << " s:\n" << describe(frames);
-    RecordProperty("dockSeconds", std::to_string(took));
+    EXPECT_TRUE(docked) << describe(frames);
 }
 
 TEST_F(TickEndToEnd, ATiledWindowDraggedByItsTitleBarIsPutBack) {

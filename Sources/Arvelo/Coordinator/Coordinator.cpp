@@ -38,23 +38,23 @@ std::shared_ptr<Coordinator> Coordinator::make(platform::Services services, bool
 Coordinator::Coordinator(platform::Services services, bool includeFixture, bool automaticUpdates_,
                          std::optional<std::filesystem::path> storageURL)
     : services_(std::move(services)) {
-    // 1-2: the window table and the log channel.
+    // The window table and the log channel.
     access = WindowAccess::make(services_);
     logger = services_.logger("windows");
 
-    // 3-4: published and plain fields start at their declared values; trust is read now.
+    // Published and plain fields start at their declared values; trust is read now.
     trusted = services_.accessibility->isProcessTrusted();
     scanQueue = services_.dispatch->makeSerialQueue(kScanQueueLabel);
     spaceOf = [spaces = services_.spaces](const DisplayInfo& display) -> platform::SpaceID {
         return Spaces::current(spaces.get(), display.screen);
     };
 
-    // 5: automatic updates switch the real writes on.
+    // Automatic updates switch the real writes on.
     automaticUpdates = automaticUpdates_;
     access->includeFixture = includeFixture;
     access->dryRun = !automaticUpdates;
 
-    // 6: the state directory: the argument, else ARVELO_STATE_DIR (even when empty), else
+    // The state directory: the argument, else ARVELO_STATE_DIR (even when empty), else
     // "Arvelo" in Application Support.
     if (storageURL) {
         storage = *storageURL;
@@ -73,10 +73,10 @@ Coordinator::Coordinator(platform::Services services, bool includeFixture, bool 
     diagnosticsPacing_ =
         std::make_unique<WritePacing>(services_.dispatch, services_.clock, kBeatInterval, kDiagnosticsSlack);
 
-    // 7: the saved layouts, in the order of the file.
+    // The saved layouts, in the order of the file.
     if (auto views = files_->readSavedViews()) saved = std::move(*views);
 
-    // 8-9: the user's excluded applications and gap.
+    // The user's excluded applications and gap.
     if (services_.defaults) {
         if (auto apps = services_.defaults->stringArray(kExcludedAppsKey))
             excluded = std::set<std::string>(apps->begin(), apps->end());
@@ -88,7 +88,7 @@ Coordinator::Coordinator(platform::Services services, bool includeFixture, bool 
         }
     }
 
-    // 10: what an earlier run left behind.
+    // What an earlier run left behind.
     recoveryAvailable = recovery_->loadEarlierRun();
     resumeAvailable = files_->exists(StateFiles::kLastView);
 }
@@ -100,7 +100,7 @@ Coordinator::~Coordinator() {
 void Coordinator::start() {
     const std::weak_ptr<Coordinator> weak = weak_from_this();
 
-    // 11: a newly learnt minimum size re-applies the layout on the main queue.
+    // A newly learnt minimum size re-applies the layout on the main queue.
     access->onMinimumChange = [weak, dispatch = services_.dispatch] {
         dispatch->async([weak] {
             auto self = weak.lock();
@@ -109,14 +109,14 @@ void Coordinator::start() {
         });
     };
 
-    // 12-14: the controllers, each holding the coordinator weakly.
+    // The controllers, each holding the coordinator weakly.
     chrome = std::make_shared<ChromeController>(weak, automaticUpdates);
     drops = std::make_shared<DropHandling>(weak);
     windowDrag = WindowDragController::make(std::make_shared<CoordinatorDragHost>(weak), services_, automaticUpdates);
     spatialInput = std::make_shared<SpatialInputController>(weak, automaticUpdates);
     pictures = WindowPictures::make(services_, pictureHost());
 
-    // 15: with automatic updates, one refresh now and the beat from now on; a window shown
+    // With automatic updates, one refresh now and the beat from now on; a window shown
     // between beats is docked without waiting for the next one.
     if (!automaticUpdates) return;
     windowAppearance_ = services_.windowList->windowDidAppear.connect([weak] {

@@ -196,6 +196,12 @@ public:
     // ---- Pruning and stopping (CoordinatorPruning.cpp)
     bool removeUnavailableWindows();
     void stopEmptyWorkspace();
+    // Windows are arranged, or some window still remembers the frame it had before it was moved.
+    bool hasWindowsToRestore() const;
+    // The quit that waits: every window goes back and nothing is arranged again from now on.
+    void restoreForQuit();
+    // The last step of quitting: the input controllers stop and windows still out of place go back.
+    void shutDown();
 
     // ---- Recovery, restore and last layout (CoordinatorRecovery.cpp)
     void writeRecovery();

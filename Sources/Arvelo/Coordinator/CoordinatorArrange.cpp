@@ -33,7 +33,7 @@ void Coordinator::arrange() {
 }
 
 void Coordinator::arrangeCurrentSnapshot(const std::optional<std::set<std::string>>& only) {
-    // 1-2: refusals that change nothing but the status.
+    // Refusals that change nothing but the status.
     if (!trusted.get()) {
         status = kUntrustedStatus;
         return;
@@ -43,7 +43,7 @@ void Coordinator::arrangeCurrentSnapshot(const std::optional<std::set<std::strin
         return;
     }
 
-    // 3: the candidates: on screen (or parked here), on the Space shown, not pinned.
+    // The candidates: on screen (or parked here), on the Space shown, not pinned.
     const std::set<std::string> managed = managedHere();
     std::vector<std::shared_ptr<WindowRecord>> candidates;
     for (const auto& record : windows.get()) {
@@ -63,13 +63,13 @@ void Coordinator::arrangeCurrentSnapshot(const std::optional<std::set<std::strin
         return;
     }
 
-    // 5: pictures for windows that have none yet; the arrangement does not wait for them.
+    // Pictures for windows that have none yet; the arrangement does not wait for them.
     std::set<std::string> missingPictures;
     for (const auto& record : candidates)
         if (!previewImages->contains(record->id)) missingPictures.insert(record->id);
     if (!missingPictures.empty()) pictures->request(missingPictures, true);
 
-    // 6-8: a whole arrangement forgets the marks; originals are remembered and saved before
+    // A whole arrangement forgets the marks; originals are remembered and saved before
     // any window moves.
     floatedWindows.clear();
     userPlaced.clear();
@@ -77,7 +77,7 @@ void Coordinator::arrangeCurrentSnapshot(const std::optional<std::set<std::strin
     for (const auto& record : candidates) noteOriginalFrame(*record);
     writeRecovery();
 
-    // 9: a fresh tree per display.
+    // A fresh tree per display.
     for (const auto& display : displays.get()) {
         if (only && !only->contains(display.id)) continue;
         std::vector<std::string> keys;
@@ -108,7 +108,7 @@ void Coordinator::arrangeCurrentSnapshot(const std::optional<std::set<std::strin
         }
     }
 
-    // 10-11: arranging is on; the dashboard steps aside.
+    // Arranging is on; the dashboard steps aside.
     managing = true;
     spatialInput->install();
     apply();

@@ -35,7 +35,7 @@ void Coordinator::requestLayoutDiagnostics(const std::vector<platform::WindowInf
 }
 
 void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>* onScreen) {
-    // 1: the window server's view.
+    // The window server's view.
     std::vector<platform::WindowInfo> read;
     if (!onScreen) {
         platform::WindowListOptions options;
@@ -46,7 +46,7 @@ void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>
     }
     const auto& serverWindows = *onScreen;
 
-    // 2: the managed windows.
+    // The managed windows.
     const std::set<std::string> managed = managedHere();
     nlohmann::json nativeWindows = nlohmann::json::array();
     for (const auto& record : windows.get()) {
@@ -70,7 +70,7 @@ void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>
         nativeWindows.push_back(std::move(window));
     }
 
-    // 3: each display with a state: its tree and its tiles.
+    // Each display with a state: its tree and its tiles.
     nlohmann::json layouts = nlohmann::json::array();
     for (const auto& display : displays.get()) {
         const auto stateIt = states->find(display.id);
@@ -89,7 +89,7 @@ void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>
                            {"tiles", std::move(tiles)}});
     }
 
-    // 4: the whole snapshot.
+    // The whole snapshot.
     nlohmann::json object = nlohmann::json::object();
     object[StateFiles::kDiagnosticsTimestamp] = StateCoding::utcText(now(), "%Y-%m-%dT%H:%M:%SZ");
     object["fixtureOnly"] = access->includeFixture;

@@ -1,7 +1,9 @@
 // CoordinatorPruning.cpp: taking windows that went away (closed, minimised, moved to another
 // Space) and displays that were unplugged out of the layouts, and stopping the arrangement
-// when no display state is left.
+// when no display state is left; what quitting asks of the arranger.
 #include "Arvelo/Coordinator/Coordinator.h"
+
+#include <algorithm>
 
 #include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Input/SpatialInputController.h"
@@ -76,6 +78,24 @@ void Coordinator::stopEmptyWorkspace() {
     status = "No managed windows remain. Arrangement stopped.";
     requestLayoutDiagnostics();
     onChange.send();
+}
+
+bool Coordinator::hasWindowsToRestore() const {
+    if (managing.get()) return true;
+    const auto& all = windows.get();
+    return std::any_of(all.begin(), all.end(),
+                       [](const std::shared_ptr<WindowRecord>& record) { return record && record->originalFrame; });
+}
+
+void Coordinator::restoreForQuit() {
+    stopping = true;
+    restore();
+}
+
+void Coordinator::shutDown() {
+    if (windowDrag) windowDrag->stop();
+    if (spatialInput) spatialInput->stop();
+    if (hasWindowsToRestore()) restore();
 }
 
 }  // namespace arvelo

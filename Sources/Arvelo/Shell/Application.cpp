@@ -34,28 +34,28 @@ bool Application::fixtureFlag() const {
 }
 
 void Application::didFinishLaunching() {
-    // 1. Activation policy "accessory": on this desktop the program has no main window and
+    // Activation policy "accessory": on this desktop the program has no main window and
     //    no taskbar entry to begin with, so there is nothing to switch.
-    // 2-3. The arranger, with automatic updates: it refreshes once and starts its beat.
+    // The arranger, with automatic updates: it refreshes once and starts its beat.
     coordinator_ = Coordinator::make(services_, fixtureFlag(), true);
-    // 4. SIGTERM and SIGINT ask for the normal quit, which restores the windows first.
+    // SIGTERM and SIGINT ask for the normal quit, which restores the windows first.
     if (onInstallTerminationSignals) onInstallTerminationSignals();
-    // 5. The status item and its menu.
+    // The status item and its menu.
     if (onInstallStatusItem) onInstallStatusItem();
     updateStatusIcon();
-    // 6. The arranger's global hot keys.
+    // The arranger's global hot keys.
     installShortcuts();
-    // 7. The kit: import the standalone settings once, create the controller, have its state
+    // The kit: import the standalone settings once, create the controller, have its state
     //    changes update the status icon and hand the pinned windows to the coordinator, start it.
     startKit();
-    // 8. The permissions window, when not trusted or never dismissed with "Done".
+    // The permissions window, when not trusted or never dismissed with "Done".
     const bool trusted = services_.accessibility->isProcessTrusted();
     if (!trusted || services_.defaults->boolean(kShownPermissionsKey) != true) {
         if (onShowPermissions) onShowPermissions();
     }
-    // 9. Workspace observers.
+    // Workspace observers.
     installWorkspaceObservers();
-    // 10. Fixture runs chosen by launch flags.
+    // Fixture runs chosen by launch flags.
     runFixtureModes();
     // URLs given on the command line run once the program stands, as handed-over ones do.
     const std::vector<std::string> urls = urlsAmong(services_.environment.arguments);

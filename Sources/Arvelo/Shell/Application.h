@@ -47,9 +47,9 @@ public:
     Application& operator=(const Application&) = delete;
 
     // ---- Outward callbacks, set by the host before launching.
-    // Launch step 4: turn SIGTERM, then SIGINT, into main-loop sources that call requestTerminate().
+    // At launch: turn SIGTERM, then SIGINT, into main-loop sources that call requestTerminate().
     std::function<void()> onInstallTerminationSignals;
-    // Launch step 5: show the status item; its menu asks menuNeedsUpdate() at every opening.
+    // At launch: show the status item; its menu asks menuNeedsUpdate() at every opening.
     std::function<void()> onInstallStatusItem;
     // The status item's tool tip changed (updateStatusIcon).
     std::function<void(const std::string& toolTip)> onStatusIconChange;
@@ -75,7 +75,7 @@ public:
     void sessionWillEnd();
 
     // ---- The arranger's global hot keys and URL commands (ApplicationShortcuts.cpp).
-    // Launch step 6: registers the arranger's hot keys.
+    // At launch: registers the arranger's hot keys.
     void installShortcuts();
     // Runs the command of each URL, in order (URLs given on the command line or handed over
     // by a later launch).
@@ -120,9 +120,9 @@ private:
 
     // The delegate's fields.
     std::shared_ptr<Coordinator> coordinator_;
-    std::unique_ptr<ArrangerHotKeys> shortcuts_;        // launch step 6 until termination
+    std::unique_ptr<ArrangerHotKeys> shortcuts_;        // from launch until termination
     std::unique_ptr<URLCommandHandler> urlCommands_;    // made at the first URL
-    std::unique_ptr<tenvik::TenvikController> tenvik_;  // launch step 7 for the life of the process
+    std::unique_ptr<tenvik::TenvikController> tenvik_;  // from launch for the life of the process
     platform::Subscription kitLogSetting_;
     bool waitingForRestoration_ = false;
 

@@ -1,5 +1,5 @@
 // ApplicationShortcuts.cpp: the delegate's part in the arranger's global hot keys (registered
-// at launch step 6, released at termination) and in URL commands (run in the order given,
+// at launch, released at termination) and in URL commands (run in the order given,
 // from the command line or handed over by a later launch).
 
 #include "Arvelo/Shell/Application.h"

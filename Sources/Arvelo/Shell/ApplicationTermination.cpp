@@ -6,21 +6,11 @@
 
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Coordinator/Coordinator.h"
-#include "Arvelo/Input/SpatialInputController.h"
-#include "Arvelo/Input/WindowDragController.h"
 #include "TenvikKit/Controller/TenvikController.h"
-
-#include <algorithm>
 
 namespace arvelo {
 
-bool Application::hasWindowsToRestore() const {
-    if (!coordinator_) return false;
-    if (coordinator_->managing.get()) return true;
-    const auto& windows = coordinator_->windows.get();
-    return std::any_of(windows.begin(), windows.end(),
-                       [](const std::shared_ptr<WindowRecord>& record) { return record && record->originalFrame; });
-}
+bool Application::hasWindowsToRestore() const { return coordinator_ && coordinator_->hasWindowsToRestore(); }
 
 void Application::requestTerminate() {
     if (terminated_) return;
@@ -36,8 +26,7 @@ Application::TerminateReply Application::shouldTerminate() {
     if (!hasWindowsToRestore()) return TerminateReply::now;
 
     waitingForRestoration_ = true;
-    coordinator_->stopping = true;
-    coordinator_->restore();
+    coordinator_->restoreForQuit();
     timers_.push_back(services_.dispatch->scheduleTimer(kTerminateRetryDelay, false, platform::RunLoopMode::common,
                                                         [this] { requestTerminate(); }));
     return TerminateReply::cancel;
@@ -46,25 +35,18 @@ Application::TerminateReply Application::shouldTerminate() {
 void Application::willTerminate() {
     if (willTerminateRan_) return;
     willTerminateRan_ = true;
-    // 1. The kit: its gesture monitor, hot keys, focus lock and pins.
+    // The kit first: its gesture monitor, hot keys, focus lock and pins.
     if (tenvik_) tenvik_->stop();
-    // 2. The input controllers stop; windows still out of place go back.
-    if (coordinator_) {
-        if (coordinator_->windowDrag) coordinator_->windowDrag->stop();
-        if (coordinator_->spatialInput) coordinator_->spatialInput->stop();
-        if (hasWindowsToRestore()) coordinator_->restore();
-    }
-    // 3. The arranger's hot keys: every key, then the window-map key, then the handler.
+    // The arranger's input controllers stop; windows still out of place go back.
+    if (coordinator_) coordinator_->shutDown();
+    // Last the arranger's hot keys: every key, then the window-map key, then the handler.
     if (shortcuts_) shortcuts_->uninstall();
 }
 
 void Application::sessionWillEnd() {
     // No deferral: the session would end before a retry. Restoring now is all the time we get.
     waitingForRestoration_ = true;
-    if (coordinator_ && hasWindowsToRestore()) {
-        coordinator_->stopping = true;
-        coordinator_->restore();
-    }
+    if (hasWindowsToRestore()) coordinator_->restoreForQuit();
 }
 
 }  // namespace arvelo
