@@ -72,6 +72,8 @@ std::string AXValue::description() const {
     return std::visit(Visitor{}, storage_);
 }
 
+std::optional<std::uint64_t> Accessibility::changeStamp(const AXElement&) { return std::nullopt; }
+
 std::vector<AXResult> Accessibility::copyMultipleAttributeValues(const AXElement& element,
                                                                  const std::vector<std::string>& attributes,
                                                                  double timeout) {

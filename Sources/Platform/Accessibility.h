@@ -201,6 +201,13 @@ public:
     // A new observer of the process `pid`.
     virtual AXObserverResult createObserver(std::int32_t pid) = 0;
 
+    // A number that moves whenever an event may have changed an answer about the element (of
+    // an application: its window list; of a window: any of its attributes, its children
+    // included). Readers that keep what they read may answer from it while the stamp stands.
+    // Absent when the backend cannot tell, and then nothing read of the element may be kept.
+    // Asks nothing of the application.
+    virtual std::optional<std::uint64_t> changeStamp(const AXElement& element);
+
     // Batched reads for a scan: several attributes of one element, and several attributes of
     // several elements (results[i][j] is attribute j of element i). Backends that can
     // pipeline requests override these; the plain forms read one by one.

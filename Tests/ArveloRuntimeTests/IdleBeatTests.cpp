@@ -23,6 +23,43 @@ protected:
     std::string firstTileFrame() const { return diagnostics()["layouts"][0]["tiles"][0]["frame"]; }
 };
 
+TEST_F(IdleBeat, AQuietBeatReadsNothingOfAWindowNoChangeTouched) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    start();
+    wait(3.0);  // the arrangement's checks have run out
+    // Every request the simulation logged about a window (or its parts) since the last look.
+    const auto requestsAbout = [&](const WindowHandle& window) {
+        std::size_t count = 0;
+        for (const auto& call : desktop.calls().all())
+            if (call.element.kind != platform::AXElementKind::application && call.element.window == window.number())
+                ++count;
+        return count;
+    };
+
+    desktop.calls().clear();
+    wait(4 * Coordinator::kBeatInterval);
+    EXPECT_EQ(requestsAbout(a), 0u);
+    EXPECT_EQ(requestsAbout(b), 0u);
+
+    // The user nudges one window by less than the drift tolerance: it is read again, the
+    // other still is not.
+    desktop.calls().clear();
+    a.moveTo(a.frame().offsetBy(0, 3));
+    wait(Coordinator::kBeatInterval);
+    EXPECT_GT(requestsAbout(a), 0u);
+    EXPECT_EQ(requestsAbout(b), 0u);
+    EXPECT_EQ(recordOf(a).frame, a.frame());
+
+    // A sheet opened on the other one is found by the next beat.
+    desktop.calls().clear();
+    b.openSheet("Save", {300, 300, 400, 200});
+    wait(Coordinator::kBeatInterval);
+    EXPECT_GT(requestsAbout(b), 0u);
+}
+
 TEST_F(IdleBeat, QuietBeatsLeaveTheDiagnosticsFileAloneUntilWhatItSaysChanges) {
     desktop.addDisplay("Built-in", {1440, 900});
     auto app = editor();
@@ -95,7 +132,10 @@ TEST_F(IdleBeat, WindowsShownTogetherAreDockedByOnePassAndOneMoreAtMost) {
     std::size_t scans = 0;
     for (const auto& call : desktop.calls().of(platform::sim::Request::copy, platform::ax::kWindows))
         if (call.element == app.element()) ++scans;
-    EXPECT_EQ(scans, 2u) << "the news of c and d came while the first pass was scanning";
+    // The news of c and d came while the first pass was scanning: one more pass, whose scan
+    // may answer the list from what the first one read.
+    EXPECT_GE(scans, 1u);
+    EXPECT_LE(scans, 2u);
 }
 
 TEST_F(IdleBeat, AShownWindowCorrectsNothingTheBeatWouldRetryOrPutBack) {

@@ -370,6 +370,8 @@ private:
     std::unique_ptr<StateFiles> files_;
     std::unique_ptr<WritePacing> diagnosticsPacing_;
     platform::Subscription windowAppearance_;
+    // What the last scan read, handed to the next one.
+    std::shared_ptr<const ScanMemo> scanMemo_;
     bool arrivalsPassWanted_ = false;
     // The on-screen window list of the last scan taken in, and the layout revision it saw;
     // the tick's diagnostics use it once instead of reading the list again.

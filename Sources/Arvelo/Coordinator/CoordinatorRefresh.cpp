@@ -51,10 +51,11 @@ void Coordinator::refresh(std::function<void()> completion) {
     const bool diagnostic = access->includeFixture;
     const int revision = layoutRevision;
     scanQueue->async([weak = weak_from_this(), applications = access->applications(),
-                      retained = access->retainedWindows(), diagnostic, revision,
+                      retained = access->retainedWindows(), diagnostic, revision, memo = scanMemo_,
                       accessibility = services_.accessibility, windowList = services_.windowList,
                       dispatch = services_.dispatch] {
-        auto snapshot = WindowScan::capture(*accessibility, *windowList, applications, retained, diagnostic);
+        auto snapshot =
+            WindowScan::capture(*accessibility, *windowList, applications, retained, diagnostic, memo.get());
         dispatch->async([weak, snapshot = std::move(snapshot), revision, diagnostic]() mutable {
             if (auto self = weak.lock()) self->scanFinished(std::move(snapshot), revision, diagnostic);
         });
@@ -63,6 +64,8 @@ void Coordinator::refresh(std::function<void()> completion) {
 
 void Coordinator::scanFinished(ScanSnapshot snapshot, int revision, bool diagnostic) {
     scanInFlight = false;
+    // What it read stays good under its change stamps, even when the scan itself is retaken.
+    scanMemo_ = snapshot.memo;
     // A scan that overlapped an apply describes frames that are no longer asked for.
     if (revision != layoutRevision || applying || diagnostic != access->includeFixture) {
         refresh();

@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace arvelo {
@@ -87,6 +88,7 @@ public:
     // The frame of a sheet attached to the window.
     std::optional<Rect> sheetFrame(const RecordPtr& record);
     // The same for several windows, their children read in one batch; one answer per window.
+    // A window whose change stamp stands since its last look answers what it answered then.
     std::vector<std::optional<Rect>> sheetFrames(const std::vector<RecordPtr>& records);
     // Puts the window back at its original frame (kept until a read-back confirms it).
     void restore(const RecordPtr& record);
@@ -98,6 +100,9 @@ private:
     void storeMinimum(WindowRecord& record, Size minimum);
     void noteOriginal(WindowRecord& record);
     void writeScannerDiagnostics(const ScanSnapshot& snapshot) const;
+    // The sheets of these windows read from the application; `read[i]` tells whether window
+    // i's children could be read.
+    std::vector<std::optional<Rect>> readSheetFrames(const std::vector<RecordPtr>& records, std::vector<bool>& read);
 
     // The follow-up tasks. A task is a chain of passes, pass i running delays[i] seconds after the one before; a
     // pass that answers false ends the task. The chain holds this object and the record weakly.
@@ -117,6 +122,12 @@ private:
     platform::Services services_;
     platform::Accessibility& ax_;
     platform::Logger log_;
+    // The last look for a sheet of each window, under the change stamp taken before it.
+    struct SheetLook {
+        std::uint64_t stamp = 0;
+        std::optional<Rect> frame;
+    };
+    std::unordered_map<platform::AXElement, SheetLook> sheetLooks_;
 };
 
 }  // namespace arvelo

@@ -88,6 +88,42 @@ std::optional<Rect> WindowAccess::sheetFrame(const RecordPtr& record) { return s
 std::vector<std::optional<Rect>> WindowAccess::sheetFrames(const std::vector<RecordPtr>& records) {
     std::vector<std::optional<Rect>> frames(records.size());
     if (dryRun || records.empty()) return frames;
+    std::vector<std::optional<std::uint64_t>> stamps(records.size());
+    std::vector<RecordPtr> unread;
+    std::vector<std::size_t> unreadAt;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        stamps[i] = ax_.changeStamp(records[i]->element);
+        const auto look = sheetLooks_.find(records[i]->element);
+        if (stamps[i] && look != sheetLooks_.end() && look->second.stamp == *stamps[i]) {
+            frames[i] = look->second.frame;
+            continue;
+        }
+        unread.push_back(records[i]);
+        unreadAt.push_back(i);
+    }
+    std::vector<bool> read;
+    const auto found = readSheetFrames(unread, read);
+    for (std::size_t j = 0; j < unread.size(); ++j) {
+        const std::size_t i = unreadAt[j];
+        frames[i] = found[j];
+        if (stamps[i] && read[j])
+            sheetLooks_[records[i]->element] = {*stamps[i], found[j]};
+        else
+            sheetLooks_.erase(records[i]->element);
+    }
+    // Looks at windows no longer in the table are of no use.
+    std::erase_if(sheetLooks_, [&](const auto& entry) {
+        return std::none_of(this->records.begin(), this->records.end(),
+                            [&](const auto& record) { return record.second->element == entry.first; });
+    });
+    return frames;
+}
+
+std::vector<std::optional<Rect>> WindowAccess::readSheetFrames(const std::vector<RecordPtr>& records,
+                                                               std::vector<bool>& read) {
+    std::vector<std::optional<Rect>> frames(records.size());
+    read.assign(records.size(), false);
+    if (records.empty()) return frames;
     std::vector<platform::AXElement> elements;
     elements.reserve(records.size());
     for (const RecordPtr& record : records) elements.push_back(record->element);
@@ -97,9 +133,10 @@ std::vector<std::optional<Rect>> WindowAccess::sheetFrames(const std::vector<Rec
     std::vector<platform::AXElement> allChildren;
     std::vector<std::size_t> ownerOf;  // per child: the index of its window
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const platform::AXResult& read = children[i].front();
-        const auto childElements = read.ok() ? read.value.elements() : std::nullopt;
+        const platform::AXResult& childrenRead = children[i].front();
+        const auto childElements = childrenRead.ok() ? childrenRead.value.elements() : std::nullopt;
         if (!childElements) continue;
+        read[i] = true;
         for (const platform::AXElement& child : *childElements) {
             allChildren.push_back(child);
             ownerOf.push_back(i);

@@ -3,6 +3,7 @@
 // known), and the rules that keep or drop each candidate and give it its key.
 #include "Arvelo/Windows/WindowScan.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -68,8 +69,9 @@ private:
 // The state of one scan while it walks the applications.
 class Capture {
 public:
-    Capture(platform::Accessibility& accessibility, const std::vector<RetainedWindow>& retained, bool diagnostic)
-        : ax_(accessibility), retained_(retained), diagnostic_(diagnostic) {}
+    Capture(platform::Accessibility& accessibility, const std::vector<RetainedWindow>& retained, bool diagnostic,
+            const ScanMemo* previous)
+        : ax_(accessibility), retained_(retained), diagnostic_(diagnostic), previous_(previous) {}
 
     void readWindowList(platform::WindowList& windowList) {
         list_ = windowList.windows({.onScreenOnly = true, .excludeDesktopElements = true});
@@ -80,10 +82,13 @@ public:
 
     ScanSnapshot take() {
         snapshot_.onScreen = std::move(list_);
+        snapshot_.memo = std::make_shared<const ScanMemo>(std::move(memo_));
         return std::move(snapshot_);
     }
 
 private:
+    platform::AXResult readWindows(const AXElement& appElement);
+    std::vector<std::vector<AXResult>> readCandidates(const std::vector<AXElement>& candidates);
     std::vector<AXElement> fallbackCandidates(const AXElement& appElement,
                                               const std::vector<const WindowInfo*>& serverWindows);
     void examine(const ScanApplication& application, const AXElement& element, const std::vector<AXResult>& values,
@@ -92,6 +97,8 @@ private:
     platform::Accessibility& ax_;
     RetainedIndex retained_;
     bool diagnostic_;
+    const ScanMemo* previous_;
+    ScanMemo memo_;
     std::vector<WindowInfo> list_;
     ScanSnapshot snapshot_;
     std::unordered_set<std::string> keys_;
@@ -99,7 +106,7 @@ private:
 
 void Capture::scan(const ScanApplication& application) {
     const AXElement appElement = AXElement::application(application.pid);
-    const AXResult windowsRead = ax_.copyAttributeValue(appElement, ax::kWindows, kTimeout);
+    const AXResult windowsRead = readWindows(appElement);
     const std::int32_t readError = platform::rawValue(windowsRead.error);
     const std::optional<std::vector<AXElement>> listed = windowsRead.ok() ? windowsRead.value.elements() : std::nullopt;
 
@@ -130,8 +137,60 @@ void Capture::scan(const ScanApplication& application) {
     }
 
     if (candidates.empty()) return;
-    const auto values = ax_.copyAttributeValues(candidates, kCandidateAttributes, kTimeout);
+    const auto values = readCandidates(candidates);
     for (std::size_t i = 0; i < candidates.size(); ++i) examine(application, candidates[i], values[i], serverWindows);
+}
+
+// The stamp is taken before the read: a change while the read is out moves it, so the next
+// scan reads again.
+AXResult Capture::readWindows(const AXElement& appElement) {
+    const auto stamp = ax_.changeStamp(appElement);
+    if (stamp && previous_) {
+        const auto known = previous_->applications.find(appElement.pid);
+        if (known != previous_->applications.end() && known->second.stamp == *stamp) {
+            memo_.applications.emplace(appElement.pid, known->second);
+            return known->second.windows;
+        }
+    }
+    AXResult read = ax_.copyAttributeValue(appElement, ax::kWindows, kTimeout);
+    // Only a list that named windows is kept: the fallbacks behind an empty one are asked anew.
+    const auto listed = read.ok() ? read.value.elements() : std::nullopt;
+    if (stamp && listed && !listed->empty())
+        memo_.applications.emplace(appElement.pid, ScanMemo::Application{*stamp, read});
+    return read;
+}
+
+std::vector<std::vector<AXResult>> Capture::readCandidates(const std::vector<AXElement>& candidates) {
+    std::vector<std::vector<AXResult>> values(candidates.size());
+    std::vector<std::optional<std::uint64_t>> stamps(candidates.size());
+    std::vector<AXElement> unread;
+    std::vector<std::size_t> unreadAt;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        stamps[i] = ax_.changeStamp(candidates[i]);
+        if (stamps[i] && previous_) {
+            const auto known = previous_->windows.find(candidates[i]);
+            if (known != previous_->windows.end() && known->second.stamp == *stamps[i]) {
+                values[i] = known->second.values;
+                memo_.windows.emplace(candidates[i], known->second);
+                continue;
+            }
+        }
+        unread.push_back(candidates[i]);
+        unreadAt.push_back(i);
+    }
+    if (unread.empty()) return values;
+    auto read = ax_.copyAttributeValues(unread, kCandidateAttributes, kTimeout);
+    for (std::size_t j = 0; j < unread.size(); ++j) {
+        const std::size_t i = unreadAt[j];
+        values[i] = std::move(read[j]);
+        // Answers that failed for want of time are asked again next time.
+        const bool settled = std::none_of(values[i].begin(), values[i].end(), [](const AXResult& r) {
+            return r.error == platform::AXError::cannotComplete || r.error == platform::AXError::apiDisabled;
+        });
+        if (stamps[i] && settled && values[i][kRole].ok())
+            memo_.windows.emplace(candidates[i], ScanMemo::Window{*stamps[i], values[i]});
+    }
+    return values;
 }
 
 // Asked only when "AXWindows" gives nothing: the window children, the focused and main
@@ -225,8 +284,8 @@ void Capture::examine(const ScanApplication& application, const AXElement& eleme
 
 ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowList& windowList,
                      const std::vector<ScanApplication>& applications, const std::vector<RetainedWindow>& retained,
-                     bool diagnostic) {
-    Capture capture(accessibility, retained, diagnostic);
+                     bool diagnostic, const ScanMemo* previous) {
+    Capture capture(accessibility, retained, diagnostic, previous);
     capture.readWindowList(windowList);
     for (const ScanApplication& application : applications) capture.scan(application);
     return capture.take();

@@ -11,10 +11,12 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace arvelo {
@@ -51,6 +53,21 @@ struct ScannedWindow {
     friend bool operator==(const ScannedWindow&, const ScannedWindow&) = default;
 };
 
+// What a scan read, kept for the next one under the platform's change stamps: an application's
+// window list, and each window's attributes, are read again only once their stamp moved.
+struct ScanMemo {
+    struct Application {
+        std::uint64_t stamp = 0;
+        platform::AXResult windows;
+    };
+    struct Window {
+        std::uint64_t stamp = 0;
+        std::vector<platform::AXResult> values;
+    };
+    std::unordered_map<std::int32_t, Application> applications;
+    std::unordered_map<platform::AXElement, Window> windows;
+};
+
 // The result of one scan.
 struct ScanSnapshot {
     std::vector<ScannedWindow> windows;
@@ -63,6 +80,8 @@ struct ScanSnapshot {
     std::set<std::uint32_t> onScreenIDs;
     // The on-screen list itself (desktop elements left out), as the scan read it.
     std::vector<platform::WindowInfo> onScreen;
+    // What this scan read, for the next one.
+    std::shared_ptr<const ScanMemo> memo;
 };
 
 namespace WindowScan {
@@ -78,9 +97,11 @@ inline constexpr int kAncestorLimit = 20;
 // The score of a window-list entry without bounds.
 inline constexpr double kNoScore = 1.7976931348623157e308;
 
+// `previous`: what the last scan read; answers whose change stamp still stands are taken from
+// it instead of being read again.
 ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowList& windowList,
                      const std::vector<ScanApplication>& applications, const std::vector<RetainedWindow>& retained,
-                     bool diagnostic);
+                     bool diagnostic, const ScanMemo* previous = nullptr);
 
 // The window key "<pid>:<cgID>:<hash>".
 std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXElement& element);

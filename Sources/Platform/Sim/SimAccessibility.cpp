@@ -274,6 +274,47 @@ std::uint32_t SimAccessibility::windowNumber(const AXElement& element) {
     return world_->liveWindow(element.window) ? element.window : 0;
 }
 
+namespace {
+// Folds values into one stamp (FNV-1a over their hashes).
+class StampMixer {
+public:
+    template <class T>
+    StampMixer& operator<<(const T& value) {
+        state_ = (state_ ^ std::hash<T>{}(value)) * 1099511628211ull;
+        return *this;
+    }
+    StampMixer& operator<<(const arvelo::Rect& rect) { return *this << rect.x << rect.y << rect.width << rect.height; }
+    std::uint64_t value() const { return state_; }
+
+private:
+    std::uint64_t state_ = 14695981039346656037ull;
+};
+}  // namespace
+
+std::optional<std::uint64_t> SimAccessibility::changeStamp(const AXElement& element) {
+    world_->settle();
+    const App* app = world_->app(element.pid);
+    if (!app) return std::nullopt;
+    StampMixer mix;
+    mix << world_->trusted << app->running << app->behaviour.responseTime << app->behaviour.windowsListEmpty
+        << (app->behaviour.windowsReadError ? rawValue(*app->behaviour.windowsReadError) : 0);
+    if (element.kind == AXElementKind::application) {
+        for (auto number : world_->windowsOf(element.pid, false)) mix << number << world_->window(number)->role;
+        return mix.value();
+    }
+    const Window* window = world_->liveWindow(element.window);
+    if (!window) return std::nullopt;
+    mix << window->number << window->pid << window->title << window->frame << window->role
+        << window->subrole.value_or("") << window->minimized << window->fullScreen << window->positionSettable
+        << window->sizeSettable << window->hasCloseButton << window->parent.value_or(0);
+    for (auto number : world_->windowsOf(element.pid, true)) {
+        const Window* child = world_->window(number);
+        if (child->parent != window->number) continue;
+        mix << child->number << child->role << child->subrole.value_or("") << child->frame << child->minimized;
+    }
+    return mix.value();
+}
+
 AXObserverResult SimAccessibility::createObserver(std::int32_t pid) {
     if (!world_->trusted) return {AXError::apiDisabled, nullptr};
     const App* app = world_->app(pid);

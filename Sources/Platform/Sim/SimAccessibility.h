@@ -25,6 +25,9 @@ public:
     bool windowNumberCallAvailable() override;
     std::uint32_t windowNumber(const AXElement& element) override;
     AXObserverResult createObserver(std::int32_t pid) override;
+    // The simulated desktop knows every change: the stamp is drawn from everything a read of
+    // the element could answer, so it moves exactly when such an answer changed.
+    std::optional<std::uint64_t> changeStamp(const AXElement& element) override;
 
 private:
     AXError reachable(const AXElement& element, double timeout);
