@@ -1,7 +1,7 @@
 // TickEndToEndTests.cpp: the real `arvelo` on a virtual X desktop (Xvfb + openbox, started by
 // scripts/with-xvfb) arranging xlogo windows: a window opened while the others are arranged is
-// docked, a tiled window dragged away by its title bar with xdotool is put
-// its own tile moves its seams, and while nothing happens the diagnostics file is not written.
+// docked, a tiled window dragged by its title bar with xdotool and dropped on its own tile moves
+// its seams, and while nothing happens the diagnostics file is not written.
 #include "ArveloSession.h"
 #include "Wait.h"
 
