@@ -3,6 +3,8 @@
 
 #include "Arvelo/Shell/Application.h"
 
+#include "Arvelo/Map/WindowMap.h"
+
 #include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Commands/URLCommandHandler.h"
@@ -21,7 +23,10 @@ constexpr const char* kDockScenario = "--dock-scenario";
 }  // namespace
 
 Application::Application(platform::Services services, LoginItem loginItem)
-    : services_(std::move(services)), loginItem_(std::move(loginItem)), logger_(services_.logger("shell")) {}
+    : services_(std::move(services)),
+      loginItem_(std::move(loginItem)),
+      logger_(services_.logger("shell")),
+      windowMap_(WindowMap::make(services_)) {}
 
 Application::~Application() {
     for (platform::TimerHandle& timer : timers_) timer.invalidate();

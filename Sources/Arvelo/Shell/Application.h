@@ -25,6 +25,7 @@ namespace arvelo {
 class ArrangerHotKeys;
 class Coordinator;
 class URLCommandHandler;
+class WindowMap;
 
 class Application {
 public:
@@ -105,6 +106,9 @@ public:
     const std::shared_ptr<Coordinator>& coordinator() const { return coordinator_; }
     tenvik::TenvikController* tenvik() const { return tenvik_.get(); }
     bool waitingForRestoration() const { return waitingForRestoration_; }
+    // The window map, opened by ⌃⌥W, "arvelo://map" and closed by the menu switch; the host
+    // sets how it is shown.
+    const std::shared_ptr<WindowMap>& windowMap() const { return windowMap_; }
     bool terminated() const { return terminated_; }
 
 private:
@@ -122,6 +126,7 @@ private:
     std::shared_ptr<Coordinator> coordinator_;
     std::unique_ptr<ArrangerHotKeys> shortcuts_;        // from launch until termination
     std::unique_ptr<URLCommandHandler> urlCommands_;    // made at the first URL
+    std::shared_ptr<WindowMap> windowMap_;
     std::unique_ptr<tenvik::TenvikController> tenvik_;  // from launch for the life of the process
     platform::Subscription kitLogSetting_;
     bool waitingForRestoration_ = false;

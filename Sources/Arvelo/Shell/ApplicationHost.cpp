@@ -4,12 +4,14 @@
 
 #include "Arvelo/Shell/ApplicationHost.h"
 
+#include "Arvelo/Map/WindowMap.h"
 #include "Arvelo/Shell/Application.h"
 #include "Arvelo/Shell/PermissionsWindow.h"
 #include "Arvelo/Shell/SingleInstance.h"
 #include "Arvelo/Shell/StatusIcon.h"
 #include "Arvelo/Shell/StatusItem.h"
 #include "Arvelo/Shell/TerminationSignals.h"
+#include "Arvelo/Views/Map/WindowMapPanel.h"
 #include "Platform/Qt/QtDispatcher.h"
 #include "Platform/StandardServices.h"
 #include "Platform/X11/Connection.h"
@@ -152,6 +154,7 @@ int runArveloApplication(int argc, char** argv) {
     auto application = std::make_unique<Application>(
         services, LoginItem(autostart, QCoreApplication::applicationFilePath().toStdString()));
     Application& app = *application;
+    app.windowMap()->makePanel = views::WindowMapPanel::present;
 
     std::unique_ptr<TerminationSignals> terminationSignals;
     std::unique_ptr<StatusItem> statusItem;

@@ -3,6 +3,8 @@
 
 #include "Arvelo/Shell/Application.h"
 
+#include "Arvelo/Map/WindowMap.h"
+
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Coordinator/Coordinator.h"
 #include "TenvikKit/Controller/TenvikController.h"
@@ -112,8 +114,9 @@ void Application::toggleWindowMap() {
     const bool enabled = !services_.defaults->boolean(kWindowMapEnabledKey).value_or(false);
     services_.defaults->setBoolean(kWindowMapEnabledKey, enabled);
     if (shortcuts_) shortcuts_->updateWindowMapShortcut();
-    // Turning the switch off also closes an open window map (without reactivating the
-    // application before it) once the window map exists.
+    // Turning the switch off also closes an open window map, without giving the keyboard back
+    // to the application before it.
+    if (!enabled) windowMap_->close(false);
 }
 
 void Application::overview() {

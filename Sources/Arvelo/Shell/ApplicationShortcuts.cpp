@@ -7,6 +7,7 @@
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Commands/URLCommandHandler.h"
 #include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Map/WindowMap.h"
 #include "TenvikKit/Controller/TenvikController.h"
 
 namespace arvelo {
@@ -14,6 +15,7 @@ namespace arvelo {
 void Application::installShortcuts() {
     if (!coordinator_ || shortcuts_) return;
     shortcuts_ = std::make_unique<ArrangerHotKeys>(coordinator_, services_);
+    shortcuts_->toggleWindowMap = [this] { windowMap_->toggle(coordinator_); };
     shortcuts_->installShortcuts();
 }
 
@@ -24,6 +26,7 @@ void Application::open(const std::vector<std::string>& urls) {
     }
     if (!urlCommands_) {
         urlCommands_ = std::make_unique<URLCommandHandler>(coordinator_, services_);
+        urlCommands_->toggleWindowMap = [this] { windowMap_->toggle(coordinator_); };
         urlCommands_->togglePin = [this] {
             if (tenvik_) tenvik_->togglePin();
         };
