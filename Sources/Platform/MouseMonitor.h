@@ -48,6 +48,12 @@ struct MouseEvent {
     // beginning), and the phase.
     double magnification = 0;
     GesturePhase phase = GesturePhase::none;
+    // Presses only, when the platform can tell: the window under the pointer as the button
+    // went down (its window number) and that window's frame then (top-left space). Handlers
+    // run a moment later, when the window may already be moving; these keep the press as it
+    // was.
+    std::optional<std::uint32_t> windowNumber;
+    std::optional<arvelo::Rect> windowFrame;
 
     friend bool operator==(const MouseEvent&, const MouseEvent&) = default;
 };

@@ -3,6 +3,7 @@
 // and the trace lines.
 #include "Arvelo/Input/WindowDragController.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -76,7 +77,7 @@ void WindowDragController::observe(const platform::MouseEvent& event) {
     const Point pointer = event.location ? *event.location : host_->pointerAX();
     switch (event.type) {
         case MouseEventType::leftMouseDown:
-            mouseDown(pointer, event.modifierFlags);
+            mouseDown(pointer, event);
             break;
         case MouseEventType::leftMouseDragged:
             mouseDragged(pointer);
@@ -90,9 +91,9 @@ void WindowDragController::observe(const platform::MouseEvent& event) {
     }
 }
 
-void WindowDragController::mouseDown(Point pointer, std::uint64_t flags) {
+void WindowDragController::mouseDown(Point pointer, const platform::MouseEvent& event) {
     // A Shift-press frames an area of the canvas instead; it leaves any drag as it is.
-    if (flags & platform::kEventShiftFlag) return;
+    if (event.modifierFlags & platform::kEventShiftFlag) return;
     cancel();
     const auto list = windowList_ ? windowList_->windows({true, true}) : std::vector<platform::WindowInfo>{};
     std::set<std::int32_t> regular;
@@ -101,19 +102,35 @@ void WindowDragController::mouseDown(Point pointer, std::uint64_t flags) {
             if (app.activationPolicy == platform::ActivationPolicy::regular) regular.insert(app.pid);
     if (list.empty()) return;
 
+    // The frontmost ordinary window of a regular application under the pointer. The list is
+    // read a moment after the press; when the platform named the window pressed, that window
+    // counts wherever it has moved since.
+    const auto ordinary = [&](const platform::WindowInfo& entry) {
+        return entry.layer == 0 && regular.contains(entry.ownerPid) && entry.bounds;
+    };
     const platform::WindowInfo* hit = nullptr;
-    for (const auto& entry : list) {
-        if (entry.layer == 0 && regular.contains(entry.ownerPid) && entry.bounds && entry.bounds->contains(pointer)) {
-            hit = &entry;
-            break;
-        }
+    if (event.windowNumber) {
+        const auto pressed = std::find_if(list.begin(), list.end(), [&](const platform::WindowInfo& entry) {
+            return entry.number == *event.windowNumber && ordinary(entry);
+        });
+        if (pressed != list.end()) hit = &*pressed;
     }
-    if (!hit) return;
+    if (!hit) {
+        const auto under = std::find_if(list.begin(), list.end(), [&](const platform::WindowInfo& entry) {
+            return ordinary(entry) && entry.bounds->contains(pointer);
+        });
+        if (under == list.end()) return;
+        hit = &*under;
+    }
 
     if (hit->number != 0) {
         if (const auto record = host_->recordWithNumber(hit->number)) {
             source_ = record->id;
-            initialFrame_ = host_->currentFrame(*record).value_or(record->frame);
+            // The frame as the press found it, else as it reads now, else as last known.
+            if (event.windowFrame && event.windowNumber == hit->number)
+                initialFrame_ = event.windowFrame;
+            else
+                initialFrame_ = host_->currentFrame(*record).value_or(record->frame);
             started_ = false;
         }
     }

@@ -57,7 +57,7 @@ private:
     void install();
 
     bool gateOpen() const;
-    void mouseDown(Point pointer, std::uint64_t flags);
+    void mouseDown(Point pointer, const platform::MouseEvent& event);
     void mouseDragged(Point pointer);
     void mouseUp(Point pointer);
     void magnify(const platform::MouseEvent& event);

@@ -44,7 +44,12 @@ void SimMouseMonitor::press(arvelo::Point at, std::uint64_t flags) {
         if (hold_ && !window->behaviour.userMovable) hold_.reset();
     }
     if (ownSequence_) return;
-    post({MouseEventType::leftMouseDown, at, flags, 0, GesturePhase::none});
+    MouseEvent event{MouseEventType::leftMouseDown, at, flags, 0, GesturePhase::none};
+    if (window) {
+        event.windowNumber = window->number;
+        event.windowFrame = window->frame;
+    }
+    post(event);
 }
 
 void SimMouseMonitor::drag(arvelo::Point to, std::uint64_t flags) {
@@ -66,7 +71,7 @@ void SimMouseMonitor::drag(arvelo::Point to, std::uint64_t flags) {
         world_->setFrame(hold_->window, frame);
     }
     if (ownSequence_) return;
-    post({MouseEventType::leftMouseDragged, to, flags, 0, GesturePhase::none});
+    post({MouseEventType::leftMouseDragged, to, flags, 0, GesturePhase::none, std::nullopt, std::nullopt});
 }
 
 void SimMouseMonitor::release(std::uint64_t flags) {
@@ -76,12 +81,12 @@ void SimMouseMonitor::release(std::uint64_t flags) {
         ownSequence_ = false;
         return;
     }
-    post({MouseEventType::leftMouseUp, world_->pointer, flags, 0, GesturePhase::none});
+    post({MouseEventType::leftMouseUp, world_->pointer, flags, 0, GesturePhase::none, std::nullopt, std::nullopt});
 }
 
 void SimMouseMonitor::pinch(arvelo::Point at, double magnification, GesturePhase phase, std::uint64_t flags) {
     world_->pointer = at;
-    post({MouseEventType::magnify, at, flags, magnification, phase});
+    post({MouseEventType::magnify, at, flags, magnification, phase, std::nullopt, std::nullopt});
 }
 
 void SimMouseMonitor::post(MouseEvent event) {

@@ -19,6 +19,11 @@ std::shared_ptr<X11MouseMonitor> X11MouseMonitor::make(std::shared_ptr<Connectio
                                                        std::shared_ptr<Dispatcher> dispatch) {
     std::shared_ptr<X11MouseMonitor> monitor(
         new X11MouseMonitor(std::move(connection), std::move(rawInput), std::move(dispatch)));
+    // Client windows carry WM_STATE; it tells them from the window manager's frames.
+    static constexpr char kWMState[] = "WM_STATE";
+    auto atom = monitor->connection_->await<xcb_intern_atom_reply_t>(
+        xcb_intern_atom(monitor->connection_->xcb(), 0, sizeof kWMState - 1, kWMState), Deadline::in(kQueryTimeout));
+    if (atom) monitor->wmState_ = atom->atom;
     monitor->observation_ = monitor->rawInput_->observe([weak = monitor->weak_from_this()](const RawInputEvent& e) {
         if (auto self = weak.lock()) self->observe(e);
     });
@@ -52,13 +57,21 @@ void X11MouseMonitor::observe(const RawInputEvent& event) {
                 post(*e);
             }
             return;
-        case RawInputEvent::Kind::buttonPress:
+        case RawInputEvent::Kind::buttonPress: {
             if (event.button != kLeftButton) return;
             leftDown_ = true;
-            ownSequence_ = ownWindowUnderPointer();
+            const PressedWindow pressed = windowUnderPointer();
+            ownSequence_ = pressed.own;
             if (ownSequence_) return;
-            if (auto e = pointerEvent(MouseEventType::leftMouseDown)) post(*e);
+            if (auto e = pointerEvent(MouseEventType::leftMouseDown)) {
+                if (pressed.client != XCB_WINDOW_NONE) {
+                    e->windowNumber = pressed.client;
+                    e->windowFrame = pressed.frame;
+                }
+                post(*e);
+            }
             return;
+        }
         case RawInputEvent::Kind::buttonRelease:
             if (event.button != kLeftButton) return;
             leftDown_ = false;
@@ -90,22 +103,40 @@ std::optional<MouseEvent> X11MouseMonitor::pointerEvent(MouseEventType type) {
     return event;
 }
 
-bool X11MouseMonitor::ownWindowUnderPointer() {
+X11MouseMonitor::PressedWindow X11MouseMonitor::windowUnderPointer() {
     xcb_connection_t* c = connection_->xcb();
     const Deadline deadline = Deadline::in(kQueryTimeout);
+    PressedWindow pressed;
     xcb_window_t window = connection_->root();
     for (int depth = 0; depth < kOwnWindowDepth; ++depth) {
         auto pointer = connection_->await<xcb_query_pointer_reply_t>(xcb_query_pointer(c, window), deadline);
-        if (!pointer || pointer->child == XCB_WINDOW_NONE) return false;
+        if (!pointer || pointer->child == XCB_WINDOW_NONE) return pressed;
         window = pointer->child;
-        auto pid = connection_->await<xcb_get_property_reply_t>(
-            xcb_get_property(c, 0, window, connection_->ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 0, 1), deadline);
-        if (pid && pid->format == 32 && xcb_get_property_value_length(pid.value.get()) >= 4) {
+        // Asked together: the top-level window's outer frame, and whether this window is a
+        // client (WM_STATE) and whose (_NET_WM_PID).
+        std::optional<xcb_get_geometry_cookie_t> geometry;
+        if (depth == 0) geometry = xcb_get_geometry(c, window);
+        const auto stateCookie = xcb_get_property(c, 0, window, wmState_, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
+        const auto pidCookie =
+            xcb_get_property(c, 0, window, connection_->ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 0, 1);
+        if (geometry) {
+            if (auto g = connection_->await<xcb_get_geometry_reply_t>(*geometry, deadline))
+                pressed.frame =
+                    arvelo::Rect(g->x, g->y, g->width + 2.0 * g->border_width, g->height + 2.0 * g->border_width);
+        }
+        auto state = connection_->await<xcb_get_property_reply_t>(stateCookie, deadline);
+        auto pid = connection_->await<xcb_get_property_reply_t>(pidCookie, deadline);
+        const bool hasPid = pid && pid->format == 32 && xcb_get_property_value_length(pid.value.get()) >= 4;
+        if (hasPid) {
             const auto value = *static_cast<const std::uint32_t*>(xcb_get_property_value(pid.value.get()));
-            return static_cast<std::int32_t>(value) == ownPid_;
+            pressed.own = static_cast<std::int32_t>(value) == ownPid_;
+        }
+        if ((state && state->type != XCB_ATOM_NONE) || hasPid) {
+            pressed.client = window;
+            return pressed;
         }
     }
-    return false;
+    return pressed;
 }
 
 void X11MouseMonitor::pinch(const RawInputEvent& event) {

@@ -44,7 +44,14 @@ private:
 
     // Event thread.
     std::optional<MouseEvent> pointerEvent(MouseEventType type);
-    bool ownWindowUnderPointer();
+    // The client window under the pointer (found through the window manager's frame) and the
+    // frame's outer rectangle, read as a press happens.
+    struct PressedWindow {
+        xcb_window_t client = XCB_WINDOW_NONE;
+        std::optional<arvelo::Rect> frame;
+        bool own = false;  // a window of this program
+    };
+    PressedWindow windowUnderPointer();
     void post(MouseEvent event);
     void pinch(const RawInputEvent& event);
     // Main thread.
@@ -55,6 +62,7 @@ private:
     std::shared_ptr<Dispatcher> dispatch_;
     std::shared_ptr<void> observation_;
     std::int32_t ownPid_;
+    xcb_atom_t wmState_ = XCB_ATOM_NONE;
 
     // Event thread only.
     bool leftDown_ = false;
