@@ -8,6 +8,7 @@
 #include "Platform/X11/X11Backend.h"
 
 #include "ChildProcess.h"
+#include "RectChecks.h"
 #include "Wait.h"
 
 #include <QStandardPaths>
@@ -28,10 +29,7 @@ using e2e::waitWithEvents;
 // Waits on the real X server run the event loop until the condition holds, at most this long.
 constexpr double kWaitSeconds = 6;
 
-bool near(const Rect& a, const Rect& b, double tolerance = 2) {
-    return std::abs(a.x - b.x) <= tolerance && std::abs(a.y - b.y) <= tolerance &&
-           std::abs(a.width - b.width) <= tolerance && std::abs(a.height - b.height) <= tolerance;
-}
+using arvelo::testing::nearFrame;
 
 class AccessEndToEnd : public ::testing::Test {
 protected:
@@ -127,7 +125,7 @@ TEST_F(AccessEndToEnd, ScansPlacesLearnsAndRestoresRealWindows) {
         const auto& [record, target] = placements[i];
         std::optional<Rect> frame;
         EXPECT_TRUE(waitWithEvents(
-            kWaitSeconds, [&] { return (frame = fixtureAccess->rect(record->element)) && near(*frame, target); }))
+            kWaitSeconds, [&] { return (frame = fixtureAccess->rect(record->element)) && nearFrame(*frame, target); }))
             << record->title << " is at " << (frame ? toString(*frame) : "nowhere") << ", not " << toString(target);
     }
 
@@ -148,7 +146,7 @@ TEST_F(AccessEndToEnd, ScansPlacesLearnsAndRestoresRealWindows) {
     for (const auto& [record, original] : originals) {
         std::optional<Rect> frame;
         EXPECT_TRUE(waitWithEvents(
-            kWaitSeconds, [&] { return (frame = fixtureAccess->rect(record->element)) && near(*frame, original); }))
+            kWaitSeconds, [&] { return (frame = fixtureAccess->rect(record->element)) && nearFrame(*frame, original); }))
             << record->title << " is at " << (frame ? toString(*frame) : "nowhere") << ", not " << toString(original);
         EXPECT_TRUE(waitWithEvents(kWaitSeconds, [&] { return !record->originalFrame && !record->restoreTarget; }))
             << record->title;

@@ -183,6 +183,20 @@ TEST_F(ArrangerHotKeysScene, ShiftDigitSavesASlotAndDigitRecallsIt) {
     EXPECT_EQ(coordinator->status.get(), "Layout 9 is empty.");
 }
 
+TEST_F(ArrangerHotKeysScene, EveryDigitKeySavesAndRecallsItsOwnSlot) {
+    hotKeys->installShortcuts();
+    // The keys 1 to 9 of the top row, by their positions on the keyboard.
+    const std::uint32_t digitKeys[] = {18, 19, 20, 21, 23, 22, 26, 28, 25};
+    for (int n = 1; n <= 9; ++n) {
+        const std::uint32_t keyCode = digitKeys[n - 1];
+        EXPECT_TRUE(press(keyCode, kControlOptionShiftMask)) << n;
+        EXPECT_EQ(coordinator->status.get(), "Saved Layout " + std::to_string(n) + ".");
+        EXPECT_TRUE(press(keyCode)) << n;
+        EXPECT_EQ(coordinator->status.get(), "Layout " + std::to_string(n) + " restored.");
+    }
+    EXPECT_EQ(coordinator->saved->size(), 9u);
+}
+
 TEST_F(ArrangerHotKeysScene, PressesOfTheKitsSignatureArePassedOn) {
     hotKeys->installShortcuts();
     std::vector<std::uint32_t> kitPresses;

@@ -14,6 +14,7 @@
 
 #include "Arvelo/Coordinator/Coordinator.h"
 #include "Platform/Sim/Desktop.h"
+#include "RectChecks.h"
 
 namespace arvelo {
 // Rectangles and points print in their text form in test failures.
@@ -79,15 +80,5 @@ protected:
         return false;
     }
 };
-
-// Whether any two of the frames overlap by more than a hairline.
-inline bool anyOverlap(const std::vector<Rect>& frames) {
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        for (std::size_t j = i + 1; j < frames.size(); ++j) {
-            const Rect overlap = frames[i].intersection(frames[j]);
-            if (!overlap.isNull() && overlap.width > 1 && overlap.height > 1) return true;
-        }
-    return false;
-}
 
 }  // namespace arvelo::testing

@@ -2,6 +2,7 @@
 // the simulated desktop and on a real X server with openbox. A case that passes on one and
 // fails on the other shows where the simulation has drifted from the real desktop.
 #include "ContractDesktop.h"
+#include "RectChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +21,7 @@ constexpr double kTimeout = 0.25;
 constexpr double kWriteTimeout = 1.25;
 constexpr double kTolerance = 2;
 
-bool near(const arvelo::Rect& a, const arvelo::Rect& b) {
-    return std::abs(a.x - b.x) <= kTolerance && std::abs(a.y - b.y) <= kTolerance &&
-           std::abs(a.width - b.width) <= kTolerance && std::abs(a.height - b.height) <= kTolerance;
-}
+bool near(const arvelo::Rect& a, const arvelo::Rect& b) { return arvelo::testing::nearFrame(a, b, kTolerance); }
 
 class PlatformContract : public testing::TestWithParam<std::string> {
 protected:

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "RectChecks.h"
 #include "Wait.h"
 
 #include "Arvelo/Coordinator/Coordinator.h"
@@ -27,19 +28,8 @@ constexpr double kRestoreDeadline = 15;
 constexpr double kOpenDeadline = 10;
 constexpr double kRestoreTolerance = 2;
 
-bool overlapping(const std::vector<Rect>& frames) {
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        for (std::size_t j = i + 1; j < frames.size(); ++j) {
-            const Rect overlap = frames[i].intersection(frames[j]);
-            if (!overlap.isNull() && overlap.width > 1 && overlap.height > 1) return true;
-        }
-    return false;
-}
-
-bool near(const Rect& a, const Rect& b) {
-    return std::abs(a.x - b.x) <= kRestoreTolerance && std::abs(a.y - b.y) <= kRestoreTolerance &&
-           std::abs(a.width - b.width) <= kRestoreTolerance && std::abs(a.height - b.height) <= kRestoreTolerance;
-}
+using arvelo::testing::anyOverlap;
+using arvelo::testing::nearFrame;
 
 class CoordinatorEndToEnd : public ::testing::Test {
 protected:
@@ -99,7 +89,7 @@ TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
         return elements.size() == 3;
     })) << "the fixture's three windows appear";
     const std::vector<Rect> originals = framesOf(elements);
-    ASSERT_TRUE(overlapping(originals)) << "the fixture opens its windows cascaded";
+    ASSERT_TRUE(anyOverlap(originals)) << "the fixture opens its windows cascaded";
 
     // The coordinator as the fixture modes make it: only the fixture's windows are arranged.
     coordinator = Coordinator::make(services, true, true, folder / "state");
@@ -110,7 +100,7 @@ TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
         const auto frames = framesOf(elements);
         for (const auto& frame : frames)
             if (frame.isNull() || !onADisplay(frame)) return false;
-        return !overlapping(frames);
+        return !anyOverlap(frames);
     });
     std::string described;
     for (const auto& frame : framesOf(elements)) described += toString(frame) + " ";
@@ -122,7 +112,7 @@ TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
     const bool restored = waitWithEvents(kRestoreDeadline, [&] {
         const auto frames = framesOf(elements);
         for (std::size_t i = 0; i < frames.size(); ++i)
-            if (!near(frames[i], originals[i])) return false;
+            if (!nearFrame(frames[i], originals[i], kRestoreTolerance)) return false;
         return true;
     });
     described.clear();

@@ -130,7 +130,14 @@ TEST_F(NavEndToEnd, HotKeysFollowAKeyboardMappingChange) {
     const auto tiled = arrange(original);
     ASSERT_FALSE(anyOverlap(tiled)) << describe(tiled);
 
-    // Return moves to a key that had no symbol; the grab has to move with it.
+    // Return moves to a key that had no symbol; the grab has to move with it. The mapping is
+    // put back however the test ends, so later tests on this server see the usual keyboard.
+    struct MappingRestorer {
+        ~MappingRestorer() {
+            ChildProcess back("/usr/bin/xmodmap", {"-e", "keycode 93 = NoSymbol", "-e", "keycode 36 = Return"});
+            EXPECT_EQ(back.waitForExit(10), 0);
+        }
+    } restorer;
     ChildProcess remap("/usr/bin/xmodmap", {"-e", "keycode 36 = NoSymbol", "-e", "keycode 93 = Return"});
     ASSERT_EQ(remap.waitForExit(10), 0);
     const auto [window, tile] = largest(tiled);
@@ -142,8 +149,6 @@ TEST_F(NavEndToEnd, HotKeysFollowAKeyboardMappingChange) {
         frames = framesOf();
         return frames.count(window) && fillsScreen(frames.at(window));
     });
-    ChildProcess back("/usr/bin/xmodmap", {"-e", "keycode 93 = NoSymbol", "-e", "keycode 36 = Return"});
-    EXPECT_EQ(back.waitForExit(10), 0);
     EXPECT_TRUE(focused) << describe(frames);
 }
 

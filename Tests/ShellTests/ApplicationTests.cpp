@@ -208,7 +208,7 @@ TEST_F(ApplicationScene, FreeAllWindowsStopsArrangingAndTheNextQuitIsImmediate) 
     launch();
     app->restore();
     EXPECT_FALSE(coordinator().autoTile.get());
-    EXPECT_EQ(coordinator().status.get(), Application::kFreedStatus);
+    EXPECT_EQ(coordinator().status.get(), Coordinator::kFreedStatus);
     desktop.advance(1.0);  // the windows are back and read back there
     EXPECT_EQ(notes.frame(), kNotes);
     app->quit();

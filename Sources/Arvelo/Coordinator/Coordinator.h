@@ -206,6 +206,8 @@ public:
     // ---- Recovery, restore and last layout (CoordinatorRecovery.cpp)
     void writeRecovery();
     void restore();
+    // Stops arranging for good (until Set Windows) and puts every window back, then says so.
+    void freeAllWindows();
     void recover();
     void persistCurrent();
     // Remembers the frame a window has before it is first moved: taken from a matching entry
@@ -289,6 +291,8 @@ public:
 
     // ---- Focus, camera and navigation (CoordinatorNavigation.cpp)
     static constexpr double kParkedCloseDelay = 0.3;
+    static constexpr const char* kFreedStatus =
+        "All windows are free again. Choose Set Windows to give every window its own space.";
     static constexpr const char* kDesktopFocusedStatus = "Desktop focused. Step out to return to your windows.";
     // Zooms the display that holds the window onto its leaf, selects and raises it.
     void focus(const std::string& key);

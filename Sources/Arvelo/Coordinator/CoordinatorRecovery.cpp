@@ -42,6 +42,13 @@ void Coordinator::writeRecovery() {
     recovery_->write(entries);
 }
 
+void Coordinator::freeAllWindows() {
+    autoTile = false;
+    restore();
+    // Replaces whatever the restore itself said.
+    status = kFreedStatus;
+}
+
 void Coordinator::restore() {
     pictures->cancelPreparation();
     chromeDragging = false;

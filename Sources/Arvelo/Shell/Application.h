@@ -39,8 +39,6 @@ public:
     static constexpr double kFixtureOnlyLifetime = 180;
     // Followed by the kit's error text ("hotkey ⌥⌘F registration failed status=-9878").
     static constexpr const char* kKitShortcutInUseStatus = "A Rev & Uzidu shortcut is not available: ";
-    static constexpr const char* kFreedStatus =
-        "All windows are free again. Choose Set Windows to give every window its own space.";
 
     Application(platform::Services services, LoginItem loginItem);
     ~Application();

@@ -87,19 +87,11 @@ void Application::openPermissions() {
 }
 
 void Application::arrange() {
-    if (!coordinator_) return;
-    coordinator_->autoTile = true;
-    std::weak_ptr<Coordinator> weak = coordinator_;
-    coordinator_->refresh([weak] {
-        if (auto coordinator = weak.lock()) coordinator->arrangeCurrentSnapshot(std::nullopt);
-    });
+    if (coordinator_) coordinator_->arrange();
 }
 
 void Application::restore() {
-    if (!coordinator_) return;
-    coordinator_->autoTile = false;
-    coordinator_->restore();
-    coordinator_->status = kFreedStatus;
+    if (coordinator_) coordinator_->freeAllWindows();
 }
 
 void Application::recallLayout(int slot) {
