@@ -9,6 +9,7 @@
 #include "Platform/HotKeys.h"
 #include "Platform/Log.h"
 #include "Platform/MouseMonitor.h"
+#include "Platform/Panels.h"
 #include "Platform/Pointer.h"
 #include "Platform/ScreenCapture.h"
 #include "Platform/Screens.h"
@@ -34,6 +35,9 @@ struct Services {
     std::shared_ptr<MouseMonitor> mouseMonitor;
     std::shared_ptr<ScreenCapture> screenCapture;
     std::shared_ptr<HotKeys> hotKeys;
+    // This program's panels over other windows; null where nothing can be shown (the logic
+    // then keeps its panels as models only).
+    std::shared_ptr<Panels> panels;
     std::shared_ptr<UserDefaults> defaults;
     std::shared_ptr<LogSink> log;
     Folders folders;

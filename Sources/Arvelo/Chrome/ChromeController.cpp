@@ -1,13 +1,43 @@
-// ChromeController.cpp: building, clearing and restacking the chrome panels of each display, and
-// telling the miniature tiles of new pictures.
+// ChromeController.cpp: building, clearing and restacking the chrome panels of each display,
+// the drop preview, telling the miniature tiles of new pictures, and the callbacks of every
+// panel's view into the coordinator.
 #include "Arvelo/Chrome/ChromeController.h"
 
+#include <cstdio>
+
 #include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Input/DropHandling.h"
 
 namespace arvelo {
 
+namespace {
+
+using platform::PanelLevel;
+
+// The platform's point-to-string form: "{x, y}".
+std::string pointText(Point p) {
+    char text[64];
+    std::snprintf(text, sizeof text, "{%g, %g}", p.x, p.y);
+    return text;
+}
+
+// Rough width of the zoom bar's button when no view can measure it: a 14-point symbol and the
+// title in a 13-point semibold font.
+constexpr double kEstimatedZoomButtonWidth = 150;
+
+}  // namespace
+
 ChromeController::ChromeController(std::weak_ptr<Coordinator> coordinator, bool presentsPanels_)
     : presentsPanels(presentsPanels_), coordinator_(std::move(coordinator)) {}
+
+double ChromeController::primaryHeight() const {
+    const auto coordinator = coordinator_.lock();
+    if (!coordinator) return 0;
+    const auto screens = coordinator->services().screens->screens();
+    return screens.empty() ? 0 : screens.front().frame.height;
+}
+
+Point ChromeController::toAX(Point appKit) const { return {appKit.x, primaryHeight() - appKit.y}; }
 
 void ChromeController::clear() {
     tabBars.clear();
@@ -20,13 +50,24 @@ void ChromeController::clear() {
     representedMinis.clear();
 }
 
-std::shared_ptr<ChromePanel> ChromeController::addPanel(ChromePanelKind kind, const DisplayInfo& display, Rect frame) {
+std::shared_ptr<ChromePanel> ChromeController::makePanel(ChromePanelKind kind, const DisplayInfo& display,
+                                                         const Rect& frame) {
     auto panel = std::make_shared<ChromePanel>();
     panel->kind = kind;
     panel->displayID = display.id;
     panel->frame = frame;
-    panels.push_back(panel);
+    const auto coordinator = coordinator_.lock();
+    if (presentsPanels && coordinator && coordinator->services().panels) {
+        panel->platformPanels = coordinator->services().panels;
+        panel->id = panel->platformPanels->create(frame);
+    }
     return panel;
+}
+
+void ChromeController::finish(const std::shared_ptr<ChromePanel>& panel) {
+    if (host.present) host.present(*panel);
+    if (presentsPanels) panel->orderFront();
+    panels.push_back(panel);
 }
 
 void ChromeController::show(const LayoutResult& result, const DisplayInfo& display) {
@@ -37,58 +78,237 @@ void ChromeController::show(const LayoutResult& result, const DisplayInfo& displ
     const WorkspaceState& state = stateIt->second;
     const auto& records = coordinator->access->records;
 
-    if (state.focus || state.camera) {
-        const Rect& visible = display.frame;
-        addPanel(ChromePanelKind::zoomBar, display, Rect(visible.x, visible.y, visible.width, kZoomBarHeight))
-            ->orderFront();
-    }
+    if (state.focus || state.camera) addZoomBar(display);
     for (const auto& tile : result.tiles) {
-        const auto recordIt = records.find(tile.selected);
-        const auto* record = recordIt == records.end() ? nullptr : recordIt->second.get();
-        if (tile.miniature && record && record->parked) {
-            auto panel = addPanel(ChromePanelKind::miniature, display, tile.frame);
-            panel->nodeID = tile.nodeID;
-            panel->windows = tile.windows;
-            panel->selected = tile.selected;
-            panel->orderFront();
-            representedMinis.insert(tile.selected);
-        }
-        if (tile.windows.size() >= 2) {
-            auto panel = addPanel(ChromePanelKind::tabBar, display,
-                                  Rect(tile.frame.x, tile.frame.y, tile.frame.width, tile.tabHeight()));
-            panel->nodeID = tile.nodeID;
-            panel->windows = tile.windows;
-            panel->selected = tile.selected;
-            panel->windowNumber = record ? record->cgID : 0;
-            panel->orderAbove(panel->windowNumber);
-            tabBars.push_back(panel);
-        }
+        if (!tile.miniature || tile.windows.empty()) continue;
+        const auto record = records.find(tile.selected);
+        if (record == records.end() || !record->second->parked) continue;
+        addMiniature(tile, *record->second, display);
     }
-    for (const auto& seam : result.seams) {
-        auto panel = addPanel(ChromePanelKind::seamHandle, display, seam.frame);
-        panel->nodeID = seam.nodeID;
-        panel->orderFront();
+    for (const auto& tile : result.tiles)
+        if (tile.windows.size() > 1) addTabBar(tile, display);
+    for (const auto& seam : result.seams) addSeamHandle(seam, display);
+}
+
+void ChromeController::addZoomBar(const DisplayInfo& display) {
+    const double fitting = host.zoomButtonWidth ? host.zoomButtonWidth() : kEstimatedZoomButtonWidth;
+    auto panel = makePanel(ChromePanelKind::zoomBar, display, chrome::zoomBarRect(fitting, display.frame));
+    std::weak_ptr<Coordinator> weak = coordinator_;
+    panel->zoomBar = ZoomBarContent{[weak] {
+        if (auto c = weak.lock()) c->showEverything();
+    }};
+    finish(panel);
+}
+
+PressCallbacks ChromeController::windowPress(const std::string& key, const Tile& tile,
+                                             const DisplayInfo& display) const {
+    std::weak_ptr<Coordinator> weak = coordinator_;
+    const ChromeController* self = this;
+    PressCallbacks press;
+    const bool miniature = tile.miniature;
+    press.callback = [weak, key, miniature, displayID = display.id] {
+        auto c = weak.lock();
+        if (!c) return;
+        if (miniature)
+            c->focus(key);
+        else
+            c->selectTab(key, displayID);
+    };
+    press.dragUpdate = [weak, self, key](Point p) {
+        if (auto c = weak.lock()) c->drops->updateDropPreview(key, self->toAX(p));
+    };
+    press.dragEnd = [weak, self, key](Point p) {
+        if (auto c = weak.lock()) c->drops->finishWindowDrop(key, self->toAX(p), false, std::nullopt);
+    };
+    press.dragBegin = [weak] {
+        if (auto c = weak.lock()) c->chromeDragging = true;
+    };
+    press.dragStop = [weak] {
+        if (auto c = weak.lock()) c->chromeDragging = false;
+    };
+    press.cancelDrag = [weak] {
+        if (auto c = weak.lock()) c->apply();
+    };
+    return press;
+}
+
+void ChromeController::addMiniature(const Tile& tile, const WindowRecord& record, const DisplayInfo& display) {
+    const auto coordinator = coordinator_.lock();
+    const std::string key = tile.selected;
+    representedMinis.insert(key);
+    auto panel = makePanel(ChromePanelKind::miniature, display, tile.windowFrame());
+    panel->nodeID = tile.nodeID;
+    panel->windows = tile.windows;
+    panel->selected = key;
+
+    MiniatureContent content;
+    content.identifier = key;
+    content.icon = record.icon();
+    content.title = record.title;
+    content.requiresDoubleClick = false;
+    if (const auto picture = coordinator->previewImages->find(key); picture != coordinator->previewImages->end())
+        content.image = picture->second;
+    // A miniature is always its window's own tile: the click focuses the window.
+    Tile asMiniature = tile;
+    asMiniature.miniature = true;
+    content.press = windowPress(key, asMiniature, display);
+    std::weak_ptr<Coordinator> weak = coordinator_;
+    content.zoomOut = [weak, displayID = display.id] {
+        if (auto c = weak.lock()) {
+            c->selectedDisplay = displayID;
+            c->zoomOut();
+        }
+    };
+    if (coordinator->access->includeFixture) {
+        content.inputTrace = [this, key](const std::string& phase, const std::optional<TraceEvent>& event) {
+            traceProxyInput(key, phase, event);
+        };
     }
+    panel->miniature = std::move(content);
+    finish(panel);
+}
+
+void ChromeController::traceProxyInput(const std::string& source, const std::string& phase,
+                                       const std::optional<TraceEvent>& event) {
+    const auto coordinator = coordinator_.lock();
+    if (!coordinator) return;
+    std::map<std::string, std::string> entry{{"phase", phase}, {"source", source}};
+    if (event) {
+        entry["local"] = pointText(event->local);
+        entry["screen"] = pointText(event->screen);
+        entry["quartz"] = event->quartz ? pointText(*event->quartz) : "unavailable";
+    }
+    auto& trace = coordinator->proxyInputTrace;
+    const bool full = trace.size() >= kProxyTraceLimit;
+    trace.push_back(std::move(entry));
+    if (full) trace.erase(trace.begin());
+}
+
+void ChromeController::addTabBar(const Tile& tile, const DisplayInfo& display) {
+    const auto coordinator = coordinator_.lock();
+    const auto& records = coordinator->access->records;
+    const auto selected = records.find(tile.selected);
+    const WindowRecord* selectedRecord = selected == records.end() ? nullptr : selected->second.get();
+    const Rect bar =
+        chrome::tabBarRect(tile, selectedRecord ? selectedRecord->expectedFrame : std::nullopt, display.frame);
+
+    auto panel = makePanel(ChromePanelKind::tabBar, display, bar);
+    panel->nodeID = tile.nodeID;
+    panel->windows = tile.windows;
+    panel->selected = tile.selected;
+
+    TabBarContent content;
+    int shown = 0;
+    std::weak_ptr<Coordinator> weak = coordinator_;
+    for (const auto& key : tile.windows) {
+        const auto record = records.find(key);
+        if (record == records.end()) continue;  // no record, no tab
+        ++shown;
+        const WindowRecord& r = *record->second;
+        TabItem tab;
+        tab.window = key;
+        tab.title = r.title;
+        tab.icon = r.icon();
+        tab.on = key == tile.selected;
+        tab.toolTip = std::string(kTabToolTipStart) + r.app.localizedName.value_or(r.bundleID()) + ".";
+        tab.press = windowPress(key, tile, display);
+        tab.minimize = [weak, key] {
+            if (auto c = weak.lock()) c->minimizeWindow(key);
+        };
+        tab.close = [weak, key] {
+            if (auto c = weak.lock()) c->closeWindow(key);
+        };
+        content.tabs.push_back(std::move(tab));
+    }
+    content.metrics = chrome::tabBarMetrics(bar.width, bar.height, static_cast<int>(tile.windows.size()), shown);
+
+    const ChromeController* self = this;
+    const bool miniature = tile.miniature;
+    PressCallbacks& header = content.header;
+    header.callback = [weak, key = tile.selected, miniature, displayID = display.id] {
+        auto c = weak.lock();
+        if (!c) return;
+        if (miniature)
+            c->focus(key);
+        else
+            c->selectTab(key, displayID);
+    };
+    header.dragUpdate = [weak, self, nodeID = tile.nodeID, displayID = display.id](Point p) {
+        if (auto c = weak.lock()) c->drops->updateGroupDropPreview(nodeID, displayID, self->toAX(p));
+    };
+    header.dragEnd = [weak, self, nodeID = tile.nodeID, displayID = display.id](Point p) {
+        if (auto c = weak.lock()) c->drops->finishGroupDrop(nodeID, displayID, self->toAX(p));
+    };
+    const PressCallbacks common = windowPress(tile.selected, tile, display);
+    header.dragBegin = common.dragBegin;
+    header.dragStop = common.dragStop;
+    header.cancelDrag = common.cancelDrag;
+    panel->tabBar = std::move(content);
+    finish(panel);
+
+    // A bar whose window has a number sits just above it; one without stays floating.
+    if (!selectedRecord || selectedRecord->cgID == 0) return;
+    panel->windowNumber = selectedRecord->cgID;
+    tabBars.push_back(panel);
+    if (!presentsPanels) return;
+    panel->setLevel(PanelLevel::normal);
+    panel->markOrderedAbove(panel->windowNumber);
+    if (panel->platformPanels) panel->platformPanels->orderAbove({{panel->id, panel->windowNumber}});
+}
+
+void ChromeController::addSeamHandle(const Seam& seam, const DisplayInfo& display) {
+    auto panel = makePanel(ChromePanelKind::seamHandle, display, seam.frame);
+    panel->nodeID = seam.nodeID;
+    std::weak_ptr<Coordinator> weak = coordinator_;
+    SeamContent content;
+    content.seam = seam;
+    content.primaryHeight = primaryHeight();
+    content.begin = [weak] {
+        if (auto c = weak.lock()) c->resizingSeam = true;
+    };
+    content.callback = [weak, seam, displayID = display.id](double fraction) {
+        if (auto c = weak.lock()) c->resizeSeam(seam, fraction, displayID, false);
+    };
+    content.end = [weak] {
+        if (auto c = weak.lock()) {
+            c->resizingSeam = false;
+            c->apply();
+        }
+    };
+    panel->seamHandle = std::move(content);
+    finish(panel);
 }
 
 void ChromeController::restackTabBars() {
     const auto coordinator = coordinator_.lock();
     if (coordinator && coordinator->services().pointer->leftButtonDown()) return;
     if (!presentsPanels) return;
+    std::vector<std::pair<platform::PanelID, std::uint32_t>> batch;
+    std::shared_ptr<platform::Panels> platformPanels;
     for (const auto& bar : tabBars) {
-        bar->normalLevel = true;
-        bar->orderAbove(bar->windowNumber);
+        bar->level = PanelLevel::normal;
+        bar->markOrderedAbove(bar->windowNumber);
+        if (bar->platformPanels) {
+            platformPanels = bar->platformPanels;
+            batch.emplace_back(bar->id, bar->windowNumber);
+        }
     }
+    if (platformPanels) platformPanels->orderAbove(batch);
 }
 
 void ChromeController::showDropPreview(const Rect& rect, const std::string& label) {
+    const auto coordinator = coordinator_.lock();
+    if (!coordinator) return;
     if (!dropPanel) {
-        dropPanel = std::make_shared<ChromePanel>();
-        dropPanel->kind = ChromePanelKind::dropPreview;
+        DisplayInfo none;
+        dropPanel = makePanel(ChromePanelKind::dropPreview, none, rect);
+        dropPanel->setIgnoresMouse(true);
+        dropPanel->setLevel(PanelLevel::popUp);
     }
-    dropPanel->frame = rect;
+    dropPanel->setFrame(rect);
     dropPanel->label = label;
-    dropPanel->orderFront();
+    if (host.present) host.present(*dropPanel);
+    if (presentsPanels) dropPanel->orderFront();
 }
 
 void ChromeController::hideDropPreview() {
@@ -97,8 +317,20 @@ void ChromeController::hideDropPreview() {
 
 void ChromeController::refreshPreviewImages() {
     ++pictureRefreshes;
-    for (const auto& panel : panels)
-        if (panel->kind == ChromePanelKind::miniature) panel->redraw();
+    const auto coordinator = coordinator_.lock();
+    if (!coordinator) return;
+    for (const auto& panel : panels) {
+        if (!panel->miniature || panel->miniature->identifier.empty()) continue;
+        const auto picture = coordinator->previewImages->find(panel->miniature->identifier);
+        if (picture == coordinator->previewImages->end()) continue;
+        panel->miniature->image = picture->second;
+        panel->redraw();
+        if (host.redraw) host.redraw(*panel);
+    }
+}
+
+void ChromeController::showEverything() {
+    if (auto c = coordinator_.lock()) c->showEverything();
 }
 
 }  // namespace arvelo

@@ -1,13 +1,18 @@
-// ChromeController.h: the chrome over the arranged windows: the panels of each display (tab
-// bars, seam handles, miniature tiles, the zoom bar) rebuilt from its layout, the drop-preview
-// panel, and keeping tab bars stacked just above their windows. Holds the coordinator weakly.
+// ChromeController.h: the chrome over the arranged windows: the panels of each display (the
+// zoom bar, miniature tiles, tab bars, seam handles) rebuilt from its layout, the one
+// drop-preview panel, keeping tab bars stacked just above their windows, and the callbacks
+// that turn presses on the panels into the coordinator's operations. Holds the coordinator
+// weakly; keeps no layout state beyond its panels. Points from the views arrive in the
+// bottom-left screen space and go to the coordinator in the top-left one.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "Arvelo/Chrome/ChromeHost.h"
 #include "Arvelo/Chrome/ChromePanel.h"
 #include "Arvelo/Coordinator/DisplayInfo.h"
 #include "ArveloCore/LayoutResult.h"
@@ -18,37 +23,59 @@ class Coordinator;
 
 class ChromeController {
 public:
-    // The height of the zoom bar at the top of a zoomed display.
-    static constexpr double kZoomBarHeight = 40;
+    static constexpr const char* kZoomBarTitle = "Show All Windows";
+    static constexpr const char* kZoomBarSymbol = "rectangle.3.group";
+    static constexpr const char* kZoomBarToolTip = "Back to all your windows (⌃⌥Space)";
+    static constexpr const char* kTabToolTipStart = "Drag onto an edge to place this window. Click to activate ";
+    static constexpr const char* kMiniatureHelp = "Click to open the real window. Drag to an edge to dock it.";
+    // The proxy input trace keeps the newest entries only.
+    static constexpr std::size_t kProxyTraceLimit = 30;
 
     ChromeController(std::weak_ptr<Coordinator> coordinator, bool presentsPanels);
 
     // Orders out the drop preview and closes every panel.
     void clear();
     // Builds the panels of one display from its layout, while the coordinator is managing
-    // and the display's state holds windows.
+    // and the display's state holds windows. Adds to what is there.
     void show(const LayoutResult& result, const DisplayInfo& display);
-    // Puts every tab bar at the normal level just above its window (not while the left
-    // mouse button is down, and only when panels are presented).
+    // Puts every tab bar at the normal level just above its window, as one batch (not while
+    // the left mouse button is down, and only when panels are presented).
     void restackTabBars();
     // Shows the drop-preview panel over the rectangle (top-left space) with the label; the
     // panel is made on first use and reused.
     void showDropPreview(const Rect& rect, const std::string& label);
     // Orders the drop-preview panel out.
     void hideDropPreview();
-    // New window pictures are in the coordinator's cache: the miniature tiles redraw.
+    // New window pictures are in the coordinator's cache: the miniature tiles take theirs.
     void refreshPreviewImages();
+    // The zoom bar's button: back to every window.
+    void showEverything();
+
+    // The primary height now: the first screen's height, 0 without screens.
+    double primaryHeight() const;
+    // A bottom-left point to the top-left space, with the primary height now.
+    Point toAX(Point appKit) const;
 
     bool presentsPanels;
     std::vector<std::shared_ptr<ChromePanel>> panels;
     std::set<std::string> representedMinis;
     std::shared_ptr<ChromePanel> dropPanel;
     std::vector<std::shared_ptr<ChromePanel>> tabBars;
+    // The view layer's hooks (set by the shell; absent in logic tests).
+    ChromeHost host;
     // How many times the miniature tiles were told of new pictures.
     int pictureRefreshes = 0;
 
 private:
-    std::shared_ptr<ChromePanel> addPanel(ChromePanelKind kind, const DisplayInfo& display, Rect frame);
+    std::shared_ptr<ChromePanel> makePanel(ChromePanelKind kind, const DisplayInfo& display, const Rect& frame);
+    // Fills, shows (when presenting) and keeps a panel of `panels`.
+    void finish(const std::shared_ptr<ChromePanel>& panel);
+    void addZoomBar(const DisplayInfo& display);
+    void addMiniature(const Tile& tile, const WindowRecord& record, const DisplayInfo& display);
+    void addTabBar(const Tile& tile, const DisplayInfo& display);
+    void addSeamHandle(const Seam& seam, const DisplayInfo& display);
+    PressCallbacks windowPress(const std::string& key, const Tile& tile, const DisplayInfo& display) const;
+    void traceProxyInput(const std::string& source, const std::string& phase, const std::optional<TraceEvent>& event);
 
     std::weak_ptr<Coordinator> coordinator_;
 };

@@ -205,6 +205,8 @@ Desktop::Desktop()
     services_.mouseMonitor = mouse_;
     services_.screenCapture = std::make_shared<SimScreenCapture>(world_);
     services_.hotKeys = hotKeys_;
+    panels_ = std::make_shared<SimPanels>(world_);
+    services_.panels = panels_;
     services_.defaults = defaults_;
     services_.log = log_;
 }

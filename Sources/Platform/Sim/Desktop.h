@@ -8,6 +8,7 @@
 #include "Platform/Sim/CallLog.h"
 #include "Platform/Sim/SimHotKeys.h"
 #include "Platform/Sim/SimMouseMonitor.h"
+#include "Platform/Sim/SimPanels.h"
 #include "Platform/Sim/SimWorkspace.h"
 #include "Platform/Sim/VirtualClock.h"
 #include "Platform/Sim/World.h"
@@ -106,6 +107,8 @@ public:
     UserDefaults& defaults() { return *defaults_; }
     SimWorkspace& workspace() { return *workspace_; }
     SimHotKeys& hotKeys() { return *hotKeys_; }
+    // This program's panels (tab bars, seam handles, ...) as the desktop shows them.
+    SimPanels& panels() { return *panels_; }
     Environment& environment() { return environment_; }
     const Folders& folders() const { return folders_; }
     const std::filesystem::path& temporaryFolder() const { return temporaryFolder_; }
@@ -159,6 +162,7 @@ private:
     std::shared_ptr<SimWorkspace> workspace_;
     std::shared_ptr<SimHotKeys> hotKeys_ = std::make_shared<SimHotKeys>();
     std::shared_ptr<SimMouseMonitor> mouse_;
+    std::shared_ptr<SimPanels> panels_;
     std::filesystem::path temporaryFolder_;
     Folders folders_;
     Environment environment_;

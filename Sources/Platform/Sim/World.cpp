@@ -91,7 +91,7 @@ void World::setHidden(std::int32_t pid, bool hidden) {
     if (App* target = app(pid)) target->hidden = hidden;
 }
 
-Window& World::open(std::int32_t pid, const WindowSpec& spec) {
+Window& World::open(std::int32_t pid, const WindowSpec& spec, bool announce) {
     Window window;
     if (spec.number) {
         window.number = *spec.number;
@@ -120,7 +120,7 @@ Window& World::open(std::int32_t pid, const WindowSpec& spec) {
     const std::uint32_t number = window.number;
     windows_[number] = std::move(window);
     stacking_.insert(stacking_.begin(), number);
-    if (onWindowShown) onWindowShown();
+    if (announce && onWindowShown) onWindowShown();
     return windows_[number];
 }
 
@@ -147,6 +147,12 @@ void World::vanish(std::uint32_t number) {
     for (const auto& [childNumber, child] : windows_)
         if (child.alive && child.parent == number) children.push_back(childNumber);
     for (auto child : children) vanish(child);
+}
+
+void World::placeAbove(std::uint32_t number, std::uint32_t below) {
+    if (number == below || !liveWindow(number) || !liveWindow(below)) return;
+    std::erase(stacking_, number);
+    stacking_.insert(std::find(stacking_.begin(), stacking_.end(), below), number);
 }
 
 void World::raise(std::uint32_t number) {

@@ -131,12 +131,15 @@ public:
     void setHidden(std::int32_t pid, bool hidden);
 
     // Windows.
-    Window& open(std::int32_t pid, const WindowSpec& spec);
+    // `announce` false: no news of a shown window (this program's own panels).
+    Window& open(std::int32_t pid, const WindowSpec& spec, bool announce = true);
     Window* window(std::uint32_t number);                                     // alive or not
     Window* liveWindow(std::uint32_t number);                                 // alive, and its application running
     void vanish(std::uint32_t number);                                        // it and its sheets are gone
     const std::vector<std::uint32_t>& stacking() const { return stacking_; }  // front to back
     void raise(std::uint32_t number);
+    // Puts a window directly in front of another one (nothing when either is gone).
+    void placeAbove(std::uint32_t number, std::uint32_t below);
     void setMinimized(std::uint32_t number, bool minimized);
     // Windows of a process, front to back; sheets and dialogs with a parent left out unless asked.
     std::vector<std::uint32_t> windowsOf(std::int32_t pid, bool withChildren) const;

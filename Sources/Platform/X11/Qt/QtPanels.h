@@ -1,0 +1,59 @@
+// QtPanels.h: the panel service of the real desktop. Each panel is a frameless top-level Qt
+// window that bypasses the window manager (override-redirect: no frame, no focus, on every
+// desktop), never accepts the keyboard focus and is shown without activating. The view layer
+// puts its content into host(); stacking, input shape and the compositor question go to
+// PanelStacking on X11. Without an X11 stacking (offscreen Qt in tests) the windows are plain
+// Qt windows and the ordering calls only show them. Main thread only.
+#pragma once
+
+#include "Platform/Panels.h"
+#include "Platform/X11/PanelStacking.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+
+namespace platform::x11 {
+
+class QtPanels final : public Panels {
+public:
+    // `stacking` may be null (no X server of ours: offscreen Qt).
+    explicit QtPanels(std::shared_ptr<PanelStacking> stacking);
+    ~QtPanels() override;
+
+    PanelID create(const arvelo::Rect& frame) override;
+    void setFrame(PanelID panel, const arvelo::Rect& frame) override;
+    std::optional<arvelo::Rect> frame(PanelID panel) override;
+    void setLevel(PanelID panel, PanelLevel level) override;
+    void setIgnoresMouse(PanelID panel, bool ignores) override;
+    void orderFront(PanelID panel) override;
+    void orderOut(PanelID panel) override;
+    void close(PanelID panel) override;
+    void orderAbove(const std::vector<std::pair<PanelID, std::uint32_t>>& placements) override;
+    std::uint32_t windowNumber(PanelID panel) override;
+    bool translucent() override { return translucent_; }
+
+    // The panel's window, for the view layer to fill; null for an unknown or closed panel.
+    QWidget* host(PanelID panel) const;
+    // Asks the X server again whether a compositing manager runs (new panels follow).
+    void recheckCompositor();
+
+private:
+    struct Entry {
+        QPointer<QWidget> window;
+        PanelLevel level = PanelLevel::floating;
+        bool ignoresMouse = false;
+    };
+    Entry* find(PanelID panel);
+    void show(Entry& entry);
+    void flushQt() const;
+
+    std::shared_ptr<PanelStacking> stacking_;
+    std::map<PanelID, Entry> entries_;
+    PanelID next_ = 1;
+    bool translucent_ = false;
+};
+
+}  // namespace platform::x11
