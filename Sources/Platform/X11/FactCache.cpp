@@ -99,6 +99,16 @@ void FactCache::storeRoot(const RootFacts& facts, unsigned groups, std::uint64_t
     rootGroups_ |= groups;
 }
 
+void FactCache::touch() {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+}
+
+bool FactCache::follows(xcb_window_t window) const {
+    std::lock_guard lock(mutex_);
+    return followed_.contains(window);
+}
+
 bool FactCache::startFollowing(xcb_window_t window) {
     std::lock_guard lock(mutex_);
     return !followed_.insert(window).second;

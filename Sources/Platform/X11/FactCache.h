@@ -41,8 +41,14 @@ public:
     unsigned fillRoot(RootFacts& facts, unsigned groups) const;
     void storeRoot(const RootFacts& facts, unsigned groups, std::uint64_t generation);
 
+    // Counts a change this program made itself (a frame written, an action performed): what
+    // was built from earlier facts may no longer hold.
+    void touch();
+
     // Whether the window has the backend's event mask selected already; notes that it will.
     bool startFollowing(xcb_window_t window);
+    // Whether events about the window reach the cache (it was read at least once and not destroyed).
+    bool follows(xcb_window_t window) const;
     // Drops everything about a window found not to exist.
     void forget(xcb_window_t window);
 

@@ -29,6 +29,15 @@ bool X11Accessibility::isProcessTrustedWithOptions(bool) {
     return isProcessTrusted();
 }
 
+std::optional<std::uint64_t> X11Accessibility::changeStamp(const AXElement& element) {
+    if (connection_->broken()) return std::nullopt;
+    FactCache& cache = connection_->cache();
+    // Taken before the check: a window followed from now on may have changed before.
+    const std::uint64_t generation = cache.generation();
+    if (element.kind != AXElementKind::application && !cache.follows(element.window)) return std::nullopt;
+    return generation;
+}
+
 ClientTable X11Accessibility::read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline,
                                    bool fresh) {
     std::vector<xcb_window_t> windows;
@@ -81,6 +90,7 @@ AXSettable X11Accessibility::isAttributeSettable(const AXElement& element, std::
 AXError X11Accessibility::setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
                                             double timeout) {
     const Deadline deadline = Deadline::in(timeout);
+    connection_->cache().touch();
     const ClientTable table =
         read({element}, {fact::kState | fact::kGeometry | fact::kHints, rootfact::kActive, false}, deadline, true);
     if (const AXError error = validate(table, element, context()); error != AXError::success) return error;
@@ -127,6 +137,7 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
 
 AXError X11Accessibility::performAction(const AXElement& element, std::string_view action, double timeout) {
     const Deadline deadline = Deadline::in(timeout);
+    connection_->cache().touch();
     const ClientTable table = read({element}, {fact::kState | fact::kHints, 0, false}, deadline, true);
     if (const AXError error = validate(table, element, context()); error != AXError::success) return error;
     if (element.kind == AXElementKind::window && action == ax::kRaiseAction) {

@@ -36,6 +36,10 @@ public:
 
     AXObserverResult createObserver(std::int32_t pid) override;
 
+    // The fact cache's generation: it moves with every event that may change a kept fact and
+    // with every write or action of this program. A window not followed yet has none.
+    std::optional<std::uint64_t> changeStamp(const AXElement& element) override;
+
     std::vector<AXResult> copyMultipleAttributeValues(const AXElement& element,
                                                       const std::vector<std::string>& attributes,
                                                       double timeout) override;
