@@ -143,15 +143,33 @@ TEST_F(FocusLock, ThePushIsDroppedWhenTheFrontChangesToAnAcceptableOneWithinTheD
     EXPECT_EQ(scene.desktop.workspace().requests().size(), before);
 }
 
-TEST_F(FocusLock, AllowedMatchingIsExactInLetterCase) {
-    scene.settings->setFocusAllowedBundleIDs({"xlogo"});
+TEST_F(FocusLock, AllowedMatchingKeepsLetterCaseOnlyForReverseDNSIdentifiers) {
+    // A class name ("XLogo") is matched whatever its case; a reverse-DNS identifier exactly.
+    struct Case {
+        const char* entry;
+        bool paused;
+    };
+    const Case cases[] = {{"xlogo", true}, {" XLOGO ", true}, {"xlogo.app", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        scene.settings->setFocusAllowedBundleIDs({c.entry});
+        activate(fixture);
+        lock->lockCurrentFrontmostApp();
+        scene.desktop.drain();
+        activate(xlogo);
+        EXPECT_EQ(lock->isPaused(), c.paused);
+        scene.desktop.advance(0.05);
+        EXPECT_EQ(front(), c.paused ? xlogo.pid() : fixture.pid());
+        lock->unlock();
+    }
+    AppHandle nautilus = scene.desktop.launch("org.gnome.Nautilus", "Files");
+    nautilus.openWindow("Files", {300, 300, 300, 300});
+    scene.settings->setFocusAllowedBundleIDs({"org.gnome.nautilus"});
     activate(fixture);
     lock->lockCurrentFrontmostApp();
     scene.desktop.drain();
-    activate(xlogo);
+    activate(nautilus);
     EXPECT_FALSE(lock->isPaused());
-    scene.desktop.advance(0.05);
-    EXPECT_EQ(front(), fixture.pid());
 }
 
 TEST_F(FocusLock, QuittingTheLockedApplicationUnlocks) {
@@ -233,12 +251,34 @@ TEST(FocusActivationPolicy, NormalisedIdentifiers) {
         {"  com.example.App\n", "com.example.App"},
         {"", std::nullopt},
         {"   ", std::nullopt},
-        {"NoDot", std::nullopt},
+        // Names without a "." are WM_CLASS classes or program names: lower-cased.
+        {"NoDot", "nodot"},
+        {" XTerm\t", "xterm"},
+        {"firefox-esr", "firefox-esr"},
         {"com.example App", std::nullopt},
         {"Org.Example.MixedCase", "Org.Example.MixedCase"},
     };
     for (const Case& c : cases) EXPECT_EQ(FocusActivationPolicy::normalizedBundleID(c.text), c.expected) << c.text;
     EXPECT_EQ(FocusActivationPolicy::systemAllowlist().size(), 3u);
+
+    // Entries stored in any earlier form still name their application.
+    struct Allow {
+        const char* entry;
+        const char* identifier;
+        bool allowed;
+    };
+    const Allow allows[] = {
+        {"XTerm", "XTerm", true},
+        {"xterm", "XTerm", true},
+        {" XTerm ", "xterm", true},
+        {"org.gnome.Nautilus", "org.gnome.Nautilus", true},
+        {"org.gnome.nautilus", "org.gnome.Nautilus", false},
+        {" org.gnome.Nautilus", "org.gnome.Nautilus", true},
+        {"has space", "has space", true},  // an exact match always counts
+        {"", "xterm", false},
+    };
+    for (const Allow& a : allows)
+        EXPECT_EQ(FocusActivationPolicy::allows(a.entry, a.identifier), a.allowed) << a.entry << " / " << a.identifier;
 }
 
 }  // namespace

@@ -85,6 +85,7 @@ void Application::startKit() {
         coordinator_->status = std::string(kKitShortcutInUseStatus) + *monitor->hotKeyRegistrationError.get();
     };
     activity->hotKeyRegistrationError.changes.subscribe(reportShortcutError);
+    if (onKitCreated) onKitCreated(*tenvik_);
     tenvik_->start();
 }
 
@@ -130,6 +131,7 @@ std::vector<std::string> Application::urlsAmong(const std::vector<std::string>& 
 void Application::handOver(const std::vector<std::string>& arguments) {
     const std::vector<std::string> urls = urlsAmong(arguments);
     logger_.info("A later launch handed over " + std::to_string(urls.size()) + " URL(s)");
+    if (tenvik_) tenvik_->handleLaunchArguments(arguments);
     if (!urls.empty()) open(urls);
 }
 

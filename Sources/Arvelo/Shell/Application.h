@@ -55,6 +55,9 @@ public:
     // The status item's image changed: the kit's state image while the kit is not idle,
     // absent for the program's own symbol (updateStatusIcon).
     std::function<void(const std::optional<tenvik::StatusIconChoice>& kitImage)> onStatusImageChange;
+    // The kit controller exists and is about to start: its settings and onboarding windows
+    // are plugged in here.
+    std::function<void(tenvik::TenvikController&)> onKitCreated;
     // Shows (or fronts) the permissions window.
     std::function<void()> onShowPermissions;
     // The quit went through: the host ends its event loop.
@@ -79,7 +82,8 @@ public:
     // Runs the command of each URL, in order (URLs given on the command line or handed over
     // by a later launch).
     void open(const std::vector<std::string>& urls);
-    // A later launch handed over its arguments: the URLs among them are opened.
+    // A later launch handed over its arguments: the URLs among them are opened, and the kit
+    // acts on its own ("--open-settings=<tab>", "--open-onboarding").
     void handOver(const std::vector<std::string>& arguments);
     // The arguments that are not flags: the URLs of a launch.
     static std::vector<std::string> urlsAmong(const std::vector<std::string>& arguments);
@@ -122,8 +126,8 @@ private:
 
     // The delegate's fields.
     std::shared_ptr<Coordinator> coordinator_;
-    std::unique_ptr<ArrangerHotKeys> shortcuts_;        // from launch until termination
-    std::unique_ptr<URLCommandHandler> urlCommands_;    // made at the first URL
+    std::unique_ptr<ArrangerHotKeys> shortcuts_;      // from launch until termination
+    std::unique_ptr<URLCommandHandler> urlCommands_;  // made at the first URL
     std::shared_ptr<WindowMap> windowMap_;
     std::unique_ptr<tenvik::TenvikController> tenvik_;  // from launch for the life of the process
     platform::Subscription kitLogSetting_;

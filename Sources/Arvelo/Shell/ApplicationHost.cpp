@@ -6,6 +6,7 @@
 
 #include "Arvelo/Map/WindowMap.h"
 #include "Arvelo/Shell/Application.h"
+#include "Arvelo/Shell/KitWindowsHost.h"
 #include "Arvelo/Shell/PermissionsWindow.h"
 #include "Arvelo/Shell/SingleInstance.h"
 #include "Arvelo/Shell/StatusIcon.h"
@@ -155,6 +156,8 @@ int runArveloApplication(int argc, char** argv) {
         services, LoginItem(autostart, QCoreApplication::applicationFilePath().toStdString()));
     Application& app = *application;
     app.windowMap()->makePanel = views::WindowMapPanel::present;
+    KitWindowsHost kitWindows(services, autostart, QCoreApplication::applicationFilePath().toStdString());
+    app.onKitCreated = [&kitWindows](tenvik::TenvikController& kit) { kitWindows.attach(kit); };
 
     std::unique_ptr<TerminationSignals> terminationSignals;
     std::unique_ptr<StatusItem> statusItem;

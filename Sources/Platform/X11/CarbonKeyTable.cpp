@@ -136,4 +136,12 @@ std::optional<std::uint32_t> keysymForKeyCode(std::uint32_t keyCode) {
     return it->second;
 }
 
+std::optional<std::uint32_t> keyCodeForKeysym(std::uint32_t keysym) {
+    if (keysym >= 'A' && keysym <= 'Z') keysym += 'a' - 'A';
+    const auto it =
+        std::find_if(std::begin(kTable), std::end(kTable), [&](const auto& entry) { return entry.second == keysym; });
+    if (it == std::end(kTable)) return std::nullopt;
+    return it->first;
+}
+
 }  // namespace platform::x11

@@ -11,5 +11,8 @@ namespace platform::x11 {
 // by their unshifted symbol); none for codes the table does not hold (modifier keys,
 // keys without an X counterpart).
 std::optional<std::uint32_t> keysymForKeyCode(std::uint32_t keyCode);
+// The inverse: the key code of the key that carries this keysym unshifted. An upper-case
+// Latin letter counts as its lower-case key; none for keysyms the table does not hold.
+std::optional<std::uint32_t> keyCodeForKeysym(std::uint32_t keysym);
 
 }  // namespace platform::x11

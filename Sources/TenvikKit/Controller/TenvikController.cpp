@@ -162,8 +162,9 @@ void TenvikController::prepareMenuItems() {
     settingsItem_.onTrigger = target(&TenvikController::openSettingsFromMenu);
 }
 
-void TenvikController::handleLaunchArguments() {
-    const std::vector<std::string>& arguments = services_.environment.arguments;
+void TenvikController::handleLaunchArguments() { handleLaunchArguments(services_.environment.arguments); }
+
+void TenvikController::handleLaunchArguments(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
         if (argument != kOpenSettings && !argument.starts_with(std::string(kOpenSettings) + "=")) continue;
         std::optional<SettingsTab> tab;

@@ -80,7 +80,9 @@ public:
     void applyHotKeys();
     void settingsDidChange();
     void refreshUI();
+    // The launch's own arguments, or those a later launch handed over.
     void handleLaunchArguments();
+    void handleLaunchArguments(const std::vector<std::string>& arguments);
 
     // Menu actions.
     void toggleFocusFromMenu();

@@ -20,9 +20,18 @@ const std::set<std::string>& FocusActivationPolicy::systemAllowlist() {
 std::optional<std::string> FocusActivationPolicy::normalizedBundleID(std::string_view text) {
     while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
     while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
-    if (text.empty() || text.find('.') == std::string_view::npos) return std::nullopt;
-    if (std::any_of(text.begin(), text.end(), isSpace)) return std::nullopt;
-    return std::string(text);
+    if (text.empty() || std::any_of(text.begin(), text.end(), isSpace)) return std::nullopt;
+    std::string identifier(text);
+    if (identifier.find('.') == std::string::npos)
+        std::transform(identifier.begin(), identifier.end(), identifier.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return identifier;
+}
+
+bool FocusActivationPolicy::allows(std::string_view entry, std::string_view identifier) {
+    if (entry == identifier) return true;
+    const auto normalizedEntry = normalizedBundleID(entry);
+    return normalizedEntry && normalizedEntry == normalizedBundleID(identifier);
 }
 
 }  // namespace tenvik

@@ -12,9 +12,13 @@ namespace tenvik {
 struct FocusActivationPolicy {
     // Always allowed to take the focus while it is locked.
     static const std::set<std::string>& systemAllowlist();
-    // Trimmed of whitespace at both ends; absent when empty, without a ".", or with whitespace
-    // left inside. Letter case is kept.
+    // Trimmed of whitespace at both ends; absent when empty or with whitespace left inside.
+    // A reverse-DNS identifier (with a ".") keeps its letter case. One without a "." is a
+    // program or WM_CLASS class name ("xterm", "XTerm", "firefox-esr"), whose case differs
+    // between a desktop entry and the windows: it is lower-cased.
     static std::optional<std::string> normalizedBundleID(std::string_view text);
+    // Whether an allowed-list entry, in whatever form it was stored, names this identifier.
+    static bool allows(std::string_view entry, std::string_view identifier);
 };
 
 }  // namespace tenvik

@@ -45,7 +45,8 @@ bool FocusLockManager::isAllowed(const platform::RunningApplication& application
     const std::string& id = *application.bundleIdentifier;
     if (FocusActivationPolicy::systemAllowlist().contains(id)) return true;
     const auto& allowed = settings_.focusAllowedBundleIDs();
-    return std::find(allowed.begin(), allowed.end(), id) != allowed.end();
+    return std::any_of(allowed.begin(), allowed.end(),
+                       [&](const std::string& entry) { return FocusActivationPolicy::allows(entry, id); });
 }
 
 bool FocusLockManager::isTerminated(const platform::RunningApplication& application) const {
@@ -162,7 +163,8 @@ void FocusLockManager::reactivate(std::int32_t pid) {
             const std::string& id = *frontmost.bundleIdentifier;
             const auto& allowed = settings_.focusAllowedBundleIDs();
             if (FocusActivationPolicy::systemAllowlist().contains(id) ||
-                std::find(allowed.begin(), allowed.end(), id) != allowed.end())
+                std::any_of(allowed.begin(), allowed.end(),
+                            [&](const std::string& entry) { return FocusActivationPolicy::allows(entry, id); }))
                 return;
         }
     }

@@ -1,0 +1,171 @@
+// FocusSettingsTab.cpp: the allowed applications' rows, the chooser and the list edits.
+#include "TenvikKit/Views/FocusSettingsTab.h"
+
+#include "TenvikKit/Views/ApplicationChooser.h"
+#include "TenvikKit/Views/ApplicationIcon.h"
+#include "TenvikKit/Views/KitForm.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace tenvik {
+
+namespace {
+
+constexpr int kIconSize = 24;
+constexpr int kNameWidth = 330;
+
+}  // namespace
+
+FocusSettingsTab::FocusSettingsTab(const KitWindowContext& context, QWidget* parent)
+    : QWidget(parent), context_(context) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* formView = new GroupedForm;
+    scroll->setWidget(formView);
+    layout->addWidget(scroll);
+    FormSection* section = formView->addSection("Allowed Apps");
+
+    section->addRow(form::secondaryText("You can switch to these apps without turning off focus lock."));
+    empty_ = form::secondaryText("No apps added yet.");
+    empty_->setObjectName("noApps");
+    rows_ = new QWidget;
+    rows_->setObjectName("allowedApps");
+    rowsLayout_ = new QVBoxLayout(rows_);
+    rowsLayout_->setContentsMargins(0, 0, 0, 0);
+    rowsLayout_->setSpacing(8);
+    rowsLayout_->addWidget(empty_);
+    section->addRow(rows_);
+
+    auto* addColumn = new QVBoxLayout;
+    addColumn->setSpacing(4);
+    auto* addRow = new QHBoxLayout;
+    add_ = new QPushButton(QIcon::fromTheme("list-add"), "Add App\u2026");
+    add_->setObjectName("addApp");
+    add_->setAutoDefault(false);
+    addRow->addWidget(add_);
+    addRow->addStretch(1);
+    addColumn->addLayout(addRow);
+    error_ = form::errorCaption(QString());
+    error_->setObjectName("selectionError");
+    addColumn->addWidget(error_);
+    section->addRow(addColumn);
+    QObject::connect(add_, &QPushButton::clicked, this, [this] { chooseApp(); });
+
+    section->addRow(
+        form::caption("Vomira and System Settings are always allowed. Use Release All to stop focus locking."));
+
+    settingsLink_ = ChangeLink(context_.shared.settings->changes, [this] {
+        if (context_.shared.settings->focusAllowedBundleIDs() != shownList_) refreshApps();
+    });
+    QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive) refreshApps();
+    });
+    refreshApps();
+}
+
+void FocusSettingsTab::showEvent(QShowEvent* event) {
+    refreshApps();
+    QWidget::showEvent(event);
+}
+
+void FocusSettingsTab::refreshApps() {
+    shownList_ = context_.shared.settings->focusAllowedBundleIDs();
+    const std::vector<DesktopEntry> installed =
+        context_.installedApplications ? context_.installedApplications() : std::vector<DesktopEntry>();
+    apps_ = FocusExceptionApp::rows(shownList_, installed, chosen_);
+    renderRows();
+}
+
+void FocusSettingsTab::renderRows() {
+    while (rowsLayout_->count() > 1) {
+        QLayoutItem* item = rowsLayout_->takeAt(1);
+        if (item->widget()) item->widget()->deleteLater();
+        delete item;
+    }
+    empty_->setVisible(apps_.empty());
+    for (const FocusExceptionApp& app : apps_) {
+        auto* row = new QWidget(rows_);
+        row->setObjectName(QString::fromStdString("app " + app.id));
+        auto* line = new QHBoxLayout(row);
+        line->setContentsMargins(0, 0, 0, 0);
+        line->setSpacing(10);
+        auto* icon = new QLabel(row);
+        icon->setFixedSize(kIconSize, kIconSize);
+        if (app.installed)
+            icon->setPixmap(applicationIcon(QString::fromStdString(app.icon)).pixmap(kIconSize, kIconSize));
+        if (!app.installed || icon->pixmap().isNull())
+            icon->setPixmap(missingApplicationPixmap(kIconSize, form::secondaryColor(palette())));
+        line->addWidget(icon);
+        auto* texts = new QVBoxLayout;
+        texts->setSpacing(2);
+        const QString name = QString::fromStdString(app.name);
+        auto* nameLabel = new QLabel(row);
+        nameLabel->setObjectName("name");
+        nameLabel->setTextFormat(Qt::PlainText);
+        nameLabel->setText(nameLabel->fontMetrics().elidedText(name.simplified(), Qt::ElideRight, kNameWidth));
+        nameLabel->setToolTip(QString::fromStdString(app.id));
+        texts->addWidget(nameLabel);
+        if (!app.installed) texts->addWidget(form::caption("Not installed on this Mac", row));
+        line->addLayout(texts, 1);
+        auto* removeButton = new QPushButton("Remove", row);
+        removeButton->setObjectName("remove");
+        removeButton->setAutoDefault(false);
+        removeButton->setAccessibleName("Remove " + name + " from allowed apps");
+        QObject::connect(removeButton, &QPushButton::clicked, this, [this, id = app.id] { remove(id); });
+        line->addWidget(removeButton);
+        rowsLayout_->addWidget(row);
+    }
+    add_->setEnabled(!isChoosingApp_);
+    error_->setText(selectionError_ ? QString::fromStdString(*selectionError_) : QString());
+    error_->setVisible(selectionError_.has_value());
+}
+
+void FocusSettingsTab::chooseApp() {
+    if (isChoosingApp_) return;
+    selectionError_.reset();
+    isChoosingApp_ = true;
+    std::vector<DesktopEntry> installed =
+        context_.installedApplications ? context_.installedApplications() : std::vector<DesktopEntry>();
+    chooser_ = new ApplicationChooser(std::move(installed), window());
+    chooser_->setAttribute(Qt::WA_DeleteOnClose);
+    chooser_->onFinished = [this](std::optional<DesktopEntry> picked) { finishChoosing(picked); };
+    renderRows();
+    chooser_->open();
+}
+
+void FocusSettingsTab::finishChoosing(const std::optional<DesktopEntry>& picked) {
+    isChoosingApp_ = false;
+    if (chooser_) chooser_->onFinished = nullptr;
+    if (!picked) {
+        renderRows();
+        return;
+    }
+    const auto identifier = DesktopEntries::identifierFor(picked->identifier, "");
+    if (!identifier) {
+        selectionError_ = kSelectionError;
+        renderRows();
+        return;
+    }
+    DesktopEntry entry = *picked;
+    entry.identifier = *identifier;
+    chosen_[*identifier] = entry;
+    AppSettings& settings = *context_.shared.settings;
+    settings.setFocusAllowedBundleIDs(FocusExceptionApp::adding(*identifier, settings.focusAllowedBundleIDs()));
+    refreshApps();
+}
+
+void FocusSettingsTab::remove(const std::string& id) {
+    AppSettings& settings = *context_.shared.settings;
+    settings.setFocusAllowedBundleIDs(FocusExceptionApp::removing(id, settings.focusAllowedBundleIDs()));
+}
+
+}  // namespace tenvik

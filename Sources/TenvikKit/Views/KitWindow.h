@@ -1,0 +1,25 @@
+// KitWindow.h: a top-level window of the kit (settings, onboarding) that tells its owner when
+// it closes; closing only hides it, so it comes back as the same window.
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+namespace tenvik {
+
+class KitWindow : public QWidget {
+public:
+    KitWindow()
+        : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {}
+
+    std::function<void()> onClose;
+
+    // Centres the window on its screen, makes it active and brings it to the front.
+    void present();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+}  // namespace tenvik

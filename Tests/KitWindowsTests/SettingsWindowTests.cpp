@@ -1,0 +1,314 @@
+// SettingsWindowTests.cpp: the settings window (one per controller, tabs by raw value, the
+// polling claim) and the behaviour of each tab over the shared settings, activity and
+// permissions objects.
+#include "KitWindowsScene.h"
+#include "TenvikKit/Views/FocusSettingsTab.h"
+#include "TenvikKit/Views/GeneralSettingsTab.h"
+#include "TenvikKit/Views/KitWindow.h"
+#include "TenvikKit/Views/PermissionsSettingsTab.h"
+#include "TenvikKit/Views/PinSettingsTab.h"
+#include "TenvikKit/Views/SettingsWindowController.h"
+#include "TenvikKit/Views/ShortcutsSettingsTab.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace tenvik {
+namespace {
+
+using Owner = PermissionsManager::PollingOwner;
+
+// Shown as part of its window (hidden widgets of an unshown window count as hidden).
+bool shown(const QWidget* widget) { return !widget->isHidden() && widget->isVisibleTo(widget->window()); }
+
+class SettingsWindow : public ::testing::Test {
+public:
+    test::KitWindowsScene scene;
+    SettingsWindowController controller{scene.context};
+    PermissionsManager& permissions() { return *scene.context.shared.permissions; }
+};
+
+TEST_F(SettingsWindow, OneWindowBroughtBackOnTheTabAskedFor) {
+    EXPECT_FALSE(controller.window());
+    controller.show(std::nullopt);
+    KitWindow* window = controller.window();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowTitle().toStdString(), "Vomira \u2014 Rev & Uzidu Settings");
+    EXPECT_EQ(window->size(), QSize(560, 460));
+    EXPECT_EQ(controller.tabs()->currentWidget()->objectName(), "general");
+    EXPECT_TRUE(permissions().pollingOwners().contains(Owner::settings));
+    QStringList titles;
+    for (int i = 0; i < controller.tabs()->count(); ++i) titles << controller.tabs()->tabText(i);
+    EXPECT_EQ(titles, (QStringList{"General", "Shortcuts", "Focus", "Pin", "Permissions"}));
+
+    controller.show(SettingsTab::permissions);
+    EXPECT_EQ(controller.window(), window);
+    EXPECT_EQ(controller.tabs()->currentWidget()->objectName(), "permissions");
+
+    // Closing releases the settings claim only; the guide's claim keeps the timer.
+    permissions().startPolling(Owner::onboarding);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(permissions().pollingOwners().contains(Owner::settings));
+    EXPECT_TRUE(permissions().isPolling());
+
+    // Reopened without a tab: the same window on the tab it had.
+    controller.show(std::nullopt);
+    EXPECT_EQ(controller.window(), window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(controller.tabs()->currentWidget()->objectName(), "permissions");
+
+    // Choosing a tab writes the shared state.
+    controller.tabs()->setCurrentIndex(3);
+    EXPECT_EQ(controller.state().selectedTab.get(), SettingsTab::pin);
+    controller.show(SettingsTab::focus);
+    EXPECT_EQ(controller.tabs()->currentWidget()->objectName(), "focus");
+}
+
+TEST_F(SettingsWindow, ATabChosenBeforeTheFirstShowIsTheOneShown) {
+    controller.state().selectedTab = SettingsTab::permissions;
+    controller.show(std::nullopt);
+    EXPECT_EQ(controller.tabs()->currentWidget()->objectName(), "permissions");
+    EXPECT_EQ(settingsTabFromRawValue("Pin"), std::nullopt);
+    EXPECT_EQ(settingsTabFromRawValue(" pin"), std::nullopt);
+    EXPECT_EQ(settingsTabFromRawValue("pin"), SettingsTab::pin);
+}
+
+TEST_F(SettingsWindow, GeneralTabLaunchAtLoginAndTheGuide) {
+    GeneralSettingsTab tab(scene.context);
+    tab.show();
+    auto* launch = tab.findChild<QCheckBox*>("launchAtLogin");
+    auto* error = tab.findChild<QLabel*>("launchAtLoginError");
+    EXPECT_FALSE(launch->isChecked());
+    launch->click();
+    EXPECT_TRUE(launch->isChecked());
+    EXPECT_TRUE(std::filesystem::exists(scene.autostart / "autostart" / platform::LoginItem::kFileName));
+    EXPECT_TRUE(scene.settings().launchAtLoginRequested());
+    EXPECT_FALSE(shown(error));
+    EXPECT_FALSE(shown(tab.findChild<QLabel*>("launchAtLoginPending")));
+    launch->click();
+    EXPECT_FALSE(launch->isChecked());
+
+    // A folder that cannot be written: the red text, and the switch shows the real status.
+    std::filesystem::remove_all(scene.autostart / "autostart");
+    std::ofstream(scene.autostart / "autostart") << "a file where the folder should be";
+    launch->click();
+    EXPECT_FALSE(launch->isChecked());
+    EXPECT_TRUE(shown(error));
+    EXPECT_EQ(error->text().toStdString(), GeneralSettingsTab::kLaunchAtLoginError);
+    tab.hide();
+    tab.show();  // shown again: the status is re-read, the error stays
+    EXPECT_TRUE(shown(error));
+
+    tab.findChild<QPushButton*>("showWelcomeGuide")->click();
+    EXPECT_EQ(scene.onboardingRequests, 1);
+    EXPECT_FALSE(scene.settings().hasCompletedOnboarding());
+}
+
+TEST_F(SettingsWindow, ShortcutsTabGesturesAndRegistrationErrors) {
+    ShortcutsSettingsTab tab(scene.context);
+    tab.show();
+    ActivityMonitor& activity = *scene.context.shared.activity;
+    auto* unavailable = tab.findChild<QWidget*>("gesturesUnavailableRow");
+    activity.gesturesAvailable = false;
+    activity.gesturesUnavailableReason = std::string("No touchpad was found.");
+    EXPECT_TRUE(shown(unavailable));
+    EXPECT_TRUE(tab.tapPicker()->isEnabled());
+    QStringList options;
+    for (int i = 0; i < tab.tapPicker()->count(); ++i) options << tab.tapPicker()->itemText(i);
+    EXPECT_EQ(options, (QStringList{"None", "Toggle Pin", "Toggle Focus", "Release All"}));
+    tab.tapPicker()->activated(3);
+    tab.holdPicker()->activated(3);
+    EXPECT_EQ(scene.settings().tapGestureAction(), GestureAction::releaseAll);
+    EXPECT_EQ(scene.settings().pressGestureAction(), GestureAction::releaseAll);
+    activity.gesturesAvailable = true;
+    EXPECT_FALSE(shown(unavailable));
+
+    EXPECT_EQ(tab.recorder(0)->hotKey(), AppSettings::kDefaultPinHotKey);
+    scene.settings().setFocusHotKey(std::nullopt);
+    EXPECT_EQ(tab.recorder(1)->displayedText(), "Click to record");
+    tab.recorder(2)->onChange(HotKey{40, 0x300});
+    EXPECT_EQ(scene.settings().releaseAllHotKey(), (HotKey{40, 0x300}));
+    EXPECT_EQ(tab.recorder(2)->hotKey(), (HotKey{40, 0x300}));
+
+    auto* error = tab.findChild<QLabel*>("hotKeyRegistrationError");
+    auto* errorRow = tab.findChild<QWidget*>("hotKeyRegistrationErrorRow");
+    EXPECT_FALSE(shown(errorRow));
+    activity.hotKeyRegistrationError = std::string("hotkey \u2325\u2318F registration failed status=-9878");
+    EXPECT_TRUE(shown(errorRow));
+    EXPECT_EQ(error->text().toStdString(), "hotkey \u2325\u2318F registration failed status=-9878");
+    activity.hotKeyRegistrationError = std::nullopt;
+    EXPECT_FALSE(shown(errorRow));
+}
+
+TEST_F(SettingsWindow, PinTabShowsAndWritesTheThreeSettings) {
+    struct Percent {
+        double opacity;
+        const char* text;
+    };
+    for (const Percent& p :
+         {Percent{1.0, "100%"}, Percent{0.1, "10%"}, Percent{0.125, "13%"}, Percent{0.994, "99%"}, Percent{0.5, "50%"}})
+        EXPECT_EQ(PinSettingsTab::percentText(p.opacity).toStdString(), p.text);
+
+    // Out-of-range values from the defaults file come in clamped.
+    scene.desktop.services().defaults->setValues(
+        {{AppSettings::kPinOpacityKey, 7.0}, {AppSettings::kPinIdleFPSKey, 12}});
+    test::KitWindowsScene fresh;
+    fresh.desktop.services().defaults->setValues(
+        {{AppSettings::kPinOpacityKey, -3.0}, {AppSettings::kPinIdleFPSKey, 12}});
+    fresh.context.shared = KitShared::make(fresh.desktop.services(), std::string("org.vomira.Arvelo"), fresh.center);
+    PinSettingsTab clamped(fresh.context);
+    EXPECT_EQ(clamped.opacityLabel()->text(), "10%");
+    EXPECT_EQ(clamped.frameRatePicker()->currentText(), "10 fps");
+
+    PinSettingsTab tab(scene.context);
+    EXPECT_EQ(tab.opacityLabel()->text(), "100%");
+    tab.opacitySlider()->setValue(500);
+    EXPECT_DOUBLE_EQ(scene.settings().pinOpacity(), 0.5);
+    EXPECT_EQ(tab.opacityLabel()->text(), "50%");
+    tab.opacitySlider()->setValue(0);  // the slider stops at 10 %
+    EXPECT_DOUBLE_EQ(scene.settings().pinOpacity(), 0.1);
+    QStringList rates;
+    for (int i = 0; i < tab.frameRatePicker()->count(); ++i) rates << tab.frameRatePicker()->itemText(i);
+    EXPECT_EQ(rates, (QStringList{"5 fps", "10 fps", "15 fps", "30 fps"}));
+    tab.frameRatePicker()->activated(3);
+    EXPECT_EQ(scene.settings().pinIdleFPS(), 30);
+    tab.borderSwitch()->click();
+    EXPECT_FALSE(scene.settings().pinShowsBorder());
+    scene.settings().setPinShowsBorder(true);  // changed elsewhere: the tab follows
+    EXPECT_TRUE(tab.borderSwitch()->isChecked());
+}
+
+TEST_F(SettingsWindow, PermissionsTabOnX11) {
+    struct Case {
+        const char* what;
+        bool screen, accessibility, prompted;
+        bool screenButton, accessibilityButton, screenWhy;
+        const char* screenLabel;
+    };
+    const Case cases[] = {
+        {"both granted", true, true, false, false, false, false, "Granted"},
+        {"screen recording never asked for", false, true, false, true, false, true, "Not granted"},
+        {"asked, still not granted: nothing to open here", false, true, true, false, false, true, "Not granted"},
+        {"accessibility missing", true, false, false, false, true, false, "Granted"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::KitWindowsScene local;
+        local.desktop.setScreenCaptureAccess(c.screen);
+        local.desktop.setTrusted(c.accessibility);
+        PermissionsManager& model = *local.context.shared.permissions;
+        model.refresh();
+        if (c.prompted) model.requestScreenRecording();
+        PermissionsSettingsTab tab(local.context);
+        tab.show();
+        EXPECT_EQ(shown(tab.screenRecordingRow()->button()), c.screenButton);
+        EXPECT_EQ(shown(tab.accessibilityRow()->button()), c.accessibilityButton);
+        EXPECT_EQ(shown(tab.screenRecordingRow()->whyLabel()), c.screenWhy);
+        EXPECT_EQ(tab.screenRecordingRow()->icon()->accessibleName().toStdString(), c.screenLabel);
+        EXPECT_TRUE(shown(tab.findChild<QLabel*>("noPaneNote")));
+        if (c.screenButton) {
+            EXPECT_EQ(tab.screenRecordingRow()->button()->text().toStdString(), "Grant\u2026");
+            local.desktop.setScreenCaptureAccess(true);
+            tab.screenRecordingRow()->button()->click();  // asks, and the answer shows at once
+            EXPECT_FALSE(shown(tab.screenRecordingRow()->button()));
+            EXPECT_EQ(tab.screenRecordingRow()->icon()->accessibleName(), "Granted");
+        }
+    }
+    // Polling flips a row while the window is open.
+    controller.show(SettingsTab::permissions);
+    scene.desktop.setTrusted(false);
+    scene.desktop.advance(1.0);
+    EXPECT_EQ(controller.permissionsTab()->accessibilityRow()->icon()->accessibleName(), "Not granted");
+}
+
+class FocusTab : public SettingsWindow {
+public:
+    std::vector<std::string> rowIDs(const FocusSettingsTab& tab) {
+        std::vector<std::string> ids;
+        for (const auto& app : tab.apps()) ids.push_back(app.id);
+        return ids;
+    }
+};
+
+TEST_F(FocusTab, RowsKeyedByTheNormalisedIdentifier) {
+    scene.settings().setFocusAllowedBundleIDs({" XTerm", "xterm", "org.gnome.Nautilus", "gone.App"});
+    FocusSettingsTab tab(scene.context);
+    tab.show();
+    EXPECT_EQ(rowIDs(tab), (std::vector<std::string>{"org.gnome.Nautilus", "gone.App", "xterm"}));
+    EXPECT_EQ(tab.apps()[1].name, "Unavailable app");
+    EXPECT_FALSE(tab.apps()[1].installed);
+    EXPECT_EQ(tab.apps()[2].name, "XTerm");
+    auto* row = tab.findChild<QWidget*>("app xterm");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->findChild<QPushButton*>("remove")->accessibleName(), "Remove XTerm from allowed apps");
+
+    // Removing the row takes every stored form of it.
+    tab.remove("xterm");
+    EXPECT_EQ(scene.settings().focusAllowedBundleIDs(), (std::vector<std::string>{"org.gnome.Nautilus", "gone.App"}));
+    EXPECT_EQ(rowIDs(tab), (std::vector<std::string>{"org.gnome.Nautilus", "gone.App"}));
+
+    scene.settings().setFocusAllowedBundleIDs({});
+    EXPECT_TRUE(tab.apps().empty());
+    EXPECT_TRUE(shown(tab.findChild<QLabel*>("noApps")));
+}
+
+TEST_F(FocusTab, TheChooserAddsTheIdentifierTheWindowsReport) {
+    scene.settings().setFocusAllowedBundleIDs({" XTerm"});
+    FocusSettingsTab tab(scene.context);
+    tab.show();
+    tab.chooseApp();
+    ASSERT_TRUE(tab.chooser());
+    EXPECT_TRUE(tab.isChoosingApp());
+    EXPECT_FALSE(tab.addButton()->isEnabled());
+    tab.chooseApp();  // a second request while it is up does nothing
+    ApplicationChooser* chooser = tab.chooser();
+    EXPECT_EQ(chooser->windowTitle(), "Add Allowed App");
+    EXPECT_EQ(chooser->list()->count(), 3);
+    chooser->searchField()->setText("fil");
+    int visible = 0;
+    for (int i = 0; i < chooser->list()->count(); ++i) visible += chooser->list()->item(i)->isHidden() ? 0 : 1;
+    EXPECT_EQ(visible, 1);
+    ASSERT_TRUE(chooser->selected());
+    EXPECT_EQ(chooser->selected()->name, "Files");
+    chooser->addButton()->click();
+    EXPECT_FALSE(tab.isChoosingApp());
+    EXPECT_TRUE(tab.addButton()->isEnabled());
+    EXPECT_EQ(scene.settings().focusAllowedBundleIDs(), (std::vector<std::string>{" XTerm", "org.gnome.Nautilus"}));
+
+    // XTerm is stored in a raw form already: adding it again changes nothing.
+    tab.finishChoosing(scene.installed[0]);
+    EXPECT_EQ(scene.settings().focusAllowedBundleIDs(), (std::vector<std::string>{" XTerm", "org.gnome.Nautilus"}));
+    EXPECT_EQ(rowIDs(tab), (std::vector<std::string>{"org.gnome.Nautilus", "xterm"}));
+
+    // A 5,000-character name is shortened in its row.
+    tab.finishChoosing(scene.installed[2]);
+    auto* longRow = tab.findChild<QWidget*>("app long.App");
+    ASSERT_TRUE(longRow);
+    EXPECT_LT(longRow->findChild<QLabel*>("name")->text().size(), 200);
+
+    // A cancelled chooser changes nothing and says nothing; an unusable pick says so.
+    tab.chooseApp();
+    tab.chooser()->reject();
+    EXPECT_FALSE(tab.selectionError());
+    tab.finishChoosing(DesktopEntry{"bad id", "Bad", "", "bad id"});
+    EXPECT_EQ(tab.selectionError(), std::string(FocusSettingsTab::kSelectionError));
+    EXPECT_TRUE(shown(tab.findChild<QLabel*>("selectionError")));
+    tab.chooseApp();  // opening again clears it
+    EXPECT_FALSE(tab.selectionError());
+    tab.chooser()->reject();
+}
+
+}  // namespace
+}  // namespace tenvik
