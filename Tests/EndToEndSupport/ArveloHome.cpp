@@ -27,7 +27,8 @@ ArveloHome::ArveloHome(const std::string& name) {
     for (const char* folder : {"config/Arvelo", "data", "state", "runtime", "state-dir"})
         fs::create_directories(root_ / folder);
     fs::permissions(root_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
-    std::ofstream(root_ / "config/Arvelo/defaults.json") << R"({"shownPermissions": true})";
+    std::ofstream(root_ / "config/Arvelo/defaults.json")
+        << R"({"shownPermissions": true, "settings.hasCompletedOnboarding": true})";
 }
 
 ArveloHome::~ArveloHome() {

@@ -17,8 +17,8 @@ std::string readFile(const std::filesystem::path& path);
 
 class ArveloHome {
 public:
-    // Makes /tmp/<name>.XXXXXX with arvelo's folders; the permissions are taken as granted, so
-    // the window that explains them stays away.
+    // Makes /tmp/<name>.XXXXXX with arvelo's folders; the permissions are taken as granted and
+    // the kit's welcome guide as seen, so neither window shows by itself.
     explicit ArveloHome(const std::string& name);
     ~ArveloHome();
     ArveloHome(const ArveloHome&) = delete;

@@ -163,3 +163,61 @@ TEST_F(KitEndToEnd, SuperAltFLocksTheFocusInArveloAndSuperAltRReleasesIt) {
     ASSERT_TRUE(becomesActive(xlogo));
     EXPECT_FALSE(waitUntil(1.0, [&] { return active.get() != xlogo; })) << "released: xlogo keeps the focus";
 }
+
+namespace {
+
+// The window's pixels as raw RGB (comparable byte for byte), and a PNG beside it for people.
+std::string capture(ArveloSession& session, xcb_window_t window, const std::string& name) {
+    const std::string raw = session.home.path(name + ".rgb").string();
+    ChildProcess shot("/usr/bin/import", {"-window", std::to_string(window), "-depth", "8", "rgb:" + raw});
+    EXPECT_EQ(shot.waitForExit(20), 0) << name;
+    ChildProcess png("/usr/bin/import", {"-window", std::to_string(window), "kit-" + name + ".png"});
+    png.waitForExit(20);
+    return readFile(raw);
+}
+
+}  // namespace
+
+TEST_F(KitEndToEnd, OpenSettingsOnATabAndASecondLaunchSwitchesIt) {
+    const std::string title = "Vomira \u2014 Rev & Uzidu Settings";
+    session.runArvelo({"--open-settings=pin"});
+    std::vector<xcb_window_t> windows;
+    const auto settingsWindows = [&] {
+        windows.clear();
+        for (const Client& client : session.probe.clients())
+            if (client.title == title) windows.push_back(client.window);
+        return windows.size();
+    };
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return settingsWindows() == 1; })) << log("arvelo.log");
+    const xcb_window_t window = windows.front();
+    ASSERT_TRUE(waitUntil(kDeadline, [&] {
+        return log("arvelo.log").find("settings window on tab pin") != std::string::npos;
+    })) << log("arvelo.log");
+    ASSERT_TRUE(becomesActive(window));
+    const auto settle = [] { waitUntil(0.5, [] { return false; }); };
+    settle();
+    const std::string pin = capture(session, window, "settings-pin");
+    ASSERT_FALSE(pin.empty());
+
+    // A second launch hands its arguments over and ends; the same window shows the Focus tab.
+    ChildProcess& second = session.runArvelo({"--open-settings=focus"}, "second.log");
+    EXPECT_EQ(second.waitForExit(kDeadline), 0) << session.home.read("second.log");
+    ASSERT_TRUE(waitUntil(kDeadline, [&] {
+        return log("arvelo.log").find("settings window on tab focus") != std::string::npos;
+    })) << log("arvelo.log");
+    settle();
+    EXPECT_EQ(settingsWindows(), 1u);
+    EXPECT_EQ(windows.front(), window);
+    const std::string focus = capture(session, window, "settings-focus");
+    EXPECT_NE(focus, pin) << "the tab did not change";
+
+    // Back on Pin: the very same picture as the first time.
+    ChildProcess& third = session.runArvelo({"--open-settings=pin"}, "third.log");
+    EXPECT_EQ(third.waitForExit(kDeadline), 0) << session.home.read("third.log");
+    ASSERT_TRUE(waitUntil(kDeadline, [&] {
+        const std::string text = log("arvelo.log");
+        return text.find("settings window on tab pin") != text.rfind("settings window on tab pin");
+    })) << log("arvelo.log");
+    settle();
+    EXPECT_EQ(capture(session, window, "settings-pin-again"), pin);
+}

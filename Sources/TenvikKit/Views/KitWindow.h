@@ -1,5 +1,6 @@
 // KitWindow.h: a top-level window of the kit (settings, onboarding) that tells its owner when
-// it closes; closing only hides it, so it comes back as the same window.
+// it closes; closing only hides it, so it comes back as the same window. Its title reads as
+// given, without the program's name that Qt adds on X11.
 #pragma once
 
 #include <QWidget>
@@ -17,6 +18,9 @@ public:
 
     // Centres the window on its screen, makes it active and brings it to the front.
     void present();
+
+private:
+    void keepExactTitle();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,6 +2,7 @@
 // a tab, and the polling claim.
 #include "TenvikKit/Views/SettingsWindowController.h"
 
+#include "TenvikKit/Log/LogChannel.h"
 #include "TenvikKit/Views/FocusSettingsTab.h"
 #include "TenvikKit/Views/GeneralSettingsTab.h"
 #include "TenvikKit/Views/KitSymbols.h"
@@ -39,6 +40,7 @@ void SettingsWindowController::show(std::optional<SettingsTab> tab) {
     if (tab) state_.selectedTab = *tab;
     if (!window_) build();
     window_->present();
+    Log::app().info("settings window on tab " + std::string(rawValue(state_.selectedTab.get())));
     context_.shared.permissions->startPolling(PermissionsManager::PollingOwner::settings);
 }
 
