@@ -1,9 +1,8 @@
-// Files.cpp: atomic file replacement over POSIX calls (mkstemp, fsync, rename) and whole-file reads.
+// Files.cpp: atomic file replacement over POSIX calls (mkstemp, fsync, rename), whole-file
+// reads that never follow a symbolic link (O_NOFOLLOW), and owner-only folders.
 #include "Platform/Files.h"
 
 #include <cerrno>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include <fcntl.h>
@@ -13,6 +12,9 @@
 namespace platform {
 
 namespace {
+
+constexpr mode_t kPrivateFolderMode = 0700;
+
 bool writeAll(int fd, std::string_view contents) {
     const char* data = contents.data();
     std::size_t left = contents.size();
@@ -27,18 +29,23 @@ bool writeAll(int fd, std::string_view contents) {
     }
     return true;
 }
+
+mode_t modeOf(std::filesystem::perms perms) { return static_cast<mode_t>(perms) & 07777; }
+
 }  // namespace
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents) {
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::filesystem::perms mode) {
     if (path.filename().empty()) return false;
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
     std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
+    // mkstemp creates the file 0600 and exclusively: nobody else can open it meanwhile.
     const int fd = ::mkstemp(name.data());
     if (fd < 0) return false;
-    const bool ok = writeAll(fd, contents) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    const bool ok = writeAll(fd, contents) && ::fchmod(fd, modeOf(mode)) == 0 && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
+    // rename() replaces a symbolic link at `path` itself, never the file it points to.
     if (!ok || !closed || ::rename(name.data(), path.c_str()) != 0) {
         ::unlink(name.data());
         return false;
@@ -47,14 +54,50 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
 }
 
 std::optional<std::string> readFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return std::move(text).str();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string text;
+    text.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return text;
+}
+
+bool createPrivateFolder(const std::filesystem::path& folder) {
+    if (folder.empty()) return false;
+    std::vector<std::filesystem::path> missing;
+    for (std::filesystem::path at = folder; !at.empty(); at = at.parent_path()) {
+        struct stat info {};
+        if (::stat(at.c_str(), &info) == 0) break;
+        if (errno != ENOENT) return false;
+        missing.push_back(at);
+        if (at == at.parent_path()) break;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+        if (::mkdir(it->c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) return false;
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+    if (info.st_uid == ::geteuid() && (info.st_mode & 077) != 0) ::chmod(folder.c_str(), kPrivateFolderMode);
+    return true;
+}
+
+int openPrivateAppend(const std::filesystem::path& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
 }
 
 }  // namespace platform

@@ -20,6 +20,8 @@ Folders Folders::fromEnvironment(const Environment& env) {
     folders.applicationSupport = xdgFolder(env, "XDG_DATA_HOME", ".local/share");
     folders.logs = xdgFolder(env, "XDG_STATE_HOME", ".local/state");
     folders.configuration = xdgFolder(env, "XDG_CONFIG_HOME", ".config");
+    if (auto value = env.variable("XDG_RUNTIME_DIR"); value && std::filesystem::path(*value).is_absolute())
+        folders.runtime = std::filesystem::path(*value);
     if (auto dir = env.variable("ARVELO_STATE_DIR"); dir && !dir->empty()) folders.stateDirectoryOverride = *dir;
     return folders;
 }
@@ -29,6 +31,7 @@ Folders Folders::under(const std::filesystem::path& root) {
     folders.applicationSupport = root / "data";
     folders.logs = root / "state";
     folders.configuration = root / "config";
+    folders.runtime = root / "runtime";
     return folders;
 }
 

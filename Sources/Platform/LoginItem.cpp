@@ -97,7 +97,7 @@ std::optional<std::string> LoginItem::registerItem() {
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
     if (error) return error.message();
-    if (!platform::writeFileAtomically(entryPath(), *text)) {
+    if (!platform::writeFileAtomically(entryPath(), *text, platform::kSharedFile)) {
         return "Could not write " + entryPath().string() + ".";
     }
     return std::nullopt;

@@ -3,12 +3,18 @@
 
 namespace platform {
 
+namespace {
+constexpr const char* kDefaultsCategory = "defaults";
+}  // namespace
+
 Services standardServices(Environment environment) {
     Services services;
     services.folders = Folders::fromEnvironment(environment);
-    services.defaults = services.folders.configuration ? std::make_shared<UserDefaults>(*services.folders.configuration)
-                                                       : std::make_shared<UserDefaults>();
     services.log = std::make_shared<StderrLogSink>(environment.variable("ARVELO_LOG_PRIVATE") == "1");
+    services.defaults =
+        services.folders.configuration
+            ? std::make_shared<UserDefaults>(*services.folders.configuration, services.logger(kDefaultsCategory))
+            : std::make_shared<UserDefaults>();
     services.environment = std::move(environment);
     return services;
 }

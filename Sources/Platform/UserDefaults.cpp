@@ -106,22 +106,47 @@ DefaultsValue fromDocument(const nlohmann::json& value) {
 
 }  // namespace
 
-UserDefaults::UserDefaults(std::filesystem::path configuration) : configuration_(std::move(configuration)) {
+UserDefaults::UserDefaults(std::filesystem::path configuration, Logger logger)
+    : configuration_(std::move(configuration)) {
     const std::filesystem::path path = domainFile(kDomain);
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) return;
     const std::optional<std::string> text = readFile(path);
-    if (!text) return;
-    const auto document = nlohmann::json::parse(*text, nullptr, false);
-    if (!document.is_discarded() && document.is_object()) {
-        values_ = decode(*text);
-        return;
+    std::string problem;
+    if (!text) {
+        problem = "it cannot be read";
+    } else if (nestsDeeperThan(*text, kMaxDepth)) {
+        problem = "it nests deeper than " + std::to_string(kMaxDepth) + " levels";
+    } else {
+        const auto document = nlohmann::json::parse(*text, nullptr, false);
+        if (document.is_discarded())
+            problem = "it is not valid JSON";
+        else if (!document.is_object())
+            problem = "it is not a JSON object";
     }
-    // Not a document this store wrote: keep it for the user instead of overwriting it.
+    if (problem.empty())
+        values_ = decode(*text);
+    else
+        keepAside(path, problem, logger);
+}
+
+void UserDefaults::keepAside(const std::filesystem::path& path, const std::string& reason, const Logger& logger) {
+    // Not a document this store can use: keep it for the user instead of overwriting it.
     std::error_code error;
     std::filesystem::path aside = path.string() + ".unreadable";
-    for (int n = 2; std::filesystem::exists(aside, error) && n < 1000; ++n)
+    for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(aside, error)) && n < 1000; ++n)
         aside = path.string() + ".unreadable-" + std::to_string(n);
     std::filesystem::rename(path, aside, error);
-    if (!error) keptAside_ = aside;
+    if (error) {
+        logger.error("User defaults " + path.filename().string() + " unusable (" + reason +
+                         ") and could not be kept aside: " + error.message(),
+                     path.string());
+        return;
+    }
+    keptAside_ = aside;
+    logger.error("User defaults " + path.filename().string() + " unusable (" + reason + "); kept aside as " +
+                     aside.filename().string() + ", defaults apply",
+                 aside.string());
 }
 
 std::filesystem::path UserDefaults::domainFile(const std::string& name) const {
@@ -231,16 +256,14 @@ void UserDefaults::setPersistentDomain(const std::string& name, std::map<std::st
         return;
     }
     if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") return;
-    std::error_code error;
-    std::filesystem::create_directories(domainFile(name).parent_path(), error);
+    createPrivateFolder(domainFile(name).parent_path());
     writeFileAtomically(domainFile(name), encode(values));
 }
 
 void UserDefaults::save() {
     if (!configuration_) return;
     const auto path = domainFile(kDomain);
-    std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
+    createPrivateFolder(path.parent_path());
     lastWriteSucceeded_ = writeFileAtomically(path, encode(values_));
 }
 
@@ -250,7 +273,33 @@ std::string UserDefaults::encode(const std::map<std::string, DefaultsValue>& val
     return document.dump(2) + "\n";
 }
 
+bool UserDefaults::nestsDeeperThan(std::string_view text, int limit) {
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit) return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 std::map<std::string, DefaultsValue> UserDefaults::decode(const std::string& text) {
+    if (nestsDeeperThan(text, kMaxDepth)) return {};
     const auto document = nlohmann::json::parse(text, nullptr, false);
     if (document.is_discarded() || !document.is_object()) return {};
     std::map<std::string, DefaultsValue> values;

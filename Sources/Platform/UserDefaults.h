@@ -2,10 +2,13 @@
 // JSON document ("<configuration>/Arvelo/defaults.json") rewritten atomically on every change,
 // or kept in memory. Types matter: a Boolean is not a number, a number may be "not a number".
 // Other programs' stores ("persistent domains") are read from "<configuration>/<name>/defaults.json".
-// A document that exists but is not a JSON object is kept aside ("defaults.json.unreadable",
-// then "-2", "-3", ...) before the store writes its first change, so it is never lost.
+// A document that exists but cannot be read, does not parse, is not a JSON object or nests
+// deeper than kMaxDepth is kept aside ("defaults.json.unreadable", then "-2", "-3", ...) and
+// logged when the store opens, before it writes its first change, so it is never lost.
 // Main thread only.
 #pragma once
+
+#include "Platform/Log.h"
 
 #include <nlohmann/json.hpp>
 
@@ -14,6 +17,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,11 +30,14 @@ class UserDefaults {
 public:
     // The own domain's folder name below the configuration folder.
     static constexpr const char* kDomain = "Arvelo";
+    // Documents nested deeper than this are not decoded (the decoder recurses).
+    static constexpr int kMaxDepth = 512;
 
     // A store that lives only as long as this object (tests, or no configuration folder).
     UserDefaults() = default;
-    // A store backed by files below `configuration`; the own document is read now.
-    explicit UserDefaults(std::filesystem::path configuration);
+    // A store backed by files below `configuration`; the own document is read now, and a
+    // document kept aside is logged through `logger`.
+    explicit UserDefaults(std::filesystem::path configuration, Logger logger = {});
 
     std::optional<DefaultsValue> object(const std::string& key) const;
     void set(const std::string& key, DefaultsValue value);
@@ -72,9 +79,13 @@ public:
     // JSON cannot hold are {"$number": "nan" | "inf" | "-inf"}). decode() of bad text is empty.
     static std::string encode(const std::map<std::string, DefaultsValue>& values);
     static std::map<std::string, DefaultsValue> decode(const std::string& text);
+    // Whether JSON text nests arrays and objects more than `limit` deep (strings are skipped).
+    static bool nestsDeeperThan(std::string_view text, int limit);
 
 private:
     void save();
+    // Renames the own document out of the way; logs why and where it went.
+    void keepAside(const std::filesystem::path& path, const std::string& reason, const Logger& logger);
     std::filesystem::path domainFile(const std::string& name) const;
 
     std::optional<std::filesystem::path> configuration_;

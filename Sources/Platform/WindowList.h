@@ -1,6 +1,6 @@
 // WindowList.h: the window server's list of windows (number, owner, layer, bounds, name),
 // front to back, as the scan and the drag controller read it, and the news that a window was
-// shown. The list is safe from any thread.
+// shown or destroyed. The list is safe from any thread.
 #pragma once
 
 #include "ArveloCore/Geometry.h"
@@ -40,6 +40,11 @@ public:
     // once instead of at their next scan. Sent after the change, possibly for windows of this
     // program too; a backend that cannot tell never sends it.
     Signal<> windowDidAppear;
+    // Main thread: the window with this number was destroyed. Its number may soon name another
+    // window (X servers hand out the ids of closed windows again), so what was known of it goes
+    // now. Sent for every destroyed window, possibly for numbers no reader knows; a backend that
+    // cannot tell never sends it.
+    Signal<std::uint32_t> windowDidClose;
 };
 
 }  // namespace platform

@@ -2,6 +2,10 @@
 // run that crashed, the last layout, and the diagnostics file, on the simulated desktop.
 #include "CoordinatorScene.h"
 
+#include <algorithm>
+
+#include "Arvelo/Windows/WindowScan.h"
+
 using namespace arvelo;
 using arvelo::testing::CoordinatorScene;
 
@@ -110,10 +114,166 @@ TEST_F(CoordinatorRecovery, StoppingAnEmptyWorkspaceKeepsEarlierEntriesThatMatch
     coordinator->apply();                                // no state left: stops
     EXPECT_FALSE(coordinator->managing.get());
     ASSERT_TRUE(stateExists("restore.json"));
-    EXPECT_EQ(coordinator->files().readRestore()->size(), 1u);
+    EXPECT_EQ(coordinator->files().readRestore()->size(), 2u) << "the window is not yet confirmed back";
     EXPECT_TRUE(coordinator->recoveryAvailable.get());
     desktop.advance(2);
     EXPECT_EQ(notes.frame(), Rect(8, 8, 708, 884)) << "the window itself is back";
+    ASSERT_EQ(coordinator->files().readRestore()->size(), 1u);
+    EXPECT_EQ(coordinator->files().readRestore()->front().identity, "org.example.Mail|Inbox");
+}
+
+TEST_F(CoordinatorRecovery, RestoreKeepsEachEntryUntilItsWindowIsConfirmedBackOrGone) {
+    auto notes = editor.openWindow("notes", {100, 120, 640, 480});
+    auto stuck = editor.openWindow("stuck", {50, 60, 500, 400});
+    auto closing = editor.openWindow("closing", {300, 200, 400, 300});
+    start();
+    ASSERT_EQ(coordinator->files().readRestore()->size(), 3u);
+    const std::string pid = std::to_string(editor.pid());
+
+    // Restoring starts: nothing is confirmed yet, so a crash now still finds every original.
+    stuck.refusesWrites(platform::AXError::cannotComplete);
+    coordinator->restore();
+    EXPECT_EQ(coordinator->files().readRestore()->size(), 3u);
+
+    // One window closes before it is back: it is gone, and its entry with it.
+    closing.vanish();
+    desktop.advance(2);
+    EXPECT_EQ(notes.frame(), Rect(100, 120, 640, 480));
+    // The window that did not go back keeps its entry, for a later restore or a recovery.
+    EXPECT_EQ(readState("restore.json"),
+              R"([{"identity":"org.example.Editor|stuck","pid":)" + pid + R"(,"frame":[[50,60],[500,400]]}])");
+
+    // Once it is back, the file goes.
+    stuck.acceptsWrites();
+    coordinator->restore();
+    desktop.advance(2);
+    EXPECT_EQ(stuck.frame(), Rect(50, 60, 500, 400));
+    EXPECT_FALSE(stateExists("restore.json"));
+}
+
+TEST_F(CoordinatorRecovery, WindowsNewToTheArrangementAreSavedBeforeTheyMove) {
+    auto notes = editor.openWindow("notes", {100, 120, 640, 480});
+    start();
+    ASSERT_TRUE(coordinator->managing.get());
+
+    // A new window is docked; the file must hold its original before it is first written.
+    auto late = editor.openWindow("late", {400, 300, 500, 400});
+    std::optional<std::string> fileAtFirstWrite;
+    const auto savedFrame = R"("identity":"org.example.Editor|late")";
+    desktop.calls().onCall = [&](const platform::sim::Call& call) {
+        if (call.request == platform::sim::Request::set && call.element.window == late.number() && !fileAtFirstWrite)
+            fileAtFirstWrite = readState("restore.json");
+    };
+    for (int i = 0; i < 5; ++i) beat();
+    desktop.calls().onCall = nullptr;
+    ASSERT_NE(late.frame(), Rect(400, 300, 500, 400)) << "docked";
+    ASSERT_TRUE(fileAtFirstWrite);
+    EXPECT_NE(fileAtFirstWrite->find(savedFrame), std::string::npos) << *fileAtFirstWrite;
+    (void)notes;
+}
+
+TEST_F(CoordinatorRecovery, ARecoveryFileThatCannotBeWrittenIsSaidBeforeWindowsAreTrustedToIt) {
+    auto notes = editor.openWindow("notes", {100, 120, 640, 480});
+    start();
+    ASSERT_TRUE(coordinator->managing.get());
+    EXPECT_NE(coordinator->status.get(), Coordinator::kRecoveryUnwrittenStatus);
+
+    // The folder goes away under the running arranger; the next window docked cannot be saved.
+    std::filesystem::remove_all(stateDirectory());
+    std::ofstream(stateDirectory()) << "a file where the folder was";
+    desktop.log().clear();
+    editor.openWindow("late", {400, 300, 500, 400});
+    for (int i = 0; i < 5; ++i) beat();
+    EXPECT_EQ(coordinator->status.get(), Coordinator::kRecoveryUnwrittenStatus);
+    EXPECT_TRUE(logMentions(Coordinator::kRecoveryUnwrittenStatus));
+    (void)notes;
+}
+
+TEST_F(CoordinatorRecovery, ADryRunRestoreWritesToNoWindow) {
+    auto notes = editor.openWindow("notes", {8, 8, 708, 884});
+    start(false);
+    const std::string pid = std::to_string(editor.pid());
+    writeState("restore.json",
+               R"([{"identity":"org.example.Editor|notes","pid":)" + pid + R"(,"frame":[[100,120],[640,480]]}])");
+    coordinator->access->records.clear();
+    coordinator->trusted = true;
+    // A scan by hand: a dry run scans nothing itself.
+    const auto& services = desktop.services();
+    coordinator->windows = coordinator->access->merge(WindowScan::capture(
+        *services.accessibility, *services.windowList, coordinator->access->applications(), {}, false));
+    ASSERT_EQ(coordinator->windows->size(), 1u);
+    desktop.calls().clear();
+
+    coordinator->recover();
+    coordinator->restore();
+    desktop.advance(2);
+    EXPECT_EQ(notes.frame(), Rect(8, 8, 708, 884));
+    EXPECT_TRUE(desktop.calls().of(platform::sim::Request::set, "AXPosition").empty());
+    EXPECT_TRUE(desktop.calls().of(platform::sim::Request::set, "AXSize").empty());
+    EXPECT_TRUE(desktop.calls().of(platform::sim::Request::set, "AXMinimized").empty());
+}
+
+TEST_F(CoordinatorRecovery, TitlesThatAreNotUTF8OrHugeAreStoredBoundedAndStillRecovered) {
+    // A title with bytes that are not UTF-8, and one of 4 MiB.
+    auto odd = editor.openWindow("caf\xE9 \xFF menu", {100, 120, 640, 480});
+    auto huge = editor.openWindow(std::string(4u << 20, 'x'), {50, 60, 500, 400});
+    start();
+    ASSERT_TRUE(coordinator->managing.get());
+    const auto size = std::filesystem::file_size(stateDirectory() / "restore.json");
+    EXPECT_LT(size, 4096u) << "each title bounded";
+    ASSERT_TRUE(coordinator->files().readRestore());
+    EXPECT_LT(std::filesystem::file_size(stateDirectory() / "last-view.json"), 8192u);
+
+    // The run crashes; the next one recovers both windows from the file.
+    const std::string file = readState("restore.json");
+    coordinator.reset();
+    desktop.advance(1);
+    writeState("restore.json", file);
+    coordinator = Coordinator::make(desktop.services(), false, true, stateDirectory());
+    coordinator->autoTile = false;
+    settle();
+    coordinator->recover();
+    settle();
+    desktop.advance(2);
+    EXPECT_EQ(odd.frame(), Rect(100, 120, 640, 480));
+    EXPECT_EQ(huge.frame(), Rect(50, 60, 500, 400));
+}
+
+TEST_F(CoordinatorRecovery, ANewClientWhoseWindowGetsAClosedWindowsNumberGoesBackToItsOwnPlace) {
+    // Clients without process ids: their stand-in ids and window numbers come back when the X
+    // server hands a closed client's id range to a new one.
+    std::vector<platform::sim::WindowHandle> opened;
+    std::vector<Rect> origins;
+    for (int i = 0; i < 4; ++i) {
+        auto app = desktop.launch(platform::sim::App{.pid = 5000 + i, .bundleIdentifier = "XLogo", .name = "xlogo"});
+        const Rect frame(40 + 60.0 * i, 50 + 40.0 * i, 400, 300);
+        opened.push_back(app.openWindow(platform::sim::WindowSpec{
+            .title = "xlogo", .frame = frame, .number = 900u + static_cast<std::uint32_t>(i)}));
+        origins.push_back(frame);
+    }
+    start();
+    ASSERT_TRUE(coordinator->managing.get());
+    for (int i = 0; i < 4; ++i) beat();
+
+    // Two close; two new clients get their ids and window numbers at once, before a beat.
+    for (int i : {1, 3}) {
+        desktop.world().quit(5000 + i);
+        auto app = desktop.launch(platform::sim::App{.pid = 5000 + i, .bundleIdentifier = "XClock", .name = "xclock"});
+        const Rect frame(700 + 30.0 * i, 400, 300, 300);
+        opened[i] = app.openWindow(platform::sim::WindowSpec{
+            .title = "xclock", .frame = frame, .number = 900u + static_cast<std::uint32_t>(i)});
+        origins[i] = frame;
+    }
+    for (int i = 0; i < 8; ++i) beat();
+    for (const auto& record : coordinator->windows.get())
+        EXPECT_TRUE(record->originalFrame) << record->id << " arranged";
+    const auto entries = *coordinator->files().readRestore();
+    EXPECT_EQ(std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.identity == "XLogo|xlogo"; }),
+              2);
+
+    coordinator->restore();
+    desktop.advance(2);
+    for (std::size_t i = 0; i < opened.size(); ++i) EXPECT_EQ(opened[i].frame(), origins[i]) << "window " << i;
 }
 
 TEST_F(CoordinatorRecovery, RecoverPutsBackWindowsOfTheSameProcessOnly) {

@@ -4,6 +4,10 @@
 #include "CoordinatorScene.h"
 
 #include "Arvelo/Input/SpatialInputController.h"
+#include "Platform/Files.h"
+
+#include <algorithm>
+#include <limits>
 
 using namespace arvelo;
 using arvelo::testing::CoordinatorScene;
@@ -37,6 +41,54 @@ TEST_F(CoordinatorRefresh, StateDirectoryComesFromArgumentThenEnvironmentThenApp
               *desktop.folders().applicationSupport / "Arvelo");
 }
 
+TEST_F(CoordinatorRefresh, StateFolderIsPrivateAndNeverASharedFallback) {
+    desktop.environment().variables.erase("ARVELO_STATE_DIR");
+    const auto folderMode = [](const std::filesystem::path& path) {
+        return std::filesystem::status(path).permissions() & std::filesystem::perms::all;
+    };
+
+    // Made owner-only, also when it was left open to others.
+    const auto support = *desktop.folders().applicationSupport / "Arvelo";
+    std::filesystem::create_directories(support);
+    std::filesystem::permissions(support, std::filesystem::perms::all);
+    auto made = Coordinator::make(desktop.services(), false, false);
+    EXPECT_EQ(folderMode(support), std::filesystem::perms::owner_all);
+    EXPECT_EQ(made->status.get(), Coordinator::kInitialStatus);
+
+    // Without a data folder: the user's private runtime folder.
+    auto services = desktop.services();
+    services.folders.applicationSupport.reset();
+    made = Coordinator::make(services, false, false);
+    EXPECT_EQ(made->storage, *desktop.folders().runtime / "Arvelo");
+    EXPECT_EQ(folderMode(made->storage), std::filesystem::perms::owner_all);
+
+    // Without either: no folder at all (never one in /tmp), said at once in the status line and
+    // the log; the arranger still runs, and nothing is written anywhere.
+    services.folders.runtime.reset();
+    desktop.log().clear();
+    made = Coordinator::make(services, false, false);
+    EXPECT_EQ(made->storage, std::filesystem::path());
+    EXPECT_EQ(made->status.get(), Coordinator::kNoStateFolderStatus);
+    const auto entries = desktop.log().entries();
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const auto& entry) {
+        return entry.message.find(Coordinator::kNoStateFolderStatus) != std::string::npos;
+    }));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::temp_directory_path() / "Arvelo" / "restore.json"));
+}
+
+TEST_F(CoordinatorRefresh, AStateFolderThatCannotBeWrittenIsSaidAtOnce) {
+    // A file where the folder should be: the folder can be neither made nor written.
+    const auto blocked = desktop.temporaryFolder() / "blocked";
+    ASSERT_TRUE(platform::writeFileAtomically(blocked, "not a folder"));
+    desktop.log().clear();
+    const auto made = Coordinator::make(desktop.services(), false, false, blocked / "Arvelo");
+    EXPECT_EQ(made->status.get(), Coordinator::kStateFolderUnwritableStatus);
+    const auto entries = desktop.log().entries();
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const auto& entry) {
+        return entry.message.find(Coordinator::kStateFolderUnwritableStatus) != std::string::npos;
+    }));
+}
+
 TEST_F(CoordinatorRefresh, ConstructionReadsSavedLayoutsGapAndExclusions) {
     writeState("saved-views.json", R"([{"id":2,"name":"Layout 2","displays":{},"identities":{}},)"
                                    R"({"id":1,"name":"Layout 1","displays":{},"identities":{},"savedAt":5}])");
@@ -51,6 +103,12 @@ TEST_F(CoordinatorRefresh, ConstructionReadsSavedLayoutsGapAndExclusions) {
     const GapCase gaps[] = {{"absent", std::nullopt, 8},
                             {"zero", 0, 0},
                             {"a number", 12.5, 12.5},
+                            {"the slider's top", 24, 24},
+                            {"negative: the slider's lowest", -200, 4},
+                            {"huge: the slider's top", 5000, 24},
+                            {"just above the slider", 24.5, 24},
+                            {"not a number", std::numeric_limits<double>::quiet_NaN(), 8},
+                            {"infinite", std::numeric_limits<double>::infinity(), 8},
                             {"text", "wide", 8},
                             {"a Boolean", true, 8}};
     for (const auto& c : gaps) {
@@ -58,8 +116,16 @@ TEST_F(CoordinatorRefresh, ConstructionReadsSavedLayoutsGapAndExclusions) {
             desktop.defaults().set("gap", *c.stored);
         else
             desktop.defaults().remove("gap");
+        desktop.log().clear();
         const auto made = Coordinator::make(desktop.services(), false, false, stateDirectory());
         EXPECT_EQ(made->gap.get(), c.gap) << c.what;
+        // A number that is not used as it is stored is said in the log.
+        const bool adjusted = c.stored && c.stored->is_number() && c.stored->get<double>() != c.gap;
+        const auto entries = desktop.log().entries();
+        EXPECT_EQ(std::any_of(entries.begin(), entries.end(),
+                              [](const auto& entry) { return entry.message.find("\"gap\"") != std::string::npos; }),
+                  adjusted)
+            << c.what;
         ASSERT_EQ(made->saved->size(), 2u);
         EXPECT_EQ(made->saved->front().id, 2) << "kept in file order";
         EXPECT_EQ(made->excluded.get(), (std::set<std::string>{"org.example.Mail", "pid.42"}));

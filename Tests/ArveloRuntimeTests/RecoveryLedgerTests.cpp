@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "Arvelo/State/RecoveryLedger.h"
+#include "Arvelo/State/StoredText.h"
 #include "Platform/Log.h"
 
 using namespace arvelo;
@@ -102,27 +103,38 @@ TEST_F(RecoveryLedgerTest, AWriteThatFailsSaysSo) {
     fs::remove(directory);
 }
 
-TEST_F(RecoveryLedgerTest, KeepingOnlyUnclaimedEntriesRewritesTheFileOrDeletesIt) {
+TEST_F(RecoveryLedgerTest, SettlingKeepsWhatIsNotYetBackAndDeletesTheFileOnlyWhenNothingIs) {
     putEarlierRun();
     ledger->loadEarlierRun();
     ledger->claimEarlier("org.example.Editor|notes", 7, "a");
-    EXPECT_TRUE(ledger->keepOnlyUnclaimed());
+    const RestoreEntry goingBack{"org.example.Editor|notes", 7, Rect(1, 2, 300, 200)};
+
+    // The claiming window is on its way back: its entry stays (now as this run's), beside the
+    // unclaimed ones.
+    EXPECT_TRUE(ledger->settle({goingBack}));
+    ASSERT_EQ(entries().size(), 3u);
+    EXPECT_EQ(entries()[0], goingBack);
+    EXPECT_EQ(entries()[1].frame, Rect(5, 6, 300, 200));
+
+    // Confirmed back: only the unclaimed entries remain.
+    EXPECT_TRUE(ledger->settle({}));
     ASSERT_EQ(entries().size(), 2u);
     EXPECT_EQ(entries()[0].frame, Rect(5, 6, 300, 200));
 
-    ledger->claimEarlier("org.example.Editor|notes", 7, "b");
-    ledger->claimEarlier("org.example.Mail|Inbox", 9, "c");
-    EXPECT_FALSE(ledger->keepOnlyUnclaimed());
+    // The windows they name are gone: nothing remains, and the file goes.
+    ledger->forgetUnclaimed();
+    EXPECT_TRUE(ledger->settle({goingBack}));
+    EXPECT_EQ(entries(), std::vector<RestoreEntry>{goingBack});
+    EXPECT_FALSE(ledger->settle({}));
     EXPECT_FALSE(fileExists());
+    EXPECT_FALSE(ledger->settle({}));  // nothing left to delete: no harm
+    EXPECT_FALSE(ledger->claimEarlier("org.example.Mail|Inbox", 9, "c"));
 }
 
-TEST_F(RecoveryLedgerTest, ClearingForgetsTheFileAndTheEarlierRun) {
-    putEarlierRun();
+TEST_F(RecoveryLedgerTest, EarlierIdentitiesAreComparedInTheirStoredForm) {
+    // A title that is not valid UTF-8 was stored with a replacement character; the live window
+    // still has the raw bytes.
+    put(R"([{"identity":"org.example.Editor|caf\ufffd","pid":7,"frame":[[1,2],[300,200]]}])");
     ledger->loadEarlierRun();
-    ledger->clear();
-    EXPECT_FALSE(fileExists());
-    EXPECT_TRUE(ledger->unclaimed().empty());
-    EXPECT_FALSE(ledger->claimEarlier("org.example.Mail|Inbox", 9, "c"));
-    ledger->clear();  // nothing left to delete: no harm
-    EXPECT_FALSE(fileExists());
+    EXPECT_EQ(ledger->claimEarlier(storedIdentity("org.example.Editor|caf\xE9"), 7, "a"), Rect(1, 2, 300, 200));
 }

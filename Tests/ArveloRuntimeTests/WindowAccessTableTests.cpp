@@ -188,5 +188,51 @@ TEST(WindowAccessTable, FixtureModeWritesScannerDiagnostics) {
     EXPECT_NE(text->find("\n  {\n    \"application\""), std::string::npos) << *text;  // pretty, sorted
 }
 
+TEST(WindowAccessTable, ADestroyedWindowIsForgottenAndItsKeyNeverNamesAnotherWindow) {
+    AccessScene scene;
+    // A client without a process id of its own: the X11 backend gives it a stand-in made from
+    // its client's id base, which the X server hands to the next client when this one is gone.
+    auto first = scene.desktop.launch(App{.pid = 4200, .bundleIdentifier = "XLogo", .name = "xlogo"});
+    auto window =
+        first.openWindow(platform::sim::WindowSpec{.title = "xlogo", .frame = {52, 71, 400, 300}, .number = 500});
+    scene.scan();
+    const auto old = scene.recordOf(window);
+    ASSERT_TRUE(old);
+    const std::string oldKey = old->id;
+    old->originalFrame = Rect(52, 71, 400, 300);
+
+    // Forgotten at its destruction, original frame and all; other numbers forget nothing.
+    EXPECT_TRUE(scene.access->forgetWindow(777).empty());
+    EXPECT_TRUE(scene.access->forgetWindow(0).empty());
+    first.quit();
+    EXPECT_EQ(scene.access->forgetWindow(500), std::vector<std::string>{oldKey});
+    EXPECT_TRUE(scene.access->records.empty());
+
+    // The next client gets the same stand-in id, and its window the same number.
+    auto second = scene.desktop.launch(App{.pid = 4200, .bundleIdentifier = "XClock", .name = "xclock"});
+    auto reused =
+        second.openWindow(platform::sim::WindowSpec{.title = "xclock", .frame = {600, 80, 300, 300}, .number = 500});
+    scene.scan();
+    const auto fresh = scene.recordOf(reused);
+    ASSERT_TRUE(fresh);
+    EXPECT_NE(fresh->id, oldKey) << "a key of its own";
+    EXPECT_FALSE(fresh->originalFrame);
+    EXPECT_EQ(fresh->bundleID(), "XClock");
+    scene.scan();
+    EXPECT_EQ(scene.recordOf(reused)->id, fresh->id) << "and it keeps it";
+
+    // Again: a third window under that number gets a third key.
+    const std::string secondKey = fresh->id;
+    second.quit();
+    scene.access->forgetWindow(500);
+    auto third = scene.desktop.launch(App{.pid = 4200, .bundleIdentifier = "XTerm", .name = "xterm"});
+    auto again =
+        third.openWindow(platform::sim::WindowSpec{.title = "xterm", .frame = {0, 0, 500, 300}, .number = 500});
+    scene.scan();
+    ASSERT_TRUE(scene.recordOf(again));
+    EXPECT_NE(scene.recordOf(again)->id, oldKey);
+    EXPECT_NE(scene.recordOf(again)->id, secondKey);
+}
+
 }  // namespace
 }  // namespace arvelo::testing

@@ -121,5 +121,7 @@ TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
     for (const auto& frame : originals) expected += toString(frame) + " ";
     EXPECT_TRUE(restored) << "frames now: " << described << "; before: " << expected;
     EXPECT_EQ(coordinator->status.get(), "Original window positions restored.");
-    EXPECT_FALSE(std::filesystem::exists(folder / "state" / "restore.json"));
+    // Each entry goes once a read-back confirms its window back; then the file goes.
+    EXPECT_TRUE(
+        waitWithEvents(kRestoreDeadline, [&] { return !std::filesystem::exists(folder / "state" / "restore.json"); }));
 }

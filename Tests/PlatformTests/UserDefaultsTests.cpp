@@ -9,7 +9,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <limits>
+#include <unistd.h>
 
 using platform::UserDefaults;
 
@@ -119,10 +121,105 @@ TEST(Files, AtomicWriteReplacesWholeFilesAndFailsCleanly) {
     EXPECT_FALSE(platform::readFile(folder.path));  // a folder is not a file
 }
 
+std::filesystem::perms modeOf(const std::filesystem::path& path) {
+    return std::filesystem::symlink_status(path).permissions() & std::filesystem::perms::all;
+}
+
+TEST(Files, WhatThisProgramKeepsIsOwnerOnlyAndNeverReachedThroughAPlantedLink) {
+    TemporaryFolder folder;
+    using std::filesystem::perms;
+
+    // Files owner-only; a file others must read says so.
+    const auto file = folder.path / "restore.json";
+    ASSERT_TRUE(platform::writeFileAtomically(file, "[]"));
+    EXPECT_EQ(modeOf(file), perms::owner_read | perms::owner_write);
+    ASSERT_TRUE(platform::writeFileAtomically(folder.path / "entry.desktop", "x", platform::kSharedFile));
+    EXPECT_EQ(modeOf(folder.path / "entry.desktop"), platform::kSharedFile);
+
+    // Folders owner-only: made so, parents included, and an own folder open to others is closed.
+    const auto nested = folder.path / "a" / "b" / "Arvelo";
+    ASSERT_TRUE(platform::createPrivateFolder(nested));
+    EXPECT_EQ(modeOf(nested), perms::owner_all);
+    EXPECT_EQ(modeOf(folder.path / "a"), perms::owner_all);
+    std::filesystem::permissions(nested, perms::all);
+    ASSERT_TRUE(platform::createPrivateFolder(nested));
+    EXPECT_EQ(modeOf(nested), perms::owner_all);
+    EXPECT_FALSE(platform::createPrivateFolder(file / "below-a-file"));
+
+    // A link planted where a file of ours goes: a read does not follow it, a write replaces the
+    // link itself and leaves its target alone.
+    const auto target = folder.path / "elsewhere.txt";
+    ASSERT_TRUE(platform::writeFileAtomically(target, "someone else's"));
+    const auto planted = folder.path / "last-view.json";
+    std::filesystem::create_symlink(target, planted);
+    EXPECT_FALSE(platform::readFile(planted));
+    ASSERT_TRUE(platform::writeFileAtomically(planted, "ours"));
+    EXPECT_FALSE(std::filesystem::is_symlink(planted));
+    EXPECT_EQ(platform::readFile(planted), "ours");
+    EXPECT_EQ(platform::readFile(target), "someone else's");
+
+    // Appending (the log file): created owner-only, and refused through a link.
+    const auto log = folder.path / "tenvik.log";
+    const int fd = platform::openPrivateAppend(log);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_EQ(modeOf(log), perms::owner_read | perms::owner_write);
+    const auto plantedLog = folder.path / "planted.log";
+    std::filesystem::create_symlink(target, plantedLog);
+    EXPECT_LT(platform::openPrivateAppend(plantedLog), 0);
+    EXPECT_EQ(platform::readFile(target), "someone else's");
+}
+
+TEST(UserDefaults, DocumentsItCannotUseAreKeptAsideAndLogged) {
+    std::string deep(30000, '[');
+    deep += std::string(30000, ']');
+    struct Case {
+        const char* what;
+        std::function<void(const std::filesystem::path&)> plant;
+    };
+    const Case cases[] = {
+        {"nested 30,000 levels deep",
+         [&](const std::filesystem::path& file) {
+             ASSERT_TRUE(platform::writeFileAtomically(file, "{\"gap\": " + deep + "}"));
+         }},
+        {"not JSON", [](const std::filesystem::path& file) { ASSERT_TRUE(platform::writeFileAtomically(file, "{x")); }},
+        {"not an object",
+         [](const std::filesystem::path& file) { ASSERT_TRUE(platform::writeFileAtomically(file, "[1]")); }},
+        {"cannot be read (a folder)",
+         [](const std::filesystem::path& file) { std::filesystem::create_directory(file); }},
+        {"cannot be read (a link)",
+         [](const std::filesystem::path& file) {
+             ASSERT_TRUE(platform::writeFileAtomically(file.parent_path() / "target.json", "{\"k\": 1}"));
+             std::filesystem::create_symlink(file.parent_path() / "target.json", file);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TemporaryFolder folder;
+        const auto file = folder.path / "Arvelo" / "defaults.json";
+        std::filesystem::create_directories(file.parent_path());
+        c.plant(file);
+        auto log = std::make_shared<platform::CapturedLog>();
+        UserDefaults defaults(folder.path, platform::Logger(log, "org.vomira.Arvelo", "defaults"));
+        EXPECT_TRUE(defaults.dictionary().empty());
+        ASSERT_TRUE(defaults.keptAside());
+        EXPECT_EQ(defaults.keptAside()->filename(), "defaults.json.unreadable");
+        ASSERT_EQ(log->entries().size(), 1u);
+        EXPECT_NE(log->entries()[0].message.find("kept aside as defaults.json.unreadable"), std::string::npos);
+        // The next change writes a fresh document; what was there stays with the user.
+        defaults.setBoolean("windowMapEnabled", true);
+        EXPECT_EQ(UserDefaults(folder.path).boolean("windowMapEnabled"), true);
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(*defaults.keptAside())));
+    }
+    EXPECT_TRUE(UserDefaults::decode("{\"k\": " + deep + "}").empty());
+    EXPECT_FALSE(UserDefaults::nestsDeeperThan(R"({"a": "[[[[\"[[[[", "b": [[{}]]})", 4));
+    EXPECT_TRUE(UserDefaults::nestsDeeperThan(R"({"a": [[{}]]})", 3));
+}
+
 TEST(Folders, FollowTheXdgRules) {
     struct Case {
         std::map<std::string, std::string> variables;
-        std::optional<std::filesystem::path> support, logs, configuration, state;
+        std::optional<std::filesystem::path> support, logs, configuration, state, runtime;
     };
     const Case cases[] = {
         {{{"HOME", "/home/u"}}, "/home/u/.local/share", "/home/u/.local/state", "/home/u/.config", std::nullopt},
@@ -138,6 +235,14 @@ TEST(Folders, FollowTheXdgRules) {
          "/home/u/.config",
          std::nullopt},
         {{{"ARVELO_STATE_DIR", "/tmp/state"}}, std::nullopt, std::nullopt, std::nullopt, "/tmp/state"},
+        // The runtime folder is taken only as an absolute path.
+        {{{"XDG_RUNTIME_DIR", "/run/user/1000"}},
+         std::nullopt,
+         std::nullopt,
+         std::nullopt,
+         std::nullopt,
+         "/run/user/1000"},
+        {{{"XDG_RUNTIME_DIR", "run"}}, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt},
     };
     for (const auto& c : cases) {
         const auto folders = platform::Folders::fromEnvironment({{}, c.variables});
@@ -145,6 +250,7 @@ TEST(Folders, FollowTheXdgRules) {
         EXPECT_EQ(folders.logs, c.logs);
         EXPECT_EQ(folders.configuration, c.configuration);
         EXPECT_EQ(folders.stateDirectoryOverride, c.state);
+        EXPECT_EQ(folders.runtime, c.runtime);
     }
 }
 

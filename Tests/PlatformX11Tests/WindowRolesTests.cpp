@@ -124,13 +124,40 @@ TEST(WindowFacts, StandInProcessIdsAreNegativeAndShareTheLeadersOrTheClientsId) 
         return ownerPid(f, setup);
     };
     EXPECT_EQ(owner(812, XCB_WINDOW_NONE, 0x800001), 812);
-    EXPECT_EQ(owner(std::nullopt, 0x800001, 0x800005), -0x800001);
+    // The leader's X client names the application.
+    EXPECT_EQ(owner(std::nullopt, 0xC00001, 0x800005), -0xC00000);
+    EXPECT_EQ(owner(std::nullopt, 0xC00001, 0x800005), owner(std::nullopt, XCB_WINDOW_NONE, 0xC00009));
     // Two windows of one client without a leader share the client's id base.
     EXPECT_EQ(owner(std::nullopt, XCB_WINDOW_NONE, 0xA00003), owner(std::nullopt, XCB_WINDOW_NONE, 0xA00007));
+    EXPECT_NE(owner(std::nullopt, XCB_WINDOW_NONE, 0xA00003), owner(std::nullopt, XCB_WINDOW_NONE, 0xC00003));
     EXPECT_LT(owner(std::nullopt, XCB_WINDOW_NONE, 0xA00003), 0);
     // A pid that is no process id is not taken.
-    EXPECT_EQ(owner(0, 0x800001, 0x800005), -0x800001);
-    EXPECT_EQ(owner(0x80000000u, 0x800001, 0x800005), -0x800001);
+    EXPECT_EQ(owner(0, 0x800001, 0x800005), -0x800000);
+    EXPECT_EQ(owner(0x80000000u, 0x800001, 0x800005), -0x800000);
+}
+
+TEST(WindowFacts, AClientSetLeaderNeverMakesAStandInThatOverflowsOrIsARealProcessId) {
+    xcb_setup_t setup{};
+    setup.resource_id_mask = 0x1FFFFF;
+    // Leaders no X server hands out: the stand-in falls back to the window's own client.
+    const xcb_window_t leaders[] = {0x80000000u, 0xFFFFFFFFu, 0xFFFFFFFEu, 0x20000000u, 0x7FFFFFFFu, 0x1FFFFFu};
+    for (const xcb_window_t leader : leaders) {
+        SCOPED_TRACE(leader);
+        WindowFacts f;
+        f.window = 0xA00003;
+        f.leader = leader;
+        const std::int32_t pid = ownerPid(f, setup);
+        EXPECT_LT(pid, 0);
+        EXPECT_EQ(pid, -0xA00000);
+    }
+    // Whatever the ids, a stand-in stays within -1 .. -(2^29 - 1).
+    for (const xcb_window_t window : {0x1u, 0x1FFFFFFFu, 0xFFFFFFFFu, 0u}) {
+        WindowFacts f;
+        f.window = window;
+        const std::int32_t pid = ownerPid(f, setup);
+        EXPECT_LE(pid, -1);
+        EXPECT_GE(pid, -0x1FFFFFFF);
+    }
 }
 
 }  // namespace

@@ -55,20 +55,24 @@ Coordinator::Coordinator(platform::Services services, bool includeFixture, bool 
     access->dryRun = !automaticUpdates;
 
     // The state directory: the argument, else ARVELO_STATE_DIR (even when empty), else
-    // "Arvelo" in Application Support.
-    if (storageURL) {
-        storage = *storageURL;
-    } else if (const auto variable = services_.environment.variable(kStateDirectoryVariable)) {
-        storage = *variable;
-    } else if (services_.folders.applicationSupport) {
-        storage = *services_.folders.applicationSupport / kStateFolderName;
+    // "Arvelo" in Application Support, else in the user's private runtime folder. There is no
+    // shared fallback: without any of these, no state file is kept and the user is told.
+    std::optional<std::filesystem::path> directory;
+    if (storageURL)
+        directory = *storageURL;
+    else if (const auto variable = services_.environment.variable(kStateDirectoryVariable))
+        directory = std::filesystem::path(*variable);
+    else if (services_.folders.applicationSupport)
+        directory = *services_.folders.applicationSupport / kStateFolderName;
+    else if (services_.folders.runtime)
+        directory = *services_.folders.runtime / kStateFolderName;
+    if (directory) {
+        storage = *directory;
+        files_ = std::make_unique<StateFiles>(storage, logger, [clock = services_.clock] { return clock->now(); });
     } else {
-        std::error_code error;
-        storage = std::filesystem::temp_directory_path(error) / kStateFolderName;
-        logger.error("No Application Support folder; state files go to " + storage.string());
+        files_ = StateFiles::withoutDirectory(logger);
     }
-    files_ = std::make_unique<StateFiles>(storage, logger, [clock = services_.clock] { return clock->now(); });
-    files_->createDirectory();
+    checkStateDirectory();
     recovery_ = std::make_unique<RecoveryLedger>(*files_);
     diagnosticsPacing_ =
         std::make_unique<WritePacing>(services_.dispatch, services_.clock, kBeatInterval, kDiagnosticsSlack);
@@ -80,17 +84,39 @@ Coordinator::Coordinator(platform::Services services, bool includeFixture, bool 
     if (services_.defaults) {
         if (auto apps = services_.defaults->stringArray(kExcludedAppsKey))
             excluded = std::set<std::string>(apps->begin(), apps->end());
-        if (const auto value = services_.defaults->number(kGapKey)) {
-            if (std::isfinite(*value))
-                gap = *value;
-            else
-                logger.error("User default \"gap\" is not a finite number; using 8");
-        }
+        if (const auto value = services_.defaults->number(kGapKey)) gap = storedGap(*value);
     }
 
     // What an earlier run left behind.
     recoveryAvailable = recovery_->loadEarlierRun();
     resumeAvailable = files_->exists(StateFiles::kLastView);
+}
+
+void Coordinator::checkStateDirectory() {
+    if (!files_->hasDirectory()) {
+        stateFolderProblem_ = kNoStateFolderStatus;
+        logger.error(std::string(kNoStateFolderStatus) +
+                     " (neither ARVELO_STATE_DIR, XDG_DATA_HOME, HOME nor XDG_RUNTIME_DIR names a folder)");
+    } else if (!files_->createDirectory() || !files_->writable()) {
+        stateFolderProblem_ = kStateFolderUnwritableStatus;
+        logger.error(std::string(kStateFolderUnwritableStatus) + " (" + storage.string() + ")", storage.string());
+    }
+    if (stateFolderProblem_) status = *stateFolderProblem_;
+}
+
+double Coordinator::storedGap(double value) const {
+    // Not a number: the fallback. Beyond what the dashboard's slider offers: its nearest end.
+    // A gap of 0 (tiles that touch) is kept; a negative one would make windows overlap.
+    if (!std::isfinite(value)) {
+        logger.error("User default \"gap\" is not a finite number; using 8");
+        return kDefaultGap;
+    }
+    if (value >= 0 && value <= kMaxGap) return value;
+    const double clamped = value < 0 ? kMinSliderGap : kMaxGap;
+    logger.error("User default \"gap\" of " + std::to_string(value) + " is outside 0 to " +
+                 std::to_string(static_cast<int>(kMaxGap)) + " points; using " +
+                 std::to_string(static_cast<int>(clamped)));
+    return clamped;
 }
 
 Coordinator::~Coordinator() {
@@ -108,6 +134,10 @@ void Coordinator::start() {
             self->apply();
         });
     };
+    // A window confirmed back leaves the recovery file.
+    access->onRestoreConfirmed = [weak] {
+        if (auto self = weak.lock()) self->settleRecovery();
+    };
 
     // The controllers, each holding the coordinator weakly.
     chrome = std::make_shared<ChromeController>(weak, automaticUpdates);
@@ -115,6 +145,11 @@ void Coordinator::start() {
     windowDrag = WindowDragController::make(std::make_shared<CoordinatorDragHost>(weak), services_, automaticUpdates);
     spatialInput = std::make_shared<SpatialInputController>(weak, automaticUpdates);
     pictures = WindowPictures::make(services_, pictureHost());
+
+    // A destroyed window is forgotten at once: its number may name a new window next.
+    windowClosure_ = services_.windowList->windowDidClose.connect([weak](std::uint32_t number) {
+        if (auto self = weak.lock()) self->windowClosed(number);
+    });
 
     // With automatic updates, one refresh now and the beat from now on; a window shown
     // between beats is docked without waiting for the next one.

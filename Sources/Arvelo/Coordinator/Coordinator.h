@@ -77,6 +77,16 @@ public:
     static constexpr const char* kManagerTilesStatus =
         "The window manager keeps every window where it places it, so Vomira cannot arrange windows here.";
     static constexpr double kDefaultGap = 8.0;
+    // The dashboard slider's range of gaps; a stored gap outside 0 to kMaxGap is clamped into it.
+    static constexpr double kMinSliderGap = 4.0;
+    static constexpr double kMaxGap = 24.0;
+    // The state folder cannot keep the recovery file: said in the status line and the log.
+    static constexpr const char* kNoStateFolderStatus =
+        "No folder for state files: if Vomira stops unexpectedly, windows cannot be put back.";
+    static constexpr const char* kStateFolderUnwritableStatus =
+        "The state folder cannot be written: if Vomira stops unexpectedly, windows cannot be put back.";
+    static constexpr const char* kRecoveryUnwrittenStatus =
+        "Could not write restore.json: if Vomira stops unexpectedly, windows cannot be put back.";
     // The user default that keeps the excluded application identities.
     static constexpr const char* kExcludedAppsKey = "excludedApps";
     // A time before anything the clocks can give ("the distant past").
@@ -204,7 +214,9 @@ public:
     void shutDown();
 
     // ---- Recovery, restore and last layout (CoordinatorRecovery.cpp)
-    void writeRecovery();
+    // Writes "restore.json"; false when it could not be written (then said in the log, and in
+    // the status line after the apply).
+    bool writeRecovery();
     void restore();
     // Stops arranging for good (until Set Windows) and puts every window back, then says so.
     void freeAllWindows();
@@ -327,6 +339,22 @@ public:
     bool persistSaved();
 
 private:
+    // Before a pass moves anything: notes the originals of the windows it may move and writes
+    // the recovery file when one is new (or the last write failed).
+    void saveOriginalsBeforeMoving();
+    // The recovery entries of the windows that remember an original frame, in `windows` order.
+    std::vector<RestoreEntry> recoveryEntries() const;
+    // After a restore, recovery or stop: the recovery file follows the windows as each is
+    // confirmed back or goes away, until none is left to wait for.
+    void beginSettlingRecovery();
+    void settleRecovery();
+
+    // At construction: says at once, in the status line and the log, when the state folder
+    // cannot keep the recovery file.
+    void checkStateDirectory();
+    // The gap a stored user default gives (non-finite: the fallback; out of range: clamped).
+    double storedGap(double value) const;
+
     // The last apply's placements: windows written, those not at their frames' origins after
     // the write, and those of them the window manager held where they were.
     struct Placements {
@@ -334,6 +362,14 @@ private:
     };
     Placements placements_;
     bool managerTilesSaid_ = false;
+    // Why the state folder cannot keep state files, when it cannot (found at construction).
+    std::optional<std::string> stateFolderProblem_;
+    // The last write of "restore.json" failed; what the last write that did not fail held of
+    // this run's windows.
+    bool recoveryUnwritten_ = false;
+    std::vector<RestoreEntry> recoveryWritten_;
+    // Windows are going back and the recovery file follows them (settleRecovery).
+    bool settlingRecovery_ = false;
 
     Coordinator(platform::Services services, bool includeFixture, bool automaticUpdates,
                 std::optional<std::filesystem::path> storageURL);
@@ -345,6 +381,8 @@ private:
     // A window was shown: a refresh and processArrivals() at once, or once the scan in flight
     // is in (one such pass at a time, however many windows were shown meanwhile).
     void windowAppeared();
+    // A window was destroyed: its records, their originals and their place in `windows` go now.
+    void windowClosed(std::uint32_t number);
     void startArrivalsPass();
     void finishRefresh();
     void ensureWorkspaces();
@@ -374,6 +412,10 @@ private:
     std::unique_ptr<StateFiles> files_;
     std::unique_ptr<WritePacing> diagnosticsPacing_;
     platform::Subscription windowAppearance_;
+    platform::Subscription windowClosure_;
+    // Known windows destroyed so far, and how many when the scan in flight began.
+    std::uint64_t windowClosures_ = 0;
+    std::uint64_t closuresAtScanStart_ = 0;
     // What the last scan read, handed to the next one.
     std::shared_ptr<const ScanMemo> scanMemo_;
     bool arrivalsPassWanted_ = false;

@@ -64,12 +64,31 @@ bool Coordinator::beginPass() {
     return true;
 }
 
+void Coordinator::saveOriginalsBeforeMoving() {
+    // The arrangement is live again: its own writes keep the recovery file from now on.
+    settlingRecovery_ = false;
+    if (access->dryRun) return;
+    for (const auto& [displayID, state] : states.get()) {
+        for (const auto& key : state.root.allWindows()) {
+            const auto recordIt = access->records.find(key);
+            if (recordIt != access->records.end()) noteOriginalFrame(*recordIt->second);
+        }
+    }
+    // Docking and recalling note originals before they call apply: whatever the file does not
+    // hold yet is written now.
+    if (recoveryEntries() != recoveryWritten_ || recoveryUnwritten_) writeRecovery();
+}
+
 std::set<std::string> Coordinator::placeWindows(bool chromeInUse) {
     // One pass at a time; a scan taken before it is stale.
     spatialInput->install();
     applying = true;
     layoutRevision += 1;
     if (!chromeInUse) chrome->clear();
+
+    // Every window this pass may move has its original frame remembered and saved before the
+    // first one moves; a window new to the arrangement would otherwise lose it in a crash.
+    saveOriginalsBeforeMoving();
 
     // Park what each display does not show, then place what it shows.
     std::set<std::string> refused;
@@ -153,6 +172,8 @@ void Coordinator::finishApply(bool chromeInUse, const std::set<std::string>& ref
         for (const auto& name : refused) names += (names.empty() ? "" : ", ") + name;
         status = names + " refused a window change. Restore or exclude it.";
     }
+    // Windows were moved without their originals saved: the user must know.
+    if (recoveryUnwritten_) status = kRecoveryUnwrittenStatus;
     logger.info("Applied " + std::to_string(count) + " windows; refused: " + std::to_string(refused.size()));
     onChange.send();
 }

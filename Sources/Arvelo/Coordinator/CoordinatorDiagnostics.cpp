@@ -12,6 +12,7 @@
 #include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Input/SpatialInputController.h"
 #include "Arvelo/State/StateCoding.h"
+#include "Arvelo/State/StoredText.h"
 
 namespace arvelo {
 
@@ -60,7 +61,7 @@ void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>
         }
         nlohmann::json window = nlohmann::json::object();
         window["id"] = record->id;
-        window["title"] = record->title;
+        window["title"] = storedText(record->title);
         window["nativeVisible"] = entry != nullptr;
         window["nativeFrame"] = entry && entry->bounds ? toString(*entry->bounds) : std::string(kNotOnThisDesktop);
         window["minimum"] = toString(record->minimum);

@@ -73,8 +73,10 @@ void Coordinator::stopEmptyWorkspace() {
     chrome->clear();
     access->restoreAll();
     states = std::map<std::string, WorkspaceState>{};
-    // The windows are back; only entries of an earlier run that matched no window here stay.
-    if (!recovery_->keepOnlyUnclaimed()) recoveryAvailable = false;
+    // The windows are going back: each keeps its entry until it is confirmed back; entries of
+    // an earlier run that matched no window here stay.
+    beginSettlingRecovery();
+    if (recovery_->unclaimed().empty()) recoveryAvailable = false;
     status = "No managed windows remain. Arrangement stopped.";
     requestLayoutDiagnostics();
     onChange.send();

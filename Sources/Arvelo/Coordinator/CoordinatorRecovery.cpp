@@ -11,6 +11,7 @@
 #include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Input/SpatialInputController.h"
 #include "Arvelo/Input/WindowDragController.h"
+#include "Arvelo/State/StoredText.h"
 
 namespace arvelo {
 
@@ -22,7 +23,10 @@ constexpr const char* kLastLayoutName = "Last layout";
 
 }  // namespace
 
-std::string Coordinator::identity(const WindowRecord& record) { return record.bundleID() + "|" + record.title; }
+std::string Coordinator::identity(const WindowRecord& record) {
+    // Both parts come from the application: stored and compared in one bounded, valid form.
+    return storedIdentity(record.bundleID() + "|" + record.title);
+}
 
 void Coordinator::noteOriginalFrame(WindowRecord& record) {
     if (record.originalFrame) return;
@@ -35,11 +39,38 @@ void Coordinator::noteOriginalFrame(WindowRecord& record) {
     record.originalMinimized = access->boolValue(record.element, platform::ax::kMinimized);
 }
 
-void Coordinator::writeRecovery() {
+std::vector<RestoreEntry> Coordinator::recoveryEntries() const {
     std::vector<RestoreEntry> entries;
     for (const auto& record : windows.get())
         if (record->originalFrame) entries.push_back({identity(*record), record->app.pid, *record->originalFrame});
-    recovery_->write(entries);
+    return entries;
+}
+
+bool Coordinator::writeRecovery() {
+    auto entries = recoveryEntries();
+    const auto result = recovery_->write(entries);
+    if (result == RecoveryLedger::WriteResult::failed) {
+        // Said once per spell of failures; the status line says it after every apply.
+        if (!recoveryUnwritten_) logger.error(kRecoveryUnwrittenStatus, files_->path(StateFiles::kRestore).string());
+        recoveryUnwritten_ = true;
+        return false;
+    }
+    if (result == RecoveryLedger::WriteResult::written) recoveryUnwritten_ = false;
+    recoveryWritten_ = std::move(entries);
+    return true;
+}
+
+void Coordinator::beginSettlingRecovery() {
+    settlingRecovery_ = true;
+    settleRecovery();
+}
+
+void Coordinator::settleRecovery() {
+    if (!settlingRecovery_) return;
+    const auto pending = recoveryEntries();
+    recovery_->settle(pending);
+    // Every window is back or gone: nothing more to settle until windows move again.
+    if (pending.empty()) settlingRecovery_ = false;
 }
 
 void Coordinator::freeAllWindows() {
@@ -63,13 +94,16 @@ void Coordinator::restore() {
     }
     chrome->clear();
     access->restoreAll();
+    // Each entry leaves the recovery file once its window is confirmed back or gone; the
+    // earlier run's entries that no window here claimed name windows that are gone.
+    recovery_->forgetUnclaimed();
+    beginSettlingRecovery();
     states = std::map<std::string, WorkspaceState>{};
     navigation_.clear();
     // Every window is free now: none is docked again as an arrival until the user arranges
     // (which empties this set) or drops it somewhere. Windows opened later still dock.
     floatedWindows.clear();
     for (const auto& record : windows.get()) floatedWindows.insert(record->id);
-    recovery_->clear();
     recoveryAvailable = false;
     status = kRestoredStatus;
     requestLayoutDiagnostics();
@@ -89,13 +123,16 @@ void Coordinator::recoverCurrentSnapshot() {
     for (const auto& entry : *entries) {
         const auto& list = windows.get();
         const auto match = std::find_if(list.begin(), list.end(), [&](const auto& record) {
-            return identity(*record) == entry.identity && record->app.pid == entry.pid;
+            return identity(*record) == storedIdentity(entry.identity) && record->app.pid == entry.pid;
         });
         if (match == list.end()) continue;
         (*match)->originalFrame = entry.frame;
         access->restore(*match);
     }
-    recovery_->clear();
+    // The matched windows carry their entries until they are confirmed back; the others name
+    // windows that are gone.
+    recovery_->forgetUnclaimed();
+    beginSettlingRecovery();
     recoveryAvailable = false;
     status = kRecoveredStatus;
     refresh();

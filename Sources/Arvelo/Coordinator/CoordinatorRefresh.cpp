@@ -48,6 +48,7 @@ void Coordinator::refresh(std::function<void()> completion) {
     if (scanInFlight) return;
 
     scanInFlight = true;
+    closuresAtScanStart_ = windowClosures_;
     const bool diagnostic = access->includeFixture;
     const int revision = layoutRevision;
     scanQueue->async([weak = weak_from_this(), applications = access->applications(),
@@ -67,11 +68,16 @@ void Coordinator::scanFinished(ScanSnapshot snapshot, int revision, bool diagnos
     // What it read stays good under its change stamps, even when the scan itself is retaken.
     scanMemo_ = snapshot.memo;
     // A scan that overlapped an apply describes frames that are no longer asked for.
-    if (revision != layoutRevision || applying || diagnostic != access->includeFixture) {
+    // So does one that began before a known window was destroyed: it may hold the window that
+    // is gone under a number that now names another.
+    if (revision != layoutRevision || applying || diagnostic != access->includeFixture ||
+        closuresAtScanStart_ != windowClosures_) {
         refresh();
         return;
     }
     windows = access->merge(snapshot);
+    // Windows that closed no longer hold entries of a restore that is settling.
+    settleRecovery();
     scannedOnScreen_ = std::move(snapshot.onScreen);
     scannedRevision_ = layoutRevision;
     finishRefresh();
@@ -79,6 +85,17 @@ void Coordinator::scanFinished(ScanSnapshot snapshot, int revision, bool diagnos
     refreshCompletions.clear();
     for (auto& completion : queued) completion();
     if (arrivalsPassWanted_ && !scanInFlight) startArrivalsPass();
+}
+
+void Coordinator::windowClosed(std::uint32_t number) {
+    const auto forgotten = access->forgetWindow(number);
+    if (forgotten.empty()) return;
+    ++windowClosures_;
+    const std::set<std::string> gone(forgotten.begin(), forgotten.end());
+    windows.modify(
+        [&](WindowList& list) { std::erase_if(list, [&](const auto& record) { return gone.contains(record->id); }); });
+    // A window that is gone no longer holds an entry of a restore that is settling.
+    settleRecovery();
 }
 
 void Coordinator::windowAppeared() {

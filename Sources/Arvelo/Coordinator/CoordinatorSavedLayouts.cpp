@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "Arvelo/Coordinator/SavedLayoutMatching.h"
+#include "Arvelo/State/StoredText.h"
 
 namespace arvelo {
 
@@ -25,7 +26,7 @@ void Coordinator::saveView(int slot) {
     for (const auto& record : windows.get()) {
         if (!managed.contains(record->id)) continue;
         view.identities[record->id] = identity(*record);
-        apps[record->id] = record->bundleID();
+        apps[record->id] = storedText(record->bundleID());
     }
     view.apps = std::move(apps);
     view.savedAt = now();
@@ -86,7 +87,8 @@ void Coordinator::applySaved(const SavedView& view) {
         if (candidateForSavedLayout(*record)) candidates.push_back(record);
 
     std::vector<SavedLayoutMatching::LiveWindow> live;
-    for (const auto& record : candidates) live.push_back({record->id, identity(*record), record->bundleID()});
+    for (const auto& record : candidates)
+        live.push_back({record->id, identity(*record), storedText(record->bundleID())});
     const std::map<std::string, std::string> mapping = SavedLayoutMatching::match(view, live);
 
     if (mapping.empty()) {

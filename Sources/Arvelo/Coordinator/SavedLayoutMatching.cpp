@@ -1,6 +1,8 @@
 // SavedLayoutMatching.cpp: the three matching passes of a saved layout.
 #include "Arvelo/Coordinator/SavedLayoutMatching.h"
 
+#include "Arvelo/State/StoredText.h"
+
 #include <algorithm>
 #include <functional>
 
@@ -34,12 +36,13 @@ std::map<std::string, std::string> match(const SavedView& view, const std::vecto
         }
     };
     pass([](const std::string& key, const std::string&, const LiveWindow& window) { return window.key == key; });
+    // Saved text is compared in its stored form, whichever run wrote the file.
     pass([](const std::string&, const std::string& identity, const LiveWindow& window) {
-        return window.identity == identity;
+        return window.identity == storedIdentity(identity);
     });
     pass([&](const std::string& key, const std::string& identity, const LiveWindow& window) {
         const bool known = view.apps && view.apps->contains(key);
-        return window.application == (known ? view.apps->at(key) : applicationOf(identity));
+        return window.application == storedText(known ? view.apps->at(key) : applicationOf(identity));
     });
     return mapping;
 }

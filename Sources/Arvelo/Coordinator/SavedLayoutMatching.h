@@ -15,8 +15,8 @@ namespace arvelo::SavedLayoutMatching {
 // A live window as the matching sees it.
 struct LiveWindow {
     std::string key;
-    std::string identity;     // application identity, "|", title
-    std::string application;  // application identity
+    std::string identity;     // application identity, "|", title, in stored form (StoredText.h)
+    std::string application;  // application identity, in stored form
 };
 
 // The application part of a saved identity: its first non-empty piece before a "|" (empty

@@ -2,6 +2,8 @@
 // entries waiting to be claimed.
 #include "Arvelo/State/RecoveryLedger.h"
 
+#include "Arvelo/State/StoredText.h"
+
 namespace arvelo {
 
 RecoveryLedger::RecoveryLedger(StateFiles& files) : files_(files) {}
@@ -10,7 +12,11 @@ bool RecoveryLedger::loadEarlierRun() {
     earlier_.clear();
     if (!files_.exists(StateFiles::kRestore)) return false;
     if (auto entries = files_.readRestore())
-        for (auto& entry : *entries) earlier_.push_back({std::move(entry), std::nullopt});
+        for (auto& entry : *entries) {
+            // Compared with live windows' identities in the one stored form.
+            entry.identity = storedIdentity(entry.identity);
+            earlier_.push_back({std::move(entry), std::nullopt});
+        }
     return true;
 }
 
@@ -33,18 +39,20 @@ RecoveryLedger::WriteResult RecoveryLedger::write(const std::vector<RestoreEntry
 
 std::optional<std::vector<RestoreEntry>> RecoveryLedger::read() { return files_.readRestore(); }
 
-void RecoveryLedger::clear() {
-    files_.remove(StateFiles::kRestore);
-    earlier_.clear();
+void RecoveryLedger::forgetUnclaimed() {
+    std::erase_if(earlier_, [](const EarlierEntry& earlier) { return !earlier.claimedBy.has_value(); });
 }
 
-bool RecoveryLedger::keepOnlyUnclaimed() {
+bool RecoveryLedger::settle(const std::vector<RestoreEntry>& pending) {
     std::erase_if(earlier_, [](const EarlierEntry& earlier) { return earlier.claimedBy.has_value(); });
-    if (earlier_.empty()) {
+    std::vector<RestoreEntry> entries = pending;
+    for (auto& entry : unclaimed()) entries.push_back(std::move(entry));
+    if (entries.empty()) {
         files_.remove(StateFiles::kRestore);
         return false;
     }
-    files_.writeRestore(unclaimed());
+    // A failed rewrite leaves the file as it was: it still holds every entry that remains.
+    files_.writeRestore(entries);
     return true;
 }
 

@@ -34,11 +34,14 @@ public:
     WriteResult write(const std::vector<RestoreEntry>& current);
     // The file's entries, for recovery; absent when it is missing or unreadable.
     std::optional<std::vector<RestoreEntry>> read();
-    // Every window is back: the file and the earlier entries go.
-    void clear();
-    // Forgets the earlier entries that windows claimed (those windows are back) and rewrites
-    // the file with the rest; deletes it when none remain. Answers whether a file remains.
-    bool keepOnlyUnclaimed();
+    // The earlier entries no window of this run claimed name windows that are gone.
+    void forgetUnclaimed();
+    // Windows are going back: an entry goes only once its window is confirmed back or gone.
+    // `pending` are the originals of windows not yet confirmed back; the earlier entries that
+    // windows claimed are forgotten (those windows carry them now). Rewrites the file with
+    // `pending` and the unclaimed earlier entries, or deletes it when none remain. Answers
+    // whether a file remains.
+    bool settle(const std::vector<RestoreEntry>& pending);
 
     // The earlier run's entries not claimed by a window of this run, in file order.
     std::vector<RestoreEntry> unclaimed() const;

@@ -5,6 +5,8 @@
 #include <ctime>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "Arvelo/State/StateCoding.h"
 #include "Platform/Files.h"
 
@@ -24,21 +26,39 @@ std::string compact(const OrderedJSON& value) {
 StateFiles::StateFiles(fs::path directory, platform::Logger logger, std::function<double()> now)
     : directory_(std::move(directory)), logger_(std::move(logger)), now_(std::move(now)) {}
 
+std::unique_ptr<StateFiles> StateFiles::withoutDirectory(platform::Logger logger) {
+    auto files = std::make_unique<StateFiles>(fs::path(), std::move(logger), nullptr);
+    files->hasDirectory_ = false;
+    return files;
+}
+
 bool StateFiles::exists(const std::string& name) const {
     std::error_code error;
-    return fs::exists(path(name), error);
+    return hasDirectory_ && fs::exists(fs::symlink_status(path(name), error));
 }
 
 bool StateFiles::createDirectory() const {
-    std::error_code error;
-    fs::create_directories(directory_, error);
-    return !error && fs::is_directory(directory_, error);
+    if (!hasDirectory_) return false;
+    // An empty directory is the working directory, which exists.
+    return directory_.empty() || platform::createPrivateFolder(directory_);
+}
+
+bool StateFiles::writable() const {
+    if (!hasDirectory_) return false;
+    const fs::path folder = directory_.empty() ? fs::path(".") : directory_;
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 std::optional<nlohmann::json> StateFiles::readDocument(const std::string& name) {
+    if (!hasDirectory_) return std::nullopt;
     const fs::path file = path(name);
     std::error_code error;
-    if (!fs::exists(file, error)) return std::nullopt;
+    if (!fs::exists(fs::symlink_status(file, error))) return std::nullopt;
+    if (fs::is_symlink(fs::symlink_status(file, error))) {
+        logger_.error("State file " + name + " unreadable: it is a symbolic link, which is not followed",
+                      file.string());
+        return std::nullopt;
+    }
     const auto size = fs::file_size(file, error);
     if (error) {
         logger_.error("State file " + name + " unreadable: " + error.message(), file.string());
@@ -108,6 +128,7 @@ void StateFiles::keepAsideIfUnreadable(const std::string& name, const Decoder& v
 }
 
 bool StateFiles::write(const std::string& name, const std::string& text, const Decoder& validate) {
+    if (!hasDirectory_) return false;
     if (validate) keepAsideIfUnreadable(name, validate);
     if (!platform::writeFileAtomically(path(name), text)) {
         logger_.error("State file " + name + " could not be written", path(name).string());
@@ -155,6 +176,7 @@ bool StateFiles::holds(const std::string& name, std::uintmax_t bytes) const {
 
 bool StateFiles::remove(const std::string& name) {
     known_.erase(name);
+    if (!hasDirectory_) return false;
     std::error_code error;
     return fs::remove(path(name), error) && !error;
 }

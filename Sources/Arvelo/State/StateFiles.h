@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,12 +32,17 @@ public:
 
     // `now` gives the wall time in seconds since 1970; it names files kept aside.
     StateFiles(std::filesystem::path directory, platform::Logger logger, std::function<double()> now);
+    // Without a state directory: nothing exists, reads give nothing and writes fail.
+    static std::unique_ptr<StateFiles> withoutDirectory(platform::Logger logger);
 
     const std::filesystem::path& directory() const { return directory_; }
     std::filesystem::path path(const std::string& name) const { return directory_ / name; }
     bool exists(const std::string& name) const;
-    // Creates the directory and its parents; false when that fails.
+    // Creates the directory and its parents owner-only; false when that fails.
     bool createDirectory() const;
+    // Whether files can be created in the directory now.
+    bool writable() const;
+    bool hasDirectory() const { return hasDirectory_; }
 
     std::optional<std::vector<SavedView>> readSavedViews();
     std::optional<SavedView> readLastView();
@@ -70,6 +76,7 @@ private:
     void keepAsideIfUnreadable(const std::string& name, const Decoder& validate);
 
     std::filesystem::path directory_;
+    bool hasDirectory_ = true;
     platform::Logger logger_;
     std::function<double()> now_;
     // Files known to hold a readable document (read or written by us); not checked again.

@@ -44,6 +44,27 @@ std::vector<RetainedWindow> WindowAccess::retainedWindows() const {
     return result;
 }
 
+std::string WindowAccess::unusedKey(const ScannedWindow& window) const {
+    if (!retiredKeys_.contains(window.id)) return window.id;
+    for (std::uint32_t incarnation = 1;; ++incarnation) {
+        std::string key = WindowScan::windowKey(window.pid, window.cgID, window.element, incarnation);
+        if (!retiredKeys_.contains(key) && !records.contains(key)) return key;
+    }
+}
+
+std::vector<std::string> WindowAccess::forgetWindow(std::uint32_t number) {
+    std::vector<std::string> forgotten;
+    if (number == 0) return forgotten;
+    std::erase_if(records, [&](const auto& entry) {
+        const WindowRecord& record = *entry.second;
+        if (record.cgID != number && record.element.window != number) return false;
+        forgotten.push_back(entry.first);
+        retiredKeys_.insert(entry.first);
+        return true;
+    });
+    return forgotten;
+}
+
 std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& snapshot) {
     // One look at the running applications serves every window of the snapshot.
     std::optional<std::unordered_map<std::int32_t, platform::RunningApplication>> running;
@@ -61,10 +82,11 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
     for (const ScannedWindow& window : snapshot.windows) {
         const platform::RunningApplication* app = applicationOf(window.pid);
         if (!app) continue;  // quit since the scan
-        RecordPtr& record = records[window.id];
+        const std::string key = records.contains(window.id) ? window.id : unusedKey(window);
+        RecordPtr& record = records[key];
         if (!record) {
-            record = std::make_shared<WindowRecord>(window.id, window.element, *app, window.title, window.frame,
-                                                    window.cgID, services_.clock->now());
+            record = std::make_shared<WindowRecord>(key, window.element, *app, window.title, window.frame, window.cgID,
+                                                    services_.clock->now());
         }
         record->title = window.title;
         record->frame = window.frame;
@@ -72,7 +94,7 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
         // A known window found under a new element (recognised by its window number) is only
         // reachable through the new one: the old element is dead.
         record->element = window.element;
-        seen.insert(window.id);
+        seen.insert(key);
     }
 
     std::erase_if(records, [&](const auto& entry) {

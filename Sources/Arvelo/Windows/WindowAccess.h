@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace arvelo {
@@ -60,10 +61,14 @@ public:
     std::map<std::string, RecordPtr> records;
     // Bundle identifiers of applications never scanned.
     std::set<std::string> excluded;
-    // Placing, parking, closing and the sheet lookup only update the record.
+    // Placing, parking, closing, restoring and the sheet lookup only update the record: a dry
+    // run never writes to a window.
     bool dryRun = false;
     // Called whenever a learnt minimum size changes.
     std::function<void()> onMinimumChange;
+    // Called on the main thread when a restored window is confirmed back at its original frame
+    // (and its original forgotten).
+    std::function<void()> onRestoreConfirmed;
     // Fixture mode: only the fixture application is scanned, and scans leave diagnostics.
     bool includeFixture = false;
 
@@ -72,6 +77,10 @@ public:
     // One retained entry per record, in the table's order, for the next scan.
     std::vector<RetainedWindow> retainedWindows() const;
     std::vector<RecordPtr> merge(const ScanSnapshot& snapshot);
+    // The window with this number was destroyed: its records go now, with their original
+    // frames, and their keys are never given to another window (a window found later under a
+    // number that was used before gets a key of its own). Answers the keys forgotten.
+    std::vector<std::string> forgetWindow(std::uint32_t number);
 
     // Reads of an element, with the normal time-out.
     std::optional<Rect> rect(const platform::AXElement& element) const;
@@ -100,6 +109,9 @@ private:
     void storeMinimum(WindowRecord& record, Size minimum);
     void noteOriginal(WindowRecord& record);
     void writeScannerDiagnostics(const ScanSnapshot& snapshot) const;
+    // The key for a window the table does not hold: its scanned key, unless that key belonged
+    // to a window that was destroyed; then the same key with the next unused incarnation.
+    std::string unusedKey(const ScannedWindow& window) const;
     // The sheets of these windows read from the application; `read[i]` tells whether window
     // i's children could be read.
     std::vector<std::optional<Rect>> readSheetFrames(const std::vector<RecordPtr>& records, std::vector<bool>& read);
@@ -122,6 +134,8 @@ private:
     platform::Services services_;
     platform::Accessibility& ax_;
     platform::Logger log_;
+    // Keys of records whose windows were destroyed: never given to another window.
+    std::unordered_set<std::string> retiredKeys_;
     // The last look for a sheet of each window, under the change stamp taken before it.
     struct SheetLook {
         std::uint64_t stamp = 0;

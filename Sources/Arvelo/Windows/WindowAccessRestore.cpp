@@ -12,6 +12,16 @@ void WindowAccess::restore(const RecordPtr& record) {
     WindowRecord& r = *record;
     if (!r.originalFrame) return;
     const Rect target = *r.originalFrame;
+    if (dryRun) {
+        // Nothing is written: the record says the window is back.
+        r.frame = target;
+        r.expectedFrame.reset();
+        r.settledFrame.reset();
+        r.parked = false;
+        r.restoreTarget.reset();
+        r.originalFrame.reset();
+        return;
+    }
     if (boolValue(r.element, ax::kMinimized)) ax_.setAttributeValue(r.element, ax::kMinimized, false, kNormalTimeout);
     place(record, target);
     if (r.originalMinimized) ax_.setAttributeValue(r.element, ax::kMinimized, true, kNormalTimeout);
@@ -36,6 +46,7 @@ bool WindowAccess::restorePass(const RecordPtr& record, const Rect& target, std:
     const auto confirm = [&] {
         r.restoreTarget.reset();
         r.originalFrame.reset();
+        if (onRestoreConfirmed) onRestoreConfirmed();
         return false;
     };
     const bool last = pass + 1 == kRestoreDelays.size();

@@ -103,8 +103,11 @@ ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowLis
                      const std::vector<ScanApplication>& applications, const std::vector<RetainedWindow>& retained,
                      bool diagnostic, const ScanMemo* previous = nullptr);
 
-// The window key "<pid>:<cgID>:<hash>".
-std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXElement& element);
+// The window key "<pid>:<cgID>:<hash>". A window found under the key of one destroyed before
+// it (X servers give the numbers of closed windows out again) is told apart by its
+// incarnation, added to the hash above bit 48.
+std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXElement& element,
+                      std::uint32_t incarnation = 0);
 
 // The element's "AXPosition" and "AXSize" as a rectangle; absent when either read fails or
 // does not hold a point or a size.

@@ -9,8 +9,10 @@ namespace arvelo::WindowScan {
 
 namespace ax = platform::ax;
 
-std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXElement& element) {
-    return std::to_string(pid) + ":" + std::to_string(cgID) + ":" + std::to_string(element.hash());
+std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXElement& element,
+                      std::uint32_t incarnation) {
+    const std::uint64_t hash = element.hash() + (static_cast<std::uint64_t>(incarnation) << 48);
+    return std::to_string(pid) + ":" + std::to_string(cgID) + ":" + std::to_string(hash);
 }
 
 std::optional<Rect> rect(platform::Accessibility& accessibility, const platform::AXElement& element, double timeout) {

@@ -5,6 +5,7 @@
 #include "Platform/Accessibility.h"
 #include "Platform/Dispatch.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,10 @@ struct Call {
 
 class CallLog {
 public:
-    void add(Call call) { calls_.push_back(std::move(call)); }
+    void add(Call call) {
+        calls_.push_back(std::move(call));
+        if (onCall) onCall(calls_.back());
+    }
     const std::vector<Call>& all() const { return calls_; }
     void clear() { calls_.clear(); }
 
@@ -36,6 +40,9 @@ public:
     std::vector<Call> of(Request request, std::string_view name = {}) const;
     // The writes made to one element, in order.
     std::vector<Call> writesTo(const AXElement& element) const;
+
+    // Told of each request as it is recorded, for tests that look at the world at that moment.
+    std::function<void(const Call&)> onCall;
 
 private:
     std::vector<Call> calls_;

@@ -9,9 +9,17 @@ SimWindowList::SimWindowList(std::shared_ptr<World> world) : world_(std::move(wo
             if (!alive.expired()) windowDidAppear.emit();
         });
     };
+    world_->onWindowClosed = [this, alive = std::weak_ptr<int>(alive_)](std::uint32_t number) {
+        world_->clock().async([this, alive, number] {
+            if (!alive.expired()) windowDidClose.emit(number);
+        });
+    };
 }
 
-SimWindowList::~SimWindowList() { world_->onWindowShown = nullptr; }
+SimWindowList::~SimWindowList() {
+    world_->onWindowShown = nullptr;
+    world_->onWindowClosed = nullptr;
+}
 
 std::vector<WindowInfo> SimWindowList::windows(const WindowListOptions& options) {
     world_->settle();

@@ -12,7 +12,7 @@ namespace platform::sim {
 class SimWindowList : public WindowList {
 public:
     // Tells windowDidAppear on the main queue, after the change, whenever the world opens a
-    // window or brings one back from the Dock.
+    // window or brings one back from the Dock, and windowDidClose whenever a window vanishes.
     explicit SimWindowList(std::shared_ptr<World> world);
     ~SimWindowList() override;
     std::vector<WindowInfo> windows(const WindowListOptions& options) override;

@@ -143,6 +143,7 @@ void World::vanish(std::uint32_t number) {
     std::erase(stacking_, number);
     std::erase_if(pending_, [number](const Change& c) { return c.window == number; });
     notify(AXElement::windowOf(gone->pid, number), "AXUIElementDestroyed");
+    if (onWindowClosed) onWindowClosed(number);
     std::vector<std::uint32_t> children;
     for (const auto& [childNumber, child] : windows_)
         if (child.alive && child.parent == number) children.push_back(childNumber);

@@ -189,6 +189,8 @@ public:
     std::function<void()> onSpaceChange;
     // A window was opened or brought back from the Dock (set by the window list service).
     std::function<void()> onWindowShown;
+    // A window was destroyed (vanished, or its application quit).
+    std::function<void(std::uint32_t)> onWindowClosed;
 
 private:
     struct Change {

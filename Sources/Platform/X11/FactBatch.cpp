@@ -248,12 +248,26 @@ void FactBatch::collect(Deadline deadline) {
     }
 }
 
+namespace {
+// X resource ids use the low 29 bits.
+constexpr std::uint32_t kResourceIdBits = 0x1FFFFFFFu;
+}  // namespace
+
 std::int32_t ownerPid(const WindowFacts& facts, const xcb_setup_t& setup) {
     if (facts.netPid && *facts.netPid > 0 && *facts.netPid <= 0x7FFFFFFFu)
         return static_cast<std::int32_t>(*facts.netPid);
-    // X resource ids use at most 29 bits, so the negation stays in range and below zero.
-    const xcb_window_t base = facts.leader != XCB_WINDOW_NONE ? facts.leader : (facts.window & ~setup.resource_id_mask);
-    return -static_cast<std::int32_t>(base == 0 ? facts.window : base);
+    // A stand-in id for a client without a process id: the negated id base of the X client that
+    // owns its leader (WM_CLIENT_LEADER), else of its own window. The leader is set by the
+    // client and may hold anything: it counts only when it is a resource id (the server's 29
+    // bits). A base is a multiple of the mask's range and non-zero for every client, so stand-in
+    // ids lie in -1 .. -0x1FFFFFFF: below every real process id, and two clients never share one.
+    const auto base = [&](xcb_window_t id) { return id & ~setup.resource_id_mask & kResourceIdBits; };
+    const bool leaderCounts =
+        facts.leader != XCB_WINDOW_NONE && (facts.leader & ~kResourceIdBits) == 0 && base(facts.leader) != 0;
+    std::uint32_t stand = leaderCounts ? base(facts.leader) : base(facts.window);
+    if (stand == 0) stand = facts.window & kResourceIdBits;
+    if (stand == 0) stand = 1;
+    return -static_cast<std::int32_t>(stand);
 }
 
 }  // namespace platform::x11

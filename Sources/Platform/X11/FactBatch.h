@@ -36,8 +36,10 @@ private:
     std::vector<WindowFacts> windows_;
 };
 
-// The process id a window belongs to: its _NET_WM_PID, or else a stable negative stand-in
-// made from its client leader (or, without one, from the X client that created it).
+// The process id a window belongs to: its _NET_WM_PID, or else a stable negative stand-in: the
+// id base of the X client that made its client leader (or, without a usable leader, the window
+// itself), negated. Stand-ins never overflow, never reach a real (positive) process id, and
+// differ between X clients.
 std::int32_t ownerPid(const WindowFacts& facts, const xcb_setup_t& setup);
 
 }  // namespace platform::x11

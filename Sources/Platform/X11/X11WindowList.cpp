@@ -36,6 +36,8 @@ X11WindowList::X11WindowList(std::shared_ptr<Connection> connection, std::shared
                    (r.kind == EventRecord::Kind::property && r.window == root && r.atom == clients);
         });
         if (shown) windowDidAppear.emit();
+        for (const EventRecord& r : batch)
+            if (r.kind == EventRecord::Kind::destroy) windowDidClose.emit(r.window);
     });
 }
 

@@ -23,7 +23,7 @@ inline constexpr std::int32_t kDesktopLayer = -2147483623;
 class X11WindowList final : public WindowList {
 public:
     // `events`: windowDidAppear is told when the window manager maps a frame or its client
-    // list changes.
+    // list changes; windowDidClose at every DestroyNotify.
     X11WindowList(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events);
     std::vector<WindowInfo> windows(const WindowListOptions& options) override;
     // The same list; absent when the X server did not answer.

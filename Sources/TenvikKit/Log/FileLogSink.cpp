@@ -1,6 +1,8 @@
 // FileLogSink.cpp: the line format and the appending writer over one open descriptor.
 #include "TenvikKit/Log/FileLogSink.h"
 
+#include "Platform/Files.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -62,9 +64,9 @@ std::string FileLogSink::line(double secondsSince1970, std::string_view category
 
 bool FileLogSink::openLocked(std::string& problem) {
     if (fd_ >= 0) return true;
-    std::error_code error;
-    std::filesystem::create_directories(file_->parent_path(), error);
-    fd_ = ::open(file_->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // The log holds other programs' window titles: owner-only, and never through a link.
+    platform::createPrivateFolder(file_->parent_path());
+    fd_ = platform::openPrivateAppend(*file_);
     if (fd_ < 0) {
         problem = "cannot open the log file " + file_->string() + ": " + std::strerror(errno);
         return false;
