@@ -124,6 +124,38 @@ TEST_P(PlatformContract, WrittenFrameIsReadBack) {
         << "read back " << arvelo::toString(frame(w).value_or(arvelo::Rect::null()));
 }
 
+// What a reader keeps under a change stamp is only as good as the stamp: it must stand while
+// nothing happens and move with our own writes and with another program's changes.
+TEST_P(PlatformContract, ChangeStampStandsWhileNothingHappensAndMovesWithEveryChange) {
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    const AXElement w = windows[0];
+    ASSERT_TRUE(frame(w));
+    const auto stamp = [&] { return ax().changeStamp(w); };
+    ASSERT_TRUE(stamp()) << "a window read once has a stamp";
+
+    // Once the window has settled, the stamp holds across a quiet pause.
+    std::optional<std::uint64_t> quiet;
+    ASSERT_TRUE(desktop().waitUntil([&] {
+        quiet = stamp();
+        desktop().pause();
+        return stamp() == quiet;
+    }));
+
+    const arvelo::Rect target(arvelo::Point{260, 180}, frame(w)->size());
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(target.origin()), kWriteTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] { return frame(w) && near(*frame(w), target); }));
+    EXPECT_NE(stamp(), quiet) << "our own write moves it";
+
+    ASSERT_TRUE(desktop().waitUntil([&] {
+        quiet = stamp();
+        desktop().pause();
+        return stamp() == quiet;
+    }));
+    desktop().sendWindowToSpace(w.window, 2);
+    EXPECT_TRUE(desktop().waitUntil([&] { return stamp() != quiet; })) << "another program's change moves it";
+}
+
 TEST_P(PlatformContract, SizeBelowTheWindowsMinimumIsRefusedWithoutAnError) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);

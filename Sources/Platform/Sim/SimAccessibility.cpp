@@ -307,6 +307,8 @@ std::optional<std::uint64_t> SimAccessibility::changeStamp(const AXElement& elem
     mix << window->number << window->pid << window->title << window->frame << window->role
         << window->subrole.value_or("") << window->minimized << window->fullScreen << window->positionSettable
         << window->sizeSettable << window->hasCloseButton << window->parent.value_or(0);
+    // Moving to another Space unmaps a window on a real desktop; it counts as a change here too.
+    for (const SpaceID space : world_->spacesOf(*window)) mix << space;
     for (auto number : world_->windowsOf(element.pid, true)) {
         const Window* child = world_->window(number);
         if (child->parent != window->number) continue;
