@@ -221,3 +221,33 @@ TEST_F(KitEndToEnd, OpenSettingsOnATabAndASecondLaunchSwitchesIt) {
     settle();
     EXPECT_EQ(capture(session, window, "settings-pin-again"), pin);
 }
+
+TEST_F(KitEndToEnd, RecordingTakesAKitShortcutInsteadOfRunningIt) {
+    // Debug logging on, so the kit's log file would show a press that ran.
+    std::ofstream(session.home.path("config/Arvelo/defaults.json"))
+        << R"({"shownPermissions": true, "settings.debugLoggingEnabled": true, "settings.hasCompletedOnboarding": true})";
+    session.runArvelo({"--open-settings=shortcuts"});
+    xcb_window_t window = XCB_WINDOW_NONE;
+    ASSERT_TRUE(waitUntil(kDeadline, [&] {
+        for (const Client& client : session.probe.clients())
+            if (client.title == "Vomira \u2014 Rev & Uzidu Settings") window = client.window;
+        return window != XCB_WINDOW_NONE;
+    })) << log("arvelo.log");
+    ASSERT_TRUE(becomesActive(window));
+    ASSERT_TRUE(waitUntil(kDeadline, [&] {
+        return log("arvelo.log").find("registered \u2325\u2318F action=toggleFocus") != std::string::npos;
+    })) << log("arvelo.log");
+
+    // A click on the Toggle Pin field starts recording; Super+Alt+F, the kit's own focus
+    // shortcut, is then recorded for pinning (read through the X keyboard mapping).
+    session.start("xdotool", {"mousemove", "--window", std::to_string(window), "432", "262", "click", "1"})
+        .waitForExit(10);
+    waitUntil(0.5, [] { return false; });
+    session.start("xdotool", {"key", "super+alt+f"}).waitForExit(10);
+    ASSERT_TRUE(waitUntil(kDeadline, [&] {
+        return log("arvelo.log").find("registered \u2325\u2318F action=togglePin") != std::string::npos;
+    })) << log("arvelo.log");
+    EXPECT_EQ(session.home.read("state/Tenvik/tenvik.log").find("hotkey pressed"), std::string::npos)
+        << session.home.read("state/Tenvik/tenvik.log");
+    capture(session, window, "settings-recorded");
+}

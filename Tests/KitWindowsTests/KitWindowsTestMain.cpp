@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create("Fusion"));
+    // The offscreen platform searches no icon folders of its own; a desktop session does.
+    QIcon::setThemeSearchPaths({"/usr/share/icons"});
     QIcon::setThemeName("Adwaita");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -214,7 +214,13 @@ TEST_F(Recorder, ClicksRecordCancelAndClear) {
     EXPECT_FALSE(recorder->isRecording());
     EXPECT_TRUE(second->isRecording());
     EXPECT_EQ(flags, (std::vector<bool>{false, true}));
+    // The window losing the keyboard (another application in front) ends recording.
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(second, &away);
+    EXPECT_FALSE(second->isRecording());
+    EXPECT_EQ(flags, (std::vector<bool>{false, true, false}));
     // Hiding the window ends recording.
+    click(second, QPoint(20, 14));
     window.hide();
     EXPECT_FALSE(second->isRecording());
     EXPECT_FALSE(scene.context.shared.recording->isRecording());
