@@ -297,6 +297,59 @@ TEST_F(WindowManagerEndToEnd, ThreeArrangeAndQuitCyclesLeaveEveryWindowExactlyWh
     }
 }
 
+// A client that quits hands its X id range to the next client that connects, so a new xlogo
+// started at once usually gets the closed one's window id (and, having no _NET_WM_PID, the same
+// stand-in process id). At quit it must go back where it opened, not where the closed one was.
+TEST_F(WindowManagerEndToEnd, ANewClientUnderAClosedWindowsIdGoesBackToItsOwnPlace) {
+    ChildProcess& first = session.start("/usr/bin/xlogo", {"-geometry", "300x300+100+100"});
+    session.start("/usr/bin/xclock", {"-geometry", "200x200+650+150"});
+    const auto original = settled({"XLogo", "XClock"}, 2);
+    ASSERT_EQ(original.size(), 2u) << describe(original);
+    xcb_window_t closedId = 0, clockId = 0;
+    for (const Client& c : session.probe.clients()) (c.className == "XLogo" ? closedId : clockId) = c.window;
+
+    ChildProcess& arvelo = session.runArvelo();
+    Frames frames;
+    ASSERT_TRUE(waitUntil(kFewBeats, [&] {
+        frames = framesOf({"XLogo", "XClock"});
+        return tiled(frames, original, 2);
+    })) << describe(frames);
+
+    // The swap happens between two looks of the arranger: it is held while the old client goes
+    // and the new one maps its window, as a busy main thread would be.
+    arvelo.signal(SIGSTOP);
+    first.signal(SIGTERM);
+    ASSERT_TRUE(first.waitForExit(10).has_value());
+    session.start("/usr/bin/xlogo", {"-geometry", "250x250+300+420"});
+    Frames opened;
+    const bool mapped = waitUntil(kFewBeats, [&] {
+        opened = framesOf({"XLogo"});
+        return opened.size() == 1;
+    });
+    arvelo.signal(SIGCONT);
+    ASSERT_TRUE(mapped);
+    const xcb_window_t newId = opened.begin()->first;
+    std::cout << "closed xlogo " << closedId << ", new xlogo " << newId
+              << (newId == closedId ? " (same id)" : " (another id)") << std::endl;
+    // Docked beside the clock, then the arranger quits.
+    ASSERT_TRUE(waitUntil(kFewBeats, [&] {
+        frames = framesOf({"XLogo", "XClock"});
+        return frames.size() == 2 && !anyOverlap(frames) && frames.at(newId) != opened.at(newId);
+    })) << describe(frames);
+    arvelo.signal(SIGTERM);
+    ASSERT_EQ(arvelo.waitForExit(15), 0) << session.home.read("arvelo.log");
+    Frames back;
+    EXPECT_TRUE(waitUntil(5,
+                          [&] {
+                              back = framesOf({"XLogo", "XClock"});
+                              return back.size() == 2 && back.at(newId) == opened.at(newId) &&
+                                     back.at(clockId) == original.at(clockId);
+                          }))
+        << "new xlogo opened at " << opened.at(newId).text() << ", the closed one was at "
+        << original.at(closedId).text() << "\n"
+        << describe(back) << session.home.read("arvelo.log");
+}
+
 // Under a manager that tiles every window itself (i3), the arranger says so instead of
 // reporting windows it never moved.
 TEST_F(WindowManagerEndToEnd, UnderATilingManagerTheUserIsToldNothingCanBeArranged) {
