@@ -348,6 +348,14 @@ TEST_F(WindowManagerEndToEnd, ANewClientUnderAClosedWindowsIdGoesBackToItsOwnPla
         << "new xlogo opened at " << opened.at(newId).text() << ", the closed one was at "
         << original.at(closedId).text() << "\n"
         << describe(back) << session.home.read("arvelo.log");
+    // Every window confirmed back before the quit went through: nothing is left to recover.
+    // What the arranger kept is the user's alone.
+    const auto state = session.home.path("state-dir");
+    EXPECT_FALSE(fs::exists(state / "restore.json"));
+    EXPECT_EQ(fs::status(state).permissions() & fs::perms::all, fs::perms::owner_all);
+    ASSERT_TRUE(fs::exists(state / "last-view.json"));
+    EXPECT_EQ(fs::status(state / "last-view.json").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 // Under a manager that tiles every window itself (i3), the arranger says so instead of
