@@ -6,6 +6,7 @@
 #include "TenvikKit/Views/HotKeyRecorderView.h"
 #include "TenvikKit/Views/QtKeyCodes.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -174,6 +175,19 @@ TEST_F(Recorder, ALaterHintIsNotHiddenByAnEarlierReset) {
     EXPECT_TRUE(recorder->showsModifierError());
     scene.desktop.advance(0.21);
     EXPECT_FALSE(recorder->showsModifierError());
+}
+
+TEST_F(Recorder, AnAccessibilityPressStartsRecording) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(recorder);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_EQ(accessible->text(QAccessible::Value).toStdString(), "\u2325\u2318P");
+    ASSERT_TRUE(accessible->actionInterface());
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(recorder->isRecording());
+    EXPECT_TRUE(recorder->hasFocus());
+    EXPECT_EQ(accessible->text(QAccessible::Value), "Recording");
+    recorder->endRecording();
 }
 
 TEST_F(Recorder, TabAndShiftTabMoveTheFocusAndRecordNothing) {

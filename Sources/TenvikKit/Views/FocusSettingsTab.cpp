@@ -66,22 +66,29 @@ FocusSettingsTab::FocusSettingsTab(const KitWindowContext& context, QWidget* par
     settingsLink_ = ChangeLink(context_.shared.settings->changes, [this] {
         if (context_.shared.settings->focusAllowedBundleIDs() != shownList_) refreshApps();
     });
+    // Applications installed or removed meanwhile are found again when the program comes back.
     QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive) refreshApps();
+        if (state != Qt::ApplicationActive) return;
+        readInstalledApplications();
+        refreshApps();
     });
+    readInstalledApplications();
     refreshApps();
 }
 
 void FocusSettingsTab::showEvent(QShowEvent* event) {
+    readInstalledApplications();
     refreshApps();
     QWidget::showEvent(event);
 }
 
+void FocusSettingsTab::readInstalledApplications() {
+    installed_ = context_.installedApplications ? context_.installedApplications() : std::vector<DesktopEntry>();
+}
+
 void FocusSettingsTab::refreshApps() {
     shownList_ = context_.shared.settings->focusAllowedBundleIDs();
-    const std::vector<DesktopEntry> installed =
-        context_.installedApplications ? context_.installedApplications() : std::vector<DesktopEntry>();
-    apps_ = FocusExceptionApp::rows(shownList_, installed, chosen_);
+    apps_ = FocusExceptionApp::rows(shownList_, installed_, chosen_);
     renderRows();
 }
 
@@ -133,9 +140,8 @@ void FocusSettingsTab::chooseApp() {
     if (isChoosingApp_) return;
     selectionError_.reset();
     isChoosingApp_ = true;
-    std::vector<DesktopEntry> installed =
-        context_.installedApplications ? context_.installedApplications() : std::vector<DesktopEntry>();
-    chooser_ = new ApplicationChooser(std::move(installed), window());
+    readInstalledApplications();
+    chooser_ = new ApplicationChooser(installed_, window());
     chooser_->setAttribute(Qt::WA_DeleteOnClose);
     chooser_->onFinished = [this](std::optional<DesktopEntry> picked) { finishChoosing(picked); };
     renderRows();

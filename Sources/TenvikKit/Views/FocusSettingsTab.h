@@ -47,8 +47,11 @@ protected:
 
 private:
     void renderRows();
+    // Read when the tab is shown, the chooser opens or the program becomes active.
+    void readInstalledApplications();
 
     KitWindowContext context_;
+    std::vector<DesktopEntry> installed_;
     std::vector<FocusExceptionApp> apps_;
     std::map<std::string, DesktopEntry> chosen_;
     std::optional<std::string> selectionError_;

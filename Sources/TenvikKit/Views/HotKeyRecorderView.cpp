@@ -4,6 +4,8 @@
 #include "TenvikKit/Views/KitForm.h"
 #include "TenvikKit/Views/QtKeyCodes.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +22,30 @@ constexpr const char* kHintText = "Use \u2318, \u2325 or \u2303";
 constexpr const char* kRecordingText = "Press shortcut\u2026";
 constexpr const char* kEmptyText = "Click to record";
 
+// The field as assistive technology sees it: a button whose value is the shortcut (or
+// "Recording", "Not set") and whose press starts recording.
+class RecorderAccessible : public QAccessibleWidget {
+public:
+    explicit RecorderAccessible(HotKeyRecorderView* view) : QAccessibleWidget(view, QAccessible::Button), view_(view) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Value) return view_->accessibilityValue();
+        return QAccessibleWidget::text(kind);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) view_->accessibilityPress();
+    }
+
+private:
+    HotKeyRecorderView* view_;
+};
+
+QAccessibleInterface* recorderAccessible(const QString&, QObject* object) {
+    auto* view = dynamic_cast<HotKeyRecorderView*>(object);
+    return view ? new RecorderAccessible(view) : nullptr;
+}
+
 QColor withAlpha(QColor color, double alpha) {
     color.setAlphaF(static_cast<float>(alpha));
     return color;
@@ -34,6 +60,11 @@ HotKeyRecorderView::HotKeyRecorderView(std::shared_ptr<ShortcutRecordingState> r
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
     hint_.onChange = [this] { update(); };
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(recorderAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
     refreshAccessibility();
 }
 

@@ -55,11 +55,12 @@ std::optional<int> qtKeyForKeysym(std::uint32_t keysym) {
     return std::nullopt;
 }
 
-// The X keyboard mapping of Qt's own connection, while Qt runs on X11.
+// The X keyboard mapping of Qt's own connection, while Qt runs on X11. Read afresh for each
+// press (one round trip), so a layout changed meanwhile is followed.
 std::optional<std::uint32_t> unshiftedKeysym(std::uint32_t scanCode) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection() || scanCode == 0 || scanCode > 255) return std::nullopt;
-    static const std::unique_ptr<xcb_key_symbols_t, void (*)(xcb_key_symbols_t*)> symbols(
+    if (!x11 || !x11->connection() || scanCode < 8 || scanCode > 255) return std::nullopt;
+    const std::unique_ptr<xcb_key_symbols_t, void (*)(xcb_key_symbols_t*)> symbols(
         xcb_key_symbols_alloc(x11->connection()), xcb_key_symbols_free);
     if (!symbols) return std::nullopt;
     const xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols.get(), static_cast<xcb_keycode_t>(scanCode), 0);
