@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,14 @@ TEST_F(Onboarding, OneWindowAndClosingCompletesOnboarding) {
     controller.view()->doneButton()->click();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(saves, 2);  // "Done", then the close
+
+    // Return is "Done".
+    controller.show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_Return);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(saves, 4);
 }
 
 TEST_F(Onboarding, TryItWordingAndTheActivityDot) {

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace tenvik {
@@ -135,6 +136,12 @@ OnboardingView::OnboardingView(const KitWindowContext& context, std::function<vo
     column->addStretch(1);
     setWidget(content);
     QObject::connect(done_, &QPushButton::clicked, this, [this] { done(); });
+    // "Done" is the window's default action: Return or Enter anywhere in it.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, done_, &QPushButton::click);
+    }
 
     pulse_.onChange = [this] { refresh(); };
     const auto redraw = [this] { refresh(); };
