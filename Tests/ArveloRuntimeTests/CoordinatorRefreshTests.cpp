@@ -259,6 +259,23 @@ TEST_F(CoordinatorRefresh, DisplaysSelectionAndWorkspaces) {
     EXPECT_EQ(coordinator->selectedDisplay.get(), "");
 }
 
+TEST_F(CoordinatorRefresh, ArrangedWindowsFollowAVisibleFrameThatShrinks) {
+    auto notes = editor.openWindow("notes", {100, 100, 600, 400});
+    auto mail = editor.openWindow("mail", {200, 200, 600, 400});
+    start();
+    ASSERT_TRUE(coordinator->managing.get());
+    for (const Rect& frame : framesOf({notes, mail})) ASSERT_LE(frame.maxX(), 1440);
+
+    // A panel along the right edge takes 100 points: the next beat lays the windows out again
+    // inside what is left.
+    desktop.world().displays().front().visibleFrame = Rect(0, 0, 1340, 900);
+    coordinator->refresh();
+    settle();
+    const auto frames = framesOf({notes, mail});
+    for (const Rect& frame : frames) EXPECT_LE(frame.maxX(), 1340) << toString(frame);
+    EXPECT_FALSE(arvelo::testing::anyOverlap(frames));
+}
+
 TEST_F(CoordinatorRefresh, AnotherWindowManagerStopsArrangingWithItsMessage) {
     editor.openWindow("notes", {100, 100, 600, 400});
     start();

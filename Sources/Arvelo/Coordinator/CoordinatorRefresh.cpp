@@ -25,7 +25,19 @@ void Coordinator::refresh(std::function<void()> completion) {
     // A monitor being reconfigured can leave the platform with no screen for a moment; taking
     // that list would drop every arrangement and restore every window. While windows are
     // arranged an empty list is ignored and the next one taken.
-    if (!found.empty() || managedHere().empty()) displays = std::move(found);
+    if (!found.empty() || managedHere().empty()) {
+        // A panel that grows or a work area the window manager redraws moves a display's
+        // visible frame under arranged windows: they are laid out again once the scan is in.
+        bool roomChanged = false;
+        for (const auto& before : displays.get())
+            for (const auto& now : found)
+                roomChanged = roomChanged || (before.id == now.id && before.frame != now.frame && states->contains(now.id));
+        displays = std::move(found);
+        if (roomChanged && managing.get())
+            refreshCompletions.push_back([weak = weak_from_this()] {
+                if (auto self = weak.lock(); self && self->managing.get()) self->apply();
+            });
+    }
 
     bool selectedPresent = false;
     for (const auto& display : displays.get()) selectedPresent = selectedPresent || display.id == selectedDisplay.get();
