@@ -43,6 +43,7 @@ void Application::didFinishLaunching() {
     //    no taskbar entry to begin with, so there is nothing to switch.
     // The arranger, with automatic updates: it refreshes once and starts its beat.
     coordinator_ = Coordinator::make(services_, fixtureFlag(), true);
+    if (onCoordinatorMade) onCoordinatorMade(*coordinator_);
     // SIGTERM and SIGINT ask for the normal quit, which restores the windows first.
     if (onInstallTerminationSignals) onInstallTerminationSignals();
     // The status item and its menu.

@@ -62,6 +62,8 @@ public:
     std::function<void()> onShowPermissions;
     // The quit went through: the host ends its event loop.
     std::function<void()> onTerminate;
+    // At launch, right after the coordinator is made: the host binds its views (the chrome).
+    std::function<void(Coordinator&)> onCoordinatorMade;
 
     // ---- Launch (the platform reports that launching has finished).
     void didFinishLaunching();

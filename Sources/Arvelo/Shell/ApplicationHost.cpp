@@ -4,6 +4,8 @@
 
 #include "Arvelo/Shell/ApplicationHost.h"
 
+#include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Coordinator/Coordinator.h"
 #include "Arvelo/Map/WindowMap.h"
 #include "Arvelo/Shell/Application.h"
 #include "Arvelo/Shell/KitWindowsHost.h"
@@ -12,10 +14,13 @@
 #include "Arvelo/Shell/StatusIcon.h"
 #include "Arvelo/Shell/StatusItem.h"
 #include "Arvelo/Shell/TerminationSignals.h"
+#include "Arvelo/Views/Chrome/ChromeViews.h"
 #include "Arvelo/Views/Map/WindowMapPanel.h"
 #include "Platform/Qt/QtDispatcher.h"
 #include "Platform/StandardServices.h"
 #include "Platform/X11/Connection.h"
+#include "Platform/X11/PanelStacking.h"
+#include "Platform/X11/Qt/QtPanels.h"
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11HotKeys.h"
 #include "TenvikKit/Views/KitSymbols.h"
@@ -141,6 +146,13 @@ int runArveloApplication(int argc, char** argv) {
     if (!backend) return refuse("cannot reach the X server of display " + display + ".");
     backend->fill(services);
     services.hotKeys = platform::x11::X11HotKeys::open(dispatcher, services.logger("hotkey"), display.c_str());
+    // The chrome's panels: Qt windows stacked through a connection of their own, so a restack
+    // never waits behind the backend's reads.
+    std::shared_ptr<platform::x11::PanelStacking> stacking;
+    if (auto connection = platform::x11::Connection::open(display.c_str(), kConnectTimeout))
+        stacking = std::make_shared<platform::x11::PanelStacking>(connection);
+    const auto panels = std::make_shared<platform::x11::QtPanels>(stacking);
+    services.panels = panels;
     const platform::Logger logger = services.logger("shell");
     backend->onConnectionLost = [logger] {
         logger.error("The connection to the X server was lost; Vomira ends");
@@ -158,6 +170,15 @@ int runArveloApplication(int argc, char** argv) {
     app.windowMap()->makePanel = views::WindowMapPanel::present;
     KitWindowsHost kitWindows(services, autostart, QCoreApplication::applicationFilePath().toStdString());
     app.onKitCreated = [&kitWindows](tenvik::TenvikController& kit) { kitWindows.attach(kit); };
+    app.onCoordinatorMade = [panels](Coordinator& coordinator) {
+        std::weak_ptr<ChromeController> chrome = coordinator.chrome;
+        coordinator.chrome->host = views::ChromeViews::host(
+            panels, [panels](platform::PanelID id) { return panels->host(id); },
+            [chrome] {
+                const auto c = chrome.lock();
+                return c ? c->primaryHeight() : 0.0;
+            });
+    };
 
     std::unique_ptr<TerminationSignals> terminationSignals;
     std::unique_ptr<StatusItem> statusItem;

@@ -3,6 +3,8 @@
 
 #include <QGuiApplication>
 
+#include <cstdlib>
+
 namespace platform::x11 {
 
 namespace {
@@ -100,7 +102,7 @@ void QtPanels::orderFront(PanelID panel) {
     e->window->raise();
     if (!stacking_) return;
     // Pop-up panels stay in front of a floating or normal panel raised here.
-    flushQt();
+    syncQt();
     stacking_->restack({});
 }
 
@@ -131,8 +133,11 @@ void QtPanels::orderAbove(const std::vector<std::pair<PanelID, std::uint32_t>>& 
         batch.push_back({static_cast<xcb_window_t>(e->window->winId()), number});
     }
     if (!stacking_) return;
-    flushQt();
+    syncQt();
     stacking_->restack(batch);
+    // Restacks run every beat: a compositing manager that started or stopped is noticed here,
+    // and panels made from now on follow it.
+    recheckCompositor();
 }
 
 std::uint32_t QtPanels::windowNumber(PanelID panel) {
@@ -142,6 +147,12 @@ std::uint32_t QtPanels::windowNumber(PanelID panel) {
 
 void QtPanels::flushQt() const {
     if (xcb_connection_t* c = qtConnection()) xcb_flush(c);
+}
+
+void QtPanels::syncQt() const {
+    // A round trip on Qt's connection: its map and raise of a panel are done before a restack
+    // from the stacking connection is looked at, whatever order the server takes clients in.
+    if (xcb_connection_t* c = qtConnection()) free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 }
 
 }  // namespace platform::x11

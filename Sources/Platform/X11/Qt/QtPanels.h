@@ -49,6 +49,7 @@ private:
     Entry* find(PanelID panel);
     void show(Entry& entry);
     void flushQt() const;
+    void syncQt() const;
 
     std::shared_ptr<PanelStacking> stacking_;
     std::map<PanelID, Entry> entries_;
