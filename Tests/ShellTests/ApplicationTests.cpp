@@ -320,6 +320,26 @@ TEST_F(ApplicationScene, HandedOverArgumentsRunTheirURLs) {
               (std::vector<std::string>{"arvelo://arrange", "arvelo://map"}));
 }
 
+TEST_F(ApplicationScene, TheKitsWindowsOpenFromTheLaunchAndFromALaterLaunch) {
+    desktop.environment().arguments = {"--open-settings=pin"};
+    app = std::make_unique<Application>(desktop.services(), LoginItem(autostart(), "/usr/bin/arvelo"));
+    std::vector<std::string> shown;
+    app->onKitCreated = [&](tenvik::TenvikController& kit) {
+        kit.windows.showSettings = [&](std::optional<tenvik::SettingsTab> tab) {
+            shown.push_back(tab ? std::string(tenvik::rawValue(*tab)) : "settings");
+        };
+        kit.windows.showOnboarding = [&] { shown.push_back("onboarding"); };
+    };
+    app->didFinishLaunching();
+    settle();
+    // The launch's tab, then the guide of a first start.
+    EXPECT_EQ(shown, (std::vector<std::string>{"pin", "onboarding"}));
+    app->handOver({"--open-settings=focus", "arvelo://map"});
+    app->handOver({"--open-settings=Focus"});
+    app->handOver({"--open-onboarding"});
+    EXPECT_EQ(shown, (std::vector<std::string>{"pin", "onboarding", "focus", "settings", "onboarding"}));
+}
+
 TEST_F(ApplicationScene, TheKitJoinsTheMenuTheStatusItemAndTheURLCommands) {
     editor.openWindow("notes", kNotes);
     editor.activate();

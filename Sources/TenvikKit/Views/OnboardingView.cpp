@@ -128,8 +128,11 @@ OnboardingView::OnboardingView(const KitWindowContext& context, std::function<vo
     buttons->addStretch(1);
     done_ = new QPushButton("Done", content);
     done_->setObjectName("done");
-    done_->setDefault(true);
-    done_->setAutoDefault(true);
+    // The prominent look: filled with the accent colour.
+    QPalette prominent = done_->palette();
+    prominent.setColor(QPalette::Button, prominent.color(QPalette::Highlight));
+    prominent.setColor(QPalette::ButtonText, prominent.color(QPalette::HighlightedText));
+    done_->setPalette(prominent);
     buttons->addWidget(done_);
     footer->addLayout(buttons);
     column->addLayout(footer);
