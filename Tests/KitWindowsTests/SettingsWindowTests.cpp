@@ -292,6 +292,17 @@ TEST_F(FocusTab, TheChooserAddsTheIdentifierTheWindowsReport) {
     EXPECT_EQ(scene.settings().focusAllowedBundleIDs(), (std::vector<std::string>{" XTerm", "org.gnome.Nautilus"}));
     EXPECT_EQ(rowIDs(tab), (std::vector<std::string>{"org.gnome.Nautilus", "xterm"}));
 
+    // A running copy names the identifier stored: "UXTerm" from the program "uxterm".
+    platform::RunningApplication uxterm;
+    uxterm.pid = 42;
+    uxterm.bundleIdentifier = "UXTerm";
+    uxterm.localizedName = "uxterm";
+    scene.context.runningApplications = [uxterm] { return std::vector<platform::RunningApplication>{uxterm}; };
+    FocusSettingsTab withRunning(scene.context);
+    withRunning.finishChoosing(DesktopEntry{"debian-uxterm", "UXTerm", "", "debian-uxterm", "uxterm"});
+    EXPECT_EQ(scene.settings().focusAllowedBundleIDs(),
+              (std::vector<std::string>{" XTerm", "org.gnome.Nautilus", "uxterm"}));
+
     // A 5,000-character name is shortened in its row.
     tab.finishChoosing(scene.installed[2]);
     auto* longRow = tab.findChild<QWidget*>("app long.App");

@@ -5,6 +5,7 @@
 #include "Platform/Sim/Desktop.h"
 #include "TenvikKit/Applications/DesktopEntry.h"
 #include "TenvikKit/Applications/InstalledApplications.h"
+#include "TenvikKit/Applications/RunningIdentity.h"
 #include "TenvikKit/FocusLock/FocusExceptionApp.h"
 #include "TenvikKit/Recorder/RecorderKeyRules.h"
 #include "TenvikKit/Support/TimedFlag.h"
@@ -142,6 +143,10 @@ TEST(DesktopEntries, Parsing) {
             EXPECT_FALSE(parse.entry) << c.what;
         }
     }
+    EXPECT_EQ(DesktopEntries::executableOf("  /usr/bin/gimp-2.10 %U"), "gimp-2.10");
+    EXPECT_EQ(DesktopEntries::executableOf("env A=1 B=2 app"), "app");
+    EXPECT_EQ(DesktopEntries::executableOf("\"/opt/My App/run\" --x"), "run");
+    EXPECT_EQ(DesktopEntries::executableOf("env"), "");
     EXPECT_EQ(DesktopEntries::desktopID("kde/konsole.desktop"), "kde-konsole");
     EXPECT_EQ(DesktopEntries::desktopID("org.gnome.Nautilus.desktop"), "org.gnome.Nautilus");
 }
@@ -200,6 +205,20 @@ TEST(InstalledApplicationsFolders, FromTheEnvironment) {
     EXPECT_EQ(InstalledApplications::folders(environment),
               (std::vector<std::filesystem::path>{"/data/applications", "/usr/local/share/applications",
                                                   "/usr/share/applications"}));
+}
+
+TEST(RunningIdentity, ARunningCopyNamesTheIdentifier) {
+    const DesktopEntry uxterm{"debian-uxterm", "UXTerm", "", "debian-uxterm", "uxterm"};
+    const DesktopEntry files{"org.gnome.Nautilus", "Files", "", "org.gnome.Nautilus", "nautilus"};
+    std::vector<platform::RunningApplication> running(3);
+    running[0].bundleIdentifier = "org.gnome.Nautilus";
+    running[0].localizedName = "uxterm";  // a name match loses to an identifier match
+    running[1].bundleIdentifier = "UXTerm";
+    running[1].localizedName = "UXTerm";
+    running[2].localizedName = "nameless";
+    EXPECT_EQ(RunningIdentity::identifierFor(files, running), "org.gnome.Nautilus");
+    EXPECT_EQ(RunningIdentity::identifierFor(uxterm, {running[1], running[2]}), "uxterm");
+    EXPECT_EQ(RunningIdentity::identifierFor(uxterm, {running[2]}), std::nullopt);
 }
 
 TEST(FocusExceptionApps, AddingAndRemovingWithRawAndNormalisedIdentifiers) {

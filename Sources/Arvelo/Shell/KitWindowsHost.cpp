@@ -19,6 +19,7 @@ void KitWindowsHost::attach(tenvik::TenvikController& kit) {
         platform::LoginItem(autostartFolder_, executable_), *context.shared.settings);
     const auto folders = tenvik::InstalledApplications::folders(services_.environment);
     context.installedApplications = [folders] { return tenvik::InstalledApplications::read(folders); };
+    context.runningApplications = [workspace = services_.workspace] { return workspace->runningApplications(); };
     context.hasPrivacySettingsPane = false;
     context.showOnboarding = [this] {
         if (onboarding_) onboarding_->show();

@@ -87,9 +87,34 @@ std::string DesktopEntries::desktopID(std::string_view relativePath) {
     return id;
 }
 
-std::optional<std::string> DesktopEntries::identifierFor(std::string_view desktopID, std::string_view startupWMClass) {
+std::optional<std::string> DesktopEntries::identifierFor(std::string_view desktopID, std::string_view startupWMClass,
+                                                         std::string_view executable) {
     if (auto fromClass = FocusActivationPolicy::normalizedBundleID(startupWMClass)) return fromClass;
+    if (desktopID.find('.') != std::string_view::npos) {
+        if (auto fromID = FocusActivationPolicy::normalizedBundleID(desktopID)) return fromID;
+    }
+    if (auto fromProgram = FocusActivationPolicy::normalizedBundleID(executable)) return fromProgram;
     return FocusActivationPolicy::normalizedBundleID(desktopID);
+}
+
+std::string DesktopEntries::executableOf(std::string_view exec) {
+    std::string_view rest = trim(exec);
+    while (!rest.empty()) {
+        std::string_view word;
+        if (rest.front() == '"') {
+            const auto close = rest.find('"', 1);
+            word = rest.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+            rest = close == std::string_view::npos ? std::string_view() : trim(rest.substr(close + 1));
+        } else {
+            const auto space = rest.find_first_of(" \t");
+            word = rest.substr(0, space);
+            rest = space == std::string_view::npos ? std::string_view() : trim(rest.substr(space));
+        }
+        if (word.empty() || word == "env" || word.find('=') != std::string_view::npos) continue;
+        const auto slash = word.rfind('/');
+        return std::string(slash == std::string_view::npos ? word : word.substr(slash + 1));
+    }
+    return {};
 }
 
 DesktopEntryParse DesktopEntries::parse(std::string_view desktopID, std::string_view text) {
@@ -103,9 +128,10 @@ DesktopEntryParse DesktopEntries::parse(std::string_view desktopID, std::string_
     if (value("Type") != "Application") return {Outcome::notAnApplication, std::nullopt};
     if (value("NoDisplay") == "true" || value("Hidden") == "true") return {Outcome::hidden, std::nullopt};
     const std::string name(trim(value("Name")));
-    const auto identifier = identifierFor(desktopID, value("StartupWMClass"));
+    const std::string executable = executableOf(value("Exec"));
+    const auto identifier = identifierFor(desktopID, value("StartupWMClass"), executable);
     if (name.empty() || !identifier) return {Outcome::malformed, std::nullopt};
-    return {Outcome::entry, DesktopEntry{std::string(desktopID), name, value("Icon"), *identifier}};
+    return {Outcome::entry, DesktopEntry{std::string(desktopID), name, value("Icon"), *identifier, executable}};
 }
 
 }  // namespace tenvik

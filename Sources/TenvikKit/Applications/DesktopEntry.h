@@ -16,6 +16,7 @@ struct DesktopEntry {
     std::string name;        // "Name=", unescaped and trimmed
     std::string icon;        // "Icon=", "" when none
     std::string identifier;  // normalised; see identifierFor()
+    std::string executable;  // the program "Exec=" starts, without folder ("xterm"); "" when none
     friend bool operator==(const DesktopEntry&, const DesktopEntry&) = default;
 };
 
@@ -33,10 +34,16 @@ struct DesktopEntries {
     // turned into "-" and ".desktop" removed ("kde/konsole.desktop" gives "kde-konsole").
     static std::string desktopID(std::string_view relativePath);
 
-    // The identifier the platform reports for the program's windows: "StartupWMClass=" when the
-    // entry names one, else the desktop ID (a GTK or KDE application's ID is its desktop ID),
-    // normalised as the focus lock's list is. Absent when neither gives a usable identifier.
-    static std::optional<std::string> identifierFor(std::string_view desktopID, std::string_view startupWMClass);
+    // The identifier the platform reports for the program's windows, normalised as the focus
+    // lock's list is: "StartupWMClass=" when the entry names one; else a reverse-DNS desktop ID
+    // (a GTK or KDE application's ID is its desktop ID); else the program's name, which is its
+    // windows' WM_CLASS in another letter case ("debian-xterm.desktop" starts "xterm", class
+    // "XTerm"); else the desktop ID. Absent when none gives a usable identifier.
+    static std::optional<std::string> identifierFor(std::string_view desktopID, std::string_view startupWMClass,
+                                                    std::string_view executable = {});
+    // The program of an "Exec=" line: its first word after "env" and variable settings,
+    // without quotes and folder.
+    static std::string executableOf(std::string_view exec);
 
     static DesktopEntryParse parse(std::string_view desktopID, std::string_view text);
 };

@@ -1,6 +1,8 @@
 // FocusSettingsTab.cpp: the allowed applications' rows, the chooser and the list edits.
 #include "TenvikKit/Views/FocusSettingsTab.h"
 
+#include "TenvikKit/Applications/RunningIdentity.h"
+#include "TenvikKit/FocusLock/FocusActivationPolicy.h"
 #include "TenvikKit/Views/ApplicationChooser.h"
 #include "TenvikKit/Views/ApplicationIcon.h"
 #include "TenvikKit/Views/KitForm.h"
@@ -155,7 +157,11 @@ void FocusSettingsTab::finishChoosing(const std::optional<DesktopEntry>& picked)
         renderRows();
         return;
     }
-    const auto identifier = DesktopEntries::identifierFor(picked->identifier, "");
+    // What a running copy reports, else what the entry says its windows will report.
+    const std::vector<platform::RunningApplication> running =
+        context_.runningApplications ? context_.runningApplications() : std::vector<platform::RunningApplication>();
+    auto identifier = RunningIdentity::identifierFor(*picked, running);
+    if (!identifier) identifier = FocusActivationPolicy::normalizedBundleID(picked->identifier);
     if (!identifier) {
         selectionError_ = kSelectionError;
         renderRows();

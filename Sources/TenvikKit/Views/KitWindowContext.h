@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Platform/Dispatch.h"
+#include "Platform/Workspace.h"
 #include "TenvikKit/Applications/DesktopEntry.h"
 #include "TenvikKit/Controller/TenvikController.h"
 #include "TenvikKit/Permissions/LaunchAtLoginManager.h"
@@ -22,6 +23,8 @@ struct KitWindowContext {
     std::shared_ptr<LaunchAtLoginManager> launchAtLogin;
     // The applications installed on this desktop, read when the chooser opens.
     std::function<std::vector<DesktopEntry>()> installedApplications;
+    // The applications running now (the Focus tab stores what a running copy reports).
+    std::function<std::vector<platform::RunningApplication>()> runningApplications;
     // Opens the onboarding window ("Show Welcome Guide Again").
     std::function<void()> showOnboarding;
     // False on X11: the permission rows then offer nothing to open and say why.
