@@ -12,7 +12,8 @@
 namespace tenvik {
 
 void KitWindow::present() {
-    if (!isVisible()) {
+    if (!placed_) {
+        placed_ = true;
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();
             move(area.center() - QPoint(width() / 2, height() / 2));

@@ -16,11 +16,14 @@ public:
 
     std::function<void()> onClose;
 
-    // Centres the window on its screen, makes it active and brings it to the front.
+    // Centres the window on its screen the first time, makes it active and brings it to the
+    // front; later it comes back where the user left it.
     void present();
 
 private:
     void keepExactTitle();
+
+    bool placed_ = false;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
