@@ -321,5 +321,17 @@ TEST_F(FocusTab, TheChooserAddsTheIdentifierTheWindowsReport) {
     tab.chooser()->reject();
 }
 
+TEST_F(FocusTab, ClosingTheWindowWithTheChooserUpCancelsIt) {
+    controller.show(SettingsTab::focus);
+    FocusSettingsTab* tab = controller.focusTab();
+    tab->chooseApp();
+    ASSERT_TRUE(tab->isChoosingApp());
+    controller.window()->close();
+    EXPECT_FALSE(tab->isChoosingApp());
+    controller.show(std::nullopt);
+    EXPECT_TRUE(tab->addButton()->isEnabled());
+    EXPECT_EQ(scene.settings().focusAllowedBundleIDs(), AppSettings::defaultFocusAllowedBundleIDs());
+}
+
 }  // namespace
 }  // namespace tenvik

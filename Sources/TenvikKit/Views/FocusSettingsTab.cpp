@@ -84,6 +84,13 @@ void FocusSettingsTab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+void FocusSettingsTab::hideEvent(QHideEvent* event) {
+    // The settings window closing with the chooser up takes the chooser along: that is a
+    // cancel, or "Add App…" would stay disabled.
+    if (isChoosingApp_ && chooser_) chooser_->reject();
+    QWidget::hideEvent(event);
+}
+
 void FocusSettingsTab::readInstalledApplications() {
     installed_ = context_.installedApplications ? context_.installedApplications() : std::vector<DesktopEntry>();
 }
