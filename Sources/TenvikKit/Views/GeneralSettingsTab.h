@@ -13,7 +13,6 @@
 
 class QCheckBox;
 class QLabel;
-class QPushButton;
 
 namespace tenvik {
 

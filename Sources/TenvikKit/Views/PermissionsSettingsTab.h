@@ -8,8 +8,6 @@
 
 #include <QWidget>
 
-class QLabel;
-
 namespace tenvik {
 
 class PermissionsSettingsTab : public QWidget {

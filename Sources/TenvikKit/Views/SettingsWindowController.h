@@ -8,8 +8,6 @@
 #include "TenvikKit/Support/Observed.h"
 #include "TenvikKit/Views/KitWindowContext.h"
 
-#include <QPointer>
-
 #include <memory>
 #include <optional>
 
