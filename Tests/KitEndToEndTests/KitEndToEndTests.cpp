@@ -251,3 +251,33 @@ TEST_F(KitEndToEnd, RecordingTakesAKitShortcutInsteadOfRunningIt) {
         << session.home.read("state/Tenvik/tenvik.log");
     capture(session, window, "settings-recorded");
 }
+
+TEST_F(KitEndToEnd, TheWelcomeGuideShowsAtTheFirstStartAndReturnCompletesIt) {
+    std::ofstream(session.home.path("config/Arvelo/defaults.json")) << R"({"shownPermissions": true})";
+    session.runArvelo();
+    const auto guides = [&] {
+        std::vector<xcb_window_t> found;
+        for (const Client& client : session.probe.clients())
+            if (client.title == "Welcome to Rev & Uzidu") found.push_back(client.window);
+        return found;
+    };
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return guides().size() == 1; })) << log("arvelo.log");
+    const xcb_window_t guide = guides().front();
+    ASSERT_TRUE(becomesActive(guide));
+    capture(session, guide, "onboarding");
+
+    session.start("xdotool", {"key", "--window", std::to_string(guide), "Return"}).waitForExit(10);
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return guides().empty(); })) << log("arvelo.log");
+    EXPECT_TRUE(waitUntil(kDeadline, [&] {
+        const std::string defaults = session.home.read("config/Arvelo/defaults.json");
+        return defaults.find("\"settings.hasCompletedOnboarding\": true") != std::string::npos ||
+               defaults.find("\"settings.hasCompletedOnboarding\":true") != std::string::npos;
+    })) << session.home.read("config/Arvelo/defaults.json");
+
+    // A later launch with --open-onboarding brings the guide back, once (Qt may give the
+    // window a new X id when it is shown again).
+    ChildProcess& again = session.runArvelo({"--open-onboarding"}, "again.log");
+    EXPECT_EQ(again.waitForExit(kDeadline), 0) << session.home.read("again.log");
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return guides().size() == 1; })) << log("arvelo.log");
+    EXPECT_FALSE(waitUntil(1.0, [&] { return guides().size() != 1; }));
+}
