@@ -67,9 +67,15 @@ TEST_F(URLCommands, NavigationCommandsActOnTheCurrentSelection) {
     handler->open({"arvelo://forward"});
     EXPECT_FALSE(coordinator->states->at(display).focus);
 
+    coordinator->makeOverviewWindow = [&] {
+        auto window = std::make_shared<HostedWindow>();
+        window->makeKeyAndOrderFront = [&] { ran.push_back("overview"); };
+        return window;
+    };
     coordinator->focus(first);
     handler->open({"arvelo://overview"});
     EXPECT_FALSE(coordinator->states->at(display).focus);
+    EXPECT_EQ(ran, std::vector<std::string>{"overview"});
 }
 
 TEST_F(URLCommands, RestoreKeepsAutomaticTilingAndArrangeTurnsItOn) {

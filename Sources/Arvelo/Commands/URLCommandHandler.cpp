@@ -47,7 +47,10 @@ void URLCommandHandler::run(URLCommand command) {
             coordinator.recover();
             break;
         case URLCommand::overview:
+            // Every display shows its whole layout, and the overview window shows it as cards
+            // (on this desktop every display has a layout, so stepping out never opens it).
             coordinator.showEverything();
+            coordinator.showOverview();
             break;
         case URLCommand::desktop:
             coordinator.focusDesktop();

@@ -119,6 +119,13 @@ double Coordinator::storedGap(double value) const {
     return clamped;
 }
 
+void Coordinator::setGap(double value) {
+    gap = value;
+    // Written before the layout is applied, so a quit right after keeps the new gap.
+    if (services_.defaults) services_.defaults->setNumber(kGapKey, value);
+    apply();
+}
+
 Coordinator::~Coordinator() {
     if (timer) timer->invalidate();
 }

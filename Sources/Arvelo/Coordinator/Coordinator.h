@@ -189,6 +189,9 @@ public:
     bool misfit(const Tile& tile) const;
     SpatialLayout::RectTable worldRects(const std::string& displayID) const;
     std::optional<WorkspaceState> current() const;
+    // The dashboard's gap slider: the gap becomes `value` (kept in the user default "gap")
+    // and the whole layout is applied again at once.
+    void setGap(double value);
     std::shared_ptr<WindowRecord> selectedRecord() const;
     // The window keys held by the trees of every display state.
     std::set<std::string> managedHere() const;
@@ -221,6 +224,13 @@ public:
     // Stops arranging for good (until Set Windows) and puts every window back, then says so.
     void freeAllWindows();
     void recover();
+    // The dashboard's "Resume layout": reads "last-view.json" and, when it reads, refreshes and
+    // applies it like a recalled saved layout, then hides the dashboard. A file that cannot be
+    // read applies nothing, leaves the dashboard open and says so in the status line (the
+    // reason goes to the log); false then.
+    bool resumeLastLayout();
+    static constexpr const char* kLastLayoutUnreadableStatus =
+        "The last layout could not be read, so nothing was resumed.";
     void persistCurrent();
     // Remembers the frame a window has before it is first moved: taken from a matching entry
     // of a recovery file left by an earlier run when there is one, else read from the window.

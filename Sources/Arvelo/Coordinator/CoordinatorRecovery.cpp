@@ -138,6 +138,20 @@ void Coordinator::recoverCurrentSnapshot() {
     refresh();
 }
 
+bool Coordinator::resumeLastLayout() {
+    if (!files_->exists(StateFiles::kLastView))
+        logger.error("Cannot resume the last layout: last-view.json is missing");
+    // An unreadable file has its reason logged by the read.
+    const auto last = files_->readLastView();
+    if (!last) {
+        status = kLastLayoutUnreadableStatus;
+        return false;
+    }
+    recall(*last);
+    if (dashboard) dashboard->hide();
+    return true;
+}
+
 void Coordinator::persistCurrent() {
     if (!managing.get() || states->empty() || access->includeFixture) return;
     SavedView last;

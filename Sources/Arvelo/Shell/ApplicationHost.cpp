@@ -14,8 +14,10 @@
 #include "Arvelo/Shell/StatusIcon.h"
 #include "Arvelo/Shell/StatusItem.h"
 #include "Arvelo/Shell/TerminationSignals.h"
+#include "Arvelo/Views/AppWindows.h"
 #include "Arvelo/Views/Chrome/ChromeViews.h"
 #include "Arvelo/Views/Map/WindowMapPanel.h"
+#include "Arvelo/Views/Overview/ApplicationIcons.h"
 #include "Platform/Qt/QtDispatcher.h"
 #include "Platform/StandardServices.h"
 #include "Platform/X11/Connection.h"
@@ -23,6 +25,7 @@
 #include "Platform/X11/Qt/QtPanels.h"
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11HotKeys.h"
+#include "TenvikKit/Applications/InstalledApplications.h"
 #include "TenvikKit/Views/KitSymbols.h"
 
 #include <QApplication>
@@ -30,9 +33,12 @@
 #include <QSessionManager>
 #include <QTimer>
 
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <optional>
 
 namespace arvelo {
 
@@ -84,6 +90,30 @@ void relaunch(Application& application, const platform::Logger& logger) {
     process.setProcessEnvironment(environment);
     if (!process.startDetached()) logger.error("Could not start Vomira again: " + process.errorString().toStdString());
     application.requestTerminate();
+}
+
+// The "Icon=" of the installed desktop entry whose identifier or desktop ID is an application
+// identity (letter case aside); the entries are read once, at the first question.
+std::function<std::string(const std::string&)> entryIconLookup(const platform::Environment& environment) {
+    auto icons = std::make_shared<std::optional<std::map<std::string, std::string>>>();
+    const auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    return [icons, environment, lower](const std::string& identity) -> std::string {
+        if (!*icons) {
+            std::map<std::string, std::string> table;
+            for (const auto& entry :
+                 tenvik::InstalledApplications::read(tenvik::InstalledApplications::folders(environment))) {
+                if (entry.icon.empty()) continue;
+                table.emplace(lower(entry.identifier), entry.icon);
+                table.emplace(lower(entry.desktopID), entry.icon);
+            }
+            *icons = std::move(table);
+        }
+        const auto it = (*icons)->find(lower(identity));
+        return it == (*icons)->end() ? std::string() : it->second;
+    };
 }
 
 }  // namespace
@@ -211,6 +241,13 @@ int runArveloApplication(int argc, char** argv) {
                      [&app](QSessionManager&) { app.sessionWillEnd(); });
     // Any other way the event loop ends still puts the windows back.
     QObject::connect(&qtApplication, &QCoreApplication::aboutToQuit, &qtApplication, [&app] { app.willTerminate(); });
+
+    // The dashboard and overview windows, after whatever else binds to the new coordinator.
+    app.onCoordinatorMade = [bindEarlier = app.onCoordinatorMade](Coordinator& coordinator) {
+        if (bindEarlier) bindEarlier(coordinator);
+        views::bindAppWindows(coordinator);
+    };
+    views::ApplicationIcons::setEntryIconLookup(entryIconLookup(environment));
 
     QTimer::singleShot(0, &qtApplication, [&app] { app.didFinishLaunching(); });
     const int status = QApplication::exec();

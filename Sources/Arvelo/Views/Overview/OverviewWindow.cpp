@@ -1,0 +1,177 @@
+// OverviewWindow.cpp: the overview window's rows and its ways out.
+#include "Arvelo/Views/Overview/OverviewWindow.h"
+
+#include "Arvelo/Views/ExactTitle.h"
+#include "Arvelo/Views/Overview/CanvasPainter.h"
+#include "Arvelo/Views/Overview/SpatialCanvasWidget.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace arvelo::views {
+
+namespace {
+
+constexpr int kPadding = 24;
+constexpr int kSpacing = 16;
+constexpr double kCanvasRadius = 16;
+constexpr const char* kHeadline = "Your workspace";
+constexpr const char* kExplanation =
+    "Click a small window to open it. Drag to an edge to split; drop in the middle for tabs.";
+constexpr const char* kFooter =
+    "\u2303\u2325\u2193 focus   \u00b7   \u2303\u2325\u2191 step out   \u00b7   \u2303\u2325[ back   \u00b7   "
+    "\u2303\u2325] forward";
+
+QLabel* label(const char* text, double scale, int weight, bool secondary) {
+    auto* l = new QLabel(QString::fromUtf8(text));
+    l->setFont(canvasFont(scale, weight));
+    if (secondary) {
+        QPalette palette = l->palette();
+        QColor color = palette.color(QPalette::WindowText);
+        color.setAlphaF(0.55);
+        palette.setColor(QPalette::WindowText, color);
+        l->setPalette(palette);
+    }
+    return l;
+}
+
+}  // namespace
+
+OverviewWindow::OverviewWindow(std::shared_ptr<Coordinator> coordinator) : coordinator_(coordinator) {
+    setWindowTitle(QString::fromUtf8(kTitle));
+    setObjectName(QStringLiteral("overview"));
+    // Titled, closable and minimisable; its size is fixed.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    setFixedSize(kWidth, kHeight);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    root->setSpacing(kSpacing);
+
+    auto* header = new QHBoxLayout;
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(2);
+    titles->addWidget(label(kHeadline, 1.4, QFont::Bold, false));
+    titles->addWidget(label(kExplanation, 0.95, QFont::Normal, true));
+    header->addLayout(titles);
+    header->addStretch(1);
+    auto* stepOut = new QPushButton(QStringLiteral("Step out"));
+    connect(stepOut, &QPushButton::clicked, this, [this] {
+        if (auto c = coordinator_.lock()) c->zoomOut();
+    });
+    auto* doneButton = new QPushButton(QStringLiteral("Done"));
+    connect(doneButton, &QPushButton::clicked, this, [this] { done(); });
+    header->addWidget(stepOut);
+    header->addWidget(doneButton);
+    root->addLayout(header);
+
+    switcherRow_ = new QHBoxLayout;
+    switcherRow_->setSpacing(0);
+    switcher_ = new QButtonGroup(this);
+    switcher_->setExclusive(true);
+    root->addLayout(switcherRow_);
+
+    canvas_ = new SpatialCanvasWidget(coordinator, kCanvasRadius);
+    root->addWidget(canvas_, 1);
+
+    auto* footer = new QHBoxLayout;
+    footer->addWidget(label(kFooter, 0.85, QFont::Normal, true));
+    footer->addStretch(1);
+    auto* restore = new QPushButton(QStringLiteral("Restore windows"));
+    connect(restore, &QPushButton::clicked, this, [this] {
+        if (auto c = coordinator_.lock()) c->restore();
+    });
+    footer->addWidget(restore);
+    root->addLayout(footer);
+
+    rebuildSwitcher();
+    subscription_ = coordinator->onChange.subscribe([this] { coordinatorChanged(); });
+}
+
+OverviewWindow::~OverviewWindow() {
+    if (auto coordinator = coordinator_.lock()) coordinator->onChange.unsubscribe(subscription_);
+}
+
+std::shared_ptr<HostedWindow> OverviewWindow::make(const std::shared_ptr<Coordinator>& coordinator) {
+    auto window = std::make_shared<OverviewWindow>(coordinator);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
+    auto hosted = std::make_shared<HostedWindow>();
+    window->hosted_ = hosted;
+    // The window lives as long as the coordinator keeps its face.
+    hosted->isVisible = [window] { return window->isVisible(); };
+    hosted->orderOut = [window] { window->hide(); };
+    hosted->makeKeyAndOrderFront = [window] {
+        window->show();
+        keepExactTitle(*window);
+        window->raise();
+        window->activateWindow();
+    };
+    return hosted;
+}
+
+void OverviewWindow::done() {
+    const bool wasVisible = isVisible();
+    hide();
+    if (!wasVisible) return;
+    if (auto coordinator = coordinator_.lock()) coordinator->restoreChrome();
+}
+
+void OverviewWindow::closeEvent(QCloseEvent* event) {
+    // Closing only hides the window; the coordinator's close action runs first.
+    if (auto hosted = hosted_.lock(); hosted && hosted->onClose) hosted->onClose();
+    event->accept();
+}
+
+void OverviewWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        done();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void OverviewWindow::coordinatorChanged() {
+    auto coordinator = coordinator_.lock();
+    if (!coordinator) return;
+    std::vector<std::pair<std::string, std::string>> displays;
+    for (const DisplayInfo& display : coordinator->displays.get()) displays.emplace_back(display.id, display.name);
+    if (displays == shownDisplays_ && coordinator->selectedDisplay.get() == shownSelection_) return;
+    rebuildSwitcher();
+}
+
+void OverviewWindow::rebuildSwitcher() {
+    auto coordinator = coordinator_.lock();
+    if (!coordinator) return;
+    shownDisplays_.clear();
+    for (const DisplayInfo& display : coordinator->displays.get())
+        shownDisplays_.emplace_back(display.id, display.name);
+    shownSelection_ = coordinator->selectedDisplay.get();
+    for (QAbstractButton* button : switcher_->buttons()) {
+        switcher_->removeButton(button);
+        delete button;
+    }
+    while (QLayoutItem* item = switcherRow_->takeAt(0)) delete item;
+    switcherRow_->addStretch(1);
+    for (const auto& [id, name] : shownDisplays_) {
+        auto* segment = new QPushButton(QString::fromStdString(name));
+        segment->setCheckable(true);
+        segment->setChecked(id == shownSelection_);
+        segment->setAccessibleName(QStringLiteral("Display ") + QString::fromStdString(name));
+        switcher_->addButton(segment);
+        switcherRow_->addWidget(segment);
+        connect(segment, &QPushButton::clicked, this, [this, id = id] {
+            if (auto c = coordinator_.lock()) c->selectedDisplay = id;
+        });
+    }
+    switcherRow_->addStretch(1);
+}
+
+}  // namespace arvelo::views
