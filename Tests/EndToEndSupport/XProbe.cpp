@@ -3,6 +3,7 @@
 
 #include "Wait.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -140,13 +141,25 @@ std::vector<Client> XProbe::clients() {
 }
 
 Frame XProbe::workArea() {
-    if (connection_) {
-        if (const auto area = cardinals(screen_->root, atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL);
-            area && area->size() >= 4)
-            return {static_cast<int>((*area)[0]), static_cast<int>((*area)[1]), static_cast<int>((*area)[2]),
-                    static_cast<int>((*area)[3])};
+    Frame room = screen();
+    if (!connection_) return room;
+    if (const auto area = cardinals(screen_->root, atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL); area && area->size() >= 4)
+        room = {static_cast<int>((*area)[0]), static_cast<int>((*area)[1]), static_cast<int>((*area)[2]),
+                static_cast<int>((*area)[3])};
+    const Frame whole = screen();
+    int left = room.x, top = room.y, right = room.x + room.width, bottom = room.y + room.height;
+    const auto list = cardinals(screen_->root, atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    for (xcb_window_t window : list.value_or(std::vector<std::uint32_t>{})) {
+        auto strut = cardinals(window, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL);
+        if (!strut || strut->size() < 4) strut = cardinals(window, atom("_NET_WM_STRUT"), XCB_ATOM_CARDINAL);
+        if (!strut || strut->size() < 4) continue;
+        left = std::max(left, whole.x + static_cast<int>((*strut)[0]));
+        right = std::min(right, whole.x + whole.width - static_cast<int>((*strut)[1]));
+        top = std::max(top, whole.y + static_cast<int>((*strut)[2]));
+        bottom = std::min(bottom, whole.y + whole.height - static_cast<int>((*strut)[3]));
     }
-    return screen();
+    if (right <= left || bottom <= top) return room;
+    return {left, top, right - left, bottom - top};
 }
 
 Frames XProbe::framesOf(const std::vector<std::string>& classes) {

@@ -60,7 +60,9 @@ public:
     Frames settledFrames(const std::vector<std::string>& classes, const std::function<bool(const Frames&)>& done,
                          double seconds);
     Frame screen() const;
-    // The window manager's work area (_NET_WORKAREA of the first desktop); the screen without one.
+    // The room arranged windows may take: the window manager's work area (_NET_WORKAREA of the
+    // first desktop; the screen without one) less the struts clients reserve along its edges
+    // (a manager may shape its work area around a narrow strut in its own way).
     Frame workArea();
 
 private:
