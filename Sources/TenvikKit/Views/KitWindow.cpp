@@ -48,7 +48,10 @@ void KitWindow::keepExactTitle() {
 }
 
 void KitWindow::closeEvent(QCloseEvent* event) {
-    event->accept();
+    // Only hidden: an accepted close would destroy the X window, and the one shown again
+    // would be a new window with Qt's own title.
+    event->ignore();
+    hide();
     if (onClose) onClose();
 }
 
