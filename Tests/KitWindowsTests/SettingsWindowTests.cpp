@@ -56,7 +56,9 @@ TEST_F(SettingsWindow, OneWindowBroughtBackOnTheTabAskedFor) {
     EXPECT_EQ(controller.window(), window);
     EXPECT_EQ(controller.tabs()->currentWidget()->objectName(), "permissions");
 
-    // Closing releases the settings claim only; the guide's claim keeps the timer.
+    // Closing releases the settings claim only; the guide's claim keeps the timer. The window
+    // is only hidden: shown again, it is the same native window.
+    const WId native = window->winId();
     permissions().startPolling(Owner::onboarding);
     window->close();
     EXPECT_FALSE(window->isVisible());
@@ -67,6 +69,7 @@ TEST_F(SettingsWindow, OneWindowBroughtBackOnTheTabAskedFor) {
     controller.show(std::nullopt);
     EXPECT_EQ(controller.window(), window);
     EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->winId(), native);
     EXPECT_EQ(controller.tabs()->currentWidget()->objectName(), "permissions");
 
     // Choosing a tab writes the shared state.
