@@ -299,6 +299,9 @@ TEST_F(DashboardViews, DraggingACardOntoAnotherDocksItAndAVanishedWindowEndsTheD
     auto leaf = coordinator->states->at(display).root.leaf(keys[0]);
     ASSERT_TRUE(leaf);
     EXPECT_EQ(leaf->windows.size(), 2u);  // dropped in the middle: tabs
+    coordinator->showOverview();
+    QApplication::processEvents();
+    screenshot(window, "overview-tabs");
 
     // Mid-drag the dragged window goes away: nothing is docked at the release.
     coordinator->showOverview();

@@ -65,6 +65,60 @@ void paintDesktopSymbol(QPainter& painter, const QRectF& box, const QColor& colo
     painter.restore();
 }
 
+// Qt's raster engine hands every antialiased fill of more than about a hundred scanlines to
+// its thread pool, which costs more than the fill itself at these sizes. Rounded rectangles
+// are therefore drawn as plain rectangles (filled directly) with only their corners
+// antialiased, in opaque colours.
+QRectF cornerBox(const QRectF& rect, double r, int corner) {
+    const double x = corner % 2 == 0 ? rect.left() : rect.right() - 2 * r;
+    const double y = corner < 2 ? rect.top() : rect.bottom() - 2 * r;
+    return QRectF(x, y, 2 * r, 2 * r);
+}
+
+// The start angle of each corner's quarter: top left, top right, bottom left, bottom right.
+constexpr double kCornerStart[4] = {90, 0, 180, 270};
+
+void fillRounded(QPainter& painter, const QRectF& rect, double radius, const QColor& color) {
+    const double r = std::min({radius, rect.width() / 2, rect.height() / 2});
+    painter.fillRect(rect.adjusted(r, 0, -r, 0), color);
+    painter.fillRect(QRectF(rect.left(), rect.top() + r, r, rect.height() - 2 * r), color);
+    painter.fillRect(QRectF(rect.right() - r, rect.top() + r, r, rect.height() - 2 * r), color);
+    if (r <= 0) return;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    for (int corner = 0; corner < 4; ++corner) {
+        const QRectF box = cornerBox(rect, r, corner);
+        QPainterPath quarter;
+        quarter.moveTo(box.center());
+        quarter.arcTo(box, kCornerStart[corner], 90);
+        quarter.closeSubpath();
+        painter.drawPath(quarter);
+    }
+}
+
+void strokeRounded(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double width) {
+    const double r = std::min({radius, rect.width() / 2, rect.height() / 2});
+    painter.fillRect(QRectF(rect.left() + r, rect.top(), rect.width() - 2 * r, width), color);
+    painter.fillRect(QRectF(rect.left() + r, rect.bottom() - width, rect.width() - 2 * r, width), color);
+    painter.fillRect(QRectF(rect.left(), rect.top() + r, width, rect.height() - 2 * r), color);
+    painter.fillRect(QRectF(rect.right() - width, rect.top() + r, width, rect.height() - 2 * r), color);
+    if (r <= 0) return;
+    painter.setPen(QPen(color, width));
+    painter.setBrush(Qt::NoBrush);
+    const double inset = width / 2;
+    for (int corner = 0; corner < 4; ++corner) {
+        const QRectF box = cornerBox(rect.adjusted(inset, inset, -inset, -inset), r - inset, corner);
+        painter.drawArc(box, static_cast<int>(kCornerStart[corner] * 16), 90 * 16);
+    }
+}
+
+// `over` seen through `alpha` of itself over `under`, as one opaque colour.
+QColor mixed(const QColor& under, const QColor& over, double alpha) {
+    return QColor::fromRgbF(under.redF() * (1 - alpha) + over.redF() * alpha,
+                            under.greenF() * (1 - alpha) + over.greenF() * alpha,
+                            under.blueF() * (1 - alpha) + over.blueF() * alpha);
+}
+
 }  // namespace
 
 QFont canvasFont(double scale, int weight) {
@@ -81,9 +135,7 @@ void CanvasPainter::paint(QPainter& painter, QSizeF size, const CanvasContent& c
     tabButtons_.clear();
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area(QPointF(0, 0), size);
-    QPainterPath background;
-    background.addRoundedRect(area, look.cornerRadius, look.cornerRadius);
-    painter.fillPath(background, underPageColor());
+    paintBackground(painter, area, look.cornerRadius);
     if (content.empty) {
         paintEmpty(painter, area);
         return;
@@ -105,6 +157,10 @@ void CanvasPainter::paint(QPainter& painter, QSizeF size, const CanvasContent& c
         paintCard(painter, ghost, pictures, CanvasLook{});
         painter.restore();
     }
+}
+
+void CanvasPainter::paintBackground(QPainter& painter, const QRectF& area, double radius) {
+    fillRounded(painter, area, radius, underPageColor());
 }
 
 void CanvasPainter::paintEmpty(QPainter& painter, const QRectF& area) {
@@ -137,45 +193,40 @@ void CanvasPainter::paintCard(QPainter& painter, const OverviewCard& card,
     const QRectF frame(card.frame.x, card.frame.y, card.frame.width, card.frame.height);
     const bool hovered = look.hoveredNode == card.tile.nodeID;
     const bool receiving = look.receivingNode == card.tile.nodeID;
-    QPainterPath shape;
-    shape.addRoundedRect(frame, kCardRadius, kCardRadius);
-    painter.save();
-    painter.setClipPath(shape);
-    painter.fillRect(frame, QApplication::palette().color(QPalette::Window));
+    fillRounded(painter, frame, kCardRadius, QApplication::palette().color(QPalette::Window));
 
     QRectF pictureArea = frame;
     if (card.grouped) {
+        // Only the header and the strip reach the rounded corners: they alone are clipped.
+        QPainterPath shape;
+        shape.addRoundedRect(frame, kCardRadius, kCardRadius);
+        painter.save();
+        painter.setClipPath(shape);
         const double headerHeight = kHeaderIcon + 2 * kHeaderPadding;
         paintHeader(painter, card, QRectF(frame.left(), frame.top(), frame.width(), headerHeight));
         const double stripHeight = std::min(kTabStripHeight, std::max(0.0, frame.height() - headerHeight));
         paintTabStrip(painter, card, QRectF(frame.left(), frame.bottom() - stripHeight, frame.width(), stripHeight));
         pictureArea = QRectF(frame.left(), frame.top() + headerHeight, frame.width(),
                              std::max(0.0, frame.height() - headerHeight - stripHeight));
+        painter.restore();
     }
     const auto picture = card.hasPicture ? pictures.find(card.tile.selected) : pictures.end();
-    const QImage* image = picture != pictures.end() && !picture->second.empty()
-                              ? this->picture(card.tile.selected, picture->second, pictureArea.size())
-                              : nullptr;
-    if (image) {
-        const QPointF at(pictureArea.center().x() - image->width() / 2.0,
-                         pictureArea.center().y() - image->height() / 2.0);
-        painter.drawImage(at, *image);
-    } else {
+    const Placed placed =
+        picture != pictures.end() && !picture->second.empty()
+            ? this->picture(card.tile.selected, picture->second, pictureArea, card.grouped ? QRectF() : frame)
+            : Placed{};
+    if (placed.image)
+        painter.drawImage(placed.at, *placed.image);
+    else
         paintPlaceholder(painter, card, pictureArea, hovered);
-    }
-    painter.restore();
 
-    painter.save();
     if (receiving || hovered) {
-        painter.setPen(QPen(accent(), 2));
+        strokeRounded(painter, frame, kCardRadius, accent(), 2);
     } else {
-        QColor outline = QApplication::palette().color(QPalette::WindowText);
-        outline.setAlphaF(0.12);
-        painter.setPen(QPen(outline, 1));
+        const QPalette palette = QApplication::palette();
+        strokeRounded(painter, frame, kCardRadius, mixed(underPageColor(), palette.color(QPalette::WindowText), 0.12),
+                      1);
     }
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(shape);
-    painter.restore();
 }
 
 void CanvasPainter::paintHeader(QPainter& painter, const OverviewCard& card, const QRectF& row) {
@@ -261,22 +312,43 @@ void CanvasPainter::paintPlaceholder(QPainter& painter, const OverviewCard& card
     }
 }
 
-const QImage* CanvasPainter::picture(const std::string& key, const WindowPicture& source, QSizeF bounds) {
-    if (bounds.width() < 1 || bounds.height() < 1) return nullptr;
+CanvasPainter::Placed CanvasPainter::picture(const std::string& key, const WindowPicture& source, QRectF area,
+                                             QRectF roundedCard) {
+    if (area.width() < 1 || area.height() < 1) return {};
     // A picture with fewer pixels than its size says is not drawn.
     if (source.pixels->size() < static_cast<std::size_t>(source.width) * static_cast<std::size_t>(source.height))
-        return nullptr;
+        return {};
     const QSize target =
-        QSizeF(source.width, source.height).scaled(bounds, Qt::KeepAspectRatio).toSize().expandedTo(QSize(1, 1));
+        QSizeF(source.width, source.height).scaled(area.size(), Qt::KeepAspectRatio).toSize().expandedTo(QSize(1, 1));
+    const QPointF at(std::round(area.center().x() - target.width() / 2.0),
+                     std::round(area.center().y() - target.height() / 2.0));
+    // The card's outline in the picture's own coordinates: its rounded corners are cut out of
+    // the cached picture once, so a repaint draws it without clipping.
+    const QRectF corners = roundedCard.isNull() ? QRectF() : roundedCard.translated(-at);
     Scaled& entry = scaled_[QString::fromStdString(key)];
-    if (entry.pixels != source.pixels.get() || entry.size != target) {
+    if (entry.pixels != source.pixels.get() || entry.size != target || entry.corners != corners) {
         const QImage whole(reinterpret_cast<const uchar*>(source.pixels->data()), source.width, source.height,
                            source.width * 4, QImage::Format_ARGB32);
-        entry.image = whole.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QImage scaled = whole.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (!corners.isNull()) {
+            QImage cut(target, QImage::Format_ARGB32_Premultiplied);
+            cut.fill(Qt::transparent);
+            QPainter painter(&cut);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QPainterPath shape;
+            shape.addRoundedRect(corners, kCardRadius, kCardRadius);
+            painter.setClipPath(shape);
+            painter.drawImage(0, 0, scaled);
+            painter.end();
+            scaled = cut;
+        }
+        entry.image = scaled;
         entry.pixels = source.pixels.get();
         entry.size = target;
+        entry.corners = corners;
     }
-    return &entry.image;
+    return {&entry.image, at};
 }
 
 }  // namespace arvelo::views

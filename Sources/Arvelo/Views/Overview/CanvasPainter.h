@@ -53,10 +53,16 @@ public:
                const std::map<std::string, WindowPicture>& pictures, const CanvasLook& look);
 
     const std::vector<TabButton>& tabButtons() const { return tabButtons_; }
-    // The picture of a key scaled to fit `bounds` with its aspect ratio kept (cached).
-    const QImage* picture(const std::string& key, const WindowPicture& source, QSizeF bounds);
+    // The picture of a key scaled to fit `area` with its aspect ratio kept and centred in it,
+    // cut to the rounded outline of `roundedCard` unless that is null (cached per key).
+    struct Placed {
+        const QImage* image = nullptr;
+        QPointF at;
+    };
+    Placed picture(const std::string& key, const WindowPicture& source, QRectF area, QRectF roundedCard);
 
 private:
+    void paintBackground(QPainter& painter, const QRectF& area, double radius);
     void paintEmpty(QPainter& painter, const QRectF& area);
     void paintCard(QPainter& painter, const OverviewCard& card, const std::map<std::string, WindowPicture>& pictures,
                    const CanvasLook& look);
@@ -67,6 +73,7 @@ private:
     struct Scaled {
         const void* pixels = nullptr;
         QSize size;
+        QRectF corners;
         QImage image;
     };
     QHash<QString, Scaled> scaled_;
