@@ -78,7 +78,7 @@ std::optional<std::string> readFile(const std::filesystem::path& path) {
     return text;
 }
 
-bool createPrivateFolder(const std::filesystem::path& folder) {
+bool createPrivateFolder(const std::filesystem::path& folder, bool closeExisting) {
     if (folder.empty()) return false;
     std::vector<std::filesystem::path> missing;
     for (std::filesystem::path at = folder; !at.empty(); at = at.parent_path()) {
@@ -92,7 +92,8 @@ bool createPrivateFolder(const std::filesystem::path& folder) {
         if (::mkdir(it->c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) return false;
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-    if (info.st_uid == ::geteuid() && (info.st_mode & 077) != 0) ::chmod(folder.c_str(), kPrivateFolderMode);
+    if (closeExisting && info.st_uid == ::geteuid() && (info.st_mode & 077) != 0)
+        ::chmod(folder.c_str(), kPrivateFolderMode);
     return true;
 }
 

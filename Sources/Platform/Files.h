@@ -28,10 +28,11 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
 // The whole regular file; absent when it cannot be read or is a symbolic link.
 std::optional<std::string> readFile(const std::filesystem::path& path);
 
-// Creates `folder` and its missing parents owner-only (0700). An existing folder that belongs
-// to this user and is open to others is made owner-only. False when the folder cannot be made
+// Creates `folder` and its missing parents owner-only (0700). With `closeExisting` (a folder
+// that is this program's own, never one the user named), an existing folder that belongs to
+// this user and is open to others is made owner-only too. False when the folder cannot be made
 // or is not a folder.
-bool createPrivateFolder(const std::filesystem::path& folder);
+bool createPrivateFolder(const std::filesystem::path& folder, bool closeExisting = false);
 
 // Opens `path` for appending, creating it owner-only; never through a symbolic link. The
 // descriptor (close-on-exec), or -1 with errno set.

@@ -263,7 +263,7 @@ void UserDefaults::setPersistentDomain(const std::string& name, std::map<std::st
 void UserDefaults::save() {
     if (!configuration_) return;
     const auto path = domainFile(kDomain);
-    createPrivateFolder(path.parent_path());
+    createPrivateFolder(path.parent_path(), true);
     lastWriteSucceeded_ = writeFileAtomically(path, encode(values_));
 }
 

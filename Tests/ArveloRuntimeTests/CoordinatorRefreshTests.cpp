@@ -54,6 +54,14 @@ TEST_F(CoordinatorRefresh, StateFolderIsPrivateAndNeverASharedFallback) {
     auto made = Coordinator::make(desktop.services(), false, false);
     EXPECT_EQ(folderMode(support), std::filesystem::perms::owner_all);
     EXPECT_EQ(made->status.get(), Coordinator::kInitialStatus);
+    // A folder the user named is left as it is when it exists, and made owner-only when not.
+    const auto named = desktop.temporaryFolder() / "named";
+    std::filesystem::create_directories(named);
+    std::filesystem::permissions(named, std::filesystem::perms::all);
+    Coordinator::make(desktop.services(), false, false, named);
+    EXPECT_EQ(folderMode(named), std::filesystem::perms::all);
+    Coordinator::make(desktop.services(), false, false, named / "fresh");
+    EXPECT_EQ(folderMode(named / "fresh"), std::filesystem::perms::owner_all);
 
     // Without a data folder: the user's private runtime folder.
     auto services = desktop.services();

@@ -143,6 +143,8 @@ TEST(Files, WhatThisProgramKeepsIsOwnerOnlyAndNeverReachedThroughAPlantedLink) {
     EXPECT_EQ(modeOf(folder.path / "a"), perms::owner_all);
     std::filesystem::permissions(nested, perms::all);
     ASSERT_TRUE(platform::createPrivateFolder(nested));
+    EXPECT_EQ(modeOf(nested), perms::all) << "a folder that exists is closed only when it is the program's own";
+    ASSERT_TRUE(platform::createPrivateFolder(nested, true));
     EXPECT_EQ(modeOf(nested), perms::owner_all);
     EXPECT_FALSE(platform::createPrivateFolder(file / "below-a-file"));
 

@@ -58,21 +58,27 @@ Coordinator::Coordinator(platform::Services services, bool includeFixture, bool 
     // "Arvelo" in Application Support, else in the user's private runtime folder. There is no
     // shared fallback: without any of these, no state file is kept and the user is told.
     std::optional<std::filesystem::path> directory;
-    if (storageURL)
+    // A folder the caller or the user named is theirs: it is made owner-only only if it is made
+    // here. The default folder is this program's own and is kept owner-only.
+    bool ownFolder = false;
+    if (storageURL) {
         directory = *storageURL;
-    else if (const auto variable = services_.environment.variable(kStateDirectoryVariable))
+    } else if (const auto variable = services_.environment.variable(kStateDirectoryVariable)) {
         directory = std::filesystem::path(*variable);
-    else if (services_.folders.applicationSupport)
-        directory = *services_.folders.applicationSupport / kStateFolderName;
-    else if (services_.folders.runtime)
-        directory = *services_.folders.runtime / kStateFolderName;
+    } else {
+        ownFolder = true;
+        if (services_.folders.applicationSupport)
+            directory = *services_.folders.applicationSupport / kStateFolderName;
+        else if (services_.folders.runtime)
+            directory = *services_.folders.runtime / kStateFolderName;
+    }
     if (directory) {
         storage = *directory;
         files_ = std::make_unique<StateFiles>(storage, logger, [clock = services_.clock] { return clock->now(); });
     } else {
         files_ = StateFiles::withoutDirectory(logger);
     }
-    checkStateDirectory();
+    checkStateDirectory(ownFolder);
     recovery_ = std::make_unique<RecoveryLedger>(*files_);
     diagnosticsPacing_ =
         std::make_unique<WritePacing>(services_.dispatch, services_.clock, kBeatInterval, kDiagnosticsSlack);
@@ -92,12 +98,12 @@ Coordinator::Coordinator(platform::Services services, bool includeFixture, bool 
     resumeAvailable = files_->exists(StateFiles::kLastView);
 }
 
-void Coordinator::checkStateDirectory() {
+void Coordinator::checkStateDirectory(bool ownFolder) {
     if (!files_->hasDirectory()) {
         stateFolderProblem_ = kNoStateFolderStatus;
         logger.error(std::string(kNoStateFolderStatus) +
                      " (neither ARVELO_STATE_DIR, XDG_DATA_HOME, HOME nor XDG_RUNTIME_DIR names a folder)");
-    } else if (!files_->createDirectory() || !files_->writable()) {
+    } else if (!files_->createDirectory(ownFolder) || !files_->writable()) {
         stateFolderProblem_ = kStateFolderUnwritableStatus;
         logger.error(std::string(kStateFolderUnwritableStatus) + " (" + storage.string() + ")", storage.string());
     }

@@ -361,7 +361,7 @@ private:
 
     // At construction: says at once, in the status line and the log, when the state folder
     // cannot keep the recovery file.
-    void checkStateDirectory();
+    void checkStateDirectory(bool ownFolder);
     // The gap a stored user default gives (non-finite: the fallback; out of range: clamped).
     double storedGap(double value) const;
 

@@ -37,10 +37,10 @@ bool StateFiles::exists(const std::string& name) const {
     return hasDirectory_ && fs::exists(fs::symlink_status(path(name), error));
 }
 
-bool StateFiles::createDirectory() const {
+bool StateFiles::createDirectory(bool ownFolder) const {
     if (!hasDirectory_) return false;
     // An empty directory is the working directory, which exists.
-    return directory_.empty() || platform::createPrivateFolder(directory_);
+    return directory_.empty() || platform::createPrivateFolder(directory_, ownFolder);
 }
 
 bool StateFiles::writable() const {

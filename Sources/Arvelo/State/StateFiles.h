@@ -38,8 +38,9 @@ public:
     const std::filesystem::path& directory() const { return directory_; }
     std::filesystem::path path(const std::string& name) const { return directory_ / name; }
     bool exists(const std::string& name) const;
-    // Creates the directory and its parents owner-only; false when that fails.
-    bool createDirectory() const;
+    // Creates the directory and its parents owner-only; `ownFolder` (the default place, not one
+    // the user named) also closes an existing one that is open to others. False when that fails.
+    bool createDirectory(bool ownFolder = false) const;
     // Whether files can be created in the directory now.
     bool writable() const;
     bool hasDirectory() const { return hasDirectory_; }

@@ -65,7 +65,7 @@ std::string FileLogSink::line(double secondsSince1970, std::string_view category
 bool FileLogSink::openLocked(std::string& problem) {
     if (fd_ >= 0) return true;
     // The log holds other programs' window titles: owner-only, and never through a link.
-    platform::createPrivateFolder(file_->parent_path());
+    platform::createPrivateFolder(file_->parent_path(), true);
     fd_ = platform::openPrivateAppend(*file_);
     if (fd_ < 0) {
         problem = "cannot open the log file " + file_->string() + ": " + std::strerror(errno);
