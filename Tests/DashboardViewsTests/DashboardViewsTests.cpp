@@ -42,6 +42,9 @@ bool labelShown(QWidget* root, const QString& text) {
     return false;
 }
 
+// Lets the views take in what the coordinator published (they refresh once per event).
+void flush() { QApplication::processEvents(); }
+
 void screenshot(QWidget* widget, const QString& name) {
     QDir().mkpath("screenshots");
     const QImage image = widget->grab().toImage();
@@ -106,6 +109,7 @@ TEST_F(DashboardViews, HeaderAndBannersFollowTheFlagsAndOnlyTheirPartRedraws) {
 
     const auto before = window->rebuilds();
     coordinator->status = "Something happened.";
+    flush();
     EXPECT_EQ(window->rebuilds().status, before.status + 1);
     EXPECT_EQ(window->rebuilds().header, before.header);
     EXPECT_EQ(window->rebuilds().list, before.list);
@@ -113,6 +117,7 @@ TEST_F(DashboardViews, HeaderAndBannersFollowTheFlagsAndOnlyTheirPartRedraws) {
 
     coordinator->recoveryAvailable = true;
     coordinator->resumeAvailable = true;
+    flush();
     EXPECT_TRUE(labelShown(window, "Window positions from a previous session are available."));
     EXPECT_TRUE(findText(window, "Resume layout")->isVisibleTo(window));
     EXPECT_FALSE(findText(window, "Resume layout")->isEnabled());
@@ -121,7 +126,12 @@ TEST_F(DashboardViews, HeaderAndBannersFollowTheFlagsAndOnlyTheirPartRedraws) {
     desktop.setTrusted(true);
     coordinator->refresh();
     settle();
+    flush();
     EXPECT_TRUE(coordinator->managing.get());
+    // Arranging puts the dashboard aside; shown again, it reads the coordinator afresh.
+    EXPECT_FALSE(window->isVisible());
+    coordinator->showDashboard();
+    flush();
     EXPECT_FALSE(labelShown(window, "Vomira needs Accessibility to move and resize your windows."));
     EXPECT_FALSE(labelShown(window, "Window positions from a previous session are available."));
     EXPECT_FALSE(findText(window, "Resume layout")->isVisibleTo(window));
@@ -136,6 +146,7 @@ TEST_F(DashboardViews, FreeAllReplacesTheRestoresSentence) {
     startViews();
     DashboardWindow* window = dashboard();
     findText(window, "Free All")->click();
+    flush();
     EXPECT_EQ(coordinator->status.get(), Coordinator::kFreedStatus);
     EXPECT_FALSE(coordinator->autoTile.get());
     EXPECT_TRUE(labelShown(window, QString::fromUtf8(Coordinator::kFreedStatus)));
@@ -149,6 +160,7 @@ TEST_F(DashboardViews, DockingRowDocksBesideThePickedTargetOrTheWholeLayout) {
     const auto keys = coordinator->states->at(display).root.allWindows();
     ASSERT_EQ(keys.size(), 3u);
     coordinator->selectedWindow = keys[0];
+    flush();
     auto* picker = window->findChild<QComboBox*>(QString(), Qt::FindChildrenRecursively);
     QComboBox* target = nullptr;
     for (auto* combo : window->findChildren<QComboBox*>())
@@ -165,6 +177,7 @@ TEST_F(DashboardViews, DockingRowDocksBesideThePickedTargetOrTheWholeLayout) {
 
     // Pick the second entry and make tabs with it.
     coordinator->selectedWindow = keys[0];
+    flush();
     target = nullptr;
     for (auto* combo : window->findChildren<QComboBox*>())
         if (combo->accessibleName() == "Target") target = combo;
@@ -208,6 +221,7 @@ TEST_F(DashboardViews, ListSelectionIsTheCoordinatorsAndOddTitlesAreShownSafely)
     ASSERT_EQ(list->count(), 5);
     EXPECT_TRUE(labelShown(window, "5"));
     list->item(3)->setSelected(true);
+    flush();
     EXPECT_EQ(coordinator->selectedWindow.get(), list->item(3)->data(Qt::UserRole).toString().toStdString());
     for (int i = 0; i < list->count(); ++i) EXPECT_LT(list->item(i)->text().size(), 1000);
     bool replaced = false;
@@ -227,6 +241,7 @@ TEST_F(DashboardViews, ManyWindowsAndNoneAtAll) {
     for (auto& w : windows) w.vanish();
     beat();
     beat();
+    flush();
     EXPECT_EQ(window->findChild<QListWidget*>()->count(), 0);
     EXPECT_TRUE(labelShown(window, "0"));
     window->grab();
@@ -352,6 +367,30 @@ TEST_F(DashboardViews, EmptyCanvasWithoutALayoutAndAfterTheDisplayGoes) {
     window->grab();
     coordinator->showOverview();  // nothing arranged: the dashboard instead
     EXPECT_EQ(overview(), nullptr);
+}
+
+TEST_F(DashboardViews, ADisplayUnpluggedWhileItsCanvasIsShown) {
+    desktop.addDisplay("Side Display", {1280, 800});
+    openThree();
+    windows.push_back(editor.openWindow("side", {1500, 100, 600, 400}));
+    startViews();
+    ASSERT_EQ(coordinator->displays->size(), 2u);
+    coordinator->selectedDisplay = coordinator->displays->back().id;
+    coordinator->showOverview();
+    OverviewWindow* window = overview();
+    ASSERT_NE(window, nullptr);
+    QApplication::processEvents();
+    EXPECT_FALSE(window->canvas()->content().cards.empty());
+
+    desktop.world().displays().pop_back();
+    beat();
+    beat();
+    QApplication::processEvents();
+    EXPECT_EQ(coordinator->displays->size(), 1u);
+    window->grab();  // paints whatever the canvas shows now, without a crash
+    DashboardWindow* board = dashboard();
+    board->grab();
+    QTest::mouseClick(window->canvas(), Qt::LeftButton, {}, QPoint(480, 280));
 }
 
 }  // namespace

@@ -18,10 +18,12 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSplitter>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -144,7 +146,7 @@ DashboardWindow::DashboardWindow(std::shared_ptr<Coordinator> coordinator) : coo
     root->addWidget(makeStatusLine());
 
     subscription_ = coordinator->onChange.subscribe([this] { coordinatorChanged(); });
-    coordinatorChanged();
+    refreshNow();
 }
 
 DashboardWindow::~DashboardWindow() {
@@ -470,6 +472,20 @@ QWidget* DashboardWindow::makeStatusLine() {
 // ---- Redraws
 
 void DashboardWindow::coordinatorChanged() {
+    if (refreshPending_) return;
+    refreshPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshPending_ = false;
+        if (isVisible()) refreshNow();
+    });
+}
+
+void DashboardWindow::showEvent(QShowEvent* event) {
+    refreshNow();
+    QWidget::showEvent(event);
+}
+
+void DashboardWindow::refreshNow() {
     auto coordinator = coordinator_.lock();
     if (!coordinator) return;
     const Coordinator& c = *coordinator;

@@ -47,8 +47,11 @@ public:
 
     static std::shared_ptr<HostedWindow> make(const std::shared_ptr<Coordinator>& coordinator);
 
-    // Re-reads the coordinator and redraws the parts whose inputs changed.
+    // The coordinator published a change: one refresh follows once the current event is done,
+    // however many fields changed meanwhile; a hidden dashboard refreshes when shown again.
     void coordinatorChanged();
+    // Re-reads the coordinator and redraws the parts whose inputs changed.
+    void refreshNow();
 
     // The docking row's picked node ("" until the user picks one).
     const std::string& target() const { return target_; }
@@ -59,6 +62,9 @@ public:
             status = 0;
     };
     const Rebuilds& rebuilds() const { return rebuilds_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* makeHeader();
@@ -87,6 +93,7 @@ private:
     platform::ChangeNotifier::Subscription subscription_ = 0;
     std::string target_;
     Rebuilds rebuilds_;
+    bool refreshPending_ = false;
 
     // What each part showed last.
     std::optional<DashboardControls> shownControls_;

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace arvelo::views {
@@ -138,9 +139,15 @@ void OverviewWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void OverviewWindow::showEvent(QShowEvent* event) {
+    rebuildSwitcher();
+    QWidget::showEvent(event);
+}
+
 void OverviewWindow::coordinatorChanged() {
     auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
+    // A hidden overview catches up when it is shown again.
+    if (!coordinator || !isVisible()) return;
     std::vector<std::pair<std::string, std::string>> displays;
     for (const DisplayInfo& display : coordinator->displays.get()) displays.emplace_back(display.id, display.name);
     if (displays == shownDisplays_ && coordinator->selectedDisplay.get() == shownSelection_) return;

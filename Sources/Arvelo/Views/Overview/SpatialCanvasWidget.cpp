@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
 #include <QPainter>
+#include <QTimer>
 
 namespace arvelo::views {
 
@@ -37,7 +38,19 @@ SpatialCanvasWidget::~SpatialCanvasWidget() {
     if (auto coordinator = coordinator_.lock()) coordinator->onChange.unsubscribe(subscription_);
 }
 
-void SpatialCanvasWidget::coordinatorChanged() { reload(false); }
+void SpatialCanvasWidget::coordinatorChanged() {
+    if (reloadPending_) return;
+    reloadPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        reloadPending_ = false;
+        if (isVisible()) reload(false);
+    });
+}
+
+void SpatialCanvasWidget::showEvent(QShowEvent* event) {
+    reload(false);
+    QWidget::showEvent(event);
+}
 
 void SpatialCanvasWidget::reload(bool force) {
     auto coordinator = coordinator_.lock();

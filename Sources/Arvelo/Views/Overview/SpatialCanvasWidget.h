@@ -22,7 +22,9 @@ public:
     SpatialCanvasWidget(std::shared_ptr<Coordinator> coordinator, double cornerRadius, QWidget* parent = nullptr);
     ~SpatialCanvasWidget() override;
 
-    // Re-reads the coordinator; repaints when the content changed (the view's observer).
+    // The coordinator published a change: the canvas re-reads it once the current event is
+    // done (one reading for any number of changes; none while hidden) and repaints when what
+    // it shows changed.
     void coordinatorChanged();
     const CanvasContent& content() const { return content_; }
     // How many times the canvas was repainted (tests check that unrelated changes cost none).
@@ -35,6 +37,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -52,6 +55,7 @@ private:
     CanvasLook look_;
     CardDrag drag_;
     double pinchScale_ = 1;
+    bool reloadPending_ = false;
     int paints_ = 0;
 };
 
