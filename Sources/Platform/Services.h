@@ -10,6 +10,7 @@
 #include "Platform/Log.h"
 #include "Platform/MouseMonitor.h"
 #include "Platform/Panels.h"
+#include "Platform/PinCapture.h"
 #include "Platform/Pointer.h"
 #include "Platform/ScreenCapture.h"
 #include "Platform/Screens.h"
@@ -34,6 +35,8 @@ struct Services {
     // Null when the desktop cannot observe the pointer globally (an X server without XInput2).
     std::shared_ptr<MouseMonitor> mouseMonitor;
     std::shared_ptr<ScreenCapture> screenCapture;
+    // Live captures of windows for pins; null when the desktop cannot capture live.
+    std::shared_ptr<LiveCapture> liveCapture;
     std::shared_ptr<HotKeys> hotKeys;
     // This program's panels over other windows; null where nothing can be shown (the logic
     // then keeps its panels as models only).

@@ -204,6 +204,8 @@ Desktop::Desktop()
     mouse_ = std::make_shared<SimMouseMonitor>(world_);
     services_.mouseMonitor = mouse_;
     services_.screenCapture = std::make_shared<SimScreenCapture>(world_);
+    liveCapture_ = std::make_shared<SimLiveCapture>(world_);
+    services_.liveCapture = liveCapture_;
     services_.hotKeys = hotKeys_;
     panels_ = std::make_shared<SimPanels>(world_);
     services_.panels = panels_;

@@ -7,6 +7,7 @@
 #include "Platform/Services.h"
 #include "Platform/Sim/CallLog.h"
 #include "Platform/Sim/SimHotKeys.h"
+#include "Platform/Sim/SimLiveCapture.h"
 #include "Platform/Sim/SimMouseMonitor.h"
 #include "Platform/Sim/SimPanels.h"
 #include "Platform/Sim/SimWorkspace.h"
@@ -109,6 +110,7 @@ public:
     SimHotKeys& hotKeys() { return *hotKeys_; }
     // This program's panels (tab bars, seam handles, ...) as the desktop shows them.
     SimPanels& panels() { return *panels_; }
+    SimLiveCapture& liveCapture() { return *liveCapture_; }
     Environment& environment() { return environment_; }
     const Folders& folders() const { return folders_; }
     const std::filesystem::path& temporaryFolder() const { return temporaryFolder_; }
@@ -163,6 +165,7 @@ private:
     std::shared_ptr<SimHotKeys> hotKeys_ = std::make_shared<SimHotKeys>();
     std::shared_ptr<SimMouseMonitor> mouse_;
     std::shared_ptr<SimPanels> panels_;
+    std::shared_ptr<SimLiveCapture> liveCapture_;
     std::filesystem::path temporaryFolder_;
     Folders folders_;
     Environment environment_;

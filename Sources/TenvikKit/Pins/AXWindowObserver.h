@@ -1,0 +1,46 @@
+// AXWindowObserver.h: watches one pinned window through Accessibility and calls onChange when it
+// moves, resizes, is minimised, comes back or closes; also answers whether it is minimised.
+// "AXMoved" and "AXResized" are required, the other three are taken when the application grants
+// them. Destroying a live observer stops it, so no registration outlives the object. Main thread.
+#pragma once
+
+#include "Platform/Accessibility.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tenvik {
+
+class AXWindowObserver {
+public:
+    explicit AXWindowObserver(std::shared_ptr<platform::Accessibility> accessibility)
+        : accessibility_(std::move(accessibility)) {}
+    ~AXWindowObserver() { stop(); }
+    AXWindowObserver(const AXWindowObserver&) = delete;
+    AXWindowObserver& operator=(const AXWindowObserver&) = delete;
+
+    // The notifications asked for, in order.
+    static const std::vector<std::string>& notifications();
+
+    // True when the observer is live.
+    bool start(std::int32_t pid, const platform::AXElement& window);
+    // Safe when not started; onChange stays.
+    void stop();
+    bool isMinimized() const;
+
+    const std::vector<std::string>& registeredNotifications() const { return registeredNotifications_; }
+    bool isLive() const { return observer_ != nullptr; }
+
+    std::function<void()> onChange;
+
+private:
+    std::shared_ptr<platform::Accessibility> accessibility_;
+    std::unique_ptr<platform::AXObserver> observer_;
+    std::optional<platform::AXElement> element_;
+    std::vector<std::string> registeredNotifications_;
+};
+
+}  // namespace tenvik

@@ -1,0 +1,88 @@
+// AXWindowRaiser.cpp: the frame pass, the title pass, and the raise with its activation and
+// focus writes.
+#include "TenvikKit/Pins/AXWindowRaiser.h"
+
+#include "TenvikKit/Log/LogChannel.h"
+#include "TenvikKit/Pins/PinMessaging.h"
+#include "TenvikKit/Pins/WindowMatcher.h"
+
+namespace tenvik {
+
+namespace ax = platform::ax;
+using platform::AXElement;
+
+std::optional<AXElement> AXWindowRaiser::axWindow(const PinnedWindow& window) const {
+    if (!accessibility_->isProcessTrusted()) return std::nullopt;
+    return bestAXWindow(window, AXElement::application(window.ownerPID));
+}
+
+std::optional<AXElement> AXWindowRaiser::bestAXWindow(const PinnedWindow& window, const AXElement& application) const {
+    const auto listed = accessibility_->copyAttributeValue(application, ax::kWindows, kPinMessagingTimeout);
+    if (!listed.ok()) return std::nullopt;
+    const auto windows = listed.value.elements();
+    if (!windows || windows->empty()) return std::nullopt;
+
+    // By frame: the closest window, the earlier one on a tie.
+    std::optional<AXElement> best;
+    double bestScore = 0;
+    for (const AXElement& candidate : *windows) {
+        const auto position = accessibility_->copyAttributeValue(candidate, ax::kPosition, kPinMessagingTimeout);
+        const auto size = accessibility_->copyAttributeValue(candidate, ax::kSize, kPinMessagingTimeout);
+        const auto point = position.ok() ? position.value.point() : std::nullopt;
+        const auto extent = size.ok() ? size.value.size() : std::nullopt;
+        if (!point || !extent) continue;
+        const double score =
+            WindowMatcher::frameDistance({point->x, point->y, extent->width, extent->height}, window.bounds);
+        if (!best || score < bestScore) {
+            best = candidate;
+            bestScore = score;
+        }
+    }
+    if (best && bestScore < kFrameMatchLimit) return best;
+
+    // By title, when exactly one window has the pinned window's title.
+    if (window.title.empty()) return std::nullopt;
+    std::optional<AXElement> titled;
+    int matches = 0;
+    for (const AXElement& candidate : *windows) {
+        const auto title = accessibility_->copyAttributeValue(candidate, ax::kTitle, kPinMessagingTimeout);
+        if (title.ok() && title.value.string() == window.title) {
+            titled = candidate;
+            ++matches;
+        }
+    }
+    return matches == 1 ? titled : std::nullopt;
+}
+
+void AXWindowRaiser::logNoMatch(const PinnedWindow& window) const {
+    Log::pin().debug("raiseSourceWindow no-match pid=" + std::to_string(window.ownerPID), "title=" + window.title);
+}
+
+bool AXWindowRaiser::raise(const PinnedWindow& window) const {
+    if (!accessibility_->isProcessTrusted()) {
+        logNoMatch(window);
+        return false;
+    }
+    const AXElement application = AXElement::application(window.ownerPID);
+    const auto target = bestAXWindow(window, application);
+    if (!target) {
+        logNoMatch(window);
+        return false;
+    }
+    const platform::AXError raised = accessibility_->performAction(*target, ax::kRaiseAction, kPinMessagingTimeout);
+    if (raised != platform::AXError::success) {
+        Log::pin().error("raiseSourceWindow raise failed pid=" + std::to_string(window.ownerPID) +
+                         " error=" + std::to_string(platform::rawValue(raised)));
+        return false;
+    }
+    if (workspace_ && workspace_->application(window.ownerPID))
+        workspace_->activate(window.ownerPID, platform::ActivationOptions::allWindows);
+    // A second application element, as the first may have gone stale with the activation.
+    const AXElement focusedApplication = AXElement::application(window.ownerPID);
+    accessibility_->setAttributeValue(*target, ax::kMain, true, kPinMessagingTimeout);
+    accessibility_->setAttributeValue(*target, ax::kFocused, true, kPinMessagingTimeout);
+    accessibility_->setAttributeValue(focusedApplication, ax::kFocusedWindow, *target, kPinMessagingTimeout);
+    return true;
+}
+
+}  // namespace tenvik
