@@ -2,6 +2,7 @@
 #include "Platform/X11/X11Backend.h"
 
 #include "Platform/X11/X11Accessibility.h"
+#include "Platform/X11/X11LiveCapture.h"
 #include "Platform/X11/X11MouseMonitor.h"
 #include "Platform/X11/X11Pointer.h"
 #include "Platform/X11/X11ScreenCapture.h"
@@ -16,6 +17,9 @@ std::shared_ptr<X11Backend> X11Backend::connect(std::shared_ptr<Dispatcher> disp
     auto connection = Connection::open(display);
     if (!connection) return nullptr;
     std::shared_ptr<X11Backend> backend(new X11Backend(std::move(connection), std::move(dispatch)));
+    backend->liveCapture_ =
+        std::make_shared<X11LiveCapture>(backend->connection_, backend->windowList_, backend->dispatch_,
+                                         display ? std::optional<std::string>(display) : std::nullopt);
     std::weak_ptr<X11Backend> weak = backend;
     backend->connection_->start(
         [events = backend->events_, raw = backend->rawInput_](const xcb_generic_event_t& event) {
@@ -54,6 +58,7 @@ void X11Backend::fill(Services& services) const {
     services.workspace = workspace_;
     services.pointer = pointer_;
     services.screenCapture = screenCapture_;
+    services.liveCapture = liveCapture_;
     services.mouseMonitor = mouseMonitor_;
 }
 

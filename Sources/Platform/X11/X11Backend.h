@@ -46,6 +46,7 @@ private:
     std::shared_ptr<Workspace> workspace_;
     std::shared_ptr<Pointer> pointer_;
     std::shared_ptr<ScreenCapture> screenCapture_;
+    std::shared_ptr<LiveCapture> liveCapture_;
     std::shared_ptr<RawInput> rawInput_;
     std::shared_ptr<MouseMonitor> mouseMonitor_;
 };

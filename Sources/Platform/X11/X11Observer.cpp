@@ -11,6 +11,8 @@ namespace platform::x11 {
 namespace {
 // How long one look at the followed windows may wait for the server.
 constexpr double kLookTimeout = 0.25;
+// Window managers nest a client at most a few windows below its frame.
+constexpr int kMaxFrameDepth = 8;
 }  // namespace
 
 X11Observer::X11Observer(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events, std::int32_t pid)
@@ -50,6 +52,7 @@ void X11Observer::handle(const std::vector<EventRecord>& batch) {
     const xcb_atom_t clients = connection_->ewmh()->_NET_CLIENT_LIST;
     const bool relevant = std::any_of(batch.begin(), batch.end(), [&](const EventRecord& r) {
         if (r.kind == EventRecord::Kind::property && r.window == connection_->root()) return r.atom == clients;
+        if (frameClients_.contains(r.window)) return r.kind != EventRecord::Kind::property;
         const bool mine = followed_.contains(r.window);
         return mine && (r.kind != EventRecord::Kind::property || r.atom == state);
     });
@@ -59,7 +62,10 @@ void X11Observer::handle(const std::vector<EventRecord>& batch) {
 void X11Observer::look(bool report) {
     // Windows seen for the first time are followed before their first read, so no change
     // between the read and the first event is lost.
-    const auto follow = [this](xcb_window_t window) { connection_->follow(window); };
+    const auto follow = [this](xcb_window_t window) {
+        connection_->follow(window);
+        followFrameOf(window);
+    };
     std::vector<xcb_window_t> windows;
     for (const auto& [window, seen] : followed_) {
         windows.push_back(window);
@@ -85,6 +91,7 @@ void X11Observer::look(bool report) {
         const WindowFacts* facts = table.find(window);
         if (!facts || !table.root.isClient(window)) {
             followed_.erase(window);
+            std::erase_if(frameClients_, [&](const auto& entry) { return entry.second == window; });
             if (report) deliver(element, std::string(ax::kDestroyedNotification));
             continue;
         }
@@ -99,6 +106,20 @@ void X11Observer::look(bool report) {
                     std::string(now.minimised ? ax::kMiniaturizedNotification : ax::kDeminiaturizedNotification));
         seen = now;
     }
+}
+
+void X11Observer::followFrameOf(xcb_window_t window) {
+    const Deadline deadline = Deadline::in(kLookTimeout);
+    xcb_window_t at = window;
+    for (int depth = 0; depth < kMaxFrameDepth; ++depth) {
+        auto tree = connection_->await<xcb_query_tree_reply_t>(xcb_query_tree(connection_->xcb(), at), deadline);
+        if (!tree) return;
+        if (tree->parent == connection_->root() || tree->parent == XCB_WINDOW_NONE) break;
+        at = tree->parent;
+    }
+    if (at == window || at == connection_->root()) return;
+    frameClients_[at] = window;
+    connection_->follow(at);
 }
 
 void X11Observer::deliver(const AXElement& element, const std::string& notification) {

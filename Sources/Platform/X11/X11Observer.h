@@ -1,7 +1,8 @@
 // X11Observer: Accessibility notifications of one process's windows on X11 ("AXMoved",
 // "AXResized", "AXWindowMiniaturized", "AXWindowDeminiaturized", "AXUIElementDestroyed"),
 // found by comparing the windows' frames and states whenever the X server reports a change
-// to one of them. Lives on the main thread and delivers there.
+// to one of them or to its window manager frame (structure and property changes of both are
+// followed). Lives on the main thread and delivers there.
 #pragma once
 
 #include "Platform/Accessibility.h"
@@ -35,11 +36,15 @@ private:
     void look(bool report);
     void deliver(const AXElement& element, const std::string& notification);
     bool wantsEveryWindow() const;
+    // Follows the window manager's frame of a followed window too: a frame moves without its
+    // client hearing of it from every manager.
+    void followFrameOf(xcb_window_t window);
 
     std::shared_ptr<Connection> connection_;
     std::int32_t pid_;
     std::vector<std::pair<AXElement, std::string>> registrations_;
     std::map<xcb_window_t, Seen> followed_;
+    std::map<xcb_window_t, xcb_window_t> frameClients_;  // frame -> the followed client in it
     Subscription subscription_;
 };
 

@@ -1,0 +1,299 @@
+// PinStreamBench: what a pin's live stream costs. A painter process (this program started
+// again with --painter) shows a 1920 × 1080 window and repaints it continuously, or not at all;
+// the stream captures it at 30 fps into a half-size profile. Reported side by side: this
+// process's CPU share of one core with a repainting and with a still window, the same for
+// `ffmpeg -f x11grab -window_id <id> -framerate 30` writing raw half-size frames to /dev/null
+// (when ffmpeg is installed), and the median time from a repaint of the window to its frame on
+// the main queue. Needs an X server with a window manager (scripts/with-xvfb --size 2400x1500).
+#include "Platform/Qt/QtDispatcher.h"
+#include "Platform/X11/X11Backend.h"
+#include "TenvikKit/Pins/PinStream.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kWidth = 1920, kHeight = 1080;
+constexpr double kMeasureSeconds = 5;
+constexpr const char* kPainterFlag = "--painter";
+
+// ---- The painter: one window, repainted every few milliseconds (or never).
+
+int runPainter(bool repaint, const char* title) {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) return 1;
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t window = xcb_generate_id(c);
+    const std::uint32_t values[] = {screen->white_pixel};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, kWidth, kHeight, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(std::strlen(title)), title);
+    xcb_map_window(c, window);
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, window, 0, nullptr);
+    const xcb_rectangle_t all{0, 0, kWidth, kHeight};
+    for (std::uint32_t i = 0;; ++i) {
+        if (repaint || i == 0) {
+            const std::uint32_t colour = 0x203040 + (i * 0x010305 & 0x7F7F7F);
+            xcb_change_gc(c, gc, XCB_GC_FOREGROUND, &colour);
+            xcb_poly_fill_rectangle(c, window, gc, 1, &all);
+        }
+        xcb_flush(c);
+        if (xcb_connection_has_error(c)) return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(repaint ? 4 : 100));
+    }
+}
+
+class Painter {
+public:
+    Painter(const char* self, bool repaint, const char* title) {
+        pid_ = fork();
+        if (pid_ == 0) {
+            execl(self, self, kPainterFlag, repaint ? "1" : "0", title, nullptr);
+            _exit(127);
+        }
+    }
+    ~Painter() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+// ---- The program's side.
+
+platform::Services gServices;
+std::shared_ptr<platform::qt::QtDispatcher> gDispatch;
+const char* gSelf = nullptr;
+
+void runEventsFor(double seconds) {
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+std::optional<platform::ShareableContentWindow> findWindow(const std::string& title) {
+    const auto end = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < end) {
+        if (auto content = gServices.liveCapture->shareableContent(true, true, nullptr))
+            for (const auto& window : *content)
+                if (window.title == title && window.frame.width >= kWidth) return window;
+        runEventsFor(0.05);
+    }
+    return std::nullopt;
+}
+
+double cpuSeconds(const rusage& usage) {
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double selfCpu() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return cpuSeconds(usage);
+}
+
+// CPU seconds (user + system) of another process from /proc/<pid>/stat.
+double processCpu(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; fields >> field; ++i)
+        if (i == 14 || i == 15) ticks += std::stod(field);
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+struct Frames : platform::PinFrameTarget {
+    void enqueue(const platform::CapturedImage& frame) override {
+        ++count;
+        lastAt = Clock::now();
+        lastColour = frame.pixel(frame.width / 2, frame.height / 2) & 0xFFFFFF;
+    }
+    int count = 0;
+    Clock::time_point lastAt;
+    std::uint32_t lastColour = 0;
+};
+
+// A running half-size 30 fps stream of the window, with its frame counter.
+struct Stream {
+    explicit Stream(const platform::ShareableContentWindow& window) {
+        const platform::PinCaptureProfile profile{static_cast<int>(window.frame.width) / 2,
+                                                  static_cast<int>(window.frame.height) / 2, 30};
+        stream =
+            tenvik::PinStream::make(gDispatch, gServices.liveCapture->makeBackend(window, frames, profile), profile);
+        bool started = false;
+        stream->start([&](std::optional<platform::CaptureError> error) {
+            started = true;
+            ok = !error;
+        });
+        while (!started) runEventsFor(0.01);
+    }
+    ~Stream() {
+        auto shutdown = stream->stop();
+        while (shutdown && !shutdown->isFinished()) runEventsFor(0.01);
+    }
+    std::shared_ptr<Frames> frames = std::make_shared<Frames>();
+    std::shared_ptr<tenvik::PinStream> stream;
+    bool ok = false;
+};
+
+void streamCost(benchmark::State& state, bool repaint) {
+    const std::string title = repaint ? "bench-busy" : "bench-still";
+    Painter painter(gSelf, repaint, title.c_str());
+    const auto window = findWindow(title);
+    if (!window) {
+        state.SkipWithError("the painter's window did not appear");
+        return;
+    }
+    Stream stream(*window);
+    if (!stream.ok) {
+        state.SkipWithError("the stream did not start");
+        return;
+    }
+    runEventsFor(1.0);  // settle: first frame, redirect, shared memory
+    for (auto _ : state) {
+        const int frames = stream.frames->count;
+        const double cpu = selfCpu();
+        const auto began = Clock::now();
+        runEventsFor(kMeasureSeconds);
+        const double wall = std::chrono::duration<double>(Clock::now() - began).count();
+        state.SetIterationTime(wall);
+        state.counters["cpu_percent_of_core"] = 100 * (selfCpu() - cpu) / wall;
+        state.counters["frames_per_second"] = (stream.frames->count - frames) / wall;
+    }
+}
+
+void BM_StreamOfRepaintingWindow30fpsHalfSize(benchmark::State& state) { streamCost(state, true); }
+BENCHMARK(BM_StreamOfRepaintingWindow30fpsHalfSize)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_StreamOfStillWindow(benchmark::State& state) { streamCost(state, false); }
+BENCHMARK(BM_StreamOfStillWindow)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+
+// The peer: ffmpeg grabbing the same repainting window at 30 fps, scaled to half size, raw
+// frames to /dev/null.
+void BM_FfmpegX11grabPeer30fpsHalfSize(benchmark::State& state) {
+    if (system("command -v ffmpeg >/dev/null 2>&1") != 0) {
+        state.SkipWithError("ffmpeg is not installed");
+        return;
+    }
+    Painter painter(gSelf, true, "bench-peer");
+    const auto window = findWindow("bench-peer");
+    if (!window) {
+        state.SkipWithError("the painter's window did not appear");
+        return;
+    }
+    const std::string id = std::to_string(window->windowID);
+    const pid_t ffmpeg = fork();
+    if (ffmpeg == 0) {
+        const char* display = getenv("DISPLAY");
+        execlp("ffmpeg", "ffmpeg", "-loglevel", "error", "-f", "x11grab", "-window_id", id.c_str(), "-framerate", "30",
+               "-i", display ? display : ":0", "-vf", "scale=iw/2:ih/2", "-f", "rawvideo", "-y", "/dev/null", nullptr);
+        _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    for (auto _ : state) {
+        const double cpu = processCpu(ffmpeg);
+        const auto began = Clock::now();
+        std::this_thread::sleep_for(std::chrono::duration<double>(kMeasureSeconds));
+        const double wall = std::chrono::duration<double>(Clock::now() - began).count();
+        state.SetIterationTime(wall);
+        state.counters["cpu_percent_of_core"] = 100 * (processCpu(ffmpeg) - cpu) / wall;
+    }
+    kill(ffmpeg, SIGTERM);
+    waitpid(ffmpeg, nullptr, 0);
+}
+BENCHMARK(BM_FfmpegX11grabPeer30fpsHalfSize)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+
+// From a repaint of the window (drawn by this process's own connection, flushed and seen done by
+// the server) to the frame that shows it, on the main queue.
+void BM_RepaintToFrameLatency(benchmark::State& state) {
+    Painter painter(gSelf, false, "bench-latency");
+    const auto window = findWindow("bench-latency");
+    if (!window) {
+        state.SkipWithError("the painter's window did not appear");
+        return;
+    }
+    Stream stream(*window);
+    runEventsFor(1.0);
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, window->windowID, 0, nullptr);
+    const xcb_rectangle_t all{0, 0, kWidth, kHeight};
+    std::vector<double> latencies;
+    std::uint32_t colour = 0x102030;
+    for (auto _ : state) {
+        for (int i = 0; i < 30; ++i) {
+            colour = (colour + 0x030507) & 0x7F7F7F;
+            // Spaced out so the pacer never holds a frame back.
+            runEventsFor(0.1);
+            xcb_change_gc(c, gc, XCB_GC_FOREGROUND, &colour);
+            xcb_poly_fill_rectangle(c, window->windowID, gc, 1, &all);
+            free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));  // drawn by now
+            const auto painted = Clock::now();
+            const auto end = painted + std::chrono::seconds(2);
+            while (stream.frames->lastColour != colour && Clock::now() < end)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            if (stream.frames->lastColour == colour)
+                latencies.push_back(std::chrono::duration<double, std::milli>(stream.frames->lastAt - painted).count());
+        }
+    }
+    xcb_disconnect(c);
+    if (latencies.empty()) {
+        state.SkipWithError("no frame showed a repaint");
+        return;
+    }
+    std::sort(latencies.begin(), latencies.end());
+    state.counters["median_ms"] = latencies[latencies.size() / 2];
+    state.counters["p90_ms"] = latencies[latencies.size() * 9 / 10];
+    state.counters["samples"] = static_cast<double>(latencies.size());
+}
+BENCHMARK(BM_RepaintToFrameLatency)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 4 && std::strcmp(argv[1], kPainterFlag) == 0)
+        return runPainter(std::strcmp(argv[2], "1") == 0, argv[3]);
+    gSelf = argv[0];
+    QCoreApplication app(argc, argv);
+    gDispatch = std::make_shared<platform::qt::QtDispatcher>();
+    auto backend = platform::x11::X11Backend::connect(gDispatch);
+    if (!backend) {
+        std::fprintf(stderr, "PinStreamBench needs an X server (scripts/with-xvfb --size 2400x1500)\n");
+        return 1;
+    }
+    backend->fill(gServices);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
