@@ -5,6 +5,7 @@
 #include "Platform/Accessibility.h"
 #include "Platform/Dispatch.h"
 #include "Platform/Environment.h"
+#include "Platform/EventTap.h"
 #include "Platform/Folders.h"
 #include "Platform/HotKeys.h"
 #include "Platform/Log.h"
@@ -34,6 +35,9 @@ struct Services {
     std::shared_ptr<Pointer> pointer;
     // Null when the desktop cannot observe the pointer globally (an X server without XInput2).
     std::shared_ptr<MouseMonitor> mouseMonitor;
+    // The event tap that may swallow mouse presses; null where there is none (an X server
+    // without XInput2).
+    std::shared_ptr<EventTap> eventTap;
     std::shared_ptr<ScreenCapture> screenCapture;
     // Live captures of windows for pins; null when the desktop cannot capture live.
     std::shared_ptr<LiveCapture> liveCapture;

@@ -336,6 +336,9 @@ public:
     void showOverview();
     void showDashboard();
     void holdClicks(double seconds);
+    // Frames the display's camera on an area of its screen (top-left space): the part inside
+    // the display's layout area, when larger than 12 x 12 points; a navigation step.
+    void frameArea(const Rect& rect, const std::string& displayID);
     // Made by the view layer on first use: the overview and the dashboard windows.
     std::function<std::shared_ptr<HostedWindow>()> makeOverviewWindow;
     std::function<std::shared_ptr<HostedWindow>()> makeDashboardWindow;

@@ -3,6 +3,7 @@
 // of view positions, tab selection, minimising and closing from a tab, the overview and
 // dashboard windows, and holding clicks.
 #include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Input/SpatialInputController.h"
 
 #include <algorithm>
 
@@ -242,6 +243,27 @@ void Coordinator::showDashboard() {
     if (dashboard && dashboard->makeKeyAndOrderFront) dashboard->makeKeyAndOrderFront();
 }
 
-void Coordinator::holdClicks(double seconds) { clickHoldUntil = std::max(clickHoldUntil, now() + seconds); }
+void Coordinator::holdClicks(double seconds) {
+    clickHoldUntil = std::max(clickHoldUntil, now() + seconds);
+    // The event tap can only swallow presses it is told of beforehand.
+    if (spatialInput) spatialInput->refreshGate();
+}
+
+void Coordinator::frameArea(const Rect& rect, const std::string& displayID) {
+    const auto display =
+        std::find_if(displays->begin(), displays->end(), [&](const DisplayInfo& d) { return d.id == displayID; });
+    if (display == displays->end() || !states->contains(displayID)) return;
+    const Rect screen = layoutArea(*display).screen;
+    const Rect area = rect.standardized().intersection(screen);
+    if (area.isNull() || area.width <= 12 || area.height <= 12) return;
+    recordNavigation();
+    const Rect world = SpatialLayout::unproject(area, camera(displayID), screen);
+    states.modify([&](std::map<std::string, WorkspaceState>& all) {
+        all[displayID].camera = world;
+        all[displayID].focus.reset();
+    });
+    selectedDisplay = displayID;
+    apply();
+}
 
 }  // namespace arvelo

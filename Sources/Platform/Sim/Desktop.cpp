@@ -203,6 +203,8 @@ Desktop::Desktop()
     services_.pointer = std::make_shared<SimPointer>(world_);
     mouse_ = std::make_shared<SimMouseMonitor>(world_);
     services_.mouseMonitor = mouse_;
+    eventTap_ = std::make_shared<SimEventTap>(clock_);
+    services_.eventTap = eventTap_;
     services_.screenCapture = std::make_shared<SimScreenCapture>(world_);
     liveCapture_ = std::make_shared<SimLiveCapture>(world_);
     services_.liveCapture = liveCapture_;
@@ -266,6 +268,21 @@ void Desktop::mouseDrag(arvelo::Point to, std::uint64_t flags) {
 
 void Desktop::mouseUp(std::uint64_t flags) {
     mouse_->release(flags);
+    clock_->drain();
+}
+
+void Desktop::tapDown(arvelo::Point at, std::uint64_t flags, std::int64_t button) {
+    eventTap_->press(at, flags, button);
+    clock_->drain();
+}
+
+void Desktop::tapDrag(arvelo::Point to, std::uint64_t flags) {
+    eventTap_->drag(to, flags);
+    clock_->drain();
+}
+
+void Desktop::tapUp(std::int64_t button, std::uint64_t flags) {
+    eventTap_->release(button, flags);
     clock_->drain();
 }
 

@@ -6,6 +6,7 @@
 
 #include "Platform/Services.h"
 #include "Platform/Sim/CallLog.h"
+#include "Platform/Sim/SimEventTap.h"
 #include "Platform/Sim/SimHotKeys.h"
 #include "Platform/Sim/SimLiveCapture.h"
 #include "Platform/Sim/SimMouseMonitor.h"
@@ -145,6 +146,13 @@ public:
     // Takes the mouse monitor service away (a desktop that cannot observe the pointer).
     void removeMouseMonitor() { services_.mouseMonitor.reset(); }
 
+    // The user's buttons through the event tap (SimEventTap.h); each call then drains the main
+    // queue. These do not reach the global monitors.
+    void tapDown(arvelo::Point at, std::uint64_t flags = 0, std::int64_t button = kLeftButtonNumber);
+    void tapDrag(arvelo::Point to, std::uint64_t flags = 0);
+    void tapUp(std::int64_t button = kLeftButtonNumber, std::uint64_t flags = 0);
+    SimEventTap& eventTap() { return *eventTap_; }
+
     // Permissions and optional calls.
     void setTrusted(bool trusted) { world_->trusted = trusted; }
     void setScreenCaptureAccess(bool granted) { world_->screenCaptureAccess = granted; }
@@ -164,6 +172,7 @@ private:
     std::shared_ptr<SimWorkspace> workspace_;
     std::shared_ptr<SimHotKeys> hotKeys_ = std::make_shared<SimHotKeys>();
     std::shared_ptr<SimMouseMonitor> mouse_;
+    std::shared_ptr<SimEventTap> eventTap_;
     std::shared_ptr<SimPanels> panels_;
     std::shared_ptr<SimLiveCapture> liveCapture_;
     std::filesystem::path temporaryFolder_;
