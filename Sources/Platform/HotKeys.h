@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,10 @@ inline constexpr std::uint32_t kShiftKeyMask = 0x200;
 inline constexpr std::uint32_t kOptionKeyMask = 0x800;  // Alt on X11
 inline constexpr std::uint32_t kControlKeyMask = 0x1000;
 inline constexpr std::uint32_t kHotKeyModifierMask = kCommandKeyMask | kShiftKeyMask | kOptionKeyMask | kControlKeyMask;
+
+// A combination as this desktop writes it, for log lines and messages: "Ctrl+Alt+Down",
+// "Ctrl+Alt+Shift+1", "Super+Alt+P"; a key the table does not name reads "Key <code>".
+std::string hotKeyName(std::uint32_t keyCode, std::uint32_t modifiers);
 
 // The identity a hot key is registered under: a four-character signature and an id.
 struct HotKeyID {

@@ -19,10 +19,43 @@ std::string_view toString(LogLevel level) {
     return "info";
 }
 
+std::string escapeControlCharacters(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    const auto hex = [&](unsigned char byte) {
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xf];
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '\n') {
+            out += "\\n";
+        } else if (byte == '\r') {
+            out += "\\r";
+        } else if (byte == '\t') {
+            out += "\\t";
+        } else if (byte == '\\') {
+            out += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            hex(byte);
+        } else if (byte == 0xc2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9f) {
+            // U+0080 to U+009F (NEL, CSI, ...): the code point's byte.
+            hex(static_cast<unsigned char>(text[++i]));
+        } else {
+            out += static_cast<char>(byte);
+        }
+    }
+    return out;
+}
+
 void StderrLogSink::write(const LogEntry& entry) {
-    std::string line =
-        entry.subsystem + " [" + entry.category + "] " + std::string(toString(entry.level)) + ": " + entry.message;
-    if (!entry.privateDetails.empty()) line += showPrivate_ ? " " + entry.privateDetails : " <private>";
+    std::string line = entry.subsystem + " [" + entry.category + "] " + std::string(toString(entry.level)) + ": " +
+                       escapeControlCharacters(entry.message);
+    if (!entry.privateDetails.empty())
+        line += showPrivate_ ? " " + escapeControlCharacters(entry.privateDetails) : " <private>";
     line += '\n';
     std::lock_guard lock(mutex_);
     std::fputs(line.c_str(), stderr);

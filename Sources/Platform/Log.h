@@ -14,6 +14,12 @@ namespace platform {
 enum class LogLevel { debug, info, error, fault };
 std::string_view toString(LogLevel level);
 
+// Text as a log line may hold it: line breaks, tabs, escape sequences and every other control
+// character (C0, DEL and the UTF-8 forms of C1) written as "\n", "\r", "\t" or "\xHH", and a
+// backslash doubled, so text from outside (a URL, a window title) can never start a line of
+// its own or drive the terminal. Other bytes, invalid UTF-8 included, pass as they are.
+std::string escapeControlCharacters(std::string_view text);
+
 struct LogEntry {
     LogLevel level = LogLevel::info;
     std::string subsystem;
@@ -31,7 +37,8 @@ public:
     virtual void write(const LogEntry& entry) = 0;
 };
 
-// Lines "<subsystem> [<category>] <level>: <message> <details>" on stderr.
+// Lines "<subsystem> [<category>] <level>: <message> <details>" on stderr, message and details
+// with their control characters escaped.
 class StderrLogSink : public LogSink {
 public:
     explicit StderrLogSink(bool showPrivate = false) : showPrivate_(showPrivate) {}

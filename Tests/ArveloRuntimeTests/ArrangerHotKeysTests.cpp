@@ -5,6 +5,8 @@
 
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 
+#include <algorithm>
+
 using namespace arvelo;
 using arvelo::testing::CoordinatorScene;
 
@@ -66,6 +68,11 @@ TEST_F(ArrangerHotKeysScene, AKeyTakenByAnotherApplicationSetsTheStatusAndTheRes
     EXPECT_EQ(hotKeys->shortcuts.size(), 23u);
     EXPECT_EQ(coordinator->status.get(),
               "A Vomira shortcut is in use by another app (-9878). The menu controls still work.");
+    // The log names the key as the desktop writes it.
+    const auto entries = desktop.log().entries();
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const platform::LogEntry& entry) {
+        return entry.message == "Ctrl+Alt+Space could not be registered, status -9878";
+    }));
 
     desktop.movePointer({300, 300});
     EXPECT_TRUE(press(125));
@@ -95,7 +102,7 @@ TEST_F(ArrangerHotKeysScene, TheWindowMapKeyFollowsItsSwitch) {
     desktop.defaults().setBoolean(kWindowMapEnabledDefault, true);
     hotKeys->updateWindowMapShortcut();
     EXPECT_FALSE(hotKeys->mapShortcut);
-    EXPECT_EQ(coordinator->status.get(), "⌃⌥W is in use by another app. Open the Window Map from the menu instead.");
+    EXPECT_EQ(coordinator->status.get(), "Ctrl+Alt+W is in use by another app. Open the Window Map from the menu instead.");
 }
 
 TEST_F(ArrangerHotKeysScene, FocusUnderThePointerSelectsTheDisplayAndItsTile) {

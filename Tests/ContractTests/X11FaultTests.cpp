@@ -5,6 +5,7 @@
 
 #include "Platform/Qt/QtDispatcher.h"
 #include "Platform/X11/X11Backend.h"
+#include "Platform/X11/X11HotKeys.h"
 
 #include <QCoreApplication>
 
@@ -133,6 +134,35 @@ TEST_F(X11Faults, ServerThatStopsAnsweringCostsNoMoreThanTheTimeOut) {
     xcb_ungrab_server(grabber.xcb());
     xcb_flush(grabber.xcb());
     EXPECT_TRUE(desktop_->waitUntil([&] { return ax().copyAttributeValue(window, ax::kPosition, kTimeout).ok(); }));
+}
+
+TEST_F(X11Faults, HotKeysWaitNoLongerThanTheirTimeOutOnAServerThatStopsAnswering) {
+    using platform::x11::X11HotKeys;
+    auto keys = X11HotKeys::open(std::make_shared<platform::qt::QtDispatcher>(), {});
+    ASSERT_TRUE(keys);
+    TestClient grabber;
+    xcb_grab_server(grabber.xcb());
+    free(xcb_get_input_focus_reply(grabber.xcb(), xcb_get_input_focus(grabber.xcb()), nullptr));
+    // Should a wait never end, the server is let go after a while so the test fails instead
+    // of hanging.
+    std::atomic<bool> finished{false};
+    std::thread watchdog([&] {
+        const auto start = Clock::now();
+        while (!finished && secondsSince(start) < 10) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        xcb_ungrab_server(grabber.xcb());
+        xcb_flush(grabber.xcb());
+    });
+
+    platform::HotKeyRef ref = 0;
+    auto start = Clock::now();
+    EXPECT_NE(keys->registerHotKey(49, platform::kControlKeyMask | platform::kOptionKeyMask, {1, 1}, ref),
+              platform::kNoErr);
+    EXPECT_LT(secondsSince(start), X11HotKeys::kReplyTimeout + 0.5);
+    start = Clock::now();
+    keys.reset();  // ending the hot keys needs no answer either
+    EXPECT_LT(secondsSince(start), 0.5);
+    finished = true;
+    watchdog.join();
 }
 
 TEST_F(X11Faults, ReadsFromSeveralThreadsAtOnceAllAnswer) {

@@ -64,4 +64,28 @@ TEST(Logger, WritesCategoryAndLevelToItsSink) {
     EXPECT_EQ(entries[1].level, LogLevel::error);
 }
 
+TEST(Logger, TextFromOutsideNeverBreaksOrForgesALine) {
+    const struct {
+        const char* text;
+        const char* written;
+    } cases[] = {
+        {"arvelo://arrange", "arvelo://arrange"},
+        {"x\nwindows error: forged", "x\\nwindows error: forged"},
+        {"a\r\tb", "a\\r\\tb"},
+        {"\x1b[2Jclear", "\\x1b[2Jclear"},
+        {"nul\x01" "del\x7f", "nul\\x01del\\x7f"},
+        {"next line\xc2\x85" "csi\xc2\x9b", "next line\\x85csi\\x9b"},
+        {"back\\slash", "back\\\\slash"},
+        {"caf\xc3\xa9 \xe2\x80\x94 \xff", "caf\xc3\xa9 \xe2\x80\x94 \xff"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(escapeControlCharacters(c.text), c.written) << c.text;
+
+    // The stderr sink writes one line per entry, details included when it shows them.
+    StderrLogSink sink(true);
+    testing::internal::CaptureStderr();
+    sink.write({LogLevel::info, "org.vomira.Arvelo", "windows", "URL skipped\nforged", "arvelo://x\ny"});
+    const std::string written = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(written, "org.vomira.Arvelo [windows] info: URL skipped\\nforged arvelo://x\\ny\n");
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // serial queue's thread runs on the main thread, in order, and invalidated timers stay quiet.
 // Only order and threads are checked, never durations.
 #include "Platform/Qt/QtDispatcher.h"
+#include "Platform/Qt/QtSerialQueue.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -9,6 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <new>
 #include <thread>
 
 using platform::RunLoopMode;
@@ -56,6 +62,41 @@ TEST_F(QtDispatcherTest, SerialQueueRunsInOrderOffTheMainThreadAndHandsBackToIt)
     runUntilDone();
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(onMain, (std::vector<bool>{true, true, true}));
+}
+
+// Tells when the thread that made it ends: thread-local objects die after everything else the
+// thread runs.
+struct ThreadEndSignal {
+    std::promise<void>* ended = nullptr;
+    ~ThreadEndSignal() {
+        if (ended) ended->set_value();
+    }
+};
+
+TEST_F(QtDispatcherTest, ASerialQueueDestroyedByItsOwnWorkEndsWithoutTouchingItsMemory) {
+    // The queue lives in storage of the test's, wiped as soon as the queue is destroyed, so a
+    // worker that still read the queue's members would read garbage.
+    alignas(platform::qt::QtSerialQueue) static unsigned char storage[sizeof(platform::qt::QtSerialQueue)];
+    std::shared_ptr<platform::qt::QtSerialQueue> queue(new (storage) platform::qt::QtSerialQueue("self-destroying"),
+                                                       [](platform::qt::QtSerialQueue* q) {
+                                                           q->~QtSerialQueue();
+                                                           std::memset(storage, 0xff, sizeof storage);
+                                                       });
+    std::promise<void> ended;
+    std::promise<void> released;
+    std::shared_future<void> releasedByTest = released.get_future().share();
+    std::atomic<bool> laterRan = false;
+    queue->async([&ended, releasedByTest, holder = queue]() mutable {
+        releasedByTest.wait();
+        static thread_local ThreadEndSignal signal;
+        signal.ended = &ended;
+        holder.reset();  // the last reference: the queue goes away on its own worker
+    });
+    queue->async([&laterRan] { laterRan = true; });  // dropped with the queue
+    queue.reset();
+    released.set_value();
+    EXPECT_EQ(ended.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_FALSE(laterRan);
 }
 
 TEST_F(QtDispatcherTest, DelayedWorkRunsAfterQueuedWorkAndInvalidatedTimersNeverFire) {

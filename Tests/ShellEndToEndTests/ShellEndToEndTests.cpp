@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 using namespace e2e;
 namespace fs = std::filesystem;
@@ -120,6 +121,45 @@ TEST_F(ShellEndToEnd, ASecondLaunchHandsOverAndExitsAtOnce) {
     EXPECT_TRUE(first.running());
     // The tray host of this desktop took the status item.
     EXPECT_EQ(log().find("No system tray"), std::string::npos);
+}
+
+TEST_F(ShellEndToEnd, UsageVersionAndRefusedCommandLinesEndAtOnceAndHandNothingOver) {
+    ChildProcess& first = session.runArvelo();
+    ASSERT_TRUE(listening()) << log();
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        const char* says;
+    } cases[] = {
+        {{"--help"}, 0, "Usage: arvelo"},
+        {{"--version"}, 0, "arvelo (Vomira) "},
+        {{"--bogus"}, 2, "unknown option \"--bogus\""},
+        {{"arvelo://arrange", "restore"}, 2, "not an arvelo:// command"},
+        {std::vector<std::string>(300, "arvelo://back"), 1, "too much to hand over"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(session.home.path("later.log"));
+        ChildProcess& later = session.runArvelo(c.arguments, "later.log");
+        EXPECT_EQ(later.waitForExit(5), c.status) << c.arguments.front();
+        EXPECT_NE(log("later.log").find(c.says), std::string::npos) << log("later.log");
+    }
+    EXPECT_TRUE(first.running());
+    EXPECT_EQ(log().find("handed over"), std::string::npos) << log();
+}
+
+TEST_F(ShellEndToEnd, ThePermissionsWindowOfAFirstLaunchNamesItselfOnce) {
+    std::ofstream(session.home.path("config/Arvelo/defaults.json")) << "{}";  // never dismissed
+    ChildProcess& arvelo = session.runArvelo();
+    ASSERT_TRUE(listening()) << log();
+    std::string title;
+    EXPECT_TRUE(waitUntil(10, [&] {
+        for (const Client& client : session.probe.clients())
+            if (client.title.find("Permissions") != std::string::npos) title = client.title;
+        return !title.empty();
+    })) << log();
+    EXPECT_EQ(title, "Vomira Permissions");
+    arvelo.signal(SIGTERM);
+    EXPECT_EQ(arvelo.waitForExit(10), 0);
 }
 
 TEST_F(ShellEndToEnd, ARelaunchWaitsForTheInstanceItReplacesToEnd) {

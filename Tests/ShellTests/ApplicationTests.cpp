@@ -245,7 +245,7 @@ TEST_F(ApplicationScene, TheMenuReflectsSavedLayoutsZoomedViewsAndTheSwitches) {
     launch();
     Menu menu = app->menuNeedsUpdate();
     EXPECT_EQ(menuItem(menu, "Show Everything"), nullptr);
-    EXPECT_FALSE(menuItem(menu, "Window Map  (⌃⌥W)")->on);
+    EXPECT_FALSE(menuItem(menu, "Window Map  (Ctrl+Alt+W)")->on);
     EXPECT_FALSE(menuItem(menu, "Open at Login")->on);
 
     coordinator().states.modify([](auto& states) { states.begin()->second.camera = Rect(0, 0, 0.5, 0.5); });
@@ -256,11 +256,11 @@ TEST_F(ApplicationScene, TheMenuReflectsSavedLayoutsZoomedViewsAndTheSwitches) {
     earlier.id = 2;
     earlier.name = "Layout 2";
     coordinator().saved = std::vector<SavedView>{later, earlier};
-    menuItem(menu, "Window Map  (⌃⌥W)")->trigger();
+    menuItem(menu, "Window Map  (Ctrl+Alt+W)")->trigger();
 
     menu = app->menuNeedsUpdate();
     EXPECT_NE(menuItem(menu, "Show Everything"), nullptr);
-    EXPECT_TRUE(menuItem(menu, "Window Map  (⌃⌥W)")->on);
+    EXPECT_TRUE(menuItem(menu, "Window Map  (Ctrl+Alt+W)")->on);
     EXPECT_EQ(desktop.defaults().boolean("windowMapEnabled"), true);
     const Menu& recall = menuItem(menu, "Saved Layouts")->submenu;
     ASSERT_EQ(recall.size(), 4u);
@@ -313,6 +313,18 @@ TEST_F(ApplicationScene, OpenAtLoginSwitchesTheAutostartEntryAndReportsAFailure)
     menuItem(app->menuNeedsUpdate(), "Open at Login")->trigger();
     EXPECT_EQ(coordinator().status->rfind("Couldn't change Open at Login: ", 0), 0u) << coordinator().status.get();
     EXPECT_FALSE(menuItem(app->menuNeedsUpdate(), "Open at Login")->on);
+    // The tray's tool tip says so too, and keeps saying it after the status line moved on.
+    const std::string told = "tool tip Vomira\n" + coordinator().status.get();
+    EXPECT_EQ(events.back(), told);
+    coordinator().status = "3 docked windows.";
+    app->updateStatusIcon();
+    EXPECT_EQ(events.back(), told);
+
+    // A change that succeeds clears it.
+    std::filesystem::remove(autostart());
+    menuItem(app->menuNeedsUpdate(), "Open at Login")->trigger();
+    EXPECT_TRUE(menuItem(app->menuNeedsUpdate(), "Open at Login")->on);
+    EXPECT_EQ(events.back(), "tool tip Vomira");
 }
 
 TEST_F(ApplicationScene, HandedOverArgumentsRunTheirURLs) {

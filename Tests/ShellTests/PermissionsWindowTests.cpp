@@ -95,3 +95,16 @@ TEST_F(PermissionsWindowTest, AllowAsksThePlatformAndQuitAndReopenRelaunches) {
     button("quitAndReopen")->click();
     EXPECT_EQ(relaunches, 1);
 }
+
+TEST_F(PermissionsWindowTest, EveryTextSpeaksOfThisDesktop) {
+    permissions.show();
+    QStringList texts;
+    for (const QLabel* label : permissions.window()->findChildren<QLabel*>()) texts << label->text();
+    for (const QPushButton* button : permissions.window()->findChildren<QPushButton*>())
+        texts << button->text() << button->toolTip();
+    EXPECT_TRUE(texts.contains("On X11 nothing asks you: your window manager and X server grant these."));
+    for (const QString& text : texts) {
+        for (const char* elsewhere : {"macOS", "Mac", "System Settings", "reopening"})
+            EXPECT_FALSE(text.contains(elsewhere)) << text.toStdString();
+    }
+}

@@ -4,13 +4,21 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace arvelo;
 
@@ -22,6 +30,56 @@ bool spinUntil(Condition done) {
     QDeadlineTimer deadline(5000);
     while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
+}
+
+void spinFor(int milliseconds) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// A later launch's handover, run on a thread of its own while this thread serves the socket.
+SingleInstance::Handover handOverWhileServing(SingleInstance& later, const QStringList& arguments,
+                                              double timeout = 5) {
+    std::atomic<SingleInstance::Handover> result = SingleInstance::Handover::unreachable;
+    std::atomic<bool> finished = false;
+    std::thread launch([&] {
+        result = later.handOver(arguments, timeout);
+        finished = true;
+    });
+    spinUntil([&] { return finished.load(); });
+    launch.join();
+    return result;
+}
+
+// A running instance listening in `folder`, collecting what is handed to it.
+struct Listening {
+    Listening(const QString& folder, const char* display) : instance(folder, display) {
+        instance.logger = platform::Logger(log, "org.vomira.Arvelo", "shell");
+        instance.onHandover = [this](const QStringList& arguments) { received.push_back(arguments); };
+    }
+    bool start() { return instance.claim() == SingleInstance::Role::primary && instance.listen(); }
+    bool logged(const std::string& words) const {
+        for (const auto& entry : log->entries())
+            if (entry.message.find(words) != std::string::npos) return true;
+        return false;
+    }
+    std::shared_ptr<platform::CapturedLog> log = std::make_shared<platform::CapturedLog>();
+    SingleInstance instance;
+    std::vector<QStringList> received;
+};
+
+// A raw client of the socket, as any local program could be.
+int connectRaw(const QString& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(path);
+    std::memcpy(address.sun_path, native.constData(), static_cast<std::size_t>(native.size()));
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace
@@ -81,15 +139,8 @@ TEST(SingleInstance, ALaterLaunchHandsItsArgumentsToTheRunningInstance) {
 
     SingleInstance later(folder.path(), ":7");
     ASSERT_EQ(later.claim(), SingleInstance::Role::secondary);
-    std::atomic<bool> handedOver = false;
-    std::atomic<bool> finished = false;
-    std::thread launch([&] {
-        handedOver = later.handOver({"arvelo://arrange", "--flag", "ünïcode"}, 5);
-        finished = true;
-    });
-    EXPECT_TRUE(spinUntil([&] { return finished.load(); }));
-    launch.join();
-    EXPECT_TRUE(handedOver);
+    EXPECT_EQ(handOverWhileServing(later, {"arvelo://arrange", "--flag", "ünïcode"}),
+              SingleInstance::Handover::delivered);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0], (QStringList{"arvelo://arrange", "--flag", "ünïcode"}));
 }
@@ -97,7 +148,7 @@ TEST(SingleInstance, ALaterLaunchHandsItsArgumentsToTheRunningInstance) {
 TEST(SingleInstance, HandingOverWithNobodyListeningFailsAfterItsTimeOut) {
     QTemporaryDir folder;
     SingleInstance later(folder.path(), ":8");
-    EXPECT_FALSE(later.handOver({"x"}, 0.2));
+    EXPECT_EQ(later.handOver({"x"}, 0.2), SingleInstance::Handover::unreachable);
 }
 
 TEST(SingleInstance, TheWireFormRejectsWhatCanNeverBeAMessage) {
@@ -121,4 +172,123 @@ TEST(SingleInstance, TheWireFormRejectsWhatCanNeverBeAMessage) {
 
     QByteArray tooMany = SingleInstance::encode(QStringList(300, "a"));
     EXPECT_TRUE(SingleInstance::decode(tooMany).bad);
+}
+
+TEST(SingleInstance, TheRuntimeFolderIsTheUsersOwnOrNone) {
+    QTemporaryDir temporary;
+    const QString fallback = temporary.path() + "/org.vomira.Arvelo-" + QString::number(geteuid());
+    QTemporaryDir runtime;
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime.path()).constData(), 0700), 0);
+
+    // $XDG_RUNTIME_DIR when it is private.
+    EXPECT_EQ(SingleInstance::userRuntimeFolder(runtime.path(), temporary.path()).path, runtime.path());
+    // Without it: a private folder of this user's, made on first use.
+    const auto made = SingleInstance::userRuntimeFolder("", temporary.path());
+    EXPECT_EQ(made.path, fallback);
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fallback).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    // A folder others can write, found where the fallback goes, is refused, as is one that
+    // is a link: another user may have put it there first.
+    ASSERT_EQ(::chmod(QFile::encodeName(fallback).constData(), 0777), 0);
+    const auto open = SingleInstance::userRuntimeFolder("", temporary.path());
+    EXPECT_TRUE(open.path.isEmpty());
+    EXPECT_TRUE(open.problem.contains("other users")) << open.problem.toStdString();
+    ASSERT_TRUE(QDir(fallback).removeRecursively());
+    ASSERT_TRUE(QFile::link(runtime.path(), fallback));
+    const auto linked = SingleInstance::userRuntimeFolder("", temporary.path());
+    EXPECT_TRUE(linked.path.isEmpty());
+    // A runtime folder others can enter is passed over for the fallback's check.
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime.path()).constData(), 0755), 0);
+    EXPECT_TRUE(SingleInstance::userRuntimeFolder(runtime.path(), temporary.path()).path.isEmpty());
+}
+
+TEST(SingleInstance, TheSocketIsTheUsersAloneAndPeersOfAnotherUserAreNeverTrusted) {
+    QTemporaryDir folder;
+    Listening running(folder.path(), ":9");
+    ASSERT_TRUE(running.start());
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(running.instance.socketPath()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    // A listener that trusts only another user refuses this one's connection and logs it.
+    running.instance.setTrustedUser(geteuid() + 1);
+    SingleInstance later(folder.path(), ":9");
+    EXPECT_NE(handOverWhileServing(later, {"arvelo://restore"}, 1), SingleInstance::Handover::delivered);
+    EXPECT_TRUE(running.received.empty());
+    EXPECT_TRUE(running.logged("Refused a connection"));
+
+    // A launch that finds another user's instance on the socket sends it nothing.
+    running.instance.setTrustedUser(geteuid());
+    later.setTrustedUser(geteuid() + 1);
+    EXPECT_EQ(handOverWhileServing(later, {"arvelo://restore"}), SingleInstance::Handover::untrusted);
+    spinFor(200);  // whatever could arrive, arrives
+    EXPECT_TRUE(running.received.empty());
+}
+
+TEST(SingleInstance, TooMuchToHandOverFailsWithoutSendingAnything) {
+    QTemporaryDir folder;
+    Listening running(folder.path(), ":10");
+    ASSERT_TRUE(running.start());
+    SingleInstance later(folder.path(), ":10");
+    const QStringList tooMany(257, "arvelo://arrange");
+    const QStringList tooLong(40, QString(2000, 'a'));
+    EXPECT_TRUE(SingleInstance::fitsHandover(QStringList(256, "arvelo://arrange")));
+    EXPECT_EQ(later.handOver(tooMany, 1), SingleInstance::Handover::tooLarge);
+    EXPECT_EQ(later.handOver(tooLong, 1), SingleInstance::Handover::tooLarge);
+    EXPECT_TRUE(running.received.empty());
+}
+
+TEST(SingleInstance, IdleAndOversizedConnectionsAreDroppedAndLaterLaunchesStillGetThrough) {
+    QTemporaryDir folder;
+    Listening running(folder.path(), ":11");
+    running.instance.setClientTimeout(0.2);
+    ASSERT_TRUE(running.start());
+
+    // One client says nothing; another declares a message far past the limit.
+    const int idle = connectRaw(running.instance.socketPath());
+    const int oversized = connectRaw(running.instance.socketPath());
+    ASSERT_GE(idle, 0);
+    ASSERT_GE(oversized, 0);
+    const char huge[4] = {0x7f, 0, 0, 0};
+    ASSERT_EQ(::write(oversized, huge, 4), 4);
+    EXPECT_TRUE(spinUntil([&] {
+        return running.logged("sent no whole message in time") && running.logged("oversized") &&
+               running.instance.openConnections() == 0;
+    }));
+    char byte;
+    EXPECT_EQ(::read(idle, &byte, 1), 0);  // closed by the instance
+    ::close(idle);
+    ::close(oversized);
+
+    SingleInstance later(folder.path(), ":11");
+    EXPECT_EQ(handOverWhileServing(later, {"arvelo://back"}), SingleInstance::Handover::delivered);
+    ASSERT_EQ(running.received.size(), 1u);
+}
+
+TEST(SingleInstance, ListeningGoesOnAfterAcceptFailsForWantOfDescriptors) {
+    QTemporaryDir folder;
+    Listening running(folder.path(), ":12");
+    ASSERT_TRUE(running.start());
+    // A connection waits to be accepted while the process has no descriptor left.
+    const int waiting = connectRaw(running.instance.socketPath());
+    ASSERT_GE(waiting, 0);
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = static_cast<rlim_t>(waiting + 8);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> filler;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) filler.push_back(fd);
+    spinFor(300);
+    for (const int fd : filler) ::close(fd);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_TRUE(running.logged("Could not accept"));
+    ::close(waiting);
+
+    SingleInstance later(folder.path(), ":12");
+    EXPECT_EQ(handOverWhileServing(later, {"arvelo://forward"}), SingleInstance::Handover::delivered);
+    ASSERT_EQ(running.received.size(), 1u);
+    EXPECT_EQ(running.received[0], QStringList{"arvelo://forward"});
 }

@@ -38,11 +38,15 @@ TEST(StatusItem, RendersTheMenuModelIntoAQtMenu) {
     StatusItem::render(buildStatusMenu(state, actions), menu);
     EXPECT_EQ(texts(menu),
               (QStringList{"Open Vomira…", "Permissions…", "-", "Set Windows", "Free All Windows", "Saved Layouts",
-                           "Window Map  (⌃⌥W)", "-", "Rev && Uzidu", "-", "Open at Login", "Quit Vomira"}));
+                           "Window Map  (Ctrl+Alt+W)", "-", "Rev && Uzidu", "-", "Open at Login", "Quit Vomira"}));
     const QList<QAction*> items = menu.actions();
     EXPECT_TRUE(items[6]->isChecked());
-    EXPECT_EQ(items[6]->toolTip(), "Press ⌃⌥W for a map of every window, including tabs and minimized ones.");
+    EXPECT_EQ(items[6]->toolTip(), "Press Ctrl+Alt+W for a map of every window, including tabs and minimized ones.");
+    // Both switches show a box, ticked or not; commands show none.
     EXPECT_FALSE(items[10]->isChecked());
+    EXPECT_TRUE(items[10]->isCheckable());
+    EXPECT_TRUE(items[6]->isCheckable());
+    EXPECT_FALSE(items[3]->isCheckable());
     EXPECT_FALSE(items[8]->isEnabled());
 
     QMenu* layouts = items[5]->menu();

@@ -51,7 +51,7 @@ TEST(StatusMenu, ListsEveryItemInOrderWithItsAction) {
     Recorder recorder;
     const Menu menu = buildStatusMenu({}, recorder.actions());
     EXPECT_EQ(titles(menu), (std::vector<std::string>{"Open Vomira…", "Permissions…", "-", "Set Windows",
-                                                      "Free All Windows", "Saved Layouts", "Window Map  (⌃⌥W)", "-",
+                                                      "Free All Windows", "Saved Layouts", "Window Map  (Ctrl+Alt+W)", "-",
                                                       "-", "Open at Login", "Quit Vomira"}));
     for (const MenuItem& item : menu) {
         EXPECT_TRUE(item.keyEquivalent.empty()) << item.title;
@@ -60,8 +60,8 @@ TEST(StatusMenu, ListsEveryItemInOrderWithItsAction) {
     EXPECT_EQ(recorder.calls, (std::vector<std::string>{"openDashboard", "openPermissions", "arrange", "restore",
                                                         "toggleWindowMap", "toggleLogin", "quit"}));
     EXPECT_EQ(find(menu, "Saved Layouts")->action, "");
-    EXPECT_EQ(find(menu, "Window Map  (⌃⌥W)")->toolTip,
-              "Press ⌃⌥W for a map of every window, including tabs and minimized ones.");
+    EXPECT_EQ(find(menu, "Window Map  (Ctrl+Alt+W)")->toolTip,
+              "Press Ctrl+Alt+W for a map of every window, including tabs and minimized ones.");
 }
 
 TEST(StatusMenu, ShowEverythingAndTheKitItemsAppearOnlyWhenThereIsSomethingToShow) {
@@ -78,7 +78,7 @@ TEST(StatusMenu, ShowEverythingAndTheKitItemsAppearOnlyWhenThereIsSomethingToSho
     const Menu menu = buildStatusMenu(state, actions);
     EXPECT_EQ(titles(menu),
               (std::vector<std::string>{"Open Vomira…", "Permissions…", "-", "Set Windows", "Free All Windows",
-                                        "Saved Layouts", "Window Map  (⌃⌥W)", "Show Everything", "-", "Rev & Uzidu",
+                                        "Saved Layouts", "Window Map  (Ctrl+Alt+W)", "Show Everything", "-", "Rev & Uzidu",
                                         "-", "Open at Login", "Quit Vomira"}));
     find(menu, "Show Everything")->trigger();
     EXPECT_EQ(recorder.calls, std::vector<std::string>{"overview"});
@@ -90,9 +90,13 @@ TEST(StatusMenu, SwitchesReflectTheirState) {
         state.windowMapEnabled = on;
         state.openAtLogin = !on;
         const Menu menu = buildStatusMenu(state, {});
-        EXPECT_EQ(find(menu, "Window Map  (⌃⌥W)")->on, on);
+        EXPECT_EQ(find(menu, "Window Map  (Ctrl+Alt+W)")->on, on);
         EXPECT_EQ(find(menu, "Open at Login")->on, !on);
         EXPECT_FALSE(find(menu, "Set Windows")->on);
+        // Switches stay switches when off.
+        EXPECT_TRUE(find(menu, "Window Map  (Ctrl+Alt+W)")->checkable);
+        EXPECT_TRUE(find(menu, "Open at Login")->checkable);
+        EXPECT_FALSE(find(menu, "Set Windows")->checkable);
     }
 }
 

@@ -53,6 +53,9 @@ TEST(FileLogSinkLine, Format) {
               "1700000000.25 [info] [app] tenvik started pid=42\n");
     EXPECT_EQ(FileLogSink::line(1700000000, "pin", "debug", "raiseSourceWindow no-match pid=7", true),
               "1700000000.0 [debug] [pin] raiseSourceWindow no-match pid=7 <private>\n");
+    // Text from outside cannot make a line of its own.
+    EXPECT_EQ(FileLogSink::line(1, "app", "info", "title\n1700000000.0 [error] [app] forged", false),
+              "1.0 [info] [app] title\\n1700000000.0 [error] [app] forged\n");
     EXPECT_EQ(FileLogSink::decimal(0.1), "0.1");
     EXPECT_EQ(FileLogSink::decimal(1733840123.456789), "1733840123.456789");
 }

@@ -47,6 +47,6 @@ std::optional<ArrangerShortcut> arrangerShortcut(std::uint32_t id);
 // Status line after a key could not be registered, quoting the platform's status number.
 std::string shortcutInUseStatus(std::int32_t status);
 inline constexpr const char* kWindowMapShortcutInUseStatus =
-    "⌃⌥W is in use by another app. Open the Window Map from the menu instead.";
+    "Ctrl+Alt+W is in use by another app. Open the Window Map from the menu instead.";
 
 }  // namespace arvelo

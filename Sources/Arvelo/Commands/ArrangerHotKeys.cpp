@@ -32,7 +32,7 @@ platform::OSStatus ArrangerHotKeys::registerKey(const ArrangerHotKey& key, platf
     const platform::OSStatus status =
         services_.hotKeys->registerHotKey(key.keyCode, key.modifiers, {kArrangerHotKeySignature, key.id}, ref);
     if (status != platform::kNoErr)
-        logger_.error("hot key " + std::to_string(key.id) + " could not be registered, status " +
+        logger_.error(platform::hotKeyName(key.keyCode, key.modifiers) + " could not be registered, status " +
                       std::to_string(status));
     return status;
 }

@@ -174,8 +174,9 @@ void Coordinator::minimizeWindow(const std::string& key) {
     record->parked = false;
     record->minimized = true;
     if (!access->dryRun) {
+        // A request like any other, not a frame write: a hung application costs 0.25 s at most.
         services_.accessibility->setAttributeValue(record->element, platform::ax::kMinimized, true,
-                                                   WindowAccess::kWriteTimeout);
+                                                   WindowAccess::kNormalTimeout);
     }
     states.modify([&](std::map<std::string, WorkspaceState>& all) {
         for (auto& [id, state] : all) state.root.remove(key);

@@ -134,6 +134,9 @@ private:
     std::unique_ptr<tenvik::TenvikController> tenvik_;  // from launch for the life of the process
     platform::Subscription kitLogSetting_;
     bool waitingForRestoration_ = false;
+    // The last failed "Open at Login" change, kept in the tool tip until a change succeeds
+    // (the status line moves on with the next arrangement).
+    std::optional<std::string> loginProblem_;
 
     std::vector<platform::Subscription> workspaceObservers_;
     std::vector<platform::TimerHandle> timers_;  // invalidated with the delegate

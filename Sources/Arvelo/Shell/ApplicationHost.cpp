@@ -9,6 +9,7 @@
 #include "Arvelo/Map/WindowMap.h"
 #include "Arvelo/Shell/Application.h"
 #include "Arvelo/Shell/KitWindowsHost.h"
+#include "Arvelo/Shell/LaunchArguments.h"
 #include "Arvelo/Shell/PermissionsWindow.h"
 #include "Arvelo/Shell/SingleInstance.h"
 #include "Arvelo/Shell/StatusIcon.h"
@@ -116,10 +117,46 @@ std::function<std::string(const std::string&)> entryIconLookup(const platform::E
     };
 }
 
+// A later launch: gives the running instance its arguments and tells how that went.
+int handOver(SingleInstance& instance, int argc, char** argv, const std::vector<std::string>& arguments,
+             const std::string& display) {
+    QCoreApplication handover(argc, argv);
+    switch (instance.handOver(toQStringList(arguments), kHandoverTimeout)) {
+        case SingleInstance::Handover::delivered:
+            return 0;
+        case SingleInstance::Handover::tooLarge:
+            return refuse("too much to hand over to the running Vomira (at most 256 arguments and 64 KiB); "
+                          "nothing was handed over.");
+        case SingleInstance::Handover::untrusted:
+            return refuse("the socket " + instance.socketPath().toStdString() +
+                          " belongs to another user; nothing was handed over.");
+        case SingleInstance::Handover::refused:
+            return refuse("the running Vomira on display " + display + " refused what was handed over.");
+        case SingleInstance::Handover::unreachable:
+            break;
+    }
+    return refuse("Vomira is already running on display " + display + " but does not answer.");
+}
+
 }  // namespace
 
 int runArveloApplication(int argc, char** argv) {
     platform::Environment environment = platform::Environment::ofProcess(argc, argv);
+    // What the command line asks is settled before anything starts or is handed over.
+    const LaunchArguments launch = LaunchArguments::parse(environment.arguments);
+    switch (launch.action) {
+        case LaunchArguments::Action::help:
+            std::fputs(LaunchArguments::usage().c_str(), stdout);
+            return 0;
+        case LaunchArguments::Action::version:
+            std::fputs(LaunchArguments::version().c_str(), stdout);
+            return 0;
+        case LaunchArguments::Action::error:
+            std::fprintf(stderr, "arvelo: %s\nTry 'arvelo --help' for more information.\n", launch.error.c_str());
+            return LaunchArguments::kUsageStatus;
+        case LaunchArguments::Action::run:
+            break;
+    }
     if (const auto problem = desktopProblem(environment)) return refuse(*problem);
     const std::string display = *environment.variable("DISPLAY");
 
@@ -130,26 +167,22 @@ int runArveloApplication(int argc, char** argv) {
     }
 
     // One instance per user and display: decided before anything else starts.
-    std::unique_ptr<SingleInstance> instance;
-    const QString runtimeFolder = SingleInstance::userRuntimeFolder();
-    if (runtimeFolder.isEmpty()) {
-        std::fprintf(stderr, "arvelo: no private runtime folder; cannot make sure only one Vomira runs\n");
-    } else {
-        instance = std::make_unique<SingleInstance>(runtimeFolder, QString::fromStdString(display));
-        switch (instance->claim(relaunched ? kRelaunchWait : 0)) {
-            case SingleInstance::Role::primary:
-                break;
-            case SingleInstance::Role::secondary: {
-                QCoreApplication handover(argc, argv);
-                if (instance->handOver(toQStringList(environment.arguments), kHandoverTimeout)) return 0;
-                return refuse("Vomira is already running on display " + display + " but does not answer.");
-            }
-            case SingleInstance::Role::failed:
-                std::fprintf(stderr, "arvelo: cannot use the lock file %s; not checking for another Vomira\n",
-                             instance->lockPath().toLocal8Bit().constData());
-                instance.reset();
-                break;
-        }
+    const SingleInstance::RuntimeFolder runtimeFolder = SingleInstance::userRuntimeFolder();
+    if (runtimeFolder.path.isEmpty()) {
+        return refuse("no private folder for the lock that keeps Vomira to one instance: " +
+                      runtimeFolder.problem.toStdString() + ". Set XDG_RUNTIME_DIR to a folder of your own.");
+    }
+    auto instance = std::make_unique<SingleInstance>(runtimeFolder.path, QString::fromStdString(display));
+    switch (instance->claim(relaunched ? kRelaunchWait : 0)) {
+        case SingleInstance::Role::primary:
+            break;
+        case SingleInstance::Role::secondary:
+            return handOver(*instance, argc, argv, environment.arguments, display);
+        case SingleInstance::Role::failed:
+            std::fprintf(stderr, "arvelo: cannot use the lock file %s; not checking for another Vomira\n",
+                         instance->lockPath().toLocal8Bit().constData());
+            instance.reset();
+            break;
     }
 
     if (!platform::x11::Connection::open(display.c_str(), kConnectTimeout)) {
@@ -161,7 +194,8 @@ int runArveloApplication(int argc, char** argv) {
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qputenv("RESOURCE_NAME", "arvelo");
     QApplication::setApplicationName(Application::kBundleIdentifier);
-    QApplication::setApplicationDisplayName("Vomira");
+    // No display name: Qt would add " — Vomira" to every title, which already name the program
+    // ("Vomira Permissions").
     QApplication::setDesktopFileName(Application::kBundleIdentifier);
     QApplication qtApplication(argc, argv);
     // Closing the dashboard, overview or permissions window never quits the program.
@@ -188,6 +222,7 @@ int runArveloApplication(int argc, char** argv) {
         logger.error("The connection to the X server was lost; Vomira ends");
         QCoreApplication::exit(1);
     };
+    if (instance) instance->logger = services.logger("shell");
     if (instance && !instance->listen()) {
         logger.error("Cannot listen for later launches on " + instance->socketPath().toStdString());
     }

@@ -66,8 +66,8 @@ Menu Application::menuNeedsUpdate() {
 }
 
 void Application::updateStatusIcon() {
-    // The kit's state image and tool tip take precedence when the kit gives them.
     // The kit's state image and tool tip while it gives them; the program's own otherwise.
+    // A failed login-item change is added below until a change succeeds.
     std::optional<tenvik::StatusIconChoice> image;
     std::optional<std::string> toolTip;
     if (tenvik_) {
@@ -75,7 +75,9 @@ void Application::updateStatusIcon() {
         toolTip = tenvik_->statusToolTip();
     }
     if (onStatusImageChange) onStatusImageChange(image);
-    if (onStatusIconChange) onStatusIconChange(toolTip.value_or(kDefaultToolTip));
+    std::string text = toolTip.value_or(kDefaultToolTip);
+    if (loginProblem_) text += "\n" + *loginProblem_;
+    if (onStatusIconChange) onStatusIconChange(text);
 }
 
 void Application::openDashboard() {
@@ -121,9 +123,13 @@ void Application::toggleLogin() {
     const bool enabled = loginItem_.status() == LoginItem::Status::enabled;
     const std::optional<std::string> error = enabled ? loginItem_.unregisterItem() : loginItem_.registerItem();
     if (error) {
-        if (coordinator_) coordinator_->status = "Couldn't change Open at Login: " + *error;
+        loginProblem_ = "Couldn't change Open at Login: " + *error;
+        if (coordinator_) coordinator_->status = *loginProblem_;
         logger_.error("Open at Login could not be changed: " + *error);
+    } else {
+        loginProblem_.reset();
     }
+    updateStatusIcon();
     // A login item never waits for approval on this desktop.
 }
 

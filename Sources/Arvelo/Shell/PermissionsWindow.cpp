@@ -21,6 +21,8 @@ namespace {
 constexpr int kWidth = 520;
 constexpr int kHeight = 290;
 constexpr int kMarkSize = 22;
+// What is true of these permissions on X11: nothing asks the user, the desktop grants them.
+constexpr const char* kSubtitle = "On X11 nothing asks you: your window manager and X server grant these.";
 
 QPixmap markPixmap(bool granted, const QColor& secondary) {
     QPixmap pixmap(kMarkSize, kMarkSize);
@@ -112,7 +114,7 @@ void PermissionsWindow::build() {
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.35);
     title->setFont(titleFont);
     headings->addWidget(title);
-    headings->addWidget(secondaryLabel("macOS asks you to allow each of these once.", &window));
+    headings->addWidget(secondaryLabel(kSubtitle, &window));
     header->addLayout(headings, 1);
     layout->addLayout(header);
 
@@ -120,14 +122,14 @@ void PermissionsWindow::build() {
                                [this] { services_.accessibility->isProcessTrustedWithOptions(true); });
     screenRecordingRow_ = addRow(layout, "Screen Recording",
                                  "Optional. Shows pictures of small windows and live pinned windows. "
-                                 "Takes effect after reopening Vomira.",
+                                 "Needs the X server's Composite extension.",
                                  [this] { services_.screenCapture->requestAccess(); });
     layout->addStretch(1);
 
     auto* footer = new QHBoxLayout;
     auto* reopen = new QPushButton("Quit && Reopen", &window);
     reopen->setObjectName("quitAndReopen");
-    reopen->setToolTip("macOS applies Screen Recording only after Vomira reopens");
+    reopen->setToolTip("Puts your windows back, quits Vomira and starts it again");
     reopen->setAutoDefault(false);
     QObject::connect(reopen, &QPushButton::clicked, &window, [this] {
         if (relaunch_) relaunch_();

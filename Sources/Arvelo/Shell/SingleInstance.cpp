@@ -6,17 +6,20 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace arvelo {
@@ -26,8 +29,15 @@ namespace {
 constexpr int kMaxMessageBytes = 64 * 1024;
 constexpr quint32 kMaxArguments = 256;
 constexpr int kRetryMilliseconds = 50;
-constexpr int kIdleClientMilliseconds = 5000;
+// How long a connection may take to deliver its whole message before it is dropped.
+constexpr double kClientTimeoutSeconds = 5;
+// Connections read at once; later ones are closed at once until one ends.
+constexpr int kMaxClients = 16;
+// How long accepting pauses after accept() failed (say, out of descriptors).
+constexpr int kAcceptPauseMilliseconds = 200;
+constexpr int kBacklog = 32;
 const QByteArray kAcknowledgement("ok");
+const char* const kBufferProperty = "arveloBuffer";
 
 void appendLength(QByteArray& bytes, quint32 value) {
     char raw[4];
@@ -42,33 +52,59 @@ bool readLength(const QByteArray& bytes, qsizetype& offset, quint32& value) {
     return true;
 }
 
-bool isPrivateFolder(const QString& path) {
+// Why a folder cannot hold the lock and socket, or empty when it can: it must be a real
+// folder (not a link to one) of this user that nobody else may enter or write.
+QString folderProblem(const QString& path) {
     struct stat info {};
     const QByteArray native = QFile::encodeName(path);
-    if (lstat(native.constData(), &info) != 0) return false;
-    return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & 077) == 0;
+    if (lstat(native.constData(), &info) != 0) return path + " cannot be read: " + QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISDIR(info.st_mode)) return path + " is not a folder";
+    if (info.st_uid != geteuid()) return path + " belongs to another user";
+    if ((info.st_mode & 077) != 0) return path + " can be entered or written by other users";
+    return {};
 }
+
+// The user at the other end of a connected local socket; -1 when it cannot be told.
+long peerUser(int descriptor) {
+    ucred credentials {};
+    socklen_t size = sizeof credentials;
+    if (getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0) return -1;
+    return static_cast<long>(credentials.uid);
+}
+
+std::string errorText(int error) { return std::strerror(error); }
 
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& runtimeFolder, const QString& displayName) {
+SingleInstance::SingleInstance(const QString& runtimeFolder, const QString& displayName)
+    : trustedUser_(geteuid()), clientTimeoutSeconds_(kClientTimeoutSeconds) {
     const QString base = runtimeFolder + "/org.vomira.Arvelo-" + displayKey(displayName);
     lockPath_ = base + ".lock";
     socketPath_ = base + ".socket";
 }
 
 SingleInstance::~SingleInstance() {
-    if (server_) server_->close();
+    notifier_.reset();  // closes the open connections with it
+    if (listenFd_ >= 0) ::close(listenFd_);
     if (lockFd_ >= 0) ::close(lockFd_);
 }
 
-QString SingleInstance::userRuntimeFolder() {
-    const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!xdg.isEmpty() && isPrivateFolder(xdg)) return xdg;
-    const QString fallback = QDir::tempPath() + "/org.vomira.Arvelo-" + QString::number(geteuid());
+SingleInstance::RuntimeFolder SingleInstance::userRuntimeFolder() {
+    return userRuntimeFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath());
+}
+
+SingleInstance::RuntimeFolder SingleInstance::userRuntimeFolder(const QString& xdgRuntimeDir,
+                                                               const QString& temporaryFolder) {
+    if (!xdgRuntimeDir.isEmpty() && folderProblem(xdgRuntimeDir).isEmpty()) return {xdgRuntimeDir, {}};
+    // No usable runtime folder: one of this user's own in the temporary folder. Anyone may
+    // create that name first, so what is found there is checked, never trusted.
+    const QString fallback = temporaryFolder + "/org.vomira.Arvelo-" + QString::number(geteuid());
     const QByteArray native = QFile::encodeName(fallback);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) return {};
-    return isPrivateFolder(fallback) ? fallback : QString();
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        return {{}, "cannot create " + fallback + ": " + QString::fromLocal8Bit(std::strerror(errno))};
+    }
+    if (const QString problem = folderProblem(fallback); !problem.isEmpty()) return {{}, problem};
+    return {fallback, {}};
 }
 
 QString SingleInstance::displayKey(const QString& displayName) {
@@ -101,49 +137,112 @@ SingleInstance::Role SingleInstance::claim(double waitSeconds) {
 }
 
 bool SingleInstance::listen() {
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    const QByteArray path = QFile::encodeName(socketPath_);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    if (static_cast<std::size_t>(path.size()) >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (descriptor < 0) return false;
     // Holding the lock means no live instance owns the socket: a file left there is stale.
-    QLocalServer::removeServer(socketPath_);
-    if (!server_->listen(socketPath_)) {
-        server_.reset();
+    ::unlink(path.constData());
+    if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(path.constData(), 0600) != 0 || ::listen(descriptor, kBacklog) != 0) {
+        ::close(descriptor);
         return false;
     }
-    QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] { accept(); });
+    listenFd_ = descriptor;
+    notifier_ = std::make_unique<QSocketNotifier>(listenFd_, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { acceptPending(); });
     return true;
 }
 
-void SingleInstance::accept() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] { readFrom(socket); });
-        // A client that never finishes its message is dropped.
-        QTimer::singleShot(kIdleClientMilliseconds, socket, [socket] { socket->abort(); });
-        readFrom(socket);
+void SingleInstance::acceptPending() {
+    for (;;) {
+        const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            pauseAccepting(errno);
+            return;
+        }
+        const long user = peerUser(client);
+        if (user != static_cast<long>(trustedUser_)) {
+            ::close(client);
+            logger.error("Refused a connection to the launch socket from user " + std::to_string(user));
+            continue;
+        }
+        if (clients_ >= kMaxClients) {
+            ::close(client);
+            if (!reportedFull_) logger.error("Too many open connections to the launch socket; dropping new ones");
+            reportedFull_ = true;
+            continue;
+        }
+        adopt(client);
     }
 }
 
+void SingleInstance::pauseAccepting(int error) {
+    // The connection stays queued and the socket keeps listening: look again shortly.
+    logger.error("Could not accept a later launch's connection (" + errorText(error) + "); trying again");
+    notifier_->setEnabled(false);
+    QTimer::singleShot(kAcceptPauseMilliseconds, notifier_.get(), [this] {
+        notifier_->setEnabled(true);
+        acceptPending();
+    });
+}
+
+void SingleInstance::adopt(int descriptor) {
+    auto* socket = new QLocalSocket(notifier_.get());
+    if (!socket->setSocketDescriptor(descriptor)) {
+        ::close(descriptor);
+        delete socket;
+        return;
+    }
+    ++clients_;
+    QObject::connect(socket, &QObject::destroyed, notifier_.get(), [this] {
+        if (--clients_ < kMaxClients) reportedFull_ = false;
+    });
+    QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] { readFrom(socket); });
+    // A client that never finishes its message is dropped.
+    QTimer::singleShot(static_cast<int>(clientTimeoutSeconds_ * 1000), socket, [this, socket] {
+        logger.error("Dropped a connection to the launch socket that sent no whole message in time");
+        socket->abort();
+        socket->deleteLater();
+    });
+    readFrom(socket);
+}
+
 void SingleInstance::readFrom(QLocalSocket* socket) {
-    QByteArray buffered = socket->property("arveloBuffer").toByteArray();
+    QByteArray buffered = socket->property(kBufferProperty).toByteArray();
     buffered += socket->readAll();
     const Decoded message = decode(buffered);
     if (message.bad) {
-        qWarning("arvelo: dropped a malformed message from another launch");
+        logger.error("Dropped a malformed or oversized message on the launch socket");
+        socket->setProperty(kBufferProperty, QByteArray());
         socket->abort();
+        socket->deleteLater();
         return;
     }
     if (!message.complete) {
-        socket->setProperty("arveloBuffer", buffered);
+        socket->setProperty(kBufferProperty, buffered);
         return;
     }
-    socket->setProperty("arveloBuffer", QByteArray());
+    socket->setProperty(kBufferProperty, QByteArray());
     socket->write(kAcknowledgement);
     socket->flush();
     socket->disconnectFromServer();
     if (onHandover) onHandover(message.arguments);
 }
 
-bool SingleInstance::handOver(const QStringList& arguments, double timeoutSeconds) {
+bool SingleInstance::fitsHandover(const QStringList& arguments) {
+    return arguments.size() <= static_cast<qsizetype>(kMaxArguments) && encode(arguments).size() - 4 <= kMaxMessageBytes;
+}
+
+SingleInstance::Handover SingleInstance::handOver(const QStringList& arguments, double timeoutSeconds) {
+    if (!fitsHandover(arguments)) return Handover::tooLarge;
     QElapsedTimer elapsed;
     elapsed.start();
     const qint64 deadline = static_cast<qint64>(timeoutSeconds * 1000);
@@ -154,19 +253,25 @@ bool SingleInstance::handOver(const QStringList& arguments, double timeoutSecond
     for (;;) {
         socket.connectToServer(socketPath_);
         if (socket.waitForConnected(remaining())) break;
-        if (elapsed.elapsed() >= deadline) return false;
+        if (elapsed.elapsed() >= deadline) return Handover::unreachable;
         QThread::msleep(kRetryMilliseconds);
     }
+    // The arguments go only to an instance of this same user.
+    if (peerUser(static_cast<int>(socket.socketDescriptor())) != static_cast<long>(trustedUser_)) {
+        socket.abort();
+        return Handover::untrusted;
+    }
     socket.write(encode(arguments));
-    if (!socket.waitForBytesWritten(remaining())) return false;
+    if (!socket.waitForBytesWritten(remaining())) return Handover::unreachable;
     QByteArray answer;
     while (answer.size() < kAcknowledgement.size() && socket.waitForReadyRead(remaining())) {
         answer += socket.readAll();
     }
-    if (answer.startsWith(kAcknowledgement)) return true;
+    if (answer.startsWith(kAcknowledgement)) return Handover::delivered;
+    if (socket.state() != QLocalSocket::ConnectedState) return Handover::refused;
     // The message is in the socket; a busy instance reads it when it gets to it.
     qWarning("arvelo: the running instance has not confirmed the handover yet");
-    return true;
+    return Handover::delivered;
 }
 
 QByteArray SingleInstance::encode(const QStringList& arguments) {

@@ -96,7 +96,7 @@ void StatusItem::render(const Menu& model, QMenu& menu) {
         }
         QAction* action = menu.addAction(menuText(item.title));
         action->setEnabled(item.enabled);
-        action->setCheckable(item.on);
+        action->setCheckable(item.checkable || item.on);
         action->setChecked(item.on);
         if (!item.toolTip.empty()) action->setToolTip(QString::fromStdString(item.toolTip));
         if (!item.symbol.empty()) action->setIcon(tenvik::symbolIcon(QString::fromStdString(item.symbol)));

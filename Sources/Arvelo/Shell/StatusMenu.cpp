@@ -96,9 +96,11 @@ Menu buildStatusMenu(const StatusMenuState& state, const StatusMenuActions& acti
     menu.push_back(actionItem("Free All Windows", "restore", actions.restore));
     menu.push_back(buildLayoutsItem(state.saved, actions));
 
-    MenuItem windowMap = actionItem("Window Map  (\u2303\u2325W)", "toggleWindowMap", actions.toggleWindowMap);
+    // Shortcuts read as the desktop writes them ("Ctrl+Alt+W"), as the layout items show theirs.
+    MenuItem windowMap = actionItem("Window Map  (Ctrl+Alt+W)", "toggleWindowMap", actions.toggleWindowMap);
+    windowMap.checkable = true;
     windowMap.on = state.windowMapEnabled;
-    windowMap.toolTip = "Press \u2303\u2325W for a map of every window, including tabs and minimized ones.";
+    windowMap.toolTip = "Press Ctrl+Alt+W for a map of every window, including tabs and minimized ones.";
     menu.push_back(std::move(windowMap));
 
     if (state.showEverything) menu.push_back(actionItem("Show Everything", "overview", actions.overview));
@@ -107,6 +109,7 @@ Menu buildStatusMenu(const StatusMenuState& state, const StatusMenuActions& acti
     menu.push_back(MenuItem::separatorItem());
 
     MenuItem login = actionItem("Open at Login", "toggleLogin", actions.toggleLogin);
+    login.checkable = true;
     login.on = state.openAtLogin;
     menu.push_back(std::move(login));
     menu.push_back(actionItem("Quit Vomira", "quit", actions.quit));

@@ -25,6 +25,8 @@ struct MenuItem {
     std::uint32_t keyEquivalentModifierMask = 0;
     int tag = 0;
     bool on = false;
+    // A switch: shown with a check box, ticked while `on`.
+    bool checkable = false;
     bool enabled = true;
     bool separator = false;
     std::string toolTip;

@@ -1,12 +1,14 @@
 // QtSerialQueue.h: a serial background queue on its own std::thread, for the Qt binding of
 // the scheduler. Work runs one item at a time in order; pending work is dropped when the
-// queue is destroyed (the item running then is finished first).
+// queue is destroyed (the item running then is finished first). The worker shares the
+// queue's state rather than the queue itself, so a queue may be destroyed by its own work.
 #pragma once
 
 #include "Platform/Dispatch.h"
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -23,13 +25,17 @@ public:
     void async(std::function<void()> work) override;
 
 private:
-    void run();
+    // What the worker needs, alive until both the queue and the worker are done with it.
+    struct State {
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::deque<std::function<void()>> pending;
+        bool stopping = false;
+    };
+    static void run(State& state);
 
     std::string label_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::function<void()>> pending_;
-    bool stopping_ = false;
+    std::shared_ptr<State> state_ = std::make_shared<State>();
     std::thread worker_;
 };
 

@@ -3,11 +3,15 @@
 // (Caps Lock and Num Lock on or off), on a connection of its own whose event thread hands
 // presses to the main queue. A keyboard mapping change moves the grabs to the keys that carry
 // the symbols now, taking the new grabs before releasing the old ones so no press is lost.
+// Every wait for the X server is bounded: a server that stops answering costs a time-out.
 #pragma once
 
 #include "Platform/Dispatch.h"
 #include "Platform/HotKeys.h"
 #include "Platform/Log.h"
+#include "Platform/X11/Deadline.h"
+#include "Platform/X11/KeyboardMapping.h"
+#include "Platform/X11/Reply.h"
 
 #include <xcb/xcb.h>
 
@@ -15,11 +19,11 @@
 #include <compare>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
-
-struct _XCBKeySymbols;
 
 namespace platform::x11 {
 
@@ -31,6 +35,9 @@ public:
     ~X11HotKeys() override;
     X11HotKeys(const X11HotKeys&) = delete;
     X11HotKeys& operator=(const X11HotKeys&) = delete;
+
+    // The longest one wait for the X server may take.
+    static constexpr double kReplyTimeout = 1.0;
 
 protected:
     OSStatus grab(std::uint32_t keyCode, std::uint32_t modifiers) override;
@@ -59,12 +66,25 @@ private:
     };
 
     X11HotKeys(xcb_connection_t* connection, std::shared_ptr<Dispatcher> dispatch, Logger logger);
+    // Event thread: waits on the socket and the wake descriptor, hands presses and mapping
+    // changes to the main queue.
     void runEvents();
+    void forward(const xcb_generic_event_t& event, const std::weak_ptr<X11HotKeys>& weak);
+    void wakeEventThread();
+
+    // Waits for the reply to one request until the deadline, without blocking in xcb.
+    template <class T>
+    Reply<T> await(unsigned int sequence, Deadline deadline);
 
     // Main thread.
     void keyPressed(xcb_keycode_t keycode, std::uint16_t state);
     void mappingChanged(const xcb_mapping_notify_event_t& event);
-    void readModifierBits();
+    // Reads the keyboard and modifier mappings again; what cannot be read in time is kept.
+    void readKeyboard();
+    // Why a grab failed, for the log: who holds a taken combination, when that can be told.
+    void reportFailure(const Grab& grab, OSStatus status);
+    // The running window manager's name, read once.
+    const std::string& windowManagerName();
     // Fills the grab's keycodes and mask from the current mappings; false when no key carries it.
     bool resolve(Grab& grab) const;
     std::set<Combo> combosFor(const Grab& grab) const;
@@ -74,11 +94,12 @@ private:
 
     xcb_connection_t* connection_;
     xcb_window_t root_ = 0;
-    xcb_window_t wakeWindow_ = 0;  // an input-only window of ours: a message to it ends the event thread
+    int wakeFd_ = -1;  // written to wake the event thread (to read queued events, or to end)
     std::shared_ptr<Dispatcher> dispatch_;
     Logger logger_;
-    _XCBKeySymbols* symbols_ = nullptr;
+    KeyboardMapping keyboard_;
     ModifierBits bits_;
+    std::optional<std::string> windowManager_;
     std::vector<Grab> grabs_;
 
     std::atomic<bool> stopping_{false};

@@ -2,6 +2,7 @@
 #include "TenvikKit/Log/FileLogSink.h"
 
 #include "Platform/Files.h"
+#include "Platform/Log.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -56,7 +57,7 @@ std::string FileLogSink::line(double secondsSince1970, std::string_view category
     out += "] [";
     out += category;
     out += "] ";
-    out += text;
+    out += platform::escapeControlCharacters(text);  // one entry, one line, whatever the text holds
     if (hasPrivateDetails) out += " <private>";
     out += '\n';
     return out;
