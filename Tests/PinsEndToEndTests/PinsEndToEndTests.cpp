@@ -241,6 +241,32 @@ TEST_F(PinsEndToEnd, StreamShowsTheWindowFollowsResizesAndLeavesStillWindowsUnre
     EXPECT_EQ(frames->count, afterStop) << "no frame after stop";
 }
 
+TEST_F(PinsEndToEnd, WithoutSharedMemoryGetImageShowsTheSameWindow) {
+    e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
+    ASSERT_TRUE(placed("ArveloFixture 2", 1250, 0));
+    ASSERT_TRUE(placed("ArveloFixture 3", 1250, 540));
+    auto window = placed("ArveloFixture 1", 100, 100);
+    ASSERT_TRUE(window);
+    waitWithEvents(0.5, [] { return false; });
+    const platform::PinCaptureProfile profile{static_cast<int>(window->frame.width) / 2,
+                                              static_cast<int>(window->frame.height) / 2, 30};
+    auto backend = services.liveCapture->makeBackend(*window, frames, profile);
+    auto x11 = std::dynamic_pointer_cast<platform::x11::X11PinCaptureBackend>(backend);
+    ASSERT_TRUE(x11);
+    x11->setSharedMemoryAllowed(false);
+    auto stream = tenvik::PinStream::make(dispatch, backend, profile);
+    bool answered = false;
+    stream->start([&](std::optional<platform::CaptureError> error) {
+        answered = true;
+        startError = error;
+    });
+    ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] { return answered; }));
+    ASSERT_FALSE(startError) << startError->message;
+    ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] { return frames->count > 0; })) << "no frame";
+    EXPECT_FALSE(x11->usesSharedMemory());
+    expectPixelsMatchTheScreen(*window, kFixtureBlue);
+}
+
 TEST_F(PinsEndToEnd, ClosingTheWindowEndsTheStreamWithItsErrorOnce) {
     auto xlogo = std::make_unique<e2e::ChildProcess>("xlogo", std::vector<std::string>{"-geometry", "300x200+50+50"});
     auto window = windowTitled("xlogo");
