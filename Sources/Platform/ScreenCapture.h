@@ -53,6 +53,9 @@ public:
     // One picture of the window at (up to) width × height pixels. A window that is gone or
     // not shown gives no picture and an error. Safe from any thread.
     virtual CaptureOutcome captureWindow(const ShareableWindow& window, int width, int height) = 0;
+    // One picture of the whole screen as it is shown now (every display, panels included), a
+    // pixel per point. Safe from any thread.
+    virtual CaptureOutcome captureScreen() = 0;
 };
 
 }  // namespace platform

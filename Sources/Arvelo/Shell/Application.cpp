@@ -9,6 +9,8 @@
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Commands/URLCommandHandler.h"
 #include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Verification/DockScenario.h"
+#include "Arvelo/Verification/IntegrationVerification.h"
 #include "TenvikKit/Controller/TenvikController.h"
 #include "TenvikKit/Log/LogChannel.h"
 
@@ -113,8 +115,24 @@ void Application::installWorkspaceObservers() {
 
 void Application::runFixtureModes() {
     const platform::Environment& environment = services_.environment;
-    // "--dock-scenario" and "--integration-fixture" start the fixture runs here when the
-    // verification mode arrives.
+    // The dock scenario quits when it is done, with status 1 when it could not start (the
+    // arranger may have arranged the windows meanwhile: the normal quit puts them back).
+    if (environment.hasArgument(kDockScenario)) {
+        fixture::DockScenario::run(coordinator_, writePng, [this](bool completed) {
+            if (!completed) exitStatus_ = 1;
+            requestTerminate();
+        });
+    }
+    // The verification writes its report and leaves the program running, its verdict on the
+    // status line.
+    if (environment.hasArgument(kIntegrationFixture)) {
+        fixture::IntegrationVerification::run(coordinator_, [this](const fixture::IntegrationVerification::Outcome& o) {
+            if (o.blocked)
+                logger_.error("Fixture verification blocked: " + coordinator_->status.get());
+            else
+                logger_.info(coordinator_->status.get());
+        });
+    }
     if (environment.hasArgument(kFixtureOnly)) {
         timers_.push_back(services_.dispatch->scheduleTimer(kFixtureOnlyLifetime, false, platform::RunLoopMode::common,
                                                             [this] { requestTerminate(); }));

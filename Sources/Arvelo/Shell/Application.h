@@ -8,6 +8,7 @@
 
 #include "Arvelo/Shell/LoginItem.h"
 #include "Arvelo/Shell/StatusMenu.h"
+#include "Arvelo/Verification/Screenshots.h"
 #include "Platform/Services.h"
 #include "TenvikKit/Status/StatusIconChoice.h"
 
@@ -64,6 +65,8 @@ public:
     std::function<void()> onTerminate;
     // At launch, right after the coordinator is made: the host binds its views (the chrome).
     std::function<void(Coordinator&)> onCoordinatorMade;
+    // Writes the fixture runs' screenshots as PNG files (set by the host; none: no pictures).
+    fixture::PngWriter writePng;
 
     // ---- Launch (the platform reports that launching has finished).
     void didFinishLaunching();
@@ -114,6 +117,8 @@ public:
     // sets how it is shown.
     const std::shared_ptr<WindowMap>& windowMap() const { return windowMap_; }
     bool terminated() const { return terminated_; }
+    // The status the process ends with: 1 after a fixture run that could not start.
+    int exitStatus() const { return exitStatus_; }
 
 private:
     bool hasWindowsToRestore() const;
@@ -141,6 +146,7 @@ private:
     std::vector<platform::Subscription> workspaceObservers_;
     std::vector<platform::TimerHandle> timers_;  // invalidated with the delegate
     bool terminated_ = false;
+    int exitStatus_ = 0;
     bool willTerminateRan_ = false;
 };
 

@@ -19,6 +19,7 @@
 #include "Arvelo/Views/Chrome/ChromeViews.h"
 #include "Arvelo/Views/Map/WindowMapPanel.h"
 #include "Arvelo/Views/Overview/ApplicationIcons.h"
+#include "Arvelo/Views/Verification/PngFiles.h"
 #include "Platform/Qt/QtDispatcher.h"
 #include "Platform/StandardServices.h"
 #include "Platform/X11/Connection.h"
@@ -267,7 +268,8 @@ int runArveloApplication(int argc, char** argv) {
         if (statusItem) statusItem->setToolTip(QString::fromStdString(toolTip));
     };
     app.onShowPermissions = [&] { permissions.show(); };
-    app.onTerminate = [] { QCoreApplication::exit(0); };
+    app.onTerminate = [&app] { QCoreApplication::exit(app.exitStatus()); };
+    app.writePng = views::writePng;
     if (instance) {
         instance->onHandover = [&app](const QStringList& arguments) { app.handOver(toStrings(arguments)); };
     }

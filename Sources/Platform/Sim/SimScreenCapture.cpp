@@ -33,6 +33,33 @@ CaptureOutcome SimScreenCapture::captureWindow(const ShareableWindow& target, in
     return {CapturedImage{width, height, std::move(pixels)}, ""};
 }
 
+CaptureOutcome SimScreenCapture::captureScreen() {
+    ++world_->screenCaptures;
+    if (world_->screenCaptureFails) return {std::nullopt, "The screen could not be captured."};
+    arvelo::Rect screen = arvelo::Rect::null();
+    for (const Display& display : world_->displays()) screen = screen.united(display.frame);
+    const int width = static_cast<int>(screen.isNull() ? 0 : screen.maxX());
+    const int height = static_cast<int>(screen.isNull() ? 0 : screen.maxY());
+    if (width <= 0 || height <= 0) return {std::nullopt, "There is no screen."};
+    auto pixels = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(width) * height, kBackground);
+    const auto& stacking = world_->stacking();
+    for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) {
+        const Window* window = world_->liveWindow(*it);
+        if (!window || !world_->onScreen(*window)) continue;
+        const arvelo::Rect frame = window->frame.standardized();
+        const int x0 = std::clamp(static_cast<int>(frame.minX()), 0, width);
+        const int x1 = std::clamp(static_cast<int>(frame.maxX()), 0, width);
+        const int y0 = std::clamp(static_cast<int>(frame.minY()), 0, height);
+        const int y1 = std::clamp(static_cast<int>(frame.maxY()), 0, height);
+        for (int y = y0; y < y1; ++y) {
+            const std::uint32_t colour = y - y0 < kTitleStripHeight ? titleColour(*it) : fillColour(*it);
+            std::fill(pixels->begin() + static_cast<std::ptrdiff_t>(y) * width + x0,
+                      pixels->begin() + static_cast<std::ptrdiff_t>(y) * width + x1, colour);
+        }
+    }
+    return {CapturedImage{width, height, std::move(pixels)}, ""};
+}
+
 std::uint32_t SimScreenCapture::fillColour(std::uint32_t windowNumber) {
     // A spread of distinct, mid-bright colours over consecutive window numbers.
     const std::uint32_t mixed = windowNumber * 2654435761u;

@@ -26,6 +26,10 @@ public:
     std::optional<std::vector<ShareableWindow>> shareableWindows(bool onScreenOnly, std::string* error) override;
     double pointPixelScale(const ShareableWindow&) override { return world_->pointPixelScale; }
     CaptureOutcome captureWindow(const ShareableWindow& window, int width, int height) override;
+    // The displays' union on a dark background with every shown window's made-up picture,
+    // back to front.
+    CaptureOutcome captureScreen() override;
+    static constexpr std::uint32_t kBackground = 0xFF202830u;
 
     // The colour a window's picture is filled with (opaque ARGB), and its title strip's.
     static std::uint32_t fillColour(std::uint32_t windowNumber);

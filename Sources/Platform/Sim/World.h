@@ -170,6 +170,9 @@ public:
     std::set<std::uint32_t> captureFailures;
     std::optional<std::string> shareableWindowsError;
     std::vector<std::uint32_t> captures;
+    // Pictures of the whole screen: how many were asked for, and whether they fail.
+    int screenCaptures = 0;
+    bool screenCaptureFails = false;
     bool windowNumberCallAvailable = true;
     bool spacesAvailable = true;
 

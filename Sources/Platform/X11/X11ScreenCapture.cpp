@@ -107,6 +107,27 @@ CaptureOutcome X11ScreenCapture::captureWindow(const ShareableWindow& window, in
     return {CapturedImage{w, h, std::move(argb)}, ""};
 }
 
+CaptureOutcome X11ScreenCapture::captureScreen() {
+    if (connection_->broken()) return {std::nullopt, "The connection to the X server is lost."};
+    std::lock_guard lock(mutex_);
+    const Deadline deadline = Deadline::in(kCaptureTimeout);
+    Connection& c = *connection_;
+    const xcb_screen_t& screen = c.screen();
+    const int width = std::min<int>(screen.width_in_pixels, kMaxPictureSide);
+    const int height = std::min<int>(screen.height_in_pixels, kMaxPictureSide);
+    auto image = c.await<xcb_get_image_reply_t>(
+        xcb_get_image(c.xcb(), XCB_IMAGE_FORMAT_Z_PIXMAP, c.root(), 0, 0, static_cast<std::uint16_t>(width),
+                      static_cast<std::uint16_t>(height), ~0u),
+        deadline);
+    if (!image) return {std::nullopt, describe(image.status, image.errorCode())};
+    const PixelLayout layout = layoutFor(screen.root_depth, screen.root_visual, width);
+    if (static_cast<std::size_t>(xcb_get_image_data_length(image.value.get())) < layout.stride * height)
+        return {std::nullopt, "The X server sent a short picture of the screen."};
+    auto argb = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(width) * height);
+    convertToArgb(xcb_get_image_data(image.value.get()), width, height, layout, argb->data());
+    return {CapturedImage{width, height, std::move(argb)}, ""};
+}
+
 std::optional<X11ScreenCapture::Source> X11ScreenCapture::locate(xcb_window_t client, Deadline deadline,
                                                                  std::string& error) {
     Connection& c = *connection_;

@@ -33,6 +33,8 @@ public:
     // One root pixel is one point.
     double pointPixelScale(const ShareableWindow&) override { return 1; }
     CaptureOutcome captureWindow(const ShareableWindow& window, int width, int height) override;
+    // The root window's pixels (what the screen shows), read with GetImage.
+    CaptureOutcome captureScreen() override;
 
     // Whether pictures are read through shared memory; switching it off forces GetImage.
     bool usesSharedMemory();

@@ -2,6 +2,7 @@
 #include "Arvelo/Views/Chrome/ProxyTileView.h"
 
 #include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Chrome/MiniaturePress.h"
 
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -56,11 +57,7 @@ PressCallbacks ProxyTileView::clickGuarded() const {
     return callbacks;
 }
 
-bool ProxyTileView::accessibilityPress() {
-    if (content_.inputTrace) content_.inputTrace("accessibilityPress", std::nullopt);
-    if (content_.press.callback) content_.press.callback();
-    return true;
-}
+bool ProxyTileView::accessibilityPress() { return arvelo::accessibilityPress(content_); }
 
 void ProxyTileView::trace(const char* phase, QMouseEvent* event) {
     if (!content_.inputTrace) return;

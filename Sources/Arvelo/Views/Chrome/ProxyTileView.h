@@ -25,7 +25,7 @@ public:
     const MiniatureContent& content() const { return content_; }
     bool hovered() const { return hovered_; }
     const ChromePress& press() const { return press_; }
-    // The accessibility press: traced, then the click action.
+    // The accessibility press: traced, then the click action; whether an action ran.
     bool accessibilityPress();
 
 protected:

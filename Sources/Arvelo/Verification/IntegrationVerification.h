@@ -1,0 +1,83 @@
+// IntegrationVerification.h: the unattended self-check of the arranger against the fixture
+// application's three windows: arrange, press a miniature tile through its accessibility press,
+// step out, drop twice through the production drop handler, free every window, and measure
+// after each stage; the measurements and a "passed" or "failed" verdict go to
+// "verification.json". Waits are delayed callbacks on the platform's scheduler (the
+// coordinator's beat runs between them); the run holds the coordinator weakly.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "ArveloCore/Geometry.h"
+#include "ArveloCore/Tile.h"
+
+namespace arvelo {
+
+class Coordinator;
+
+namespace fixture {
+
+class IntegrationVerification : public std::enable_shared_from_this<IntegrationVerification> {
+public:
+    static constexpr double kArrangeWait = 4.8;
+    static constexpr double kFocusWait = 3.5;
+    static constexpr double kRestoreWait = 1.5;
+    // A native frame, or a restored one, counts as in place within this many points.
+    static constexpr double kFrameTolerance = 4;
+    static constexpr const char* kFixtureOnlyFlag = "--fixture-only";
+
+    // What a run leaves behind.
+    struct Outcome {
+        bool blocked = false;  // it could not start (the early-failure report)
+        std::string verdict;   // "passed" or "failed" after a full run
+        bool written = false;  // the report file is there
+        std::filesystem::path file;
+        nlohmann::json report;
+    };
+
+    static void run(const std::shared_ptr<Coordinator>& coordinator, std::function<void(const Outcome&)> finished);
+
+private:
+    using Next = std::function<void()>;
+
+    IntegrationVerification(const std::shared_ptr<Coordinator>& coordinator,
+                            std::function<void(const Outcome&)> finished);
+    void begin();
+    bool start(Coordinator& c);
+    void arranged(Coordinator& c);
+    void pressMiniature(Coordinator& c);
+    void focused(Coordinator& c);
+    void dropsAndRestore(Coordinator& c);
+    void restored(Coordinator& c);
+    void blocked(Coordinator& c, const std::string& reason);
+    void finish(Outcome outcome);
+    // Runs `step` on the coordinator `seconds` from now (not when it is gone).
+    void after(double seconds, std::function<void(IntegrationVerification&, Coordinator&)> step);
+
+    Point pointer(Coordinator& c) const;
+    // Every display's current tiles, in `displays` order.
+    std::vector<Tile> allTiles(Coordinator& c) const;
+
+    std::weak_ptr<Coordinator> coordinator_;
+    std::function<void(const Outcome&)> finished_;
+    nlohmann::json report_ = nlohmann::json::object();
+    std::filesystem::path output_;
+    std::map<std::string, Rect> originalFrames_;
+    std::vector<std::string> keys_;
+    std::shared_ptr<int> motion_ = std::make_shared<int>(0);
+    std::shared_ptr<void> motionMonitor_;
+    Point arrangePointer_;
+    std::string target_;
+    Point focusPointer_;
+};
+
+}  // namespace fixture
+}  // namespace arvelo
