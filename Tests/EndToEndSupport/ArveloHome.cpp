@@ -24,8 +24,8 @@ ArveloHome::ArveloHome(const std::string& name) {
     std::string pattern = "/tmp/" + name + ".XXXXXX";
     if (!::mkdtemp(pattern.data())) return;
     root_ = pattern;
-    for (const char* folder : {"config/Arvelo", "data", "state", "runtime", "state-dir"})
-        fs::create_directories(root_ / folder);
+    // "state-dir" (ARVELO_STATE_DIR) is left for arvelo to make, as it makes it on a new desktop.
+    for (const char* folder : {"config/Arvelo", "data", "state", "runtime"}) fs::create_directories(root_ / folder);
     fs::permissions(root_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
     std::ofstream(root_ / "config/Arvelo/defaults.json")
         << R"({"shownPermissions": true, "settings.hasCompletedOnboarding": true})";

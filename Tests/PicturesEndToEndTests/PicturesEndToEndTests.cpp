@@ -175,6 +175,8 @@ TEST_F(PicturesEndToEnd, WindowsGoneOrMinimisedGiveNoPictureAndLargeWindowsComeW
     // Larger than the 1920 × 1080 screen: every pixel of it.
     auto large = windowTitled("big");
     ASSERT_TRUE(large);
+    // Taken once at its first size, so the capture has seen where this window's pixels were.
+    ASSERT_TRUE(capture(*large).image);
     output("xdotool windowsize --sync " + std::to_string(large->windowID) + " 2600 1500");
     ASSERT_TRUE(waitWithEvents(kWaitSeconds,
                                [&] {

@@ -170,7 +170,14 @@ void FactCache::take(const xcb_generic_event_t& event) {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if (e.window == root_) {
                 const unsigned group = rootGroupOf(e.atom);
-                if (!group) return;
+                if (!group) {
+                    // The work area is kept by readers of the screens under the generation.
+                    if (e.atom == ewmh_._NET_WORKAREA) {
+                        std::lock_guard lock(mutex_);
+                        ++generation_;
+                    }
+                    return;
+                }
                 std::lock_guard lock(mutex_);
                 ++generation_;
                 rootGroups_ &= ~group;

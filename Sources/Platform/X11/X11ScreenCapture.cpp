@@ -81,8 +81,22 @@ CaptureOutcome X11ScreenCapture::captureWindow(const ShareableWindow& window, in
     askCompositeVersion(deadline);
 
     std::string error;
-    const auto source = locate(window.windowID, deadline, error);
-    if (!source) return {std::nullopt, error};
+    // Where a window's pixels are changes only with events the fact cache counts (a frame moved,
+    // resized, mapped, unmapped, reparented or destroyed): while its generation stands, the
+    // frame found last time is still the one. Taken before the look, so a change during it counts.
+    const std::uint64_t generation = c.cache().generation();
+    if (generation != locatedGeneration_) {
+        located_.clear();
+        locatedGeneration_ = generation;
+    }
+    std::optional<Source> source;
+    if (const auto known = located_.find(window.windowID); known != located_.end()) {
+        source = known->second;
+    } else {
+        source = locate(window.windowID, deadline, error);
+        if (!source) return {std::nullopt, error};
+        located_.emplace(window.windowID, *source);
+    }
 
     // The visible frame inside the frame window's pixmap, cut to what the pixmap holds.
     const int left = static_cast<int>(std::lround(window.frame.x)) - source->x;
@@ -100,7 +114,10 @@ CaptureOutcome X11ScreenCapture::captureWindow(const ShareableWindow& window, in
     auto pixels = read(pixmap, *source, x, y, w, h, deadline, error);
     xcb_free_pixmap(c.xcb(), pixmap);
     c.flush();
-    if (!pixels) return {std::nullopt, error};
+    if (!pixels) {
+        located_.erase(window.windowID);
+        return {std::nullopt, error};
+    }
 
     auto argb = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(w) * h);
     convertToArgb(pixels->data, w, h, pixels->layout, argb->data());

@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <map>
 #include <set>
 
 namespace platform::x11 {
@@ -72,6 +73,9 @@ private:
     std::shared_ptr<X11WindowList> windowList_;
     std::mutex mutex_;
     std::set<xcb_window_t> redirected_;
+    // Where each client's pixels were found, under the fact cache's generation of that look.
+    std::map<xcb_window_t, Source> located_;
+    std::uint64_t locatedGeneration_ = 0;
     bool versionAsked_ = false;
     std::optional<bool> sharedMemory_;  // unknown until the first capture
     bool sharedMemoryAllowed_ = true;

@@ -22,7 +22,10 @@ X11Screens::X11Screens(std::shared_ptr<Connection> connection, std::shared_ptr<E
             return r.kind == EventRecord::Kind::screenChange ||
                    (r.kind == EventRecord::Kind::property && r.window == root && r.atom == workArea);
         });
-        if (changed) didChangeParameters.emit();
+        if (changed) {
+            monitorsChanged_ = true;
+            didChangeParameters.emit();
+        }
     });
 }
 
@@ -62,6 +65,8 @@ void X11Screens::readDesktopRoom(Deadline deadline, std::vector<Strut>& struts, 
         auto partial = cardinals(connection_->await<xcb_get_property_reply_t>(a.partial, deadline).value.get());
         auto plain = cardinals(connection_->await<xcb_get_property_reply_t>(a.plain, deadline).value.get());
         if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+        // A change of its strut, or its going, then moves the fact cache's generation.
+        connection_->follow(children[&a - asked.data()]);
         if (partial.size() >= 12)
             struts.push_back(std::move(partial));
         else if (plain.size() >= 4)
@@ -70,6 +75,12 @@ void X11Screens::readDesktopRoom(Deadline deadline, std::vector<Strut>& struts, 
 }
 
 std::vector<Screen> X11Screens::screens() {
+    std::lock_guard lock(mutex_);
+    // Taken before the reads: a change while they are out makes the next call read again.
+    const std::uint64_t generation = connection_->cache().generation();
+    const bool monitorsChanged = monitorsChanged_.exchange(false);
+    if (kept_ && keptGeneration_ == generation && !monitorsChanged && !connection_->broken()) return *kept_;
+    kept_.reset();
     const Deadline deadline = Deadline::in(kReadTimeout);
     const auto monitors = readMonitors(*connection_, deadline);
     if (monitors.empty()) return {};
@@ -95,6 +106,8 @@ std::vector<Screen> X11Screens::screens() {
         screen.visibleFrame = flipRect(withinWorkArea(visibleFrame(m.frame, struts, whole), workArea), primaryMaxY);
         out.push_back(screen);
     }
+    kept_ = out;
+    keptGeneration_ = generation;
     return out;
 }
 

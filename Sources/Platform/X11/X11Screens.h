@@ -9,7 +9,10 @@
 #include "Platform/X11/EventHub.h"
 #include "Platform/X11/Monitors.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 namespace platform::x11 {
 
@@ -23,6 +26,12 @@ private:
 
     std::shared_ptr<Connection> connection_;
     Subscription subscription_;
+    // The screens last read, kept while the fact cache's generation stands (struts, the work
+    // area, the desktop, windows mapped or moved all move it) and no monitor change came.
+    std::mutex mutex_;
+    std::optional<std::vector<Screen>> kept_;
+    std::uint64_t keptGeneration_ = 0;
+    std::atomic<bool> monitorsChanged_{false};
 };
 
 }  // namespace platform::x11
