@@ -183,8 +183,16 @@ TEST_F(DashboardViews, DockingRowDocksBesideThePickedTargetOrTheWholeLayout) {
         if (combo->accessibleName() == "Target") target = combo;
     const int index = 1;
     const std::string picked = target->itemData(index).toString().toStdString();
+    target->setCurrentIndex(index);  // as a pick in the list does, then its signal
     target->activated(index);
     EXPECT_EQ(window->target(), picked);
+    // The pick stays across closing and reopening the dashboard.
+    window->close();
+    EXPECT_EQ(dashboard(), window);
+    flush();
+    EXPECT_EQ(window->target(), picked);
+    EXPECT_EQ(target->itemData(target->currentIndex()).toString().toStdString(), picked);
+
     findText(window, "Tab")->click();
     const auto leaf = coordinator->states->at(display).root.leaf(keys[0]);
     ASSERT_TRUE(leaf);
