@@ -68,6 +68,23 @@ XProbe::~XProbe() {
     if (connection_) xcb_disconnect(connection_);
 }
 
+xcb_window_t XProbe::activeWindow() {
+    const auto active = cardinals(screen_->root, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+    return active && !active->empty() ? active->front() : 0;
+}
+
+bool XProbe::pointerFree() {
+    auto* reply = xcb_grab_pointer_reply(connection_,
+                                         xcb_grab_pointer(connection_, 0, screen_->root, 0, XCB_GRAB_MODE_ASYNC,
+                                                          XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+                                         nullptr);
+    const bool free_ = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    xcb_ungrab_pointer(connection_, XCB_CURRENT_TIME);
+    xcb_flush(connection_);
+    return free_;
+}
+
 Frame XProbe::screen() const { return {0, 0, screen_->width_in_pixels, screen_->height_in_pixels}; }
 
 xcb_atom_t XProbe::atom(const char* name) {

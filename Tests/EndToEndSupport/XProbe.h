@@ -64,6 +64,10 @@ public:
     // first desktop; the screen without one) less the struts clients reserve along its edges
     // (a manager may shape its work area around a narrow strut in its own way).
     Frame workArea();
+    // The window manager's active window (_NET_ACTIVE_WINDOW); 0 when none.
+    xcb_window_t activeWindow();
+    // No client holds the pointer grabbed: a grab of our own is taken (and let go at once).
+    bool pointerFree();
 
 private:
     xcb_atom_t atom(const char* name);

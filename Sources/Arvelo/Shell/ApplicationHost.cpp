@@ -26,6 +26,7 @@
 #include "Platform/X11/PanelStacking.h"
 #include "Platform/X11/Qt/QtPanels.h"
 #include "Platform/X11/X11Backend.h"
+#include "Platform/X11/X11EventTap.h"
 #include "Platform/X11/X11HotKeys.h"
 #include "TenvikKit/Applications/InstalledApplications.h"
 #include "TenvikKit/Views/KitSymbols.h"
@@ -33,6 +34,7 @@
 #include <QApplication>
 #include <QProcess>
 #include <QSessionManager>
+#include <QStyleHints>
 #include <QTimer>
 
 #include <cctype>
@@ -219,6 +221,13 @@ int runArveloApplication(int argc, char** argv) {
     const auto panels = std::make_shared<platform::x11::QtPanels>(stacking);
     services.panels = panels;
     const platform::Logger logger = services.logger("shell");
+    // The canvas's event tap counts double clicks as the desktop does.
+    if (const auto& tap = backend->eventTap()) {
+        const QStyleHints* hints = QGuiApplication::styleHints();
+        tap->setDoubleClick(hints->mouseDoubleClickInterval() / 1000.0, hints->mouseDoubleClickDistance());
+    } else {
+        logger.info("No XInput2 on this X server: the canvas's event tap is off");
+    }
     backend->onConnectionLost = [logger] {
         logger.error("The connection to the X server was lost; Vomira ends");
         QCoreApplication::exit(1);

@@ -2,6 +2,7 @@
 #include "Platform/X11/X11Backend.h"
 
 #include "Platform/X11/X11Accessibility.h"
+#include "Platform/X11/X11EventTap.h"
 #include "Platform/X11/X11LiveCapture.h"
 #include "Platform/X11/X11MouseMonitor.h"
 #include "Platform/X11/X11Pointer.h"
@@ -22,9 +23,11 @@ std::shared_ptr<X11Backend> X11Backend::connect(std::shared_ptr<Dispatcher> disp
                                          display ? std::optional<std::string>(display) : std::nullopt);
     std::weak_ptr<X11Backend> weak = backend;
     backend->connection_->start(
-        [events = backend->events_, raw = backend->rawInput_](const xcb_generic_event_t& event) {
+        [events = backend->events_, raw = backend->rawInput_,
+         tap = backend->eventTap_](const xcb_generic_event_t& event) {
             events->take(event);
             if (raw) raw->take(event);
+            if (tap) tap->take(event);
         },
         [weak, dispatch = backend->dispatch_] {
             dispatch->async([weak] {
@@ -48,6 +51,7 @@ X11Backend::X11Backend(std::shared_ptr<Connection> connection, std::shared_ptr<D
       screenCapture_(std::make_shared<X11ScreenCapture>(connection_, windowList_)),
       rawInput_(RawInput::open(connection_)) {
     if (rawInput_) mouseMonitor_ = X11MouseMonitor::make(connection_, rawInput_, dispatch_);
+    eventTap_ = X11EventTap::make(connection_, rawInput_, dispatch_);
 }
 
 void X11Backend::fill(Services& services) const {
@@ -60,6 +64,7 @@ void X11Backend::fill(Services& services) const {
     services.screenCapture = screenCapture_;
     services.liveCapture = liveCapture_;
     services.mouseMonitor = mouseMonitor_;
+    services.eventTap = eventTap_;
 }
 
 }  // namespace platform::x11

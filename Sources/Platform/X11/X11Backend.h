@@ -15,6 +15,8 @@
 
 namespace platform::x11 {
 
+class X11EventTap;
+
 class X11Backend : public std::enable_shared_from_this<X11Backend> {
 public:
     // Connects to `display` (nullptr: $DISPLAY); null when there is no X server to talk to.
@@ -28,6 +30,8 @@ public:
     // The XInput2 raw observation of the pointer on the root, shared by every global observer
     // of the mouse; null when the server has no XInput 2.1 (then there is no mouse monitor).
     const std::shared_ptr<RawInput>& rawInput() const { return rawInput_; }
+    // The event tap; null without XInput2, like the mouse monitor.
+    const std::shared_ptr<X11EventTap>& eventTap() const { return eventTap_; }
 
     // Called once, on the main thread, when the connection to the X server is lost. Requests
     // fail from then on (cannot complete); the program is expected to end.
@@ -49,6 +53,7 @@ private:
     std::shared_ptr<LiveCapture> liveCapture_;
     std::shared_ptr<RawInput> rawInput_;
     std::shared_ptr<MouseMonitor> mouseMonitor_;
+    std::shared_ptr<X11EventTap> eventTap_;
 };
 
 }  // namespace platform::x11
