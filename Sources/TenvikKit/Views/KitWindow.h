@@ -21,8 +21,6 @@ public:
     void present();
 
 private:
-    void keepExactTitle();
-
     bool placed_ = false;
 
 protected:

@@ -1,7 +1,6 @@
 // DashboardWindow.cpp: the dashboard's parts, their actions and their redraws.
 #include "Arvelo/Views/Dashboard/DashboardWindow.h"
 
-#include "Arvelo/Views/ExactTitle.h"
 #include "Arvelo/Views/Overview/ApplicationIcons.h"
 #include "Arvelo/Views/Overview/CanvasPainter.h"
 #include "Arvelo/Views/Overview/SpatialCanvasWidget.h"
@@ -162,7 +161,6 @@ std::shared_ptr<HostedWindow> DashboardWindow::make(const std::shared_ptr<Coordi
     hosted->orderOut = [window] { window->hide(); };
     hosted->makeKeyAndOrderFront = [window] {
         window->show();
-        keepExactTitle(*window);
         window->raise();
         window->activateWindow();
     };

@@ -1,7 +1,6 @@
 // OverviewWindow.cpp: the overview window's rows and its ways out.
 #include "Arvelo/Views/Overview/OverviewWindow.h"
 
-#include "Arvelo/Views/ExactTitle.h"
 #include "Arvelo/Views/Overview/CanvasPainter.h"
 #include "Arvelo/Views/Overview/SpatialCanvasWidget.h"
 
@@ -111,7 +110,6 @@ std::shared_ptr<HostedWindow> OverviewWindow::make(const std::shared_ptr<Coordin
     hosted->orderOut = [window] { window->hide(); };
     hosted->makeKeyAndOrderFront = [window] {
         window->show();
-        keepExactTitle(*window);
         window->raise();
         window->activateWindow();
     };
