@@ -1,0 +1,64 @@
+// PreviewStreamView.h: the content of a pin's preview panel. It keeps the capture's latest
+// frame as one QImage over the frame's own shared pixels (no copy) and paints it stretched
+// over the whole view, faded to the picture's opacity when the panel is translucent and opaque
+// otherwise; above it a border of 1.5 points in the palette's highlight colour, rounded by 6
+// and inset by 1. It reports the pointer entering or moving over it as hover, every press,
+// release and drag of any button, and wheel events.
+#pragma once
+
+#include "Platform/ScreenCapture.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+namespace tenvik::views {
+
+class PreviewStreamView final : public QWidget {
+public:
+    PreviewStreamView(QWidget* parent, bool translucent);
+
+    // The frame to show from now on; an empty frame is ignored.
+    void showFrame(const platform::CapturedImage& frame);
+    // Drops the picture shown.
+    void clearPicture();
+    void setPictureOpacity(double opacity);
+    void setBorderVisible(bool visible);
+
+    bool hasPicture() const { return !picture_.isNull(); }
+    double pictureOpacity() const { return opacity_; }
+    bool borderVisible() const { return borderVisible_; }
+
+    // Hover: entered or moved over the view, and before a press or a scroll is reported.
+    std::function<void()> onHoverInside;
+    // A press, release or drag of any button.
+    std::function<void()> onMouseEvent;
+    // A wheel or touchpad scroll.
+    std::function<void()> onScrollEvent;
+
+    static constexpr double kBorderWidth = 1.5;
+    static constexpr double kCornerRadius = 6;
+    static constexpr double kBorderInset = 1;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void hover();
+    void mouse();
+
+    bool translucent_;
+    QImage picture_;
+    double opacity_ = 1.0;
+    bool borderVisible_ = true;
+};
+
+}  // namespace tenvik::views
