@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -110,6 +111,51 @@ TEST_F(X11Faults, WindowDestroyedWhileBeingReadOrWrittenAnswersInvalidElement) {
         EXPECT_EQ(ax().performAction(*element, ax::kRaiseAction, kTimeout), AXError::invalidUIElement);
         EXPECT_FALSE(ax().isAttributeSettable(*element, ax::kSize, kTimeout).yes());
     }
+}
+
+// The X server hands a client that quit its id range to the next client that connects, so a
+// new window can get a closed window's number (and, without _NET_WM_PID, its stand-in process)
+// before the main thread has heard that the old one is gone. Until that news is delivered the
+// number names no window: a follow-up write meant for the closed window must not move the new
+// one, and nothing may take the new window for the old.
+TEST_F(X11Faults, AClosedWindowsNumberTakenByANewClientNamesNoWindowUntilTheClosingIsDelivered) {
+    auto first = std::make_unique<TestClient>();
+    const xcb_window_t window = first->openWindow("Closing");
+    const auto element = managed(window);
+    ASSERT_TRUE(element);
+    ASSERT_TRUE(ax().copyAttributeValue(*element, ax::kPosition, kTimeout).ok());
+
+    // Nothing runs on the main thread from here until the checks below: the news of the
+    // destruction waits there.
+    first.reset();
+    TestClient second;
+    const xcb_window_t reborn = second.openWindow("Reborn");
+    if (reborn != window) GTEST_SKIP() << "the X server gave the new client other ids";
+    const auto listed = [&] {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(second.xcb())).data->root;
+        const auto atom =
+            xcb_intern_atom_reply(second.xcb(), xcb_intern_atom(second.xcb(), 0, 16, "_NET_CLIENT_LIST"), nullptr);
+        if (!atom) return false;
+        auto* reply = xcb_get_property_reply(
+            second.xcb(), xcb_get_property(second.xcb(), 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 4096), nullptr);
+        free(atom);
+        if (!reply) return false;
+        const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
+        const bool found = std::find(ids, ids + xcb_get_property_value_length(reply) / 4, reborn) !=
+                           ids + xcb_get_property_value_length(reply) / 4;
+        free(reply);
+        return found;
+    };
+    const auto start = Clock::now();
+    while (!listed() && secondsSince(start) < 10) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(listed()) << "the window manager did not manage the new window";
+
+    EXPECT_EQ(ax().copyAttributeValue(*element, ax::kPosition, kTimeout).error, AXError::invalidUIElement);
+    EXPECT_EQ(ax().setAttributeValue(*element, ax::kSize, AXValue(arvelo::Size{900, 700}), kTimeout),
+              AXError::invalidUIElement);
+
+    // Once the main thread has heard of the closing, the number names the new window.
+    EXPECT_TRUE(managed(reborn).has_value());
 }
 
 TEST_F(X11Faults, ServerThatStopsAnsweringCostsNoMoreThanTheTimeOut) {

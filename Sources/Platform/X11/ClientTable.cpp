@@ -9,7 +9,9 @@ void ClientTable::take(const std::vector<WindowFacts>& facts, Connection& connec
     answered = root.answered && !connection.broken();
     for (const WindowFacts& f : facts) {
         answered = answered && f.answered;
-        if (!f.exists) continue;
+        // A window destroyed whose news is still on its way is gone already: its number may
+        // name a new window that must not be taken for it.
+        if (!f.exists || connection.closing(f.window)) continue;
         positions_[f.window] = clients.size();
         clients.push_back(f);
         pids.push_back(ownerPid(f, setup));

@@ -223,7 +223,7 @@ void Connection::runEvents() {
         {
             std::lock_guard lock(eventsMutex_);
             while (xcb_generic_event_t* event = reading ? xcb_poll_for_event(c_) : xcb_poll_for_queued_event(c_))
-                handedOver_.emplace_back(event);
+                keep(event);
             batch.swap(handedOver_);
         }
         for (const auto& event : batch) dispatch(*event);
@@ -264,11 +264,31 @@ void Connection::handOverQueuedEvents() {
     {
         std::lock_guard lock(eventsMutex_);
         while (xcb_generic_event_t* event = xcb_poll_for_queued_event(c_)) {
-            handedOver_.emplace_back(event);
+            keep(event);
             any = true;
         }
     }
     if (any) wakeEventThread();
+}
+
+void Connection::keep(xcb_generic_event_t* event) {
+    // Noted before the thread that read it can return the reply that followed it.
+    if ((event->response_type & 0x7f) == XCB_DESTROY_NOTIFY) {
+        const auto& destroyed = reinterpret_cast<const xcb_destroy_notify_event_t&>(*event);
+        std::lock_guard lock(closingMutex_);
+        closing_.insert(destroyed.window);
+    }
+    handedOver_.emplace_back(event);
+}
+
+bool Connection::closing(xcb_window_t window) const {
+    std::lock_guard lock(closingMutex_);
+    return closing_.contains(window);
+}
+
+void Connection::closureDelivered(xcb_window_t window) {
+    std::lock_guard lock(closingMutex_);
+    if (const auto it = closing_.find(window); it != closing_.end()) closing_.erase(it);
 }
 
 void Connection::advanceGeneration() {

@@ -18,6 +18,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,6 +47,14 @@ public:
     xcb_window_t root() const { return screen_->root; }
     const xcb_screen_t& screen() const { return *screen_; }
     int screenNumber() const { return screenNumber_; }
+    // Windows whose DestroyNotify has been taken off the socket (by any thread) and whose news
+    // has not been delivered yet (closureDelivered). The X server hands a closed client's ids
+    // to the next client, so until the main thread has heard of the destruction such a number
+    // may already name a new window that its readers would take for the old one. A reply read
+    // after a destruction is returned only once the window is counted here.
+    bool closing(xcb_window_t window) const;
+    // Main thread: the news of one destruction has been delivered.
+    void closureDelivered(xcb_window_t window);
     // Whether the RandR extension (1.5, monitors) is available.
     bool hasRandrMonitors() const { return randrMonitors_; }
     std::uint8_t randrEventBase() const { return randrEventBase_; }
@@ -153,6 +162,8 @@ private:
     // Moves events that a waiter read off the socket (with its reply) to the event thread,
     // in the order they were read.
     void handOverQueuedEvents();
+    // Keeps one event taken off xcb's queue for the event thread; `eventsMutex_` is held.
+    void keep(xcb_generic_event_t* event);
     void wakeEventThread();
     void advanceGeneration();
 
@@ -176,6 +187,8 @@ private:
     // Events taken from xcb's queue, oldest first, for the event thread to dispatch.
     std::mutex eventsMutex_;
     std::vector<XPtr<xcb_generic_event_t>> handedOver_;
+    mutable std::mutex closingMutex_;
+    std::multiset<xcb_window_t> closing_;
 
     int wakeFd_ = -1;
     std::atomic<bool> stopping_{false};

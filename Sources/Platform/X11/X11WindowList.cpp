@@ -37,7 +37,11 @@ X11WindowList::X11WindowList(std::shared_ptr<Connection> connection, std::shared
         });
         if (shown) windowDidAppear.emit();
         for (const EventRecord& r : batch)
-            if (r.kind == EventRecord::Kind::destroy) windowDidClose.emit(r.window);
+            if (r.kind == EventRecord::Kind::destroy) {
+                windowDidClose.emit(r.window);
+                // Its readers have forgotten it: the number may name a new window from now on.
+                connection_->closureDelivered(r.window);
+            }
     });
 }
 
