@@ -1,6 +1,7 @@
 // Workspace.h: the running applications (pid, identifier, name, activation policy, hidden,
 // icon), activating, unhiding and hiding them, the frontmost one, and the notifications of
-// launches, quits, activations and Space changes (delivered on the main thread).
+// launches, quits, activations, hiding and unhiding, and Space changes (delivered on the main
+// thread).
 #pragma once
 
 #include "Platform/Signal.h"
@@ -56,6 +57,9 @@ public:
     Signal<const RunningApplication&> didLaunchApplication;
     Signal<const RunningApplication&> didTerminateApplication;
     Signal<const RunningApplication&> didActivateApplication;
+    // Every window of the application was hidden (on X11: minimised), or one came back.
+    Signal<const RunningApplication&> didHideApplication;
+    Signal<const RunningApplication&> didUnhideApplication;
     Signal<> activeSpaceDidChange;
 };
 

@@ -410,3 +410,39 @@ TEST_F(ApplicationScene, AKitShortcutTakenByAnotherProgramIsToldOnTheStatusLine)
     EXPECT_EQ(coordinator().status.get(), std::string(Application::kKitShortcutInUseStatus) +
                                               "hotkey \u2303\u2325\u2318P registration failed status=-9878");
 }
+
+TEST_F(ApplicationScene, APinnedWindowLeavesTheLayoutAndComesHomeWhenUnpinned) {
+    auto notes = editor.openWindow("notes", kNotes);
+    auto todo = editor.openWindow("todo", kTodo);
+    desktop.liveCapture().answersAtOnce = true;
+    launch();
+    ASSERT_TRUE(coordinator().managing.get());
+    const auto bringNotesForward = [&] {
+        notes.raise();
+        editor.activate();
+        settle();
+    };
+    bringNotesForward();
+    const Rect tiledNotes = notes.frame();
+    const Rect tiledTodo = todo.frame();
+
+    app->open({"arvelo://pin"});
+    settle();
+    EXPECT_EQ(app->tenvik()->pinnedWindowIDs(), std::vector<std::uint32_t>{notes.number()});
+    EXPECT_EQ(coordinator().pinned.size(), 1u);
+    desktop.advance(1.0);
+    settle();
+    EXPECT_EQ(notes.frame(), tiledNotes) << "the pinned window stays under its preview";
+    EXPECT_GT(todo.frame().width * todo.frame().height, tiledTodo.width * tiledTodo.height)
+        << "the other window takes the pinned one's tile";
+
+    bringNotesForward();
+    app->open({"arvelo://pin"});
+    settle();
+    EXPECT_TRUE(app->tenvik()->pinnedWindowIDs().empty());
+    EXPECT_TRUE(coordinator().pinned.empty());
+    desktop.advance(2.0);
+    settle();
+    EXPECT_EQ(notes.frame(), tiledNotes);
+    EXPECT_EQ(todo.frame(), tiledTodo);
+}

@@ -17,6 +17,12 @@ SimWorkspace::SimWorkspace(std::shared_ptr<World> world) : world_(std::move(worl
     world_->onLaunch = post(didLaunchApplication);
     world_->onTerminate = post(didTerminateApplication);
     world_->onActivate = post(didActivateApplication);
+    world_->onHiddenChange = [this, alive](const App& app) {
+        world_->clock().async([this, alive, info = describe(app)] {
+            if (alive.expired()) return;
+            (info.hidden ? didHideApplication : didUnhideApplication).emit(info);
+        });
+    };
     world_->onSpaceChange = [this, alive] {
         world_->clock().async([this, alive] {
             if (!alive.expired()) activeSpaceDidChange.emit();
@@ -28,6 +34,7 @@ SimWorkspace::~SimWorkspace() {
     world_->onLaunch = nullptr;
     world_->onTerminate = nullptr;
     world_->onActivate = nullptr;
+    world_->onHiddenChange = nullptr;
     world_->onSpaceChange = nullptr;
 }
 

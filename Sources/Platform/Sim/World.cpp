@@ -81,14 +81,17 @@ void World::quit(std::int32_t pid) {
 void World::activate(std::int32_t pid) {
     App* target = app(pid);
     if (!target || !target->running) return;
-    target->hidden = false;
+    setHidden(pid, false);
     if (frontmost_ == pid) return;
     frontmost_ = pid;
     if (onActivate) onActivate(*target);
 }
 
 void World::setHidden(std::int32_t pid, bool hidden) {
-    if (App* target = app(pid)) target->hidden = hidden;
+    App* target = app(pid);
+    if (!target || target->hidden == hidden) return;
+    target->hidden = hidden;
+    if (onHiddenChange) onHiddenChange(*target);
 }
 
 Window& World::open(std::int32_t pid, const WindowSpec& spec, bool announce) {

@@ -189,6 +189,8 @@ public:
     std::function<void(const App&)> onLaunch;
     std::function<void(const App&)> onTerminate;
     std::function<void(const App&)> onActivate;
+    // The application's hidden flag changed.
+    std::function<void(const App&)> onHiddenChange;
     std::function<void()> onSpaceChange;
     // A window was opened or brought back from the Dock (set by the window list service).
     std::function<void()> onWindowShown;

@@ -106,6 +106,10 @@ void X11Workspace::handle(const std::vector<EventRecord>& batch) {
     const RunningApplication* activeNow = active(now);
     const RunningApplication* activeBefore = active(before);
     if (activeNow && (!activeBefore || activeBefore->pid != activeNow->pid)) didActivateApplication.emit(*activeNow);
+    for (const RunningApplication& app : now.applications) {
+        const RunningApplication* earlier = findApp(before.applications, app.pid);
+        if (earlier && earlier->hidden != app.hidden) (app.hidden ? didHideApplication : didUnhideApplication).emit(app);
+    }
     if (now.desktop != before.desktop) activeSpaceDidChange.emit();
 }
 

@@ -3,6 +3,7 @@
 #include "TenvikKit/Controller/TenvikController.h"
 
 #include "TenvikKit/Log/LogChannel.h"
+#include "TenvikKit/Pins/MultiPinManager.h"
 #include "TenvikKit/Settings/StandaloneImport.h"
 
 #include <unistd.h>
@@ -57,7 +58,11 @@ TenvikController::TenvikController(platform::Services services, KitShared shared
     : services_(std::move(services)), shared_(std::move(shared)), bundleIdentifier_(std::move(bundleIdentifier)) {
     focusLockManager_ = std::make_unique<FocusLockManager>(services_.workspace, services_.dispatch, *shared_.settings,
                                                            bundleIdentifier_);
-    windowPinManager_ = pins ? std::move(pins) : std::make_unique<MultiPinManager>(bundleIdentifier_);
+    windowPinManager_ =
+        pins ? std::move(pins)
+             : std::make_unique<MultiPinManager>(
+                   PinServices{services_, shared_.settings, shared_.permissions, shared_.pinPreviewHost},
+                   bundleIdentifier_);
     hotKeyManager_ = std::make_unique<HotKeyManager>(services_.hotKeys);
     permissionWarningItem_ = makeItem(kPermissionWarningTitle, "openPermissionsFromMenu");
     focusStateItem_ = makeItem("Focus: Off", "");

@@ -16,6 +16,7 @@
 #include "TenvikKit/HotKeys/HotKeyManager.h"
 #include "TenvikKit/Permissions/PermissionsManager.h"
 #include "TenvikKit/Pins/PinManaging.h"
+#include "TenvikKit/Pins/PinPreviewHost.h"
 #include "TenvikKit/Settings/AppSettings.h"
 #include "TenvikKit/Status/StatusIconChoice.h"
 
@@ -34,6 +35,8 @@ struct KitShared {
     std::shared_ptr<PermissionsManager> permissions;
     std::shared_ptr<ShortcutRecordingState> recording;
     NotificationCenter* center = &NotificationCenter::defaultCenter();
+    // How the view layer fills a pin's preview panel; empty where nothing is drawn.
+    PinPreviewHost pinPreviewHost;
 
     static KitShared make(const platform::Services& services, std::optional<std::string> bundleIdentifier,
                           NotificationCenter& center = NotificationCenter::defaultCenter());

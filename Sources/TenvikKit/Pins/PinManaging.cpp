@@ -1,7 +1,5 @@
-// PinManaging.cpp: the pin facts the controller shows, and the program's pin manager.
+// PinManaging.cpp: the pin facts the controller shows.
 #include "TenvikKit/Pins/PinManaging.h"
-
-#include "TenvikKit/Log/LogChannel.h"
 
 #include <algorithm>
 
@@ -9,7 +7,7 @@ namespace tenvik {
 
 namespace {
 
-bool isLive(const PinState& pin) { return pin.kind == PinState::Kind::starting || pin.kind == PinState::Kind::active; }
+bool isLive(const PinState& pin) { return pin.kind == PinState::Kind::starting || pin.windowID.has_value(); }
 
 std::string ownText(const PinState& pin) {
     switch (pin.kind) {
@@ -19,7 +17,7 @@ std::string ownText(const PinState& pin) {
         case PinState::Kind::idle:
             return "None";
         case PinState::Kind::starting:
-            return pin.text.empty() ? "Starting" : pin.text;
+            return pin.text.empty() ? "Starting pin..." : pin.text;
     }
     return "None";
 }
@@ -56,9 +54,5 @@ std::vector<std::uint32_t> PinManaging::pinnedWindowIDs() const {
         if (pin.windowID) ids.push_back(*pin.windowID);
     return ids;
 }
-
-void MultiPinManager::togglePinCurrentWindow() { Log::pin().info("pinning windows is not available yet"); }
-
-void MultiPinManager::unpin() {}
 
 }  // namespace tenvik

@@ -1,6 +1,7 @@
 // PinManaging.h: what the kit controller uses of window pinning: toggling a pin on the front
 // window, removing every pin, pushing settings to them, stopping them, and the few facts the
-// menu, tool tip and status image show. MultiPinManager is the program's; tests give their own.
+// menu, tool tip and status image show. MultiPinManager is the program's; tests may give their
+// own.
 // Main thread only.
 #pragma once
 
@@ -45,24 +46,6 @@ public:
     std::function<void()> onStateChange;
     // The pinned window's process while a preview passes clicks through to it, or nothing.
     std::function<void(std::optional<std::int32_t>)> onInteractionChange;
-};
-
-// The program's pin manager. Live pinned previews are not built yet: it holds no pins, and a
-// toggle only logs that pinning is not there yet.
-class MultiPinManager : public PinManaging {
-public:
-    explicit MultiPinManager(std::optional<std::string> ignoredBundleIdentifier)
-        : ignoredBundleIdentifier_(std::move(ignoredBundleIdentifier)) {}
-
-    void togglePinCurrentWindow() override;
-    void unpin() override;
-    void applySettings() override {}
-    void stop() override {}
-    std::vector<PinState> pins() const override { return {}; }
-    bool frontWindowIsPinned() const override { return false; }
-
-private:
-    std::optional<std::string> ignoredBundleIdentifier_;
 };
 
 }  // namespace tenvik

@@ -1,0 +1,179 @@
+// PinManagerEndToEndTests.cpp: the real `arvelo` pinning xlogo on a virtual X desktop with
+// openbox. Super+Alt+P over the arranged xlogo pins it: the pin goes live, a preview panel of
+// arvelo's lies over xlogo, and the arranger gives xlogo's tile to the other window; pressing it
+// again unpins it, the panel goes and xlogo comes back into the layout. Pinning and unpinning in
+// a loop leaves no panel behind and arvelo's CPU time stops growing.
+#include "ArveloSession.h"
+#include "Wait.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+using namespace e2e;
+
+namespace {
+
+constexpr double kFewBeats = 15;  // seconds: start-up plus a few 0.7 s beats
+constexpr double kPinDeadline = 8;
+constexpr int kLoops = 20;
+
+class PinManagerEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (environmentValue("DISPLAY").empty()) GTEST_SKIP() << "needs an X display (run through scripts/with-xvfb)";
+        setenv("ARVELO", ARVELO_PATH, 0);
+        ASSERT_TRUE(session.probe.connected());
+        ASSERT_TRUE(session.home.ready());
+    }
+
+    // xlogo and xeyes, overlapping, then arvelo arranging them side by side.
+    void arrange() {
+        session.start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"});
+        session.start("/usr/bin/xeyes", {"-geometry", "300x200+850+300"});
+        const Frames original = session.probe.settledFrames(
+            {"XLogo", "XEyes"}, [](const Frames& frames) { return frames.size() == 2; }, kFewBeats);
+        ASSERT_EQ(original.size(), 2u) << session.describe(original);
+        arvelo = &session.runArvelo();
+        Frames frames;
+        ASSERT_TRUE(waitUntil(kFewBeats, [&] {
+            frames = session.probe.framesOf({"XLogo", "XEyes"});
+            return frames.size() == 2 && !anyOverlap(frames) && frames != original;
+        })) << session.describe(frames) << log();
+        xlogo = only("XLogo");
+        xeyes = only("XEyes");
+    }
+
+    xcb_window_t only(const std::string& className) {
+        const Frames frames = session.probe.framesOf({className});
+        return frames.empty() ? 0 : frames.begin()->first;
+    }
+    Frame frameOf(xcb_window_t window) {
+        const Frames frames = session.probe.framesOf({"XLogo", "XEyes"});
+        return frames.count(window) ? frames.at(window) : Frame{};
+    }
+
+    // The pin key over xlogo, brought to the front first.
+    void pressPinKeyOverXlogo() {
+        session.start("xdotool", {"windowactivate", "--sync", std::to_string(xlogo)}).waitForExit(10);
+        session.start("xdotool", {"key", "super+alt+p"}).waitForExit(10);
+    }
+
+    std::string log() const { return session.home.read("arvelo.log"); }
+    int occurrences(const std::string& text) const {
+        const std::string all = log();
+        int count = 0;
+        for (auto at = all.find(text); at != std::string::npos; at = all.find(text, at + 1)) ++count;
+        return count;
+    }
+    std::string pinActive() const { return "pin active windowID=" + std::to_string(xlogo); }
+    std::string unpinToggle() const {
+        return "pin toggle front=" + std::to_string(xlogo) + " pinned=" + std::to_string(xlogo);
+    }
+
+    // Top-level windows of arvelo's own that are mapped and lie over the frame (its panels).
+    int panelsOver(const Frame& frame) {
+        std::istringstream lines(output("xdotool search --onlyvisible --pid " + std::to_string(arvelo->pid()) +
+                                        " --name '' 2>/dev/null"));
+        int count = 0;
+        std::string id;
+        while (std::getline(lines, id)) {
+            const std::string geometry = output("xdotool getwindowgeometry --shell " + id);
+            Frame panel;
+            std::istringstream fields(geometry);
+            std::string field;
+            while (std::getline(fields, field)) {
+                const auto equals = field.find('=');
+                if (equals == std::string::npos) continue;
+                const std::string key = field.substr(0, equals);
+                const int value = std::atoi(field.c_str() + equals + 1);
+                if (key == "X") panel.x = value;
+                if (key == "Y") panel.y = value;
+                if (key == "WIDTH") panel.width = value;
+                if (key == "HEIGHT") panel.height = value;
+            }
+            if (panel.near(frame, 2)) ++count;
+        }
+        return count;
+    }
+
+    static std::string output(const std::string& command) {
+        std::string text;
+        if (FILE* pipe = popen(("timeout 10 " + command).c_str(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
+            pclose(pipe);
+        }
+        return text;
+    }
+
+    // User and system CPU seconds of a process so far.
+    static double cpuSeconds(pid_t pid) {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+        std::string field;
+        double ticks = 0;
+        for (int i = 3; i <= 15 && fields >> field; ++i)
+            if (i >= 14) ticks += std::stod(field);
+        return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+
+    ArveloSession session{"arvelo-pins-e2e"};
+    ChildProcess* arvelo = nullptr;
+    xcb_window_t xlogo = 0;
+    xcb_window_t xeyes = 0;
+};
+
+}  // namespace
+
+TEST_F(PinManagerEndToEnd, APinnedWindowLeavesTheLayoutAndComesBackWhenUnpinned) {
+    arrange();
+    const Frame tiledEyes = frameOf(xeyes);
+    const Frame tiledLogo = frameOf(xlogo);
+
+    pressPinKeyOverXlogo();
+    ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences(pinActive()) == 1; })) << log();
+    // xlogo's tile goes to xeyes; xlogo itself stays where it was, under its preview.
+    Frame eyes;
+    EXPECT_TRUE(waitUntil(kFewBeats, [&] {
+        eyes = frameOf(xeyes);
+        return eyes.width * eyes.height > tiledEyes.width * tiledEyes.height;
+    })) << "xeyes " << eyes.text() << ", tiled " << tiledEyes.text();
+    EXPECT_TRUE(frameOf(xlogo).near(tiledLogo, 2)) << frameOf(xlogo).text();
+    EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(frameOf(xlogo)) == 1; }))
+        << "a preview panel over xlogo at " << frameOf(xlogo).text();
+
+    pressPinKeyOverXlogo();
+    ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences(unpinToggle()) == 1; })) << log();
+    EXPECT_TRUE(waitUntil(kFewBeats, [&] {
+        const Frames frames = session.probe.framesOf({"XLogo", "XEyes"});
+        return frames.size() == 2 && !anyOverlap(frames) && frameOf(xeyes).near(tiledEyes, 2);
+    })) << "xeyes " << frameOf(xeyes).text() << ", tiled " << tiledEyes.text();
+    EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(frameOf(xlogo)) == 0; }));
+}
+
+TEST_F(PinManagerEndToEnd, PinningAndUnpinningInALoopLeavesNothingRunning) {
+    arrange();
+    for (int i = 1; i <= kLoops; ++i) {
+        pressPinKeyOverXlogo();
+        ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences(pinActive()) == i; })) << i << "\n" << log();
+        pressPinKeyOverXlogo();
+        ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences(unpinToggle()) == i; })) << i << "\n" << log();
+    }
+    // Release All with nothing pinned changes nothing.
+    session.start("xdotool", {"key", "super+alt+r"}).waitForExit(10);
+    EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(frameOf(xlogo)) == 0; }));
+
+    // No capture left running: over a second, arvelo takes a small part of one core.
+    double used = 0;
+    EXPECT_TRUE(waitUntil(kFewBeats, [&] {
+        const double before = cpuSeconds(arvelo->pid());
+        usleep(1000000);
+        used = cpuSeconds(arvelo->pid()) - before;
+        return used < 0.1;
+    })) << "CPU seconds in the last second: " << used;
+    EXPECT_TRUE(arvelo->running()) << log();
+}

@@ -1,0 +1,70 @@
+// PinScene.h: a simulated desktop for pin tests: one 1920 × 1080 display, an editor with one
+// large window in front, this program's own application, the kit's settings and permissions,
+// and captures that answer on the next turn of the main queue.
+#pragma once
+
+#include "KitScene.h"
+#include "TenvikKit/Permissions/PermissionsManager.h"
+#include "TenvikKit/Pins/MultiPinManager.h"
+#include "TenvikKit/Pins/WindowPinManager.h"
+
+#include <memory>
+#include <string>
+
+namespace tenvik::test {
+
+inline constexpr const char* kOwnBundleIdentifier = "org.vomira.Arvelo";
+
+struct PinScene : KitScene {
+    PinScene() {
+        desktop.addDisplay("Main", {1920, 1080});
+        desktop.setTrusted(true);
+        desktop.liveCapture().answersAtOnce = true;
+        self = std::make_unique<platform::sim::AppHandle>(desktop.launch(kOwnBundleIdentifier, "arvelo"));
+        editor = std::make_unique<platform::sim::AppHandle>(desktop.launch("org.example.Editor", "Editor"));
+        notes = std::make_unique<platform::sim::WindowHandle>(editor->openWindow("Notes", {100, 100, 800, 600}));
+        editor->activate();
+        desktop.drain();
+    }
+
+    PinServices pinServices() {
+        const platform::Services services = desktop.services();
+        return {services, pinSettings,
+                std::make_shared<PermissionsManager>(services.accessibility, services.screenCapture,
+                                                     services.workspace, services.dispatch,
+                                                     std::string(kOwnBundleIdentifier)),
+                {}};
+    }
+
+    std::shared_ptr<WindowPinManager> makePin() {
+        auto pin = WindowPinManager::make(pinServices(), std::string(kOwnBundleIdentifier));
+        pin->onStateChange = [this] { ++stateChanges; };
+        return pin;
+    }
+
+    // Starts a pin and lets its attempt finish.
+    std::shared_ptr<WindowPinManager> activePin() {
+        auto pin = makePin();
+        pin->pinCurrentFrontmostWindow();
+        desktop.drain();
+        return pin;
+    }
+
+    // The capture of the last backend made.
+    std::shared_ptr<platform::sim::SimPinCaptureBackend> capture() { return desktop.liveCapture().lastBackend(); }
+
+    // Every capture made has stopped.
+    bool noCaptureRunning() {
+        for (const auto& backend : desktop.liveCapture().backends())
+            if (backend->capturing() || backend->outputEnabled()) return false;
+        return true;
+    }
+
+    std::shared_ptr<AppSettings> pinSettings = std::make_shared<AppSettings>(desktop.services().defaults, center);
+    std::unique_ptr<platform::sim::AppHandle> self;
+    std::unique_ptr<platform::sim::AppHandle> editor;
+    std::unique_ptr<platform::sim::WindowHandle> notes;
+    int stateChanges = 0;
+};
+
+}  // namespace tenvik::test

@@ -1,0 +1,210 @@
+// WindowPinTrackingTests.cpp: an active pin following its window on the simulated desktop's
+// virtual clock: the refresh interval with and without an Accessibility observer, the
+// visibility rule and the frame rate it gives, the capture size, hide, unhide, desktop and
+// screen changes, the window or its application going away, an application that does not
+// answer, title changes and changed settings.
+#include "PinScene.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace tenvik {
+namespace {
+
+using test::PinScene;
+
+// The profile last asked of the pin's capture.
+platform::PinCaptureProfile lastProfile(PinScene& scene) {
+    scene.desktop.drain();
+    return scene.capture()->profile();
+}
+
+TEST(WindowPinTracking, RefreshesEvery035SecondsWithoutAnObserverAndEverySecondWithOne) {
+    struct Case {
+        const char* name;
+        bool trusted;
+        double interval;
+    };
+    for (const Case& c : {Case{"observed", true, 1.0}, Case{"not trusted", false, 0.35}}) {
+        SCOPED_TRACE(c.name);
+        PinScene scene;
+        scene.desktop.setTrusted(c.trusted);
+        auto pin = scene.activePin();
+        EXPECT_DOUBLE_EQ(pin->refreshInterval(), c.interval);
+        EXPECT_EQ(pin->isObserved(), c.trusted);
+        // A move the observer does not report is seen at the next tick, not before.
+        scene.notes->state().frame = {300, 200, 800, 600};
+        scene.desktop.advance(c.interval - 0.01);
+        EXPECT_EQ(pin->pinnedWindow()->bounds, (arvelo::Rect{100, 100, 800, 600}));
+        scene.desktop.advance(0.02);
+        EXPECT_EQ(pin->pinnedWindow()->bounds, (arvelo::Rect{300, 200, 800, 600}));
+    }
+}
+
+TEST(WindowPinTracking, AnObservedMoveRefreshesAtOnce) {
+    PinScene scene;
+    auto pin = scene.activePin();
+    ASSERT_TRUE(pin->isObserved());
+    scene.notes->moveTo({400, 300, 800, 600});
+    scene.desktop.drain();
+    EXPECT_EQ(pin->pinnedWindow()->bounds, (arvelo::Rect{400, 300, 800, 600}));
+}
+
+TEST(WindowPinTracking, LosingAccessibilityDropsTheObserverAtTheNextRefresh) {
+    PinScene scene;
+    auto pin = scene.activePin();
+    ASSERT_DOUBLE_EQ(pin->refreshInterval(), 1.0);
+    scene.desktop.setTrusted(false);
+    scene.desktop.advance(1.0);
+    EXPECT_FALSE(pin->isObserved());
+    EXPECT_DOUBLE_EQ(pin->refreshInterval(), 0.35);
+    EXPECT_TRUE(pin->hasRefreshTimer());
+    EXPECT_EQ(pin->statusText(), "Editor - Notes (grant Accessibility for click-through)");
+}
+
+TEST(WindowPinTracking, VisibilityRuleAndTheFrameRateItGives) {
+    struct Case {
+        const char* name;
+        std::function<void(PinScene&)> act;
+        bool visible;
+    };
+    const Case cases[] = {
+        {"as pinned", nullptr, true},
+        {"minimised", [](PinScene& s) { s.notes->minimize(); }, false},
+        {"application hidden", [](PinScene& s) { s.editor->hide(); }, false},
+        {"moved off every display", [](PinScene& s) { s.notes->moveTo({2500, 100, 800, 600}); }, false},
+        {"partly on a display", [](PinScene& s) { s.notes->moveTo({1800, 100, 800, 600}); }, true},
+        {"on a second display", [](PinScene& s) {
+             s.desktop.addDisplay("Side", {1280, 1024});
+             s.notes->moveTo({2200, 100, 800, 600});
+         },
+         true},
+        {"on another desktop", [](PinScene& s) { s.notes->setSpaces({2}); }, false},
+        {"no displays", [](PinScene& s) { s.desktop.world().displays().clear(); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PinScene scene;
+        auto pin = scene.activePin();
+        if (c.act) c.act(scene);
+        scene.desktop.advance(1.0);
+        ASSERT_TRUE(pin->isActive());
+        EXPECT_EQ(pin->panelController().isVisible(), c.visible);
+        EXPECT_EQ(pin->statusText().ends_with(" (hidden)"), !c.visible);
+        EXPECT_EQ(lastProfile(scene).framesPerSecond, c.visible ? 10 : 1);
+    }
+}
+
+TEST(WindowPinTracking, HideUnhideDesktopAndScreenChangesRefreshAtOnce) {
+    PinScene scene;
+    scene.desktop.setTrusted(false);  // no observer: only the notifications can be this quick
+    auto pin = scene.activePin();
+    scene.editor->hide();
+    scene.desktop.drain();
+    EXPECT_FALSE(pin->panelController().isVisible());
+    scene.editor->unhide();
+    scene.desktop.drain();
+    EXPECT_TRUE(pin->panelController().isVisible());
+
+    scene.notes->state().spaces = {2};
+    scene.desktop.switchSpace(0, 3);
+    scene.desktop.drain();
+    EXPECT_FALSE(pin->panelController().isVisible());
+    scene.desktop.switchSpace(0, 2);
+    scene.desktop.drain();
+    EXPECT_TRUE(pin->panelController().isVisible());
+
+    scene.desktop.world().displays().front().frame = {0, 0, 640, 480};
+    scene.notes->state().frame = {700, 100, 800, 600};
+    scene.desktop.services().screens->didChangeParameters.emit();
+    scene.desktop.drain();
+    EXPECT_FALSE(pin->panelController().isVisible());
+}
+
+TEST(WindowPinTracking, TheWindowOrItsApplicationGoingAwayFailsThePin) {
+    struct Case {
+        const char* name;
+        std::function<void(PinScene&)> act;
+        bool trusted;
+    };
+    const Case cases[] = {
+        {"window closes, observed", [](PinScene& s) { s.notes->vanish(); }, true},
+        {"window closes, on the timer", [](PinScene& s) { s.notes->vanish(); }, false},
+        {"application quits", [](PinScene& s) { s.editor->quit(); }, true},
+        {"application quits, on the timer", [](PinScene& s) { s.editor->quit(); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PinScene scene;
+        scene.desktop.setTrusted(c.trusted);
+        auto pin = scene.activePin();
+        c.act(scene);
+        scene.desktop.advance(c.trusted ? 1.0 : 0.35);
+        EXPECT_TRUE(pin->hasFailed());
+        EXPECT_EQ(pin->statusText(), "Preview source unavailable");
+        EXPECT_FALSE(pin->pinStream());
+        EXPECT_FALSE(pin->hasRefreshTimer());
+        scene.desktop.drain();
+        EXPECT_TRUE(scene.noCaptureRunning());
+    }
+}
+
+TEST(WindowPinTracking, AnApplicationThatDoesNotAnswerCostsAtMostTheShortTimeOut) {
+    PinScene scene;
+    scene.editor->state().behaviour.responseTime = 5.0;
+    auto pin = scene.activePin();
+    ASSERT_TRUE(pin->isActive());
+    EXPECT_FALSE(pin->isObserved());  // its windows cannot be read in time
+    EXPECT_DOUBLE_EQ(pin->refreshInterval(), 0.35);
+    scene.desktop.advance(2.0);
+    EXPECT_TRUE(pin->isActive());
+    bool askedEditor = false;
+    for (const auto& call : scene.desktop.calls().all()) {
+        if (call.element.pid != scene.editor->pid()) continue;
+        askedEditor = true;
+        EXPECT_DOUBLE_EQ(call.timeout, 0.1) << call.name;
+    }
+    EXPECT_TRUE(askedEditor);
+}
+
+TEST(WindowPinTracking, OnlyAChangedTextTellsTheOwner) {
+    PinScene scene;
+    auto pin = scene.activePin();
+    const int before = scene.stateChanges;
+    scene.desktop.advance(3.0);
+    EXPECT_EQ(scene.stateChanges, before);
+    scene.notes->setTitle("Notes (edited)");
+    scene.desktop.advance(1.0);
+    EXPECT_EQ(scene.stateChanges, before + 1);
+    EXPECT_EQ(pin->statusText(), "Editor - Notes (edited)");
+}
+
+TEST(WindowPinTracking, CaptureSizeFollowsTheWindow) {
+    PinScene scene;
+    auto pin = scene.activePin();
+    EXPECT_EQ(lastProfile(scene), (platform::PinCaptureProfile{800, 600, 10}));
+    scene.notes->moveTo({100, 100, 640, 360});
+    scene.desktop.advance(1.0);
+    EXPECT_EQ(lastProfile(scene), (platform::PinCaptureProfile{640, 360, 10}));
+
+    // A size that cannot be captured hides the panel and keeps the last profile.
+    scene.notes->state().frame = {100, 100, std::numeric_limits<double>::infinity(), 360};
+    scene.desktop.advance(1.0);
+    EXPECT_FALSE(pin->panelController().isVisible());
+    EXPECT_EQ(lastProfile(scene), (platform::PinCaptureProfile{640, 360, 10}));
+}
+
+TEST(WindowPinTracking, ChangedSettingsReachTheCapture) {
+    for (int idle : {5, 15, 30}) {
+        SCOPED_TRACE(idle);
+        PinScene scene;
+        auto pin = scene.activePin();
+        scene.pinSettings->setPinIdleFPS(idle);
+        pin->applySettings();
+        EXPECT_EQ(lastProfile(scene).framesPerSecond, idle);
+    }
+}
+
+}  // namespace
+}  // namespace tenvik
