@@ -74,6 +74,7 @@ void Application::startKit() {
     tenvik::Log::configure(services_.log, std::make_shared<tenvik::FileLogSink>(services_.folders.logs));
     tenvik::TenvikController::importStandaloneSettings(*services_.defaults);
     tenvik::KitShared shared = tenvik::KitShared::make(services_, std::string(kBundleIdentifier));
+    shared.pinPreviewHost = pinPreviewHost;
     kitLogSetting_ = tenvik::Log::followDebugLoggingSetting(services_.defaults, *shared.center);
     tenvik_ = std::make_unique<tenvik::TenvikController>(services_, std::move(shared), std::string(kBundleIdentifier));
     tenvik_->onStateChange = [this] {

@@ -10,6 +10,7 @@
 #include "Arvelo/Shell/StatusMenu.h"
 #include "Arvelo/Verification/Screenshots.h"
 #include "Platform/Services.h"
+#include "TenvikKit/Pins/PinPreviewHost.h"
 #include "TenvikKit/Status/StatusIconChoice.h"
 
 #include <memory>
@@ -67,6 +68,9 @@ public:
     std::function<void(Coordinator&)> onCoordinatorMade;
     // Writes the fixture runs' screenshots as PNG files (set by the host; none: no pictures).
     fixture::PngWriter writePng;
+    // Fills the pins' preview panels with their views (set by the host; none: the panels keep
+    // model surfaces only).
+    tenvik::PinPreviewHost pinPreviewHost;
 
     // ---- Launch (the platform reports that launching has finished).
     void didFinishLaunching();
