@@ -96,15 +96,18 @@ void WindowMap::close(bool returning) {
 }
 
 void WindowMap::choose(const std::string& key, const std::string& displayID, bool tab) {
+    // Closing drops the map's content, which the arguments may lie in (the keyboard's row).
+    const std::string chosen = key;
+    const std::string display = displayID;
     close(false);
     const auto coordinator = coordinator_.lock();
     if (!coordinator) return;
-    const auto record = coordinator->access->records.find(key);
+    const auto record = coordinator->access->records.find(chosen);
     if (record == coordinator->access->records.end()) return;
     if (tab) {
-        coordinator->selectTab(key, displayID);
+        coordinator->selectTab(chosen, display);
     } else {
-        coordinator->selectedWindow = key;
+        coordinator->selectedWindow = chosen;
         coordinator->access->raise(record->second);
     }
 }
