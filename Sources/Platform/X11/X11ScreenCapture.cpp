@@ -119,7 +119,7 @@ CaptureOutcome X11ScreenCapture::captureWindow(const ShareableWindow& window, in
         return {std::nullopt, error};
     }
 
-    auto argb = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(w) * h);
+    auto argb = buffers_.take(static_cast<std::size_t>(w) * h);
     convertToArgb(pixels->data, w, h, pixels->layout, argb->data());
     return {CapturedImage{w, h, std::move(argb)}, ""};
 }
@@ -140,7 +140,7 @@ CaptureOutcome X11ScreenCapture::captureScreen() {
     const PixelLayout layout = layoutFor(screen.root_depth, screen.root_visual, width);
     if (static_cast<std::size_t>(xcb_get_image_data_length(image.value.get())) < layout.stride * height)
         return {std::nullopt, "The X server sent a short picture of the screen."};
-    auto argb = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(width) * height);
+    auto argb = buffers_.take(static_cast<std::size_t>(width) * height);
     convertToArgb(xcb_get_image_data(image.value.get()), width, height, layout, argb->data());
     return {CapturedImage{width, height, std::move(argb)}, ""};
 }

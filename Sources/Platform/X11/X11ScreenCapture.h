@@ -8,6 +8,7 @@
 
 #include "Platform/ScreenCapture.h"
 #include "Platform/X11/Connection.h"
+#include "Platform/X11/PictureBuffers.h"
 #include "Platform/X11/PixelLayout.h"
 #include "Platform/X11/X11WindowList.h"
 
@@ -78,6 +79,8 @@ private:
     std::uint64_t locatedGeneration_ = 0;
     bool versionAsked_ = false;
     std::optional<bool> sharedMemory_;  // unknown until the first capture
+    // Memory of pictures that are gone, for the next ones.
+    PictureBuffers buffers_;
     bool sharedMemoryAllowed_ = true;
     xcb_shm_seg_t segment_ = 0;
     int segmentId_ = -1;
