@@ -28,12 +28,21 @@ wait_for 600 '[ -s "$report" ]' || fail "no verification report"
 kill -TERM $arvelo; wait $arvelo
 sleep 0.5
 [ "$(frames)" = "$before" ] || fail "fixture windows not back: $(frames)"
-echo "verdict: $(key "$report" status)"
+echo "verdict: $(key "$report" status), miniatures: $(key "$report" miniatureCount)"
+# Every measurement that does not need a miniature tile holds under openbox.
 for k in originalFramesRestored cursorStableDuringArrange focusCursorStable focusedNativeWindow \
-  centerDropCreatesTabs tabSwitchNativeWindow tabTearOffCreatesSplit dropKeepsAllWindows noOverlappingPanes; do
+  focusedNativeFrameMatchesPane arrangeKeepsSeparateTiles noOverlappingPanes noSingleWindowBars \
+  centerDropCreatesTabs tabSwitchNativeWindow tabTearOffCreatesSplit dropKeepsAllWindows pointerStableAcrossDrops; do
   [ "$(key "$report" $k)" = true ] || fail "$k is not true in $report"
 done
-grep -q '"status": "\(passed\|failed\)"' "$report" || fail "no verdict in $report"
+# So the verdict follows the miniature: "passed" with one pressed through its accessibility
+# press, "failed" when arranging left none (the three windows fill the screen side by side).
+if [ "$(key "$report" miniatureCount)" = 0 ]; then
+  [ "$(key "$report" status)" = failed ] && [ "$(key "$report" miniatureUIActionPresent)" = false ] ||
+    fail "no miniature, yet not the verdict \"failed\" without a pressed miniature: $(cat "$report")"
+else
+  [ "$(key "$report" status)" = passed ] || fail "a miniature was pressed, yet the verdict is not \"passed\""
+fi
 
 # The dock scenario: every step recorded, a picture per snapshot, then it quits by itself.
 shots=$out/scenario/not-yet
