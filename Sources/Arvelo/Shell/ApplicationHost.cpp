@@ -30,6 +30,7 @@
 #include "Platform/X11/X11HotKeys.h"
 #include "TenvikKit/Applications/InstalledApplications.h"
 #include "TenvikKit/Views/KitSymbols.h"
+#include "TenvikKit/Views/Pins/PinPreviewViews.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -243,6 +244,7 @@ int runArveloApplication(int argc, char** argv) {
         services, LoginItem(autostart, QCoreApplication::applicationFilePath().toStdString()));
     Application& app = *application;
     app.windowMap()->makePanel = views::WindowMapPanel::present;
+    app.pinPreviewHost = tenvik::views::pinPreviewHost(panels);
     KitWindowsHost kitWindows(services, autostart, QCoreApplication::applicationFilePath().toStdString());
     app.onKitCreated = [&kitWindows](tenvik::TenvikController& kit) { kitWindows.attach(kit); };
     app.onCoordinatorMade = [panels](Coordinator& coordinator) {
