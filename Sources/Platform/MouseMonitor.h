@@ -1,7 +1,8 @@
-// MouseMonitor.h: global mouse monitors: the presses, drags and releases of the left button and
-// the trackpad's pinch anywhere on the desktop, for events aimed at other programs (a press on
-// one of this program's own windows, and the drag and release that follow it, are not
-// delivered). Handlers run on the main thread. A desktop that cannot observe the pointer
+// MouseMonitor.h: global mouse monitors: the presses, drags and releases of the left button,
+// the releases and drags of the right and other buttons, the pointer's moves, and the
+// trackpad's pinch anywhere on the desktop, for events aimed at other programs (a press of the
+// left button on one of this program's own windows, and the drag and release that follow it,
+// are not delivered). Handlers run on the main thread. A desktop that cannot observe the pointer
 // globally has no monitor service at all (Services::mouseMonitor is null).
 #pragma once
 
@@ -18,13 +19,18 @@ namespace platform {
 enum class MouseEventType : std::uint32_t {
     leftMouseDown = 1,
     leftMouseUp = 2,
+    rightMouseUp = 4,
+    mouseMoved = 5,  // no button held
     leftMouseDragged = 6,
+    rightMouseDragged = 7,
+    otherMouseUp = 26,  // the middle button or a further one (not the wheel)
+    otherMouseDragged = 27,
     magnify = 30,
 };
 
 inline constexpr std::uint64_t eventMask(MouseEventType type) { return std::uint64_t{1} << unsigned(type); }
 
-// The mask of every kind above.
+// The left button's presses, drags and releases and the pinches (what the drag docking watches).
 inline constexpr std::uint64_t kAllMouseEventsMask =
     eventMask(MouseEventType::leftMouseDown) | eventMask(MouseEventType::leftMouseUp) |
     eventMask(MouseEventType::leftMouseDragged) | eventMask(MouseEventType::magnify);

@@ -46,6 +46,9 @@ public:
     // window), in order, as one batch; floating and pop-up panels stay above them all. A
     // window that is gone leaves its panel where it was.
     virtual void orderAbove(const std::vector<std::pair<PanelID, std::uint32_t>>& placements) = 0;
+    // On screen directly behind the window with that number (another program's window), so
+    // that the window covers it; a window that is gone leaves the panel where it was.
+    virtual void orderBelow(PanelID panel, std::uint32_t windowNumber) = 0;
     // The panel's number in the on-screen window list; 0 while it has none.
     virtual std::uint32_t windowNumber(PanelID panel) = 0;
     // Translucent drawing shows what lies under a panel (a compositing manager runs);

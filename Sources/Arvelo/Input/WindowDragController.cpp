@@ -88,6 +88,12 @@ void WindowDragController::observe(const platform::MouseEvent& event) {
         case MouseEventType::magnify:
             magnify(event);
             break;
+        case MouseEventType::rightMouseUp:
+        case MouseEventType::mouseMoved:
+        case MouseEventType::rightMouseDragged:
+        case MouseEventType::otherMouseUp:
+        case MouseEventType::otherMouseDragged:
+            break;  // not among the kinds the drag monitor asks for
     }
 }
 

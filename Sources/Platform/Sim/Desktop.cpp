@@ -271,6 +271,18 @@ void Desktop::mouseUp(std::uint64_t flags) {
     clock_->drain();
 }
 
+void Desktop::mouseMove(arvelo::Point to, std::uint64_t flags) {
+    mouse_->move(to, flags);
+    clock_->drain();
+}
+
+void Desktop::buttonDown(std::uint32_t button) { mouse_->pressButton(button); }
+
+void Desktop::buttonUp(std::uint32_t button, std::uint64_t flags) {
+    mouse_->releaseButton(button, flags);
+    clock_->drain();
+}
+
 void Desktop::tapDown(arvelo::Point at, std::uint64_t flags, std::int64_t button) {
     eventTap_->press(at, flags, button);
     clock_->drain();

@@ -140,6 +140,11 @@ public:
     void mouseDown(arvelo::Point at, std::uint64_t flags = 0);
     void mouseDrag(arvelo::Point to, std::uint64_t flags = 0);
     void mouseUp(std::uint64_t flags = 0);
+    // The pointer moves (a drag while a button is held), and the right or other button
+    // (kRightMouseButton, kOtherMouseButton) goes down and up.
+    void mouseMove(arvelo::Point to, std::uint64_t flags = 0);
+    void buttonDown(std::uint32_t button);
+    void buttonUp(std::uint32_t button, std::uint64_t flags = 0);
     // One step of a trackpad pinch at a point.
     void pinch(arvelo::Point at, double magnification, GesturePhase phase, std::uint64_t flags = 0);
     SimMouseMonitor& mouse() { return *mouse_; }

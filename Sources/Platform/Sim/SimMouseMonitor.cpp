@@ -84,6 +84,27 @@ void SimMouseMonitor::release(std::uint64_t flags) {
     post({MouseEventType::leftMouseUp, world_->pointer, flags, 0, GesturePhase::none, std::nullopt, std::nullopt});
 }
 
+void SimMouseMonitor::move(arvelo::Point to, std::uint64_t flags) {
+    if (world_->buttons & kLeftMouseButton) {
+        drag(to, flags);
+        return;
+    }
+    world_->pointer = to;
+    const MouseEventType type = (world_->buttons & kRightMouseButton)   ? MouseEventType::rightMouseDragged
+                                : (world_->buttons & kOtherMouseButton) ? MouseEventType::otherMouseDragged
+                                                                        : MouseEventType::mouseMoved;
+    post({type, to, flags, 0, GesturePhase::none, std::nullopt, std::nullopt});
+}
+
+void SimMouseMonitor::pressButton(std::uint32_t button) { world_->buttons |= button; }
+
+void SimMouseMonitor::releaseButton(std::uint32_t button, std::uint64_t flags) {
+    world_->buttons &= ~button;
+    const MouseEventType type =
+        button == kRightMouseButton ? MouseEventType::rightMouseUp : MouseEventType::otherMouseUp;
+    post({type, world_->pointer, flags, 0, GesturePhase::none, std::nullopt, std::nullopt});
+}
+
 void SimMouseMonitor::pinch(arvelo::Point at, double magnification, GesturePhase phase, std::uint64_t flags) {
     world_->pointer = at;
     post({MouseEventType::magnify, at, flags, magnification, phase, std::nullopt, std::nullopt});

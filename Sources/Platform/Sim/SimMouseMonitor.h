@@ -7,6 +7,7 @@
 #pragma once
 
 #include "Platform/MouseMonitor.h"
+#include "Platform/Pointer.h"
 #include "Platform/Sim/World.h"
 
 #include <memory>
@@ -31,6 +32,11 @@ public:
     void press(arvelo::Point at, std::uint64_t flags);
     void drag(arvelo::Point to, std::uint64_t flags);
     void release(std::uint64_t flags);
+    // The pointer moves to `to`: a drag of the held button (the left one first), or a move.
+    void move(arvelo::Point to, std::uint64_t flags);
+    // The right or other button (kRightMouseButton, kOtherMouseButton) goes down or up.
+    void pressButton(std::uint32_t button);
+    void releaseButton(std::uint32_t button, std::uint64_t flags);
     void pinch(arvelo::Point at, double magnification, GesturePhase phase, std::uint64_t flags);
 
     // How many monitors are installed now.

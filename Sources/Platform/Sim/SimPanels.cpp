@@ -110,6 +110,22 @@ void SimPanels::orderAbove(const std::vector<std::pair<PanelID, std::uint32_t>>&
     raiseFloating();
 }
 
+void SimPanels::orderBelow(PanelID id, std::uint32_t number) {
+    SimPanel* panel = find(id);
+    if (!panel) return;
+    setShown(*panel, true);
+    const auto& order = world_->stacking();
+    const auto at = std::find(order.begin(), order.end(), number);
+    if (at != order.end()) {
+        panel->below = number;
+        if (at + 1 == order.end() || *(at + 1) != panel->number) {
+            world_->placeBelow(panel->number, number);
+            ++restacks;
+        }
+    }
+    raiseFloating();
+}
+
 void SimPanels::raiseFloating() {
     // Back to front: floating panels first, pop-up panels last, so pop-ups end in front.
     for (const PanelLevel level : {PanelLevel::floating, PanelLevel::popUp}) {

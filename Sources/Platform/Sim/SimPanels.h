@@ -20,6 +20,7 @@ struct SimPanel {
     bool shown = false;
     bool closed = false;
     std::optional<std::uint32_t> above;  // the window it was last ordered above
+    std::optional<std::uint32_t> below;  // the window it was last ordered behind
 };
 
 class SimPanels final : public Panels {
@@ -35,6 +36,7 @@ public:
     void orderOut(PanelID panel) override;
     void close(PanelID panel) override;
     void orderAbove(const std::vector<std::pair<PanelID, std::uint32_t>>& placements) override;
+    void orderBelow(PanelID panel, std::uint32_t windowNumber) override;
     std::uint32_t windowNumber(PanelID panel) override;
     bool translucent() override { return compositing; }
 

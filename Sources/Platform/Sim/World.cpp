@@ -159,6 +159,12 @@ void World::placeAbove(std::uint32_t number, std::uint32_t below) {
     stacking_.insert(std::find(stacking_.begin(), stacking_.end(), below), number);
 }
 
+void World::placeBelow(std::uint32_t number, std::uint32_t above) {
+    if (number == above || !liveWindow(number) || !liveWindow(above)) return;
+    std::erase(stacking_, number);
+    stacking_.insert(std::find(stacking_.begin(), stacking_.end(), above) + 1, number);
+}
+
 void World::raise(std::uint32_t number) {
     if (!liveWindow(number)) return;
     std::erase(stacking_, number);

@@ -140,6 +140,8 @@ public:
     void raise(std::uint32_t number);
     // Puts a window directly in front of another one (nothing when either is gone).
     void placeAbove(std::uint32_t number, std::uint32_t below);
+    // Puts a window directly behind another one (nothing when either is gone).
+    void placeBelow(std::uint32_t number, std::uint32_t above);
     void setMinimized(std::uint32_t number, bool minimized);
     // Windows of a process, front to back; sheets and dialogs with a parent left out unless asked.
     std::vector<std::uint32_t> windowsOf(std::int32_t pid, bool withChildren) const;

@@ -117,6 +117,15 @@ std::map<xcb_window_t, xcb_window_t> PanelStacking::framesOf(const std::vector<x
     return frames;
 }
 
+bool PanelStacking::placeBelow(xcb_window_t panel, xcb_window_t client) {
+    const auto frame = frameOf(client, Deadline::in(kReplyTimeout));
+    if (!frame) return false;
+    const std::uint32_t values[] = {*frame, XCB_STACK_MODE_BELOW};
+    xcb_configure_window(connection_->xcb(), panel, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+    connection_->flush();
+    return true;
+}
+
 std::optional<xcb_window_t> PanelStacking::frameOf(xcb_window_t client, Deadline deadline) {
     auto tree =
         connection_->await<xcb_query_tree_reply_t>(xcb_query_tree(connection_->xcb(), connection_->root()), deadline);

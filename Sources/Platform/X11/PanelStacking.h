@@ -37,6 +37,10 @@ public:
     // ConfigureWindow requests were sent (0 when everything already sat right).
     int restack(const std::vector<Placement>& placements);
 
+    // The panel directly below its client's frame (one ConfigureWindow, sibling, Below);
+    // false when the client's frame is not found.
+    bool placeBelow(xcb_window_t panel, xcb_window_t client);
+
     // An empty input shape (every press goes to the window under the panel) or the default one.
     void setInputEmpty(xcb_window_t panel, bool empty);
 

@@ -9,6 +9,12 @@ namespace platform::x11 {
 namespace {
 constexpr double kQueryTimeout = 0.25;
 constexpr std::uint32_t kLeftButton = 1;
+constexpr std::uint32_t kMiddleButton = 2;
+constexpr std::uint32_t kRightButton = 3;
+// Buttons 4 to 7 are the wheel's steps; 8 and later are further buttons.
+constexpr std::uint32_t kFirstExtraButton = 8;
+
+bool isOtherButton(std::uint32_t button) { return button == kMiddleButton || button >= kFirstExtraButton; }
 // How far down from the root the own-window test looks: a window manager's frame, the
 // client inside it, and a level of reparenting more.
 constexpr int kOwnWindowDepth = 4;
@@ -49,15 +55,21 @@ std::uint64_t X11MouseMonitor::modifierFlags(std::uint32_t xMask) {
 void X11MouseMonitor::observe(const RawInputEvent& event) {
     switch (event.kind) {
         case RawInputEvent::Kind::motion:
-            // The common case, kept short: motion with the left button up, or within a press
-            // on our own window, or while a drag step still waits for the main thread.
-            if (!leftDown_ || ownSequence_ || dragPending_.load(std::memory_order_relaxed)) return;
+            if (!leftDown_) {
+                otherMotion();
+                return;
+            }
+            // The common case, kept short: motion within a press on our own window, or while
+            // a drag step still waits for the main thread.
+            if (ownSequence_ || dragPending_.load(std::memory_order_relaxed)) return;
             if (auto e = pointerEvent(MouseEventType::leftMouseDragged)) {
                 dragPending_ = true;
                 post(*e);
             }
             return;
         case RawInputEvent::Kind::buttonPress: {
+            if (event.button == kRightButton) rightDown_ = true;
+            if (isOtherButton(event.button)) otherDown_ = true;
             if (event.button != kLeftButton) return;
             leftDown_ = true;
             const PressedWindow pressed = windowUnderPointer();
@@ -73,6 +85,14 @@ void X11MouseMonitor::observe(const RawInputEvent& event) {
             return;
         }
         case RawInputEvent::Kind::buttonRelease:
+            if (event.button == kRightButton || isOtherButton(event.button)) {
+                const bool right = event.button == kRightButton;
+                (right ? rightDown_ : otherDown_) = false;
+                const MouseEventType type = right ? MouseEventType::rightMouseUp : MouseEventType::otherMouseUp;
+                if (wanted(type))
+                    if (auto e = pointerEvent(type)) post(*e);
+                return;
+            }
             if (event.button != kLeftButton) return;
             leftDown_ = false;
             if (ownSequence_) {
@@ -86,6 +106,17 @@ void X11MouseMonitor::observe(const RawInputEvent& event) {
         case RawInputEvent::Kind::pinchEnd:
             pinch(event);
             return;
+    }
+}
+
+void X11MouseMonitor::otherMotion() {
+    const MouseEventType type = rightDown_   ? MouseEventType::rightMouseDragged
+                                : otherDown_ ? MouseEventType::otherMouseDragged
+                                             : MouseEventType::mouseMoved;
+    if (!wanted(type) || movePending_.load(std::memory_order_relaxed)) return;
+    if (auto e = pointerEvent(type)) {
+        movePending_ = true;
+        post(*e);
     }
 }
 
@@ -172,8 +203,12 @@ void X11MouseMonitor::post(MouseEvent event) {
 
 void X11MouseMonitor::deliver(const MouseEvent& event) {
     if (event.type == MouseEventType::leftMouseDragged) dragPending_ = false;
+    if (event.type == MouseEventType::mouseMoved || event.type == MouseEventType::rightMouseDragged ||
+        event.type == MouseEventType::otherMouseDragged)
+        movePending_ = false;
     std::vector<std::shared_ptr<Monitor>> live;
     std::erase_if(monitors_, [](const std::weak_ptr<Monitor>& w) { return w.expired(); });
+    updateWanted();
     for (const auto& weak : monitors_)
         if (auto monitor = weak.lock(); monitor && (monitor->mask & eventMask(event.type))) live.push_back(monitor);
     for (const auto& monitor : live) monitor->handler(event);
@@ -182,7 +217,15 @@ void X11MouseMonitor::deliver(const MouseEvent& event) {
 std::shared_ptr<void> X11MouseMonitor::addGlobalMonitor(std::uint64_t mask, Handler handler) {
     auto monitor = std::make_shared<Monitor>(Monitor{mask, std::move(handler)});
     monitors_.push_back(monitor);
+    updateWanted();
     return monitor;
+}
+
+void X11MouseMonitor::updateWanted() {
+    std::uint64_t mask = 0;
+    for (const auto& weak : monitors_)
+        if (auto monitor = weak.lock()) mask |= monitor->mask;
+    wanted_ = mask;
 }
 
 }  // namespace platform::x11

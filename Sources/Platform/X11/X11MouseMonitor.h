@@ -3,7 +3,9 @@
 // which modifiers are held (on the event thread, never on the main thread); motion while the
 // left button is up costs nothing more than its decoding. A press on one of this program's
 // own windows is not delivered, nor the drag and the release that follow it. Drag steps are
-// coalesced: while one waits for the main thread, later motion is not queried.
+// coalesced: while one waits for the main thread, later motion is not queried. The right and
+// other buttons' releases and drags and the pointer's moves are looked at only while a monitor
+// asks for them, are coalesced the same way, and are delivered wherever they happen.
 #pragma once
 
 #include "Platform/Dispatch.h"
@@ -54,6 +56,13 @@ private:
     PressedWindow windowUnderPointer();
     void post(MouseEvent event);
     void pinch(const RawInputEvent& event);
+    // Motion with the left button up: a drag of the right or other button, or a move.
+    void otherMotion();
+    bool wanted(MouseEventType type) const {
+        return (wanted_.load(std::memory_order_relaxed) & eventMask(type)) != 0;
+    }
+    // Main thread: the kinds some live monitor asks for, for the event thread.
+    void updateWanted();
     // Main thread.
     void deliver(const MouseEvent& event);
 
@@ -67,9 +76,15 @@ private:
     // Event thread only.
     bool leftDown_ = false;
     bool ownSequence_ = false;  // the current press began on one of our own windows
+    bool rightDown_ = false;
+    bool otherDown_ = false;
     double lastScale_ = 1;
     // Shared: a drag step posted and not yet delivered.
     std::atomic<bool> dragPending_{false};
+    // Shared: a move, or a drag of the right or other button, posted and not yet delivered.
+    std::atomic<bool> movePending_{false};
+    // Shared: the kinds the live monitors ask for.
+    std::atomic<std::uint64_t> wanted_{0};
 
     // Main thread only.
     std::vector<std::weak_ptr<Monitor>> monitors_;

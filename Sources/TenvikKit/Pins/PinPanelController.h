@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tenvik {
 
@@ -53,6 +54,16 @@ public:
     void stop();
 
 private:
+    void ensurePanel();
+    bool hasScreen() const;
+    void beginInteraction();
+    void endInteraction();
+    void startExitMonitors();
+    void stopExitMonitors();
+    // The panel's frame (top-left space) and the pointer converted to that space.
+    arvelo::Rect panelArea() const;
+    arvelo::Point pointerLocation() const;
+
     platform::Services services_;
     PinPreviewHost host_;
     bool isVisible_ = false;
@@ -61,6 +72,13 @@ private:
     std::shared_ptr<PreviewSurface> previewView_;
     std::optional<std::int32_t> ownerPID_;
     std::uint32_t windowID_ = 0;
+    // The last frame given to the panel (what a model panel without a platform keeps).
+    arvelo::Rect frame_;
+    std::vector<std::shared_ptr<void>> mouseMonitors_;
+    std::optional<platform::TimerHandle> fallbackTimer_;
+    // Held weakly by the view's callbacks, the monitors and the timer: once the controller is
+    // gone they do nothing.
+    std::shared_ptr<PinPanelController*> self_;
 };
 
 }  // namespace tenvik

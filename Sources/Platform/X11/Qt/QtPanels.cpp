@@ -140,6 +140,18 @@ void QtPanels::orderAbove(const std::vector<std::pair<PanelID, std::uint32_t>>& 
     recheckCompositor();
 }
 
+void QtPanels::orderBelow(PanelID panel, std::uint32_t windowNumber) {
+    Entry* e = find(panel);
+    if (!e) return;
+    show(*e);
+    if (!stacking_) {
+        e->window->lower();
+        return;
+    }
+    syncQt();
+    stacking_->placeBelow(static_cast<xcb_window_t>(e->window->winId()), windowNumber);
+}
+
 std::uint32_t QtPanels::windowNumber(PanelID panel) {
     Entry* e = find(panel);
     return e ? static_cast<std::uint32_t>(e->window->winId()) : 0;

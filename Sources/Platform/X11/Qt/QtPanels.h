@@ -32,6 +32,7 @@ public:
     void orderOut(PanelID panel) override;
     void close(PanelID panel) override;
     void orderAbove(const std::vector<std::pair<PanelID, std::uint32_t>>& placements) override;
+    void orderBelow(PanelID panel, std::uint32_t windowNumber) override;
     std::uint32_t windowNumber(PanelID panel) override;
     bool translucent() override { return translucent_; }
 
