@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 #include <string>
+#include <tuple>
 
 namespace contract {
 namespace {
@@ -94,6 +96,38 @@ TEST_F(X11Desktop, MouseMonitorSeesATitleBarDragThroughTheWindowManagersGrab) {
     EXPECT_GE(drags, 1);
     EXPECT_EQ(seen.back().location, (arvelo::Point{grip.x + 80, grip.y + 40}));
     EXPECT_TRUE(desktop_->waitUntil([&] { return origin().x >= before.x + 70; })) << "the window manager moved it";
+}
+
+// Over a window, the user moves the pointer, then drags with the right and the middle button:
+// a monitor that asks for them sees the move, each drag and each release.
+TEST_F(X11Desktop, MouseMonitorSeesMovesAndTheRightAndOtherButtons) {
+    ASSERT_TRUE(desktop_->services.mouseMonitor) << "Xvfb offers XInput2";
+    using platform::MouseEventType;
+    std::set<MouseEventType> seen;
+    const std::uint64_t mask =
+        platform::eventMask(MouseEventType::mouseMoved) | platform::eventMask(MouseEventType::rightMouseUp) |
+        platform::eventMask(MouseEventType::rightMouseDragged) | platform::eventMask(MouseEventType::otherMouseUp) |
+        platform::eventMask(MouseEventType::otherMouseDragged);
+    auto token = desktop_->services.mouseMonitor->addGlobalMonitor(
+        mask, [&seen](const platform::MouseEvent& e) { seen.insert(e.type); });
+    const OpenedApp app = desktop_->openFixture();
+    ASSERT_NE(app.pid, 0);
+    const AXElement w = windowsOf(app.pid).front();
+    const auto origin = ax().copyAttributeValue(w, ax::kPosition, kTimeout).value.point().value_or(arvelo::Point{});
+    desktop_->movePointer({origin.x + 150, origin.y + 150});
+    desktop_->pause();
+    std::system("xdotool mousemove_relative -- 5 5");
+    ASSERT_TRUE(desktop_->waitUntil([&] { return seen.contains(MouseEventType::mouseMoved); }));
+    for (const auto& [button, dragged, released] :
+         {std::tuple{"3", MouseEventType::rightMouseDragged, MouseEventType::rightMouseUp},
+          std::tuple{"2", MouseEventType::otherMouseDragged, MouseEventType::otherMouseUp}}) {
+        std::system((std::string("xdotool mousedown ") + button).c_str());
+        std::system("xdotool mousemove_relative -- 5 5");
+        EXPECT_TRUE(desktop_->waitUntil([&, dragged = dragged] { return seen.contains(dragged); })) << button;
+        std::system((std::string("xdotool mouseup ") + button).c_str());
+        EXPECT_TRUE(desktop_->waitUntil([&, released = released] { return seen.contains(released); })) << button;
+    }
+    EXPECT_FALSE(seen.contains(MouseEventType::leftMouseUp)) << "a kind not asked for";
 }
 
 TEST_F(X11Desktop, TwoMonitorsAreTwoScreensWithTheTrayOnThePrimary) {

@@ -151,6 +151,7 @@ void PinPanelController::beginInteraction() {
 
 void PinPanelController::startExitMonitors() {
     stopExitMonitors();
+    if (!services_.dispatch) return;  // no main loop to check on: the owner's refreshes still do
     const auto check = [weak = std::weak_ptr(self_), dispatch = services_.dispatch] {
         // Checked on a later turn of the main loop, never inside the handler itself.
         dispatch->async([weak] {
