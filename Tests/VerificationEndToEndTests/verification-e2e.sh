@@ -8,7 +8,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 home=$(mktemp -d); trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$home"' EXIT
 export XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_STATE_HOME=$home/state ARVELO_STATE_DIR=$home/state-dir
 mkdir -p "$XDG_CONFIG_HOME/Arvelo" "$XDG_CONFIG_HOME/Tenvik"
-echo '{"shownPermissions": true}' >"$XDG_CONFIG_HOME/Arvelo/defaults.json"
+# No permissions window and no welcome guide of the kit over the screenshots.
+echo '{"shownPermissions": true, "settings.hasCompletedOnboarding": true}' >"$XDG_CONFIG_HOME/Arvelo/defaults.json"
 out=${OUT:-$home}/verification; rm -rf "$out"; mkdir -p "$out"
 
 frames() { wmctrl -lG | grep ArveloFixture | awk '{ $2 = ""; print }' | sort; }
