@@ -109,6 +109,9 @@ private:
     void storeMinimum(WindowRecord& record, Size minimum);
     void noteOriginal(WindowRecord& record);
     void writeScannerDiagnostics(const ScanSnapshot& snapshot) const;
+    // restoreAll's first step: every window that is readable and not minimised is sent its
+    // original frame, each stage of the staged write across all windows before the next.
+    void sendAhead(const std::vector<RecordPtr>& restoring);
     // The key for a window the table does not hold: its scanned key, unless that key belonged
     // to a window that was destroyed; then the same key with the next unused incarnation.
     std::string unusedKey(const ScannedWindow& window) const;

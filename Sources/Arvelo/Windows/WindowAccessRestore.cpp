@@ -1,7 +1,15 @@
 // WindowAccessRestore.cpp: putting windows back at their original frames. A window keeps its
 // original frame until a read-back shows it there, so a restore that fails can be tried again
 // (and the original still reaches the recovery file) instead of being lost.
+// Restoring every window sends each its frame ahead, stage by stage across all of them, before
+// the one-by-one restores: a window manager answers each request in its own time, and each
+// staged write waits for its window's answer, so one after another twenty windows would cost
+// twenty waits. Sent ahead, the answers come in while the other windows are written, and the
+// restores find the windows in place.
 #include "Arvelo/Windows/WindowAccess.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace arvelo {
 namespace {
@@ -36,7 +44,50 @@ void WindowAccess::restoreAll() {
     std::vector<RecordPtr> restoring;
     for (const auto& [key, record] : records)
         if (record->originalFrame) restoring.push_back(record);
+    if (!dryRun) sendAhead(restoring);
     for (const RecordPtr& record : restoring) restore(record);
+}
+
+void WindowAccess::sendAhead(const std::vector<RecordPtr>& restoring) {
+    if (restoring.size() < 2) return;
+    std::vector<platform::AXElement> elements;
+    elements.reserve(restoring.size());
+    for (const RecordPtr& record : restoring) elements.push_back(record->element);
+    const std::vector<std::string> attributes{std::string(ax::kPosition), std::string(ax::kSize),
+                                              std::string(ax::kMinimized)};
+    const auto values = ax_.copyAttributeValues(elements, attributes, kNormalTimeout);
+
+    struct Ahead {
+        platform::AXElement element;
+        Rect current;
+        Rect target;
+    };
+    std::vector<Ahead> ahead;
+    for (std::size_t i = 0; i < restoring.size() && i < values.size(); ++i) {
+        const auto position = values[i][0].value.point();
+        const auto size = values[i][1].value.size();
+        // A minimised window, or one that cannot be read, is left to its own restore.
+        if (!position || !size || values[i][2].value.boolean().value_or(true)) continue;
+        ahead.push_back(
+            {elements[i], Rect(position->x, position->y, size->width, size->height), *restoring[i]->originalFrame});
+    }
+    // The stages of the staged write, each across every window.
+    for (Ahead& a : ahead) {
+        if (a.current.width <= a.target.width + kWriteTolerance &&
+            a.current.height <= a.target.height + kWriteTolerance)
+            continue;
+        const Size smaller{std::min(a.current.width, a.target.width), std::min(a.current.height, a.target.height)};
+        ax_.setAttributeValue(a.element, ax::kSize, smaller, kWriteTimeout);
+        a.current = Rect(a.current.x, a.current.y, smaller.width, smaller.height);
+    }
+    for (const Ahead& a : ahead)
+        if (std::abs(a.current.x - a.target.x) > kWriteTolerance ||
+            std::abs(a.current.y - a.target.y) > kWriteTolerance)
+            ax_.setAttributeValue(a.element, ax::kPosition, a.target.origin(), kWriteTimeout);
+    for (const Ahead& a : ahead)
+        if (std::abs(a.current.width - a.target.width) > kWriteTolerance ||
+            std::abs(a.current.height - a.target.height) > kWriteTolerance)
+            ax_.setAttributeValue(a.element, ax::kSize, a.target.size(), kWriteTimeout);
 }
 
 bool WindowAccess::restorePass(const RecordPtr& record, const Rect& target, std::size_t pass) {
