@@ -1,8 +1,8 @@
 // PinManagerEndToEndTests.cpp: the real `arvelo` pinning xlogo on a virtual X desktop with
-// openbox. Super+Alt+P over the arranged xlogo pins it: the pin goes live and the arranger gives
-// xlogo's tile to the other window; pressing it again unpins it, no panel of arvelo's is left
-// over xlogo and xlogo comes back into the layout. Pinning and unpinning in a loop leaves no
-// panel behind and arvelo's CPU time stops growing.
+// openbox. Super+Alt+P over the arranged xlogo pins it: the pin goes live, a preview panel of
+// arvelo's lies over xlogo, and the arranger gives xlogo's tile to the other window; pressing it
+// again unpins it, the panel goes and xlogo comes back into the layout. Pinning and unpinning in
+// a loop leaves no panel behind and arvelo's CPU time stops growing.
 #include "ArveloSession.h"
 #include "Wait.h"
 
@@ -144,6 +144,8 @@ TEST_F(PinManagerEndToEnd, APinnedWindowLeavesTheLayoutAndComesBackWhenUnpinned)
         return eyes.width * eyes.height > tiledEyes.width * tiledEyes.height;
     })) << "xeyes " << eyes.text() << ", tiled " << tiledEyes.text();
     EXPECT_TRUE(frameOf(xlogo).near(tiledLogo, 2)) << frameOf(xlogo).text();
+    EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(frameOf(xlogo)) == 1; }))
+        << "a preview panel over xlogo at " << frameOf(xlogo).text();
 
     pressPinKeyOverXlogo();
     ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences(unpinToggle()) == 1; })) << log();

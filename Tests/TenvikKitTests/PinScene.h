@@ -33,7 +33,7 @@ struct PinScene : KitScene {
                 std::make_shared<PermissionsManager>(services.accessibility, services.screenCapture,
                                                      services.workspace, services.dispatch,
                                                      std::string(kOwnBundleIdentifier)),
-                {}};
+                previewHost};
     }
 
     std::shared_ptr<WindowPinManager> makePin() {
@@ -60,6 +60,8 @@ struct PinScene : KitScene {
         return true;
     }
 
+    // The view layer's host for the pins' panels; none by default.
+    PinPreviewHost previewHost;
     std::shared_ptr<AppSettings> pinSettings = std::make_shared<AppSettings>(desktop.services().defaults, center);
     std::unique_ptr<platform::sim::AppHandle> self;
     std::unique_ptr<platform::sim::AppHandle> editor;

@@ -14,6 +14,15 @@ namespace {
 
 using test::PinScene;
 
+// A preview view that only reports the pointer for the test.
+class PointerSurface final : public PreviewSurface {
+public:
+    void enqueue(const platform::CapturedImage&) override {}
+    void flush() override {}
+    void setPictureOpacity(double) override {}
+    void setBorderVisible(bool) override {}
+};
+
 // The profile last asked of the pin's capture.
 platform::PinCaptureProfile lastProfile(PinScene& scene) {
     scene.desktop.drain();
@@ -204,6 +213,31 @@ TEST(WindowPinTracking, ChangedSettingsReachTheCapture) {
         pin->applySettings();
         EXPECT_EQ(lastProfile(scene).framesPerSecond, idle);
     }
+}
+
+TEST(WindowPinTracking, WorkingThroughThePreviewAsksFor30FramesUntilThePointerLeaves) {
+    PinScene scene;
+    std::shared_ptr<PointerSurface> surface;
+    scene.previewHost.present = [&](platform::PanelID) {
+        surface = std::make_shared<PointerSurface>();
+        return surface;
+    };
+    std::vector<std::optional<std::int32_t>> told;
+    auto pin = scene.activePin();
+    pin->onInteractionChange = [&](std::optional<std::int32_t> pid) { told.push_back(pid); };
+    ASSERT_TRUE(surface && surface->onHoverInside);
+    scene.desktop.movePointer({500, 400});
+    surface->onHoverInside();
+    ASSERT_TRUE(pin->panelController().isInteracting());
+    EXPECT_EQ(told, (std::vector<std::optional<std::int32_t>>{scene.editor->pid()}));
+    EXPECT_EQ(lastProfile(scene).framesPerSecond, 30);
+
+    // Far from the panel, the next refresh ends the interaction.
+    scene.desktop.movePointer({1500, 950});
+    scene.desktop.advance(1.0);
+    EXPECT_FALSE(pin->panelController().isInteracting());
+    EXPECT_EQ(told.back(), std::nullopt);
+    EXPECT_EQ(lastProfile(scene).framesPerSecond, 10);
 }
 
 }  // namespace
