@@ -2,6 +2,7 @@
 // typed and huge files read as absent with a log line naming the file and the reason, and a
 // damaged file is kept aside, not overwritten, when a new one is written; unchanged
 // diagnostics are not written again.
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -180,4 +181,24 @@ TEST_F(StateFilesTest, UnchangedDiagnosticsAreNotRewrittenButAReplacedFileIs) {
     fs::remove(file);
     ASSERT_TRUE(files->writeDiagnostics(second));
     EXPECT_EQ(nlohmann::json::parse(get(file)), second);
+}
+
+TEST_F(StateFilesTest, ADiagnosticsValueThatIsNotANumberIsNoChangeEither) {
+    const fs::path file = directory / StateFiles::kDiagnostics;
+    const auto modified = [&] { return fs::last_write_time(file); };
+    const nlohmann::json first = {{"timestamp", "2024-01-31T15:45:02Z"},
+                                  {"layouts", {{{"ratio", std::nan("")}, {"tiles", {1, 2}}}}}};
+    ASSERT_TRUE(files->writeDiagnostics(first));
+    const auto writes = files->diagnosticsWrites();
+    const auto written = modified();
+
+    nlohmann::json later = first;
+    later["timestamp"] = "2024-01-31T15:45:09Z";
+    ASSERT_TRUE(files->writeDiagnostics(later));
+    EXPECT_EQ(files->diagnosticsWrites(), writes);
+    EXPECT_EQ(modified(), written);
+
+    later["layouts"][0]["tiles"][1] = 3;
+    ASSERT_TRUE(files->writeDiagnostics(later));
+    EXPECT_EQ(files->diagnosticsWrites(), writes + 1) << "a change deep inside is a change";
 }

@@ -73,6 +73,26 @@ TEST_F(WindowPicturesTest, APassPhotographsEveryWindowInTableOrderAndTellsTheChr
     EXPECT_EQ(picture.pixel(4, 4), SimScreenCapture::titleColour(windows[2].number()));
 }
 
+TEST_F(WindowPicturesTest, PicturesThatCameBackTheSameChangeNothingAndTellTheChromeNothing) {
+    capture();
+    const auto pictures = coordinator->previewImages.get();
+    const auto changesBefore = coordinator->onChange.count();
+    const int refreshesBefore = chromeRefreshes();
+
+    // Nothing was drawn: every window gives the picture it gave before.
+    EXPECT_EQ(capture(), keys({0, 1, 2, 3, 4}));
+    EXPECT_EQ(coordinator->previewImages.get(), pictures);
+    EXPECT_EQ(coordinator->onChange.count(), changesBefore);
+    EXPECT_EQ(chromeRefreshes(), refreshesBefore);
+
+    // One window at a new size gives a new picture: that one is stored and the chrome told.
+    windows[3].moveTo({300, 200, 640, 480});
+    capture();
+    EXPECT_NE(coordinator->previewImages->at(key(3)), pictures.at(key(3)));
+    EXPECT_EQ(coordinator->previewImages->at(key(1)), pictures.at(key(1)));
+    EXPECT_EQ(chromeRefreshes(), refreshesBefore + 1);
+}
+
 TEST_F(WindowPicturesTest, PassesThatTakeNothing) {
     struct Case {
         const char* name;
@@ -81,7 +101,8 @@ TEST_F(WindowPicturesTest, PassesThatTakeNothing) {
         bool chromeToldOfPictures;
     };
     const std::vector<Case> cases = {
-        {"an empty key set", [] {}, std::set<std::string>{}, true},
+        // The pass ends at once and changes no picture: the chrome has nothing to redraw.
+        {"an empty key set", [] {}, std::set<std::string>{}, false},
         {"pictures switched off", [this] { coordinator->previewsEnabled = false; }, std::nullopt, false},
         {"no capture permission", [this] { desktop.setScreenCaptureAccess(false); }, std::nullopt, false},
     };

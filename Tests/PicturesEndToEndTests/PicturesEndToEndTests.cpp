@@ -2,7 +2,8 @@
 // application's three windows, set apart so none covers another, are captured through
 // Composite; each picture shows its window's colour where ImageMagick's `import` of the screen
 // shows it. A window that is gone or minimised gives no picture (and no crash), and a window
-// larger than the screen is captured whole.
+// larger than the screen is captured whole. A window that drew nothing since its last picture
+// gives that picture again; one that drew (a clock's second hand) is read anew.
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11ScreenCapture.h"
 // Qt after the platform headers: its keyword macros would clash with them.
@@ -159,8 +160,13 @@ TEST_F(PicturesEndToEnd, WindowsGoneOrMinimisedGiveNoPictureAndLargeWindowsComeW
     ASSERT_TRUE(window);
     ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] { return capture(*window).image.has_value(); }));
 
-    // Minimised: no picture, an error to say why.
+    // Minimised: no picture, an error to say why (once the unmap reached this program too).
     output("xdotool windowminimize --sync " + std::to_string(window->windowID));
+    waitWithEvents(kWaitSeconds, [&] {
+        for (const auto& info : services.windowList->windows({true, true}))
+            if (info.number == window->windowID) return false;
+        return true;
+    });
     auto outcome = capture(*window);
     EXPECT_FALSE(outcome.image);
     EXPECT_FALSE(outcome.error.empty());
@@ -188,6 +194,28 @@ TEST_F(PicturesEndToEnd, WindowsGoneOrMinimisedGiveNoPictureAndLargeWindowsComeW
     ASSERT_TRUE(outcome.image) << outcome.error;
     EXPECT_EQ(outcome.image->width, static_cast<int>(large->frame.width));
     EXPECT_EQ(outcome.image->height, static_cast<int>(large->frame.height));
+}
+
+TEST_F(PicturesEndToEnd, AWindowIsReadAgainOnlyOnceItDrew) {
+    // A clock that draws its second hand once a second.
+    e2e::ChildProcess clock("xclock", {"-geometry", "300x300+50+50", "-update", "1"});
+    auto window = windowTitled("xclock");
+    ASSERT_TRUE(window);
+    // Between two of its drawings, the picture taken again is the one taken before: the same pixels.
+    std::shared_ptr<const std::vector<std::uint32_t>> last;
+    ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] {
+        const auto outcome = capture(*window);
+        const auto pixels = outcome.image ? outcome.image->pixels : nullptr;
+        const bool same = pixels && pixels == last;
+        last = pixels;
+        return same;
+    }));
+    // Once the hand moved, the picture is read anew and shows it.
+    EXPECT_TRUE(waitWithEvents(kWaitSeconds, [&] {
+        const auto outcome = capture(*window);
+        const auto pixels = outcome.image ? outcome.image->pixels : nullptr;
+        return pixels && pixels != last && *pixels != *last;
+    }));
 }
 
 TEST_F(PicturesEndToEnd, SharedMemoryAndGetImageReadTheSamePixels) {

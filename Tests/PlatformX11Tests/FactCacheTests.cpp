@@ -5,6 +5,7 @@
 #include "FakeAtoms.h"
 #include "Platform/X11/FactCache.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace platform::x11 {
@@ -188,10 +189,10 @@ TEST_F(FactCacheTest, RootListsAreKeptUntilTheWindowManagerChangesThem) {
     root.currentDesktop = 0;
     root.numberOfDesktops = 4;
     const unsigned groups = rootfact::kClients | rootfact::kActive | rootfact::kDesktops;
-    cache_.storeRoot(root, groups | rootfact::kWindowManager, cache_.generation());
+    cache_.storeRoot(root, groups, cache_.generation());
 
     RootFacts out;
-    EXPECT_EQ(cache_.fillRoot(out, groups | rootfact::kWindowManager), groups);
+    EXPECT_EQ(cache_.fillRoot(out, groups), groups);
     EXPECT_EQ(out.clients, root.clients);
     EXPECT_EQ(out.numberOfDesktops, 4u);
 
@@ -202,6 +203,47 @@ TEST_F(FactCacheTest, RootListsAreKeptUntilTheWindowManagerChangesThem) {
     // The same property on another window is not the window manager's list.
     propertyChanged(kWindow, ewmh_._NET_CLIENT_LIST);
     EXPECT_EQ(cache_.fillRoot(out, groups), rootfact::kClients);
+}
+
+TEST_F(FactCacheTest, TheWindowManagerCheckIsKeptUntilItsPropertiesChangeOrItsWindowGoes) {
+    constexpr xcb_window_t kCheck = 0x200007;
+    RootFacts root;
+    root.windowManager = true;
+    root.checkWindow = kCheck;
+    const auto kept = [&] {
+        RootFacts out;
+        return cache_.fillRoot(out, rootfact::kWindowManager) == rootfact::kWindowManager && out.windowManager;
+    };
+    const auto destroyed = [&](xcb_window_t window) {
+        xcb_destroy_notify_event_t e{};
+        e.response_type = XCB_DESTROY_NOTIFY;
+        e.window = window;
+        cache_.take(reinterpret_cast<const xcb_generic_event_t&>(e));
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> event;
+        bool dropped;
+    };
+    const std::vector<Case> cases = {
+        {"the root names another check window", [&] { propertyChanged(kRoot, ewmh_._NET_SUPPORTING_WM_CHECK); }, true},
+        {"the check window's own property", [&] { propertyChanged(kCheck, ewmh_._NET_SUPPORTING_WM_CHECK); }, true},
+        {"the check window destroyed", [&] { destroyed(kCheck); }, true},
+        {"another window's check property", [&] { propertyChanged(kWindow, ewmh_._NET_SUPPORTING_WM_CHECK); },
+         false},
+        {"another window destroyed", [&] { destroyed(kWindow); }, false},
+        {"another root property", [&] { propertyChanged(kRoot, ewmh_._NET_WORKAREA); }, false},
+    };
+    for (const Case& c : cases) {
+        cache_.storeRoot(root, rootfact::kWindowManager, cache_.generation());
+        ASSERT_TRUE(kept()) << c.name;
+        const auto generation = cache_.generation();
+        c.event();
+        EXPECT_EQ(kept(), !c.dropped) << c.name;
+        if (c.dropped) {
+            EXPECT_NE(cache_.generation(), generation) << c.name;
+        }
+    }
 }
 
 }  // namespace

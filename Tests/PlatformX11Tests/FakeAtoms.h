@@ -43,6 +43,8 @@ inline xcb_ewmh_connection_t fakeEwmh() {
                              &e._NET_WM_ICON,
                              &e._NET_WM_STRUT_PARTIAL,
                              &e._NET_WM_STRUT,
+                             &e._NET_SUPPORTING_WM_CHECK,
+                             &e._NET_WORKAREA,
                              &e.UTF8_STRING})
         *atom = next++;
     return e;

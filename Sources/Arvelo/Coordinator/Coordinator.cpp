@@ -197,8 +197,12 @@ WindowPictures::Host Coordinator::pictureHost() {
         return self && self->access->records.contains(key);
     };
     host.store = [weak](const std::string& key, WindowPicture picture) {
-        if (auto self = weak.lock())
-            self->previewImages.modify([&](auto& images) { images[key] = std::move(picture); });
+        auto self = weak.lock();
+        if (!self) return false;
+        const auto& images = self->previewImages.get();
+        if (const auto kept = images.find(key); kept != images.end() && kept->second == picture) return false;
+        self->previewImages.modify([&](auto& all) { all[key] = std::move(picture); });
+        return true;
     };
     host.prune = [weak](const std::function<bool(const std::string&)>& keep) {
         auto self = weak.lock();

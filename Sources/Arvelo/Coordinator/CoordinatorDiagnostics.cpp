@@ -85,8 +85,7 @@ void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>
                              {"frame", toString(tile.frame)}});
         }
         layouts.push_back({{"display", display.id},
-                           {"tree", nlohmann::json::parse(stateIt->second.toJSON().dump(
-                                        -1, ' ', false, OrderedJSON::error_handler_t::replace))},
+                           {"tree", nlohmann::json(stateIt->second.toJSON())},
                            {"tiles", std::move(tiles)}});
     }
 

@@ -12,6 +12,7 @@ struct WindowPictures::Pass {
     std::vector<platform::ShareableWindow> content;
     std::size_t next = 0;
     std::set<std::string> stored;
+    bool changed = false;  // a picture stored differs from the one the cache held
     platform::AsyncTask task;
     std::function<void(std::set<std::string>)> done;
 };
@@ -72,7 +73,7 @@ void WindowPictures::step(const std::shared_ptr<Pass>& pass) {
         }
         WindowPicture picture{outcome.image->width, outcome.image->height, std::move(outcome.image->pixels),
                               match->frame.size()};
-        host_.store(subject.key, std::move(picture));
+        if (host_.store(subject.key, std::move(picture))) pass->changed = true;
         pass->stored.insert(subject.key);
 
         // The next window on the next turn of the main queue, so a pass never holds the main
@@ -87,7 +88,8 @@ void WindowPictures::step(const std::shared_ptr<Pass>& pass) {
 }
 
 void WindowPictures::finish(const std::shared_ptr<Pass>& pass, bool completed) {
-    if (completed && host_.managing()) host_.refreshChrome();
+    // Pictures that came back the same (nothing was drawn) give the chrome nothing to redraw.
+    if (completed && pass->changed && host_.managing()) host_.refreshChrome();
     // Pictures of windows that left the window table are of no use to anyone any more.
     host_.prune([this](const std::string& key) { return host_.knownWindow(key); });
     if (pass->done) pass->done(pass->stored);

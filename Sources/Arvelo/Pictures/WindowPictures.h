@@ -1,7 +1,8 @@
 // WindowPictures.h: taking the window pictures that the coordinator publishes in its picture
 // cache (previewImages): one pass photographs the windows one after another, a window per
 // turn of the main queue, skips a window that cannot be captured and goes on, tells the chrome
-// once the pass is over and drops pictures of windows that left the window table. Also turning
+// once the pass is over when a picture changed, and drops pictures of windows that left the
+// window table. Also turning
 // pictures on (or asking for the permission), and the owner's requests for pictures. Reaches
 // its owner only through the Host below.
 #pragma once
@@ -40,7 +41,8 @@ public:
         std::function<void()> enablePreviews;                     // sets previewsEnabled
         std::function<std::vector<Subject>()> windows;            // the window table's windows, in order
         std::function<bool(const std::string& key)> knownWindow;  // still in the window table
-        std::function<void(const std::string& key, WindowPicture picture)> store;
+        // Answers whether the cache changed: a picture equal to the one kept is not stored again.
+        std::function<bool(const std::string& key, WindowPicture picture)> store;
         // Drops the pictures whose keys `keep` says no to.
         std::function<void(const std::function<bool(const std::string&)>& keep)> prune;
         std::function<bool()> managing;

@@ -16,6 +16,35 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Whether two values would be written as the same text: as ==, except that a number that is
+// not a number (written as null) says the same as another one.
+bool saysTheSame(const nlohmann::json& a, const nlohmann::json& b) {
+    if (a.type() != b.type()) return a == b;
+    switch (a.type()) {
+        case nlohmann::json::value_t::number_float: {
+            const double x = a.get<double>(), y = b.get<double>();
+            return x == y || (std::isnan(x) && std::isnan(y));
+        }
+        case nlohmann::json::value_t::array: {
+            if (a.size() != b.size()) return false;
+            for (std::size_t i = 0; i < a.size(); ++i)
+                if (!saysTheSame(a[i], b[i])) return false;
+            return true;
+        }
+        case nlohmann::json::value_t::object: {
+            if (a.size() != b.size()) return false;
+            for (auto member = a.begin(); member != a.end(); ++member) {
+                const auto other = b.find(member.key());
+                if (other == b.end() || !saysTheSame(member.value(), *other)) return false;
+            }
+            return true;
+        }
+        default:
+            return a == b;
+    }
+}
+
+
 // Window titles come from other programs and may hold invalid UTF-8: replace, never throw.
 std::string compact(const OrderedJSON& value) {
     return value.dump(-1, ' ', false, OrderedJSON::error_handler_t::replace);
@@ -155,14 +184,24 @@ bool StateFiles::writeRestore(const std::vector<RestoreEntry>& entries) {
 bool StateFiles::writeDiagnostics(const nlohmann::json& object) {
     // What the file says, its time stamp aside: a snapshot that differs only in its time
     // stamp is not written again.
-    nlohmann::json said = object;
-    if (said.is_object()) said.erase(kDiagnosticsTimestamp);
-    std::string content = said.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    if (content == lastDiagnostics_ && holds(kDiagnostics, lastDiagnosticsBytes_)) return true;
+    // Compared member by member, without a copy or a text of the snapshot.
+    const auto sayingTheSame = [&] {
+        if (!object.is_object() || !lastDiagnostics_.is_object()) return saysTheSame(object, lastDiagnostics_);
+        std::size_t compared = 0;
+        for (auto member = object.begin(); member != object.end(); ++member) {
+            if (member.key() == kDiagnosticsTimestamp) continue;
+            const auto last = lastDiagnostics_.find(member.key());
+            if (last == lastDiagnostics_.end() || !saysTheSame(*last, member.value())) return false;
+            ++compared;
+        }
+        return compared == lastDiagnostics_.size();
+    };
+    if (!lastDiagnostics_.is_null() && sayingTheSame() && holds(kDiagnostics, lastDiagnosticsBytes_)) return true;
     // nlohmann::json keeps object members sorted by key, which is the order the file wants.
     const std::string text = object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     if (!write(kDiagnostics, text, nullptr)) return false;
-    lastDiagnostics_ = std::move(content);
+    lastDiagnostics_ = object;
+    if (lastDiagnostics_.is_object()) lastDiagnostics_.erase(kDiagnosticsTimestamp);
     lastDiagnosticsBytes_ = text.size();
     ++diagnosticsWrites_;
     return true;

@@ -84,7 +84,7 @@ private:
     std::map<std::string, bool> known_;
     // What the last diagnostics write that succeeded said (its time stamp aside), and the
     // size of the text it wrote.
-    std::string lastDiagnostics_;
+    nlohmann::json lastDiagnostics_;  // what the file says, its time stamp aside
     std::uintmax_t lastDiagnosticsBytes_ = 0;
     std::uint64_t diagnosticsWrites_ = 0;
 };

@@ -26,11 +26,17 @@ CaptureOutcome SimScreenCapture::captureWindow(const ShareableWindow& target, in
     if (world_->captureFailures.contains(target.windowID)) return {std::nullopt, "The window could not be captured."};
     if (width <= 0 || height <= 0) return {std::nullopt, "The window has no size."};
     const int strip = static_cast<int>(kTitleStripHeight * world_->pointPixelScale);
+    if (const auto taken = taken_.find(target.windowID); taken != taken_.end() && taken->second.strip == strip &&
+                                                         taken->second.image.width == width &&
+                                                         taken->second.image.height == height)
+        return {taken->second.image, ""};
     auto pixels = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(width) * height,
                                                                fillColour(target.windowID));
     for (int y = 0; y < std::min(strip, height); ++y)
         std::fill_n(pixels->begin() + static_cast<std::ptrdiff_t>(y) * width, width, titleColour(target.windowID));
-    return {CapturedImage{width, height, std::move(pixels)}, ""};
+    CapturedImage image{width, height, std::move(pixels)};
+    taken_[target.windowID] = {strip, image};
+    return {std::move(image), ""};
 }
 
 CaptureOutcome SimScreenCapture::captureScreen() {

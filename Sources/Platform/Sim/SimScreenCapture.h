@@ -1,12 +1,14 @@
 // SimScreenCapture.h: the simulated screen capture: the permission as a switch (and whether
 // a request grants it), the capturable windows from the world's stacking order, and made-up
 // pictures: each window filled with a colour of its own under a darker title strip. Tests can
-// make one window's capture fail, or the window list.
+// make one window's capture fail, or the window list. A window's picture taken again at the
+// same size is the same picture (its pixels shared), as on a desktop where nothing was drawn.
 #pragma once
 
 #include "Platform/ScreenCapture.h"
 #include "Platform/Sim/World.h"
 
+#include <map>
 #include <memory>
 
 namespace platform::sim {
@@ -37,6 +39,11 @@ public:
 
 private:
     std::shared_ptr<World> world_;
+    struct Taken {
+        int strip = 0;  // the title strip's height in pixels it was made with
+        CapturedImage image;
+    };
+    std::map<std::uint32_t, Taken> taken_;  // the last picture of each window
 };
 
 }  // namespace platform::sim

@@ -4,6 +4,7 @@
 #include "Platform/X11/PropertyValue.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace platform::x11 {
 
@@ -128,7 +129,10 @@ void FactBatch::collect(Deadline deadline) {
     if (p.collected) return;
     p.collected = true;
     Connection& conn = connection_;
-    const Connection::Waiting waiting(conn);
+    // A batch answered wholly from the cache waits for nothing (and wakes nobody when done).
+    std::optional<Connection::Waiting> waiting;
+    if (p.rootFacts || std::any_of(p.asked.begin(), p.asked.end(), [](unsigned asked) { return asked != 0; }))
+        waiting.emplace(conn);
     const xcb_atom_t utf8 = conn.ewmh()->UTF8_STRING;
 
     // Awaits one property; notes a missing window or a missing answer on `into`.
@@ -158,6 +162,10 @@ void FactBatch::collect(Deadline deadline) {
         // The check window must name itself, or the property is a stale leftover.
         const auto check = firstCardinal(property(p.root.check, rootExists, root_.answered).value.get());
         if (check && *check != XCB_WINDOW_NONE) {
+            // Followed before its own property is read, so that its going (or a change of the
+            // property) after the read drops what is kept.
+            root_.checkWindow = *check;
+            conn.follow(*check);
             bool exists = true;
             auto own = property(askProperty(conn.xcb(), *check, conn.ewmh()->_NET_SUPPORTING_WM_CHECK), exists,
                                 root_.answered);

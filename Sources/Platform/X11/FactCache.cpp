@@ -82,6 +82,10 @@ unsigned FactCache::fillRoot(RootFacts& facts, unsigned groups) const {
         facts.currentDesktop = rootFacts_.currentDesktop;
         facts.numberOfDesktops = rootFacts_.numberOfDesktops;
     }
+    if (found & rootfact::kWindowManager) {
+        facts.windowManager = rootFacts_.windowManager;
+        facts.checkWindow = rootFacts_.checkWindow;
+    }
     return found;
 }
 
@@ -95,6 +99,10 @@ void FactCache::storeRoot(const RootFacts& facts, unsigned groups, std::uint64_t
     if (groups & rootfact::kDesktops) {
         rootFacts_.currentDesktop = facts.currentDesktop;
         rootFacts_.numberOfDesktops = facts.numberOfDesktops;
+    }
+    if (groups & rootfact::kWindowManager) {
+        rootFacts_.windowManager = facts.windowManager;
+        rootFacts_.checkWindow = facts.checkWindow;
     }
     rootGroups_ |= groups;
 }
@@ -125,6 +133,7 @@ unsigned FactCache::rootGroupOf(xcb_atom_t atom) const {
     if (atom == ewmh_._NET_CLIENT_LIST_STACKING) return rootfact::kStacking;
     if (atom == ewmh_._NET_ACTIVE_WINDOW) return rootfact::kActive;
     if (atom == ewmh_._NET_CURRENT_DESKTOP || atom == ewmh_._NET_NUMBER_OF_DESKTOPS) return rootfact::kDesktops;
+    if (atom == ewmh_._NET_SUPPORTING_WM_CHECK) return rootfact::kWindowManager;
     return 0;
 }
 
@@ -184,7 +193,14 @@ void FactCache::take(const xcb_generic_event_t& event) {
                 return;
             }
             const unsigned group = groupOf(e.atom);
-            if (!group) return;
+            if (!group) {
+                if (e.atom != ewmh_._NET_SUPPORTING_WM_CHECK) return;
+                std::lock_guard lock(mutex_);
+                if (e.window != rootFacts_.checkWindow || !(rootGroups_ & rootfact::kWindowManager)) return;
+                ++generation_;
+                rootGroups_ &= ~rootfact::kWindowManager;
+                return;
+            }
             std::lock_guard lock(mutex_);
             drop(e.window, group);
             return;
@@ -229,6 +245,7 @@ void FactCache::take(const xcb_generic_event_t& event) {
             entries_.erase(e.window);
             followed_.erase(e.window);
             topLevels_.erase(e.window);
+            if (e.window == rootFacts_.checkWindow) rootGroups_ &= ~rootfact::kWindowManager;
             return;
         }
         default:

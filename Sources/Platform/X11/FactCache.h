@@ -24,8 +24,10 @@ public:
     static constexpr unsigned kCachedFacts = fact::kOwner | fact::kTitle | fact::kKind | fact::kState |
                                              fact::kGeometry | fact::kHints | fact::kDesktop | fact::kClass |
                                              fact::kAttributes | fact::kStrut | fact::kExtents;
+    // The window manager check is kept until the root's _NET_SUPPORTING_WM_CHECK changes, or
+    // the check window's own, or the check window is destroyed (it is followed when read).
     static constexpr unsigned kCachedRootFacts =
-        rootfact::kClients | rootfact::kStacking | rootfact::kActive | rootfact::kDesktops;
+        rootfact::kClients | rootfact::kStacking | rootfact::kActive | rootfact::kDesktops | rootfact::kWindowManager;
 
     FactCache(const xcb_ewmh_connection_t& ewmh, const Atoms& atoms, xcb_window_t root)
         : ewmh_(ewmh), atoms_(atoms), root_(root) {}

@@ -100,6 +100,7 @@ struct RootFacts {
     std::optional<std::uint32_t> currentDesktop;
     std::uint32_t numberOfDesktops = 0;
     bool windowManager = false;
+    xcb_window_t checkWindow = XCB_WINDOW_NONE;  // the window manager's check window, when read
 
     bool isClient(xcb_window_t window) const;
 };

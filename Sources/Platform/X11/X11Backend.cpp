@@ -23,9 +23,10 @@ std::shared_ptr<X11Backend> X11Backend::connect(std::shared_ptr<Dispatcher> disp
                                          display ? std::optional<std::string>(display) : std::nullopt);
     std::weak_ptr<X11Backend> weak = backend;
     backend->connection_->start(
-        [events = backend->events_, raw = backend->rawInput_,
-         tap = backend->eventTap_](const xcb_generic_event_t& event) {
+        [events = backend->events_, raw = backend->rawInput_, tap = backend->eventTap_,
+         capture = backend->screenCapture_](const xcb_generic_event_t& event) {
             events->take(event);
+            capture->take(event);
             if (raw) raw->take(event);
             if (tap) tap->take(event);
         },
@@ -44,7 +45,7 @@ X11Backend::X11Backend(std::shared_ptr<Connection> connection, std::shared_ptr<D
       events_(std::make_shared<EventHub>(dispatch_, connection_->randrEventBase(), connection_->root())),
       accessibility_(std::make_shared<X11Accessibility>(connection_, events_)),
       windowList_(std::make_shared<X11WindowList>(connection_, events_)),
-      spaces_(std::make_shared<X11Spaces>(connection_)),
+      spaces_(std::make_shared<X11Spaces>(connection_, events_)),
       screens_(std::make_shared<X11Screens>(connection_, events_)),
       workspace_(std::make_shared<X11Workspace>(connection_, events_)),
       pointer_(std::make_shared<X11Pointer>(connection_)),

@@ -16,6 +16,7 @@
 namespace platform::x11 {
 
 class X11EventTap;
+class X11ScreenCapture;
 
 class X11Backend : public std::enable_shared_from_this<X11Backend> {
 public:
@@ -49,7 +50,7 @@ private:
     std::shared_ptr<Screens> screens_;
     std::shared_ptr<Workspace> workspace_;
     std::shared_ptr<Pointer> pointer_;
-    std::shared_ptr<ScreenCapture> screenCapture_;
+    std::shared_ptr<X11ScreenCapture> screenCapture_;
     std::shared_ptr<LiveCapture> liveCapture_;
     std::shared_ptr<RawInput> rawInput_;
     std::shared_ptr<MouseMonitor> mouseMonitor_;

@@ -70,6 +70,8 @@ bool X11ScreenCapture::usesSharedMemory() {
 void X11ScreenCapture::setSharedMemoryAllowed(bool allowed) {
     std::lock_guard lock(mutex_);
     sharedMemoryAllowed_ = allowed;
+    std::lock_guard followedLock(followedMutex_);
+    for (auto& [frame, f] : followed_) f.pixels.reset();
 }
 
 CaptureOutcome X11ScreenCapture::captureWindow(const ShareableWindow& window, int width, int height) {
@@ -107,8 +109,10 @@ CaptureOutcome X11ScreenCapture::captureWindow(const ShareableWindow& window, in
     const int h = std::min({height, source->height - y, kMaxPictureSide});
     if (w <= 0 || h <= 0) return {std::nullopt, kNotShown};
 
-    if (redirected_.insert(source->frame).second)
-        xcb_composite_redirect_window(c.xcb(), source->frame, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+    askDamageVersion(deadline);
+    if (auto kept = keptPicture(source->frame, x, y, w, h)) return {std::move(kept), ""};
+
+    beginRead(source->frame);
     const xcb_pixmap_t pixmap = xcb_generate_id(c.xcb());
     xcb_composite_name_window_pixmap(c.xcb(), source->frame, pixmap);
     auto pixels = read(pixmap, *source, x, y, w, h, deadline, error);
@@ -121,7 +125,78 @@ CaptureOutcome X11ScreenCapture::captureWindow(const ShareableWindow& window, in
 
     auto argb = buffers_.take(static_cast<std::size_t>(w) * h);
     convertToArgb(pixels->data, w, h, pixels->layout, argb->data());
-    return {CapturedImage{w, h, std::move(argb)}, ""};
+    CapturedImage image{w, h, std::move(argb)};
+    keep(source->frame, x, y, image);
+    return {std::move(image), ""};
+}
+
+std::optional<CapturedImage> X11ScreenCapture::keptPicture(xcb_window_t frame, int x, int y, int width, int height) {
+    if (!damage_) return std::nullopt;
+    std::lock_guard lock(followedMutex_);
+    const auto it = followed_.find(frame);
+    if (it == followed_.end()) return std::nullopt;
+    const Followed& f = it->second;
+    if (f.damaged || f.x != x || f.y != y || f.width != width || f.height != height) return std::nullopt;
+    auto pixels = f.pixels.lock();
+    if (!pixels) return std::nullopt;
+    return CapturedImage{width, height, std::move(pixels)};
+}
+
+void X11ScreenCapture::beginRead(xcb_window_t frame) {
+    xcb_connection_t* c = connection_->xcb();
+    std::lock_guard lock(followedMutex_);
+    auto [it, added] = followed_.try_emplace(frame);
+    Followed& f = it->second;
+    if (added) xcb_composite_redirect_window(c, frame, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+    if (!damage_) return;
+    // Cleared before the request that empties the damage: drawing from then on (even during
+    // the read) is reported and makes the next capture read again.
+    f.damaged = false;
+    f.pixels.reset();
+    if (f.damage == XCB_NONE) {
+        f.damage = xcb_generate_id(c);
+        xcb_damage_create(c, f.damage, frame, XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+    } else {
+        xcb_damage_subtract(c, f.damage, XCB_NONE, XCB_NONE);
+    }
+}
+
+void X11ScreenCapture::keep(xcb_window_t frame, int x, int y, const CapturedImage& image) {
+    std::lock_guard lock(followedMutex_);
+    const auto it = followed_.find(frame);
+    if (it == followed_.end()) return;
+    Followed& f = it->second;
+    f.x = x;
+    f.y = y;
+    f.width = image.width;
+    f.height = image.height;
+    f.pixels = image.pixels;
+}
+
+void X11ScreenCapture::take(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7f;
+    xcb_window_t window = XCB_WINDOW_NONE;
+    bool gone = false;
+    if (damage_ && type == damageEventBase_ + XCB_DAMAGE_NOTIFY) {
+        window = reinterpret_cast<const xcb_damage_notify_event_t&>(event).drawable;
+    } else if (type == XCB_MAP_NOTIFY) {
+        window = reinterpret_cast<const xcb_map_notify_event_t&>(event).window;
+    } else if (type == XCB_UNMAP_NOTIFY) {
+        window = reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window;
+    } else if (type == XCB_DESTROY_NOTIFY) {
+        window = reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
+        gone = true;
+    } else {
+        return;
+    }
+    std::lock_guard lock(followedMutex_);
+    const auto it = followed_.find(window);
+    if (it == followed_.end()) return;
+    // The server frees a destroyed window's Damage object with it.
+    if (gone)
+        followed_.erase(it);
+    else
+        it->second.damaged = true;
 }
 
 CaptureOutcome X11ScreenCapture::captureScreen() {
@@ -336,6 +411,23 @@ void X11ScreenCapture::releaseSegment() {
     segmentAddress_ = nullptr;
     segmentSize_ = 0;
     segmentId_ = -1;
+}
+
+void X11ScreenCapture::askDamageVersion(Deadline deadline) {
+    if (damageAsked_) return;
+    Connection& c = *connection_;
+    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c.xcb(), &xcb_damage_id);
+    if (!ext || !ext->present) {
+        damageAsked_ = true;
+        return;
+    }
+    // Damage must be told the client's version before it takes requests.
+    auto version = c.await<xcb_damage_query_version_reply_t>(
+        xcb_damage_query_version(c.xcb(), XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION), deadline);
+    if (version.status == ReplyStatus::timedOut) return;  // ask again next time
+    damageAsked_ = true;
+    damageEventBase_ = ext->first_event;
+    damage_ = static_cast<bool>(version);
 }
 
 void X11ScreenCapture::askCompositeVersion(Deadline deadline) {

@@ -4,6 +4,9 @@
 // server keeps its contents off screen and still draws it as before), its pixmap is named and
 // read with MIT-SHM when the server offers it, with a plain GetImage otherwise, and converted
 // to 32-bit ARGB at the window's visible frame. Safe from any thread; one capture at a time.
+// Each frame read is followed with Damage: while nothing was drawn into it since it was read,
+// the same part of it is answered with the picture read then (as long as anyone still holds
+// that picture), without a request.
 #pragma once
 
 #include "Platform/ScreenCapture.h"
@@ -12,13 +15,14 @@
 #include "Platform/X11/PixelLayout.h"
 #include "Platform/X11/X11WindowList.h"
 
+#include <xcb/damage.h>
 #include <xcb/shm.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <map>
-#include <set>
 
 namespace platform::x11 {
 
@@ -38,9 +42,14 @@ public:
     // The root window's pixels (what the screen shows), read with GetImage.
     CaptureOutcome captureScreen() override;
 
-    // Whether pictures are read through shared memory; switching it off forces GetImage.
+    // Whether pictures are read through shared memory; switching it off forces GetImage (and
+    // drops the pictures kept, so the next capture of each window reads it).
     bool usesSharedMemory();
     void setSharedMemoryAllowed(bool allowed);
+
+    // Event thread: notes what was drawn into a followed frame, and frames mapped, unmapped or
+    // destroyed.
+    void take(const xcb_generic_event_t& event);
 
 private:
     // Where a window's pixels are: its frame (a child of the root) and the frame's layout.
@@ -59,6 +68,15 @@ private:
         PixelLayout layout;
     };
 
+    // A frame read at least once: redirected, followed with a Damage object, and the last
+    // picture read of it (the part read, and the pixels while anyone holds them).
+    struct Followed {
+        xcb_damage_damage_t damage = XCB_NONE;
+        bool damaged = true;  // drawn into (or mapped, unmapped) since the last read
+        int x = 0, y = 0, width = 0, height = 0;
+        std::weak_ptr<const std::vector<std::uint32_t>> pixels;
+    };
+
     std::optional<Source> locate(xcb_window_t client, Deadline deadline, std::string& error);
     std::optional<Pixels> read(xcb_pixmap_t pixmap, const Source& source, int x, int y, int width, int height,
                                Deadline deadline, std::string& error);
@@ -69,15 +87,27 @@ private:
     void releaseSegment();
     bool sharedMemoryPresent(Deadline deadline);
     void askCompositeVersion(Deadline deadline);
+    void askDamageVersion(Deadline deadline);
+    // The picture of `frame` read last, when it is of this part and nothing was drawn since.
+    std::optional<CapturedImage> keptPicture(xcb_window_t frame, int x, int y, int width, int height);
+    // Redirects and follows `frame` (once), and starts its damage afresh before a read.
+    void beginRead(xcb_window_t frame);
+    void keep(xcb_window_t frame, int x, int y, const CapturedImage& image);
 
     std::shared_ptr<Connection> connection_;
     std::shared_ptr<X11WindowList> windowList_;
     std::mutex mutex_;
-    std::set<xcb_window_t> redirected_;
     // Where each client's pixels were found, under the fact cache's generation of that look.
     std::map<xcb_window_t, Source> located_;
     std::uint64_t locatedGeneration_ = 0;
     bool versionAsked_ = false;
+    bool damageAsked_ = false;
+    // Set once Damage answered its version (the event base first); read by the event thread.
+    std::atomic<bool> damage_{false};
+    std::atomic<std::uint8_t> damageEventBase_{0};
+    // The frames read, by frame; shared with the event thread.
+    std::mutex followedMutex_;
+    std::map<xcb_window_t, Followed> followed_;
     std::optional<bool> sharedMemory_;  // unknown until the first capture
     // Memory of pictures that are gone, for the next ones.
     PictureBuffers buffers_;

@@ -13,12 +13,29 @@ constexpr double kReadTimeout = 0.25;
 constexpr std::uint32_t kEveryDesktop = 0xFFFFFFFF;
 }  // namespace
 
+X11Spaces::X11Spaces(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events)
+    : connection_(std::move(connection)) {
+    subscription_ = events->didReceive.connect([this](const std::vector<EventRecord>& batch) {
+        if (std::any_of(batch.begin(), batch.end(),
+                        [](const EventRecord& r) { return r.kind == EventRecord::Kind::screenChange; }))
+            monitorsChanged_ = true;
+    });
+}
+
 SpaceID X11Spaces::currentSpace(std::uint32_t screenNumber) {
     const Deadline deadline = Deadline::in(kReadTimeout);
     FactBatch batch(*connection_, rootfact::kDesktops, {}, 0);
-    const auto monitors = readMonitors(*connection_, deadline);
-    const bool known =
-        std::any_of(monitors.begin(), monitors.end(), [&](const Monitor& m) { return m.nameAtom == screenNumber; });
+    if (!monitors_ || monitorsChanged_ || connection_->broken()) {
+        monitorsChanged_ = false;
+        monitors_.reset();
+        const auto monitors = readMonitors(*connection_, deadline);
+        // An unanswered read (no monitor at all) is asked again next time.
+        if (!monitors.empty()) {
+            monitors_.emplace();
+            for (const Monitor& m : monitors) monitors_->insert(m.nameAtom);
+        }
+    }
+    const bool known = monitors_ && monitors_->contains(screenNumber);
     const auto& root = batch.root(deadline);
     if (!known || !root.currentDesktop) return 0;
     return SpaceID{*root.currentDesktop} + 1;

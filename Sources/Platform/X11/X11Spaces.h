@@ -4,19 +4,26 @@
 
 #include "Platform/Spaces.h"
 #include "Platform/X11/Connection.h"
+#include "Platform/X11/EventHub.h"
 
 #include <memory>
+#include <optional>
+#include <set>
 
 namespace platform::x11 {
 
 class X11Spaces final : public Spaces {
 public:
-    explicit X11Spaces(std::shared_ptr<Connection> connection) : connection_(std::move(connection)) {}
+    X11Spaces(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events);
     SpaceID currentSpace(std::uint32_t screenNumber) override;
     std::set<SpaceID> spacesOfWindow(std::uint32_t windowNumber) override;
 
 private:
     std::shared_ptr<Connection> connection_;
+    // The monitors' numbers, read once and again after RandR said the monitors changed.
+    std::optional<std::set<std::uint32_t>> monitors_;
+    bool monitorsChanged_ = false;
+    Subscription subscription_;
 };
 
 }  // namespace platform::x11
