@@ -116,14 +116,23 @@ std::set<std::string> Coordinator::placeWindows(bool chromeInUse) {
             if (!access->dryRun) noteOriginalFrame(record);
             if (!access->park(recordIt->second, display.screenFrame, avoided)) refused.insert(refusedName(record));
         }
+        // Windows that move (a window just docked, the neighbour that makes room) are written
+        // before those already asked to stand where they are, so a new window takes its tile
+        // without waiting for the checks of every other window.
+        std::vector<std::pair<std::shared_ptr<WindowRecord>, Rect>> placing;
         for (const Tile* tile : shownTiles) {
             const auto recordIt = access->records.find(tile->selected);
             if (recordIt == access->records.end()) continue;
-            WindowRecord& record = *recordIt->second;
+            placing.emplace_back(recordIt->second, targetFrame(*tile, *recordIt->second, display));
+        }
+        std::stable_partition(placing.begin(), placing.end(), [](const auto& entry) {
+            return !entry.first->expectedFrame || *entry.first->expectedFrame != entry.second;
+        });
+        for (const auto& [shared, target] : placing) {
+            WindowRecord& record = *shared;
             if (!access->dryRun) noteOriginalFrame(record);
             const Rect before = record.frame;
-            const Rect target = targetFrame(*tile, record, display);
-            const bool written = access->place(recordIt->second, target);
+            const bool written = access->place(shared, target);
             if (!written) refused.insert(refusedName(record));
             notePlacement(record, before, target, written);
         }
