@@ -2,12 +2,14 @@
 // openbox. Super+Alt+P over the arranged xlogo pins it: the pin goes live, a preview panel of
 // arvelo's lies over xlogo, and the arranger gives xlogo's tile to the other window; pressing it
 // again unpins it, the panel goes and xlogo comes back into the layout. Pinning and unpinning in
-// a loop leaves no panel behind and arvelo's CPU time stops growing.
+// a loop leaves no panel behind and arvelo's CPU time stops growing. A pinned xlogo that quits
+// fails its pin and takes the panel with it.
 #include "ArveloSession.h"
 #include "Wait.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -31,7 +33,7 @@ protected:
 
     // xlogo and xeyes, overlapping, then arvelo arranging them side by side.
     void arrange() {
-        session.start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"});
+        xlogoProcess = &session.start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"});
         session.start("/usr/bin/xeyes", {"-geometry", "300x200+850+300"});
         const Frames original = session.probe.settledFrames(
             {"XLogo", "XEyes"}, [](const Frames& frames) { return frames.size() == 2; }, kFewBeats);
@@ -124,6 +126,7 @@ protected:
 
     ArveloSession session{"arvelo-pins-e2e"};
     ChildProcess* arvelo = nullptr;
+    ChildProcess* xlogoProcess = nullptr;
     xcb_window_t xlogo = 0;
     xcb_window_t xeyes = 0;
 };
@@ -176,5 +179,20 @@ TEST_F(PinManagerEndToEnd, PinningAndUnpinningInALoopLeavesNothingRunning) {
         used = cpuSeconds(arvelo->pid()) - before;
         return used < 0.1;
     })) << "CPU seconds in the last second: " << used;
+    EXPECT_TRUE(arvelo->running()) << log();
+}
+
+TEST_F(PinManagerEndToEnd, APinnedWindowThatQuitsLeavesNoPanel) {
+    arrange();
+    const Frame tiledLogo = frameOf(xlogo);
+    pressPinKeyOverXlogo();
+    ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences(pinActive()) == 1; })) << log();
+    ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(tiledLogo) == 1; }));
+
+    // Whichever sees it first, the refresh ("Preview source unavailable") or the capture's own
+    // end ("Preview stream failed: The window was closed."), the pin fails once.
+    xlogoProcess->signal(SIGTERM);
+    EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences("pin failed: ") == 1; })) << log();
+    EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(tiledLogo) == 0; }));
     EXPECT_TRUE(arvelo->running()) << log();
 }
