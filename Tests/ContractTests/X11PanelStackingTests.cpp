@@ -1,6 +1,6 @@
 // Panel stacking on a real X server with openbox: a panel restacked directly above a managed
 // window's frame, nothing sent when it already sits there, floating and pop-up panels put back
-// in front, a window that closed leaves its panel alone, the empty input shape, the compositor
+// in front, floating panels kept below a managed pop-up window of ours while it shows, a window that closed leaves its panel alone, the empty input shape, the compositor
 // question, and the panel in the on-screen window list under this process.
 #include "ContractDesktop.h"
 
@@ -181,6 +181,50 @@ TEST_F(X11PanelStacking, FloatingAndPopUpPanelsGoBackInFrontOfEverything) {
     EXPECT_EQ(position(handle), top - 1);
     EXPECT_EQ(position(bar), position(frameA) + 1);
     EXPECT_EQ(stacking_->restack({{bar, a}}), 0);
+}
+
+TEST_F(X11PanelStacking, FloatingPanelsStayBelowAShownPopUpWindowAndGoBackOnTopOnceItIsHidden) {
+    const auto [a, frameA] = managedWindow(50);
+    const auto [popUpWindow, popUpFrame] = managedWindow(400);
+    ASSERT_NE(frameA, XCB_WINDOW_NONE);
+    ASSERT_NE(popUpFrame, XCB_WINDOW_NONE);
+    const xcb_window_t handle = client_.window(true);
+    const xcb_window_t zoomBar = client_.window(true);
+    const xcb_window_t preview = client_.window(true);
+    const xcb_window_t bar = client_.window(true);
+    stacking_->setShown(handle, PanelLevel::floating);
+    stacking_->setShown(zoomBar, PanelLevel::floating);
+    stacking_->setShown(preview, PanelLevel::popUp);
+    stacking_->setShown(bar, PanelLevel::normal);
+    stacking_->setPopUpWindow(popUpWindow, true);
+
+    // The floating panels directly below the pop-up window's frame, the preview on top, the bar
+    // on its window.
+    const auto underThePopUp = [&] {
+        client_.sync();
+        const int top = static_cast<int>(client_.order().size()) - 1;
+        const int frame = position(popUpFrame);
+        return std::min(position(zoomBar), position(handle)) == frame - 2 &&
+               std::max(position(zoomBar), position(handle)) == frame - 1 && position(preview) == top &&
+               position(bar) == position(frameA) + 1;
+    };
+    // openbox may still restack the frames it just made: each pass puts the panels back, and
+    // once they hold still a pass sends nothing.
+    EXPECT_GT(stacking_->restack({{bar, a}}), 1);
+    EXPECT_TRUE(desktop_->waitUntil([&] { return stacking_->restack({{bar, a}}) == 0 && underThePopUp(); }));
+
+    // A floating panel raised on its own (as a panel ordered front is) goes back below it.
+    client_.raise(handle);
+    EXPECT_GT(stacking_->restack({{bar, a}}), 0);
+    EXPECT_TRUE(underThePopUp());
+
+    stacking_->setPopUpWindow(popUpWindow, false);
+    EXPECT_GT(stacking_->restack({{bar, a}}), 0);
+    client_.sync();
+    const int top = static_cast<int>(client_.order().size()) - 1;
+    EXPECT_EQ(position(preview), top);
+    EXPECT_EQ(std::min(position(zoomBar), position(handle)), top - 2);
+    EXPECT_EQ(std::max(position(zoomBar), position(handle)), top - 1);
 }
 
 TEST_F(X11PanelStacking, AWindowThatClosedLeavesItsBarWhereItIs) {

@@ -52,7 +52,9 @@ protected:
         beat();
         desktop.movePointer({display.width / 2, display.height / 2});
         map = WindowMap::make(desktop.services());
-        map->makePanel = WindowMapPanel::present;
+        map->makePanel = [](const MapContent& content, std::weak_ptr<WindowMap> owner) {
+            return WindowMapPanel::present(content, std::move(owner));
+        };
     }
 
     std::string key(std::size_t index) const {

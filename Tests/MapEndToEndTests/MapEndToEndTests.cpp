@@ -3,7 +3,8 @@
 // clicking a window's row raises that window (_NET_ACTIVE_WINDOW says so) and closes the map;
 // the arrow keys and Return raise the row walked to; Escape closes the map and gives the
 // keyboard back to the window that had it; a press outside the map closes it; a hidden tab
-// chosen from the map comes forward in its tile. After every test the pointer is free.
+// chosen from the map comes forward in its tile; the chrome's seam handles stay below the open
+// map. After every test the pointer is free.
 // Screenshots of the open map go to the build folder.
 #include "ArveloSession.h"
 #include "Wait.h"
@@ -33,43 +34,87 @@ const std::string kMapTitle = "Windows";
 constexpr double kPaneLeft = 18, kPaneTop = 52, kPaneInset = 3, kSideRoom = 36;
 constexpr double kRowTop = 6, kRowBottomRoom = 12, kRowGap = 3, kLeastPitch = 22, kMostPitch = 34;
 
+// Whether `w` is one of arvelo's panels on screen: a viewable override-redirect window with its
+// process id.
+bool isPanelOf(xcb_connection_t* c, xcb_window_t w, xcb_atom_t pidAtom, pid_t pid) {
+    auto* attributes = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
+    const bool shown = attributes && attributes->override_redirect && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(attributes);
+    if (!shown) return false;
+    auto* property = xcb_get_property_reply(c, xcb_get_property(c, 0, w, pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+    const bool ours = property && xcb_get_property_value_length(property) >= 4 &&
+                      *static_cast<const std::uint32_t*>(xcb_get_property_value(property)) ==
+                          static_cast<std::uint32_t>(pid);
+    std::free(property);
+    return ours;
+}
+
+// A connection of the test's own with the root's children, bottom to top.
+struct RootChildren {
+    RootChildren() : c(xcb_connect(nullptr, nullptr)) {
+        if (xcb_connection_has_error(c)) return;
+        root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        const char name[] = "_NET_WM_PID";
+        auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+        pidAtom = atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(atom);
+        auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+        if (tree)
+            children.assign(xcb_query_tree_children(tree), xcb_query_tree_children(tree) + tree->children_len);
+        std::free(tree);
+    }
+    ~RootChildren() { xcb_disconnect(c); }
+    RootChildren(const RootChildren&) = delete;
+    RootChildren& operator=(const RootChildren&) = delete;
+
+    // The root's child that holds `w` (its window manager frame); none when it is gone.
+    xcb_window_t topOf(xcb_window_t w) {
+        for (int depth = 0; depth < 8 && w != XCB_WINDOW_NONE; ++depth) {
+            auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+            const xcb_window_t parent = tree ? tree->parent : xcb_window_t{XCB_WINDOW_NONE};
+            std::free(tree);
+            if (parent == root) return w;
+            w = parent;
+        }
+        return XCB_WINDOW_NONE;
+    }
+
+    xcb_connection_t* c;
+    xcb_window_t root = XCB_WINDOW_NONE;
+    xcb_atom_t pidAtom = XCB_ATOM_NONE;
+    std::vector<xcb_window_t> children;
+};
+
 // arvelo's panels: its viewable override-redirect windows (the tab bars among them).
 std::vector<Frame> panelsOf(pid_t pid) {
     std::vector<Frame> panels;
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return panels;
-    }
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    const char name[] = "_NET_WM_PID";
-    auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
-    const xcb_atom_t pidAtom = atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(atom);
-    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
-    const std::vector<xcb_window_t> children =
-        tree ? std::vector<xcb_window_t>(xcb_query_tree_children(tree), xcb_query_tree_children(tree) + tree->children_len)
-             : std::vector<xcb_window_t>{};
-    std::free(tree);
-    for (const xcb_window_t w : children) {
-        auto* attributes = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
-        const bool shown = attributes && attributes->override_redirect && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(attributes);
-        if (!shown) continue;
-        auto* property =
-            xcb_get_property_reply(c, xcb_get_property(c, 0, w, pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
-        const bool ours = property && xcb_get_property_value_length(property) >= 4 &&
-                          *static_cast<const std::uint32_t*>(xcb_get_property_value(property)) ==
-                              static_cast<std::uint32_t>(pid);
-        std::free(property);
-        if (!ours) continue;
-        if (auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr)) {
+    RootChildren root;
+    for (const xcb_window_t w : root.children) {
+        if (!isPanelOf(root.c, w, root.pidAtom, pid)) continue;
+        if (auto* g = xcb_get_geometry_reply(root.c, xcb_get_geometry(root.c, w), nullptr)) {
             panels.push_back({g->x, g->y, g->width, g->height});
             std::free(g);
         }
     }
-    xcb_disconnect(c);
     return panels;
+}
+
+// How many of arvelo's panels lie below and above the open map's frame in the root's stacking
+// order; none of either when the map has no frame on screen.
+struct MapStacking {
+    int below = 0;
+    int above = 0;
+    std::string text() const { return std::to_string(below) + " below, " + std::to_string(above) + " above"; }
+};
+MapStacking stackingAround(xcb_window_t map, pid_t pid) {
+    MapStacking counts;
+    RootChildren root;
+    const xcb_window_t frame = root.topOf(map);
+    const auto at = std::find(root.children.begin(), root.children.end(), frame);
+    if (frame == XCB_WINDOW_NONE || at == root.children.end()) return counts;
+    for (auto it = root.children.begin(); it != root.children.end(); ++it)
+        if (it != at && isPanelOf(root.c, *it, root.pidAtom, pid)) ++(it < at ? counts.below : counts.above);
+    return counts;
 }
 
 class MapEndToEnd : public ::testing::Test {
@@ -196,6 +241,12 @@ TEST_F(MapEndToEnd, CtrlAltWOpensTheMapAndClickingARowRaisesThatWindow) {
     const Frame screen = session.probe.screen();
     EXPECT_NEAR(panel->frame.x + panel->frame.width / 2, screen.width / 2, 2);
     EXPECT_NEAR(panel->frame.width, 0.66 * area.width + kSideRoom, 2);
+    // The seam handles between the three tiles stay on screen, under the map.
+    MapStacking stacking;
+    EXPECT_TRUE(waitUntil(5, [&] {
+        stacking = stackingAround(panel->window, arvelo->pid());
+        return stacking.below > 0 && stacking.above == 0;
+    })) << "arvelo's panels around the map: " << stacking.text();
     screenshot("map-open.png");
 
     const auto [x, y] = rowMiddle(paneOf(panel->frame, targetFrame), 0, 1);

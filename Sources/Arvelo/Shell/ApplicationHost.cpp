@@ -243,7 +243,12 @@ int runArveloApplication(int argc, char** argv) {
     auto application = std::make_unique<Application>(
         services, LoginItem(autostart, QCoreApplication::applicationFilePath().toStdString()));
     Application& app = *application;
-    app.windowMap()->makePanel = views::WindowMapPanel::present;
+    // The map sits at the pop-up level: the chrome's floating panels (seam handles, zoom bar,
+    // miniature tiles) stay below it while it is open.
+    app.windowMap()->makePanel = [panels](const MapContent& content, std::weak_ptr<WindowMap> map) {
+        return views::WindowMapPanel::present(content, std::move(map),
+                                              [panels](QWidget* window) { panels->addPopUpWindow(window); });
+    };
     app.pinPreviewHost = tenvik::views::pinPreviewHost(panels);
     KitWindowsHost kitWindows(services, autostart, QCoreApplication::applicationFilePath().toStdString());
     app.onKitCreated = [&kitWindows](tenvik::TenvikController& kit) { kitWindows.attach(kit); };

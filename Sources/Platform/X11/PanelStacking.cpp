@@ -24,6 +24,11 @@ void configureAbove(xcb_connection_t* c, xcb_window_t panel, std::optional<xcb_w
     }
 }
 
+void configureBelow(xcb_connection_t* c, xcb_window_t panel, xcb_window_t sibling) {
+    const std::uint32_t values[] = {sibling, XCB_STACK_MODE_BELOW};
+    xcb_configure_window(c, panel, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+}
+
 // Moves `window` in the local copy of the stacking order (bottom to top) directly above `below`
 // (or to the top).
 void moveInOrder(std::vector<xcb_window_t>& order, xcb_window_t window, std::optional<xcb_window_t> below) {
@@ -57,6 +62,14 @@ void PanelStacking::setShown(xcb_window_t panel, PanelLevel level) {
 void PanelStacking::forget(xcb_window_t panel) {
     std::lock_guard lock(mutex_);
     shown_.erase(panel);
+}
+
+void PanelStacking::setPopUpWindow(xcb_window_t client, bool shown) {
+    std::lock_guard lock(mutex_);
+    if (shown)
+        popUpWindows_.insert(client);
+    else
+        popUpWindows_.erase(client);
 }
 
 bool PanelStacking::compositing() {
@@ -147,6 +160,12 @@ int PanelStacking::restack(const std::vector<Placement>& placements) {
 
     std::vector<xcb_window_t> clients;
     for (const Placement& p : placements) clients.push_back(p.client);
+    std::vector<xcb_window_t> popUpClients;
+    {
+        std::lock_guard lock(mutex_);
+        popUpClients.assign(popUpWindows_.begin(), popUpWindows_.end());
+    }
+    clients.insert(clients.end(), popUpClients.begin(), popUpClients.end());
     const auto frames = framesOf(clients, order, deadline);
 
     int sent = 0;
@@ -160,8 +179,6 @@ int PanelStacking::restack(const std::vector<Placement>& placements) {
         ++sent;
     }
 
-    // Floating panels, then pop-up panels, on top: nothing to do when the top of the order
-    // already holds exactly them in that arrangement.
     std::vector<xcb_window_t> floating, popUp;
     {
         std::lock_guard lock(mutex_);
@@ -171,12 +188,38 @@ int PanelStacking::restack(const std::vector<Placement>& placements) {
             (level->second == PanelLevel::popUp ? popUp : floating).push_back(w);
         }
     }
-    std::vector<xcb_window_t> wanted = floating;
+    // The lowest frame of a shown pop-up window: the floating panels' ceiling.
+    std::optional<xcb_window_t> ceiling;
+    for (xcb_window_t client : popUpClients) {
+        const auto frame = frames.find(client);
+        if (frame == frames.end()) continue;
+        const auto at = std::find(order.begin(), order.end(), frame->second);
+        if (at == order.end()) continue;
+        if (!ceiling || at < std::find(order.begin(), order.end(), *ceiling)) ceiling = frame->second;
+    }
+
+    // Floating panels, then pop-up panels, on top: nothing to do when the top of the order
+    // already holds exactly them in that arrangement.
+    std::vector<xcb_window_t> wanted = ceiling ? std::vector<xcb_window_t>{} : floating;
     wanted.insert(wanted.end(), popUp.begin(), popUp.end());
     if (!wanted.empty() && !std::equal(wanted.begin(), wanted.end(), order.end() - static_cast<long>(wanted.size()))) {
         for (xcb_window_t w : wanted) {
             configureAbove(c, w, std::nullopt);
+            moveInOrder(order, w, std::nullopt);
             ++sent;
+        }
+    }
+    // Under a pop-up window: the floating panels, in their order, directly below its frame.
+    if (ceiling && !floating.empty()) {
+        const auto at = std::find(order.begin(), order.end(), *ceiling);
+        const auto count = static_cast<long>(floating.size());
+        if (at - order.begin() < count || !std::equal(floating.begin(), floating.end(), at - count)) {
+            for (xcb_window_t w : floating) {
+                configureBelow(c, w, *ceiling);
+                std::erase(order, w);
+                order.insert(std::find(order.begin(), order.end(), *ceiling), w);
+                ++sent;
+            }
         }
     }
     if (sent > 0) connection_->flush();

@@ -172,8 +172,10 @@ WindowMapPanel::WindowMapPanel(const MapContent& content, std::weak_ptr<WindowMa
     }
 }
 
-std::shared_ptr<WindowMap::Panel> WindowMapPanel::present(const MapContent& content, std::weak_ptr<WindowMap> map) {
+std::shared_ptr<WindowMap::Panel> WindowMapPanel::present(const MapContent& content, std::weak_ptr<WindowMap> map,
+                                                         const std::function<void(QWidget*)>& beforeShow) {
     auto* widget = new WindowMapPanel(content, std::move(map));
+    if (beforeShow) beforeShow(widget);
     widget->show();
     widget->raise();
     widget->activateWindow();

@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace arvelo::views {
@@ -18,7 +19,9 @@ public:
     WindowMapPanel(const MapContent& content, std::weak_ptr<WindowMap> map);
 
     // The view layer's side of WindowMap::makePanel: makes, shows and activates a panel.
-    static std::shared_ptr<WindowMap::Panel> present(const MapContent& content, std::weak_ptr<WindowMap> map);
+    // `beforeShow` gets the panel's window first (the shell keeps the chrome below it).
+    static std::shared_ptr<WindowMap::Panel> present(const MapContent& content, std::weak_ptr<WindowMap> map,
+                                                     const std::function<void(QWidget*)>& beforeShow = {});
 
     // Redraws the row the keyboard is on.
     void highlightChanged();

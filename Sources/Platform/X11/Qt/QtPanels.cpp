@@ -1,7 +1,9 @@
 // QtPanels.cpp: panels as override-redirect Qt windows.
 #include "Platform/X11/Qt/QtPanels.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QWindow>
 
 #include <cstdlib>
 
@@ -13,6 +15,45 @@ xcb_connection_t* qtConnection() {
         return x11->connection();
     return nullptr;
 }
+
+// A round trip on Qt's connection: its map and raise of a window are done before a restack
+// from the stacking connection is looked at, whatever order the server takes clients in.
+void syncQtConnection() {
+    if (xcb_connection_t* c = qtConnection()) free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
+// Watches a pop-up window's native window: shown (exposed) or focused, the floating panels go
+// below it; hidden or gone, they are free to go back on top.
+class PopUpWatch final : public QObject {
+public:
+    PopUpWatch(QWindow* window, std::shared_ptr<PanelStacking> stacking)
+        : QObject(window), client_(static_cast<xcb_window_t>(window->winId())), stacking_(std::move(stacking)) {}
+    ~PopUpWatch() override { stacking_->setPopUpWindow(client_, false); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::Expose:
+            case QEvent::FocusIn:
+                if (auto* window = qobject_cast<QWindow*>(watched); window && window->isExposed()) {
+                    stacking_->setPopUpWindow(client_, true);
+                    syncQtConnection();
+                    stacking_->restack({});
+                }
+                break;
+            case QEvent::Hide:
+                stacking_->setPopUpWindow(client_, false);
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+private:
+    xcb_window_t client_;
+    std::shared_ptr<PanelStacking> stacking_;
+};
 }  // namespace
 
 QtPanels::QtPanels(std::shared_ptr<PanelStacking> stacking) : stacking_(std::move(stacking)) { recheckCompositor(); }
@@ -51,6 +92,14 @@ PanelID QtPanels::create(const arvelo::Rect& frame) {
     const PanelID id = next_++;
     entries_[id].window = window;
     return id;
+}
+
+void QtPanels::addPopUpWindow(QWidget* window) {
+    if (!window || !stacking_) return;
+    window->winId();  // the native window and its QWindow exist from now on
+    QWindow* handle = window->windowHandle();
+    if (!handle) return;
+    handle->installEventFilter(new PopUpWatch(handle, stacking_));
 }
 
 void QtPanels::setFrame(PanelID panel, const arvelo::Rect& frame) {
@@ -161,10 +210,6 @@ void QtPanels::flushQt() const {
     if (xcb_connection_t* c = qtConnection()) xcb_flush(c);
 }
 
-void QtPanels::syncQt() const {
-    // A round trip on Qt's connection: its map and raise of a panel are done before a restack
-    // from the stacking connection is looked at, whatever order the server takes clients in.
-    if (xcb_connection_t* c = qtConnection()) free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-}
+void QtPanels::syncQt() const { syncQtConnection(); }
 
 }  // namespace platform::x11

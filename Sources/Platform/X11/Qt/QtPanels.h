@@ -40,6 +40,11 @@ public:
     QWidget* host(PanelID panel) const;
     // Asks the X server again whether a compositing manager runs (new panels follow).
     void recheckCompositor();
+    // A window of ours that the window manager manages but that belongs above the floating
+    // panels (the window map): from its first expose until it is hidden or destroyed, the
+    // floating panels are kept below it, every restack and at once when it shows or gets the
+    // focus. Nothing without an X11 stacking.
+    void addPopUpWindow(QWidget* window);
 
 private:
     struct Entry {
