@@ -10,6 +10,7 @@
 #include "Platform/Qt/QtDispatcher.h"
 
 #include "ChildProcess.h"
+#include "ScreenPixel.h"
 #include "Wait.h"
 
 #include <gtest/gtest.h>
@@ -25,41 +26,10 @@ namespace {
 using e2e::waitWithEvents;
 constexpr double kWaitSeconds = 8;
 
-struct Colour {
-    int red = 0, green = 0, blue = 0;
-    bool near(const Colour& other, int tolerance) const {
-        return std::abs(red - other.red) <= tolerance && std::abs(green - other.green) <= tolerance &&
-               std::abs(blue - other.blue) <= tolerance;
-    }
-    std::string text() const {
-        return "(" + std::to_string(red) + "," + std::to_string(green) + "," + std::to_string(blue) + ")";
-    }
-};
-
-Colour colourOf(std::uint32_t argb) {
-    return {static_cast<int>(argb >> 16 & 0xFF), static_cast<int>(argb >> 8 & 0xFF), static_cast<int>(argb & 0xFF)};
-}
-
-// The standard output of a shell command, bounded by `timeout`.
-std::string output(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen(("timeout 20 " + command).c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-        pclose(pipe);
-    }
-    return text;
-}
-
-// One pixel of the screen as ImageMagick reads it.
-std::optional<Colour> importedPixel(int x, int y) {
-    const std::string text = output("import -window root -crop 1x1+" + std::to_string(x) + "+" + std::to_string(y) +
-                                    " -depth 8 txt:- 2>/dev/null");
-    const auto hash = text.find('#', text.find('\n'));
-    if (hash == std::string::npos || hash + 7 > text.size()) return std::nullopt;
-    const auto channel = [&](std::size_t at) { return std::stoi(text.substr(hash + 1 + at, 2), nullptr, 16); };
-    return Colour{channel(0), channel(2), channel(4)};
-}
+using e2e::Colour;
+using e2e::colourOf;
+using e2e::screenPixel;
+constexpr auto output = e2e::shellOutput;
 
 class PicturesEndToEnd : public ::testing::Test {
 protected:
@@ -145,7 +115,7 @@ TEST_F(PicturesEndToEnd, FixtureColours) {
         const int px = image.width / 2, py = image.height * 2 / 3;
         const Colour ours = colourOf(image.pixel(px, py));
         const auto theirs =
-            importedPixel(static_cast<int>(window->frame.x) + px, static_cast<int>(window->frame.y) + py);
+            screenPixel(static_cast<int>(window->frame.x) + px, static_cast<int>(window->frame.y) + py);
         ASSERT_TRUE(theirs) << "import read no pixel";
         EXPECT_TRUE(ours.near(*theirs, tolerance)) << ours.text() << " vs import " << theirs->text();
         // The title bar is openbox's, not the window's colour.

@@ -1,0 +1,28 @@
+// ScreenPixel.h: reading the desktop the way a person would check it: the standard output of a
+// shell tool (bounded by `timeout`), and one pixel of the screen as ImageMagick's `import` reads
+// it, as a colour compared with a tolerance.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace e2e {
+
+struct Colour {
+    int red = 0, green = 0, blue = 0;
+
+    bool near(const Colour& other, int tolerance) const;
+    std::string text() const;  // "(r,g,b)"
+};
+
+// The colour of a 0xAARRGGBB pixel (alpha dropped).
+Colour colourOf(std::uint32_t argb);
+
+// The standard output of a shell command run with a 20 s time-out ("" when it could not run).
+std::string shellOutput(const std::string& command);
+
+// One pixel of the root window; none when `import` is missing or answers nothing readable.
+std::optional<Colour> screenPixel(int x, int y);
+
+}  // namespace e2e
