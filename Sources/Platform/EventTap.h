@@ -37,6 +37,18 @@ enum class TapEventType : std::uint32_t {
 inline constexpr std::int64_t kLeftButtonNumber = 0;
 inline constexpr std::int64_t kRightButtonNumber = 1;
 
+// The press and release kinds of a button number.
+inline constexpr TapEventType pressType(std::int64_t button) {
+    return button == kLeftButtonNumber    ? TapEventType::leftMouseDown
+           : button == kRightButtonNumber ? TapEventType::rightMouseDown
+                                          : TapEventType::otherMouseDown;
+}
+inline constexpr TapEventType releaseType(std::int64_t button) {
+    return button == kLeftButtonNumber    ? TapEventType::leftMouseUp
+           : button == kRightButtonNumber ? TapEventType::rightMouseUp
+                                          : TapEventType::otherMouseUp;
+}
+
 struct TapEvent {
     TapEventType type = TapEventType::leftMouseDown;
     // Where the pointer was, in the top-left-origin space of window frames.

@@ -57,26 +57,10 @@ protected:
 
     // The fixture's three windows, tiled by arvelo, once they hold still.
     Frames arranged() {
-        session.start(ARVELO_FIXTURE_PATH, {});
-        const Frames original = session.probe.settledFrames(
-            kFixture, [](const Frames& frames) { return frames.size() == 3; }, kFewBeats);
+        Frames original;
+        const Frames tiled = session.arrangedFixture(ARVELO_FIXTURE_PATH, kFewBeats, &original);
         EXPECT_EQ(original.size(), 3u);
-        // Fixture mode: arvelo arranges only the fixture's windows.
-        session.runArvelo({"--fixture-only"});
-        session.probe.settledFrames(
-            kFixture,
-            [&](const Frames& frames) {
-                if (frames.size() != 3 || anyOverlap(frames)) return false;
-                for (const auto& [window, frame] : frames)
-                    if (original.count(window) && frame == original.at(window)) return false;
-                return true;
-            },
-            kFewBeats);
-        // A window's minimum size is learnt from its first placements and re-tiles the rest:
-        // a few beats later the arrangement holds.
-        waitUntil(3, [] { return false; });
-        return session.probe.settledFrames(
-            kFixture, [&](const Frames& frames) { return frames.size() == 3 && !anyOverlap(frames); }, kFewBeats);
+        return tiled;
     }
 
     Frames framesOf() { return session.probe.framesOf(kFixture); }

@@ -1,6 +1,8 @@
 // ArveloSession.cpp: starting programs and arvelo in the session, and describing frames.
 #include "ArveloSession.h"
 
+#include "Wait.h"
+
 namespace e2e {
 
 ChildProcess& ArveloSession::start(const std::string& program, const std::vector<std::string>& arguments,
@@ -14,6 +16,30 @@ ChildProcess& ArveloSession::runArvelo(const std::vector<std::string>& arguments
     auto environment = home.environment();
     for (const auto& [name, value] : extraEnvironment) environment[name] = value;
     return start(environmentValue("ARVELO"), arguments, environment, home.path(log).string());
+}
+
+Frames ArveloSession::arrangedFixture(const std::string& fixturePath, double seconds, Frames* originalFrames) {
+    const std::vector<std::string> fixture = {"org.vomira.ArveloFixture"};
+    start(fixturePath, {});
+    const Frames original =
+        probe.settledFrames(fixture, [](const Frames& frames) { return frames.size() == 3; }, seconds);
+    if (originalFrames) *originalFrames = original;
+    // Fixture mode: arvelo arranges only the fixture's windows.
+    runArvelo({"--fixture-only"});
+    probe.settledFrames(
+        fixture,
+        [&](const Frames& frames) {
+            if (frames.size() != 3 || anyOverlap(frames)) return false;
+            for (const auto& [window, frame] : frames)
+                if (original.count(window) && frame == original.at(window)) return false;
+            return true;
+        },
+        seconds);
+    // A window's minimum size is learnt from its first placements and re-tiles the rest:
+    // a few beats later the arrangement holds.
+    waitUntil(3, [] { return false; });
+    return probe.settledFrames(
+        fixture, [&](const Frames& frames) { return frames.size() == 3 && !anyOverlap(frames); }, seconds);
 }
 
 std::string ArveloSession::describe(const Frames& frames) const {

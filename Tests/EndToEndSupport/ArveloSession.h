@@ -25,6 +25,12 @@ public:
                             const std::map<std::string, std::string>& extraEnvironment = {});
     std::size_t programCount() const { return programs_.size(); }
 
+    // Starts the fixture application at `fixturePath` and then arvelo in fixture mode, and answers
+    // the fixture's three windows once arvelo has tiled them and they hold still (fewer frames
+    // when that does not happen within `seconds` per wait); `original` gets the frames the
+    // fixture's windows had before arvelo started.
+    Frames arrangedFixture(const std::string& fixturePath, double seconds, Frames* original = nullptr);
+
     // The frames, one a line, and arvelo's log: what a failed check shows.
     std::string describe(const Frames& frames) const;
 

@@ -43,24 +43,12 @@ protected:
     }
     void click(int x, int y) { xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"}); }
 
+    // The fixture's three windows, tiled by arvelo, once they hold still.
     Frames arranged() {
-        session.start(ARVELO_FIXTURE_PATH, {});
-        const Frames original = session.probe.settledFrames(
-            kFixture, [](const Frames& frames) { return frames.size() == 3; }, kFewBeats);
+        Frames original;
+        const Frames tiled = session.arrangedFixture(ARVELO_FIXTURE_PATH, kFewBeats, &original);
         EXPECT_EQ(original.size(), 3u);
-        session.runArvelo({"--fixture-only"});
-        session.probe.settledFrames(
-            kFixture,
-            [&](const Frames& frames) {
-                if (frames.size() != 3 || anyOverlap(frames)) return false;
-                for (const auto& [window, frame] : frames)
-                    if (original.count(window) && frame == original.at(window)) return false;
-                return true;
-            },
-            kFewBeats);
-        waitUntil(3, [] { return false; });
-        return session.probe.settledFrames(
-            kFixture, [&](const Frames& frames) { return frames.size() == 3 && !anyOverlap(frames); }, kFewBeats);
+        return tiled;
     }
     Frames settle(const std::function<bool(const Frames&)>& done) {
         return session.probe.settledFrames(kFixture, done, kFewBeats);

@@ -3,34 +3,21 @@
 // another program), a step dropped by the 0.05 s sampling during a drag, and an accepted step
 // (the frame read, the hit test and the preview). Together with the X11 monitor's decoding
 // (PlatformX11Bench) they give the cost of a drag at 125 motion events a second.
-#include "Arvelo/Coordinator/Coordinator.h"
 #include "Arvelo/Input/WindowDragController.h"
-#include "Platform/Sim/Desktop.h"
+
+#include "ArrangedScene.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-struct Arranged {
-    Arranged() {
-        desktop.clock().setRunsBackgroundAutomatically(true);
-        desktop.addDisplay("Main", {2560, 1440});
-        auto app = desktop.launch("org.example.App", "App");
-        for (int w = 0; w < 12; ++w)
-            windows.push_back(app.openWindow("Window " + std::to_string(100 + w), {10.0 * w, 10.0 * w, 800, 600}));
-        coordinator = arvelo::Coordinator::make(desktop.services(), false, true, desktop.temporaryFolder() / "state");
-        desktop.advance(5);
-    }
+struct Arranged : ArrangedScene {
     platform::MouseEvent dragged(arvelo::Point at) const {
         platform::MouseEvent event;
         event.type = platform::MouseEventType::leftMouseDragged;
         event.location = at;
         return event;
     }
-
-    platform::sim::Desktop desktop;
-    std::vector<platform::sim::WindowHandle> windows;
-    std::shared_ptr<arvelo::Coordinator> coordinator;
 };
 
 // The button is held in some other program: every step reaches the controller, which has

@@ -2,31 +2,16 @@
 // 12 arranged windows: a plain press (the common case: decided from the event and the
 // coordinator's state, no window list), its release, and a Shift-press on a window (which
 // reads the window list).
-#include "Arvelo/Coordinator/Coordinator.h"
 #include "Arvelo/Input/SpatialInputController.h"
-#include "Platform/Sim/Desktop.h"
+
+#include "ArrangedScene.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-struct Arranged {
-    Arranged() {
-        desktop.clock().setRunsBackgroundAutomatically(true);
-        desktop.addDisplay("Main", {2560, 1440});
-        auto app = desktop.launch("org.example.App", "App");
-        for (int w = 0; w < 12; ++w)
-            windows.push_back(app.openWindow("Window " + std::to_string(100 + w), {10.0 * w, 10.0 * w, 800, 600}));
-        coordinator = arvelo::Coordinator::make(desktop.services(), false, true, desktop.temporaryFolder() / "state");
-        desktop.advance(5);
-    }
-    platform::sim::Desktop desktop;
-    std::vector<platform::sim::WindowHandle> windows;
-    std::shared_ptr<arvelo::Coordinator> coordinator;
-};
-
 void decide(benchmark::State& state, platform::TapEvent event) {
-    Arranged scene;
+    ArrangedScene scene;
     auto& tap = *scene.coordinator->spatialInput;
     const arvelo::Rect frame = scene.windows[5].frame();
     event.location = {frame.midX(), frame.midY()};

@@ -29,19 +29,6 @@ TapGate SimEventTap::gate() const {
     return tap ? tap->current : TapGate{};
 }
 
-namespace {
-TapEventType pressType(std::int64_t button) {
-    return button == kLeftButtonNumber    ? TapEventType::leftMouseDown
-           : button == kRightButtonNumber ? TapEventType::rightMouseDown
-                                          : TapEventType::otherMouseDown;
-}
-TapEventType releaseType(std::int64_t button) {
-    return button == kLeftButtonNumber    ? TapEventType::leftMouseUp
-           : button == kRightButtonNumber ? TapEventType::rightMouseUp
-                                          : TapEventType::otherMouseUp;
-}
-}  // namespace
-
 void SimEventTap::send(const TapEvent& event, bool covered) {
     const auto tap = installed_.lock();
     if (!tap) {

@@ -20,16 +20,6 @@ constexpr std::array<std::uint16_t, 4> kLockVariants{0, XCB_MOD_MASK_LOCK, XCB_M
 // The buttons a press may be: left, middle, right, back and forward (not the wheel).
 constexpr std::array<std::uint8_t, 5> kPressButtons{1, 2, 3, 8, 9};
 
-TapEventType pressType(std::int64_t button) {
-    return button == kLeftButtonNumber    ? TapEventType::leftMouseDown
-           : button == kRightButtonNumber ? TapEventType::rightMouseDown
-                                          : TapEventType::otherMouseDown;
-}
-TapEventType releaseType(std::int64_t button) {
-    return button == kLeftButtonNumber    ? TapEventType::leftMouseUp
-           : button == kRightButtonNumber ? TapEventType::rightMouseUp
-                                          : TapEventType::otherMouseUp;
-}
 bool isWheel(std::uint32_t xButton) { return xButton >= 4 && xButton <= 7; }
 }  // namespace
 
