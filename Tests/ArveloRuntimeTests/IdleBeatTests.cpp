@@ -5,6 +5,8 @@
 #include "TickScene.h"
 
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 using namespace arvelo;
 using arvelo::testing::TickScene;
@@ -77,6 +79,53 @@ TEST_F(IdleBeat, QuietBeatsLeaveTheDiagnosticsFileAloneUntilWhatItSaysChanges) {
     a.minimize();
     wait(Coordinator::kBeatInterval);
     EXPECT_NE(readState(StateFiles::kDiagnostics), text);
+}
+
+// The beat builds the file only when something it is built from changed; each kind of change,
+// including fields changed in place that nothing announces, still reaches the file by the next
+// beat, and a file taken away is written again.
+TEST_F(IdleBeat, EveryChangeOfWhatTheDiagnosticsFileSaysReachesItByTheNextBeat) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    app.openWindow("b", {100, 100, 500, 350});
+    start();
+    wait(3.0);
+
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        std::function<bool(const nlohmann::json&)> shows;
+    };
+    const auto windowEntry = [&](const nlohmann::json& file) {
+        for (const auto& window : file["nativeWindows"])
+            if (window["id"] == keyOf(a)) return window;
+        return nlohmann::json();
+    };
+    const std::vector<Case> cases = {
+        {"title", [&] { a.setTitle("renamed"); }, [&](const auto& file) { return windowEntry(file)["title"] == "renamed"; }},
+        {"minimum in place", [&] { recordOf(a).minimum = {611, 222}; },
+         [&](const auto& file) { return windowEntry(file)["minimum"] == "{611, 222}"; }},
+        {"last frame write in place", [&] { recordOf(a).lastFrameWrite["stage"] = "probe"; },
+         [&](const auto& file) { return windowEntry(file)["lastFrameWrite"]["stage"] == "probe"; }},
+        {"last drop", [&] { coordinator->lastDrop["edge"] = "left"; },
+         [](const auto& file) { return file["lastDrop"]["edge"] == "left"; }},
+        {"drag trace", [&] { coordinator->dragTrace.push_back("armed"); },
+         [](const auto& file) { return file["dragTrace"].back() == "armed"; }},
+        {"pinned", [&] { coordinator->pinned.insert(keyOf(a)); },
+         [&](const auto& file) { return file["pinned"] == nlohmann::json::array({keyOf(a)}); }},
+        {"file taken away",
+         [&] { std::filesystem::remove(stateDirectory() / StateFiles::kDiagnostics); },
+         [](const auto& file) { return file.is_object(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        wait(2 * Coordinator::kBeatInterval);
+        c.change();
+        wait(Coordinator::kBeatInterval + 0.05);
+        ASSERT_TRUE(std::filesystem::exists(stateDirectory() / StateFiles::kDiagnostics));
+        EXPECT_TRUE(c.shows(diagnostics()));
+    }
 }
 
 TEST_F(IdleBeat, TheDiagnosticsFileIsWrittenAtMostOncePerBeat) {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "Arvelo/Chrome/HostedWindow.h"
+#include "Arvelo/Coordinator/DiagnosticsInputs.h"
 #include "Arvelo/Coordinator/DisplayInfo.h"
 #include "Arvelo/Coordinator/LayoutArea.h"
 #include "Arvelo/Coordinator/NavigationHistory.h"
@@ -421,9 +422,15 @@ private:
     bool followFocus(const std::set<std::string>& managed, bool busy);
     void keepMiniaturesInStep();
 
+    // What the diagnostics file is built from, and the file's JSON built from it.
+    DiagnosticsInputs diagnosticsInputs(const std::vector<platform::WindowInfo>& serverWindows) const;
+    nlohmann::json diagnosticsSnapshot(const DiagnosticsInputs& inputs) const;
+
     platform::Services services_;
     std::unique_ptr<StateFiles> files_;
     std::unique_ptr<WritePacing> diagnosticsPacing_;
+    // What the diagnostics file on disk was built from.
+    std::optional<DiagnosticsInputs> lastDiagnosticsInputs_;
     platform::Subscription windowAppearance_;
     platform::Subscription windowClosure_;
     // Known windows destroyed so far, and how many when the scan in flight began.

@@ -207,6 +207,10 @@ bool StateFiles::writeDiagnostics(const nlohmann::json& object) {
     return true;
 }
 
+bool StateFiles::holdsLastDiagnostics() const {
+    return !lastDiagnostics_.is_null() && holds(kDiagnostics, lastDiagnosticsBytes_);
+}
+
 bool StateFiles::holds(const std::string& name, std::uintmax_t bytes) const {
     std::error_code error;
     const auto size = fs::file_size(path(name), error);

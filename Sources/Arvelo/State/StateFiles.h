@@ -58,6 +58,8 @@ public:
     bool writeDiagnostics(const nlohmann::json& object);
     // How often the diagnostics file was written (not counting writes left out as unchanged).
     std::uint64_t diagnosticsWrites() const { return diagnosticsWrites_; }
+    // Whether a diagnostics text was written and the file still holds it.
+    bool holdsLastDiagnostics() const;
 
     // Deletes the file; false when there was nothing to delete or the delete failed.
     bool remove(const std::string& name);
