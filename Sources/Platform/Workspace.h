@@ -7,6 +7,7 @@
 #include "Platform/Signal.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,11 @@ public:
 
     // Every running application, in the platform's order.
     virtual std::vector<RunningApplication> runningApplications() = 0;
+    // The same list, shared: a backend that keeps it answers without copying it (the beat
+    // asks for it several times). By default a copy of runningApplications().
+    virtual std::shared_ptr<const std::vector<RunningApplication>> sharedApplications() {
+        return std::make_shared<const std::vector<RunningApplication>>(runningApplications());
+    }
     virtual std::optional<RunningApplication> application(std::int32_t pid) = 0;
     virtual std::optional<RunningApplication> frontmostApplication() = 0;
     // This program's own process id.

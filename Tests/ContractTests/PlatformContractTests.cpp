@@ -156,6 +156,37 @@ TEST_P(PlatformContract, ChangeStampStandsWhileNothingHappensAndMovesWithEveryCh
     EXPECT_TRUE(desktop().waitUntil([&] { return stamp() != quiet; })) << "another program's change moves it";
 }
 
+// The list is read again every beat: each read shows what changed since the one before (a
+// frame written, the stacking after a raise, a window sent to another desktop), and two reads
+// with nothing between them agree.
+TEST_P(PlatformContract, WindowListReadAgainShowsEveryChangeSinceTheLastRead) {
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    const AXElement w = windows[0];
+    EXPECT_EQ(desktop().services.windowList->windows({}), desktop().services.windowList->windows({}));
+
+    const arvelo::Rect target(arvelo::Point{240, 170}, frame(w)->size());
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(target.origin()), kWriteTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] {
+        const auto info = listed(w.window);
+        return info && info->bounds && near(*info->bounds, target);
+    }));
+
+    // The fixture window listed first (front-most) among the three.
+    const auto frontOfFixture = [&]() -> std::uint32_t {
+        for (const auto& info : desktop().services.windowList->windows({}))
+            if (info.ownerPid == fixturePid_) return info.number;
+        return 0;
+    };
+    for (const AXElement& raised : {windows[1], windows[0]}) {
+        EXPECT_EQ(ax().performAction(raised, ax::kRaiseAction, kTimeout), AXError::success);
+        EXPECT_TRUE(desktop().waitUntil([&] { return frontOfFixture() == raised.window; }));
+    }
+
+    desktop().sendWindowToSpace(w.window, 2);
+    EXPECT_TRUE(desktop().waitUntil([&] { return !listed(w.window); }));
+}
+
 TEST_P(PlatformContract, SizeBelowTheWindowsMinimumIsRefusedWithoutAnError) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);

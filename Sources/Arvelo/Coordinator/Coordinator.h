@@ -422,15 +422,18 @@ private:
     bool followFocus(const std::set<std::string>& managed, bool busy);
     void keepMiniaturesInStep();
 
-    // What the diagnostics file is built from, and the file's JSON built from it.
-    DiagnosticsInputs diagnosticsInputs(const std::vector<platform::WindowInfo>& serverWindows) const;
+    // Brings `diagnosticsInputs_` up to date; answers whether anything in it changed.
+    bool takeDiagnosticsInputs(const std::vector<platform::WindowInfo>& serverWindows);
+    // The diagnostics file's JSON, built from its inputs.
     nlohmann::json diagnosticsSnapshot(const DiagnosticsInputs& inputs) const;
 
     platform::Services services_;
     std::unique_ptr<StateFiles> files_;
     std::unique_ptr<WritePacing> diagnosticsPacing_;
-    // What the diagnostics file on disk was built from.
-    std::optional<DiagnosticsInputs> lastDiagnosticsInputs_;
+    // What the diagnostics file is built from, and whether it changed since the file was
+    // last written.
+    DiagnosticsInputs diagnosticsInputs_;
+    bool diagnosticsInputsChanged_ = true;
     platform::Subscription windowAppearance_;
     platform::Subscription windowClosure_;
     // Known windows destroyed so far, and how many when the scan in flight began.

@@ -46,57 +46,77 @@ void Coordinator::writeLayoutDiagnostics(const std::vector<platform::WindowInfo>
         read = services_.windowList->windows(options);
         onScreen = &read;
     }
-    DiagnosticsInputs inputs = diagnosticsInputs(*onScreen);
+    if (takeDiagnosticsInputs(*onScreen)) diagnosticsInputsChanged_ = true;
     // Nothing the file is built from changed since it was written, and it is still there.
-    if (lastDiagnosticsInputs_ && inputs == *lastDiagnosticsInputs_ && files_->holdsLastDiagnostics()) return;
+    if (!diagnosticsInputsChanged_ && files_->holdsLastDiagnostics()) return;
 
     const std::uint64_t writes = files_->diagnosticsWrites();
-    files_->writeDiagnostics(diagnosticsSnapshot(inputs));
+    files_->writeDiagnostics(diagnosticsSnapshot(diagnosticsInputs_));
     if (files_->diagnosticsWrites() != writes) diagnosticsPacing_->wrote();
-    // Kept only once the file holds what they say, so a failed write is tried again.
-    if (files_->holdsLastDiagnostics()) lastDiagnosticsInputs_ = std::move(inputs);
+    // Cleared only once the file holds what they say, so a failed write is tried again.
+    if (files_->holdsLastDiagnostics()) diagnosticsInputsChanged_ = false;
 }
 
-DiagnosticsInputs Coordinator::diagnosticsInputs(const std::vector<platform::WindowInfo>& serverWindows) const {
-    DiagnosticsInputs inputs;
+namespace {
+
+// Assigns only a value that differs, so that an unchanged beat compares without copying.
+template <class T, class U>
+void take(T& slot, const U& value, bool& changed) {
+    if (slot == value) return;
+    slot = value;
+    changed = true;
+}
+
+}  // namespace
+
+bool Coordinator::takeDiagnosticsInputs(const std::vector<platform::WindowInfo>& serverWindows) {
+    DiagnosticsInputs& inputs = diagnosticsInputs_;
+    bool changed = false;
     const std::set<std::string> managed = managedHere();
-    inputs.windows.reserve(windows->size());
-    for (const auto& record : windows.get()) {
-        DiagnosticsInputs::Window window;
-        window.id = record->id;
-        window.title = record->title;
-        window.minimum = record->minimum;
-        window.expectedFrame = record->expectedFrame;
-        window.parked = record->parked;
-        window.lastFrameWrite = record->lastFrameWrite;
-        window.managed = managed.contains(record->id);
-        if (window.managed) {
+    const auto& records = windows.get();
+    if (inputs.windows.size() != records.size()) {
+        inputs.windows.resize(records.size());
+        changed = true;
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const WindowRecord& record = *records[i];
+        DiagnosticsInputs::Window& window = inputs.windows[i];
+        take(window.id, record.id, changed);
+        take(window.title, record.title, changed);
+        take(window.minimum, record.minimum, changed);
+        take(window.expectedFrame, record.expectedFrame, changed);
+        take(window.parked, record.parked, changed);
+        take(window.lastFrameWrite, record.lastFrameWrite, changed);
+        const bool isManaged = managed.contains(record.id);
+        const platform::WindowInfo* entry = nullptr;
+        if (isManaged) {
             for (const auto& info : serverWindows) {
-                if (info.number != record->cgID) continue;
-                window.nativeVisible = true;
-                window.nativeFrame = info.bounds;
+                if (info.number != record.cgID) continue;
+                entry = &info;
                 break;
             }
         }
-        inputs.windows.push_back(std::move(window));
+        take(window.managed, isManaged, changed);
+        take(window.nativeVisible, entry != nullptr, changed);
+        take(window.nativeFrame, entry ? entry->bounds : std::nullopt, changed);
     }
-    inputs.displays = displays.get();
-    inputs.states = states.get();
-    inputs.gap = gap.get();
-    inputs.fixtureOnly = access->includeFixture;
-    inputs.trusted = trusted.get();
-    inputs.lastDrop = lastDrop;
-    inputs.proxyInputTrace = proxyInputTrace;
-    inputs.dragTrace = dragTrace;
-    inputs.screenRecording = services_.screenCapture->preflightAccess();
-    inputs.chromeSuspended = chromeSuspended;
-    inputs.chromeDragging = chromeDragging;
-    inputs.managing = managing.get();
-    inputs.pinned = pinned;
-    inputs.overlayPanelCount = chrome->panels.size();
-    inputs.representedMinis = chrome->representedMinis;
-    inputs.inputTapInstalled = spatialInput->tap != nullptr;
-    return inputs;
+    take(inputs.displays, displays.get(), changed);
+    take(inputs.states, states.get(), changed);
+    take(inputs.gap, gap.get(), changed);
+    take(inputs.fixtureOnly, access->includeFixture, changed);
+    take(inputs.trusted, trusted.get(), changed);
+    take(inputs.lastDrop, lastDrop, changed);
+    take(inputs.proxyInputTrace, proxyInputTrace, changed);
+    take(inputs.dragTrace, dragTrace, changed);
+    take(inputs.screenRecording, services_.screenCapture->preflightAccess(), changed);
+    take(inputs.chromeSuspended, chromeSuspended, changed);
+    take(inputs.chromeDragging, chromeDragging, changed);
+    take(inputs.managing, managing.get(), changed);
+    take(inputs.pinned, pinned, changed);
+    take(inputs.overlayPanelCount, chrome->panels.size(), changed);
+    take(inputs.representedMinis, chrome->representedMinis, changed);
+    take(inputs.inputTapInstalled, spatialInput->tap != nullptr, changed);
+    return changed;
 }
 
 nlohmann::json Coordinator::diagnosticsSnapshot(const DiagnosticsInputs& inputs) const {

@@ -18,10 +18,8 @@ bool Coordinator::removeUnavailableWindows() {
     std::set<std::string> present;
     for (const auto& display : displays.get()) present.insert(display.id);
 
-    bool changed = false;
-    std::map<std::string, WorkspaceState> pruned;
-    for (auto [displayID, state] : states.get()) {
-        const auto before = state.root.allWindows();
+    // The windows each display's tree may keep.
+    const auto keptOn = [&](const std::string& displayID) {
         const auto space = currentSpaces.find(displayID);
         std::set<std::string> keep;
         for (const auto& key : available) {
@@ -37,7 +35,27 @@ bool Coordinator::removeUnavailableWindows() {
             const auto spaces = spacesOfWindow(recordIt->second->cgID);
             if (spaces.empty() || spaces.contains(space->second)) keep.insert(key);
         }
-        state.root.prune(keep);
+        return keep;
+    };
+    std::map<std::string, std::set<std::string>> keeps;
+    bool anyToPrune = false;
+    for (const auto& [displayID, state] : states.get()) {
+        const auto& keep = keeps[displayID] = keptOn(displayID);
+        const auto inTree = state.root.allWindows();
+        anyToPrune = anyToPrune || !present.contains(displayID) ||
+                     std::any_of(inTree.begin(), inTree.end(), [&](const auto& key) { return !keep.contains(key); }) ||
+                     (inTree.empty() && (state.focus || state.camera)) ||
+                     (state.focus && !state.root.node(*state.focus)) ||
+                     (state.preferred && std::find(inTree.begin(), inTree.end(), *state.preferred) == inTree.end());
+    }
+    // Every tree keeps what it holds: nothing to copy or compare.
+    if (!anyToPrune) return false;
+
+    bool changed = false;
+    std::map<std::string, WorkspaceState> pruned;
+    for (auto [displayID, state] : states.get()) {
+        const auto before = state.root.allWindows();
+        state.root.prune(keeps.at(displayID));
         if (!present.contains(displayID)) {
             changed = true;
             continue;

@@ -162,7 +162,7 @@ void Coordinator::ensureWorkspaces() {
 }
 
 bool Coordinator::zendraRunning() const {
-    for (const auto& application : services_.workspace->runningApplications()) {
+    for (const auto& application : *services_.workspace->sharedApplications()) {
         if (application.bundleIdentifier && *application.bundleIdentifier == kZendraBundleID) return true;
     }
     return false;

@@ -193,7 +193,10 @@ bool Coordinator::followFocus(const std::set<std::string>& managed, bool busy) {
 
 void Coordinator::keepMiniaturesInStep() {
     std::set<std::string> wanted;
-    for (const auto& display : displays.get()) {
+    // Only a parked window is shown by a miniature tile: without one, no layout is solved.
+    const auto& all = windows.get();
+    const bool anyParked = std::any_of(all.begin(), all.end(), [](const auto& record) { return record->parked; });
+    for (const auto& display : anyParked ? displays.get() : std::vector<DisplayInfo>{}) {
         for (const auto& tile : layout(display.id).tiles) {
             if (!tile.miniature || tile.windows.empty()) continue;
             const auto recordIt = access->records.find(tile.selected);

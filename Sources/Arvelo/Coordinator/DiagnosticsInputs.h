@@ -1,6 +1,6 @@
 // DiagnosticsInputs.h: everything "layout-diagnostics.json" is built from, as plain values.
-// Two equal inputs give the same file (its time stamp aside), so the beat compares them with
-// the last ones written and skips solving the layouts and building the JSON when they match.
+// Equal inputs give the same file (its time stamp aside): the coordinator keeps them up to date
+// field by field and solves the layouts and builds the JSON only when one of them changed.
 #pragma once
 
 #include <cstddef>
@@ -31,8 +31,6 @@ struct DiagnosticsInputs {
         bool managed = false;
         bool nativeVisible = false;
         std::optional<Rect> nativeFrame;
-
-        friend bool operator==(const Window&, const Window&) = default;
     };
 
     // Every record (an unmanaged one's minimum still shapes the layouts), in the table's order.
@@ -53,8 +51,6 @@ struct DiagnosticsInputs {
     std::size_t overlayPanelCount = 0;
     std::set<std::string> representedMinis;
     bool inputTapInstalled = false;
-
-    friend bool operator==(const DiagnosticsInputs&, const DiagnosticsInputs&) = default;
 };
 
 }  // namespace arvelo

@@ -23,7 +23,7 @@ WindowAccess::WindowAccess(Passkey, platform::Services services)
 std::vector<ScanApplication> WindowAccess::applications() const {
     const std::int32_t ownPid = services_.workspace->ownPid();
     std::vector<ScanApplication> result;
-    for (const platform::RunningApplication& app : services_.workspace->runningApplications()) {
+    for (const platform::RunningApplication& app : *services_.workspace->sharedApplications()) {
         // The raw identifier: an application without one compares as "".
         const std::string bundle = app.bundleIdentifier.value_or("");
         if (app.activationPolicy != platform::ActivationPolicy::regular) continue;
@@ -71,8 +71,8 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
     const auto applicationOf = [&](std::int32_t pid) -> const platform::RunningApplication* {
         if (!running) {
             running.emplace();
-            for (platform::RunningApplication& app : services_.workspace->runningApplications())
-                running->try_emplace(app.pid, std::move(app));
+            for (const platform::RunningApplication& app : *services_.workspace->sharedApplications())
+                running->try_emplace(app.pid, app);
         }
         const auto it = running->find(pid);
         return it == running->end() ? nullptr : &it->second;

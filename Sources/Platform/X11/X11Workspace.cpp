@@ -73,8 +73,9 @@ X11Workspace::Picture X11Workspace::look() {
     }
     const ClientTable table = ClientTable::read(*connection_, rootfact::kActive | rootfact::kDesktops,
                                                 kApplicationFacts, Deadline::in(kReadTimeout));
-    Picture picture{applicationsOf(table, *connection_->ewmh(), connection_->root()), table.root.currentDesktop,
-                    table.answered};
+    Picture picture{std::make_shared<const std::vector<RunningApplication>>(
+                        applicationsOf(table, *connection_->ewmh(), connection_->root())),
+                    table.root.currentDesktop, table.answered};
     if (picture.answered) {
         std::lock_guard lock(pictureMutex_);
         picture_ = picture;
@@ -94,35 +95,39 @@ void X11Workspace::handle(const std::vector<EventRecord>& batch) {
     Picture now = look();
     if (!now.answered) return;
     const Picture before = std::exchange(last_, now);
-    for (const RunningApplication& app : now.applications)
-        if (!findApp(before.applications, app.pid)) didLaunchApplication.emit(app);
-    for (const RunningApplication& app : before.applications)
-        if (!findApp(now.applications, app.pid)) didTerminateApplication.emit(app);
+    for (const RunningApplication& app : *now.applications)
+        if (!findApp(*before.applications, app.pid)) didLaunchApplication.emit(app);
+    for (const RunningApplication& app : *before.applications)
+        if (!findApp(*now.applications, app.pid)) didTerminateApplication.emit(app);
     const auto active = [](const Picture& p) -> const RunningApplication* {
-        const auto it = std::find_if(p.applications.begin(), p.applications.end(),
+        const auto it = std::find_if(p.applications->begin(), p.applications->end(),
                                      [](const RunningApplication& a) { return a.active; });
-        return it == p.applications.end() ? nullptr : &*it;
+        return it == p.applications->end() ? nullptr : &*it;
     };
     const RunningApplication* activeNow = active(now);
     const RunningApplication* activeBefore = active(before);
     if (activeNow && (!activeBefore || activeBefore->pid != activeNow->pid)) didActivateApplication.emit(*activeNow);
-    for (const RunningApplication& app : now.applications) {
-        const RunningApplication* earlier = findApp(before.applications, app.pid);
+    for (const RunningApplication& app : *now.applications) {
+        const RunningApplication* earlier = findApp(*before.applications, app.pid);
         if (earlier && earlier->hidden != app.hidden) (app.hidden ? didHideApplication : didUnhideApplication).emit(app);
     }
     if (now.desktop != before.desktop) activeSpaceDidChange.emit();
 }
 
-std::vector<RunningApplication> X11Workspace::runningApplications() { return look().applications; }
+std::vector<RunningApplication> X11Workspace::runningApplications() { return *look().applications; }
+
+std::shared_ptr<const std::vector<RunningApplication>> X11Workspace::sharedApplications() {
+    return look().applications;
+}
 
 std::optional<RunningApplication> X11Workspace::application(std::int32_t pid) {
-    const auto apps = runningApplications();
-    const RunningApplication* app = findApp(apps, pid);
+    const auto apps = look().applications;
+    const RunningApplication* app = findApp(*apps, pid);
     return app ? std::optional(*app) : std::nullopt;
 }
 
 std::optional<RunningApplication> X11Workspace::frontmostApplication() {
-    for (const RunningApplication& app : runningApplications())
+    for (const RunningApplication& app : *look().applications)
         if (app.active) return app;
     return std::nullopt;
 }

@@ -20,6 +20,7 @@ public:
     X11Workspace(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events);
 
     std::vector<RunningApplication> runningApplications() override;
+    std::shared_ptr<const std::vector<RunningApplication>> sharedApplications() override;
     std::optional<RunningApplication> application(std::int32_t pid) override;
     std::optional<RunningApplication> frontmostApplication() override;
     std::int32_t ownPid() override;
@@ -31,7 +32,8 @@ public:
 
 private:
     struct Picture {
-        std::vector<RunningApplication> applications;
+        // Never null; shared by every look answered from the same facts.
+        std::shared_ptr<const std::vector<RunningApplication>> applications;
         std::optional<std::uint32_t> desktop;
         bool answered = false;
     };
