@@ -162,7 +162,8 @@ void Coordinator::ensureWorkspaces() {
 }
 
 bool Coordinator::zendraRunning() const {
-    for (const auto& application : *services_.workspace->sharedApplications()) {
+    const auto running = services_.workspace->sharedApplications();
+    for (const auto& application : *running) {
         if (application.bundleIdentifier && *application.bundleIdentifier == kZendraBundleID) return true;
     }
     return false;

@@ -23,7 +23,8 @@ WindowAccess::WindowAccess(Passkey, platform::Services services)
 std::vector<ScanApplication> WindowAccess::applications() const {
     const std::int32_t ownPid = services_.workspace->ownPid();
     std::vector<ScanApplication> result;
-    for (const platform::RunningApplication& app : *services_.workspace->sharedApplications()) {
+    const auto running = services_.workspace->sharedApplications();
+    for (const platform::RunningApplication& app : *running) {
         // The raw identifier: an application without one compares as "".
         const std::string bundle = app.bundleIdentifier.value_or("");
         if (app.activationPolicy != platform::ActivationPolicy::regular) continue;
@@ -71,8 +72,8 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
     const auto applicationOf = [&](std::int32_t pid) -> const platform::RunningApplication* {
         if (!running) {
             running.emplace();
-            for (const platform::RunningApplication& app : *services_.workspace->sharedApplications())
-                running->try_emplace(app.pid, app);
+            const auto applications = services_.workspace->sharedApplications();
+            for (const platform::RunningApplication& app : *applications) running->try_emplace(app.pid, app);
         }
         const auto it = running->find(pid);
         return it == running->end() ? nullptr : &it->second;

@@ -127,7 +127,8 @@ std::optional<RunningApplication> X11Workspace::application(std::int32_t pid) {
 }
 
 std::optional<RunningApplication> X11Workspace::frontmostApplication() {
-    for (const RunningApplication& app : *look().applications)
+    const auto apps = look().applications;
+    for (const RunningApplication& app : *apps)
         if (app.active) return app;
     return std::nullopt;
 }
