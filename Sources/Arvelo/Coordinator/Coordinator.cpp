@@ -243,7 +243,7 @@ void Coordinator::tick() {
     std::set<std::string> previousKeys;
     for (const auto& record : windows.get()) previousKeys.insert(record->id);
     const std::weak_ptr<Coordinator> weak = weak_from_this();
-    refresh([weak, previousKeys] {
+    refresh([weak, previousKeys = std::move(previousKeys)] {
         if (auto self = weak.lock()) self->processTick(previousKeys);
     });
 }

@@ -6,6 +6,7 @@
 // ones builds nothing.
 #include "Arvelo/Coordinator/Coordinator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <ctime>
@@ -73,6 +74,13 @@ bool Coordinator::takeDiagnosticsInputs(const std::vector<platform::WindowInfo>&
     DiagnosticsInputs& inputs = diagnosticsInputs_;
     bool changed = false;
     const std::set<std::string> managed = managedHere();
+    // The server's windows by number, for one lookup per record.
+    std::vector<std::pair<std::uint32_t, const platform::WindowInfo*>> byNumber;
+    byNumber.reserve(serverWindows.size());
+    for (const auto& info : serverWindows) byNumber.emplace_back(info.number, &info);
+    // Stable: the first entry of a number listed twice is the one found, as in the list.
+    std::stable_sort(byNumber.begin(), byNumber.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     const auto& records = windows.get();
     if (inputs.windows.size() != records.size()) {
         inputs.windows.resize(records.size());
@@ -90,11 +98,9 @@ bool Coordinator::takeDiagnosticsInputs(const std::vector<platform::WindowInfo>&
         const bool isManaged = managed.contains(record.id);
         const platform::WindowInfo* entry = nullptr;
         if (isManaged) {
-            for (const auto& info : serverWindows) {
-                if (info.number != record.cgID) continue;
-                entry = &info;
-                break;
-            }
+            const auto found = std::lower_bound(byNumber.begin(), byNumber.end(), record.cgID,
+                                                [](const auto& item, std::uint32_t number) { return item.first < number; });
+            if (found != byNumber.end() && found->first == record.cgID) entry = found->second;
         }
         take(window.managed, isManaged, changed);
         take(window.nativeVisible, entry != nullptr, changed);

@@ -4,6 +4,8 @@
 #include "Arvelo/Coordinator/Coordinator.h"
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
 #include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Input/SpatialInputController.h"
@@ -12,38 +14,33 @@
 namespace arvelo {
 
 bool Coordinator::removeUnavailableWindows() {
-    std::set<std::string> available;
-    for (const auto& record : windows.get())
-        if (record->minimized != true || record->parked) available.insert(record->id);
     std::set<std::string> present;
     for (const auto& display : displays.get()) present.insert(display.id);
+    // The window table by key, for one lookup per window of a tree.
+    std::vector<std::pair<std::string_view, const WindowRecord*>> listed;
+    listed.reserve(windows->size());
+    for (const auto& record : windows.get()) listed.emplace_back(record->id, record.get());
+    std::sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
-    // The windows each display's tree may keep.
-    const auto keptOn = [&](const std::string& displayID) {
+    // Whether a display's tree may keep a window: it is in the table and not minimised (unless
+    // it is parked), and when the display's Space is known, the window is in it or in none.
+    const auto keeps = [&](const std::string& displayID, const std::string& key) {
+        const auto found = std::lower_bound(listed.begin(), listed.end(), std::string_view(key),
+                                            [](const auto& item, std::string_view k) { return item.first < k; });
+        if (found == listed.end() || found->first != key) return false;
+        if (found->second->minimized == true && !found->second->parked) return false;
         const auto space = currentSpaces.find(displayID);
-        std::set<std::string> keep;
-        for (const auto& key : available) {
-            if (space == currentSpaces.end()) {
-                keep.insert(key);
-                continue;
-            }
-            const auto recordIt = access->records.find(key);
-            if (recordIt == access->records.end()) {
-                keep.insert(key);
-                continue;
-            }
-            const auto spaces = spacesOfWindow(recordIt->second->cgID);
-            if (spaces.empty() || spaces.contains(space->second)) keep.insert(key);
-        }
-        return keep;
+        if (space == currentSpaces.end()) return true;
+        const auto recordIt = access->records.find(key);
+        if (recordIt == access->records.end()) return true;
+        const auto spaces = spacesOfWindow(recordIt->second->cgID);
+        return spaces.empty() || spaces.contains(space->second);
     };
-    std::map<std::string, std::set<std::string>> keeps;
     bool anyToPrune = false;
     for (const auto& [displayID, state] : states.get()) {
-        const auto& keep = keeps[displayID] = keptOn(displayID);
         const auto inTree = state.root.allWindows();
         anyToPrune = anyToPrune || !present.contains(displayID) ||
-                     std::any_of(inTree.begin(), inTree.end(), [&](const auto& key) { return !keep.contains(key); }) ||
+                     !std::all_of(inTree.begin(), inTree.end(), [&](const auto& key) { return keeps(displayID, key); }) ||
                      (inTree.empty() && (state.focus || state.camera)) ||
                      (state.focus && !state.root.node(*state.focus)) ||
                      (state.preferred && std::find(inTree.begin(), inTree.end(), *state.preferred) == inTree.end());
@@ -55,7 +52,10 @@ bool Coordinator::removeUnavailableWindows() {
     std::map<std::string, WorkspaceState> pruned;
     for (auto [displayID, state] : states.get()) {
         const auto before = state.root.allWindows();
-        state.root.prune(keeps.at(displayID));
+        std::set<std::string> keep;
+        for (const auto& key : before)
+            if (keeps(displayID, key)) keep.insert(key);
+        state.root.prune(keep);
         if (!present.contains(displayID)) {
             changed = true;
             continue;

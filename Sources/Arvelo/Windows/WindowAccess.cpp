@@ -24,6 +24,7 @@ std::vector<ScanApplication> WindowAccess::applications() const {
     const std::int32_t ownPid = services_.workspace->ownPid();
     std::vector<ScanApplication> result;
     const auto running = services_.workspace->sharedApplications();
+    result.reserve(running->size());
     for (const platform::RunningApplication& app : *running) {
         // The raw identifier: an application without one compares as "".
         const std::string bundle = app.bundleIdentifier.value_or("");

@@ -75,7 +75,11 @@ public:
 
     void readWindowList(platform::WindowList& windowList) {
         list_ = windowList.windows({.onScreenOnly = true, .excludeDesktopElements = true});
-        for (const WindowInfo& entry : list_) snapshot_.onScreenIDs.insert(entry.number);
+        for (const WindowInfo& entry : list_) {
+            snapshot_.onScreenIDs.insert(entry.number);
+            // Each application's ordinary windows, front to back.
+            if (entry.layer == 0) serverWindowsOf_[entry.ownerPid].push_back(&entry);
+        }
     }
 
     void scan(const ScanApplication& application);
@@ -88,7 +92,8 @@ public:
 
 private:
     platform::AXResult readWindows(const AXElement& appElement);
-    std::vector<std::vector<AXResult>> readCandidates(const std::vector<AXElement>& candidates);
+    // The candidates' attributes, shared with the memo.
+    std::vector<std::shared_ptr<const std::vector<AXResult>>> readCandidates(const std::vector<AXElement>& candidates);
     std::vector<AXElement> fallbackCandidates(const AXElement& appElement,
                                               const std::vector<const WindowInfo*>& serverWindows);
     void examine(const ScanApplication& application, const AXElement& element, const std::vector<AXResult>& values,
@@ -100,6 +105,7 @@ private:
     const ScanMemo* previous_;
     ScanMemo memo_;
     std::vector<WindowInfo> list_;
+    std::unordered_map<std::int32_t, std::vector<const WindowInfo*>> serverWindowsOf_;
     ScanSnapshot snapshot_;
     std::unordered_set<std::string> keys_;
 };
@@ -111,9 +117,10 @@ void Capture::scan(const ScanApplication& application) {
     const std::optional<std::vector<AXElement>> listed = windowsRead.ok() ? windowsRead.value.elements() : std::nullopt;
 
     // The application's ordinary windows on the window server's list, front to back.
-    std::vector<const WindowInfo*> serverWindows;
-    for (const WindowInfo& entry : list_)
-        if (entry.ownerPid == application.pid && entry.layer == 0) serverWindows.push_back(&entry);
+    static const std::vector<const WindowInfo*> kNone;
+    const auto ofApplication = serverWindowsOf_.find(application.pid);
+    const std::vector<const WindowInfo*>& serverWindows =
+        ofApplication == serverWindowsOf_.end() ? kNone : ofApplication->second;
 
     std::vector<AXElement> found = listed && !listed->empty() ? *listed : fallbackCandidates(appElement, serverWindows);
 
@@ -138,7 +145,7 @@ void Capture::scan(const ScanApplication& application) {
 
     if (candidates.empty()) return;
     const auto values = readCandidates(candidates);
-    for (std::size_t i = 0; i < candidates.size(); ++i) examine(application, candidates[i], values[i], serverWindows);
+    for (std::size_t i = 0; i < candidates.size(); ++i) examine(application, candidates[i], *values[i], serverWindows);
 }
 
 // The stamp is taken before the read: a change while the read is out moves it, so the next
@@ -160,8 +167,9 @@ AXResult Capture::readWindows(const AXElement& appElement) {
     return read;
 }
 
-std::vector<std::vector<AXResult>> Capture::readCandidates(const std::vector<AXElement>& candidates) {
-    std::vector<std::vector<AXResult>> values(candidates.size());
+std::vector<std::shared_ptr<const std::vector<AXResult>>> Capture::readCandidates(
+    const std::vector<AXElement>& candidates) {
+    std::vector<std::shared_ptr<const std::vector<AXResult>>> values(candidates.size());
     std::vector<std::optional<std::uint64_t>> stamps(candidates.size());
     std::vector<AXElement> unread;
     std::vector<std::size_t> unreadAt;
@@ -182,12 +190,12 @@ std::vector<std::vector<AXResult>> Capture::readCandidates(const std::vector<AXE
     auto read = ax_.copyAttributeValues(unread, kCandidateAttributes, kTimeout);
     for (std::size_t j = 0; j < unread.size(); ++j) {
         const std::size_t i = unreadAt[j];
-        values[i] = std::move(read[j]);
+        const auto& answers = *(values[i] = std::make_shared<const std::vector<AXResult>>(std::move(read[j])));
         // Answers that failed for want of time are asked again next time.
-        const bool settled = std::none_of(values[i].begin(), values[i].end(), [](const AXResult& r) {
+        const bool settled = std::none_of(answers.begin(), answers.end(), [](const AXResult& r) {
             return r.error == platform::AXError::cannotComplete || r.error == platform::AXError::apiDisabled;
         });
-        if (stamps[i] && settled && values[i][kRole].ok())
+        if (stamps[i] && settled && answers[kRole].ok())
             memo_.windows.emplace(candidates[i], ScanMemo::Window{*stamps[i], values[i]});
     }
     return values;

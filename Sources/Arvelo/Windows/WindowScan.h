@@ -62,7 +62,8 @@ struct ScanMemo {
     };
     struct Window {
         std::uint64_t stamp = 0;
-        std::vector<platform::AXResult> values;
+        // Shared by the scans that find the window unchanged; never null.
+        std::shared_ptr<const std::vector<platform::AXResult>> values;
     };
     std::unordered_map<std::int32_t, Application> applications;
     std::unordered_map<platform::AXElement, Window> windows;

@@ -43,14 +43,33 @@ SpaceID X11Spaces::currentSpace(std::uint32_t screenNumber) {
 
 std::set<SpaceID> X11Spaces::spacesOfWindow(std::uint32_t windowNumber) {
     if (windowNumber == 0) return {};
+    const std::uint64_t generation = connection_->cache().generation();
+    {
+        std::lock_guard lock(spacesMutex_);
+        if (generation != spacesGeneration_) {
+            spaces_.clear();
+            spacesGeneration_ = generation;
+        }
+        if (const auto known = spaces_.find(windowNumber); known != spaces_.end()) return known->second;
+    }
     const ClientTable table = ClientTable::readSome(*connection_, rootfact::kDesktops, {windowNumber}, fact::kDesktop,
                                                     Deadline::in(kReadTimeout));
+    std::set<SpaceID> spaces;
     const WindowFacts* facts = table.find(windowNumber);
-    if (!facts || !table.root.isClient(windowNumber) || !facts->desktop) return {};
-    if (*facts->desktop != kEveryDesktop) return {SpaceID{*facts->desktop} + 1};
-    std::set<SpaceID> every;
-    for (std::uint32_t d = 0; d < table.root.numberOfDesktops; ++d) every.insert(SpaceID{d} + 1);
-    return every;
+    if (facts && table.root.isClient(windowNumber) && facts->desktop) {
+        if (*facts->desktop != kEveryDesktop) {
+            spaces.insert(SpaceID{*facts->desktop} + 1);
+        } else {
+            for (std::uint32_t d = 0; d < table.root.numberOfDesktops; ++d) spaces.insert(SpaceID{d} + 1);
+        }
+    }
+    // Kept only when read wholly under the generation it is filed under.
+    if (table.answered && !connection_->closing(windowNumber)) {
+        std::lock_guard lock(spacesMutex_);
+        if (spacesGeneration_ == generation && connection_->cache().generation() == generation)
+            spaces_[windowNumber] = spaces;
+    }
+    return spaces;
 }
 
 }  // namespace platform::x11

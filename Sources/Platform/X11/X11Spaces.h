@@ -7,8 +7,10 @@
 #include "Platform/X11/EventHub.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
+#include <unordered_map>
 
 namespace platform::x11 {
 
@@ -24,6 +26,11 @@ private:
     std::optional<std::set<std::uint32_t>> monitors_;
     bool monitorsChanged_ = false;
     Subscription subscription_;
+    // Each window's Spaces as last read, while the fact cache's generation stands (pruning asks
+    // for every arranged window each beat). Any thread.
+    std::mutex spacesMutex_;
+    std::uint64_t spacesGeneration_ = 0;
+    std::unordered_map<std::uint32_t, std::set<SpaceID>> spaces_;
 };
 
 }  // namespace platform::x11
