@@ -280,9 +280,10 @@ void ChromeController::addSeamHandle(const Seam& seam, const DisplayInfo& displa
 }
 
 void ChromeController::restackTabBars() {
+    // Nothing to restack asks nothing of the pointer.
+    if (!presentsPanels || tabBars.empty()) return;
     const auto coordinator = coordinator_.lock();
     if (coordinator && coordinator->services().pointer->leftButtonDown()) return;
-    if (!presentsPanels) return;
     std::vector<std::pair<platform::PanelID, std::uint32_t>> batch;
     std::shared_ptr<platform::Panels> platformPanels;
     for (const auto& bar : tabBars) {
