@@ -37,6 +37,10 @@ public:
     virtual ~WindowList() = default;
     // The windows, front to back.
     virtual std::vector<WindowInfo> windows(const WindowListOptions& options) = 0;
+    // A number that stays the same while nothing a scan of the windows reads has changed: the
+    // list and its order, and every window's and application's facts. Absent when the backend
+    // cannot tell (then every scan reads). Any thread.
+    virtual std::optional<std::uint64_t> changeStamp() { return std::nullopt; }
 
     // Main thread: a window was just shown (opened, or mapped again), for readers that look at
     // once instead of at their next scan. Sent after the change, possibly for windows of this

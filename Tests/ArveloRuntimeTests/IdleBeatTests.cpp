@@ -25,6 +25,66 @@ protected:
     std::string firstTileFrame() const { return diagnostics()["layouts"][0]["tiles"][0]["frame"]; }
 };
 
+// A window list whose change stamp the test sets, counting its reads; the news of windows
+// shown and closed comes from the simulated one.
+class StampedWindowList : public platform::WindowList {
+public:
+    explicit StampedWindowList(std::shared_ptr<platform::WindowList> inner) : inner_(std::move(inner)) {
+        appeared_ = inner_->windowDidAppear.connect([this] { windowDidAppear.emit(); });
+        closed_ = inner_->windowDidClose.connect([this](std::uint32_t number) { windowDidClose.emit(number); });
+    }
+    std::vector<platform::WindowInfo> windows(const platform::WindowListOptions& options) override {
+        ++reads;
+        return inner_->windows(options);
+    }
+    std::optional<std::uint64_t> changeStamp() override { return stamp; }
+
+    std::uint64_t stamp = 1;
+    int reads = 0;
+
+private:
+    std::shared_ptr<platform::WindowList> inner_;
+    platform::Subscription appeared_;
+    platform::Subscription closed_;
+};
+
+// Where the platform's change stamp stands, a beat takes the last scan again without reading;
+// once it moves, the next beat scans and takes what changed. A scan with a read that did not
+// answer is never taken again.
+TEST_F(IdleBeat, WhileTheChangeStampStandsTheBeatTakesTheLastScanAgain) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = editor();
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    app.openWindow("b", {100, 100, 500, 350});
+    auto services = desktop.services();
+    const auto list = std::make_shared<StampedWindowList>(services.windowList);
+    services.windowList = list;
+    coordinator = Coordinator::make(services, false, true, stateDirectory());
+    settle();
+    wait(3.0);
+    ASSERT_EQ(coordinator->windows->size(), 2u);
+
+    list->reads = 0;
+    wait(4 * Coordinator::kBeatInterval);
+    EXPECT_EQ(list->reads, 0);
+
+    a.setTitle("renamed");
+    ++list->stamp;
+    wait(Coordinator::kBeatInterval);
+    EXPECT_GT(list->reads, 0);
+    EXPECT_EQ(recordOf(a).title, "renamed");
+
+    // An application that answers too late: its windows are asked for at every beat.
+    auto slow = desktop.launch("org.example.Slow", "Slow");
+    slow.openWindow("s", {200, 200, 500, 350});
+    slow.respondsAfter(1.0);
+    ++list->stamp;
+    wait(2 * Coordinator::kBeatInterval);
+    list->reads = 0;
+    wait(3 * Coordinator::kBeatInterval);
+    EXPECT_GE(list->reads, 2);
+}
+
 TEST_F(IdleBeat, AQuietBeatReadsNothingOfAWindowNoChangeTouched) {
     desktop.addDisplay("Built-in", {1440, 900});
     auto app = editor();

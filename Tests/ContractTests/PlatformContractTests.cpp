@@ -187,6 +187,38 @@ TEST_P(PlatformContract, WindowListReadAgainShowsEveryChangeSinceTheLastRead) {
     EXPECT_TRUE(desktop().waitUntil([&] { return !listed(w.window); }));
 }
 
+// A backend that gives the window list a change stamp keeps it while nothing happens and moves
+// it with every change a scan would read: a frame written, a raise that only restacks, another
+// program's change.
+TEST_P(PlatformContract, WindowListChangeStampStandsWhileNothingHappensAndMovesWithEveryChange) {
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    platform::WindowList& list = *desktop().services.windowList;
+    if (!list.changeStamp()) GTEST_SKIP() << "this backend cannot tell";
+    std::optional<std::uint64_t> quiet;
+    const auto settle = [&] {
+        return desktop().waitUntil([&] {
+            quiet = list.changeStamp();
+            desktop().pause();
+            return list.changeStamp() == quiet;
+        });
+    };
+
+    ASSERT_TRUE(settle());
+    const AXElement w = windows[0];
+    const arvelo::Rect target(arvelo::Point{250, 160}, frame(w)->size());
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(target.origin()), kWriteTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] { return list.changeStamp() != quiet; })) << "our own write";
+
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(ax().performAction(windows[1], ax::kRaiseAction, kTimeout), AXError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] { return list.changeStamp() != quiet; })) << "a raise";
+
+    ASSERT_TRUE(settle());
+    desktop().sendWindowToSpace(windows[2].window, 2);
+    EXPECT_TRUE(desktop().waitUntil([&] { return list.changeStamp() != quiet; })) << "another program's change";
+}
+
 TEST_P(PlatformContract, SizeBelowTheWindowsMinimumIsRefusedWithoutAnError) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);

@@ -441,6 +441,19 @@ private:
     std::uint64_t closuresAtScanStart_ = 0;
     // What the last scan read, handed to the next one.
     std::shared_ptr<const ScanMemo> scanMemo_;
+    // What a scan is asked to read, and the last scan that read everything it was asked with
+    // what it was asked (absent when some read was left out of its memo).
+    struct ScanInputs {
+        std::vector<ScanApplication> applications;
+        std::vector<RetainedWindow> retained;
+        bool diagnostic = false;
+        friend bool operator==(const ScanInputs&, const ScanInputs&) = default;
+    };
+    struct KeptScan {
+        ScanInputs inputs;
+        ScanSnapshot snapshot;
+    };
+    std::shared_ptr<const KeptScan> lastScan_;
     bool arrivalsPassWanted_ = false;
     // The on-screen window list of the last scan taken in, and the layout revision it saw;
     // the tick's diagnostics use it once instead of reading the list again.

@@ -63,14 +63,33 @@ void Coordinator::refresh(std::function<void()> completion) {
     closuresAtScanStart_ = windowClosures_;
     const bool diagnostic = access->includeFixture;
     const int revision = layoutRevision;
-    scanQueue->async([weak = weak_from_this(), applications = access->applications(),
-                      retained = access->retainedWindows(), diagnostic, revision, memo = scanMemo_,
+    ScanInputs inputs{access->applications(), access->retainedWindows(), diagnostic};
+
+    // Nothing the last scan read has changed since it began, and it was asked of the same
+    // applications and windows: it is taken again without reading anything.
+    if (lastScan_ && lastScan_->inputs == inputs && !applying) {
+        const auto stamp = services_.windowList->changeStamp();
+        if (stamp && stamp == lastScan_->snapshot.stamp) {
+            services_.dispatch->async([weak = weak_from_this(), last = lastScan_, revision, diagnostic] {
+                if (auto self = weak.lock()) self->scanFinished(last->snapshot, revision, diagnostic);
+            });
+            return;
+        }
+    }
+    scanQueue->async([weak = weak_from_this(), inputs = std::move(inputs), revision, memo = scanMemo_,
                       accessibility = services_.accessibility, windowList = services_.windowList,
-                      dispatch = services_.dispatch] {
-        auto snapshot =
-            WindowScan::capture(*accessibility, *windowList, applications, retained, diagnostic, memo.get());
-        dispatch->async([weak, snapshot = std::move(snapshot), revision, diagnostic]() mutable {
-            if (auto self = weak.lock()) self->scanFinished(std::move(snapshot), revision, diagnostic);
+                      dispatch = services_.dispatch]() mutable {
+        auto snapshot = WindowScan::capture(*accessibility, *windowList, inputs.applications, inputs.retained,
+                                            inputs.diagnostic, memo.get());
+        // A scan whose every read was kept can stand for the next ones while nothing changes.
+        std::shared_ptr<const KeptScan> kept;
+        if (snapshot.settled && snapshot.stamp) kept = std::make_shared<const KeptScan>(KeptScan{inputs, snapshot});
+        dispatch->async([weak, snapshot = std::move(snapshot), kept = std::move(kept), revision,
+                         diagnostic = inputs.diagnostic]() mutable {
+            if (auto self = weak.lock()) {
+                self->lastScan_ = std::move(kept);
+                self->scanFinished(std::move(snapshot), revision, diagnostic);
+            }
         });
     });
 }

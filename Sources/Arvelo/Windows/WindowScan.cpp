@@ -74,6 +74,7 @@ public:
         : ax_(accessibility), retained_(retained), diagnostic_(diagnostic), previous_(previous) {}
 
     void readWindowList(platform::WindowList& windowList) {
+        snapshot_.stamp = windowList.changeStamp();
         list_ = windowList.windows({.onScreenOnly = true, .excludeDesktopElements = true});
         for (const WindowInfo& entry : list_) {
             snapshot_.onScreenIDs.insert(entry.number);
@@ -85,6 +86,7 @@ public:
     void scan(const ScanApplication& application);
 
     ScanSnapshot take() {
+        snapshot_.settled = settled_;
         snapshot_.onScreen = std::move(list_);
         snapshot_.memo = std::make_shared<const ScanMemo>(std::move(memo_));
         return std::move(snapshot_);
@@ -108,6 +110,8 @@ private:
     std::unordered_map<std::int32_t, std::vector<const WindowInfo*>> serverWindowsOf_;
     ScanSnapshot snapshot_;
     std::unordered_set<std::string> keys_;
+    // No read so far was left out of the memo.
+    bool settled_ = true;
 };
 
 void Capture::scan(const ScanApplication& application) {
@@ -122,6 +126,8 @@ void Capture::scan(const ScanApplication& application) {
     const std::vector<const WindowInfo*>& serverWindows =
         ofApplication == serverWindowsOf_.end() ? kNone : ofApplication->second;
 
+    // What the fallbacks find is not kept: a later scan asks them again.
+    if (!listed || listed->empty()) settled_ = false;
     std::vector<AXElement> found = listed && !listed->empty() ? *listed : fallbackCandidates(appElement, serverWindows);
 
     std::vector<AXElement> candidates;
@@ -164,6 +170,8 @@ AXResult Capture::readWindows(const AXElement& appElement) {
     const auto listed = read.ok() ? read.value.elements() : std::nullopt;
     if (stamp && listed && !listed->empty())
         memo_.applications.emplace(appElement.pid, ScanMemo::Application{*stamp, read});
+    else
+        settled_ = false;
     return read;
 }
 
@@ -197,6 +205,8 @@ std::vector<std::shared_ptr<const std::vector<AXResult>>> Capture::readCandidate
         });
         if (stamps[i] && settled && answers[kRole].ok())
             memo_.windows.emplace(candidates[i], ScanMemo::Window{*stamps[i], values[i]});
+        else
+            settled_ = false;
     }
     return values;
 }
@@ -259,9 +269,15 @@ void Capture::examine(const ScanApplication& application, const AXElement& eleme
     }
     const Rect frame(*origin, *size);
 
-    if (!known && !(ax_.isAttributeSettable(element, ax::kPosition, kTimeout).yes() &&
-                    ax_.isAttributeSettable(element, ax::kSize, kTimeout).yes()))
-        return;
+    if (!known) {
+        const platform::AXSettable position = ax_.isAttributeSettable(element, ax::kPosition, kTimeout);
+        const platform::AXSettable size =
+            position.yes() ? ax_.isAttributeSettable(element, ax::kSize, kTimeout) : platform::AXSettable{};
+        // An answer that did not come is asked again by the next scan.
+        if (position.error != platform::AXError::success || size.error != platform::AXError::success)
+            settled_ = false;
+        if (!position.yes() || !size.yes()) return;
+    }
 
     // The closest of the application's window-server windows; the first wins a tie.
     const WindowInfo* match = nullptr;

@@ -83,6 +83,11 @@ struct ScanSnapshot {
     std::vector<platform::WindowInfo> onScreen;
     // What this scan read, for the next one.
     std::shared_ptr<const ScanMemo> memo;
+    // The window list's change stamp taken before the first read, and whether every read was
+    // answered and kept in the memo: while the stamp stands, a scan of the same applications
+    // and windows would find exactly this again.
+    std::optional<std::uint64_t> stamp;
+    bool settled = false;
 };
 
 namespace WindowScan {

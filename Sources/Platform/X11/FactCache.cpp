@@ -50,6 +50,11 @@ std::uint64_t FactCache::generation() const {
     return generation_;
 }
 
+std::uint64_t FactCache::restacks() const {
+    std::lock_guard lock(mutex_);
+    return restacks_;
+}
+
 unsigned FactCache::fill(WindowFacts& facts, unsigned groups) const {
     std::lock_guard lock(mutex_);
     const auto it = entries_.find(facts.window);
@@ -214,6 +219,14 @@ void FactCache::take(const xcb_generic_event_t& event) {
                 drop(e.window, fact::kGeometry);
             else if (movesTopLevel(e))
                 dropEverywhere(fact::kGeometry);
+            else
+                ++restacks_;
+            return;
+        }
+        case XCB_CREATE_NOTIFY:
+        case XCB_CIRCULATE_NOTIFY: {
+            std::lock_guard lock(mutex_);
+            ++restacks_;
             return;
         }
         case XCB_GRAVITY_NOTIFY: {

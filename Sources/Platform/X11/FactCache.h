@@ -35,6 +35,9 @@ public:
     // Counts invalidations (and window state changes); facts read across one are not stored,
     // and a reader that built something from facts may keep it while the count stands.
     std::uint64_t generation() const;
+    // Counts top-level windows created or restacked without being moved (which drops no fact
+    // but changes the root's children or their order).
+    std::uint64_t restacks() const;
     // Copies the cached groups among `groups` into `facts`; answers the groups it copied.
     unsigned fill(WindowFacts& facts, unsigned groups) const;
     // Keeps the groups of freshly read facts, unless an invalidation came since `generation`.
@@ -86,6 +89,7 @@ private:
     };
     std::unordered_map<xcb_window_t, Placement> topLevels_;
     std::uint64_t generation_ = 0;
+    std::uint64_t restacks_ = 0;
 };
 
 }  // namespace platform::x11

@@ -81,6 +81,11 @@ std::map<xcb_window_t, xcb_window_t> X11WindowList::framesOf(const std::vector<x
     return frames;
 }
 
+std::optional<std::uint64_t> X11WindowList::changeStamp() {
+    if (connection_->broken()) return std::nullopt;
+    return connection_->cache().generation() + connection_->cache().restacks();
+}
+
 std::vector<WindowInfo> X11WindowList::windows(const WindowListOptions& options) {
     return read(options).value_or(std::vector<WindowInfo>{});
 }

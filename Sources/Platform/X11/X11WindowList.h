@@ -29,6 +29,9 @@ public:
     std::vector<WindowInfo> windows(const WindowListOptions& options) override;
     // The same list; absent when the X server did not answer.
     std::optional<std::vector<WindowInfo>> read(const WindowListOptions& options);
+    // The fact cache's generation and its count of restacks together: both only grow, so their
+    // sum stands exactly while neither moved.
+    std::optional<std::uint64_t> changeStamp() override;
 
 private:
     // For each client, its ancestor that is a child of the root (its window manager frame).
