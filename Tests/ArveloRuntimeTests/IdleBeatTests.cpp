@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <utility>
 #include <vector>
 
 using namespace arvelo;
@@ -22,6 +23,16 @@ protected:
         return std::filesystem::last_write_time(stateDirectory() / StateFiles::kDiagnostics);
     }
     nlohmann::json diagnostics() const { return nlohmann::json::parse(readState(StateFiles::kDiagnostics)); }
+    // Two windows of one application, arranged, with the arrangement's checks run out.
+    std::pair<WindowHandle, WindowHandle> arrangedPair() {
+        desktop.addDisplay("Built-in", {1440, 900});
+        auto app = editor();
+        auto a = app.openWindow("a", {40, 40, 500, 350});
+        auto b = app.openWindow("b", {100, 100, 500, 350});
+        start();
+        wait(3.0);
+        return {a, b};
+    }
     std::string firstTileFrame() const { return diagnostics()["layouts"][0]["tiles"][0]["frame"]; }
 };
 
@@ -86,12 +97,7 @@ TEST_F(IdleBeat, WhileTheChangeStampStandsTheBeatTakesTheLastScanAgain) {
 }
 
 TEST_F(IdleBeat, AQuietBeatReadsNothingOfAWindowNoChangeTouched) {
-    desktop.addDisplay("Built-in", {1440, 900});
-    auto app = editor();
-    auto a = app.openWindow("a", {40, 40, 500, 350});
-    auto b = app.openWindow("b", {100, 100, 500, 350});
-    start();
-    wait(3.0);  // the arrangement's checks have run out
+    auto [a, b] = arrangedPair();
     // Every request the simulation logged about a window (or its parts) since the last look.
     const auto requestsAbout = [&](const WindowHandle& window) {
         std::size_t count = 0;
@@ -123,12 +129,7 @@ TEST_F(IdleBeat, AQuietBeatReadsNothingOfAWindowNoChangeTouched) {
 }
 
 TEST_F(IdleBeat, QuietBeatsLeaveTheDiagnosticsFileAloneUntilWhatItSaysChanges) {
-    desktop.addDisplay("Built-in", {1440, 900});
-    auto app = editor();
-    auto a = app.openWindow("a", {40, 40, 500, 350});
-    app.openWindow("b", {100, 100, 500, 350});
-    start();
-    wait(3.0);  // the arrangement's checks have run out
+    auto a = arrangedPair().first;
     const auto written = diagnosticsWritten();
     const std::string text = readState(StateFiles::kDiagnostics);
 
@@ -145,12 +146,7 @@ TEST_F(IdleBeat, QuietBeatsLeaveTheDiagnosticsFileAloneUntilWhatItSaysChanges) {
 // including fields changed in place that nothing announces, still reaches the file by the next
 // beat, and a file taken away is written again.
 TEST_F(IdleBeat, EveryChangeOfWhatTheDiagnosticsFileSaysReachesItByTheNextBeat) {
-    desktop.addDisplay("Built-in", {1440, 900});
-    auto app = editor();
-    auto a = app.openWindow("a", {40, 40, 500, 350});
-    app.openWindow("b", {100, 100, 500, 350});
-    start();
-    wait(3.0);
+    auto a = arrangedPair().first;
 
     struct Case {
         const char* name;
