@@ -28,8 +28,6 @@ struct WindowInfo {
 struct WindowListOptions {
     bool onScreenOnly = true;            // only windows that are on screen now
     bool excludeDesktopElements = true;  // leave out the desktop and its icons
-
-    friend bool operator==(const WindowListOptions&, const WindowListOptions&) = default;
 };
 
 class WindowList {

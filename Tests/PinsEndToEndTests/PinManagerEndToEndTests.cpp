@@ -5,6 +5,7 @@
 // a loop leaves no panel behind and arvelo's CPU time stops growing. A pinned xlogo that quits
 // fails its pin and takes the panel with it.
 #include "ArveloSession.h"
+#include "ScreenPixel.h"
 #include "Wait.h"
 
 #include <gtest/gtest.h>
@@ -78,12 +79,12 @@ protected:
 
     // Top-level windows of arvelo's own that are mapped and lie over the frame (its panels).
     int panelsOver(const Frame& frame) {
-        std::istringstream lines(output("xdotool search --all --onlyvisible --pid " + std::to_string(arvelo->pid()) +
-                                        " --class '' 2>/dev/null"));
+        std::istringstream lines(shellOutput("xdotool search --all --onlyvisible --pid " +
+                                             std::to_string(arvelo->pid()) + " --class '' 2>/dev/null"));
         int count = 0;
         std::string id;
         while (std::getline(lines, id)) {
-            const std::string geometry = output("xdotool getwindowgeometry --shell " + id);
+            const std::string geometry = shellOutput("xdotool getwindowgeometry --shell " + id);
             Frame panel;
             std::istringstream fields(geometry);
             std::string field;
@@ -100,16 +101,6 @@ protected:
             if (panel.near(frame, 2)) ++count;
         }
         return count;
-    }
-
-    static std::string output(const std::string& command) {
-        std::string text;
-        if (FILE* pipe = popen(("timeout 10 " + command).c_str(), "r")) {
-            char buffer[256];
-            while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-            pclose(pipe);
-        }
-        return text;
     }
 
     // User and system CPU seconds of a process so far.

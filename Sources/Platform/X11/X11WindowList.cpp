@@ -94,20 +94,12 @@ std::optional<std::vector<WindowInfo>> X11WindowList::read(const WindowListOptio
     Connection& c = *connection_;
     const Deadline deadline = Deadline::in(kReadTimeout);
     const xcb_ewmh_connection_t& e = *c.ewmh();
-    const std::uint64_t generation = c.cache().generation();
     const auto rootTreeCookie = xcb_query_tree(c.xcb(), c.root());
-    auto rootTree = c.await<xcb_query_tree_reply_t>(rootTreeCookie, deadline);
-    if (!rootTree) return std::nullopt;
-    const xcb_window_t* first = xcb_query_tree_children(rootTree.value.get());
-    std::vector<xcb_window_t> children(first, first + xcb_query_tree_children_length(rootTree.value.get()));
-    {
-        std::lock_guard lock(keptMutex_);
-        for (const Kept& kept : kept_)
-            if (kept.options == options && kept.generation == generation && kept.rootChildren == children)
-                return kept.list;
-    }
     const ClientTable table = ClientTable::read(c, 0, kListedFacts, deadline);
-    if (!table.answered) return std::nullopt;
+    auto rootTree = c.await<xcb_query_tree_reply_t>(rootTreeCookie, deadline);
+    if (!rootTree || !table.answered) return std::nullopt;
+    const xcb_window_t* first = xcb_query_tree_children(rootTree.value.get());
+    const std::vector<xcb_window_t> children(first, first + xcb_query_tree_children_length(rootTree.value.get()));
 
     std::vector<xcb_window_t> clients;
     for (const WindowFacts& f : table.clients) clients.push_back(f.window);
@@ -121,20 +113,14 @@ std::optional<std::vector<WindowInfo>> X11WindowList::read(const WindowListOptio
     for (xcb_window_t child : children)
         if (!clientOfTop.contains(child)) others.push_back(child);
     FactBatch otherAttributes(c, 0, others, fact::kAttributes);
-    // Whether every read was answered (a list with a part missing is not kept).
-    bool complete = !c.broken();
     std::vector<xcb_window_t> unmanagedWindows;
-    for (const WindowFacts& f : otherAttributes.windows(deadline)) {
-        complete = complete && f.answered;
+    for (const WindowFacts& f : otherAttributes.windows(deadline))
         if (f.exists && f.overrideRedirect && f.mapState == XCB_MAP_STATE_VIEWABLE)
             unmanagedWindows.push_back(f.window);
-    }
     FactBatch unmanagedFacts(c, 0, unmanagedWindows, kListedFacts | fact::kOwner);
     std::map<xcb_window_t, const WindowFacts*> unmanaged;
-    for (const WindowFacts& f : unmanagedFacts.windows(deadline)) {
-        complete = complete && f.answered;
+    for (const WindowFacts& f : unmanagedFacts.windows(deadline))
         if (f.exists) unmanaged[f.window] = &f;
-    }
     const xcb_setup_t& setup = *xcb_get_setup(c.xcb());
 
     std::vector<WindowInfo> list;
@@ -156,14 +142,6 @@ std::optional<std::vector<WindowInfo>> X11WindowList::read(const WindowListOptio
     }
     for (std::size_t i = 0; i < table.clients.size(); ++i)
         if (!listed[i]) add(table.clients[i], table.pids[i]);
-
-    // Kept under the generation taken before the first read: an event that came while the
-    // list was built has moved the generation on, so the next read builds it again.
-    // A client whose frame was not found is not kept either.
-    if (!complete || clientOfTop.size() != table.clients.size()) return list;
-    std::lock_guard lock(keptMutex_);
-    std::erase_if(kept_, [&](const Kept& kept) { return kept.options == options; });
-    kept_.push_back({options, generation, std::move(children), list});
     return list;
 }
 

@@ -12,7 +12,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <vector>
 
 namespace platform::x11 {
 
@@ -43,17 +42,6 @@ private:
     // Frames found before: still right while the frame is a child of the root.
     std::mutex framesMutex_;
     std::map<xcb_window_t, xcb_window_t> frames_;
-    // The last list read with each set of options, with the fact cache's generation and the
-    // root's children (in stacking order) it was built from: while neither changed, every fact
-    // it holds still stands (each listed window is followed), so it is answered again.
-    struct Kept {
-        WindowListOptions options;
-        std::uint64_t generation = 0;
-        std::vector<xcb_window_t> rootChildren;
-        std::vector<WindowInfo> list;
-    };
-    std::mutex keptMutex_;
-    std::vector<Kept> kept_;
 };
 
 }  // namespace platform::x11
