@@ -12,7 +12,7 @@ Rect flip(const Rect& rect, double primaryHeight) {
 
 }  // namespace
 
-Rect appKitRect(const Rect& axRect, double primaryHeight) { return flip(axRect, primaryHeight); }
-Rect axRect(const Rect& appKitRect, double primaryHeight) { return flip(appKitRect, primaryHeight); }
+Rect bottomLeftRect(const Rect& topLeftRect, double primaryHeight) { return flip(topLeftRect, primaryHeight); }
+Rect topLeftRect(const Rect& bottomLeftRect, double primaryHeight) { return flip(bottomLeftRect, primaryHeight); }
 
 }  // namespace arvelo::ScreenCoordinates

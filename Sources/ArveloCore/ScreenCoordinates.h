@@ -9,7 +9,7 @@ namespace arvelo::ScreenCoordinates {
 
 // Both directions are the same flip: y' = primaryHeight - maxY, x, width and height kept; the
 // rectangle is standardised first, so the result never has a negative size.
-Rect appKitRect(const Rect& axRect, double primaryHeight);
-Rect axRect(const Rect& appKitRect, double primaryHeight);
+Rect bottomLeftRect(const Rect& topLeftRect, double primaryHeight);
+Rect topLeftRect(const Rect& bottomLeftRect, double primaryHeight);
 
 }  // namespace arvelo::ScreenCoordinates

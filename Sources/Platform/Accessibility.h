@@ -19,7 +19,7 @@
 namespace platform {
 
 // Accessibility error codes, with their fixed numbers (they reach files and traces).
-enum class AXError : std::int32_t {
+enum class AccessError : std::int32_t {
     success = 0,
     failure = -25200,
     illegalArgument = -25201,
@@ -30,30 +30,30 @@ enum class AXError : std::int32_t {
     apiDisabled = -25211,
     noValue = -25212,
 };
-constexpr std::int32_t rawValue(AXError error) { return static_cast<std::int32_t>(error); }
+constexpr std::int32_t rawValue(AccessError error) { return static_cast<std::int32_t>(error); }
 
 // The time-out the platform uses for an element nobody set one on.
 inline constexpr double kDefaultMessagingTimeout = 6.0;
 
 // What an element stands for.
-enum class AXElementKind : std::uint8_t {
+enum class AccessElementKind : std::uint8_t {
     application,  // the application element of a process (window is 0)
     window,       // a window, sheet or dialog: `window` is its window number
     closeButton,  // the close button of window `window`
 };
 
 // An Accessibility element: a plain value naming a process and one of its windows.
-struct AXElement {
+struct AccessElement {
     std::int32_t pid = 0;
     std::uint32_t window = 0;
-    AXElementKind kind = AXElementKind::application;
+    AccessElementKind kind = AccessElementKind::application;
 
-    friend bool operator==(const AXElement&, const AXElement&) = default;
+    friend bool operator==(const AccessElement&, const AccessElement&) = default;
 
-    static AXElement application(std::int32_t pid) { return {pid, 0, AXElementKind::application}; }
-    static AXElement windowOf(std::int32_t pid, std::uint32_t window) { return {pid, window, AXElementKind::window}; }
-    static AXElement closeButtonOf(std::int32_t pid, std::uint32_t window) {
-        return {pid, window, AXElementKind::closeButton};
+    static AccessElement application(std::int32_t pid) { return {pid, 0, AccessElementKind::application}; }
+    static AccessElement windowOf(std::int32_t pid, std::uint32_t window) { return {pid, window, AccessElementKind::window}; }
+    static AccessElement closeButtonOf(std::int32_t pid, std::uint32_t window) {
+        return {pid, window, AccessElementKind::closeButton};
     }
 
     // The element's hash, part of window keys: the window number for a window, the window
@@ -64,22 +64,22 @@ struct AXElement {
 
 // An attribute value: nil, a string, a Boolean, a number, a point, a size, an element or a
 // list of elements. Points and sizes are in the top-left-origin screen space.
-class AXValue {
+class AccessValue {
 public:
-    using Storage = std::variant<std::monostate, std::string, bool, double, arvelo::Point, arvelo::Size, AXElement,
-                                 std::vector<AXElement>>;
+    using Storage = std::variant<std::monostate, std::string, bool, double, arvelo::Point, arvelo::Size, AccessElement,
+                                 std::vector<AccessElement>>;
 
-    AXValue() = default;
-    AXValue(std::string s) : storage_(std::move(s)) {}
-    AXValue(const char* s) : storage_(std::string(s)) {}
-    AXValue(bool b) : storage_(b) {}
-    AXValue(double n) : storage_(n) {}
-    AXValue(arvelo::Point p) : storage_(p) {}
-    AXValue(arvelo::Size s) : storage_(s) {}
-    AXValue(AXElement e) : storage_(e) {}
-    AXValue(std::vector<AXElement> list) : storage_(std::move(list)) {}
+    AccessValue() = default;
+    AccessValue(std::string s) : storage_(std::move(s)) {}
+    AccessValue(const char* s) : storage_(std::string(s)) {}
+    AccessValue(bool b) : storage_(b) {}
+    AccessValue(double n) : storage_(n) {}
+    AccessValue(arvelo::Point p) : storage_(p) {}
+    AccessValue(arvelo::Size s) : storage_(s) {}
+    AccessValue(AccessElement e) : storage_(e) {}
+    AccessValue(std::vector<AccessElement> list) : storage_(std::move(list)) {}
 
-    friend bool operator==(const AXValue&, const AXValue&) = default;
+    friend bool operator==(const AccessValue&, const AccessValue&) = default;
 
     const Storage& storage() const { return storage_; }
     bool isNil() const { return std::holds_alternative<std::monostate>(storage_); }
@@ -92,8 +92,8 @@ public:
     std::optional<double> number() const;
     std::optional<arvelo::Point> point() const;
     std::optional<arvelo::Size> size() const;
-    std::optional<AXElement> element() const;
-    std::optional<std::vector<AXElement>> elements() const;
+    std::optional<AccessElement> element() const;
+    std::optional<std::vector<AccessElement>> elements() const;
 
     // A short text form for logs and test messages.
     std::string description() const;
@@ -103,21 +103,21 @@ private:
 };
 
 // The result of a read: an error code and, on success, the value.
-struct AXResult {
-    AXError error = AXError::success;
-    AXValue value;
+struct AccessResult {
+    AccessError error = AccessError::success;
+    AccessValue value;
 
-    bool ok() const { return error == AXError::success; }
-    friend bool operator==(const AXResult&, const AXResult&) = default;
+    bool ok() const { return error == AccessError::success; }
+    friend bool operator==(const AccessResult&, const AccessResult&) = default;
 };
 
 // The result of a settable query.
-struct AXSettable {
-    AXError error = AXError::success;
+struct AccessSettable {
+    AccessError error = AccessError::success;
     bool settable = false;
 
     // True only when the query succeeded and answered yes.
-    bool yes() const { return error == AXError::success && settable; }
+    bool yes() const { return error == AccessError::success && settable; }
 };
 
 // Attribute, action and notification names used by the program.
@@ -158,18 +158,18 @@ inline constexpr std::string_view kDestroyedNotification = "AXUIElementDestroyed
 
 // An observer of one process's Accessibility notifications. Notifications are delivered on
 // the main thread through onNotification, until the observer is destroyed.
-class AXObserver {
+class AccessObserver {
 public:
-    virtual ~AXObserver() = default;
-    virtual AXError addNotification(const AXElement& element, std::string_view notification) = 0;
-    virtual AXError removeNotification(const AXElement& element, std::string_view notification) = 0;
+    virtual ~AccessObserver() = default;
+    virtual AccessError addNotification(const AccessElement& element, std::string_view notification) = 0;
+    virtual AccessError removeNotification(const AccessElement& element, std::string_view notification) = 0;
 
-    std::function<void(const AXElement& element, const std::string& notification)> onNotification;
+    std::function<void(const AccessElement& element, const std::string& notification)> onNotification;
 };
 
-struct AXObserverResult {
-    AXError error = AXError::success;
-    std::unique_ptr<AXObserver> observer;  // null unless error is success
+struct AccessObserverResult {
+    AccessError error = AccessError::success;
+    std::unique_ptr<AccessObserver> observer;  // null unless error is success
 };
 
 // The Accessibility service. All requests may be called from any thread; each waits for its
@@ -182,39 +182,39 @@ public:
     virtual bool isProcessTrusted() = 0;
     virtual bool isProcessTrustedWithOptions(bool prompt) = 0;
 
-    virtual AXResult copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout) = 0;
-    virtual AXError setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
+    virtual AccessResult copyAttributeValue(const AccessElement& element, std::string_view attribute, double timeout) = 0;
+    virtual AccessError setAttributeValue(const AccessElement& element, std::string_view attribute, const AccessValue& value,
                                       double timeout) = 0;
-    virtual AXSettable isAttributeSettable(const AXElement& element, std::string_view attribute, double timeout) = 0;
-    virtual AXError performAction(const AXElement& element, std::string_view action, double timeout) = 0;
+    virtual AccessSettable isAttributeSettable(const AccessElement& element, std::string_view attribute, double timeout) = 0;
+    virtual AccessError performAction(const AccessElement& element, std::string_view action, double timeout) = 0;
 
     // The element of `application`'s process at a point of the top-left-origin screen space.
     // The value, on success, is an element.
-    virtual AXResult elementAtPosition(const AXElement& application, arvelo::Point point, double timeout) = 0;
+    virtual AccessResult elementAtPosition(const AccessElement& application, arvelo::Point point, double timeout) = 0;
 
     // The optional private call mapping an element to its window number. When the call does
     // not exist, windowNumberCallAvailable() is false and windowNumber() answers 0.
     // windowNumber() answers 0 when the call does not fill a number.
     virtual bool windowNumberCallAvailable() = 0;
-    virtual std::uint32_t windowNumber(const AXElement& element) = 0;
+    virtual std::uint32_t windowNumber(const AccessElement& element) = 0;
 
     // A new observer of the process `pid`.
-    virtual AXObserverResult createObserver(std::int32_t pid) = 0;
+    virtual AccessObserverResult createObserver(std::int32_t pid) = 0;
 
     // A number that moves whenever an event may have changed an answer about the element (of
     // an application: its window list; of a window: any of its attributes, its children
     // included). Readers that keep what they read may answer from it while the stamp stands.
     // Absent when the backend cannot tell, and then nothing read of the element may be kept.
     // Asks nothing of the application.
-    virtual std::optional<std::uint64_t> changeStamp(const AXElement& element);
+    virtual std::optional<std::uint64_t> changeStamp(const AccessElement& element);
 
     // Batched reads for a scan: several attributes of one element, and several attributes of
     // several elements (results[i][j] is attribute j of element i). Backends that can
     // pipeline requests override these; the plain forms read one by one.
-    virtual std::vector<AXResult> copyMultipleAttributeValues(const AXElement& element,
+    virtual std::vector<AccessResult> copyMultipleAttributeValues(const AccessElement& element,
                                                               const std::vector<std::string>& attributes,
                                                               double timeout);
-    virtual std::vector<std::vector<AXResult>> copyAttributeValues(const std::vector<AXElement>& elements,
+    virtual std::vector<std::vector<AccessResult>> copyAttributeValues(const std::vector<AccessElement>& elements,
                                                                    const std::vector<std::string>& attributes,
                                                                    double timeout);
 };
@@ -222,6 +222,6 @@ public:
 }  // namespace platform
 
 template <>
-struct std::hash<platform::AXElement> {
-    std::size_t operator()(const platform::AXElement& e) const noexcept { return std::hash<std::uint64_t>{}(e.hash()); }
+struct std::hash<platform::AccessElement> {
+    std::size_t operator()(const platform::AccessElement& e) const noexcept { return std::hash<std::uint64_t>{}(e.hash()); }
 };

@@ -51,20 +51,20 @@ void HotKeys::removeHandler(HotKeyHandlerRef handler) {
     std::erase_if(handlers_, [&](const auto& entry) { return entry.first == handler; });
 }
 
-OSStatus HotKeys::registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, HotKeyID identity, HotKeyRef& ref) {
+StatusCode HotKeys::registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, HotKeyID identity, HotKeyRef& ref) {
     ref = 0;
     modifiers &= kHotKeyModifierMask;
     const bool taken = std::any_of(registrations_.begin(), registrations_.end(), [&](const auto& entry) {
         return entry.second.keyCode == keyCode && entry.second.modifiers == modifiers;
     });
     if (taken) return kEventHotKeyExistsErr;
-    if (const OSStatus status = grab(keyCode, modifiers); status != kNoErr) return status;
+    if (const StatusCode status = grab(keyCode, modifiers); status != kNoErr) return status;
     ref = nextRef_++;
     registrations_[ref] = Registration{keyCode, modifiers, identity};
     return kNoErr;
 }
 
-OSStatus HotKeys::unregisterHotKey(HotKeyRef ref) {
+StatusCode HotKeys::unregisterHotKey(HotKeyRef ref) {
     const auto it = registrations_.find(ref);
     if (it == registrations_.end()) return kEventHotKeyInvalidErr;
     const Registration registration = it->second;

@@ -14,14 +14,14 @@
 
 namespace platform {
 
-using OSStatus = std::int32_t;
-inline constexpr OSStatus kNoErr = 0;
+using StatusCode = std::int32_t;
+inline constexpr StatusCode kNoErr = 0;
 // A handler's answer for a press it leaves to the next handler.
-inline constexpr OSStatus kEventNotHandledErr = -9874;
+inline constexpr StatusCode kEventNotHandledErr = -9874;
 // The combination is already taken (by this program, or by another client of the desktop).
-inline constexpr OSStatus kEventHotKeyExistsErr = -9878;
+inline constexpr StatusCode kEventHotKeyExistsErr = -9878;
 // The key code or modifiers cannot be registered (no key on this keyboard carries the code).
-inline constexpr OSStatus kEventHotKeyInvalidErr = -9879;
+inline constexpr StatusCode kEventHotKeyInvalidErr = -9879;
 
 inline constexpr std::uint32_t kCommandKeyMask = 0x100;  // Super on X11
 inline constexpr std::uint32_t kShiftKeyMask = 0x200;
@@ -49,7 +49,7 @@ using HotKeyHandlerRef = std::uint64_t;
 class HotKeys {
 public:
     // Answers kNoErr when it took the press, kEventNotHandledErr to pass it on.
-    using Handler = std::function<OSStatus(HotKeyID)>;
+    using Handler = std::function<StatusCode(HotKeyID)>;
 
     virtual ~HotKeys() = default;
 
@@ -61,9 +61,9 @@ public:
     // Registers a combination under an identity. kNoErr and a non-zero `ref` on success;
     // kEventHotKeyExistsErr when this program or another client holds the combination;
     // kEventHotKeyInvalidErr when no key carries the code. `ref` is 0 after a failure.
-    OSStatus registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, HotKeyID identity, HotKeyRef& ref);
+    StatusCode registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, HotKeyID identity, HotKeyRef& ref);
     // Releases a registered combination; kEventHotKeyInvalidErr for a reference not registered.
-    OSStatus unregisterHotKey(HotKeyRef ref);
+    StatusCode unregisterHotKey(HotKeyRef ref);
 
     struct Registration {
         std::uint32_t keyCode = 0;
@@ -75,7 +75,7 @@ public:
 
 protected:
     // Takes the combination for this program: kNoErr, or the status to report.
-    virtual OSStatus grab(std::uint32_t keyCode, std::uint32_t modifiers) = 0;
+    virtual StatusCode grab(std::uint32_t keyCode, std::uint32_t modifiers) = 0;
     virtual void ungrab(std::uint32_t keyCode, std::uint32_t modifiers) = 0;
 
     // A backend saw a taken combination pressed: offers it to the handlers. Returns whether a

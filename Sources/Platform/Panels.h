@@ -37,9 +37,9 @@ public:
     // A panel that ignores the mouse lets every press through to the window under it.
     virtual void setIgnoresMouse(PanelID panel, bool ignores) = 0;
     // On screen, in front of everything of its level.
-    virtual void orderFront(PanelID panel) = 0;
+    virtual void show(PanelID panel) = 0;
     // Off screen; the panel is kept and can be ordered front again.
-    virtual void orderOut(PanelID panel) = 0;
+    virtual void hide(PanelID panel) = 0;
     // Gone for good; later calls with this id do nothing.
     virtual void close(PanelID panel) = 0;
     // Each panel on screen directly above the window with that number (another program's

@@ -1,5 +1,5 @@
 // Signal.h: a notification with any number of observers. An observer stays connected while
-// its Subscription lives; emitting calls every connected observer in connection order.
+// its Subscription lives; notifying calls every connected observer in connection order.
 // Main thread only.
 #pragma once
 
@@ -33,8 +33,8 @@ public:
     }
 
     // Calls every connected observer; observers connected or dropped during the call take
-    // effect from the next emit.
-    void emit(Args... args) {
+    // effect from the next notify.
+    void notify(Args... args) {
         std::vector<std::shared_ptr<Handler>> live;
         std::erase_if(slots_, [](const std::weak_ptr<Handler>& w) { return w.expired(); });
         for (const auto& weak : slots_)

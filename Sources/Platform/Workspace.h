@@ -22,7 +22,7 @@ enum class ActivationPolicy {
 
 struct RunningApplication {
     std::int32_t pid = 0;
-    std::optional<std::string> bundleIdentifier;
+    std::optional<std::string> applicationID;
     std::optional<std::string> localizedName;
     ActivationPolicy activationPolicy = ActivationPolicy::regular;
     bool hidden = false;

@@ -89,13 +89,13 @@ TEST_F(AccessEndToEnd, ScansPlacesLearnsAndRestoresRealWindows) {
     auto otherAccess = makeAccess(false);
     ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] {
         for (const auto& record : scan(*otherAccess))
-            if (record->bundleID() == "XLogo") return true;
+            if (record->applicationID() == "XLogo") return true;
         return false;
     }));
     RecordPtr logo;
     for (const auto& [key, record] : otherAccess->records) {
-        EXPECT_NE(record->bundleID(), std::string(kFixtureBundleID));
-        if (record->bundleID() == "XLogo") logo = record;
+        EXPECT_NE(record->applicationID(), std::string(kFixtureApplicationID));
+        if (record->applicationID() == "XLogo") logo = record;
     }
     ASSERT_TRUE(logo);
 

@@ -77,8 +77,8 @@ TEST(LayoutResult, OverlapIgnoresTouchingAndHairlineOverlaps) {
 
 TEST(ScreenCoordinates, FlipsBetweenSpacesAndStandardises) {
     using namespace arvelo::ScreenCoordinates;
-    EXPECT_EQ(appKitRect({10, 20, 100, 50}, 1000), Rect(10, 930, 100, 50));
-    EXPECT_EQ(axRect({10, 930, 100, 50}, 1000), Rect(10, 20, 100, 50));
-    EXPECT_EQ(appKitRect({110, 70, -100, -50}, 1000), Rect(10, 930, 100, 50));
-    EXPECT_EQ(axRect(appKitRect({110, 70, -100, -50}, 1000), 1000), Rect(10, 20, 100, 50));
+    EXPECT_EQ(bottomLeftRect({10, 20, 100, 50}, 1000), Rect(10, 930, 100, 50));
+    EXPECT_EQ(topLeftRect({10, 930, 100, 50}, 1000), Rect(10, 20, 100, 50));
+    EXPECT_EQ(bottomLeftRect({110, 70, -100, -50}, 1000), Rect(10, 930, 100, 50));
+    EXPECT_EQ(topLeftRect(bottomLeftRect({110, 70, -100, -50}, 1000), 1000), Rect(10, 20, 100, 50));
 }

@@ -28,7 +28,7 @@ protected:
 
 std::string keyOf(const std::shared_ptr<Coordinator>& coordinator, std::uint32_t number) {
     for (const auto& record : coordinator->windows.get())
-        if (record->cgID == number) return record->id;
+        if (record->windowNumber == number) return record->id;
     return "";
 }
 
@@ -185,9 +185,9 @@ TEST_F(CoordinatorArrange, RefusingApplicationsAreNamedInTheStatus) {
     desktop.addDisplay("Built-in", {1440, 900});
     auto beta = desktop.launch("org.example.Beta", "Beta");
     auto alpha = desktop.launch("org.example.Alpha", "Alpha");
-    beta.openWindow("b", {40, 40, 500, 400}).refusesWrites(platform::AXError::cannotComplete);
-    alpha.openWindow("a1", {60, 60, 500, 400}).refusesWrites(platform::AXError::cannotComplete);
-    alpha.openWindow("a2", {80, 80, 500, 400}).refusesWrites(platform::AXError::cannotComplete);
+    beta.openWindow("b", {40, 40, 500, 400}).refusesWrites(platform::AccessError::cannotComplete);
+    alpha.openWindow("a1", {60, 60, 500, 400}).refusesWrites(platform::AccessError::cannotComplete);
+    alpha.openWindow("a2", {80, 80, 500, 400}).refusesWrites(platform::AccessError::cannotComplete);
     start();
     EXPECT_EQ(coordinator->status.get(), "Alpha, Beta refused a window change. Restore or exclude it.");
     EXPECT_TRUE(logMentions("Applied 3 windows; refused: 2"));

@@ -27,7 +27,7 @@ protected:
 
     std::string key(std::size_t index) const {
         for (const auto& record : coordinator->windows.get())
-            if (record->cgID == windows[index].number()) return record->id;
+            if (record->windowNumber == windows[index].number()) return record->id;
         return "";
     }
     const WorkspaceState& state() const { return coordinator->states->at(display); }
@@ -105,7 +105,7 @@ TEST_F(CoordinatorNavigation, ZoomOutWithoutAStateOpensTheOverviewOrDashboard) {
     int dashboards = 0;
     coordinator->makeDashboardWindow = [&] {
         auto window = std::make_shared<HostedWindow>();
-        window->makeKeyAndOrderFront = [&] { ++dashboards; };
+        window->present = [&] { ++dashboards; };
         return window;
     };
     coordinator->states = {};
@@ -250,7 +250,7 @@ TEST_F(CoordinatorNavigation, LeavingTheOverviewRestoresTheChromeOnlyWhenItWasVi
     bool visible = true;
     auto overview = std::make_shared<HostedWindow>();
     overview->isVisible = [&] { return visible; };
-    overview->orderOut = [&] {
+    overview->hideWindow = [&] {
         ++orderedOut;
         visible = false;
     };
@@ -273,7 +273,7 @@ TEST_F(CoordinatorNavigation, ShowOverviewMakesTheWindowOnceAndClearsTheChrome) 
     coordinator->makeOverviewWindow = [&] {
         ++made;
         auto window = std::make_shared<HostedWindow>();
-        window->makeKeyAndOrderFront = [&] { ++fronted; };
+        window->present = [&] { ++fronted; };
         return window;
     };
     coordinator->makeDashboardWindow = [&] {

@@ -131,7 +131,7 @@ TEST_F(CoordinatorRecovery, RestoreKeepsEachEntryUntilItsWindowIsConfirmedBackOr
     const std::string pid = std::to_string(editor.pid());
 
     // Restoring starts: nothing is confirmed yet, so a crash now still finds every original.
-    stuck.refusesWrites(platform::AXError::cannotComplete);
+    stuck.refusesWrites(platform::AccessError::cannotComplete);
     coordinator->restore();
     EXPECT_EQ(coordinator->files().readRestore()->size(), 3u);
 
@@ -245,7 +245,7 @@ TEST_F(CoordinatorRecovery, ANewClientWhoseWindowGetsAClosedWindowsNumberGoesBac
     std::vector<platform::sim::WindowHandle> opened;
     std::vector<Rect> origins;
     for (int i = 0; i < 4; ++i) {
-        auto app = desktop.launch(platform::sim::App{.pid = 5000 + i, .bundleIdentifier = "XLogo", .name = "xlogo"});
+        auto app = desktop.launch(platform::sim::App{.pid = 5000 + i, .applicationID = "XLogo", .name = "xlogo"});
         const Rect frame(40 + 60.0 * i, 50 + 40.0 * i, 400, 300);
         opened.push_back(app.openWindow(platform::sim::WindowSpec{
             .title = "xlogo", .frame = frame, .number = 900u + static_cast<std::uint32_t>(i)}));
@@ -258,7 +258,7 @@ TEST_F(CoordinatorRecovery, ANewClientWhoseWindowGetsAClosedWindowsNumberGoesBac
     // Two close; two new clients get their ids and window numbers at once, before a beat.
     for (int i : {1, 3}) {
         desktop.world().quit(5000 + i);
-        auto app = desktop.launch(platform::sim::App{.pid = 5000 + i, .bundleIdentifier = "XClock", .name = "xclock"});
+        auto app = desktop.launch(platform::sim::App{.pid = 5000 + i, .applicationID = "XClock", .name = "xclock"});
         const Rect frame(700 + 30.0 * i, 400, 300, 300);
         opened[i] = app.openWindow(platform::sim::WindowSpec{
             .title = "xclock", .frame = frame, .number = 900u + static_cast<std::uint32_t>(i)});

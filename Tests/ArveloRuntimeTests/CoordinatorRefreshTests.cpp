@@ -289,7 +289,7 @@ TEST_F(CoordinatorRefresh, AnotherWindowManagerStopsArrangingWithItsMessage) {
     start();
     ASSERT_TRUE(coordinator->managing.get());
 
-    desktop.launch(std::string(kZendraBundleID), "ZendraWM");
+    desktop.launch(std::string(kZendraApplicationID), "ZendraWM");
     coordinator->refresh();
     settle();
     EXPECT_FALSE(coordinator->managing.get());

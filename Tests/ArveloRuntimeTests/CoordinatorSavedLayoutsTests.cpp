@@ -24,7 +24,7 @@ protected:
 
     std::string key(std::size_t index) const {
         for (const auto& record : coordinator->windows.get())
-            if (record->cgID == windows[index].number()) return record->id;
+            if (record->windowNumber == windows[index].number()) return record->id;
         return "";
     }
     const WorkspaceState& state() const { return coordinator->states->at(display); }

@@ -103,8 +103,8 @@ protected:
         coordinator->makeDashboardWindow = [this] {
             auto window = std::make_shared<HostedWindow>();
             window->isVisible = [this] { return dashboardShown; };
-            window->orderOut = [this] { dashboardShown = false; };
-            window->makeKeyAndOrderFront = [this] { dashboardShown = true; };
+            window->hideWindow = [this] { dashboardShown = false; };
+            window->present = [this] { dashboardShown = true; };
             return window;
         };
         coordinator->showDashboard();

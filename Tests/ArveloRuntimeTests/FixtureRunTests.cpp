@@ -33,7 +33,7 @@ public:
     // The fixture application's three windows, cascaded; the second and third cannot share the
     // screen at their minimum sizes, so one of them is shown as a miniature.
     void openFixture(int count = 3) {
-        auto app = desktop.launch(std::string(kFixtureBundleID), "ArveloFixture");
+        auto app = desktop.launch(std::string(kFixtureApplicationID), "ArveloFixture");
         for (int i = 0; i < count; ++i) {
             const Size size = i == 0 ? Size{640, 480} : Size{1000, 700};
             auto window = app.openWindow("ArveloFixture " + std::to_string(i + 1),
@@ -175,7 +175,7 @@ TEST_F(FixtureRuns, WithoutThreeFixtureWindowsOrTrustTheRunWritesTheEarlyFailure
         platform::sim::Desktop fresh;
         fresh.clock().setRunsBackgroundAutomatically(true);
         fresh.addDisplay("Built-in", {1440, 900});
-        auto app = fresh.launch(std::string(kFixtureBundleID), "ArveloFixture");
+        auto app = fresh.launch(std::string(kFixtureApplicationID), "ArveloFixture");
         for (int i = 0; i < c.windows; ++i)
             app.openWindow("ArveloFixture " + std::to_string(i + 1), {60.0 * (i + 1), 50.0 * (i + 1), 640, 480});
         fresh.setTrusted(c.trusted);
@@ -240,7 +240,7 @@ TEST_F(FixtureRuns, OnASmallDisplayTheRunEndsAndEveryWindowGoesBack) {
     platform::sim::Desktop small;
     small.clock().setRunsBackgroundAutomatically(true);
     small.addDisplay("Small", {800, 600});
-    auto app = small.launch(std::string(kFixtureBundleID), "ArveloFixture");
+    auto app = small.launch(std::string(kFixtureApplicationID), "ArveloFixture");
     std::vector<WindowHandle> windows;
     for (int i = 0; i < 3; ++i)
         windows.push_back(app.openWindow("ArveloFixture " + std::to_string(i + 1),
@@ -345,7 +345,7 @@ TEST_F(FixtureRuns, TheDockScenarioRecordsEveryStepWithAScreenshotIntoAFolderItM
 TEST_F(FixtureRuns, TheFirstWindowIsNarrowedBy150PointsButNeverBelowOne) {
     openFixture();
     // A first window that refuses the arranger's writes keeps its 120 points.
-    fixture[0].moveTo({60, 50, 120, 480}).refusesWrites(platform::AXError::cannotComplete);
+    fixture[0].moveTo({60, 50, 120, 480}).refusesWrites(platform::AccessError::cannotComplete);
     startFixtureMode();
     std::optional<bool> completed;
     DockScenario::run(coordinator, fakePng(), [&](bool c) { completed = c; });

@@ -41,8 +41,8 @@ protected:
 class StampedWindowList : public platform::WindowList {
 public:
     explicit StampedWindowList(std::shared_ptr<platform::WindowList> inner) : inner_(std::move(inner)) {
-        appeared_ = inner_->windowDidAppear.connect([this] { windowDidAppear.emit(); });
-        closed_ = inner_->windowDidClose.connect([this](std::uint32_t number) { windowDidClose.emit(number); });
+        appeared_ = inner_->windowDidAppear.connect([this] { windowDidAppear.notify(); });
+        closed_ = inner_->windowDidClose.connect([this](std::uint32_t number) { windowDidClose.notify(number); });
     }
     std::vector<platform::WindowInfo> windows(const platform::WindowListOptions& options) override {
         ++reads;
@@ -102,7 +102,7 @@ TEST_F(IdleBeat, AQuietBeatReadsNothingOfAWindowNoChangeTouched) {
     const auto requestsAbout = [&](const WindowHandle& window) {
         std::size_t count = 0;
         for (const auto& call : desktop.calls().all())
-            if (call.element.kind != platform::AXElementKind::application && call.element.window == window.number())
+            if (call.element.kind != platform::AccessElementKind::application && call.element.window == window.number())
                 ++count;
         return count;
     };

@@ -54,7 +54,7 @@ protected:
     const WorkspaceState& state() const { return coordinator->states->at(display); }
     std::string key(std::size_t index) const {
         for (const auto& record : coordinator->windows.get())
-            if (record->cgID == windows[index].number()) return record->id;
+            if (record->windowNumber == windows[index].number()) return record->id;
         return "";
     }
     // A point in the window's title strip, `dx` right of its left edge and 20 points down.
@@ -208,7 +208,7 @@ TEST_F(SpatialInput, DoubleClickOnATitleStripFocusesTheTileAndAgainStepsOut) {
 TEST_F(SpatialInput, DoubleClicksThatPassThrough) {
     // A background program's tool window over the second window's title strip.
     platform::sim::App toolApp;
-    toolApp.bundleIdentifier = "org.example.Tool";
+    toolApp.applicationID = "org.example.Tool";
     toolApp.name = "Tool";
     toolApp.activationPolicy = platform::ActivationPolicy::accessory;
     auto tool = desktop.launch(toolApp);

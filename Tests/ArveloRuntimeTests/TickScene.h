@@ -21,7 +21,7 @@ protected:
     // The window key the coordinator gave a simulated window ("" before it was scanned).
     std::string keyOf(const platform::sim::WindowHandle& window) const {
         for (const auto& record : coordinator->windows.get())
-            if (record->cgID == window.number()) return record->id;
+            if (record->windowNumber == window.number()) return record->id;
         return "";
     }
     WindowRecord& recordOf(const platform::sim::WindowHandle& window) const {

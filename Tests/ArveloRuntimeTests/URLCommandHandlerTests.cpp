@@ -24,7 +24,7 @@ protected:
         handler->toggleWindowMap = [&] { ran.push_back("map"); };
         coordinator->makeDashboardWindow = [&] {
             auto window = std::make_shared<HostedWindow>();
-            window->makeKeyAndOrderFront = [&] { ran.push_back("dashboard"); };
+            window->present = [&] { ran.push_back("dashboard"); };
             return window;
         };
     }
@@ -69,7 +69,7 @@ TEST_F(URLCommands, NavigationCommandsActOnTheCurrentSelection) {
 
     coordinator->makeOverviewWindow = [&] {
         auto window = std::make_shared<HostedWindow>();
-        window->makeKeyAndOrderFront = [&] { ran.push_back("overview"); };
+        window->present = [&] { ran.push_back("overview"); };
         return window;
     };
     coordinator->focus(first);

@@ -8,7 +8,7 @@
 namespace arvelo::testing {
 namespace {
 
-using platform::AXError;
+using platform::AccessError;
 using platform::sim::Request;
 
 const Rect kArea{0, 0, 1440, 900};
@@ -53,7 +53,7 @@ TEST(WindowAccessParking, AParkedWindowAtItsSpotIsNotWrittenAgain) {
 TEST(WindowAccessParking, ARefusedParkLeavesTheWindowUnparked) {
     AccessScene scene;
     auto window = scene.openScanned({100, 100, 600, 400});
-    window.refusesWrites(AXError::cannotComplete);
+    window.refusesWrites(AccessError::cannotComplete);
     const auto record = scene.recordOf(window);
     EXPECT_FALSE(scene.access->park(record, kArea, {}));
     EXPECT_FALSE(record->parked);

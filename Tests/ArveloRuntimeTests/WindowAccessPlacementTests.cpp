@@ -8,7 +8,7 @@
 namespace arvelo::testing {
 namespace {
 
-using platform::AXError;
+using platform::AccessError;
 using platform::sim::Request;
 
 // Times of the calls of one kind, in seconds since the start.
@@ -65,7 +65,7 @@ TEST(WindowAccessPlacement, StagesOfTheFrameWrite) {
 TEST(WindowAccessPlacement, ARefusedWriteIsReportedWithItsCode) {
     AccessScene scene;
     auto window = scene.openScanned({100, 100, 800, 600});
-    window.refusesWrites(AXError::cannotComplete);
+    window.refusesWrites(AccessError::cannotComplete);
     const auto record = scene.recordOf(window);
     EXPECT_FALSE(scene.access->place(record, {0, 0, 800, 600}));
     EXPECT_EQ(record->lastFrameWrite["stage"], "ready+move");

@@ -10,7 +10,7 @@
 namespace arvelo::testing {
 namespace {
 
-using platform::AXError;
+using platform::AccessError;
 using platform::sim::Request;
 
 const Rect kOriginal{100, 100, 800, 600};
@@ -80,7 +80,7 @@ TEST_F(WindowAccessRestore, ChecksWriteAgainUntilTheWindowIsBack) {
 }
 
 TEST_F(WindowAccessRestore, AFailedRestoreKeepsTheOriginalForTheNextTry) {
-    window.refusesWrites(AXError::cannotComplete);
+    window.refusesWrites(AccessError::cannotComplete);
     scene.access->restore(record);
     scene.desktop.advance(1.2);
     EXPECT_EQ(writeTimes(), (std::vector<double>{0, 0.3, 0.7, 1.2}));

@@ -30,7 +30,7 @@ struct AccessScene {
     // The record whose window number is the scripted window's; null when there is none.
     WindowAccess::RecordPtr recordOf(const platform::sim::WindowHandle& window) const {
         for (const auto& [key, record] : access->records)
-            if (record->cgID == window.number()) return record;
+            if (record->windowNumber == window.number()) return record;
         return nullptr;
     }
 

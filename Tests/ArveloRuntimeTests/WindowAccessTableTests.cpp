@@ -25,14 +25,14 @@ TEST(WindowAccessTable, ScansOrdinaryApplicationsOtherThanItselfAndTheExcluded) 
     AccessScene scene;
     auto& desktop = scene.desktop;
     desktop.launch("org.example.Editor", "Editor");
-    desktop.launch(std::string(kZendraBundleID), "ZendraWM");
+    desktop.launch(std::string(kZendraApplicationID), "ZendraWM");
     App accessory;
-    accessory.bundleIdentifier = "org.example.Tray";
+    accessory.applicationID = "org.example.Tray";
     accessory.activationPolicy = ActivationPolicy::accessory;
     desktop.launch(accessory);
     desktop.launch("org.example.Excluded", "Excluded");
     const auto anonymous = desktop.launch(App{});  // no identifier and no name
-    desktop.launch(std::string(kFixtureBundleID), "ArveloFixture");
+    desktop.launch(std::string(kFixtureApplicationID), "ArveloFixture");
 
     scene.access->excluded = {"org.example.Excluded", "pid." + std::to_string(anonymous.pid())};
     const auto applications = scene.access->applications();
@@ -42,7 +42,7 @@ TEST(WindowAccessTable, ScansOrdinaryApplicationsOtherThanItselfAndTheExcluded) 
     EXPECT_EQ(applications[1].pid, anonymous.pid());
 
     scene.access->includeFixture = true;
-    EXPECT_EQ(bundles(scene.access->applications()), std::vector<std::string>{std::string(kFixtureBundleID)});
+    EXPECT_EQ(bundles(scene.access->applications()), std::vector<std::string>{std::string(kFixtureApplicationID)});
 }
 
 TEST(WindowAccessTable, MergeKeepsRecordsAndRefreshesWhatTheScanSaw) {
@@ -117,7 +117,7 @@ TEST(WindowAccessTable, MergeSortsByApplicationNameThenTitleThenKey) {
     std::vector<std::string> order;
     std::vector<std::string> sameKeys;
     for (const auto& record : scene.scan()) {
-        order.push_back(record->app.localizedName.value_or(record->bundleID()) + "/" + record->title);
+        order.push_back(record->app.localizedName.value_or(record->applicationID()) + "/" + record->title);
         if (record->title == "Same") sameKeys.push_back(record->id);
     }
     EXPECT_EQ(order, (std::vector<std::string>{"Alpha/Other", "Alpha/Same", "Alpha/Same", "Zeta/A",
@@ -148,21 +148,21 @@ TEST(WindowAccessTable, IdentityAndIcon) {
     anonymous.pid = 812;
     scene.desktop.launch(anonymous).openWindow("Window", {0, 0, 800, 600});
     App named;
-    named.bundleIdentifier = "org.example.Paint";
+    named.applicationID = "org.example.Paint";
     named.name = "Paint";
     named.iconName = "paint";
     scene.desktop.launch(named).openWindow("Canvas", {0, 0, 800, 600});
     const auto records = scene.scan();
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0]->bundleID(), "org.example.Paint");
+    EXPECT_EQ(records[0]->applicationID(), "org.example.Paint");
     EXPECT_EQ(records[0]->icon(), (WindowIcon{"paint", false, ""}));
-    EXPECT_EQ(records[1]->bundleID(), "pid.812");
+    EXPECT_EQ(records[1]->applicationID(), "pid.812");
     EXPECT_EQ(records[1]->icon(), (WindowIcon{"macwindow", true, "pid.812"}));
 }
 
 TEST(WindowAccessTable, FixtureModeWritesScannerDiagnostics) {
     AccessScene scene;
-    scene.desktop.launch(std::string(kFixtureBundleID), "ArveloFixture")
+    scene.desktop.launch(std::string(kFixtureApplicationID), "ArveloFixture")
         .openWindow("ArveloFixture 1", {0, 0, 800, 600});
     const auto support = *scene.services.folders.applicationSupport;
     const auto file = support / "Arvelo" / "scanner-diagnostics.json";
@@ -183,7 +183,7 @@ TEST(WindowAccessTable, FixtureModeWritesScannerDiagnostics) {
     ASSERT_TRUE(text);
     const auto json = nlohmann::json::parse(*text);
     ASSERT_EQ(json.size(), 1u);
-    EXPECT_EQ(json[0]["application"], kFixtureBundleID);
+    EXPECT_EQ(json[0]["application"], kFixtureApplicationID);
     EXPECT_EQ(json[0]["windowCount"], 1);
     EXPECT_NE(text->find("\n  {\n    \"application\""), std::string::npos) << *text;  // pretty, sorted
 }
@@ -192,7 +192,7 @@ TEST(WindowAccessTable, ADestroyedWindowIsForgottenAndItsKeyNeverNamesAnotherWin
     AccessScene scene;
     // A client without a process id of its own: the X11 backend gives it a stand-in made from
     // its client's id base, which the X server hands to the next client when this one is gone.
-    auto first = scene.desktop.launch(App{.pid = 4200, .bundleIdentifier = "XLogo", .name = "xlogo"});
+    auto first = scene.desktop.launch(App{.pid = 4200, .applicationID = "XLogo", .name = "xlogo"});
     auto window =
         first.openWindow(platform::sim::WindowSpec{.title = "xlogo", .frame = {52, 71, 400, 300}, .number = 500});
     scene.scan();
@@ -209,7 +209,7 @@ TEST(WindowAccessTable, ADestroyedWindowIsForgottenAndItsKeyNeverNamesAnotherWin
     EXPECT_TRUE(scene.access->records.empty());
 
     // The next client gets the same stand-in id, and its window the same number.
-    auto second = scene.desktop.launch(App{.pid = 4200, .bundleIdentifier = "XClock", .name = "xclock"});
+    auto second = scene.desktop.launch(App{.pid = 4200, .applicationID = "XClock", .name = "xclock"});
     auto reused =
         second.openWindow(platform::sim::WindowSpec{.title = "xclock", .frame = {600, 80, 300, 300}, .number = 500});
     scene.scan();
@@ -217,7 +217,7 @@ TEST(WindowAccessTable, ADestroyedWindowIsForgottenAndItsKeyNeverNamesAnotherWin
     ASSERT_TRUE(fresh);
     EXPECT_NE(fresh->id, oldKey) << "a key of its own";
     EXPECT_FALSE(fresh->originalFrame);
-    EXPECT_EQ(fresh->bundleID(), "XClock");
+    EXPECT_EQ(fresh->applicationID(), "XClock");
     scene.scan();
     EXPECT_EQ(scene.recordOf(reused)->id, fresh->id) << "and it keeps it";
 
@@ -225,7 +225,7 @@ TEST(WindowAccessTable, ADestroyedWindowIsForgottenAndItsKeyNeverNamesAnotherWin
     const std::string secondKey = fresh->id;
     second.quit();
     scene.access->forgetWindow(500);
-    auto third = scene.desktop.launch(App{.pid = 4200, .bundleIdentifier = "XTerm", .name = "xterm"});
+    auto third = scene.desktop.launch(App{.pid = 4200, .applicationID = "XTerm", .name = "xterm"});
     auto again =
         third.openWindow(platform::sim::WindowSpec{.title = "xterm", .frame = {0, 0, 500, 300}, .number = 500});
     scene.scan();

@@ -137,7 +137,7 @@ protected:
 
     std::string key(std::size_t index) const {
         for (const auto& record : coordinator->windows.get())
-            if (record->cgID == windows[index].number()) return record->id;
+            if (record->windowNumber == windows[index].number()) return record->id;
         return "";
     }
     std::size_t raisesOf(std::size_t index) {

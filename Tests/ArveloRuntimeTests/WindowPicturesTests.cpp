@@ -29,7 +29,7 @@ protected:
 
     std::string key(std::size_t index) const {
         for (const auto& record : coordinator->windows.get())
-            if (record->cgID == windows[index].number()) return record->id;
+            if (record->windowNumber == windows[index].number()) return record->id;
         return "";
     }
     std::set<std::string> keys(std::initializer_list<std::size_t> indices) const {
@@ -59,7 +59,7 @@ TEST_F(WindowPicturesTest, APassPhotographsEveryWindowInTableOrderAndTellsTheChr
 
     EXPECT_EQ(stored, keys({0, 1, 2, 3, 4}));
     std::vector<std::uint32_t> expectedOrder;
-    for (const auto& record : coordinator->windows.get()) expectedOrder.push_back(record->cgID);
+    for (const auto& record : coordinator->windows.get()) expectedOrder.push_back(record->windowNumber);
     EXPECT_EQ(desktop.world().captures, expectedOrder);
     EXPECT_EQ(chromeRefreshes(), refreshesBefore + 1);
 
@@ -140,7 +140,7 @@ TEST_F(WindowPicturesTest, PixelsPerPointScaleThePictureButNotItsSize) {
 
 TEST_F(WindowPicturesTest, AWindowThatCannotBeCapturedCostsOnlyItsOwnPicture) {
     const auto& table = coordinator->windows.get();
-    const std::uint32_t third = table[2]->cgID;
+    const std::uint32_t third = table[2]->windowNumber;
     desktop.world().captureFailures.insert(third);
     const std::string statusBefore = coordinator->status.get();
     const int refreshesBefore = chromeRefreshes();
@@ -149,7 +149,7 @@ TEST_F(WindowPicturesTest, AWindowThatCannotBeCapturedCostsOnlyItsOwnPicture) {
 
     std::set<std::string> expected;
     for (const auto& record : table)
-        if (record->cgID != third) expected.insert(record->id);
+        if (record->windowNumber != third) expected.insert(record->id);
     EXPECT_EQ(stored, expected);
     EXPECT_EQ(desktop.world().captures.size(), 5u);  // the two after it were still taken
     EXPECT_EQ(coordinator->status.get(), statusBefore);

@@ -9,7 +9,7 @@
 namespace arvelo::testing {
 namespace {
 
-using platform::AXError;
+using platform::AccessError;
 using platform::sim::AppHandle;
 using platform::sim::WindowSpec;
 
@@ -67,10 +67,10 @@ TEST(WindowScan, KeepsOrDropsEachKindOfWindow) {
          [](AppHandle& app) { app.openWindow(spec([](auto& s) { s.spaces = std::set<platform::SpaceID>{2}; })); },
          false, false},
         {"an unreadable window list and no window",
-         [](AppHandle& app) { app.failsWindowsRead(AXError::cannotComplete); }, false, true},
+         [](AppHandle& app) { app.failsWindowsRead(AccessError::cannotComplete); }, false, true},
         {"an unreadable window list and a focused window",
          [](AppHandle& app) {
-             app.failsWindowsRead(AXError::failure);
+             app.failsWindowsRead(AccessError::failure);
              app.openWindow(spec([](auto&) {}));
          },
          true, false},
@@ -185,7 +185,7 @@ TEST(WindowScan, WithoutTheWindowNumberCallTheNearestWindowOfTheProcessLendsItsN
 
         const ScanSnapshot snapshot = scene.capture();
         ASSERT_EQ(snapshot.windows.size(), c.scanned ? 2u : 1u);
-        for (const ScannedWindow& window : snapshot.windows) EXPECT_EQ(window.cgID, shown.number()) << window.title;
+        for (const ScannedWindow& window : snapshot.windows) EXPECT_EQ(window.windowNumber, shown.number()) << window.title;
     }
 }
 
@@ -197,8 +197,8 @@ TEST(WindowScan, WindowsAreMatchedToTheWindowListByFrame) {
     auto front = app.openWindow("Front", {40, 30, 800, 600});
     const ScanSnapshot snapshot = scene.capture();
     ASSERT_EQ(snapshot.windows.size(), 2u);
-    EXPECT_EQ(snapshot.windows[0].cgID, front.number());
-    EXPECT_EQ(snapshot.windows[1].cgID, back.number());
+    EXPECT_EQ(snapshot.windows[0].windowNumber, front.number());
+    EXPECT_EQ(snapshot.windows[1].windowNumber, back.number());
     // A second scan recognises the known windows by element and keeps their keys.
     scene.access->merge(snapshot);
     const ScanSnapshot again = scene.capture();
@@ -211,7 +211,7 @@ TEST(WindowScan, AKnownWindowFoundByItsNumberUnderANewElementKeepsItsKey) {
     auto app = scene.desktop.launch("org.example.App", "App");
     auto window = app.openWindow("Window", {100, 100, 800, 600});
     // The table knows the window under an element that no longer answers.
-    const platform::AXElement stale = platform::AXElement::windowOf(app.pid(), 0xdead);
+    const platform::AccessElement stale = platform::AccessElement::windowOf(app.pid(), 0xdead);
     scene.access->merge(
         {{{"known", app.pid(), stale, "Window", {100, 100, 800, 600}, window.number(), false}}, {}, {}, {}});
 
@@ -267,7 +267,7 @@ TEST(WindowScan, DiagnosticsDescribeEachApplication) {
     fine.openWindow("One", {0, 0, 800, 600});
     fine.openWindow("Two", {0, 0, 800, 600}).minimize();
     auto broken = scene.desktop.launch("", "Broken");
-    broken.failsWindowsRead(AXError::cannotComplete);
+    broken.failsWindowsRead(AccessError::cannotComplete);
     broken.openWindow("Found anyway", {100, 100, 800, 600});
 
     const ScanSnapshot snapshot =
@@ -313,7 +313,7 @@ TEST(WindowScan, AncestorWindowClimbsFromAnyElement) {
     auto app = scene.desktop.launch("org.example.App", "App");
     auto window = app.openWindow("Window", {0, 0, 800, 600});
     platform::Accessibility& ax = *scene.services.accessibility;
-    const auto button = platform::AXElement::closeButtonOf(app.pid(), window.number());
+    const auto button = platform::AccessElement::closeButtonOf(app.pid(), window.number());
     EXPECT_EQ(WindowScan::ancestorWindow(ax, button), window.element());
     EXPECT_EQ(WindowScan::ancestorWindow(ax, window.element()), window.element());
     // The application element has no parent.

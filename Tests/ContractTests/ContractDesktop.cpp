@@ -24,7 +24,7 @@ constexpr double kReadTimeout = 0.25;
 
 std::size_t windowCount(platform::Accessibility& ax, std::int32_t pid) {
     const auto windows =
-        ax.copyAttributeValue(platform::AXElement::application(pid), platform::ax::kWindows, kReadTimeout);
+        ax.copyAttributeValue(platform::AccessElement::application(pid), platform::ax::kWindows, kReadTimeout);
     return windows.ok() && windows.value.elements() ? windows.value.elements()->size() : 0;
 }
 
@@ -110,7 +110,7 @@ std::unique_ptr<ContractDesktop> makeX11Desktop() {
         OpenedApp opened;
         e2e::waitWithEvents(kWaitSeconds, [&] {
             for (const auto& app : workspace.runningApplications())
-                if (app.bundleIdentifier == "XLogo") opened.pid = app.pid;
+                if (app.applicationID == "XLogo") opened.pid = app.pid;
             return opened.pid != 0;
         });
         return opened;

@@ -12,9 +12,9 @@
 namespace contract {
 namespace {
 
-using platform::AXElement;
-using platform::AXError;
-using platform::AXValue;
+using platform::AccessElement;
+using platform::AccessError;
+using platform::AccessValue;
 namespace ax = platform::ax;
 
 constexpr double kTimeout = 0.25;
@@ -37,31 +37,31 @@ protected:
     ContractDesktop& desktop() { return *desktop_; }
     platform::Accessibility& ax() { return *desktop_->services.accessibility; }
 
-    platform::AXResult read(const AXElement& element, std::string_view attribute) {
+    platform::AccessResult read(const AccessElement& element, std::string_view attribute) {
         return ax().copyAttributeValue(element, attribute, kTimeout);
     }
 
-    std::string title(const AXElement& element) { return read(element, ax::kTitle).value.string().value_or(""); }
+    std::string title(const AccessElement& element) { return read(element, ax::kTitle).value.string().value_or(""); }
 
-    std::optional<arvelo::Rect> frame(const AXElement& element) {
+    std::optional<arvelo::Rect> frame(const AccessElement& element) {
         const auto position = read(element, ax::kPosition).value.point();
         const auto size = read(element, ax::kSize).value.size();
         if (!position || !size) return std::nullopt;
         return arvelo::Rect(*position, *size);
     }
 
-    bool minimised(const AXElement& element) { return read(element, ax::kMinimized).value.boolean() == true; }
+    bool minimised(const AccessElement& element) { return read(element, ax::kMinimized).value.boolean() == true; }
 
     // The application's windows, in title order.
-    std::vector<AXElement> windowsOf(std::int32_t pid) {
-        auto list = read(AXElement::application(pid), ax::kWindows).value.elements().value_or(std::vector<AXElement>{});
+    std::vector<AccessElement> windowsOf(std::int32_t pid) {
+        auto list = read(AccessElement::application(pid), ax::kWindows).value.elements().value_or(std::vector<AccessElement>{});
         std::sort(list.begin(), list.end(),
-                  [this](const AXElement& a, const AXElement& b) { return title(a) < title(b); });
+                  [this](const AccessElement& a, const AccessElement& b) { return title(a) < title(b); });
         return list;
     }
 
     // Opens the fixture application and answers its windows in title order.
-    std::vector<AXElement> openFixture() {
+    std::vector<AccessElement> openFixture() {
         const OpenedApp app = desktop().openFixture();
         EXPECT_NE(app.pid, 0) << "the fixture application did not open its windows";
         fixturePid_ = app.pid;
@@ -86,17 +86,17 @@ TEST_P(PlatformContract, FixtureApplicationAndItsWindowsAreListedWithStableEleme
 
     const auto app = desktop().services.workspace->application(fixturePid_);
     ASSERT_TRUE(app);
-    EXPECT_EQ(app->bundleIdentifier, kFixtureIdentifier);
+    EXPECT_EQ(app->applicationID, kFixtureIdentifier);
     EXPECT_EQ(app->localizedName, "ArveloFixture");
     EXPECT_EQ(app->activationPolicy, platform::ActivationPolicy::regular);
 
     for (std::size_t i = 0; i < windows.size(); ++i) {
         SCOPED_TRACE(kFixtureTitles[i]);
-        const AXElement& w = windows[i];
+        const AccessElement& w = windows[i];
         EXPECT_EQ(title(w), kFixtureTitles[i]);
-        EXPECT_EQ(read(w, ax::kRole).value, AXValue("AXWindow"));
-        EXPECT_EQ(read(w, ax::kSubrole).value, AXValue("AXStandardWindow"));
-        EXPECT_EQ(read(w, ax::kParent).value, AXValue(AXElement::application(fixturePid_)));
+        EXPECT_EQ(read(w, ax::kRole).value, AccessValue("AXWindow"));
+        EXPECT_EQ(read(w, ax::kSubrole).value, AccessValue("AXStandardWindow"));
+        EXPECT_EQ(read(w, ax::kParent).value, AccessValue(AccessElement::application(fixturePid_)));
         EXPECT_EQ(ax().windowNumber(w), w.window);
         EXPECT_TRUE(ax().isAttributeSettable(w, ax::kPosition, kTimeout).yes());
 
@@ -115,11 +115,11 @@ TEST_P(PlatformContract, FixtureApplicationAndItsWindowsAreListedWithStableEleme
 TEST_P(PlatformContract, WrittenFrameIsReadBack) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
-    const AXElement w = windows[0];
+    const AccessElement w = windows[0];
     const arvelo::Rect target(300, 200, 700, 480);
 
-    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(target.origin()), kWriteTimeout), AXError::success);
-    EXPECT_EQ(ax().setAttributeValue(w, ax::kSize, AXValue(target.size()), kWriteTimeout), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AccessValue(target.origin()), kWriteTimeout), AccessError::success);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kSize, AccessValue(target.size()), kWriteTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] { return frame(w) && near(*frame(w), target); }))
         << "read back " << arvelo::toString(frame(w).value_or(arvelo::Rect::null()));
 }
@@ -129,7 +129,7 @@ TEST_P(PlatformContract, WrittenFrameIsReadBack) {
 TEST_P(PlatformContract, ChangeStampStandsWhileNothingHappensAndMovesWithEveryChange) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
-    const AXElement w = windows[0];
+    const AccessElement w = windows[0];
     ASSERT_TRUE(frame(w));
     const auto stamp = [&] { return ax().changeStamp(w); };
     ASSERT_TRUE(stamp()) << "a window read once has a stamp";
@@ -143,7 +143,7 @@ TEST_P(PlatformContract, ChangeStampStandsWhileNothingHappensAndMovesWithEveryCh
     }));
 
     const arvelo::Rect target(arvelo::Point{260, 180}, frame(w)->size());
-    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(target.origin()), kWriteTimeout), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AccessValue(target.origin()), kWriteTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] { return frame(w) && near(*frame(w), target); }));
     EXPECT_NE(stamp(), quiet) << "our own write moves it";
 
@@ -162,11 +162,11 @@ TEST_P(PlatformContract, ChangeStampStandsWhileNothingHappensAndMovesWithEveryCh
 TEST_P(PlatformContract, WindowListReadAgainShowsEveryChangeSinceTheLastRead) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
-    const AXElement w = windows[0];
+    const AccessElement w = windows[0];
     EXPECT_EQ(desktop().services.windowList->windows({}), desktop().services.windowList->windows({}));
 
     const arvelo::Rect target(arvelo::Point{240, 170}, frame(w)->size());
-    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(target.origin()), kWriteTimeout), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AccessValue(target.origin()), kWriteTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] {
         const auto info = listed(w.window);
         return info && info->bounds && near(*info->bounds, target);
@@ -178,8 +178,8 @@ TEST_P(PlatformContract, WindowListReadAgainShowsEveryChangeSinceTheLastRead) {
             if (info.ownerPid == fixturePid_) return info.number;
         return 0;
     };
-    for (const AXElement& raised : {windows[1], windows[0]}) {
-        EXPECT_EQ(ax().performAction(raised, ax::kRaiseAction, kTimeout), AXError::success);
+    for (const AccessElement& raised : {windows[1], windows[0]}) {
+        EXPECT_EQ(ax().performAction(raised, ax::kRaiseAction, kTimeout), AccessError::success);
         EXPECT_TRUE(desktop().waitUntil([&] { return frontOfFixture() == raised.window; }));
     }
 
@@ -205,13 +205,13 @@ TEST_P(PlatformContract, WindowListChangeStampStandsWhileNothingHappensAndMovesW
     };
 
     ASSERT_TRUE(settle());
-    const AXElement w = windows[0];
+    const AccessElement w = windows[0];
     const arvelo::Rect target(arvelo::Point{250, 160}, frame(w)->size());
-    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(target.origin()), kWriteTimeout), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AccessValue(target.origin()), kWriteTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] { return list.changeStamp() != quiet; })) << "our own write";
 
     ASSERT_TRUE(settle());
-    EXPECT_EQ(ax().performAction(windows[1], ax::kRaiseAction, kTimeout), AXError::success);
+    EXPECT_EQ(ax().performAction(windows[1], ax::kRaiseAction, kTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] { return list.changeStamp() != quiet; })) << "a raise";
 
     ASSERT_TRUE(settle());
@@ -222,12 +222,12 @@ TEST_P(PlatformContract, WindowListChangeStampStandsWhileNothingHappensAndMovesW
 TEST_P(PlatformContract, SizeBelowTheWindowsMinimumIsRefusedWithoutAnError) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
-    const AXElement large = windows[2];  // opens at its minimum size
+    const AccessElement large = windows[2];  // opens at its minimum size
     const auto before = frame(large);
     ASSERT_TRUE(before);
 
-    EXPECT_EQ(ax().setAttributeValue(large, ax::kSize, AXValue(arvelo::Size{400, 300}), kWriteTimeout),
-              AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(large, ax::kSize, AccessValue(arvelo::Size{400, 300}), kWriteTimeout),
+              AccessError::success);
     desktop().pause();  // a late change would show now
     const auto after = frame(large);
     ASSERT_TRUE(after);
@@ -236,7 +236,7 @@ TEST_P(PlatformContract, SizeBelowTheWindowsMinimumIsRefusedWithoutAnError) {
 
     // A size above the minimum is taken.
     const arvelo::Size larger{before->width + 100, before->height + 50};
-    EXPECT_EQ(ax().setAttributeValue(large, ax::kSize, AXValue(larger), kWriteTimeout), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(large, ax::kSize, AccessValue(larger), kWriteTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] {
         const auto now = frame(large);
         return now && std::abs(now->width - larger.width) <= kTolerance &&
@@ -247,30 +247,30 @@ TEST_P(PlatformContract, SizeBelowTheWindowsMinimumIsRefusedWithoutAnError) {
 TEST_P(PlatformContract, MinimisedWindowLeavesTheScreenAndComesBack) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
-    const AXElement w = windows[1];
+    const AccessElement w = windows[1];
 
-    EXPECT_EQ(ax().setAttributeValue(w, ax::kMinimized, AXValue(true), kWriteTimeout), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kMinimized, AccessValue(true), kWriteTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] { return minimised(w) && !listed(w.window); }));
     // Still one of the application's windows.
     EXPECT_EQ(windowsOf(fixturePid_).size(), 3u);
 
-    EXPECT_EQ(ax().setAttributeValue(w, ax::kMinimized, AXValue(false), kWriteTimeout), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kMinimized, AccessValue(false), kWriteTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] { return !minimised(w) && listed(w.window); }));
 }
 
 TEST_P(PlatformContract, CloseButtonClosesTheWindowAndItsElementGoesInvalid) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
-    const AXElement w = windows[0];
+    const AccessElement w = windows[0];
 
     const auto button = read(w, ax::kCloseButton).value.element();
     ASSERT_TRUE(button);
-    EXPECT_EQ(read(*button, ax::kSubrole).value, AXValue("AXCloseButton"));
-    EXPECT_EQ(ax().performAction(*button, ax::kPressAction, kTimeout), AXError::success);
+    EXPECT_EQ(read(*button, ax::kSubrole).value, AccessValue("AXCloseButton"));
+    EXPECT_EQ(ax().performAction(*button, ax::kPressAction, kTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] { return windowsOf(fixturePid_).size() == 2; }));
-    EXPECT_EQ(read(w, ax::kRole).error, AXError::invalidUIElement);
-    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(arvelo::Point{10, 10}), kTimeout),
-              AXError::invalidUIElement);
+    EXPECT_EQ(read(w, ax::kRole).error, AccessError::invalidUIElement);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AccessValue(arvelo::Point{10, 10}), kTimeout),
+              AccessError::invalidUIElement);
 }
 
 TEST_P(PlatformContract, SwitchingDesktopsChangesTheCurrentSpaceAndTellsSo) {
@@ -292,7 +292,7 @@ TEST_P(PlatformContract, SwitchingDesktopsChangesTheCurrentSpaceAndTellsSo) {
 TEST_P(PlatformContract, WindowOnAnotherDesktopIsInThatSpaceAndOffScreen) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
-    const AXElement w = windows[1];
+    const AccessElement w = windows[1];
     platform::Spaces& spaces = *desktop().services.spaces;
     EXPECT_EQ(spaces.spacesOfWindow(w.window), std::set<platform::SpaceID>{1});
 
@@ -312,17 +312,17 @@ TEST_P(PlatformContract, PlainXClientIsAnApplicationWithAMovableWindow) {
     ASSERT_NE(opened->pid, 0);
     const auto app = desktop().services.workspace->application(opened->pid);
     ASSERT_TRUE(app);
-    EXPECT_EQ(app->bundleIdentifier, "XLogo");
+    EXPECT_EQ(app->applicationID, "XLogo");
     EXPECT_EQ(app->localizedName, "xlogo");
 
     const auto windows = windowsOf(opened->pid);
     ASSERT_EQ(windows.size(), 1u);
-    EXPECT_EQ(read(windows[0], ax::kSubrole).value, AXValue("AXStandardWindow"));
+    EXPECT_EQ(read(windows[0], ax::kSubrole).value, AccessValue("AXStandardWindow"));
     EXPECT_EQ(title(windows[0]), "xlogo");
     const arvelo::Rect target(500, 300, 320, 240);
-    EXPECT_EQ(ax().setAttributeValue(windows[0], ax::kPosition, AXValue(target.origin()), kWriteTimeout),
-              AXError::success);
-    EXPECT_EQ(ax().setAttributeValue(windows[0], ax::kSize, AXValue(target.size()), kWriteTimeout), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(windows[0], ax::kPosition, AccessValue(target.origin()), kWriteTimeout),
+              AccessError::success);
+    EXPECT_EQ(ax().setAttributeValue(windows[0], ax::kSize, AccessValue(target.size()), kWriteTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] { return frame(windows[0]) && near(*frame(windows[0]), target); }));
 }
 
@@ -341,10 +341,10 @@ TEST_P(PlatformContract, ActivatingAnotherApplicationMakesItFrontmostAndTellsSo)
         const auto front = workspace.frontmostApplication();
         return front && front->pid == xlogo->pid;
     }));
-    EXPECT_EQ(ax().setAttributeValue(windows[2], ax::kMain, AXValue(true), kWriteTimeout), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(windows[2], ax::kMain, AccessValue(true), kWriteTimeout), AccessError::success);
     EXPECT_TRUE(desktop().waitUntil([&] { return !activated.empty() && activated.back() == fixturePid_; }));
-    EXPECT_EQ(read(AXElement::application(fixturePid_), ax::kFocusedWindow).value, AXValue(windows[2]));
-    EXPECT_EQ(read(windows[2], ax::kMain).value, AXValue(true));
+    EXPECT_EQ(read(AccessElement::application(fixturePid_), ax::kFocusedWindow).value, AccessValue(windows[2]));
+    EXPECT_EQ(read(windows[2], ax::kMain).value, AccessValue(true));
 }
 
 TEST_P(PlatformContract, ElementAtAPointIsTheTopmostWindowThere) {
@@ -354,9 +354,9 @@ TEST_P(PlatformContract, ElementAtAPointIsTheTopmostWindowThere) {
     const auto first = frame(windows[0]);
     ASSERT_TRUE(first);
     const arvelo::Point corner{first->x + 10, first->y + 10};
-    EXPECT_EQ(ax().elementAtPosition(AXElement::application(fixturePid_), corner, kTimeout).value, AXValue(windows[0]));
-    EXPECT_EQ(ax().elementAtPosition(AXElement::application(fixturePid_), {1900, 1070}, kTimeout).error,
-              AXError::noValue);
+    EXPECT_EQ(ax().elementAtPosition(AccessElement::application(fixturePid_), corner, kTimeout).value, AccessValue(windows[0]));
+    EXPECT_EQ(ax().elementAtPosition(AccessElement::application(fixturePid_), {1900, 1070}, kTimeout).error,
+              AccessError::noValue);
 }
 
 TEST_P(PlatformContract, PointerIsReportedInTheBottomLeftSpace) {
@@ -382,28 +382,28 @@ TEST_P(PlatformContract, ObserverReportsMovesResizesMinimisingAndClosing) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);
     auto created = ax().createObserver(fixturePid_);
-    ASSERT_EQ(created.error, AXError::success);
-    platform::AXObserver& observer = *created.observer;
-    std::vector<std::pair<AXElement, std::string>> seen;
-    observer.onNotification = [&](const AXElement& e, const std::string& name) { seen.emplace_back(e, name); };
-    const auto saw = [&](const AXElement& e, std::string_view name) {
+    ASSERT_EQ(created.error, AccessError::success);
+    platform::AccessObserver& observer = *created.observer;
+    std::vector<std::pair<AccessElement, std::string>> seen;
+    observer.onNotification = [&](const AccessElement& e, const std::string& name) { seen.emplace_back(e, name); };
+    const auto saw = [&](const AccessElement& e, std::string_view name) {
         return std::find(seen.begin(), seen.end(), std::pair(e, std::string(name))) != seen.end();
     };
     // The whole application for moves and minimising; one window for resizes and closing.
-    const AXElement app = AXElement::application(fixturePid_);
+    const AccessElement app = AccessElement::application(fixturePid_);
     for (auto name : {ax::kMovedNotification, ax::kMiniaturizedNotification, ax::kDeminiaturizedNotification})
-        EXPECT_EQ(observer.addNotification(app, name), AXError::success);
+        EXPECT_EQ(observer.addNotification(app, name), AccessError::success);
     for (auto name : {ax::kResizedNotification, ax::kDestroyedNotification})
-        EXPECT_EQ(observer.addNotification(windows[0], name), AXError::success);
-    EXPECT_EQ(observer.addNotification(AXElement::application(fixturePid_ + 1), ax::kMovedNotification),
-              AXError::illegalArgument);
+        EXPECT_EQ(observer.addNotification(windows[0], name), AccessError::success);
+    EXPECT_EQ(observer.addNotification(AccessElement::application(fixturePid_ + 1), ax::kMovedNotification),
+              AccessError::illegalArgument);
 
-    ax().setAttributeValue(windows[1], ax::kPosition, AXValue(arvelo::Point{400, 300}), kWriteTimeout);
+    ax().setAttributeValue(windows[1], ax::kPosition, AccessValue(arvelo::Point{400, 300}), kWriteTimeout);
     EXPECT_TRUE(desktop().waitUntil([&] { return saw(windows[1], ax::kMovedNotification); }));
     // A window registered for nothing but its resize is not reported for a move.
-    ax().setAttributeValue(windows[0], ax::kSize, AXValue(arvelo::Size{500, 400}), kWriteTimeout);
+    ax().setAttributeValue(windows[0], ax::kSize, AccessValue(arvelo::Size{500, 400}), kWriteTimeout);
     EXPECT_TRUE(desktop().waitUntil([&] { return saw(windows[0], ax::kResizedNotification); }));
-    ax().setAttributeValue(windows[2], ax::kMinimized, AXValue(true), kWriteTimeout);
+    ax().setAttributeValue(windows[2], ax::kMinimized, AccessValue(true), kWriteTimeout);
     EXPECT_TRUE(desktop().waitUntil([&] { return saw(windows[2], ax::kMiniaturizedNotification); }));
     // On X11 a window brought back right after it was minimised is now and then not reported (a
     // known race of the observer, about one run in three): minimise and bring it back again,
@@ -411,17 +411,17 @@ TEST_P(PlatformContract, ObserverReportsMovesResizesMinimisingAndClosing) {
     bool deminiaturized = false;
     for (int attempt = 0; attempt < 3 && !deminiaturized; ++attempt) {
         if (attempt > 0) {
-            ax().setAttributeValue(windows[2], ax::kMinimized, AXValue(true), kWriteTimeout);
+            ax().setAttributeValue(windows[2], ax::kMinimized, AccessValue(true), kWriteTimeout);
             desktop().waitUntil([&] { return saw(windows[2], ax::kMiniaturizedNotification); });
         }
-        ax().setAttributeValue(windows[2], ax::kMinimized, AXValue(false), kWriteTimeout);
+        ax().setAttributeValue(windows[2], ax::kMinimized, AccessValue(false), kWriteTimeout);
         deminiaturized = desktop().waitUntil([&] { return saw(windows[2], ax::kDeminiaturizedNotification); });
     }
     EXPECT_TRUE(deminiaturized);
 
-    EXPECT_EQ(observer.removeNotification(windows[0], ax::kResizedNotification), AXError::success);
+    EXPECT_EQ(observer.removeNotification(windows[0], ax::kResizedNotification), AccessError::success);
     seen.clear();
-    ax().setAttributeValue(windows[0], ax::kSize, AXValue(arvelo::Size{520, 420}), kWriteTimeout);
+    ax().setAttributeValue(windows[0], ax::kSize, AccessValue(arvelo::Size{520, 420}), kWriteTimeout);
     const auto button = read(windows[0], ax::kCloseButton).value.element();
     ASSERT_TRUE(button);
     ax().performAction(*button, ax::kPressAction, kTimeout);

@@ -14,9 +14,9 @@
 namespace contract {
 namespace {
 
-using platform::AXElement;
-using platform::AXError;
-using platform::AXValue;
+using platform::AccessElement;
+using platform::AccessError;
+using platform::AccessValue;
 namespace ax = platform::ax;
 
 constexpr double kTimeout = 0.25;
@@ -30,11 +30,11 @@ protected:
 
     platform::Accessibility& ax() { return *desktop_->services.accessibility; }
 
-    std::vector<AXElement> windowsOf(std::int32_t pid) {
+    std::vector<AccessElement> windowsOf(std::int32_t pid) {
         return ax()
-            .copyAttributeValue(AXElement::application(pid), ax::kWindows, kTimeout)
+            .copyAttributeValue(AccessElement::application(pid), ax::kWindows, kTimeout)
             .value.elements()
-            .value_or(std::vector<AXElement>{});
+            .value_or(std::vector<AccessElement>{});
     }
 
     std::unique_ptr<ContractDesktop> desktop_;
@@ -43,10 +43,10 @@ protected:
 TEST_F(X11Desktop, FixtureEndsWhenItsLastWindowIsClosed) {
     e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
     ASSERT_TRUE(desktop_->waitUntil([&] { return windowsOf(fixture.pid()).size() == 3; }));
-    for (const AXElement& w : windowsOf(fixture.pid())) {
+    for (const AccessElement& w : windowsOf(fixture.pid())) {
         const auto button = ax().copyAttributeValue(w, ax::kCloseButton, kTimeout).value.element();
         ASSERT_TRUE(button);
-        EXPECT_EQ(ax().performAction(*button, ax::kPressAction, kTimeout), AXError::success);
+        EXPECT_EQ(ax().performAction(*button, ax::kPressAction, kTimeout), AccessError::success);
     }
     EXPECT_TRUE(desktop_->waitUntil([&] { return !fixture.running(); }));
     EXPECT_EQ(fixture.exitStatus(), 0);
@@ -71,11 +71,11 @@ TEST_F(X11Desktop, MouseMonitorSeesATitleBarDragThroughTheWindowManagersGrab) {
         platform::kAllMouseEventsMask, [&seen](const platform::MouseEvent& e) { seen.push_back(e); });
     const OpenedApp app = desktop_->openFixture();
     ASSERT_NE(app.pid, 0);
-    const AXElement w = windowsOf(app.pid).front();
+    const AccessElement w = windowsOf(app.pid).front();
     const auto origin = [&] {
         return ax().copyAttributeValue(w, ax::kPosition, kTimeout).value.point().value_or(arvelo::Point{});
     };
-    ASSERT_EQ(ax().performAction(w, ax::kRaiseAction, kTimeout), AXError::success);
+    ASSERT_EQ(ax().performAction(w, ax::kRaiseAction, kTimeout), AccessError::success);
     desktop_->pause();
     const arvelo::Point before = origin();
     const arvelo::Point grip{before.x + 60, before.y + 8};
@@ -112,7 +112,7 @@ TEST_F(X11Desktop, MouseMonitorSeesMovesAndTheRightAndOtherButtons) {
         mask, [&seen](const platform::MouseEvent& e) { seen.insert(e.type); });
     const OpenedApp app = desktop_->openFixture();
     ASSERT_NE(app.pid, 0);
-    const AXElement w = windowsOf(app.pid).front();
+    const AccessElement w = windowsOf(app.pid).front();
     const auto origin = ax().copyAttributeValue(w, ax::kPosition, kTimeout).value.point().value_or(arvelo::Point{});
     desktop_->movePointer({origin.x + 150, origin.y + 150});
     desktop_->pause();
@@ -146,10 +146,10 @@ TEST_F(X11Desktop, TwoMonitorsAreTwoScreensWithTheTrayOnThePrimary) {
     // A window moved onto the second monitor is read back there.
     const OpenedApp app = desktop_->openFixture();
     ASSERT_NE(app.pid, 0);
-    const AXElement w = windowsOf(app.pid).front();
+    const AccessElement w = windowsOf(app.pid).front();
     const arvelo::Rect target(1200, 100, 500, 400);
-    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AXValue(target.origin()), 1.25), AXError::success);
-    EXPECT_EQ(ax().setAttributeValue(w, ax::kSize, AXValue(target.size()), 1.25), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kPosition, AccessValue(target.origin()), 1.25), AccessError::success);
+    EXPECT_EQ(ax().setAttributeValue(w, ax::kSize, AccessValue(target.size()), 1.25), AccessError::success);
     EXPECT_TRUE(desktop_->waitUntil([&] {
         const auto position = ax().copyAttributeValue(w, ax::kPosition, kTimeout).value.point();
         return position && *position == target.origin();

@@ -23,9 +23,9 @@
 namespace contract {
 namespace {
 
-using platform::AXElement;
-using platform::AXError;
-using platform::AXValue;
+using platform::AccessElement;
+using platform::AccessError;
+using platform::AccessValue;
 namespace ax = platform::ax;
 using Clock = std::chrono::steady_clock;
 
@@ -78,13 +78,13 @@ protected:
     platform::Accessibility& ax() { return *desktop_->services.accessibility; }
 
     // The test client's window as an element, once the window manager manages it.
-    std::optional<AXElement> managed(xcb_window_t window) {
-        std::optional<AXElement> found;
+    std::optional<AccessElement> managed(xcb_window_t window) {
+        std::optional<AccessElement> found;
         desktop_->waitUntil([&] {
             for (const auto& app : desktop_->services.workspace->runningApplications()) {
-                if (app.bundleIdentifier != "FaultTest") continue;
-                const auto windows = ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout);
-                for (const AXElement& e : windows.value.elements().value_or(std::vector<AXElement>{}))
+                if (app.applicationID != "FaultTest") continue;
+                const auto windows = ax().copyAttributeValue(AccessElement::application(app.pid), ax::kWindows, kTimeout);
+                for (const AccessElement& e : windows.value.elements().value_or(std::vector<AccessElement>{}))
                     if (e.window == window) found = e;
             }
             return found.has_value();
@@ -105,10 +105,10 @@ TEST_F(X11Faults, WindowDestroyedWhileBeingReadOrWrittenAnswersInvalidElement) {
         client.destroy(window);
         const auto values = ax().copyAttributeValues(
             {*element}, {std::string(ax::kRole), std::string(ax::kPosition), std::string(ax::kTitle)}, kTimeout);
-        for (const auto& value : values.front()) EXPECT_EQ(value.error, AXError::invalidUIElement);
-        EXPECT_EQ(ax().setAttributeValue(*element, ax::kPosition, AXValue(arvelo::Point{5, 5}), kTimeout),
-                  AXError::invalidUIElement);
-        EXPECT_EQ(ax().performAction(*element, ax::kRaiseAction, kTimeout), AXError::invalidUIElement);
+        for (const auto& value : values.front()) EXPECT_EQ(value.error, AccessError::invalidUIElement);
+        EXPECT_EQ(ax().setAttributeValue(*element, ax::kPosition, AccessValue(arvelo::Point{5, 5}), kTimeout),
+                  AccessError::invalidUIElement);
+        EXPECT_EQ(ax().performAction(*element, ax::kRaiseAction, kTimeout), AccessError::invalidUIElement);
         EXPECT_FALSE(ax().isAttributeSettable(*element, ax::kSize, kTimeout).yes());
     }
 }
@@ -150,9 +150,9 @@ TEST_F(X11Faults, AClosedWindowsNumberTakenByANewClientNamesNoWindowUntilTheClos
     while (!listed() && secondsSince(start) < 10) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(listed()) << "the window manager did not manage the new window";
 
-    EXPECT_EQ(ax().copyAttributeValue(*element, ax::kPosition, kTimeout).error, AXError::invalidUIElement);
-    EXPECT_EQ(ax().setAttributeValue(*element, ax::kSize, AXValue(arvelo::Size{900, 700}), kTimeout),
-              AXError::invalidUIElement);
+    EXPECT_EQ(ax().copyAttributeValue(*element, ax::kPosition, kTimeout).error, AccessError::invalidUIElement);
+    EXPECT_EQ(ax().setAttributeValue(*element, ax::kSize, AccessValue(arvelo::Size{900, 700}), kTimeout),
+              AccessError::invalidUIElement);
 
     // Once the main thread has heard of the closing, the number names the new window.
     EXPECT_TRUE(managed(reborn).has_value());
@@ -161,20 +161,20 @@ TEST_F(X11Faults, AClosedWindowsNumberTakenByANewClientNamesNoWindowUntilTheClos
 TEST_F(X11Faults, ServerThatStopsAnsweringCostsNoMoreThanTheTimeOut) {
     const OpenedApp app = desktop_->openFixture();
     ASSERT_NE(app.pid, 0);
-    const auto windows = ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout);
+    const auto windows = ax().copyAttributeValue(AccessElement::application(app.pid), ax::kWindows, kTimeout);
     ASSERT_TRUE(windows.value.elements() && !windows.value.elements()->empty());
-    const AXElement window = windows.value.elements()->front();
+    const AccessElement window = windows.value.elements()->front();
 
     TestClient grabber;
     xcb_grab_server(grabber.xcb());
     free(xcb_get_input_focus_reply(grabber.xcb(), xcb_get_input_focus(grabber.xcb()), nullptr));
 
     auto start = Clock::now();
-    EXPECT_EQ(ax().copyAttributeValue(window, ax::kPosition, kTimeout).error, AXError::cannotComplete);
+    EXPECT_EQ(ax().copyAttributeValue(window, ax::kPosition, kTimeout).error, AccessError::cannotComplete);
     EXPECT_LT(secondsSince(start), kTimeout + 0.25);
     start = Clock::now();
-    EXPECT_EQ(ax().setAttributeValue(window, ax::kPosition, AXValue(arvelo::Point{10, 10}), kTimeout),
-              AXError::cannotComplete);
+    EXPECT_EQ(ax().setAttributeValue(window, ax::kPosition, AccessValue(arvelo::Point{10, 10}), kTimeout),
+              AccessError::cannotComplete);
     EXPECT_LT(secondsSince(start), kTimeout + 0.25);
 
     xcb_ungrab_server(grabber.xcb());
@@ -214,9 +214,9 @@ TEST_F(X11Faults, HotKeysWaitNoLongerThanTheirTimeOutOnAServerThatStopsAnswering
 TEST_F(X11Faults, ReadsFromSeveralThreadsAtOnceAllAnswer) {
     const OpenedApp app = desktop_->openFixture();
     ASSERT_NE(app.pid, 0);
-    const auto windows = ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout)
+    const auto windows = ax().copyAttributeValue(AccessElement::application(app.pid), ax::kWindows, kTimeout)
                              .value.elements()
-                             .value_or(std::vector<AXElement>{});
+                             .value_or(std::vector<AccessElement>{});
     ASSERT_EQ(windows.size(), 3u);
 
     std::atomic<int> failures{0};
@@ -224,9 +224,9 @@ TEST_F(X11Faults, ReadsFromSeveralThreadsAtOnceAllAnswer) {
     for (int t = 0; t < 4; ++t) {
         readers.emplace_back([&, t] {
             for (int i = 0; i < 100; ++i) {
-                const AXElement& w = windows[static_cast<std::size_t>((t + i) % 3)];
+                const AccessElement& w = windows[static_cast<std::size_t>((t + i) % 3)];
                 if (!ax().copyAttributeValue(w, ax::kPosition, 1.0).ok() ||
-                    !ax().copyAttributeValue(AXElement::application(app.pid), ax::kWindows, 1.0).ok())
+                    !ax().copyAttributeValue(AccessElement::application(app.pid), ax::kWindows, 1.0).ok())
                     ++failures;
             }
         });
@@ -255,11 +255,11 @@ TEST_F(X11Faults, BrokenConnectionIsReportedOnceAndRequestsThenFailAtOnce) {
     EXPECT_TRUE(desktop_->waitUntil([&] { return reports == 1; }));
 
     const auto start = Clock::now();
-    EXPECT_EQ(services.accessibility->copyAttributeValue(AXElement::application(getpid()), ax::kWindows, 2.0).error,
-              AXError::cannotComplete);
-    EXPECT_EQ(services.accessibility->setAttributeValue(AXElement::windowOf(getpid(), 1), ax::kPosition,
-                                                        AXValue(arvelo::Point{0, 0}), 2.0),
-              AXError::cannotComplete);
+    EXPECT_EQ(services.accessibility->copyAttributeValue(AccessElement::application(getpid()), ax::kWindows, 2.0).error,
+              AccessError::cannotComplete);
+    EXPECT_EQ(services.accessibility->setAttributeValue(AccessElement::windowOf(getpid(), 1), ax::kPosition,
+                                                        AccessValue(arvelo::Point{0, 0}), 2.0),
+              AccessError::cannotComplete);
     EXPECT_FALSE(services.accessibility->isProcessTrusted());
     EXPECT_TRUE(services.windowList->windows({}).empty());
     EXPECT_LT(secondsSince(start), 0.5);

@@ -55,7 +55,7 @@ protected:
     }
 
     // The frames of the elements as the X server has them now.
-    std::vector<Rect> framesOf(const std::vector<platform::AXElement>& elements) {
+    std::vector<Rect> framesOf(const std::vector<platform::AccessElement>& elements) {
         std::vector<Rect> frames;
         for (const auto& element : elements)
             frames.push_back(WindowScan::rect(*services.accessibility, element).value_or(Rect::null()));
@@ -80,9 +80,9 @@ protected:
 TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
     e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
     ASSERT_GT(fixture.pid(), 0);
-    std::vector<platform::AXElement> elements;
+    std::vector<platform::AccessElement> elements;
     ASSERT_TRUE(waitWithEvents(kOpenDeadline, [&] {
-        const auto windows = services.accessibility->copyAttributeValue(platform::AXElement::application(fixture.pid()),
+        const auto windows = services.accessibility->copyAttributeValue(platform::AccessElement::application(fixture.pid()),
                                                                         platform::ax::kWindows, WindowScan::kTimeout);
         if (!windows.ok() || !windows.value.elements()) return false;
         elements = *windows.value.elements();

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     tenvik::AppSettings settings(std::make_shared<platform::UserDefaults>(), center);
     std::vector<std::string> allowed;
     for (int i = 1; i < argc; ++i) allowed.emplace_back(argv[i]);
-    settings.setFocusAllowedBundleIDs(allowed);
+    settings.setFocusAllowedApplicationIDs(allowed);
 
     tenvik::FocusLockManager lock(services.workspace, dispatcher, settings, "org.vomira.Arvelo");
     lock.onStateChange = [&lock] {

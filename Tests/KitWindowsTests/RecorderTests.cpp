@@ -2,7 +2,7 @@
 // driven by key and mouse events: recording, the hint and its time, cancelling, clearing, the
 // clear zone, focus moves and the shared recording flag with its notification.
 #include "KitWindowsScene.h"
-#include "Platform/X11/CarbonKeyTable.h"
+#include "Platform/X11/KeyCodeTable.h"
 #include "TenvikKit/Views/HotKeyRecorderView.h"
 #include "TenvikKit/Views/QtKeyCodes.h"
 
@@ -39,7 +39,7 @@ TEST(QtKeyCodes, EventsAndModifiers) {
         int key;
         Qt::KeyboardModifiers modifiers;
         std::optional<std::uint32_t> code;
-        std::uint32_t carbon;
+        std::uint32_t mask;
     };
     const Case cases[] = {
         {Qt::Key_K, Qt::MetaModifier | Qt::ShiftModifier, 40, 0x300},
@@ -58,7 +58,7 @@ TEST(QtKeyCodes, EventsAndModifiers) {
     for (const Case& c : cases) {
         QKeyEvent event(QEvent::KeyPress, c.key, c.modifiers);
         EXPECT_EQ(QtKeyCodes::keyCode(event), c.code) << c.key;
-        EXPECT_EQ(QtKeyCodes::carbonModifiers(c.modifiers), c.carbon) << c.key;
+        EXPECT_EQ(QtKeyCodes::hotKeyModifiers(c.modifiers), c.mask) << c.key;
     }
     EXPECT_EQ(QtKeyCodes::qtModifiers(0x1b00),
               Qt::KeyboardModifiers(Qt::MetaModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::ControlModifier));

@@ -246,7 +246,7 @@ public:
 };
 
 TEST_F(FocusTab, RowsKeyedByTheNormalisedIdentifier) {
-    scene.settings().setFocusAllowedBundleIDs({" XTerm", "xterm", "org.gnome.Nautilus", "gone.App"});
+    scene.settings().setFocusAllowedApplicationIDs({" XTerm", "xterm", "org.gnome.Nautilus", "gone.App"});
     FocusSettingsTab tab(scene.context);
     tab.show();
     EXPECT_EQ(rowIDs(tab), (std::vector<std::string>{"org.gnome.Nautilus", "gone.App", "xterm"}));
@@ -259,16 +259,16 @@ TEST_F(FocusTab, RowsKeyedByTheNormalisedIdentifier) {
 
     // Removing the row takes every stored form of it.
     tab.remove("xterm");
-    EXPECT_EQ(scene.settings().focusAllowedBundleIDs(), (std::vector<std::string>{"org.gnome.Nautilus", "gone.App"}));
+    EXPECT_EQ(scene.settings().focusAllowedApplicationIDs(), (std::vector<std::string>{"org.gnome.Nautilus", "gone.App"}));
     EXPECT_EQ(rowIDs(tab), (std::vector<std::string>{"org.gnome.Nautilus", "gone.App"}));
 
-    scene.settings().setFocusAllowedBundleIDs({});
+    scene.settings().setFocusAllowedApplicationIDs({});
     EXPECT_TRUE(tab.apps().empty());
     EXPECT_TRUE(shown(tab.findChild<QLabel*>("noApps")));
 }
 
 TEST_F(FocusTab, TheChooserAddsTheIdentifierTheWindowsReport) {
-    scene.settings().setFocusAllowedBundleIDs({" XTerm"});
+    scene.settings().setFocusAllowedApplicationIDs({" XTerm"});
     FocusSettingsTab tab(scene.context);
     tab.show();
     tab.chooseApp();
@@ -288,22 +288,22 @@ TEST_F(FocusTab, TheChooserAddsTheIdentifierTheWindowsReport) {
     chooser->addButton()->click();
     EXPECT_FALSE(tab.isChoosingApp());
     EXPECT_TRUE(tab.addButton()->isEnabled());
-    EXPECT_EQ(scene.settings().focusAllowedBundleIDs(), (std::vector<std::string>{" XTerm", "org.gnome.Nautilus"}));
+    EXPECT_EQ(scene.settings().focusAllowedApplicationIDs(), (std::vector<std::string>{" XTerm", "org.gnome.Nautilus"}));
 
     // XTerm is stored in a raw form already: adding it again changes nothing.
     tab.finishChoosing(scene.installed[0]);
-    EXPECT_EQ(scene.settings().focusAllowedBundleIDs(), (std::vector<std::string>{" XTerm", "org.gnome.Nautilus"}));
+    EXPECT_EQ(scene.settings().focusAllowedApplicationIDs(), (std::vector<std::string>{" XTerm", "org.gnome.Nautilus"}));
     EXPECT_EQ(rowIDs(tab), (std::vector<std::string>{"org.gnome.Nautilus", "xterm"}));
 
     // A running copy names the identifier stored: "UXTerm" from the program "uxterm".
     platform::RunningApplication uxterm;
     uxterm.pid = 42;
-    uxterm.bundleIdentifier = "UXTerm";
+    uxterm.applicationID = "UXTerm";
     uxterm.localizedName = "uxterm";
     scene.context.runningApplications = [uxterm] { return std::vector<platform::RunningApplication>{uxterm}; };
     FocusSettingsTab withRunning(scene.context);
     withRunning.finishChoosing(DesktopEntry{"debian-uxterm", "UXTerm", "", "debian-uxterm", "uxterm"});
-    EXPECT_EQ(scene.settings().focusAllowedBundleIDs(),
+    EXPECT_EQ(scene.settings().focusAllowedApplicationIDs(),
               (std::vector<std::string>{" XTerm", "org.gnome.Nautilus", "uxterm"}));
 
     // A 5,000-character name is shortened in its row.
@@ -333,7 +333,7 @@ TEST_F(FocusTab, ClosingTheWindowWithTheChooserUpCancelsIt) {
     EXPECT_FALSE(tab->isChoosingApp());
     controller.show(std::nullopt);
     EXPECT_TRUE(tab->addButton()->isEnabled());
-    EXPECT_EQ(scene.settings().focusAllowedBundleIDs(), AppSettings::defaultFocusAllowedBundleIDs());
+    EXPECT_EQ(scene.settings().focusAllowedApplicationIDs(), AppSettings::defaultFocusAllowedApplicationIDs());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 // _NET_ACTIVE_WINDOW and the stacking order say.
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11PinCaptureBackend.h"
-#include "TenvikKit/Pins/AXWindowRaiser.h"
+#include "TenvikKit/Pins/WindowRaiser.h"
 #include "TenvikKit/Pins/PinStream.h"
 #include "TenvikKit/Pins/WindowResolver.h"
 // Qt after the platform headers: its keyword macros would clash with them.
@@ -277,7 +277,7 @@ TEST_F(PinsEndToEnd, RaiserBringsACoveredWindowToTheFront) {
 
     const auto pinned = resolver->currentWindowInfo(target->windowID);
     ASSERT_TRUE(pinned);
-    const tenvik::AXWindowRaiser raiser(services.accessibility, services.workspace);
+    const tenvik::WindowRaiser raiser(services.accessibility, services.workspace);
     EXPECT_TRUE(raiser.raise(*pinned));
     EXPECT_TRUE(waitWithEvents(kWaitSeconds, [&] {
         const auto active = rootWindows("_NET_ACTIVE_WINDOW");

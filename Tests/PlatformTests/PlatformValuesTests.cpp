@@ -12,24 +12,24 @@ using namespace platform;
 
 namespace {
 
-TEST(AXValue, BooleansArriveAsBooleansOrNumbers) {
-    EXPECT_EQ(AXValue(true).boolean(), true);
-    EXPECT_EQ(AXValue(0.0).boolean(), false);
-    EXPECT_EQ(AXValue(2.0).boolean(), true);
-    EXPECT_EQ(AXValue("true").boolean(), std::nullopt);
-    EXPECT_EQ(AXValue().boolean(), std::nullopt);
-    EXPECT_EQ(AXValue(arvelo::Point{1, 2}).size(), std::nullopt);
-    EXPECT_EQ(AXValue(arvelo::Size{3, 4}).size(), (arvelo::Size{3, 4}));
-    EXPECT_EQ(AXValue(true).number(), std::nullopt);
+TEST(AccessValue, BooleansArriveAsBooleansOrNumbers) {
+    EXPECT_EQ(AccessValue(true).boolean(), true);
+    EXPECT_EQ(AccessValue(0.0).boolean(), false);
+    EXPECT_EQ(AccessValue(2.0).boolean(), true);
+    EXPECT_EQ(AccessValue("true").boolean(), std::nullopt);
+    EXPECT_EQ(AccessValue().boolean(), std::nullopt);
+    EXPECT_EQ(AccessValue(arvelo::Point{1, 2}).size(), std::nullopt);
+    EXPECT_EQ(AccessValue(arvelo::Size{3, 4}).size(), (arvelo::Size{3, 4}));
+    EXPECT_EQ(AccessValue(true).number(), std::nullopt);
 }
 
-TEST(AXElement, EqualElementsHashAlikeAndKindsDoNotCollide) {
-    const auto window = AXElement::windowOf(812, 0x400007);
+TEST(AccessElement, EqualElementsHashAlikeAndKindsDoNotCollide) {
+    const auto window = AccessElement::windowOf(812, 0x400007);
     EXPECT_EQ(window.hash(), 0x400007u);
-    EXPECT_EQ(window, AXElement::windowOf(812, 0x400007));
-    EXPECT_NE(window, AXElement::closeButtonOf(812, 0x400007));
-    const std::unordered_set<AXElement> set{window, AXElement::closeButtonOf(812, 0x400007),
-                                            AXElement::application(812), AXElement::application(-3)};
+    EXPECT_EQ(window, AccessElement::windowOf(812, 0x400007));
+    EXPECT_NE(window, AccessElement::closeButtonOf(812, 0x400007));
+    const std::unordered_set<AccessElement> set{window, AccessElement::closeButtonOf(812, 0x400007),
+                                            AccessElement::application(812), AccessElement::application(-3)};
     std::unordered_set<std::uint64_t> hashes;
     for (const auto& e : set) hashes.insert(e.hash());
     EXPECT_EQ(hashes.size(), 4u);
@@ -44,10 +44,10 @@ TEST(Signal, ObserversStayConnectedWhileTheirSubscriptionLives) {
         heard.push_back("second " + std::to_string(v));
         second.reset();  // dropping itself while being called is safe
     });
-    signal.emit(1);
-    signal.emit(2);
+    signal.notify(1);
+    signal.notify(2);
     first.reset();
-    signal.emit(3);
+    signal.notify(3);
     EXPECT_EQ(heard, (std::vector<std::string>{"first 1", "second 1", "first 2"}));
     EXPECT_FALSE(signal.hasObservers());
 }

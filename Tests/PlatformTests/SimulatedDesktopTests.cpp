@@ -24,7 +24,7 @@ protected:
         tool = std::make_unique<sim::AppHandle>(desk.launch("", "tool"));
     }
 
-    Rect read(const AXElement& window) {
+    Rect read(const AccessElement& window) {
         const auto position = ax().copyAttributeValue(window, ax::kPosition, kTimeout).value.point();
         const auto size = ax().copyAttributeValue(window, ax::kSize, kTimeout).value.size();
         return position && size ? Rect(*position, *size) : Rect::null();
@@ -38,8 +38,8 @@ protected:
 
 TEST_F(SimulatedDesktop, LaggingWriteShowsUpOnlyOnceItsLagHasPassed) {
     auto w = safari->openWindow("Start", {100, 100, 800, 600}).lag(0.3);
-    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kPosition, Point{0, 0}, 1.25), AXError::success);
-    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kSize, Size{960, 1080}, 1.25), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kPosition, Point{0, 0}, 1.25), AccessError::success);
+    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kSize, Size{960, 1080}, 1.25), AccessError::success);
 
     std::vector<Rect> seen;
     for (int step = 0; step < 3; ++step) {
@@ -51,16 +51,16 @@ TEST_F(SimulatedDesktop, LaggingWriteShowsUpOnlyOnceItsLagHasPassed) {
 
 TEST_F(SimulatedDesktop, SizeBelowTheMinimumIsRaisedToItAndTheWriteSucceeds) {
     auto w = notes->openWindow("Note", {0, 0, 900, 700}).minimumSize({600, 400});
-    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kSize, Size{500, 300}, 1.25), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kSize, Size{500, 300}, 1.25), AccessError::success);
     EXPECT_EQ(read(w.element()), Rect(0, 0, 600, 400));
 }
 
 TEST_F(SimulatedDesktop, RefusedWriteFailsWithItsCodeAndChangesNothing) {
-    auto w = notes->openWindow("Note", {10, 10, 500, 500}).refusesWrites(AXError::cannotComplete);
-    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kPosition, Point{0, 0}, 1.25), AXError::cannotComplete);
+    auto w = notes->openWindow("Note", {10, 10, 500, 500}).refusesWrites(AccessError::cannotComplete);
+    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kPosition, Point{0, 0}, 1.25), AccessError::cannotComplete);
     EXPECT_EQ(read(w.element()), Rect(10, 10, 500, 500));
     w.acceptsWrites();
-    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kPosition, Point{0, 0}, 1.25), AXError::success);
+    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kPosition, Point{0, 0}, 1.25), AccessError::success);
     EXPECT_EQ(read(w.element()).origin(), Point(0, 0));
 }
 
@@ -77,9 +77,9 @@ TEST_F(SimulatedDesktop, WindowSnapsBackAfterAWriteTakesEffect) {
 TEST_F(SimulatedDesktop, SlowApplicationFailsRequestsWithShorterTimeOuts) {
     auto w = tool->openWindow("Main", {0, 0, 400, 300});
     tool->respondsAfter(0.5);
-    EXPECT_EQ(ax().copyAttributeValue(w.element(), ax::kTitle, 0.25).error, AXError::cannotComplete);
-    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kPosition, Point{5, 5}, 0.25), AXError::cannotComplete);
-    EXPECT_EQ(ax().copyAttributeValue(w.element(), ax::kTitle, 1.25).value, AXValue("Main"));
+    EXPECT_EQ(ax().copyAttributeValue(w.element(), ax::kTitle, 0.25).error, AccessError::cannotComplete);
+    EXPECT_EQ(ax().setAttributeValue(w.element(), ax::kPosition, Point{5, 5}, 0.25), AccessError::cannotComplete);
+    EXPECT_EQ(ax().copyAttributeValue(w.element(), ax::kTitle, 1.25).value, AccessValue("Main"));
     EXPECT_EQ(w.frame(), Rect(0, 0, 400, 300));
 
     const auto calls = desk.calls().of(sim::Request::copy, ax::kTitle);
@@ -92,16 +92,16 @@ TEST_F(SimulatedDesktop, VanishedWindowIsAnInvalidElementAndLeavesEveryList) {
     auto w = safari->openWindow("Start", {0, 0, 400, 300});
     auto other = safari->openWindow("Other", {500, 0, 400, 300});
     w.vanish();
-    EXPECT_EQ(ax().copyAttributeValue(w.element(), ax::kRole, kTimeout).error, AXError::invalidUIElement);
+    EXPECT_EQ(ax().copyAttributeValue(w.element(), ax::kRole, kTimeout).error, AccessError::invalidUIElement);
     EXPECT_EQ(ax().copyAttributeValue(safari->element(), ax::kWindows, kTimeout).value,
-              AXValue(std::vector<AXElement>{other.element()}));
+              AccessValue(std::vector<AccessElement>{other.element()}));
     for (const auto& info : services.windowList->windows({})) EXPECT_NE(info.number, w.number());
 }
 
 TEST_F(SimulatedDesktop, ReadBackChecksSeeTheLagTheClampAndTheRefusal) {
     auto lagging = safari->openWindow("Late", {100, 100, 800, 600}).lag(0.3);
     auto small = notes->openWindow("Small", {0, 0, 900, 700}).minimumSize({600, 400});
-    auto stubborn = tool->openWindow("Stubborn", {2000, 50, 500, 500}).refusesWrites(AXError::failure);
+    auto stubborn = tool->openWindow("Stubborn", {2000, 50, 500, 500}).refusesWrites(AccessError::failure);
 
     const Rect left(0, 0, 960, 1080), right(1920, 0, 960, 1080), tiny(960, 0, 500, 300);
     struct Write {
@@ -132,9 +132,9 @@ TEST_F(SimulatedDesktop, ReadBackChecksSeeTheLagTheClampAndTheRefusal) {
 
     const auto refused = desk.calls().writesTo(stubborn.element());
     ASSERT_EQ(refused.size(), 2u);
-    EXPECT_EQ(refused[0].result, AXError::failure);
+    EXPECT_EQ(refused[0].result, AccessError::failure);
     EXPECT_EQ(refused[0].timeout, 1.25);
-    EXPECT_EQ(refused[0].value, AXValue(right.origin()));
+    EXPECT_EQ(refused[0].value, AccessValue(right.origin()));
 }
 
 }  // namespace

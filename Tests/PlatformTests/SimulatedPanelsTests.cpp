@@ -48,7 +48,7 @@ TEST_F(SimulatedPanels, APanelIsListedUnderThisProgramAtItsLayerOnlyWhileShown) 
     };
     for (const Case& k : {Case{PanelLevel::floating, 3}, Case{PanelLevel::popUp, 101}, Case{PanelLevel::normal, 0}}) {
         panels.setLevel(id, k.level);
-        panels.orderFront(id);
+        panels.show(id);
         const auto list = listed();
         const auto it = std::find_if(list.begin(), list.end(), [&](const WindowInfo& w) { return w.number == number; });
         ASSERT_NE(it, list.end());
@@ -58,13 +58,13 @@ TEST_F(SimulatedPanels, APanelIsListedUnderThisProgramAtItsLayerOnlyWhileShown) 
     }
     desktop.switchSpace(0, 2);
     EXPECT_NE(position(number), -1) << "on every Space";
-    panels.orderOut(id);
+    panels.hide(id);
     EXPECT_EQ(position(number), -1);
-    panels.orderFront(id);
+    panels.show(id);
     panels.close(id);
     EXPECT_EQ(position(number), -1);
     EXPECT_TRUE(panels.panel(id)->closed);
-    panels.orderFront(id);  // a closed panel stays closed
+    panels.show(id);  // a closed panel stays closed
     EXPECT_EQ(position(number), -1);
 }
 
@@ -92,8 +92,8 @@ TEST_F(SimulatedPanels, FloatingAndPopUpPanelsStayInFrontOfRestackedBars) {
     const PanelID handle = panels.create({700, 0, 20, 900});
     const PanelID preview = panels.create({0, 0, 700, 900});
     panels.setLevel(preview, PanelLevel::popUp);
-    panels.orderFront(preview);
-    panels.orderFront(handle);
+    panels.show(preview);
+    panels.show(handle);
     EXPECT_EQ(position(panels.windowNumber(preview)), 0) << "pop-up above a floating panel shown later";
     EXPECT_EQ(position(panels.windowNumber(handle)), 1);
 

@@ -109,13 +109,13 @@ TEST_F(SimulatedWorld, RunningApplicationsIncludeThisProgramAsAnAccessory) {
     const auto apps = services.workspace->runningApplications();
     ASSERT_EQ(apps.size(), 2u);
     EXPECT_EQ(apps[0].pid, services.workspace->ownPid());
-    EXPECT_EQ(apps[0].bundleIdentifier, "org.vomira.Arvelo");
+    EXPECT_EQ(apps[0].applicationID, "org.vomira.Arvelo");
     EXPECT_EQ(apps[0].activationPolicy, ActivationPolicy::accessory);
-    EXPECT_EQ(apps[1].bundleIdentifier, std::nullopt);
+    EXPECT_EQ(apps[1].applicationID, std::nullopt);
     app.quit();
     EXPECT_FALSE(services.workspace->application(app.pid()));
     // A quit application's element no longer answers.
-    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).error, AXError::cannotComplete);
+    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).error, AccessError::cannotComplete);
 
     // Launched again under the same pid, it is listed again.
     sim::App again;
@@ -129,29 +129,29 @@ TEST_F(SimulatedWorld, AccessibilityTreeOfAWindowWithASheet) {
     auto app = desk.launch("org.example.Editor", "Editor");
     auto window = app.openWindow("Doc", {0, 0, 600, 400});
     auto sheet = window.openSheet("Save", {100, 0, 400, 200});
-    const AXElement w = window.element();
+    const AccessElement w = window.element();
 
-    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).value, AXValue(std::vector<AXElement>{w}));
+    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).value, AccessValue(std::vector<AccessElement>{w}));
     const auto children = ax().copyAttributeValue(w, ax::kChildren, kTimeout).value.elements();
     ASSERT_TRUE(children);
     ASSERT_EQ(children->size(), 2u);
     EXPECT_EQ((*children)[0], sheet.element());
-    EXPECT_EQ(ax().copyAttributeValue(sheet.element(), ax::kRole, kTimeout).value, AXValue("AXSheet"));
-    EXPECT_EQ(ax().copyAttributeValue(sheet.element(), ax::kParent, kTimeout).value, AXValue(w));
-    EXPECT_EQ(ax().copyAttributeValue(w, ax::kParent, kTimeout).value, AXValue(app.element()));
-    EXPECT_EQ(ax().copyAttributeValue(w, ax::kSubrole, kTimeout).value, AXValue("AXStandardWindow"));
-    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kFocusedWindow, kTimeout).value, AXValue(w));
-    EXPECT_EQ(ax().copyAttributeValue(w, "AXNoSuchThing", kTimeout).error, AXError::attributeUnsupported);
+    EXPECT_EQ(ax().copyAttributeValue(sheet.element(), ax::kRole, kTimeout).value, AccessValue("AXSheet"));
+    EXPECT_EQ(ax().copyAttributeValue(sheet.element(), ax::kParent, kTimeout).value, AccessValue(w));
+    EXPECT_EQ(ax().copyAttributeValue(w, ax::kParent, kTimeout).value, AccessValue(app.element()));
+    EXPECT_EQ(ax().copyAttributeValue(w, ax::kSubrole, kTimeout).value, AccessValue("AXStandardWindow"));
+    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kFocusedWindow, kTimeout).value, AccessValue(w));
+    EXPECT_EQ(ax().copyAttributeValue(w, "AXNoSuchThing", kTimeout).error, AccessError::attributeUnsupported);
 
     // The element at a point is the topmost window there: the sheet over its window.
-    EXPECT_EQ(ax().elementAtPosition(app.element(), {150, 50}, kTimeout).value, AXValue(sheet.element()));
-    EXPECT_EQ(ax().elementAtPosition(app.element(), {50, 300}, kTimeout).value, AXValue(w));
-    EXPECT_EQ(ax().elementAtPosition(app.element(), {900, 300}, kTimeout).error, AXError::noValue);
+    EXPECT_EQ(ax().elementAtPosition(app.element(), {150, 50}, kTimeout).value, AccessValue(sheet.element()));
+    EXPECT_EQ(ax().elementAtPosition(app.element(), {50, 300}, kTimeout).value, AccessValue(w));
+    EXPECT_EQ(ax().elementAtPosition(app.element(), {900, 300}, kTimeout).error, AccessError::noValue);
 
     // Closing through the close button takes the sheet along.
     const auto close = ax().copyAttributeValue(w, ax::kCloseButton, kTimeout).value.element();
     ASSERT_TRUE(close);
-    EXPECT_EQ(ax().performAction(*close, ax::kPressAction, kTimeout), AXError::success);
+    EXPECT_EQ(ax().performAction(*close, ax::kPressAction, kTimeout), AccessError::success);
     EXPECT_FALSE(window.alive());
     EXPECT_FALSE(sheet.alive());
 }
@@ -159,13 +159,13 @@ TEST_F(SimulatedWorld, AccessibilityTreeOfAWindowWithASheet) {
 TEST_F(SimulatedWorld, ScanFallbacksCanBeScripted) {
     auto app = desk.launch("org.example.Odd", "Odd");
     auto window = app.openWindow("Main", {0, 0, 600, 400});
-    app.failsWindowsRead(AXError::cannotComplete);
-    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).error, AXError::cannotComplete);
+    app.failsWindowsRead(AccessError::cannotComplete);
+    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).error, AccessError::cannotComplete);
     EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kChildren, kTimeout).value,
-              AXValue(std::vector<AXElement>{window.element()}));
+              AccessValue(std::vector<AccessElement>{window.element()}));
     app.state().behaviour.windowsReadError.reset();
     app.answersEmptyWindowList();
-    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).value, AXValue(std::vector<AXElement>{}));
+    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).value, AccessValue(std::vector<AccessElement>{}));
 }
 
 TEST_F(SimulatedWorld, SettableQueriesAndTheOptionalWindowNumberCall) {
@@ -174,7 +174,7 @@ TEST_F(SimulatedWorld, SettableQueriesAndTheOptionalWindowNumberCall) {
     EXPECT_TRUE(ax().isAttributeSettable(window.element(), ax::kPosition, kTimeout).yes());
     EXPECT_FALSE(ax().isAttributeSettable(window.element(), ax::kSize, kTimeout).yes());
     EXPECT_EQ(ax().setAttributeValue(window.element(), ax::kSize, Size{10, 10}, kTimeout),
-              AXError::attributeUnsupported);
+              AccessError::attributeUnsupported);
 
     EXPECT_EQ(ax().windowNumber(window.element()), window.number());
     desk.setWindowNumberCallAvailable(false);
@@ -186,7 +186,7 @@ TEST_F(SimulatedWorld, UntrustedProcessGetsApiDisabled) {
     auto app = desk.launch("org.example.Editor", "Editor");
     desk.setTrusted(false);
     EXPECT_FALSE(ax().isProcessTrusted());
-    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).error, AXError::apiDisabled);
+    EXPECT_EQ(ax().copyAttributeValue(app.element(), ax::kWindows, kTimeout).error, AccessError::apiDisabled);
     desk.world().grantTrustOnPrompt = true;
     EXPECT_FALSE(ax().isProcessTrustedWithOptions(false));
     EXPECT_TRUE(ax().isProcessTrustedWithOptions(true));
@@ -196,12 +196,12 @@ TEST_F(SimulatedWorld, ObserverHearsMovesResizesMinimisingAndDestruction) {
     auto app = desk.launch("org.example.Editor", "Editor");
     auto window = app.openWindow("Doc", {0, 0, 600, 400});
     auto created = ax().createObserver(app.pid());
-    ASSERT_EQ(created.error, AXError::success);
+    ASSERT_EQ(created.error, AccessError::success);
     std::vector<std::string> heard;
-    created.observer->onNotification = [&](const AXElement&, const std::string& name) { heard.push_back(name); };
+    created.observer->onNotification = [&](const AccessElement&, const std::string& name) { heard.push_back(name); };
     for (auto name :
          {ax::kMovedNotification, ax::kResizedNotification, ax::kMiniaturizedNotification, ax::kDestroyedNotification})
-        EXPECT_EQ(created.observer->addNotification(window.element(), name), AXError::success);
+        EXPECT_EQ(created.observer->addNotification(window.element(), name), AccessError::success);
 
     ax().setAttributeValue(window.element(), ax::kPosition, Point{5, 5}, kTimeout);
     ax().setAttributeValue(window.element(), ax::kSize, Size{500, 300}, kTimeout);

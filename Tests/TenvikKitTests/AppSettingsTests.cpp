@@ -47,7 +47,7 @@ TEST(AppSettings, AnEmptyStoreGivesTheDefaultsAndThenHoldsAllTwelveKeys) {
     EXPECT_FALSE(settings.debugLoggingEnabled());
     EXPECT_TRUE(settings.pinShowsBorder());
     EXPECT_EQ(settings.pinIdleFPS(), 10);
-    EXPECT_EQ(settings.focusAllowedBundleIDs(), AppSettings::defaultFocusAllowedBundleIDs());
+    EXPECT_EQ(settings.focusAllowedApplicationIDs(), AppSettings::defaultFocusAllowedApplicationIDs());
 
     EXPECT_EQ(defaults->dictionary().size(), 12u);
     EXPECT_EQ(defaults->data(AppSettings::kPinHotKeyKey), HotKey::encode(HotKey{35, 2304}));
@@ -107,12 +107,12 @@ TEST(AppSettings, LoadingNormalisesEveryStoredForm) {
          {{AppSettings::kPinShowsBorderKey, false}},
          [](const AppSettings& s) { EXPECT_FALSE(s.pinShowsBorder()); }},
         {"empty allowlist stays empty",
-         {{AppSettings::kFocusAllowedBundleIDsKey, DefaultsValue::array()}},
-         [](const AppSettings& s) { EXPECT_TRUE(s.focusAllowedBundleIDs().empty()); }},
+         {{AppSettings::kFocusAllowedApplicationIDsKey, DefaultsValue::array()}},
+         [](const AppSettings& s) { EXPECT_TRUE(s.focusAllowedApplicationIDs().empty()); }},
         {"allowlist with a number",
-         {{AppSettings::kFocusAllowedBundleIDsKey, DefaultsValue::array({"a.b", 3})}},
+         {{AppSettings::kFocusAllowedApplicationIDsKey, DefaultsValue::array({"a.b", 3})}},
          [](const AppSettings& s) {
-             EXPECT_EQ(s.focusAllowedBundleIDs(), AppSettings::defaultFocusAllowedBundleIDs());
+             EXPECT_EQ(s.focusAllowedApplicationIDs(), AppSettings::defaultFocusAllowedApplicationIDs());
          }},
         {"shortcut stored as null",
          {{AppSettings::kPinHotKeyKey, data("null")}},

@@ -108,7 +108,7 @@ TEST_F(FocusLock, AllowedApplicationsPauseTheLockAndTheLockedOneEndsThePause) {
         {"the temporary allowance", [](FocusLock& t) { t.lock->setTemporaryAllowedPID(t.xlogo.pid()); },
          [](FocusLock& t) { return t.xlogo; }},
         {"an identifier added to the allowed list",
-         [](FocusLock& t) { t.scene.settings->setFocusAllowedBundleIDs({"XLogo"}); },
+         [](FocusLock& t) { t.scene.settings->setFocusAllowedApplicationIDs({"XLogo"}); },
          [](FocusLock& t) { return t.xlogo; }},
     };
     for (const Case& c : cases) {
@@ -126,7 +126,7 @@ TEST_F(FocusLock, AllowedApplicationsPauseTheLockAndTheLockedOneEndsThePause) {
         activate(fixture);
         EXPECT_FALSE(lock->isPaused());
         lock->setTemporaryAllowedPID(std::nullopt);
-        scene.settings->setFocusAllowedBundleIDs(AppSettings::defaultFocusAllowedBundleIDs());
+        scene.settings->setFocusAllowedApplicationIDs(AppSettings::defaultFocusAllowedApplicationIDs());
         lock->unlock();
     }
 }
@@ -152,7 +152,7 @@ TEST_F(FocusLock, AllowedMatchingKeepsLetterCaseOnlyForReverseDNSIdentifiers) {
     const Case cases[] = {{"xlogo", true}, {" XLOGO ", true}, {"xlogo.app", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);
-        scene.settings->setFocusAllowedBundleIDs({c.entry});
+        scene.settings->setFocusAllowedApplicationIDs({c.entry});
         activate(fixture);
         lock->lockCurrentFrontmostApp();
         scene.desktop.drain();
@@ -164,7 +164,7 @@ TEST_F(FocusLock, AllowedMatchingKeepsLetterCaseOnlyForReverseDNSIdentifiers) {
     }
     AppHandle nautilus = scene.desktop.launch("org.gnome.Nautilus", "Files");
     nautilus.openWindow("Files", {300, 300, 300, 300});
-    scene.settings->setFocusAllowedBundleIDs({"org.gnome.nautilus"});
+    scene.settings->setFocusAllowedApplicationIDs({"org.gnome.nautilus"});
     activate(fixture);
     lock->lockCurrentFrontmostApp();
     scene.desktop.drain();
@@ -258,7 +258,7 @@ TEST(FocusActivationPolicy, NormalisedIdentifiers) {
         {"com.example App", std::nullopt},
         {"Org.Example.MixedCase", "Org.Example.MixedCase"},
     };
-    for (const Case& c : cases) EXPECT_EQ(FocusActivationPolicy::normalizedBundleID(c.text), c.expected) << c.text;
+    for (const Case& c : cases) EXPECT_EQ(FocusActivationPolicy::normalizedApplicationID(c.text), c.expected) << c.text;
     EXPECT_EQ(FocusActivationPolicy::systemAllowlist().size(), 3u);
 
     // Entries stored in any earlier form still name their application.

@@ -20,11 +20,11 @@ public:
     enum class Activation { forward, refuse, ignore };
 
     explicit ManagedWorkspace(platform::Workspace& inner) : inner_(inner) {
-        subscriptions_[0] = inner.didLaunchApplication.connect([this](const auto& a) { didLaunchApplication.emit(a); });
+        subscriptions_[0] = inner.didLaunchApplication.connect([this](const auto& a) { didLaunchApplication.notify(a); });
         subscriptions_[1] =
-            inner.didTerminateApplication.connect([this](const auto& a) { didTerminateApplication.emit(a); });
+            inner.didTerminateApplication.connect([this](const auto& a) { didTerminateApplication.notify(a); });
         subscriptions_[2] =
-            inner.didActivateApplication.connect([this](const auto& a) { didActivateApplication.emit(a); });
+            inner.didActivateApplication.connect([this](const auto& a) { didActivateApplication.notify(a); });
     }
 
     std::vector<platform::RunningApplication> runningApplications() override { return inner_.runningApplications(); }

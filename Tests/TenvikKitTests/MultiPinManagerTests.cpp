@@ -26,7 +26,7 @@ struct ManagerScene : PinScene {
         return window;
     }
 
-    MultiPinManager manager{pinServices(), std::string(test::kOwnBundleIdentifier)};
+    MultiPinManager manager{pinServices(), std::string(test::kOwnApplicationID)};
     int managerChanges = 0;
 };
 

@@ -62,7 +62,7 @@ TEST_F(Permissions, ThisProgramBecomingActiveRereadsThem) {
     scene.desktop.drain();
     EXPECT_FALSE(permissions.accessibilityGranted.get());
     platform::sim::App self;
-    self.bundleIdentifier = "org.vomira.Arvelo";
+    self.applicationID = "org.vomira.Arvelo";
     self.name = "Vomira";
     scene.desktop.launch(self).activate();
     scene.desktop.drain();

@@ -13,14 +13,14 @@
 
 namespace tenvik::test {
 
-inline constexpr const char* kOwnBundleIdentifier = "org.vomira.Arvelo";
+inline constexpr const char* kOwnApplicationID = "org.vomira.Arvelo";
 
 struct PinScene : KitScene {
     PinScene() {
         desktop.addDisplay("Main", {1920, 1080});
         desktop.setTrusted(true);
         desktop.liveCapture().answersAtOnce = true;
-        self = std::make_unique<platform::sim::AppHandle>(desktop.launch(kOwnBundleIdentifier, "arvelo"));
+        self = std::make_unique<platform::sim::AppHandle>(desktop.launch(kOwnApplicationID, "arvelo"));
         editor = std::make_unique<platform::sim::AppHandle>(desktop.launch("org.example.Editor", "Editor"));
         notes = std::make_unique<platform::sim::WindowHandle>(editor->openWindow("Notes", {100, 100, 800, 600}));
         editor->activate();
@@ -32,12 +32,12 @@ struct PinScene : KitScene {
         return {services, pinSettings,
                 std::make_shared<PermissionsManager>(services.accessibility, services.screenCapture,
                                                      services.workspace, services.dispatch,
-                                                     std::string(kOwnBundleIdentifier)),
+                                                     std::string(kOwnApplicationID)),
                 previewHost};
     }
 
     std::shared_ptr<WindowPinManager> makePin() {
-        auto pin = WindowPinManager::make(pinServices(), std::string(kOwnBundleIdentifier));
+        auto pin = WindowPinManager::make(pinServices(), std::string(kOwnApplicationID));
         pin->onStateChange = [this] { ++stateChanges; };
         return pin;
     }

@@ -211,9 +211,9 @@ TEST(RunningIdentity, ARunningCopyNamesTheIdentifier) {
     const DesktopEntry uxterm{"debian-uxterm", "UXTerm", "", "debian-uxterm", "uxterm"};
     const DesktopEntry files{"org.gnome.Nautilus", "Files", "", "org.gnome.Nautilus", "nautilus"};
     std::vector<platform::RunningApplication> running(3);
-    running[0].bundleIdentifier = "org.gnome.Nautilus";
+    running[0].applicationID = "org.gnome.Nautilus";
     running[0].localizedName = "uxterm";  // a name match loses to an identifier match
-    running[1].bundleIdentifier = "UXTerm";
+    running[1].applicationID = "UXTerm";
     running[1].localizedName = "UXTerm";
     running[2].localizedName = "nameless";
     EXPECT_EQ(RunningIdentity::identifierFor(files, running), "org.gnome.Nautilus");

@@ -126,7 +126,7 @@ TEST(WindowPinTracking, HideUnhideDesktopAndScreenChangesRefreshAtOnce) {
 
     scene.desktop.world().displays().front().frame = {0, 0, 640, 480};
     scene.notes->state().frame = {700, 100, 800, 600};
-    scene.desktop.services().screens->didChangeParameters.emit();
+    scene.desktop.services().screens->didChangeParameters.notify();
     scene.desktop.drain();
     EXPECT_FALSE(pin->panelController().isVisible());
 }

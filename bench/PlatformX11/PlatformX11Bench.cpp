@@ -17,14 +17,14 @@
 
 namespace {
 
-using platform::AXElement;
+using platform::AccessElement;
 namespace ax = platform::ax;
 
 constexpr double kTimeout = 0.25;
 
 platform::Services gServices;
 std::vector<arvelo::ScanApplication> gApplications;
-std::vector<AXElement> gWindows;
+std::vector<AccessElement> gWindows;
 
 const std::vector<std::string> kScanAttributes{
     std::string(ax::kRole),     std::string(ax::kSubrole), std::string(ax::kMinimized), std::string(ax::kFullScreen),
@@ -35,11 +35,11 @@ bool collect() {
     gApplications.clear();
     gWindows.clear();
     for (const auto& app : gServices.workspace->runningApplications()) {
-        if (!app.bundleIdentifier || app.bundleIdentifier->rfind("BenchClient", 0) != 0) continue;
-        gApplications.push_back({app.pid, *app.bundleIdentifier, app.localizedName.value_or("Window")});
+        if (!app.applicationID || app.applicationID->rfind("BenchClient", 0) != 0) continue;
+        gApplications.push_back({app.pid, *app.applicationID, app.localizedName.value_or("Window")});
         const auto windows =
-            gServices.accessibility->copyAttributeValue(AXElement::application(app.pid), ax::kWindows, kTimeout);
-        for (const AXElement& w : windows.value.elements().value_or(std::vector<AXElement>{})) gWindows.push_back(w);
+            gServices.accessibility->copyAttributeValue(AccessElement::application(app.pid), ax::kWindows, kTimeout);
+        for (const AccessElement& w : windows.value.elements().value_or(std::vector<AccessElement>{})) gWindows.push_back(w);
     }
     return gWindows.size() == benchx11::kProcesses * benchx11::kWindowsPerProcess;
 }
@@ -52,7 +52,7 @@ BENCHMARK(BM_ReadScanAttributesOf100Windows)->Unit(benchmark::kMillisecond);
 
 void BM_WindowScanOfKnownWindows(benchmark::State& state) {
     std::vector<arvelo::RetainedWindow> retained;
-    for (const AXElement& w : gWindows) retained.push_back({std::to_string(w.window), w.pid, w, w.window});
+    for (const AccessElement& w : gWindows) retained.push_back({std::to_string(w.window), w.pid, w, w.window});
     for (auto _ : state)
         benchmark::DoNotOptimize(arvelo::WindowScan::capture(*gServices.accessibility, *gServices.windowList,
                                                              gApplications, retained, false));

@@ -37,13 +37,13 @@ double ChromeController::primaryHeight() const {
     return screens.empty() ? 0 : screens.front().frame.height;
 }
 
-Point ChromeController::toAX(Point appKit) const { return {appKit.x, primaryHeight() - appKit.y}; }
+Point ChromeController::toTopLeft(Point bottomLeft) const { return {bottomLeft.x, primaryHeight() - bottomLeft.y}; }
 
 void ChromeController::clear() {
     tabBars.clear();
-    if (dropPanel) dropPanel->orderOut();
+    if (dropPanel) dropPanel->hide();
     for (const auto& panel : panels) {
-        panel->orderOut();
+        panel->hide();
         panel->close();
     }
     panels.clear();
@@ -66,7 +66,7 @@ std::shared_ptr<ChromePanel> ChromeController::makePanel(ChromePanelKind kind, c
 
 void ChromeController::finish(const std::shared_ptr<ChromePanel>& panel) {
     if (host.present) host.present(*panel);
-    if (presentsPanels) panel->orderFront();
+    if (presentsPanels) panel->show();
     panels.push_back(panel);
 }
 
@@ -115,10 +115,10 @@ PressCallbacks ChromeController::windowPress(const std::string& key, const Tile&
             c->selectTab(key, displayID);
     };
     press.dragUpdate = [weak, self, key](Point p) {
-        if (auto c = weak.lock()) c->drops->updateDropPreview(key, self->toAX(p));
+        if (auto c = weak.lock()) c->drops->updateDropPreview(key, self->toTopLeft(p));
     };
     press.dragEnd = [weak, self, key](Point p) {
-        if (auto c = weak.lock()) c->drops->finishWindowDrop(key, self->toAX(p), false, std::nullopt);
+        if (auto c = weak.lock()) c->drops->finishWindowDrop(key, self->toTopLeft(p), false, std::nullopt);
     };
     press.dragBegin = [weak] {
         if (auto c = weak.lock()) c->chromeDragging = true;
@@ -210,7 +210,7 @@ void ChromeController::addTabBar(const Tile& tile, const DisplayInfo& display) {
         tab.title = r.title;
         tab.icon = r.icon();
         tab.on = key == tile.selected;
-        tab.toolTip = std::string(kTabToolTipStart) + r.app.localizedName.value_or(r.bundleID()) + ".";
+        tab.toolTip = std::string(kTabToolTipStart) + r.app.localizedName.value_or(r.applicationID()) + ".";
         tab.press = windowPress(key, tile, display);
         tab.minimize = [weak, key] {
             if (auto c = weak.lock()) c->minimizeWindow(key);
@@ -234,10 +234,10 @@ void ChromeController::addTabBar(const Tile& tile, const DisplayInfo& display) {
             c->selectTab(key, displayID);
     };
     header.dragUpdate = [weak, self, nodeID = tile.nodeID, displayID = display.id](Point p) {
-        if (auto c = weak.lock()) c->drops->updateGroupDropPreview(nodeID, displayID, self->toAX(p));
+        if (auto c = weak.lock()) c->drops->updateGroupDropPreview(nodeID, displayID, self->toTopLeft(p));
     };
     header.dragEnd = [weak, self, nodeID = tile.nodeID, displayID = display.id](Point p) {
-        if (auto c = weak.lock()) c->drops->finishGroupDrop(nodeID, displayID, self->toAX(p));
+        if (auto c = weak.lock()) c->drops->finishGroupDrop(nodeID, displayID, self->toTopLeft(p));
     };
     const PressCallbacks common = windowPress(tile.selected, tile, display);
     header.dragBegin = common.dragBegin;
@@ -247,8 +247,8 @@ void ChromeController::addTabBar(const Tile& tile, const DisplayInfo& display) {
     finish(panel);
 
     // A bar whose window has a number sits just above it; one without stays floating.
-    if (!selectedRecord || selectedRecord->cgID == 0) return;
-    panel->windowNumber = selectedRecord->cgID;
+    if (!selectedRecord || selectedRecord->windowNumber == 0) return;
+    panel->windowNumber = selectedRecord->windowNumber;
     tabBars.push_back(panel);
     if (!presentsPanels) return;
     panel->setLevel(PanelLevel::normal);
@@ -309,11 +309,11 @@ void ChromeController::showDropPreview(const Rect& rect, const std::string& labe
     dropPanel->setFrame(rect);
     dropPanel->label = label;
     if (host.present) host.present(*dropPanel);
-    if (presentsPanels) dropPanel->orderFront();
+    if (presentsPanels) dropPanel->show();
 }
 
 void ChromeController::hideDropPreview() {
-    if (dropPanel) dropPanel->orderOut();
+    if (dropPanel) dropPanel->hide();
 }
 
 void ChromeController::refreshPreviewImages() {

@@ -54,7 +54,7 @@ public:
     // The primary height now: the first screen's height, 0 without screens.
     double primaryHeight() const;
     // A bottom-left point to the top-left space, with the primary height now.
-    Point toAX(Point appKit) const;
+    Point toTopLeft(Point bottomLeft) const;
 
     bool presentsPanels;
     std::vector<std::shared_ptr<ChromePanel>> panels;

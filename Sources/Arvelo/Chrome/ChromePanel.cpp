@@ -4,16 +4,16 @@
 
 namespace arvelo {
 
-void ChromePanel::orderFront() {
+void ChromePanel::show() {
     visible = true;
-    if (platformPanels) platformPanels->orderFront(id);
-    if (presenter.orderFront) presenter.orderFront(*this);
+    if (platformPanels) platformPanels->show(id);
+    if (presenter.show) presenter.show(*this);
 }
 
-void ChromePanel::orderOut() {
+void ChromePanel::hide() {
     visible = false;
-    if (platformPanels) platformPanels->orderOut(id);
-    if (presenter.orderOut) presenter.orderOut(*this);
+    if (platformPanels) platformPanels->hide(id);
+    if (presenter.hide) presenter.hide(*this);
 }
 
 void ChromePanel::close() {

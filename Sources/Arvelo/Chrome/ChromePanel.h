@@ -75,8 +75,8 @@ struct ZoomBarContent {
 struct ChromePanel {
     // What the view layer does when the model changes; any hook may be absent.
     struct Presenter {
-        std::function<void(ChromePanel&)> orderFront;
-        std::function<void(ChromePanel&)> orderOut;
+        std::function<void(ChromePanel&)> show;
+        std::function<void(ChromePanel&)> hide;
         std::function<void(ChromePanel&)> close;
         std::function<void(ChromePanel&, std::uint32_t windowNumber)> orderAbove;
         std::function<void(ChromePanel&)> redraw;
@@ -107,8 +107,8 @@ struct ChromePanel {
     platform::PanelID id = 0;
     Presenter presenter;
 
-    void orderFront();
-    void orderOut();
+    void show();
+    void hide();
     void close();
     void redraw();
     void setLevel(platform::PanelLevel newLevel);

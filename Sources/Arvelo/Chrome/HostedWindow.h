@@ -1,6 +1,6 @@
 // HostedWindow.h: a window of this program (the overview, the dashboard) as the coordinator
 // sees it. The view layer creates the real window and fills in these operations; the window
-// is kept for the coordinator's life, so closing or ordering it out only hides it.
+// is kept for the coordinator's life, so closing or hiding it only hides it.
 #pragma once
 
 #include <functional>
@@ -9,14 +9,14 @@ namespace arvelo {
 
 struct HostedWindow {
     std::function<bool()> isVisible;
-    std::function<void()> orderOut;
-    std::function<void()> makeKeyAndOrderFront;
-    // Runs when the user closes the window (not when it is ordered out).
+    std::function<void()> hideWindow;
+    std::function<void()> present;
+    // Runs when the user closes the window (not when it is hidden).
     std::function<void()> onClose;
 
     bool visible() const { return isVisible && isVisible(); }
     void hide() const {
-        if (orderOut) orderOut();
+        if (hideWindow) hideWindow();
     }
 };
 

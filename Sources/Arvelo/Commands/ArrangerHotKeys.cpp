@@ -18,7 +18,7 @@ void ArrangerHotKeys::installShortcuts() {
     if (handler == 0) handler = services_.hotKeys->installHandler([this](platform::HotKeyID id) { return handle(id); });
     for (const ArrangerHotKey& key : arrangerHotKeys()) {
         platform::HotKeyRef ref = 0;
-        const platform::OSStatus status = registerKey(key, ref);
+        const platform::StatusCode status = registerKey(key, ref);
         if (status == platform::kNoErr) {
             shortcuts.push_back(ref);
         } else {
@@ -28,8 +28,8 @@ void ArrangerHotKeys::installShortcuts() {
     updateWindowMapShortcut();
 }
 
-platform::OSStatus ArrangerHotKeys::registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref) {
-    const platform::OSStatus status =
+platform::StatusCode ArrangerHotKeys::registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref) {
+    const platform::StatusCode status =
         services_.hotKeys->registerHotKey(key.keyCode, key.modifiers, {kArrangerHotKeySignature, key.id}, ref);
     if (status != platform::kNoErr)
         logger_.error(platform::hotKeyName(key.keyCode, key.modifiers) + " could not be registered, status " +
@@ -63,7 +63,7 @@ void ArrangerHotKeys::uninstall() {
     handler = 0;
 }
 
-platform::OSStatus ArrangerHotKeys::handle(platform::HotKeyID identity) {
+platform::StatusCode ArrangerHotKeys::handle(platform::HotKeyID identity) {
     if (identity.signature != kArrangerHotKeySignature) return platform::kEventNotHandledErr;
     shortcut(identity.id);
     return platform::kNoErr;

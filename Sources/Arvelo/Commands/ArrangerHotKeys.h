@@ -43,8 +43,8 @@ public:
     platform::HotKeyHandlerRef handler = 0;
 
 private:
-    platform::OSStatus handle(platform::HotKeyID identity);
-    platform::OSStatus registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref);
+    platform::StatusCode handle(platform::HotKeyID identity);
+    platform::StatusCode registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref);
     void focusTileUnderPointer();
 
     std::shared_ptr<Coordinator> coordinator_;

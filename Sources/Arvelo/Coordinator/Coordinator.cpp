@@ -189,7 +189,7 @@ WindowPictures::Host Coordinator::pictureHost() {
     host.windows = [weak] {
         std::vector<WindowPictures::Subject> subjects;
         if (auto self = weak.lock())
-            for (const auto& record : self->windows.get()) subjects.push_back({record->id, record->cgID});
+            for (const auto& record : self->windows.get()) subjects.push_back({record->id, record->windowNumber});
         return subjects;
     };
     host.knownWindow = [weak](const std::string& key) {

@@ -23,7 +23,7 @@ constexpr double kFocusedWindowTimeout = 0.2;
 
 std::string refusedName(const WindowRecord& record) {
     if (record.app.localizedName) return *record.app.localizedName;
-    return record.bundleID();
+    return record.applicationID();
 }
 
 }  // namespace
@@ -223,7 +223,7 @@ std::optional<std::string> Coordinator::focusedWindowKey() const {
     const auto frontmost = services_.workspace->frontmostApplication();
     if (!frontmost) return std::nullopt;
     const auto result = services_.accessibility->copyAttributeValue(
-        platform::AXElement::application(frontmost->pid), platform::ax::kFocusedWindow, kFocusedWindowTimeout);
+        platform::AccessElement::application(frontmost->pid), platform::ax::kFocusedWindow, kFocusedWindowTimeout);
     if (!result.ok()) return std::nullopt;
     const auto focused = result.value.element();
     if (!focused) return std::nullopt;

@@ -48,7 +48,7 @@ void Coordinator::arrangeCurrentSnapshot(const std::optional<std::set<std::strin
     std::vector<std::shared_ptr<WindowRecord>> candidates;
     for (const auto& record : windows.get()) {
         if (!record->onScreen && !(record->parked && managed.contains(record->id))) continue;
-        const auto spaces = spacesOfWindow(record->cgID);
+        const auto spaces = spacesOfWindow(record->windowNumber);
         if (!spaces.empty()) {
             if (const auto display = displayOf(record->frame)) {
                 const auto current = currentSpaces.find(display->id);

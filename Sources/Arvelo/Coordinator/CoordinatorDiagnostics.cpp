@@ -98,9 +98,9 @@ bool Coordinator::takeDiagnosticsInputs(const std::vector<platform::WindowInfo>&
         const bool isManaged = managed.contains(record.id);
         const platform::WindowInfo* entry = nullptr;
         if (isManaged) {
-            const auto found = std::lower_bound(byNumber.begin(), byNumber.end(), record.cgID,
+            const auto found = std::lower_bound(byNumber.begin(), byNumber.end(), record.windowNumber,
                                                 [](const auto& item, std::uint32_t number) { return item.first < number; });
-            if (found != byNumber.end() && found->first == record.cgID) entry = found->second;
+            if (found != byNumber.end() && found->first == record.windowNumber) entry = found->second;
         }
         take(window.managed, isManaged, changed);
         take(window.nativeVisible, entry != nullptr, changed);

@@ -131,7 +131,7 @@ void Coordinator::exclude(const std::string& identity, bool enabled) {
     if (enabled) {
         const WindowList current = windows.get();
         for (const auto& record : current)
-            if (record->bundleID() == identity) floatWindow(record->id);
+            if (record->applicationID() == identity) floatWindow(record->id);
         excluded.modify([&](auto& set) { set.insert(identity); });
     } else {
         excluded.modify([&](auto& set) { set.erase(identity); });

@@ -235,13 +235,13 @@ void Coordinator::showOverview() {
     // Without a window to show, the chrome stays where it is.
     if (!overview) return;
     if (chrome) chrome->clear();
-    if (overview->makeKeyAndOrderFront) overview->makeKeyAndOrderFront();
+    if (overview->present) overview->present();
     if (previewsEnabled.get()) capturePreviews(std::nullopt, [](std::set<std::string>) {});
 }
 
 void Coordinator::showDashboard() {
     if (!dashboard && makeDashboardWindow) dashboard = makeDashboardWindow();
-    if (dashboard && dashboard->makeKeyAndOrderFront) dashboard->makeKeyAndOrderFront();
+    if (dashboard && dashboard->present) dashboard->present();
 }
 
 void Coordinator::holdClicks(double seconds) {

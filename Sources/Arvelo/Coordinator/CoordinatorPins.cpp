@@ -11,7 +11,7 @@ void Coordinator::setPinned(const std::vector<std::uint32_t>& windowIDs) {
     std::set<std::string> pinnedNow;
     for (const std::uint32_t number : windowIDs) {
         const auto& list = windows.get();
-        const auto record = std::find_if(list.begin(), list.end(), [&](const auto& r) { return r->cgID == number; });
+        const auto record = std::find_if(list.begin(), list.end(), [&](const auto& r) { return r->windowNumber == number; });
         if (record != list.end()) pinnedNow.insert((*record)->id);
     }
     if (pinnedNow == pinned) return;

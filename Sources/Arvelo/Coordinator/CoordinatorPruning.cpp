@@ -33,7 +33,7 @@ bool Coordinator::removeUnavailableWindows() {
         if (space == currentSpaces.end()) return true;
         const auto recordIt = access->records.find(key);
         if (recordIt == access->records.end()) return true;
-        const auto spaces = spacesOfWindow(recordIt->second->cgID);
+        const auto spaces = spacesOfWindow(recordIt->second->windowNumber);
         return spaces.empty() || spaces.contains(space->second);
     };
     bool anyToPrune = false;

@@ -25,7 +25,7 @@ constexpr const char* kLastLayoutName = "Last layout";
 
 std::string Coordinator::identity(const WindowRecord& record) {
     // Both parts come from the application: stored and compared in one bounded, valid form.
-    return storedIdentity(record.bundleID() + "|" + record.title);
+    return storedIdentity(record.applicationID() + "|" + record.title);
 }
 
 void Coordinator::noteOriginalFrame(WindowRecord& record) {

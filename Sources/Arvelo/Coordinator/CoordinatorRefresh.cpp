@@ -183,7 +183,7 @@ void Coordinator::ensureWorkspaces() {
 bool Coordinator::zendraRunning() const {
     const auto running = services_.workspace->sharedApplications();
     for (const auto& application : *running) {
-        if (application.bundleIdentifier && *application.bundleIdentifier == kZendraBundleID) return true;
+        if (application.applicationID && *application.applicationID == kZendraApplicationID) return true;
     }
     return false;
 }

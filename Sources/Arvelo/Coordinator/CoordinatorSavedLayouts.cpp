@@ -26,7 +26,7 @@ void Coordinator::saveView(int slot) {
     for (const auto& record : windows.get()) {
         if (!managed.contains(record->id)) continue;
         view.identities[record->id] = identity(*record);
-        apps[record->id] = storedText(record->bundleID());
+        apps[record->id] = storedText(record->applicationID());
     }
     view.apps = std::move(apps);
     view.savedAt = now();
@@ -66,7 +66,7 @@ void Coordinator::recall(const SavedView& view) {
 bool Coordinator::candidateForSavedLayout(const WindowRecord& record) const {
     if (pinned.contains(record.id)) return false;
     if (record.minimized.value_or(false)) return false;
-    const std::set<platform::SpaceID> spaces = spacesOfWindow(record.cgID);
+    const std::set<platform::SpaceID> spaces = spacesOfWindow(record.windowNumber);
     if (!spaces.empty()) {
         if (const auto display = displayOf(record.frame)) {
             if (const auto current = currentSpaces.find(display->id); current != currentSpaces.end())
@@ -88,7 +88,7 @@ void Coordinator::applySaved(const SavedView& view) {
 
     std::vector<SavedLayoutMatching::LiveWindow> live;
     for (const auto& record : candidates)
-        live.push_back({record->id, identity(*record), storedText(record->bundleID())});
+        live.push_back({record->id, identity(*record), storedText(record->applicationID())});
     const std::map<std::string, std::string> mapping = SavedLayoutMatching::match(view, live);
 
     if (mapping.empty()) {

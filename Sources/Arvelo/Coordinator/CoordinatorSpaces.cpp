@@ -49,7 +49,7 @@ void Coordinator::switchSpaces() {
         // a window whose Spaces cannot be told stays.
         std::set<std::string> keep;
         for (const auto& record : windows.get()) {
-            const auto spaces = spacesOfWindow(record->cgID);
+            const auto spaces = spacesOfWindow(record->windowNumber);
             const auto home = displayOf(record->frame);
             if (spaces.empty() || (home && home->id == display.id && spaces.contains(shown))) keep.insert(record->id);
         }
@@ -68,7 +68,7 @@ void Coordinator::switchSpaces() {
 }
 
 bool Coordinator::onShownDesktop(const WindowRecord& record) const {
-    const auto spaces = spacesOfWindow(record.cgID);
+    const auto spaces = spacesOfWindow(record.windowNumber);
     if (!spaces.empty()) {
         if (const auto display = displayOf(record.frame)) {
             const auto shown = currentSpaces.find(display->id);

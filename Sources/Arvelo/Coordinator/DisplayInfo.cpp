@@ -9,8 +9,8 @@ DisplayInfo DisplayInfo::make(const platform::Screen& screen, double primaryHeig
     DisplayInfo display;
     display.id = std::to_string(screen.number.value_or(0));
     display.name = screen.name;
-    display.frame = ScreenCoordinates::axRect(screen.visibleFrame, primaryHeight);
-    display.screenFrame = ScreenCoordinates::axRect(screen.frame, primaryHeight);
+    display.frame = ScreenCoordinates::topLeftRect(screen.visibleFrame, primaryHeight);
+    display.screenFrame = ScreenCoordinates::topLeftRect(screen.frame, primaryHeight);
     display.screen = screen;
     return display;
 }

@@ -62,7 +62,7 @@ bool slotRestorable(const std::vector<SavedView>& saved, int slot) {
 
 std::string applicationName(const WindowRecord& record) {
     if (record.app.localizedName && !record.app.localizedName->empty()) return *record.app.localizedName;
-    return record.bundleID();
+    return record.applicationID();
 }
 
 }  // namespace arvelo

@@ -33,7 +33,7 @@ std::shared_ptr<WindowRecord> CoordinatorDragHost::recordWithNumber(std::uint32_
     const auto c = coordinator_.lock();
     if (!c) return nullptr;
     for (const auto& record : c->windows.get())
-        if (record->cgID == number) return record;
+        if (record->windowNumber == number) return record;
     return nullptr;
 }
 

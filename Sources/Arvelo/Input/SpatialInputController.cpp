@@ -222,7 +222,7 @@ TapVerdict SpatialInputController::titleStripDoubleClick(Coordinator& coordinato
         front = entry.number;
         break;
     }
-    if (front != record->cgID) return kPass;
+    if (front != record->windowNumber) return kPass;
     swallowedDown = true;
     coordinator.services().dispatch->async([weak = coordinator_, record] {
         const auto c = weak.lock();

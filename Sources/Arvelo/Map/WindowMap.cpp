@@ -47,7 +47,7 @@ void WindowMap::show(const std::shared_ptr<Coordinator>& coordinator) {
 
     for (const auto& [key, record] : records) {
         MapEntry entry;
-        entry.appName = record->app.localizedName.value_or(record->bundleID());
+        entry.appName = record->app.localizedName.value_or(record->applicationID());
         entry.title = record->title.empty() ? entry.appName : record->title;
         entry.iconName = record->icon().name;
         content.entries.emplace(key, std::move(entry));

@@ -73,10 +73,10 @@ void Application::didFinishLaunching() {
 void Application::startKit() {
     tenvik::Log::configure(services_.log, std::make_shared<tenvik::FileLogSink>(services_.folders.logs));
     tenvik::TenvikController::importStandaloneSettings(*services_.defaults);
-    tenvik::KitShared shared = tenvik::KitShared::make(services_, std::string(kBundleIdentifier));
+    tenvik::KitShared shared = tenvik::KitShared::make(services_, std::string(kApplicationID));
     shared.pinPreviewHost = pinPreviewHost;
     kitLogSetting_ = tenvik::Log::followDebugLoggingSetting(services_.defaults, *shared.center);
-    tenvik_ = std::make_unique<tenvik::TenvikController>(services_, std::move(shared), std::string(kBundleIdentifier));
+    tenvik_ = std::make_unique<tenvik::TenvikController>(services_, std::move(shared), std::string(kApplicationID));
     tenvik_->onStateChange = [this] {
         updateStatusIcon();
         if (coordinator_ && tenvik_) coordinator_->setPinned(tenvik_->pinnedWindowIDs());

@@ -33,7 +33,7 @@ class Application {
 public:
     enum class TerminateReply { now, cancel };
 
-    static constexpr const char* kBundleIdentifier = "org.vomira.Arvelo";
+    static constexpr const char* kApplicationID = "org.vomira.Arvelo";
     static constexpr const char* kShownPermissionsKey = "shownPermissions";
     static constexpr const char* kWindowMapEnabledKey = "windowMapEnabled";
     static constexpr double kRestackAgainDelay = 0.15;

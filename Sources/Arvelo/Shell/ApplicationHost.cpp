@@ -197,10 +197,10 @@ int runArveloApplication(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qputenv("RESOURCE_NAME", "arvelo");
-    QApplication::setApplicationName(Application::kBundleIdentifier);
+    QApplication::setApplicationName(Application::kApplicationID);
     // No display name: Qt would add " — Vomira" to every title, which already name the program
     // ("Vomira Permissions").
-    QApplication::setDesktopFileName(Application::kBundleIdentifier);
+    QApplication::setDesktopFileName(Application::kApplicationID);
     QApplication qtApplication(argc, argv);
     // Closing the dashboard, overview or permissions window never quits the program.
     QApplication::setQuitOnLastWindowClosed(false);

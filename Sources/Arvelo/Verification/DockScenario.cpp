@@ -233,7 +233,7 @@ void DockScenario::stackingRecord(Coordinator& c, const std::string& moved) {
         }
     }
     const auto record = c.access->records.find(moved);
-    const std::int64_t otherIndex = record == c.access->records.end() ? -1 : indexOf(record->second->cgID);
+    const std::int64_t otherIndex = record == c.access->records.end() ? -1 : indexOf(record->second->windowNumber);
     report_.push_back({{"step", "window-over-tab-bar"},
                        {"barIndex", barIndex},
                        {"otherIndex", otherIndex},

@@ -90,7 +90,7 @@ std::string isoTimestamp(double seconds) {
 }
 
 nlohmann::json startReport(bool trusted, double now) {
-    return {{"accessibility", trusted}, {"scope", std::string(kFixtureBundleID)}, {"timestamp", isoTimestamp(now)}};
+    return {{"accessibility", trusted}, {"scope", std::string(kFixtureApplicationID)}, {"timestamp", isoTimestamp(now)}};
 }
 
 std::string verdict(const nlohmann::json& report) {

@@ -80,7 +80,7 @@ bool IntegrationVerification::start(Coordinator& c) {
         return false;
     }
     const bool fixtureOnly = std::all_of(windows.begin(), windows.end(),
-                                         [](const auto& record) { return record->bundleID() == kFixtureBundleID; });
+                                         [](const auto& record) { return record->applicationID() == kFixtureApplicationID; });
     if (windows.size() != 3 || !fixtureOnly) {
         blocked(c, kOpenFixtureFirst);
         return false;

@@ -27,12 +27,12 @@ std::vector<ScanApplication> WindowAccess::applications() const {
     result.reserve(running->size());
     for (const platform::RunningApplication& app : *running) {
         // The raw identifier: an application without one compares as "".
-        const std::string bundle = app.bundleIdentifier.value_or("");
+        const std::string bundle = app.applicationID.value_or("");
         if (app.activationPolicy != platform::ActivationPolicy::regular) continue;
         if (app.pid == ownPid) continue;
-        if (bundle == kZendraBundleID) continue;
+        if (bundle == kZendraApplicationID) continue;
         if (excluded.contains(bundle)) continue;
-        if ((bundle == kFixtureBundleID) != includeFixture) continue;
+        if ((bundle == kFixtureApplicationID) != includeFixture) continue;
         result.push_back({app.pid, bundle, app.localizedName.value_or("Window")});
     }
     return result;
@@ -42,14 +42,14 @@ std::vector<RetainedWindow> WindowAccess::retainedWindows() const {
     std::vector<RetainedWindow> result;
     result.reserve(records.size());
     for (const auto& [key, record] : records)
-        result.push_back({record->id, record->app.pid, record->element, record->cgID});
+        result.push_back({record->id, record->app.pid, record->element, record->windowNumber});
     return result;
 }
 
 std::string WindowAccess::unusedKey(const ScannedWindow& window) const {
     if (!retiredKeys_.contains(window.id)) return window.id;
     for (std::uint32_t incarnation = 1;; ++incarnation) {
-        std::string key = WindowScan::windowKey(window.pid, window.cgID, window.element, incarnation);
+        std::string key = WindowScan::windowKey(window.pid, window.windowNumber, window.element, incarnation);
         if (!retiredKeys_.contains(key) && !records.contains(key)) return key;
     }
 }
@@ -59,7 +59,7 @@ std::vector<std::string> WindowAccess::forgetWindow(std::uint32_t number) {
     if (number == 0) return forgotten;
     std::erase_if(records, [&](const auto& entry) {
         const WindowRecord& record = *entry.second;
-        if (record.cgID != number && record.element.window != number) return false;
+        if (record.windowNumber != number && record.element.window != number) return false;
         forgotten.push_back(entry.first);
         retiredKeys_.insert(entry.first);
         return true;
@@ -87,7 +87,7 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
         const std::string key = records.contains(window.id) ? window.id : unusedKey(window);
         RecordPtr& record = records[key];
         if (!record) {
-            record = std::make_shared<WindowRecord>(key, window.element, *app, window.title, window.frame, window.cgID,
+            record = std::make_shared<WindowRecord>(key, window.element, *app, window.title, window.frame, window.windowNumber,
                                                     services_.clock->now());
         }
         record->title = window.title;
@@ -111,8 +111,8 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
     std::vector<Entry> entries;
     entries.reserve(records.size());
     for (const auto& [key, record] : records) {
-        record->onScreen = record->cgID != 0 && snapshot.onScreenIDs.contains(record->cgID);
-        entries.push_back({record->app.localizedName.value_or(record->bundleID()), record});
+        record->onScreen = record->windowNumber != 0 && snapshot.onScreenIDs.contains(record->windowNumber);
+        entries.push_back({record->app.localizedName.value_or(record->applicationID()), record});
     }
 
     if (includeFixture) writeScannerDiagnostics(snapshot);
@@ -137,11 +137,11 @@ void WindowAccess::writeScannerDiagnostics(const ScanSnapshot& snapshot) const {
     }
 }
 
-std::optional<Rect> WindowAccess::rect(const platform::AXElement& element) const {
+std::optional<Rect> WindowAccess::rect(const platform::AccessElement& element) const {
     return WindowScan::rect(ax_, element, kNormalTimeout);
 }
 
-bool WindowAccess::boolValue(const platform::AXElement& element, std::string_view attribute) const {
+bool WindowAccess::boolValue(const platform::AccessElement& element, std::string_view attribute) const {
     return WindowScan::boolValue(ax_, element, attribute, kNormalTimeout);
 }
 

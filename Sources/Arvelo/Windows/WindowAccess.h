@@ -25,8 +25,8 @@ namespace arvelo {
 
 // The fixture application's identifier (this program's, "org.vomira.Arvelo", followed by
 // "Fixture"), and the other window manager's, whose applications are never scanned.
-inline constexpr std::string_view kFixtureBundleID = "org.vomira.ArveloFixture";
-inline constexpr std::string_view kZendraBundleID = "app.zendra.ZendraWM";
+inline constexpr std::string_view kFixtureApplicationID = "org.vomira.ArveloFixture";
+inline constexpr std::string_view kZendraApplicationID = "app.zendra.ZendraWM";
 
 class WindowAccess : public std::enable_shared_from_this<WindowAccess> {
     struct Passkey {};
@@ -83,8 +83,8 @@ public:
     std::vector<std::string> forgetWindow(std::uint32_t number);
 
     // Reads of an element, with the normal time-out.
-    std::optional<Rect> rect(const platform::AXElement& element) const;
-    bool boolValue(const platform::AXElement& element, std::string_view attribute) const;
+    std::optional<Rect> rect(const platform::AccessElement& element) const;
+    bool boolValue(const platform::AccessElement& element, std::string_view attribute) const;
 
     // Puts the window at the frame and starts the read-back checks; the result of the first write.
     bool place(const RecordPtr& record, const Rect& frame);
@@ -144,7 +144,7 @@ private:
         std::uint64_t stamp = 0;
         std::optional<Rect> frame;
     };
-    std::unordered_map<platform::AXElement, SheetLook> sheetLooks_;
+    std::unordered_map<platform::AccessElement, SheetLook> sheetLooks_;
 };
 
 }  // namespace arvelo

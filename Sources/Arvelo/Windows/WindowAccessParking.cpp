@@ -36,7 +36,7 @@ bool WindowAccess::park(const RecordPtr& record, const Rect& area, const std::ve
         std::abs(current->y - spot.y) < kParkTolerance)
         return true;
     if (boolValue(r.element, ax::kMinimized)) ax_.setAttributeValue(r.element, ax::kMinimized, false, kNormalTimeout);
-    r.parked = ax_.setAttributeValue(r.element, ax::kPosition, spot, kParkTimeout) == platform::AXError::success;
+    r.parked = ax_.setAttributeValue(r.element, ax::kPosition, spot, kParkTimeout) == platform::AccessError::success;
     return r.parked;
 }
 
@@ -124,20 +124,20 @@ std::vector<std::optional<Rect>> WindowAccess::readSheetFrames(const std::vector
     std::vector<std::optional<Rect>> frames(records.size());
     read.assign(records.size(), false);
     if (records.empty()) return frames;
-    std::vector<platform::AXElement> elements;
+    std::vector<platform::AccessElement> elements;
     elements.reserve(records.size());
     for (const RecordPtr& record : records) elements.push_back(record->element);
     const std::vector<std::string> attributes{std::string(ax::kChildren)};
     const auto children = ax_.copyAttributeValues(elements, attributes, kNormalTimeout);
     // The roles of every window's children, in one batch too.
-    std::vector<platform::AXElement> allChildren;
+    std::vector<platform::AccessElement> allChildren;
     std::vector<std::size_t> ownerOf;  // per child: the index of its window
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const platform::AXResult& childrenRead = children[i].front();
+        const platform::AccessResult& childrenRead = children[i].front();
         const auto childElements = childrenRead.ok() ? childrenRead.value.elements() : std::nullopt;
         if (!childElements) continue;
         read[i] = true;
-        for (const platform::AXElement& child : *childElements) {
+        for (const platform::AccessElement& child : *childElements) {
             allChildren.push_back(child);
             ownerOf.push_back(i);
         }
@@ -148,7 +148,7 @@ std::vector<std::optional<Rect>> WindowAccess::readSheetFrames(const std::vector
     for (std::size_t c = 0; c < allChildren.size(); ++c) {
         const std::size_t i = ownerOf[c];
         if (found[i]) continue;
-        const platform::AXResult& role = roles[c].front();
+        const platform::AccessResult& role = roles[c].front();
         if (role.ok() && role.value.string() == ax::kSheetRole) {
             found[i] = true;
             frames[i] = rect(allChildren[c]);

@@ -10,7 +10,7 @@ namespace arvelo {
 namespace {
 
 namespace ax = platform::ax;
-using platform::AXError;
+using platform::AccessError;
 
 // The late check's single pass.
 constexpr std::array<double, 1> kLateCheck{WindowAccess::kLateCheckDelay};
@@ -44,15 +44,15 @@ void WindowAccess::noteOriginal(WindowRecord& record) {
 }
 
 bool WindowAccess::writeFrame(WindowRecord& record, const Rect& target) {
-    const platform::AXElement element = record.element;
+    const platform::AccessElement element = record.element;
     const auto read = [&] { return WindowScan::rect(ax_, element, kWriteTimeout); };
     const auto before = read();
     if (!before) return false;
 
     Rect current = *before;
     std::string stage = "ready";
-    AXError sizeResult = AXError::success;
-    AXError positionResult = AXError::success;
+    AccessError sizeResult = AccessError::success;
+    AccessError positionResult = AccessError::success;
     if (current.width > target.width + kWriteTolerance || current.height > target.height + kWriteTolerance) {
         stage = "shrink";
         const Size smaller{std::min(current.width, target.width), std::min(current.height, target.height)};
@@ -91,7 +91,7 @@ bool WindowAccess::writeFrame(WindowRecord& record, const Rect& target) {
         {"sizeResult", platform::rawValue(sizeResult)},
         {"positionResult", platform::rawValue(positionResult)},
     };
-    return sizeResult == AXError::success && positionResult == AXError::success;
+    return sizeResult == AccessError::success && positionResult == AccessError::success;
 }
 
 bool WindowAccess::checkPass(const RecordPtr& record, const Rect& target, std::size_t) {

@@ -50,7 +50,7 @@ void WindowAccess::restoreAll() {
 
 void WindowAccess::sendAhead(const std::vector<RecordPtr>& restoring) {
     if (restoring.size() < 2) return;
-    std::vector<platform::AXElement> elements;
+    std::vector<platform::AccessElement> elements;
     elements.reserve(restoring.size());
     for (const RecordPtr& record : restoring) elements.push_back(record->element);
     const std::vector<std::string> attributes{std::string(ax::kPosition), std::string(ax::kSize),
@@ -58,7 +58,7 @@ void WindowAccess::sendAhead(const std::vector<RecordPtr>& restoring) {
     const auto values = ax_.copyAttributeValues(elements, attributes, kNormalTimeout);
 
     struct Ahead {
-        platform::AXElement element;
+        platform::AccessElement element;
         Rect current;
         Rect target;
     };

@@ -32,22 +32,22 @@ struct WindowIcon {
 inline constexpr Size kMinimumWindowSize{80, 60};
 
 struct WindowRecord {
-    WindowRecord(std::string id, platform::AXElement element, platform::RunningApplication app, std::string title,
-                 Rect frame, std::uint32_t cgID, platform::Seconds createdAt);
+    WindowRecord(std::string id, platform::AccessElement element, platform::RunningApplication app, std::string title,
+                 Rect frame, std::uint32_t windowNumber, platform::Seconds createdAt);
     // A record is shared, never copied.
     WindowRecord(const WindowRecord&) = delete;
     WindowRecord& operator=(const WindowRecord&) = delete;
 
     // The window key "<pid>:<cgID>:<hash>"; never changes.
     const std::string id;
-    platform::AXElement element;
+    platform::AccessElement element;
     // The owning application as it was when the record was made; never replaced.
     const platform::RunningApplication app;
     std::string title;
     // Last known frame, top-left-origin screen space.
     Rect frame;
     // The window server's window number, 0 when none; never refreshed.
-    const std::uint32_t cgID;
+    const std::uint32_t windowNumber;
     Size minimum = kMinimumWindowSize;
     // The frame the last placement asked for; absent while parked or after a restore.
     std::optional<Rect> expectedFrame;
@@ -70,7 +70,7 @@ struct WindowRecord {
     bool onScreen = true;
 
     // The application identity: its bundle identifier, or "pid.<pid>" without one.
-    std::string bundleID() const;
+    std::string applicationID() const;
     WindowIcon icon() const;
 };
 

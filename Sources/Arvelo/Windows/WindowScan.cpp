@@ -12,8 +12,8 @@
 namespace arvelo::WindowScan {
 namespace {
 
-using platform::AXElement;
-using platform::AXResult;
+using platform::AccessElement;
+using platform::AccessResult;
 using platform::WindowInfo;
 namespace ax = platform::ax;
 
@@ -30,14 +30,14 @@ public:
         for (std::size_t i = 0; i < retained.size(); ++i) {
             const RetainedWindow& window = retained[i];
             byElement_.try_emplace(window.element, i);
-            byNumber_.try_emplace(numberKey(window.pid, window.cgID), i);
+            byNumber_.try_emplace(numberKey(window.pid, window.windowNumber), i);
             byPid_[window.pid].push_back(i);
         }
     }
 
     // The first retained window of the process whose element equals `element` or, when
     // `number` is not 0, whose window number equals it.
-    const RetainedWindow* find(std::int32_t pid, const AXElement& element, std::uint32_t number) const {
+    const RetainedWindow* find(std::int32_t pid, const AccessElement& element, std::uint32_t number) const {
         std::size_t best = retained_.size();
         if (const auto it = byElement_.find(element); it != byElement_.end() && retained_[it->second].pid == pid)
             best = it->second;
@@ -61,7 +61,7 @@ private:
     }
 
     const std::vector<RetainedWindow>& retained_;
-    std::unordered_map<AXElement, std::size_t> byElement_;
+    std::unordered_map<AccessElement, std::size_t> byElement_;
     std::unordered_map<std::uint64_t, std::size_t> byNumber_;
     std::unordered_map<std::int32_t, std::vector<std::size_t>> byPid_;
 };
@@ -93,12 +93,12 @@ public:
     }
 
 private:
-    platform::AXResult readWindows(const AXElement& appElement);
+    platform::AccessResult readWindows(const AccessElement& appElement);
     // The candidates' attributes, shared with the memo.
-    std::vector<std::shared_ptr<const std::vector<AXResult>>> readCandidates(const std::vector<AXElement>& candidates);
-    std::vector<AXElement> fallbackCandidates(const AXElement& appElement,
+    std::vector<std::shared_ptr<const std::vector<AccessResult>>> readCandidates(const std::vector<AccessElement>& candidates);
+    std::vector<AccessElement> fallbackCandidates(const AccessElement& appElement,
                                               const std::vector<const WindowInfo*>& serverWindows);
-    void examine(const ScanApplication& application, const AXElement& element, const std::vector<AXResult>& values,
+    void examine(const ScanApplication& application, const AccessElement& element, const std::vector<AccessResult>& values,
                  const std::vector<const WindowInfo*>& serverWindows);
 
     platform::Accessibility& ax_;
@@ -115,10 +115,10 @@ private:
 };
 
 void Capture::scan(const ScanApplication& application) {
-    const AXElement appElement = AXElement::application(application.pid);
-    const AXResult windowsRead = readWindows(appElement);
+    const AccessElement appElement = AccessElement::application(application.pid);
+    const AccessResult windowsRead = readWindows(appElement);
     const std::int32_t readError = platform::rawValue(windowsRead.error);
-    const std::optional<std::vector<AXElement>> listed = windowsRead.ok() ? windowsRead.value.elements() : std::nullopt;
+    const std::optional<std::vector<AccessElement>> listed = windowsRead.ok() ? windowsRead.value.elements() : std::nullopt;
 
     // The application's ordinary windows on the window server's list, front to back.
     static const std::vector<const WindowInfo*> kNone;
@@ -128,11 +128,11 @@ void Capture::scan(const ScanApplication& application) {
 
     // What the fallbacks find is not kept: a later scan asks them again.
     if (!listed || listed->empty()) settled_ = false;
-    std::vector<AXElement> found = listed && !listed->empty() ? *listed : fallbackCandidates(appElement, serverWindows);
+    std::vector<AccessElement> found = listed && !listed->empty() ? *listed : fallbackCandidates(appElement, serverWindows);
 
-    std::vector<AXElement> candidates;
-    std::unordered_set<AXElement> seen;
-    for (const AXElement& element : found)
+    std::vector<AccessElement> candidates;
+    std::unordered_set<AccessElement> seen;
+    for (const AccessElement& element : found)
         if (seen.insert(element).second) candidates.push_back(element);
     for (const RetainedWindow* window : retained_.ofProcess(application.pid))
         if (seen.insert(window->element).second) candidates.push_back(window->element);
@@ -156,7 +156,7 @@ void Capture::scan(const ScanApplication& application) {
 
 // The stamp is taken before the read: a change while the read is out moves it, so the next
 // scan reads again.
-AXResult Capture::readWindows(const AXElement& appElement) {
+AccessResult Capture::readWindows(const AccessElement& appElement) {
     const auto stamp = ax_.changeStamp(appElement);
     if (stamp && previous_) {
         const auto known = previous_->applications.find(appElement.pid);
@@ -165,7 +165,7 @@ AXResult Capture::readWindows(const AXElement& appElement) {
             return known->second.windows;
         }
     }
-    AXResult read = ax_.copyAttributeValue(appElement, ax::kWindows, kTimeout);
+    AccessResult read = ax_.copyAttributeValue(appElement, ax::kWindows, kTimeout);
     // Only a list that named windows is kept: the fallbacks behind an empty one are asked anew.
     const auto listed = read.ok() ? read.value.elements() : std::nullopt;
     if (stamp && listed && !listed->empty())
@@ -175,11 +175,11 @@ AXResult Capture::readWindows(const AXElement& appElement) {
     return read;
 }
 
-std::vector<std::shared_ptr<const std::vector<AXResult>>> Capture::readCandidates(
-    const std::vector<AXElement>& candidates) {
-    std::vector<std::shared_ptr<const std::vector<AXResult>>> values(candidates.size());
+std::vector<std::shared_ptr<const std::vector<AccessResult>>> Capture::readCandidates(
+    const std::vector<AccessElement>& candidates) {
+    std::vector<std::shared_ptr<const std::vector<AccessResult>>> values(candidates.size());
     std::vector<std::optional<std::uint64_t>> stamps(candidates.size());
-    std::vector<AXElement> unread;
+    std::vector<AccessElement> unread;
     std::vector<std::size_t> unreadAt;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         stamps[i] = ax_.changeStamp(candidates[i]);
@@ -198,10 +198,10 @@ std::vector<std::shared_ptr<const std::vector<AXResult>>> Capture::readCandidate
     auto read = ax_.copyAttributeValues(unread, kCandidateAttributes, kTimeout);
     for (std::size_t j = 0; j < unread.size(); ++j) {
         const std::size_t i = unreadAt[j];
-        const auto& answers = *(values[i] = std::make_shared<const std::vector<AXResult>>(std::move(read[j])));
+        const auto& answers = *(values[i] = std::make_shared<const std::vector<AccessResult>>(std::move(read[j])));
         // Answers that failed for want of time are asked again next time.
-        const bool settled = std::none_of(answers.begin(), answers.end(), [](const AXResult& r) {
-            return r.error == platform::AXError::cannotComplete || r.error == platform::AXError::apiDisabled;
+        const bool settled = std::none_of(answers.begin(), answers.end(), [](const AccessResult& r) {
+            return r.error == platform::AccessError::cannotComplete || r.error == platform::AccessError::apiDisabled;
         });
         if (stamps[i] && settled && answers[kRole].ok())
             memo_.windows.emplace(candidates[i], ScanMemo::Window{*stamps[i], values[i]});
@@ -213,24 +213,24 @@ std::vector<std::shared_ptr<const std::vector<AXResult>>> Capture::readCandidate
 
 // Asked only when "AXWindows" gives nothing: the window children, the focused and main
 // windows, and the windows under the centres of the application's window-server windows.
-std::vector<AXElement> Capture::fallbackCandidates(const AXElement& appElement,
+std::vector<AccessElement> Capture::fallbackCandidates(const AccessElement& appElement,
                                                    const std::vector<const WindowInfo*>& serverWindows) {
-    std::vector<AXElement> result;
-    const AXResult children = ax_.copyAttributeValue(appElement, ax::kChildren, kTimeout);
+    std::vector<AccessElement> result;
+    const AccessResult children = ax_.copyAttributeValue(appElement, ax::kChildren, kTimeout);
     if (const auto elements = children.ok() ? children.value.elements() : std::nullopt) {
-        for (const AXElement& child : *elements) {
-            const AXResult role = ax_.copyAttributeValue(child, ax::kRole, kTimeout);
+        for (const AccessElement& child : *elements) {
+            const AccessResult role = ax_.copyAttributeValue(child, ax::kRole, kTimeout);
             if (role.ok() && role.value.string() == ax::kWindowRole) result.push_back(child);
         }
     }
     for (const std::string_view attribute : {ax::kFocusedWindow, ax::kMainWindow}) {
-        const AXResult window = ax_.copyAttributeValue(appElement, attribute, kTimeout);
+        const AccessResult window = ax_.copyAttributeValue(appElement, attribute, kTimeout);
         if (const auto element = window.ok() ? window.value.element() : std::nullopt) result.push_back(*element);
     }
     for (const WindowInfo* entry : serverWindows) {
         if (!entry->bounds) continue;
         const Point centre{entry->bounds->midX(), entry->bounds->midY()};
-        const AXResult hit = ax_.elementAtPosition(appElement, centre, kTimeout);
+        const AccessResult hit = ax_.elementAtPosition(appElement, centre, kTimeout);
         const auto element = hit.ok() ? hit.value.element() : std::nullopt;
         if (!element) continue;
         if (const auto window = ancestorWindow(ax_, *element)) result.push_back(*window);
@@ -238,7 +238,7 @@ std::vector<AXElement> Capture::fallbackCandidates(const AXElement& appElement,
     return result;
 }
 
-void Capture::examine(const ScanApplication& application, const AXElement& element, const std::vector<AXResult>& values,
+void Capture::examine(const ScanApplication& application, const AccessElement& element, const std::vector<AccessResult>& values,
                       const std::vector<const WindowInfo*>& serverWindows) {
     const std::int32_t pid = application.pid;
     const std::uint32_t number = ax_.windowNumberCallAvailable() ? ax_.windowNumber(element) : 0;
@@ -247,9 +247,9 @@ void Capture::examine(const ScanApplication& application, const AXElement& eleme
         if (known) snapshot_.failedPIDs.insert(pid);
     };
 
-    const AXResult& role = values[kRole];
+    const AccessResult& role = values[kRole];
     if (!role.ok()) {
-        if (role.error != platform::AXError::invalidUIElement) markFailedIfKnown();
+        if (role.error != platform::AccessError::invalidUIElement) markFailedIfKnown();
         return;
     }
 
@@ -270,11 +270,11 @@ void Capture::examine(const ScanApplication& application, const AXElement& eleme
     const Rect frame(*origin, *size);
 
     if (!known) {
-        const platform::AXSettable position = ax_.isAttributeSettable(element, ax::kPosition, kTimeout);
-        const platform::AXSettable size =
-            position.yes() ? ax_.isAttributeSettable(element, ax::kSize, kTimeout) : platform::AXSettable{};
+        const platform::AccessSettable position = ax_.isAttributeSettable(element, ax::kPosition, kTimeout);
+        const platform::AccessSettable size =
+            position.yes() ? ax_.isAttributeSettable(element, ax::kSize, kTimeout) : platform::AccessSettable{};
         // An answer that did not come is asked again by the next scan.
-        if (position.error != platform::AXError::success || size.error != platform::AXError::success)
+        if (position.error != platform::AccessError::success || size.error != platform::AccessError::success)
             settled_ = false;
         if (!position.yes() || !size.yes()) return;
     }
@@ -295,13 +295,13 @@ void Capture::examine(const ScanApplication& application, const AXElement& eleme
         number != 0 ? snapshot_.onScreenIDs.contains(number) : match && matchScore < kOnScreenDistance;
     if (!known && minimized != true && !onScreen) return;
 
-    const std::uint32_t cgID = number != 0 ? number : match ? match->number : 0;
-    std::string key = known ? known->id : windowKey(pid, cgID, element);
+    const std::uint32_t windowNumber = number != 0 ? number : match ? match->number : 0;
+    std::string key = known ? known->id : windowKey(pid, windowNumber, element);
     if (!keys_.insert(key).second) return;
 
     const auto title = values[kTitle].ok() ? values[kTitle].value.string() : std::nullopt;
     snapshot_.windows.push_back(
-        {std::move(key), pid, element, title && !title->empty() ? *title : application.name, frame, cgID, minimized});
+        {std::move(key), pid, element, title && !title->empty() ? *title : application.name, frame, windowNumber, minimized});
 }
 
 }  // namespace

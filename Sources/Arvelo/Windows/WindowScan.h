@@ -34,8 +34,8 @@ struct ScanApplication {
 struct RetainedWindow {
     std::string id;
     std::int32_t pid = 0;
-    platform::AXElement element;
-    std::uint32_t cgID = 0;
+    platform::AccessElement element;
+    std::uint32_t windowNumber = 0;
 
     friend bool operator==(const RetainedWindow&, const RetainedWindow&) = default;
 };
@@ -44,10 +44,10 @@ struct RetainedWindow {
 struct ScannedWindow {
     std::string id;
     std::int32_t pid = 0;
-    platform::AXElement element;
+    platform::AccessElement element;
     std::string title;
     Rect frame;  // top-left-origin screen space
-    std::uint32_t cgID = 0;
+    std::uint32_t windowNumber = 0;
     std::optional<bool> minimized;
 
     friend bool operator==(const ScannedWindow&, const ScannedWindow&) = default;
@@ -58,15 +58,15 @@ struct ScannedWindow {
 struct ScanMemo {
     struct Application {
         std::uint64_t stamp = 0;
-        platform::AXResult windows;
+        platform::AccessResult windows;
     };
     struct Window {
         std::uint64_t stamp = 0;
         // Shared by the scans that find the window unchanged; never null.
-        std::shared_ptr<const std::vector<platform::AXResult>> values;
+        std::shared_ptr<const std::vector<platform::AccessResult>> values;
     };
     std::unordered_map<std::int32_t, Application> applications;
-    std::unordered_map<platform::AXElement, Window> windows;
+    std::unordered_map<platform::AccessElement, Window> windows;
 };
 
 // The result of one scan.
@@ -112,23 +112,23 @@ ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowLis
 // The window key "<pid>:<cgID>:<hash>". A window found under the key of one destroyed before
 // it (X servers give the numbers of closed windows out again) is told apart by its
 // incarnation, added to the hash above bit 48.
-std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXElement& element,
+std::string windowKey(std::int32_t pid, std::uint32_t windowNumber, const platform::AccessElement& element,
                       std::uint32_t incarnation = 0);
 
 // The element's "AXPosition" and "AXSize" as a rectangle; absent when either read fails or
 // does not hold a point or a size.
-std::optional<Rect> rect(platform::Accessibility& accessibility, const platform::AXElement& element,
+std::optional<Rect> rect(platform::Accessibility& accessibility, const platform::AccessElement& element,
                          double timeout = kTimeout);
 // The named attribute as a Boolean; false when the read fails or holds no Boolean.
-bool boolValue(platform::Accessibility& accessibility, const platform::AXElement& element, std::string_view attribute,
+bool boolValue(platform::Accessibility& accessibility, const platform::AccessElement& element, std::string_view attribute,
                double timeout = kTimeout);
 // |Δ min x| + |Δ min y| + |Δ width| + |Δ height| between the entry's bounds and the rectangle;
 // kNoScore when the entry has no bounds.
 double score(const platform::WindowInfo& entry, const Rect& rect);
 // The element itself when its role is "AXWindow", else the nearest such ancestor within
 // kAncestorLimit elements; absent when a parent cannot be read.
-std::optional<platform::AXElement> ancestorWindow(platform::Accessibility& accessibility,
-                                                  const platform::AXElement& element);
+std::optional<platform::AccessElement> ancestorWindow(platform::Accessibility& accessibility,
+                                                  const platform::AccessElement& element);
 
 }  // namespace WindowScan
 

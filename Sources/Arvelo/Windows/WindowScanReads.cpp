@@ -9,13 +9,13 @@ namespace arvelo::WindowScan {
 
 namespace ax = platform::ax;
 
-std::string windowKey(std::int32_t pid, std::uint32_t cgID, const platform::AXElement& element,
+std::string windowKey(std::int32_t pid, std::uint32_t windowNumber, const platform::AccessElement& element,
                       std::uint32_t incarnation) {
     const std::uint64_t hash = element.hash() + (static_cast<std::uint64_t>(incarnation) << 48);
-    return std::to_string(pid) + ":" + std::to_string(cgID) + ":" + std::to_string(hash);
+    return std::to_string(pid) + ":" + std::to_string(windowNumber) + ":" + std::to_string(hash);
 }
 
-std::optional<Rect> rect(platform::Accessibility& accessibility, const platform::AXElement& element, double timeout) {
+std::optional<Rect> rect(platform::Accessibility& accessibility, const platform::AccessElement& element, double timeout) {
     const auto position = accessibility.copyAttributeValue(element, ax::kPosition, timeout);
     if (!position.ok()) return std::nullopt;
     const auto size = accessibility.copyAttributeValue(element, ax::kSize, timeout);
@@ -26,7 +26,7 @@ std::optional<Rect> rect(platform::Accessibility& accessibility, const platform:
     return Rect(*origin, *extent);
 }
 
-bool boolValue(platform::Accessibility& accessibility, const platform::AXElement& element, std::string_view attribute,
+bool boolValue(platform::Accessibility& accessibility, const platform::AccessElement& element, std::string_view attribute,
                double timeout) {
     const auto result = accessibility.copyAttributeValue(element, attribute, timeout);
     return result.ok() && result.value.boolean().value_or(false);
@@ -39,9 +39,9 @@ double score(const platform::WindowInfo& entry, const Rect& rect) {
            std::abs(bounds.width - rect.width) + std::abs(bounds.height - rect.height);
 }
 
-std::optional<platform::AXElement> ancestorWindow(platform::Accessibility& accessibility,
-                                                  const platform::AXElement& element) {
-    platform::AXElement current = element;
+std::optional<platform::AccessElement> ancestorWindow(platform::Accessibility& accessibility,
+                                                  const platform::AccessElement& element) {
+    platform::AccessElement current = element;
     for (int tested = 0; tested < kAncestorLimit; ++tested) {
         const auto role = accessibility.copyAttributeValue(current, ax::kRole, kTimeout);
         if (role.ok() && role.value.string() == ax::kWindowRole) return current;

@@ -20,7 +20,7 @@ std::string_view toString(Request request) {
 }
 
 std::string Call::description() const {
-    return arvelo::formatNumber(time) + "s " + std::string(toString(request)) + " " + AXValue(element).description() +
+    return arvelo::formatNumber(time) + "s " + std::string(toString(request)) + " " + AccessValue(element).description() +
            (name.empty() ? "" : " " + name) + " = " + value.description() + " (timeout " +
            arvelo::formatNumber(timeout) + ") -> " + std::to_string(rawValue(result));
 }
@@ -32,7 +32,7 @@ std::vector<Call> CallLog::of(Request request, std::string_view name) const {
     return out;
 }
 
-std::vector<Call> CallLog::writesTo(const AXElement& element) const {
+std::vector<Call> CallLog::writesTo(const AccessElement& element) const {
     std::vector<Call> out;
     for (const auto& call : calls_)
         if (call.request == Request::set && call.element == element) out.push_back(call);

@@ -18,11 +18,11 @@ std::string_view toString(Request request);
 struct Call {
     Seconds time = 0;  // virtual seconds since the start
     Request request = Request::copy;
-    AXElement element;
+    AccessElement element;
     std::string name;  // attribute or action; "" for an element-at-position request
-    AXValue value;     // the value written, read, or the element found
+    AccessValue value;     // the value written, read, or the element found
     double timeout = 0;
-    AXError result = AXError::success;
+    AccessError result = AccessError::success;
 
     std::string description() const;
 };
@@ -39,7 +39,7 @@ public:
     // The calls of one kind (and attribute or action, when given), in order.
     std::vector<Call> of(Request request, std::string_view name = {}) const;
     // The writes made to one element, in order.
-    std::vector<Call> writesTo(const AXElement& element) const;
+    std::vector<Call> writesTo(const AccessElement& element) const;
 
     // Told of each request as it is recorded, for tests that look at the world at that moment.
     std::function<void(const Call&)> onCall;

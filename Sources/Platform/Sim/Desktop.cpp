@@ -33,7 +33,7 @@ Window& WindowHandle::state() const {
 }
 
 std::int32_t WindowHandle::pid() const { return state().pid; }
-AXElement WindowHandle::element() const { return AXElement::windowOf(pid(), number_); }
+AccessElement WindowHandle::element() const { return AccessElement::windowOf(pid(), number_); }
 bool WindowHandle::alive() const { return world_->liveWindow(number_) != nullptr; }
 
 arvelo::Rect WindowHandle::frame() const {
@@ -62,7 +62,7 @@ WindowHandle& WindowHandle::snapsBack(Seconds after, std::optional<arvelo::Rect>
     return *this;
 }
 
-WindowHandle& WindowHandle::refusesWrites(AXError error) {
+WindowHandle& WindowHandle::refusesWrites(AccessError error) {
     state().behaviour.refuseWrites = error;
     return *this;
 }
@@ -168,7 +168,7 @@ AppHandle& AppHandle::respondsAfter(Seconds seconds) {
     return *this;
 }
 
-AppHandle& AppHandle::failsWindowsRead(AXError error) {
+AppHandle& AppHandle::failsWindowsRead(AccessError error) {
     state().behaviour.windowsReadError = error;
     return *this;
 }
@@ -238,9 +238,9 @@ std::size_t Desktop::addDisplay(std::string name, arvelo::Size size) {
 
 std::size_t Desktop::addDisplay(Display display) { return world_->addDisplay(std::move(display)); }
 
-AppHandle Desktop::launch(std::string bundleIdentifier, std::string name) {
+AppHandle Desktop::launch(std::string applicationID, std::string name) {
     App app;
-    if (!bundleIdentifier.empty()) app.bundleIdentifier = std::move(bundleIdentifier);
+    if (!applicationID.empty()) app.applicationID = std::move(applicationID);
     app.name = std::move(name);
     return launch(std::move(app));
 }

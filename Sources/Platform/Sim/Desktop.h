@@ -28,7 +28,7 @@ public:
 
     std::uint32_t number() const { return number_; }
     std::int32_t pid() const;
-    AXElement element() const;
+    AccessElement element() const;
     Window& state() const;       // the model, for anything not offered below
     arvelo::Rect frame() const;  // as reads see it now
     bool alive() const;
@@ -40,7 +40,7 @@ public:
     // After each write takes effect the window returns, `after` seconds later, to `to`
     // (by default the frame it has now).
     WindowHandle& snapsBack(Seconds after, std::optional<arvelo::Rect> to = std::nullopt);
-    WindowHandle& refusesWrites(AXError error);
+    WindowHandle& refusesWrites(AccessError error);
     WindowHandle& acceptsWrites();
     // The window manager keeps the window where it is: writes succeed and change nothing.
     WindowHandle& heldByManager(bool held = true);
@@ -71,7 +71,7 @@ public:
     AppHandle(std::shared_ptr<World> world, std::int32_t pid) : world_(std::move(world)), pid_(pid) {}
 
     std::int32_t pid() const { return pid_; }
-    AXElement element() const { return AXElement::application(pid_); }
+    AccessElement element() const { return AccessElement::application(pid_); }
     App& state() const;
 
     WindowHandle openWindow(std::string title, const arvelo::Rect& frame);
@@ -79,7 +79,7 @@ public:
 
     // Behaviour.
     AppHandle& respondsAfter(Seconds seconds);
-    AppHandle& failsWindowsRead(AXError error);
+    AppHandle& failsWindowsRead(AccessError error);
     AppHandle& answersEmptyWindowList(bool empty = true);
 
     void activate();
@@ -123,7 +123,7 @@ public:
     void switchSpace(std::size_t display, SpaceID space) { world_->switchSpace(display, space); }
 
     // Applications.
-    AppHandle launch(std::string bundleIdentifier, std::string name);
+    AppHandle launch(std::string applicationID, std::string name);
     AppHandle launch(App app);
     AppHandle app(std::int32_t pid) { return AppHandle(world_, pid); }
     WindowHandle window(std::uint32_t number) { return WindowHandle(world_, number); }

@@ -7,16 +7,16 @@ namespace platform::sim {
 
 namespace {
 
-AXResult value(AXValue v) { return {AXError::success, std::move(v)}; }
-AXResult failure(AXError error) { return {error, {}}; }
+AccessResult value(AccessValue v) { return {AccessError::success, std::move(v)}; }
+AccessResult failure(AccessError error) { return {error, {}}; }
 
-class SimObserver : public AXObserver {
+class SimObserver : public AccessObserver {
 public:
     SimObserver(std::shared_ptr<World> world, std::int32_t pid)
         : world_(std::move(world)), entry_(std::make_shared<World::ObserverEntry>()) {
         entry_->pid = pid;
         // Delivered on the main queue, as the platform's run-loop source would.
-        entry_->deliver = [this, weak = std::weak_ptr<World::ObserverEntry>(entry_)](const AXElement& element,
+        entry_->deliver = [this, weak = std::weak_ptr<World::ObserverEntry>(entry_)](const AccessElement& element,
                                                                                      const std::string& name) {
             world_->clock().async([this, weak, element, name] {
                 if (weak.expired() || !onNotification) return;
@@ -26,18 +26,18 @@ public:
         world_->addObserver(entry_);
     }
 
-    AXError addNotification(const AXElement& element, std::string_view notification) override {
-        if (element.pid != entry_->pid) return AXError::illegalArgument;
-        if (element.kind != AXElementKind::application && !world_->liveWindow(element.window))
-            return AXError::invalidUIElement;
+    AccessError addNotification(const AccessElement& element, std::string_view notification) override {
+        if (element.pid != entry_->pid) return AccessError::illegalArgument;
+        if (element.kind != AccessElementKind::application && !world_->liveWindow(element.window))
+            return AccessError::invalidUIElement;
         entry_->registrations.emplace_back(element, std::string(notification));
-        return AXError::success;
+        return AccessError::success;
     }
 
-    AXError removeNotification(const AXElement& element, std::string_view notification) override {
+    AccessError removeNotification(const AccessElement& element, std::string_view notification) override {
         const auto removed = std::erase_if(
             entry_->registrations, [&](const auto& r) { return r.first == element && r.second == notification; });
-        return removed ? AXError::success : AXError::noValue;
+        return removed ? AccessError::success : AccessError::noValue;
     }
 
 private:
@@ -54,28 +54,28 @@ bool SimAccessibility::isProcessTrustedWithOptions(bool prompt) {
     return world_->trusted;
 }
 
-void SimAccessibility::record(Request request, const AXElement& element, std::string_view name, const AXValue& v,
-                              double timeout, AXError result) {
+void SimAccessibility::record(Request request, const AccessElement& element, std::string_view name, const AccessValue& v,
+                              double timeout, AccessError result) {
     world_->calls().add({world_->clock().elapsed(), request, element, std::string(name), v, timeout, result});
 }
 
-AXError SimAccessibility::reachable(const AXElement& element, double timeout) {
+AccessError SimAccessibility::reachable(const AccessElement& element, double timeout) {
     world_->settle();
-    if (!world_->trusted) return AXError::apiDisabled;
+    if (!world_->trusted) return AccessError::apiDisabled;
     App* app = world_->app(element.pid);
     if (!app || !app->running)
-        return element.kind == AXElementKind::application ? AXError::cannotComplete : AXError::invalidUIElement;
-    if (app->behaviour.responseTime > timeout) return AXError::cannotComplete;
-    if (element.kind == AXElementKind::application) return AXError::success;
+        return element.kind == AccessElementKind::application ? AccessError::cannotComplete : AccessError::invalidUIElement;
+    if (app->behaviour.responseTime > timeout) return AccessError::cannotComplete;
+    if (element.kind == AccessElementKind::application) return AccessError::success;
     const Window* window = world_->liveWindow(element.window);
-    if (!window || window->pid != element.pid) return AXError::invalidUIElement;
-    if (element.kind == AXElementKind::closeButton && !window->hasCloseButton) return AXError::invalidUIElement;
-    return AXError::success;
+    if (!window || window->pid != element.pid) return AccessError::invalidUIElement;
+    if (element.kind == AccessElementKind::closeButton && !window->hasCloseButton) return AccessError::invalidUIElement;
+    return AccessError::success;
 }
 
-AXResult SimAccessibility::copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout) {
-    AXResult result;
-    if (const AXError error = reachable(element, timeout); error != AXError::success)
+AccessResult SimAccessibility::copyAttributeValue(const AccessElement& element, std::string_view attribute, double timeout) {
+    AccessResult result;
+    if (const AccessError error = reachable(element, timeout); error != AccessError::success)
         result = failure(error);
     else
         result = read(element, attribute);
@@ -83,52 +83,52 @@ AXResult SimAccessibility::copyAttributeValue(const AXElement& element, std::str
     return result;
 }
 
-AXResult SimAccessibility::read(const AXElement& element, std::string_view attribute) {
+AccessResult SimAccessibility::read(const AccessElement& element, std::string_view attribute) {
     switch (element.kind) {
-        case AXElementKind::application:
+        case AccessElementKind::application:
             return readApplication(*world_->app(element.pid), attribute);
-        case AXElementKind::window:
+        case AccessElementKind::window:
             return readWindow(*world_->liveWindow(element.window), attribute);
-        case AXElementKind::closeButton:
+        case AccessElementKind::closeButton:
             if (attribute == ax::kRole) return value(std::string(ax::kButtonRole));
             if (attribute == ax::kSubrole) return value(std::string(ax::kCloseButtonSubrole));
-            if (attribute == ax::kParent) return value(AXElement::windowOf(element.pid, element.window));
-            return failure(AXError::attributeUnsupported);
+            if (attribute == ax::kParent) return value(AccessElement::windowOf(element.pid, element.window));
+            return failure(AccessError::attributeUnsupported);
     }
-    return failure(AXError::attributeUnsupported);
+    return failure(AccessError::attributeUnsupported);
 }
 
-AXResult SimAccessibility::readApplication(App& app, std::string_view attribute) {
+AccessResult SimAccessibility::readApplication(App& app, std::string_view attribute) {
     const auto windowElements = [&](bool onlyWindows) {
-        std::vector<AXElement> list;
+        std::vector<AccessElement> list;
         for (auto number : world_->windowsOf(app.pid, false)) {
             const Window* w = world_->window(number);
             if (onlyWindows && w->role != ax::kWindowRole) continue;
-            list.push_back(AXElement::windowOf(app.pid, number));
+            list.push_back(AccessElement::windowOf(app.pid, number));
         }
         return list;
     };
     if (attribute == ax::kRole) return value(std::string(ax::kApplicationRole));
-    if (attribute == ax::kTitle) return app.name ? value(*app.name) : failure(AXError::noValue);
+    if (attribute == ax::kTitle) return app.name ? value(*app.name) : failure(AccessError::noValue);
     if (attribute == "AXHidden") return value(app.hidden);
     if (attribute == "AXFrontmost") return value(world_->frontmost() == app.pid);
     if (attribute == ax::kWindows) {
         if (app.behaviour.windowsReadError) return failure(*app.behaviour.windowsReadError);
-        if (app.behaviour.windowsListEmpty) return value(std::vector<AXElement>{});
+        if (app.behaviour.windowsListEmpty) return value(std::vector<AccessElement>{});
         return value(windowElements(false));
     }
     if (attribute == ax::kChildren) return value(windowElements(false));
     if (attribute == ax::kFocusedWindow || attribute == ax::kMainWindow) {
         for (auto number : world_->windowsOf(app.pid, false))
-            if (!world_->window(number)->minimized) return value(AXElement::windowOf(app.pid, number));
-        return failure(AXError::noValue);
+            if (!world_->window(number)->minimized) return value(AccessElement::windowOf(app.pid, number));
+        return failure(AccessError::noValue);
     }
-    return failure(AXError::attributeUnsupported);
+    return failure(AccessError::attributeUnsupported);
 }
 
-AXResult SimAccessibility::readWindow(Window& window, std::string_view attribute) {
+AccessResult SimAccessibility::readWindow(Window& window, std::string_view attribute) {
     if (attribute == ax::kRole) return value(window.role);
-    if (attribute == ax::kSubrole) return window.subrole ? value(*window.subrole) : failure(AXError::noValue);
+    if (attribute == ax::kSubrole) return window.subrole ? value(*window.subrole) : failure(AccessError::noValue);
     if (attribute == ax::kTitle) return value(window.title);
     if (attribute == ax::kMinimized) return value(window.minimized);
     if (attribute == ax::kFullScreen) return value(window.fullScreen);
@@ -141,124 +141,124 @@ AXResult SimAccessibility::readWindow(Window& window, std::string_view attribute
     }
     if (attribute == ax::kParent) {
         if (window.parent && world_->liveWindow(*window.parent))
-            return value(AXElement::windowOf(window.pid, *window.parent));
-        return value(AXElement::application(window.pid));
+            return value(AccessElement::windowOf(window.pid, *window.parent));
+        return value(AccessElement::application(window.pid));
     }
     if (attribute == ax::kChildren) {
-        std::vector<AXElement> children;
+        std::vector<AccessElement> children;
         for (auto number : world_->windowsOf(window.pid, true))
             if (world_->window(number)->parent == window.number)
-                children.push_back(AXElement::windowOf(window.pid, number));
-        if (window.hasCloseButton) children.push_back(AXElement::closeButtonOf(window.pid, window.number));
+                children.push_back(AccessElement::windowOf(window.pid, number));
+        if (window.hasCloseButton) children.push_back(AccessElement::closeButtonOf(window.pid, window.number));
         return value(std::move(children));
     }
     if (attribute == ax::kCloseButton) {
-        if (!window.hasCloseButton) return failure(AXError::noValue);
-        return value(AXElement::closeButtonOf(window.pid, window.number));
+        if (!window.hasCloseButton) return failure(AccessError::noValue);
+        return value(AccessElement::closeButtonOf(window.pid, window.number));
     }
-    return failure(AXError::attributeUnsupported);
+    return failure(AccessError::attributeUnsupported);
 }
 
-AXError SimAccessibility::setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& v,
+AccessError SimAccessibility::setAttributeValue(const AccessElement& element, std::string_view attribute, const AccessValue& v,
                                             double timeout) {
-    AXError error = reachable(element, timeout);
-    if (error == AXError::success) error = write(element, attribute, v);
+    AccessError error = reachable(element, timeout);
+    if (error == AccessError::success) error = write(element, attribute, v);
     record(Request::set, element, attribute, v, timeout, error);
     return error;
 }
 
-AXError SimAccessibility::write(const AXElement& element, std::string_view attribute, const AXValue& v) {
-    if (element.kind != AXElementKind::window) return AXError::attributeUnsupported;
+AccessError SimAccessibility::write(const AccessElement& element, std::string_view attribute, const AccessValue& v) {
+    if (element.kind != AccessElementKind::window) return AccessError::attributeUnsupported;
     Window& window = *world_->liveWindow(element.window);
     if (attribute == ax::kPosition) {
         const auto point = v.point();
-        if (!point) return AXError::illegalArgument;
+        if (!point) return AccessError::illegalArgument;
         return world_->writePosition(window, *point);
     }
     if (attribute == ax::kSize) {
         const auto size = v.size();
-        if (!size) return AXError::illegalArgument;
+        if (!size) return AccessError::illegalArgument;
         return world_->writeSize(window, *size);
     }
     const auto flag = v.boolean();
     if (attribute == ax::kMinimized) {
-        if (!flag) return AXError::illegalArgument;
+        if (!flag) return AccessError::illegalArgument;
         world_->setMinimized(window.number, *flag);
-        return AXError::success;
+        return AccessError::success;
     }
     if (attribute == ax::kMain || attribute == ax::kFocused) {
-        if (!flag) return AXError::illegalArgument;
+        if (!flag) return AccessError::illegalArgument;
         // Focusing a window brings its application forward, as the window manager does.
         if (*flag) {
             world_->raise(window.number);
             world_->activate(window.pid);
         }
-        return AXError::success;
+        return AccessError::success;
     }
     if (attribute == ax::kFullScreen) {
-        if (!flag) return AXError::illegalArgument;
+        if (!flag) return AccessError::illegalArgument;
         window.fullScreen = *flag;
-        return AXError::success;
+        return AccessError::success;
     }
-    return settable(element, attribute).error == AXError::attributeUnsupported ? AXError::attributeUnsupported
-                                                                               : AXError::illegalArgument;
+    return settable(element, attribute).error == AccessError::attributeUnsupported ? AccessError::attributeUnsupported
+                                                                               : AccessError::illegalArgument;
 }
 
-AXSettable SimAccessibility::isAttributeSettable(const AXElement& element, std::string_view attribute, double timeout) {
-    AXSettable result{reachable(element, timeout), false};
-    if (result.error == AXError::success) result = settable(element, attribute);
-    record(Request::settable, element, attribute, AXValue(result.settable), timeout, result.error);
+AccessSettable SimAccessibility::isAttributeSettable(const AccessElement& element, std::string_view attribute, double timeout) {
+    AccessSettable result{reachable(element, timeout), false};
+    if (result.error == AccessError::success) result = settable(element, attribute);
+    record(Request::settable, element, attribute, AccessValue(result.settable), timeout, result.error);
     return result;
 }
 
-AXSettable SimAccessibility::settable(const AXElement& element, std::string_view attribute) {
-    if (element.kind != AXElementKind::window) {
+AccessSettable SimAccessibility::settable(const AccessElement& element, std::string_view attribute) {
+    if (element.kind != AccessElementKind::window) {
         if (attribute == ax::kRole || attribute == ax::kTitle || attribute == ax::kWindows ||
             attribute == ax::kChildren || attribute == ax::kFocusedWindow || attribute == ax::kMainWindow)
-            return {AXError::success, false};
-        return {AXError::attributeUnsupported, false};
+            return {AccessError::success, false};
+        return {AccessError::attributeUnsupported, false};
     }
     const Window& window = *world_->liveWindow(element.window);
-    if (attribute == ax::kPosition) return {AXError::success, window.positionSettable};
-    if (attribute == ax::kSize) return {AXError::success, window.sizeSettable};
+    if (attribute == ax::kPosition) return {AccessError::success, window.positionSettable};
+    if (attribute == ax::kSize) return {AccessError::success, window.sizeSettable};
     if (attribute == ax::kMinimized || attribute == ax::kMain || attribute == ax::kFocused ||
         attribute == ax::kFullScreen)
-        return {AXError::success, true};
+        return {AccessError::success, true};
     if (attribute == ax::kRole || attribute == ax::kSubrole || attribute == ax::kTitle || attribute == ax::kParent ||
         attribute == ax::kChildren || attribute == ax::kCloseButton)
-        return {AXError::success, false};
-    return {AXError::attributeUnsupported, false};
+        return {AccessError::success, false};
+    return {AccessError::attributeUnsupported, false};
 }
 
-AXError SimAccessibility::performAction(const AXElement& element, std::string_view action, double timeout) {
-    AXError error = reachable(element, timeout);
-    if (error == AXError::success) error = perform(element, action);
+AccessError SimAccessibility::performAction(const AccessElement& element, std::string_view action, double timeout) {
+    AccessError error = reachable(element, timeout);
+    if (error == AccessError::success) error = perform(element, action);
     record(Request::action, element, action, {}, timeout, error);
     return error;
 }
 
-AXError SimAccessibility::perform(const AXElement& element, std::string_view action) {
-    if (element.kind == AXElementKind::window && action == ax::kRaiseAction) {
+AccessError SimAccessibility::perform(const AccessElement& element, std::string_view action) {
+    if (element.kind == AccessElementKind::window && action == ax::kRaiseAction) {
         world_->raise(element.window);
-        return AXError::success;
+        return AccessError::success;
     }
-    if (element.kind == AXElementKind::closeButton && action == ax::kPressAction) {
+    if (element.kind == AccessElementKind::closeButton && action == ax::kPressAction) {
         if (!world_->liveWindow(element.window)->behaviour.refusesClose) world_->vanish(element.window);
-        return AXError::success;
+        return AccessError::success;
     }
-    return AXError::actionUnsupported;
+    return AccessError::actionUnsupported;
 }
 
-AXResult SimAccessibility::elementAtPosition(const AXElement& application, arvelo::Point point, double timeout) {
-    AXResult result;
-    if (const AXError error = reachable(application, timeout); error != AXError::success) {
+AccessResult SimAccessibility::elementAtPosition(const AccessElement& application, arvelo::Point point, double timeout) {
+    AccessResult result;
+    if (const AccessError error = reachable(application, timeout); error != AccessError::success) {
         result = failure(error);
     } else {
-        result = failure(AXError::noValue);
+        result = failure(AccessError::noValue);
         for (auto number : world_->windowsOf(application.pid, true)) {
             const Window* window = world_->window(number);
             if (world_->onScreen(*window) && window->frame.contains(point)) {
-                result = value(AXElement::windowOf(application.pid, number));
+                result = value(AccessElement::windowOf(application.pid, number));
                 break;
             }
         }
@@ -269,8 +269,8 @@ AXResult SimAccessibility::elementAtPosition(const AXElement& application, arvel
 
 bool SimAccessibility::windowNumberCallAvailable() { return world_->windowNumberCallAvailable; }
 
-std::uint32_t SimAccessibility::windowNumber(const AXElement& element) {
-    if (!world_->windowNumberCallAvailable || element.kind != AXElementKind::window) return 0;
+std::uint32_t SimAccessibility::windowNumber(const AccessElement& element) {
+    if (!world_->windowNumberCallAvailable || element.kind != AccessElementKind::window) return 0;
     return world_->liveWindow(element.window) ? element.window : 0;
 }
 
@@ -291,14 +291,14 @@ private:
 };
 }  // namespace
 
-std::optional<std::uint64_t> SimAccessibility::changeStamp(const AXElement& element) {
+std::optional<std::uint64_t> SimAccessibility::changeStamp(const AccessElement& element) {
     world_->settle();
     const App* app = world_->app(element.pid);
     if (!app) return std::nullopt;
     StampMixer mix;
     mix << world_->trusted << app->running << app->behaviour.responseTime << app->behaviour.windowsListEmpty
         << (app->behaviour.windowsReadError ? rawValue(*app->behaviour.windowsReadError) : 0);
-    if (element.kind == AXElementKind::application) {
+    if (element.kind == AccessElementKind::application) {
         for (auto number : world_->windowsOf(element.pid, false)) mix << number << world_->window(number)->role;
         return mix.value();
     }
@@ -317,11 +317,11 @@ std::optional<std::uint64_t> SimAccessibility::changeStamp(const AXElement& elem
     return mix.value();
 }
 
-AXObserverResult SimAccessibility::createObserver(std::int32_t pid) {
-    if (!world_->trusted) return {AXError::apiDisabled, nullptr};
+AccessObserverResult SimAccessibility::createObserver(std::int32_t pid) {
+    if (!world_->trusted) return {AccessError::apiDisabled, nullptr};
     const App* app = world_->app(pid);
-    if (!app || !app->running) return {AXError::invalidUIElement, nullptr};
-    return {AXError::success, std::make_unique<SimObserver>(world_, pid)};
+    if (!app || !app->running) return {AccessError::invalidUIElement, nullptr};
+    return {AccessError::success, std::make_unique<SimObserver>(world_, pid)};
 }
 
 }  // namespace platform::sim

@@ -16,29 +16,29 @@ public:
 
     bool isProcessTrusted() override;
     bool isProcessTrustedWithOptions(bool prompt) override;
-    AXResult copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout) override;
-    AXError setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
+    AccessResult copyAttributeValue(const AccessElement& element, std::string_view attribute, double timeout) override;
+    AccessError setAttributeValue(const AccessElement& element, std::string_view attribute, const AccessValue& value,
                               double timeout) override;
-    AXSettable isAttributeSettable(const AXElement& element, std::string_view attribute, double timeout) override;
-    AXError performAction(const AXElement& element, std::string_view action, double timeout) override;
-    AXResult elementAtPosition(const AXElement& application, arvelo::Point point, double timeout) override;
+    AccessSettable isAttributeSettable(const AccessElement& element, std::string_view attribute, double timeout) override;
+    AccessError performAction(const AccessElement& element, std::string_view action, double timeout) override;
+    AccessResult elementAtPosition(const AccessElement& application, arvelo::Point point, double timeout) override;
     bool windowNumberCallAvailable() override;
-    std::uint32_t windowNumber(const AXElement& element) override;
-    AXObserverResult createObserver(std::int32_t pid) override;
+    std::uint32_t windowNumber(const AccessElement& element) override;
+    AccessObserverResult createObserver(std::int32_t pid) override;
     // The simulated desktop knows every change: the stamp is drawn from everything a read of
     // the element could answer, so it moves exactly when such an answer changed.
-    std::optional<std::uint64_t> changeStamp(const AXElement& element) override;
+    std::optional<std::uint64_t> changeStamp(const AccessElement& element) override;
 
 private:
-    AXError reachable(const AXElement& element, double timeout);
-    AXResult read(const AXElement& element, std::string_view attribute);
-    AXResult readApplication(App& app, std::string_view attribute);
-    AXResult readWindow(Window& window, std::string_view attribute);
-    AXError write(const AXElement& element, std::string_view attribute, const AXValue& value);
-    AXSettable settable(const AXElement& element, std::string_view attribute);
-    AXError perform(const AXElement& element, std::string_view action);
-    void record(Request request, const AXElement& element, std::string_view name, const AXValue& value, double timeout,
-                AXError result);
+    AccessError reachable(const AccessElement& element, double timeout);
+    AccessResult read(const AccessElement& element, std::string_view attribute);
+    AccessResult readApplication(App& app, std::string_view attribute);
+    AccessResult readWindow(Window& window, std::string_view attribute);
+    AccessError write(const AccessElement& element, std::string_view attribute, const AccessValue& value);
+    AccessSettable settable(const AccessElement& element, std::string_view attribute);
+    AccessError perform(const AccessElement& element, std::string_view action);
+    void record(Request request, const AccessElement& element, std::string_view name, const AccessValue& value, double timeout,
+                AccessError result);
 
     std::shared_ptr<World> world_;
 };

@@ -16,7 +16,7 @@ bool SimHotKeys::holds(std::uint32_t keyCode, std::uint32_t modifiers) const {
     return grabbed_.contains({keyCode, modifiers & kHotKeyModifierMask});
 }
 
-OSStatus SimHotKeys::grab(std::uint32_t keyCode, std::uint32_t modifiers) {
+StatusCode SimHotKeys::grab(std::uint32_t keyCode, std::uint32_t modifiers) {
     if (occupied_.contains({keyCode, modifiers})) return kEventHotKeyExistsErr;
     grabbed_.insert({keyCode, modifiers});
     return kNoErr;

@@ -22,7 +22,7 @@ public:
     bool holds(std::uint32_t keyCode, std::uint32_t modifiers) const;
 
 protected:
-    OSStatus grab(std::uint32_t keyCode, std::uint32_t modifiers) override;
+    StatusCode grab(std::uint32_t keyCode, std::uint32_t modifiers) override;
     void ungrab(std::uint32_t keyCode, std::uint32_t modifiers) override;
 
 private:

@@ -67,7 +67,7 @@ void SimPanels::setShown(SimPanel& panel, bool shown) {
     if (Window* window = world_->window(panel.number)) window->hiddenFromScreen = !shown;
 }
 
-void SimPanels::orderFront(PanelID id) {
+void SimPanels::show(PanelID id) {
     SimPanel* panel = find(id);
     if (!panel) return;
     setShown(*panel, true);
@@ -78,7 +78,7 @@ void SimPanels::orderFront(PanelID id) {
     raiseFloating();
 }
 
-void SimPanels::orderOut(PanelID id) {
+void SimPanels::hide(PanelID id) {
     if (SimPanel* panel = find(id)) setShown(*panel, false);
 }
 

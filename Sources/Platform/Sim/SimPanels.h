@@ -32,8 +32,8 @@ public:
     std::optional<arvelo::Rect> frame(PanelID panel) override;
     void setLevel(PanelID panel, PanelLevel level) override;
     void setIgnoresMouse(PanelID panel, bool ignores) override;
-    void orderFront(PanelID panel) override;
-    void orderOut(PanelID panel) override;
+    void show(PanelID panel) override;
+    void hide(PanelID panel) override;
     void close(PanelID panel) override;
     void orderAbove(const std::vector<std::pair<PanelID, std::uint32_t>>& placements) override;
     void orderBelow(PanelID panel, std::uint32_t windowNumber) override;

@@ -6,12 +6,12 @@ namespace platform::sim {
 SimWindowList::SimWindowList(std::shared_ptr<World> world) : world_(std::move(world)) {
     world_->onWindowShown = [this, alive = std::weak_ptr<int>(alive_)] {
         world_->clock().async([this, alive] {
-            if (!alive.expired()) windowDidAppear.emit();
+            if (!alive.expired()) windowDidAppear.notify();
         });
     };
     world_->onWindowClosed = [this, alive = std::weak_ptr<int>(alive_)](std::uint32_t number) {
         world_->clock().async([this, alive, number] {
-            if (!alive.expired()) windowDidClose.emit(number);
+            if (!alive.expired()) windowDidClose.notify(number);
         });
     };
 }

@@ -10,7 +10,7 @@ SimWorkspace::SimWorkspace(std::shared_ptr<World> world) : world_(std::move(worl
     const auto post = [this, alive](Signal<const RunningApplication&>& signal) {
         return [this, alive, &signal](const App& app) {
             world_->clock().async([alive, &signal, info = describe(app)] {
-                if (!alive.expired()) signal.emit(info);
+                if (!alive.expired()) signal.notify(info);
             });
         };
     };
@@ -20,12 +20,12 @@ SimWorkspace::SimWorkspace(std::shared_ptr<World> world) : world_(std::move(worl
     world_->onHiddenChange = [this, alive](const App& app) {
         world_->clock().async([this, alive, info = describe(app)] {
             if (alive.expired()) return;
-            (info.hidden ? didHideApplication : didUnhideApplication).emit(info);
+            (info.hidden ? didHideApplication : didUnhideApplication).notify(info);
         });
     };
     world_->onSpaceChange = [this, alive] {
         world_->clock().async([this, alive] {
-            if (!alive.expired()) activeSpaceDidChange.emit();
+            if (!alive.expired()) activeSpaceDidChange.notify();
         });
     };
 }
@@ -39,7 +39,7 @@ SimWorkspace::~SimWorkspace() {
 }
 
 RunningApplication SimWorkspace::describe(const App& app) const {
-    return {app.pid,    app.bundleIdentifier,           app.name,    app.activationPolicy,
+    return {app.pid,    app.applicationID,           app.name,    app.activationPolicy,
             app.hidden, world_->frontmost() == app.pid, app.iconName};
 }
 

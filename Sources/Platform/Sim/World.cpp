@@ -7,7 +7,7 @@
 namespace platform::sim {
 
 namespace {
-constexpr const char* kOwnBundleIdentifier = "org.vomira.Arvelo";
+constexpr const char* kOwnApplicationID = "org.vomira.Arvelo";
 constexpr std::int32_t kOwnPid = 100;
 }  // namespace
 
@@ -15,7 +15,7 @@ World::World(std::shared_ptr<VirtualClock> clock) : clock_(std::move(clock)) {
     // This program itself runs as an accessory application.
     App self;
     self.pid = kOwnPid;
-    self.bundleIdentifier = kOwnBundleIdentifier;
+    self.applicationID = kOwnApplicationID;
     self.name = "Arvelo";
     self.activationPolicy = ActivationPolicy::accessory;
     ownPid_ = kOwnPid;
@@ -145,7 +145,7 @@ void World::vanish(std::uint32_t number) {
     gone->alive = false;
     std::erase(stacking_, number);
     std::erase_if(pending_, [number](const Change& c) { return c.window == number; });
-    notify(AXElement::windowOf(gone->pid, number), "AXUIElementDestroyed");
+    notify(AccessElement::windowOf(gone->pid, number), "AXUIElementDestroyed");
     if (onWindowClosed) onWindowClosed(number);
     std::vector<std::uint32_t> children;
     for (const auto& [childNumber, child] : windows_)
@@ -184,7 +184,7 @@ void World::setMinimized(std::uint32_t number, bool minimized) {
     if (!target || target->minimized == minimized) return;
     target->minimized = minimized;
     if (!minimized) raise(number);
-    notify(AXElement::windowOf(target->pid, number), minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
+    notify(AccessElement::windowOf(target->pid, number), minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
     if (!minimized && onWindowShown) onWindowShown();
 }
 
@@ -224,22 +224,22 @@ arvelo::Size World::clamp(const Window& window, arvelo::Size size) const {
     return size;
 }
 
-AXError World::writePosition(Window& window, arvelo::Point origin) {
+AccessError World::writePosition(Window& window, arvelo::Point origin) {
     if (window.behaviour.refuseWrites) return *window.behaviour.refuseWrites;
-    if (!window.positionSettable) return AXError::attributeUnsupported;
-    if (window.behaviour.heldByManager) return AXError::success;
+    if (!window.positionSettable) return AccessError::attributeUnsupported;
+    if (window.behaviour.heldByManager) return AccessError::success;
     schedule({clock_->elapsedTicks() + VirtualClock::ticks(window.behaviour.lag), 0, window.number, origin,
               std::nullopt, true});
-    return AXError::success;
+    return AccessError::success;
 }
 
-AXError World::writeSize(Window& window, arvelo::Size size) {
+AccessError World::writeSize(Window& window, arvelo::Size size) {
     if (window.behaviour.refuseWrites) return *window.behaviour.refuseWrites;
-    if (!window.sizeSettable) return AXError::attributeUnsupported;
-    if (window.behaviour.heldByManager) return AXError::success;
+    if (!window.sizeSettable) return AccessError::attributeUnsupported;
+    if (window.behaviour.heldByManager) return AccessError::success;
     schedule({clock_->elapsedTicks() + VirtualClock::ticks(window.behaviour.lag), 0, window.number, std::nullopt,
               clamp(window, size), true});
-    return AXError::success;
+    return AccessError::success;
 }
 
 void World::setFrame(std::uint32_t number, const arvelo::Rect& frame) {
@@ -284,7 +284,7 @@ void World::apply(const Change& change) {
         target->frame.width = change.size->width;
         target->frame.height = change.size->height;
     }
-    const AXElement element = AXElement::windowOf(target->pid, target->number);
+    const AccessElement element = AccessElement::windowOf(target->pid, target->number);
     if (target->frame.origin() != before.origin()) notify(element, "AXMoved");
     if (target->frame.size() != before.size()) notify(element, "AXResized");
     if (change.isWrite && target->behaviour.snapBackAfter) {
@@ -294,13 +294,13 @@ void World::apply(const Change& change) {
     }
 }
 
-void World::notify(const AXElement& element, const std::string& notification) {
+void World::notify(const AccessElement& element, const std::string& notification) {
     std::erase_if(observers_, [](const auto& weak) { return weak.expired(); });
     for (const auto& weak : observers_) {
         auto observer = weak.lock();
         if (!observer || observer->pid != element.pid || !observer->deliver) continue;
         for (const auto& [registered, name] : observer->registrations) {
-            if (name == notification && (registered == element || registered.kind == AXElementKind::application)) {
+            if (name == notification && (registered == element || registered.kind == AccessElementKind::application)) {
                 observer->deliver(element, notification);
                 break;
             }

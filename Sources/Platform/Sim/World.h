@@ -38,14 +38,14 @@ struct AppBehaviour {
     // fails with cannotComplete and changes nothing.
     Seconds responseTime = 0;
     // "AXWindows" fails with this code.
-    std::optional<AXError> windowsReadError;
+    std::optional<AccessError> windowsReadError;
     // "AXWindows" answers an empty list although the application has windows.
     bool windowsListEmpty = false;
 };
 
 struct App {
     std::int32_t pid = 0;
-    std::optional<std::string> bundleIdentifier;
+    std::optional<std::string> applicationID;
     std::optional<std::string> name;
     ActivationPolicy activationPolicy = ActivationPolicy::regular;
     bool hidden = false;
@@ -61,7 +61,7 @@ struct WindowBehaviour {
     Seconds lag = 0;                          // a written frame takes effect this much later
     std::optional<Seconds> snapBackAfter;     // after a write took effect, the window returns...
     arvelo::Rect snapBackTo;                  // ...to this frame, this much later
-    std::optional<AXError> refuseWrites;      // position and size writes fail with this code
+    std::optional<AccessError> refuseWrites;      // position and size writes fail with this code
     bool heldByManager = false;               // writes succeed and change nothing (a tiling manager)
     bool refusesClose = false;                // pressing the close button does nothing
     bool userMovable = true;                  // the window manager moves and resizes it when dragged
@@ -149,8 +149,8 @@ public:
     std::set<SpaceID> spacesOf(const Window& window) const;
 
     // Frame writes as an application takes them: clamped, late, snapping back, refused.
-    AXError writePosition(Window& window, arvelo::Point origin);
-    AXError writeSize(Window& window, arvelo::Size size);
+    AccessError writePosition(Window& window, arvelo::Point origin);
+    AccessError writeSize(Window& window, arvelo::Size size);
     // Moves the window at once, as the user or the application itself would.
     void setFrame(std::uint32_t number, const arvelo::Rect& frame);
     // Applies every pending frame change that is due by now.
@@ -181,11 +181,11 @@ public:
     // Accessibility observers (set by the Accessibility service).
     struct ObserverEntry {
         std::int32_t pid = 0;
-        std::vector<std::pair<AXElement, std::string>> registrations;
-        std::function<void(const AXElement&, const std::string&)> deliver;
+        std::vector<std::pair<AccessElement, std::string>> registrations;
+        std::function<void(const AccessElement&, const std::string&)> deliver;
     };
     void addObserver(std::weak_ptr<ObserverEntry> observer) { observers_.push_back(std::move(observer)); }
-    void notify(const AXElement& element, const std::string& notification);
+    void notify(const AccessElement& element, const std::string& notification);
 
     // Workspace notifications are delivered through these (set by the Workspace service).
     std::function<void(const App&)> onLaunch;

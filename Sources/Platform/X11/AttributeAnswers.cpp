@@ -7,8 +7,8 @@
 namespace platform::x11 {
 
 namespace {
-AXResult value(AXValue v) { return {AXError::success, std::move(v)}; }
-AXResult failure(AXError error) { return {error, {}}; }
+AccessResult value(AccessValue v) { return {AccessError::success, std::move(v)}; }
+AccessResult failure(AccessError error) { return {error, {}}; }
 
 bool isApplicationAttribute(std::string_view a) {
     return a == ax::kRole || a == ax::kTitle || a == ax::kWindows || a == ax::kChildren || a == ax::kFocusedWindow ||
@@ -32,82 +32,82 @@ xcb_window_t topLevelOf(const ClientTable& table, xcb_window_t window, xcb_windo
     return window;
 }
 
-std::vector<AXElement> topLevelWindows(const ClientTable& table, std::int32_t pid, xcb_window_t root) {
-    std::vector<AXElement> list;
+std::vector<AccessElement> topLevelWindows(const ClientTable& table, std::int32_t pid, xcb_window_t root) {
+    std::vector<AccessElement> list;
     for (std::size_t i : table.clientsOf(pid))
         if (parentOf(table.clients[i], root) == XCB_WINDOW_NONE || !table.find(table.clients[i].transientFor))
-            list.push_back(AXElement::windowOf(pid, table.clients[i].window));
+            list.push_back(AccessElement::windowOf(pid, table.clients[i].window));
     return list;
 }
 
-AXResult answerApplication(const ClientTable& table, std::int32_t pid, std::string_view attribute,
+AccessResult answerApplication(const ClientTable& table, std::int32_t pid, std::string_view attribute,
                            const DesktopContext& context) {
     if (attribute == ax::kRole) return value(std::string(ax::kApplicationRole));
     if (attribute == ax::kTitle) {
         const auto mine = table.clientsOf(pid);
         const auto name = mine.empty() ? processName(pid) : applicationName(table.clients[mine.front()], pid);
-        return name ? value(*name) : failure(AXError::noValue);
+        return name ? value(*name) : failure(AccessError::noValue);
     }
     if (attribute == ax::kWindows || attribute == ax::kChildren)
         return value(topLevelWindows(table, pid, context.root));
     if (attribute == ax::kFocusedWindow || attribute == ax::kMainWindow) {
         const auto main = mainWindowOf(table, pid, context);
-        return main ? value(AXElement::windowOf(pid, *main)) : failure(AXError::noValue);
+        return main ? value(AccessElement::windowOf(pid, *main)) : failure(AccessError::noValue);
     }
     if (attribute == "AXHidden") {
         const auto windows = topLevelWindows(table, pid, context.root);
         bool allMinimised = !windows.empty();
-        for (const AXElement& w : windows)
+        for (const AccessElement& w : windows)
             allMinimised = allMinimised && table.find(w.window)->hasState(context.ewmh._NET_WM_STATE_HIDDEN);
         return value(allMinimised);
     }
     if (attribute == "AXFrontmost")
         return value(table.root.active != XCB_WINDOW_NONE && table.pidOf(table.root.active) == pid);
-    return failure(AXError::attributeUnsupported);
+    return failure(AccessError::attributeUnsupported);
 }
 
-AXResult answerWindow(const ClientTable& table, const WindowFacts& facts, std::int32_t pid, std::string_view attribute,
+AccessResult answerWindow(const ClientTable& table, const WindowFacts& facts, std::int32_t pid, std::string_view attribute,
                       const DesktopContext& context) {
     const xcb_ewmh_connection_t& e = context.ewmh;
     if (attribute == ax::kRole) return value(roleOf(facts, e, context.root));
     if (attribute == ax::kSubrole) {
         auto subrole = subroleOf(facts, e, context.root);
-        return subrole ? value(*subrole) : failure(AXError::noValue);
+        return subrole ? value(*subrole) : failure(AccessError::noValue);
     }
     if (attribute == ax::kTitle) return value(facts.title);
     if (attribute == ax::kMinimized) return value(facts.hasState(e._NET_WM_STATE_HIDDEN));
     if (attribute == ax::kFullScreen) return value(facts.hasState(e._NET_WM_STATE_FULLSCREEN));
     if (attribute == ax::kPosition || attribute == ax::kSize) {
         const auto frame = facts.frame();
-        if (!frame) return failure(AXError::cannotComplete);
+        if (!frame) return failure(AccessError::cannotComplete);
         return attribute == ax::kPosition ? value(frame->origin()) : value(frame->size());
     }
     if (attribute == ax::kMain || attribute == ax::kFocused)
         return value(mainWindowOf(table, pid, context) == facts.window);
     if (attribute == ax::kParent) {
         const xcb_window_t parent = parentOf(facts, context.root);
-        if (parent != XCB_WINDOW_NONE && table.pidOf(parent) == pid) return value(AXElement::windowOf(pid, parent));
-        return value(AXElement::application(pid));
+        if (parent != XCB_WINDOW_NONE && table.pidOf(parent) == pid) return value(AccessElement::windowOf(pid, parent));
+        return value(AccessElement::application(pid));
     }
     if (attribute == ax::kChildren) {
-        std::vector<AXElement> children;
+        std::vector<AccessElement> children;
         for (std::size_t i : table.clientsOf(pid))
             if (parentOf(table.clients[i], context.root) == facts.window)
-                children.push_back(AXElement::windowOf(pid, table.clients[i].window));
-        if (hasCloseButton(facts, e)) children.push_back(AXElement::closeButtonOf(pid, facts.window));
+                children.push_back(AccessElement::windowOf(pid, table.clients[i].window));
+        if (hasCloseButton(facts, e)) children.push_back(AccessElement::closeButtonOf(pid, facts.window));
         return value(std::move(children));
     }
     if (attribute == ax::kCloseButton) {
-        if (!hasCloseButton(facts, e)) return failure(AXError::noValue);
-        return value(AXElement::closeButtonOf(pid, facts.window));
+        if (!hasCloseButton(facts, e)) return failure(AccessError::noValue);
+        return value(AccessElement::closeButtonOf(pid, facts.window));
     }
-    return failure(AXError::attributeUnsupported);
+    return failure(AccessError::attributeUnsupported);
 }
 }  // namespace
 
-Needs needsOf(const AXElement& element, std::string_view a) {
+Needs needsOf(const AccessElement& element, std::string_view a) {
     Needs needs;
-    if (element.kind == AXElementKind::application) {
+    if (element.kind == AccessElementKind::application) {
         needs.everyClient = true;
         if (a == ax::kTitle)
             needs.windowFacts = fact::kClass;
@@ -121,7 +121,7 @@ Needs needsOf(const AXElement& element, std::string_view a) {
             needs.rootFacts = rootfact::kActive;
         return needs;
     }
-    if (element.kind == AXElementKind::closeButton) return {fact::kHints, 0, false};
+    if (element.kind == AccessElementKind::closeButton) return {fact::kHints, 0, false};
     if (a == ax::kRole || a == ax::kSubrole)
         needs.windowFacts = fact::kKind | fact::kState;
     else if (a == ax::kTitle)
@@ -141,66 +141,66 @@ Needs needsOf(const AXElement& element, std::string_view a) {
     return needs;
 }
 
-Needs needsOfSettable(const AXElement& element, std::string_view attribute) {
-    if (element.kind == AXElementKind::application) return {0, 0, true};
-    if (element.kind == AXElementKind::closeButton) return {fact::kHints, 0, false};
+Needs needsOfSettable(const AccessElement& element, std::string_view attribute) {
+    if (element.kind == AccessElementKind::application) return {0, 0, true};
+    if (element.kind == AccessElementKind::closeButton) return {fact::kHints, 0, false};
     if (attribute == ax::kPosition || attribute == ax::kSize) return {fact::kHints, 0, false};
     return {};
 }
 
-AXError validate(const ClientTable& table, const AXElement& element, const DesktopContext& context) {
-    if (!table.answered) return AXError::cannotComplete;
-    if (element.kind == AXElementKind::application) {
+AccessError validate(const ClientTable& table, const AccessElement& element, const DesktopContext& context) {
+    if (!table.answered) return AccessError::cannotComplete;
+    if (element.kind == AccessElementKind::application) {
         const bool running = !table.clientsOf(element.pid).empty() || processAlive(element.pid);
-        return running ? AXError::success : AXError::cannotComplete;
+        return running ? AccessError::success : AccessError::cannotComplete;
     }
     const WindowFacts* facts = table.find(element.window);
     if (!facts || !table.root.isClient(element.window) || table.pidOf(element.window) != element.pid)
-        return AXError::invalidUIElement;
-    if (element.kind == AXElementKind::closeButton && !hasCloseButton(*facts, context.ewmh))
-        return AXError::invalidUIElement;
-    return AXError::success;
+        return AccessError::invalidUIElement;
+    if (element.kind == AccessElementKind::closeButton && !hasCloseButton(*facts, context.ewmh))
+        return AccessError::invalidUIElement;
+    return AccessError::success;
 }
 
-AXResult answer(const ClientTable& table, const AXElement& element, std::string_view attribute,
+AccessResult answer(const ClientTable& table, const AccessElement& element, std::string_view attribute,
                 const DesktopContext& context) {
-    if (const AXError error = validate(table, element, context); error != AXError::success) return failure(error);
+    if (const AccessError error = validate(table, element, context); error != AccessError::success) return failure(error);
     switch (element.kind) {
-        case AXElementKind::application:
+        case AccessElementKind::application:
             return answerApplication(table, element.pid, attribute, context);
-        case AXElementKind::window:
+        case AccessElementKind::window:
             return answerWindow(table, *table.find(element.window), element.pid, attribute, context);
-        case AXElementKind::closeButton:
+        case AccessElementKind::closeButton:
             if (attribute == ax::kRole) return value(std::string(ax::kButtonRole));
             if (attribute == ax::kSubrole) return value(std::string(ax::kCloseButtonSubrole));
-            if (attribute == ax::kParent) return value(AXElement::windowOf(element.pid, element.window));
-            return failure(AXError::attributeUnsupported);
+            if (attribute == ax::kParent) return value(AccessElement::windowOf(element.pid, element.window));
+            return failure(AccessError::attributeUnsupported);
     }
-    return failure(AXError::attributeUnsupported);
+    return failure(AccessError::attributeUnsupported);
 }
 
-AXSettable settable(const ClientTable& table, const AXElement& element, std::string_view attribute,
+AccessSettable settable(const ClientTable& table, const AccessElement& element, std::string_view attribute,
                     const DesktopContext& context) {
-    if (const AXError error = validate(table, element, context); error != AXError::success) return {error, false};
-    if (element.kind != AXElementKind::window) {
-        const bool known = element.kind == AXElementKind::application
+    if (const AccessError error = validate(table, element, context); error != AccessError::success) return {error, false};
+    if (element.kind != AccessElementKind::window) {
+        const bool known = element.kind == AccessElementKind::application
                                ? isApplicationAttribute(attribute)
                                : (attribute == ax::kRole || attribute == ax::kSubrole || attribute == ax::kParent);
-        return {known ? AXError::success : AXError::attributeUnsupported, false};
+        return {known ? AccessError::success : AccessError::attributeUnsupported, false};
     }
     const WindowFacts& facts = *table.find(element.window);
-    if (attribute == ax::kPosition) return {AXError::success, positionSettable(facts, context.ewmh)};
-    if (attribute == ax::kSize) return {AXError::success, sizeSettable(facts, context.ewmh)};
+    if (attribute == ax::kPosition) return {AccessError::success, positionSettable(facts, context.ewmh)};
+    if (attribute == ax::kSize) return {AccessError::success, sizeSettable(facts, context.ewmh)};
     if (attribute == ax::kMinimized || attribute == ax::kMain || attribute == ax::kFocused ||
         attribute == ax::kFullScreen)
-        return {AXError::success, true};
-    return {isWindowAttribute(attribute) ? AXError::success : AXError::attributeUnsupported, false};
+        return {AccessError::success, true};
+    return {isWindowAttribute(attribute) ? AccessError::success : AccessError::attributeUnsupported, false};
 }
 
 std::optional<xcb_window_t> mainWindowOf(const ClientTable& table, std::int32_t pid, const DesktopContext& context) {
     const xcb_window_t active = table.root.active;
     if (active != XCB_WINDOW_NONE && table.pidOf(active) == pid) return topLevelOf(table, active, context.root);
-    for (const AXElement& w : topLevelWindows(table, pid, context.root))
+    for (const AccessElement& w : topLevelWindows(table, pid, context.root))
         if (!table.find(w.window)->hasState(context.ewmh._NET_WM_STATE_HIDDEN)) return w.window;
     return std::nullopt;
 }

@@ -34,15 +34,15 @@ struct DesktopContext {
     xcb_window_t root;
 };
 
-Needs needsOf(const AXElement& element, std::string_view attribute);
-Needs needsOfSettable(const AXElement& element, std::string_view attribute);
+Needs needsOf(const AccessElement& element, std::string_view attribute);
+Needs needsOfSettable(const AccessElement& element, std::string_view attribute);
 
 // success, or why the element does not stand for anything any more.
-AXError validate(const ClientTable& table, const AXElement& element, const DesktopContext& context);
+AccessError validate(const ClientTable& table, const AccessElement& element, const DesktopContext& context);
 
-AXResult answer(const ClientTable& table, const AXElement& element, std::string_view attribute,
+AccessResult answer(const ClientTable& table, const AccessElement& element, std::string_view attribute,
                 const DesktopContext& context);
-AXSettable settable(const ClientTable& table, const AXElement& element, std::string_view attribute,
+AccessSettable settable(const ClientTable& table, const AccessElement& element, std::string_view attribute,
                     const DesktopContext& context);
 
 // The window the application works in: its active window's own window when it has the active

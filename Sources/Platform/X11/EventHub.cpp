@@ -62,7 +62,7 @@ void EventHub::deliver() {
         std::lock_guard lock(mutex_);
         batch.swap(pending_);
     }
-    if (!batch.empty()) didReceive.emit(batch);
+    if (!batch.empty()) didReceive.notify(batch);
 }
 
 }  // namespace platform::x11

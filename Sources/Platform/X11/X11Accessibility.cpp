@@ -29,20 +29,20 @@ bool X11Accessibility::isProcessTrustedWithOptions(bool) {
     return isProcessTrusted();
 }
 
-std::optional<std::uint64_t> X11Accessibility::changeStamp(const AXElement& element) {
+std::optional<std::uint64_t> X11Accessibility::changeStamp(const AccessElement& element) {
     if (connection_->broken()) return std::nullopt;
     FactCache& cache = connection_->cache();
     // Taken before the check: a window followed from now on may have changed before.
     const std::uint64_t generation = cache.generation();
-    if (element.kind != AXElementKind::application && !cache.follows(element.window)) return std::nullopt;
+    if (element.kind != AccessElementKind::application && !cache.follows(element.window)) return std::nullopt;
     return generation;
 }
 
-ClientTable X11Accessibility::read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline,
+ClientTable X11Accessibility::read(const std::vector<AccessElement>& elements, const Needs& needs, Deadline deadline,
                                    bool fresh) {
     std::vector<xcb_window_t> windows;
-    for (const AXElement& e : elements)
-        if (e.kind != AXElementKind::application) windows.push_back(e.window);
+    for (const AccessElement& e : elements)
+        if (e.kind != AccessElementKind::application) windows.push_back(e.window);
     // Every read of a window includes its state. The cache forgets a window on its
     // DestroyNotify, so a window that was destroyed is asked of the server again and reads as
     // gone (-25202), even when everything else asked for is kept.
@@ -53,28 +53,28 @@ ClientTable X11Accessibility::read(const std::vector<AXElement>& elements, const
     return ClientTable::readSome(*connection_, needs.rootFacts, windows, windowFacts, deadline, fresh);
 }
 
-AXResult X11Accessibility::copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout) {
+AccessResult X11Accessibility::copyAttributeValue(const AccessElement& element, std::string_view attribute, double timeout) {
     const ClientTable table = read({element}, needsOf(element, attribute), Deadline::in(timeout));
     return answer(table, element, attribute, context());
 }
 
-std::vector<AXResult> X11Accessibility::copyMultipleAttributeValues(const AXElement& element,
+std::vector<AccessResult> X11Accessibility::copyMultipleAttributeValues(const AccessElement& element,
                                                                     const std::vector<std::string>& attributes,
                                                                     double timeout) {
     return copyAttributeValues({element}, attributes, timeout).front();
 }
 
-std::vector<std::vector<AXResult>> X11Accessibility::copyAttributeValues(const std::vector<AXElement>& elements,
+std::vector<std::vector<AccessResult>> X11Accessibility::copyAttributeValues(const std::vector<AccessElement>& elements,
                                                                          const std::vector<std::string>& attributes,
                                                                          double timeout) {
     // One picture of the desktop with everything any of the answers needs.
     Needs needs;
-    for (const AXElement& element : elements)
+    for (const AccessElement& element : elements)
         for (const std::string& attribute : attributes) needs |= needsOf(element, attribute);
     const ClientTable table = read(elements, needs, Deadline::in(timeout));
-    std::vector<std::vector<AXResult>> results;
+    std::vector<std::vector<AccessResult>> results;
     results.reserve(elements.size());
-    for (const AXElement& element : elements) {
+    for (const AccessElement& element : elements) {
         auto& row = results.emplace_back();
         row.reserve(attributes.size());
         for (const std::string& attribute : attributes) row.push_back(answer(table, element, attribute, context()));
@@ -82,19 +82,19 @@ std::vector<std::vector<AXResult>> X11Accessibility::copyAttributeValues(const s
     return results;
 }
 
-AXSettable X11Accessibility::isAttributeSettable(const AXElement& element, std::string_view attribute, double timeout) {
+AccessSettable X11Accessibility::isAttributeSettable(const AccessElement& element, std::string_view attribute, double timeout) {
     const ClientTable table = read({element}, needsOfSettable(element, attribute), Deadline::in(timeout));
     return settable(table, element, attribute, context());
 }
 
-AXError X11Accessibility::setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
+AccessError X11Accessibility::setAttributeValue(const AccessElement& element, std::string_view attribute, const AccessValue& value,
                                             double timeout) {
     const Deadline deadline = Deadline::in(timeout);
     connection_->cache().touch();
     const ClientTable table =
         read({element}, {fact::kState | fact::kGeometry | fact::kHints, rootfact::kActive, false}, deadline, true);
-    if (const AXError error = validate(table, element, context()); error != AXError::success) return error;
-    if (element.kind != AXElementKind::window) return AXError::attributeUnsupported;
+    if (const AccessError error = validate(table, element, context()); error != AccessError::success) return error;
+    if (element.kind != AccessElementKind::window) return AccessError::attributeUnsupported;
     const WindowFacts& facts = *table.find(element.window);
     const xcb_ewmh_connection_t& e = *connection_->ewmh();
 
@@ -103,10 +103,10 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
         const bool position = attribute == ax::kPosition;
         const auto point = value.point();
         const auto size = value.size();
-        if (position ? !point : !size) return AXError::illegalArgument;
-        if (!(position ? positionSettable(facts, e) : sizeSettable(facts, e))) return AXError::attributeUnsupported;
+        if (position ? !point : !size) return AccessError::illegalArgument;
+        if (!(position ? positionSettable(facts, e) : sizeSettable(facts, e))) return AccessError::attributeUnsupported;
         const auto current = facts.frame();
-        if (!current) return AXError::cannotComplete;
+        if (!current) return AccessError::cannotComplete;
         // The whole frame goes in one request: the new origin with the current size, or the
         // current origin with the new size.
         const arvelo::Rect target = position ? arvelo::Rect(point->x, point->y, current->width, current->height)
@@ -126,58 +126,58 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
         } else if ((attribute == ax::kMain || attribute == ax::kFocused) && flag) {
             if (*flag) transaction.activate(table.root.active == element.window);
         } else {
-            const bool known = settable(table, element, attribute, context()).error != AXError::attributeUnsupported;
-            return known ? AXError::illegalArgument : AXError::attributeUnsupported;
+            const bool known = settable(table, element, attribute, context()).error != AccessError::attributeUnsupported;
+            return known ? AccessError::illegalArgument : AccessError::attributeUnsupported;
         }
     }
     transaction.commit(deadline);
     if (auto pending = transaction.takePendingFrame()) writes_.add(element.window, std::move(*pending));
-    return connection_->broken() ? AXError::cannotComplete : AXError::success;
+    return connection_->broken() ? AccessError::cannotComplete : AccessError::success;
 }
 
-AXError X11Accessibility::performAction(const AXElement& element, std::string_view action, double timeout) {
+AccessError X11Accessibility::performAction(const AccessElement& element, std::string_view action, double timeout) {
     const Deadline deadline = Deadline::in(timeout);
     connection_->cache().touch();
     const ClientTable table = read({element}, {fact::kState | fact::kHints, 0, false}, deadline, true);
-    if (const AXError error = validate(table, element, context()); error != AXError::success) return error;
-    if (element.kind == AXElementKind::window && action == ax::kRaiseAction) {
+    if (const AccessError error = validate(table, element, context()); error != AccessError::success) return error;
+    if (element.kind == AccessElementKind::window && action == ax::kRaiseAction) {
         WindowManagerTransaction transaction(*connection_, *table.find(element.window));
         transaction.raise();
         transaction.commit(deadline);
-    } else if (element.kind == AXElementKind::closeButton && action == ax::kPressAction) {
+    } else if (element.kind == AccessElementKind::closeButton && action == ax::kPressAction) {
         // The application decides whether it closes; there is nothing to wait for.
         WindowManagerTransaction transaction(*connection_, *table.find(element.window));
         transaction.close();
         connection_->flush();
     } else {
-        return AXError::actionUnsupported;
+        return AccessError::actionUnsupported;
     }
-    return connection_->broken() ? AXError::cannotComplete : AXError::success;
+    return connection_->broken() ? AccessError::cannotComplete : AccessError::success;
 }
 
-AXResult X11Accessibility::elementAtPosition(const AXElement& application, arvelo::Point point, double timeout) {
+AccessResult X11Accessibility::elementAtPosition(const AccessElement& application, arvelo::Point point, double timeout) {
     writes_.await({}, true, Deadline::in(timeout));
     const ClientTable table = ClientTable::read(*connection_, rootfact::kStacking, fact::kGeometry | fact::kAttributes,
                                                 Deadline::in(timeout));
-    if (const AXError error = validate(table, application, context()); error != AXError::success) return {error, {}};
+    if (const AccessError error = validate(table, application, context()); error != AccessError::success) return {error, {}};
     for (std::size_t i : table.clientsOf(application.pid)) {
         const WindowFacts& facts = table.clients[i];
         const auto frame = facts.frame();
         if (facts.mapState == XCB_MAP_STATE_VIEWABLE && frame && frame->contains(point))
-            return {AXError::success, AXElement::windowOf(application.pid, facts.window)};
+            return {AccessError::success, AccessElement::windowOf(application.pid, facts.window)};
     }
-    return {AXError::noValue, {}};
+    return {AccessError::noValue, {}};
 }
 
-std::uint32_t X11Accessibility::windowNumber(const AXElement& element) {
-    return element.kind == AXElementKind::application ? 0 : element.window;
+std::uint32_t X11Accessibility::windowNumber(const AccessElement& element) {
+    return element.kind == AccessElementKind::application ? 0 : element.window;
 }
 
-AXObserverResult X11Accessibility::createObserver(std::int32_t pid) {
+AccessObserverResult X11Accessibility::createObserver(std::int32_t pid) {
     const ClientTable table = ClientTable::read(*connection_, 0, 0, Deadline::in(kTrustTimeout));
-    if (const AXError error = validate(table, AXElement::application(pid), context()); error != AXError::success)
-        return {AXError::invalidUIElement, nullptr};
-    return {AXError::success, std::make_unique<X11Observer>(connection_, events_, pid)};
+    if (const AccessError error = validate(table, AccessElement::application(pid), context()); error != AccessError::success)
+        return {AccessError::invalidUIElement, nullptr};
+    return {AccessError::success, std::make_unique<X11Observer>(connection_, events_, pid)};
 }
 
 }  // namespace platform::x11

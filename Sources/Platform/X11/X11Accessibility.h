@@ -24,26 +24,26 @@ public:
     bool isProcessTrusted() override;
     bool isProcessTrustedWithOptions(bool prompt) override;
 
-    AXResult copyAttributeValue(const AXElement& element, std::string_view attribute, double timeout) override;
-    AXError setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
+    AccessResult copyAttributeValue(const AccessElement& element, std::string_view attribute, double timeout) override;
+    AccessError setAttributeValue(const AccessElement& element, std::string_view attribute, const AccessValue& value,
                               double timeout) override;
-    AXSettable isAttributeSettable(const AXElement& element, std::string_view attribute, double timeout) override;
-    AXError performAction(const AXElement& element, std::string_view action, double timeout) override;
-    AXResult elementAtPosition(const AXElement& application, arvelo::Point point, double timeout) override;
+    AccessSettable isAttributeSettable(const AccessElement& element, std::string_view attribute, double timeout) override;
+    AccessError performAction(const AccessElement& element, std::string_view action, double timeout) override;
+    AccessResult elementAtPosition(const AccessElement& application, arvelo::Point point, double timeout) override;
 
     bool windowNumberCallAvailable() override { return true; }
-    std::uint32_t windowNumber(const AXElement& element) override;
+    std::uint32_t windowNumber(const AccessElement& element) override;
 
-    AXObserverResult createObserver(std::int32_t pid) override;
+    AccessObserverResult createObserver(std::int32_t pid) override;
 
     // The fact cache's generation: it moves with every event that may change a kept fact and
     // with every write or action of this program. A window not followed yet has none.
-    std::optional<std::uint64_t> changeStamp(const AXElement& element) override;
+    std::optional<std::uint64_t> changeStamp(const AccessElement& element) override;
 
-    std::vector<AXResult> copyMultipleAttributeValues(const AXElement& element,
+    std::vector<AccessResult> copyMultipleAttributeValues(const AccessElement& element,
                                                       const std::vector<std::string>& attributes,
                                                       double timeout) override;
-    std::vector<std::vector<AXResult>> copyAttributeValues(const std::vector<AXElement>& elements,
+    std::vector<std::vector<AccessResult>> copyAttributeValues(const std::vector<AccessElement>& elements,
                                                            const std::vector<std::string>& attributes,
                                                            double timeout) override;
 
@@ -51,7 +51,7 @@ private:
     DesktopContext context() const;
     // Reads what `needs` asks for about the given elements' windows.
     // `fresh`: the windows' facts come from the server, not from the cache (a write's check).
-    ClientTable read(const std::vector<AXElement>& elements, const Needs& needs, Deadline deadline, bool fresh = false);
+    ClientTable read(const std::vector<AccessElement>& elements, const Needs& needs, Deadline deadline, bool fresh = false);
 
     std::shared_ptr<Connection> connection_;
     std::shared_ptr<EventHub> events_;

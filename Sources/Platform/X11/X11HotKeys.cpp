@@ -3,7 +3,7 @@
 // Replies are only polled for (the event thread reads the socket), each until a deadline.
 #include "Platform/X11/X11HotKeys.h"
 
-#include "Platform/X11/CarbonKeyTable.h"
+#include "Platform/X11/KeyCodeTable.h"
 #include "Platform/X11/StockBindings.h"
 
 #include <xcb/xcbext.h>
@@ -210,7 +210,7 @@ std::set<X11HotKeys::Combo> X11HotKeys::combosFor(const Grab& grab) const {
     return combos;
 }
 
-OSStatus X11HotKeys::grabCombos(const std::set<Combo>& combos, std::set<Combo>& taken) {
+StatusCode X11HotKeys::grabCombos(const std::set<Combo>& combos, std::set<Combo>& taken) {
     std::vector<std::pair<Combo, xcb_void_cookie_t>> requests;
     for (const Combo& combo : combos)
         requests.emplace_back(combo, xcb_grab_key_checked(connection_, 1, root_, combo.state, combo.keycode,
@@ -231,7 +231,7 @@ OSStatus X11HotKeys::grabCombos(const std::set<Combo>& combos, std::set<Combo>& 
         logger_.error("the X server did not answer a hot-key grab in time");
         return kEventHotKeyInvalidErr;
     }
-    OSStatus status = kNoErr;
+    StatusCode status = kNoErr;
     for (const auto& [combo, cookie] : requests) {
         auto check = await<xcb_generic_reply_t>(cookie.sequence, Deadline::in(0));
         if (check.error) {
@@ -249,13 +249,13 @@ void X11HotKeys::ungrabCombos(const std::set<Combo>& combos) {
     xcb_flush(connection_);
 }
 
-OSStatus X11HotKeys::grab(std::uint32_t keyCode, std::uint32_t modifiers) {
+StatusCode X11HotKeys::grab(std::uint32_t keyCode, std::uint32_t modifiers) {
     Grab grab{keyCode, modifiers, {}, 0, {}};
     if (!resolve(grab)) {
         reportFailure(grab, kEventHotKeyInvalidErr);
         return kEventHotKeyInvalidErr;
     }
-    const OSStatus status = grabCombos(combosFor(grab), grab.combos);
+    const StatusCode status = grabCombos(combosFor(grab), grab.combos);
     // A combination held by another client in any lock state is not ours: release the rest.
     if (status != kNoErr) {
         ungrabCombos(grab.combos);
@@ -301,7 +301,7 @@ void X11HotKeys::mappingChanged(const xcb_mapping_notify_event_t& event) {
         if (missing.empty() && stale.empty()) continue;
         // New grabs first, so the combination is never without one while it moves.
         std::set<Combo> taken;
-        if (const OSStatus status = grabCombos(missing, taken); status != kNoErr)
+        if (const StatusCode status = grabCombos(missing, taken); status != kNoErr)
             logger_.error(hotKeyName(grab.keyCode, grab.modifiers) +
                           " was lost after a keyboard mapping change, status " + std::to_string(status));
         ungrabCombos(stale);
@@ -310,7 +310,7 @@ void X11HotKeys::mappingChanged(const xcb_mapping_notify_event_t& event) {
     }
 }
 
-void X11HotKeys::reportFailure(const Grab& grab, OSStatus status) {
+void X11HotKeys::reportFailure(const Grab& grab, StatusCode status) {
     const std::string name = hotKeyName(grab.keyCode, grab.modifiers);
     if (status == kEventHotKeyExistsErr) {
         const auto owner = stockBindingOwner(windowManagerName(), grab.keyCode, grab.modifiers);

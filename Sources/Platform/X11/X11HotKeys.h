@@ -40,7 +40,7 @@ public:
     static constexpr double kReplyTimeout = 1.0;
 
 protected:
-    OSStatus grab(std::uint32_t keyCode, std::uint32_t modifiers) override;
+    StatusCode grab(std::uint32_t keyCode, std::uint32_t modifiers) override;
     void ungrab(std::uint32_t keyCode, std::uint32_t modifiers) override;
 
 private:
@@ -82,14 +82,14 @@ private:
     // Reads the keyboard and modifier mappings again; what cannot be read in time is kept.
     void readKeyboard();
     // Why a grab failed, for the log: who holds a taken combination, when that can be told.
-    void reportFailure(const Grab& grab, OSStatus status);
+    void reportFailure(const Grab& grab, StatusCode status);
     // The running window manager's name, read once.
     const std::string& windowManagerName();
     // Fills the grab's keycodes and mask from the current mappings; false when no key carries it.
     bool resolve(Grab& grab) const;
     std::set<Combo> combosFor(const Grab& grab) const;
     // Takes the grabs; answers the first failure's status and leaves the failed ones out of `taken`.
-    OSStatus grabCombos(const std::set<Combo>& combos, std::set<Combo>& taken);
+    StatusCode grabCombos(const std::set<Combo>& combos, std::set<Combo>& taken);
     void ungrabCombos(const std::set<Combo>& combos);
 
     xcb_connection_t* connection_;

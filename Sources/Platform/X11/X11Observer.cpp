@@ -20,30 +20,30 @@ X11Observer::X11Observer(std::shared_ptr<Connection> connection, std::shared_ptr
     subscription_ = events->didReceive.connect([this](const std::vector<EventRecord>& batch) { handle(batch); });
 }
 
-AXError X11Observer::addNotification(const AXElement& element, std::string_view notification) {
-    if (element.pid != pid_) return AXError::illegalArgument;
-    if (element.kind == AXElementKind::window) {
+AccessError X11Observer::addNotification(const AccessElement& element, std::string_view notification) {
+    if (element.pid != pid_) return AccessError::illegalArgument;
+    if (element.kind == AccessElementKind::window) {
         const ClientTable table =
             ClientTable::readSome(*connection_, 0, {element.window}, 0, Deadline::in(kLookTimeout));
-        if (!table.answered) return AXError::cannotComplete;
+        if (!table.answered) return AccessError::cannotComplete;
         if (!table.find(element.window) || !table.root.isClient(element.window) || table.pidOf(element.window) != pid_)
-            return AXError::invalidUIElement;
+            return AccessError::invalidUIElement;
         followed_.try_emplace(element.window);
     }
     registrations_.emplace_back(element, std::string(notification));
     look(false);
-    return AXError::success;
+    return AccessError::success;
 }
 
-AXError X11Observer::removeNotification(const AXElement& element, std::string_view notification) {
+AccessError X11Observer::removeNotification(const AccessElement& element, std::string_view notification) {
     const auto removed =
         std::erase_if(registrations_, [&](const auto& r) { return r.first == element && r.second == notification; });
-    return removed ? AXError::success : AXError::noValue;
+    return removed ? AccessError::success : AccessError::noValue;
 }
 
 bool X11Observer::wantsEveryWindow() const {
     return std::any_of(registrations_.begin(), registrations_.end(),
-                       [](const auto& r) { return r.first.kind == AXElementKind::application; });
+                       [](const auto& r) { return r.first.kind == AccessElementKind::application; });
 }
 
 void X11Observer::handle(const std::vector<EventRecord>& batch) {
@@ -87,7 +87,7 @@ void X11Observer::look(bool report) {
     if (!table.answered) return;
     const xcb_atom_t hidden = connection_->ewmh()->_NET_WM_STATE_HIDDEN;
     for (xcb_window_t window : windows) {
-        const AXElement element = AXElement::windowOf(pid_, window);
+        const AccessElement element = AccessElement::windowOf(pid_, window);
         const WindowFacts* facts = table.find(window);
         if (!facts || !table.root.isClient(window)) {
             followed_.erase(window);
@@ -122,10 +122,10 @@ void X11Observer::followFrameOf(xcb_window_t window) {
     connection_->follow(at);
 }
 
-void X11Observer::deliver(const AXElement& element, const std::string& notification) {
+void X11Observer::deliver(const AccessElement& element, const std::string& notification) {
     if (!onNotification) return;
     for (const auto& [registered, name] : registrations_) {
-        if (name == notification && (registered == element || registered.kind == AXElementKind::application)) {
+        if (name == notification && (registered == element || registered.kind == AccessElementKind::application)) {
             onNotification(element, notification);
             return;
         }

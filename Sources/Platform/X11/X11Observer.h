@@ -18,12 +18,12 @@
 
 namespace platform::x11 {
 
-class X11Observer final : public AXObserver {
+class X11Observer final : public AccessObserver {
 public:
     X11Observer(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events, std::int32_t pid);
 
-    AXError addNotification(const AXElement& element, std::string_view notification) override;
-    AXError removeNotification(const AXElement& element, std::string_view notification) override;
+    AccessError addNotification(const AccessElement& element, std::string_view notification) override;
+    AccessError removeNotification(const AccessElement& element, std::string_view notification) override;
 
 private:
     struct Seen {
@@ -34,7 +34,7 @@ private:
     // Reads the followed windows (and, with an application registration, picks up new ones)
     // and reports what changed since the last look.
     void look(bool report);
-    void deliver(const AXElement& element, const std::string& notification);
+    void deliver(const AccessElement& element, const std::string& notification);
     bool wantsEveryWindow() const;
     // Follows the window manager's frame of a followed window too: a frame moves without its
     // client hearing of it from every manager.
@@ -42,7 +42,7 @@ private:
 
     std::shared_ptr<Connection> connection_;
     std::int32_t pid_;
-    std::vector<std::pair<AXElement, std::string>> registrations_;
+    std::vector<std::pair<AccessElement, std::string>> registrations_;
     std::map<xcb_window_t, Seen> followed_;
     std::map<xcb_window_t, xcb_window_t> frameClients_;  // frame -> the followed client in it
     Subscription subscription_;

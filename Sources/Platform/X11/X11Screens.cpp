@@ -24,7 +24,7 @@ X11Screens::X11Screens(std::shared_ptr<Connection> connection, std::shared_ptr<E
         });
         if (changed) {
             monitorsChanged_ = true;
-            didChangeParameters.emit();
+            didChangeParameters.notify();
         }
     });
 }

@@ -35,10 +35,10 @@ X11WindowList::X11WindowList(std::shared_ptr<Connection> connection, std::shared
             return r.kind == EventRecord::Kind::map ||
                    (r.kind == EventRecord::Kind::property && r.window == root && r.atom == clients);
         });
-        if (shown) windowDidAppear.emit();
+        if (shown) windowDidAppear.notify();
         for (const EventRecord& r : batch)
             if (r.kind == EventRecord::Kind::destroy) {
-                windowDidClose.emit(r.window);
+                windowDidClose.notify(r.window);
                 // Its readers have forgotten it: the number may name a new window from now on.
                 connection_->closureDelivered(r.window);
             }

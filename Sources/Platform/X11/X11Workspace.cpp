@@ -35,7 +35,7 @@ std::vector<RunningApplication> applicationsOf(const ClientTable& table, const x
         for (std::size_t j = i; j < table.clients.size(); ++j) {
             if (table.pids[j] != pid) continue;
             const WindowFacts& f = table.clients[j];
-            if (!app.bundleIdentifier) app.bundleIdentifier = applicationIdentifier(f);
+            if (!app.applicationID) app.applicationID = applicationIdentifier(f);
             if (!app.localizedName && !f.instance.empty()) app.localizedName = f.instance;
             if (countsAsRegular(f, e, root)) app.activationPolicy = ActivationPolicy::regular;
             if (parentOf(f, root) == XCB_WINDOW_NONE) {
@@ -96,9 +96,9 @@ void X11Workspace::handle(const std::vector<EventRecord>& batch) {
     if (!now.answered) return;
     const Picture before = std::exchange(last_, now);
     for (const RunningApplication& app : *now.applications)
-        if (!findApp(*before.applications, app.pid)) didLaunchApplication.emit(app);
+        if (!findApp(*before.applications, app.pid)) didLaunchApplication.notify(app);
     for (const RunningApplication& app : *before.applications)
-        if (!findApp(*now.applications, app.pid)) didTerminateApplication.emit(app);
+        if (!findApp(*now.applications, app.pid)) didTerminateApplication.notify(app);
     const auto active = [](const Picture& p) -> const RunningApplication* {
         const auto it = std::find_if(p.applications->begin(), p.applications->end(),
                                      [](const RunningApplication& a) { return a.active; });
@@ -106,12 +106,12 @@ void X11Workspace::handle(const std::vector<EventRecord>& batch) {
     };
     const RunningApplication* activeNow = active(now);
     const RunningApplication* activeBefore = active(before);
-    if (activeNow && (!activeBefore || activeBefore->pid != activeNow->pid)) didActivateApplication.emit(*activeNow);
+    if (activeNow && (!activeBefore || activeBefore->pid != activeNow->pid)) didActivateApplication.notify(*activeNow);
     for (const RunningApplication& app : *now.applications) {
         const RunningApplication* earlier = findApp(*before.applications, app.pid);
-        if (earlier && earlier->hidden != app.hidden) (app.hidden ? didHideApplication : didUnhideApplication).emit(app);
+        if (earlier && earlier->hidden != app.hidden) (app.hidden ? didHideApplication : didUnhideApplication).notify(app);
     }
-    if (now.desktop != before.desktop) activeSpaceDidChange.emit();
+    if (now.desktop != before.desktop) activeSpaceDidChange.notify();
 }
 
 std::vector<RunningApplication> X11Workspace::runningApplications() { return *look().applications; }

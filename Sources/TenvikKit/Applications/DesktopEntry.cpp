@@ -89,12 +89,12 @@ std::string DesktopEntries::desktopID(std::string_view relativePath) {
 
 std::optional<std::string> DesktopEntries::identifierFor(std::string_view desktopID, std::string_view startupWMClass,
                                                          std::string_view executable) {
-    if (auto fromClass = FocusActivationPolicy::normalizedBundleID(startupWMClass)) return fromClass;
+    if (auto fromClass = FocusActivationPolicy::normalizedApplicationID(startupWMClass)) return fromClass;
     if (desktopID.find('.') != std::string_view::npos) {
-        if (auto fromID = FocusActivationPolicy::normalizedBundleID(desktopID)) return fromID;
+        if (auto fromID = FocusActivationPolicy::normalizedApplicationID(desktopID)) return fromID;
     }
-    if (auto fromProgram = FocusActivationPolicy::normalizedBundleID(executable)) return fromProgram;
-    return FocusActivationPolicy::normalizedBundleID(desktopID);
+    if (auto fromProgram = FocusActivationPolicy::normalizedApplicationID(executable)) return fromProgram;
+    return FocusActivationPolicy::normalizedApplicationID(desktopID);
 }
 
 std::string DesktopEntries::executableOf(std::string_view exec) {

@@ -21,8 +21,8 @@ std::optional<std::string> RunningIdentity::identifierFor(const DesktopEntry& en
                                                           const std::vector<platform::RunningApplication>& running) {
     std::optional<std::string> byName;
     for (const platform::RunningApplication& application : running) {
-        if (!application.bundleIdentifier) continue;
-        const auto identifier = FocusActivationPolicy::normalizedBundleID(*application.bundleIdentifier);
+        if (!application.applicationID) continue;
+        const auto identifier = FocusActivationPolicy::normalizedApplicationID(*application.applicationID);
         if (!identifier) continue;
         if (*identifier == entry.identifier) return identifier;
         if (!byName && !entry.executable.empty() && application.localizedName &&

@@ -36,7 +36,7 @@ GestureAction gestureActionFor(HotKeyManager::Action action) {
 
 }  // namespace
 
-KitShared KitShared::make(const platform::Services& services, std::optional<std::string> bundleIdentifier,
+KitShared KitShared::make(const platform::Services& services, std::optional<std::string> applicationID,
                           NotificationCenter& center) {
     KitShared shared;
     shared.center = &center;
@@ -44,7 +44,7 @@ KitShared KitShared::make(const platform::Services& services, std::optional<std:
     shared.activity = std::make_shared<ActivityMonitor>();
     shared.permissions =
         std::make_shared<PermissionsManager>(services.accessibility, services.screenCapture, services.workspace,
-                                             services.dispatch, std::move(bundleIdentifier));
+                                             services.dispatch, std::move(applicationID));
     shared.recording = std::make_shared<ShortcutRecordingState>(center);
     return shared;
 }
@@ -54,15 +54,15 @@ void TenvikController::importStandaloneSettings(platform::UserDefaults& defaults
 }
 
 TenvikController::TenvikController(platform::Services services, KitShared shared,
-                                   std::optional<std::string> bundleIdentifier, std::unique_ptr<PinManaging> pins)
-    : services_(std::move(services)), shared_(std::move(shared)), bundleIdentifier_(std::move(bundleIdentifier)) {
+                                   std::optional<std::string> applicationID, std::unique_ptr<PinManaging> pins)
+    : services_(std::move(services)), shared_(std::move(shared)), applicationID_(std::move(applicationID)) {
     focusLockManager_ = std::make_unique<FocusLockManager>(services_.workspace, services_.dispatch, *shared_.settings,
-                                                           bundleIdentifier_);
+                                                           applicationID_);
     windowPinManager_ =
         pins ? std::move(pins)
              : std::make_unique<MultiPinManager>(
                    PinServices{services_, shared_.settings, shared_.permissions, shared_.pinPreviewHost},
-                   bundleIdentifier_);
+                   applicationID_);
     hotKeyManager_ = std::make_unique<HotKeyManager>(services_.hotKeys);
     permissionWarningItem_ = makeItem(kPermissionWarningTitle, "openPermissionsFromMenu");
     focusStateItem_ = makeItem("Focus: Off", "");

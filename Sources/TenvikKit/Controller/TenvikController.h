@@ -38,7 +38,7 @@ struct KitShared {
     // How the view layer fills a pin's preview panel; empty where nothing is drawn.
     PinPreviewHost pinPreviewHost;
 
-    static KitShared make(const platform::Services& services, std::optional<std::string> bundleIdentifier,
+    static KitShared make(const platform::Services& services, std::optional<std::string> applicationID,
                           NotificationCenter& center = NotificationCenter::defaultCenter());
 };
 
@@ -51,7 +51,7 @@ public:
     static void importStandaloneSettings(platform::UserDefaults& defaults);
 
     // `pins` absent: the program's MultiPinManager.
-    TenvikController(platform::Services services, KitShared shared, std::optional<std::string> bundleIdentifier,
+    TenvikController(platform::Services services, KitShared shared, std::optional<std::string> applicationID,
                      std::unique_ptr<PinManaging> pins = nullptr);
     ~TenvikController();
     TenvikController(const TenvikController&) = delete;
@@ -109,7 +109,7 @@ private:
 
     platform::Services services_;
     KitShared shared_;
-    std::optional<std::string> bundleIdentifier_;
+    std::optional<std::string> applicationID_;
     std::unique_ptr<FocusLockManager> focusLockManager_;
     std::unique_ptr<PinManaging> windowPinManager_;
     std::unique_ptr<HotKeyManager> hotKeyManager_;

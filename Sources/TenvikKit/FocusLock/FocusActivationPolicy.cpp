@@ -17,7 +17,7 @@ const std::set<std::string>& FocusActivationPolicy::systemAllowlist() {
     return allowlist;
 }
 
-std::optional<std::string> FocusActivationPolicy::normalizedBundleID(std::string_view text) {
+std::optional<std::string> FocusActivationPolicy::normalizedApplicationID(std::string_view text) {
     while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
     while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
     if (text.empty() || std::any_of(text.begin(), text.end(), isSpace)) return std::nullopt;
@@ -30,8 +30,8 @@ std::optional<std::string> FocusActivationPolicy::normalizedBundleID(std::string
 
 bool FocusActivationPolicy::allows(std::string_view entry, std::string_view identifier) {
     if (entry == identifier) return true;
-    const auto normalizedEntry = normalizedBundleID(entry);
-    return normalizedEntry && normalizedEntry == normalizedBundleID(identifier);
+    const auto normalizedEntry = normalizedApplicationID(entry);
+    return normalizedEntry && normalizedEntry == normalizedApplicationID(identifier);
 }
 
 }  // namespace tenvik

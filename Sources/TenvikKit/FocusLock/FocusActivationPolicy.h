@@ -16,7 +16,7 @@ struct FocusActivationPolicy {
     // A reverse-DNS identifier (with a ".") keeps its letter case. One without a "." is a
     // program or WM_CLASS class name ("xterm", "XTerm", "firefox-esr"), whose case differs
     // between a desktop entry and the windows: it is lower-cased.
-    static std::optional<std::string> normalizedBundleID(std::string_view text);
+    static std::optional<std::string> normalizedApplicationID(std::string_view text);
     // Whether an allowed-list entry, in whatever form it was stored, names this identifier.
     static bool allows(std::string_view entry, std::string_view identifier);
 };

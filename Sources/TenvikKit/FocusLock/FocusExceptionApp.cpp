@@ -25,7 +25,7 @@ char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 
 }  // namespace
 
 std::string FocusExceptionApp::key(std::string_view stored) {
-    return FocusActivationPolicy::normalizedBundleID(stored).value_or(std::string(stored));
+    return FocusActivationPolicy::normalizedApplicationID(stored).value_or(std::string(stored));
 }
 
 std::string FocusExceptionApp::displayName(std::string_view id, const std::optional<std::string>& entryName) {
@@ -72,7 +72,7 @@ std::vector<FocusExceptionApp> FocusExceptionApp::rows(const std::vector<std::st
 }
 
 std::vector<std::string> FocusExceptionApp::adding(std::string_view identifier, std::vector<std::string> list) {
-    const auto normalized = FocusActivationPolicy::normalizedBundleID(identifier);
+    const auto normalized = FocusActivationPolicy::normalizedApplicationID(identifier);
     if (!normalized) return list;
     if (std::any_of(list.begin(), list.end(), [&](const std::string& entry) { return key(entry) == *normalized; }))
         return list;

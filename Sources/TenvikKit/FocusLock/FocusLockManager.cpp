@@ -13,18 +13,18 @@ namespace {
 
 std::string describe(const platform::RunningApplication& application) {
     return application.localizedName.value_or(
-        application.bundleIdentifier.value_or("pid " + std::to_string(application.pid)));
+        application.applicationID.value_or("pid " + std::to_string(application.pid)));
 }
 
 }  // namespace
 
 FocusLockManager::FocusLockManager(std::shared_ptr<platform::Workspace> workspace,
                                    std::shared_ptr<platform::Dispatcher> dispatch, const AppSettings& settings,
-                                   std::optional<std::string> ignoredBundleIdentifier)
+                                   std::optional<std::string> ignoredApplicationID)
     : workspace_(std::move(workspace)),
       dispatch_(std::move(dispatch)),
       settings_(settings),
-      ignoredBundleIdentifier_(std::move(ignoredBundleIdentifier)) {
+      ignoredApplicationID_(std::move(ignoredApplicationID)) {
     activationObserver_ = workspace_->didActivateApplication.connect(
         [this](const platform::RunningApplication& application) { handleActivation(application); });
     terminationObserver_ = workspace_->didTerminateApplication.connect(
@@ -35,16 +35,16 @@ FocusLockManager::~FocusLockManager() { cancelReactivation(); }
 
 bool FocusLockManager::isSelf(const platform::RunningApplication& application) const {
     if (application.pid == workspace_->ownPid()) return true;
-    return ignoredBundleIdentifier_ && application.bundleIdentifier == ignoredBundleIdentifier_;
+    return ignoredApplicationID_ && application.applicationID == ignoredApplicationID_;
 }
 
 bool FocusLockManager::isAllowed(const platform::RunningApplication& application) const {
     if (application.pid == workspace_->ownPid()) return true;
     if (temporaryAllowedPID_ == application.pid) return true;
-    if (!application.bundleIdentifier) return false;
-    const std::string& id = *application.bundleIdentifier;
+    if (!application.applicationID) return false;
+    const std::string& id = *application.applicationID;
     if (FocusActivationPolicy::systemAllowlist().contains(id)) return true;
-    const auto& allowed = settings_.focusAllowedBundleIDs();
+    const auto& allowed = settings_.focusAllowedApplicationIDs();
     return std::any_of(allowed.begin(), allowed.end(),
                        [&](const std::string& entry) { return FocusActivationPolicy::allows(entry, id); });
 }
@@ -159,9 +159,9 @@ void FocusLockManager::reactivate(std::int32_t pid) {
     if (front) {
         if (frontmost.pid == pid || frontmost.pid == workspace_->ownPid() || temporaryAllowedPID_ == frontmost.pid)
             return;
-        if (frontmost.bundleIdentifier) {
-            const std::string& id = *frontmost.bundleIdentifier;
-            const auto& allowed = settings_.focusAllowedBundleIDs();
+        if (frontmost.applicationID) {
+            const std::string& id = *frontmost.applicationID;
+            const auto& allowed = settings_.focusAllowedApplicationIDs();
             if (FocusActivationPolicy::systemAllowlist().contains(id) ||
                 std::any_of(allowed.begin(), allowed.end(),
                             [&](const std::string& entry) { return FocusActivationPolicy::allows(entry, id); }))

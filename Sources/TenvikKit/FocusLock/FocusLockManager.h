@@ -28,7 +28,7 @@ public:
     static constexpr int kMaxUnansweredPushes = 3;
 
     FocusLockManager(std::shared_ptr<platform::Workspace> workspace, std::shared_ptr<platform::Dispatcher> dispatch,
-                     const AppSettings& settings, std::optional<std::string> ignoredBundleIdentifier);
+                     const AppSettings& settings, std::optional<std::string> ignoredApplicationID);
     ~FocusLockManager();
     FocusLockManager(const FocusLockManager&) = delete;
     FocusLockManager& operator=(const FocusLockManager&) = delete;
@@ -71,7 +71,7 @@ private:
     std::shared_ptr<platform::Workspace> workspace_;
     std::shared_ptr<platform::Dispatcher> dispatch_;
     const AppSettings& settings_;
-    std::optional<std::string> ignoredBundleIdentifier_;
+    std::optional<std::string> ignoredApplicationID_;
     platform::Subscription activationObserver_;
     platform::Subscription terminationObserver_;
     platform::TimerHandle reactivationTask_;

@@ -28,7 +28,7 @@ HotKeyManager::~HotKeyManager() {
 void HotKeyManager::installEventHandlerIfNeeded() {
     if (eventHandler_ != 0) return;
     if (!hotKeys_) {
-        const platform::OSStatus status = kNoHotKeyServiceStatus;
+        const platform::StatusCode status = kNoHotKeyServiceStatus;
         Log::hotkey().error("InstallEventHandler failed status=" + std::to_string(status));
         lastRegistrationError = "HotKey handler install failed (" + std::to_string(status) + ")";
         return;
@@ -46,7 +46,7 @@ void HotKeyManager::registerHotKey(const std::optional<HotKey>& hotKey, Action a
     if (!hotKey) return;
     const std::uint32_t id = nextHotKeyID_++;
     platform::HotKeyRef reference = 0;
-    const platform::OSStatus status =
+    const platform::StatusCode status =
         hotKeys_ ? hotKeys_->registerHotKey(hotKey->keyCode, hotKey->modifiers, {kSignature, id}, reference)
                  : kNoHotKeyServiceStatus;
     if (status == platform::kNoErr && reference != 0) {
@@ -68,7 +68,7 @@ void HotKeyManager::unregisterAll() {
     actionsByID_.clear();
 }
 
-platform::OSStatus HotKeyManager::hotKeyEventHandler(platform::HotKeyID identity) {
+platform::StatusCode HotKeyManager::hotKeyEventHandler(platform::HotKeyID identity) {
     if (identity.signature != kSignature) return platform::kEventNotHandledErr;
     handleHotKey(identity.id);
     return platform::kNoErr;

@@ -25,7 +25,7 @@ public:
 
     static constexpr std::uint32_t kSignature = 0x544E564B;  // 'TNVK'
     // The status reported when the desktop offers no global hot keys at all.
-    static constexpr platform::OSStatus kNoHotKeyServiceStatus = -50;
+    static constexpr platform::StatusCode kNoHotKeyServiceStatus = -50;
 
     explicit HotKeyManager(std::shared_ptr<platform::HotKeys> hotKeys);
     // Releases the keys and removes the handler.
@@ -49,7 +49,7 @@ public:
     std::uint32_t nextHotKeyID() const { return nextHotKeyID_; }
 
 private:
-    platform::OSStatus hotKeyEventHandler(platform::HotKeyID identity);
+    platform::StatusCode hotKeyEventHandler(platform::HotKeyID identity);
 
     std::shared_ptr<platform::HotKeys> hotKeys_;
     platform::HotKeyHandlerRef eventHandler_ = 0;

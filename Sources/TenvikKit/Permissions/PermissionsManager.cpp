@@ -9,18 +9,18 @@ PermissionsManager::PermissionsManager(std::shared_ptr<platform::Accessibility> 
                                        std::shared_ptr<platform::ScreenCapture> screenCapture,
                                        std::shared_ptr<platform::Workspace> workspace,
                                        std::shared_ptr<platform::Dispatcher> dispatch,
-                                       std::optional<std::string> ownBundleIdentifier)
+                                       std::optional<std::string> ownApplicationID)
     : accessibility_(std::move(accessibility)),
       screenCapture_(std::move(screenCapture)),
       workspace_(std::move(workspace)),
       dispatch_(std::move(dispatch)),
-      ownBundleIdentifier_(std::move(ownBundleIdentifier)) {
+      ownApplicationID_(std::move(ownApplicationID)) {
     refresh();
     if (workspace_) {
         // Coming back to this program (from wherever the user changed a permission) re-reads.
         activationObserver_ =
             workspace_->didActivateApplication.connect([this](const platform::RunningApplication& application) {
-                if (application.bundleIdentifier == ownBundleIdentifier_) refresh();
+                if (application.applicationID == ownApplicationID_) refresh();
             });
     }
 }

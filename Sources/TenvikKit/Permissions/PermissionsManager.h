@@ -27,7 +27,7 @@ public:
     PermissionsManager(std::shared_ptr<platform::Accessibility> accessibility,
                        std::shared_ptr<platform::ScreenCapture> screenCapture,
                        std::shared_ptr<platform::Workspace> workspace, std::shared_ptr<platform::Dispatcher> dispatch,
-                       std::optional<std::string> ownBundleIdentifier);
+                       std::optional<std::string> ownApplicationID);
     ~PermissionsManager();
     PermissionsManager(const PermissionsManager&) = delete;
     PermissionsManager& operator=(const PermissionsManager&) = delete;
@@ -54,7 +54,7 @@ private:
     std::shared_ptr<platform::ScreenCapture> screenCapture_;
     std::shared_ptr<platform::Workspace> workspace_;
     std::shared_ptr<platform::Dispatcher> dispatch_;
-    std::optional<std::string> ownBundleIdentifier_;
+    std::optional<std::string> ownApplicationID_;
     std::set<PollingOwner> pollingOwners_;
     platform::TimerHandle pollingTimer_;
     platform::Subscription activationObserver_;

@@ -18,8 +18,8 @@ std::string joined(const std::vector<std::uint32_t>& numbers) {
 
 }  // namespace
 
-MultiPinManager::MultiPinManager(PinServices services, std::optional<std::string> ignoredBundleIdentifier)
-    : services_(std::move(services)), ignoredBundleIdentifier_(std::move(ignoredBundleIdentifier)) {
+MultiPinManager::MultiPinManager(PinServices services, std::optional<std::string> ignoredApplicationID)
+    : services_(std::move(services)), ignoredApplicationID_(std::move(ignoredApplicationID)) {
     platform::Workspace& workspace = *services_.platform.workspace;
     if (auto front = workspace.frontmostApplication(); front && !isSelfApplication(*front))
         lastExternalApplication_ = front;
@@ -37,7 +37,7 @@ MultiPinManager::~MultiPinManager() {
 
 bool MultiPinManager::isSelfApplication(const platform::RunningApplication& application) const {
     if (application.pid == services_.platform.workspace->ownPid()) return true;
-    return ignoredBundleIdentifier_ && application.bundleIdentifier == ignoredBundleIdentifier_;
+    return ignoredApplicationID_ && application.applicationID == ignoredApplicationID_;
 }
 
 void MultiPinManager::togglePinCurrentWindow() {
@@ -54,7 +54,7 @@ void MultiPinManager::togglePinCurrentWindow() {
             return;
         }
     }
-    const std::shared_ptr<WindowPinManager> pin = WindowPinManager::make(services_, ignoredBundleIdentifier_);
+    const std::shared_ptr<WindowPinManager> pin = WindowPinManager::make(services_, ignoredApplicationID_);
     // A pin made while this program is in front pins the application that was in front before.
     if (lastExternalApplication_) pin->lastExternalApplication = lastExternalApplication_;
     const std::weak_ptr<int> alive = alive_;

@@ -23,7 +23,7 @@ public:
     static constexpr double kFrontWindowMinimumWidth = 120;
     static constexpr double kFrontWindowMinimumHeight = 100;
 
-    MultiPinManager(PinServices services, std::optional<std::string> ignoredBundleIdentifier);
+    MultiPinManager(PinServices services, std::optional<std::string> ignoredApplicationID);
     ~MultiPinManager() override;
     MultiPinManager(const MultiPinManager&) = delete;
     MultiPinManager& operator=(const MultiPinManager&) = delete;
@@ -51,7 +51,7 @@ private:
     void notifyStateChange();
 
     PinServices services_;
-    std::optional<std::string> ignoredBundleIdentifier_;
+    std::optional<std::string> ignoredApplicationID_;
     std::vector<std::shared_ptr<WindowPinManager>> pins_;
     std::optional<platform::RunningApplication> lastExternalApplication_;
     platform::Subscription activationObserver_;

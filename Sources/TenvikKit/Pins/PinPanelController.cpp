@@ -107,7 +107,7 @@ void PinPanelController::setVisible(bool visible) {
     isVisible_ = visible;
     const auto& panels = services_.panels;
     if (visible) {
-        if (panels) panels->orderFront(*panel_);
+        if (panels) panels->show(*panel_);
         return;
     }
     if (isInteracting_) {
@@ -115,7 +115,7 @@ void PinPanelController::setVisible(bool visible) {
         endInteraction();
         if (alive.expired() || !panel_) return;
     }
-    if (panels) panels->orderOut(*panel_);
+    if (panels) panels->hide(*panel_);
 }
 
 void PinPanelController::applyAppearance(double opacity, bool showsBorder) {
@@ -222,7 +222,7 @@ void PinPanelController::endInteraction() {
         if (const auto& panels = services_.panels) {
             panels->setIgnoresMouse(*panel_, false);
             panels->setLevel(*panel_, platform::PanelLevel::floating);
-            if (isVisible_) panels->orderFront(*panel_);
+            if (isVisible_) panels->show(*panel_);
         }
     }
     Log::pin().debug("passthrough end");
@@ -241,7 +241,7 @@ void PinPanelController::stop() {
     if (previewView_) previewView_->flush();
     if (panel_ && services_.panels) {
         services_.panels->setIgnoresMouse(*panel_, false);
-        services_.panels->orderOut(*panel_);
+        services_.panels->hide(*panel_);
         // Released for good: the panel's window leaves the desktop; a later prepare makes a new one.
         services_.panels->close(*panel_);
     }

@@ -29,16 +29,16 @@ std::string trimmed(const std::string& text) {
 }  // namespace
 
 std::shared_ptr<WindowPinManager> WindowPinManager::make(PinServices services,
-                                                         std::optional<std::string> ignoredBundleIdentifier) {
-    std::shared_ptr<WindowPinManager> pin(new WindowPinManager(std::move(services), std::move(ignoredBundleIdentifier)));
+                                                         std::optional<std::string> ignoredApplicationID) {
+    std::shared_ptr<WindowPinManager> pin(new WindowPinManager(std::move(services), std::move(ignoredApplicationID)));
     pin->connectPanel();
     pin->observeWorkspaceNotifications();
     return pin;
 }
 
-WindowPinManager::WindowPinManager(PinServices services, std::optional<std::string> ignoredBundleIdentifier)
+WindowPinManager::WindowPinManager(PinServices services, std::optional<std::string> ignoredApplicationID)
     : services_(std::move(services)),
-      ignoredBundleIdentifier_(std::move(ignoredBundleIdentifier)),
+      ignoredApplicationID_(std::move(ignoredApplicationID)),
       resolver_(services_.platform.liveCapture, services_.platform.windowList),
       raiser_(services_.platform.accessibility, services_.platform.workspace),
       panelController_(services_.platform, services_.previewHost) {}
@@ -121,8 +121,8 @@ std::optional<platform::RunningApplication> WindowPinManager::chooseApplication(
 
 bool WindowPinManager::isSelfApplication(const platform::RunningApplication& application) const {
     if (application.pid == services_.platform.workspace->ownPid()) return true;
-    if (!ignoredBundleIdentifier_) return false;
-    return application.bundleIdentifier && *application.bundleIdentifier == *ignoredBundleIdentifier_;
+    if (!ignoredApplicationID_) return false;
+    return application.applicationID && *application.applicationID == *ignoredApplicationID_;
 }
 
 void WindowPinManager::startPinning(const platform::RunningApplication& application, bool hasAccessibilityAccess,

@@ -9,8 +9,8 @@
 #pragma once
 
 #include "Platform/Services.h"
-#include "TenvikKit/Pins/AXWindowObserver.h"
-#include "TenvikKit/Pins/AXWindowRaiser.h"
+#include "TenvikKit/Pins/PinnedWindowObserver.h"
+#include "TenvikKit/Pins/WindowRaiser.h"
 #include "TenvikKit/Pins/PinCaptureProfile.h"
 #include "TenvikKit/Pins/PinDisplay.h"
 #include "TenvikKit/Pins/PinManaging.h"
@@ -58,7 +58,7 @@ public:
 
     // Registers the workspace and screen observers at once.
     static std::shared_ptr<WindowPinManager> make(PinServices services,
-                                                  std::optional<std::string> ignoredBundleIdentifier);
+                                                  std::optional<std::string> ignoredApplicationID);
     // Stops whatever still runs.
     ~WindowPinManager();
     WindowPinManager(const WindowPinManager&) = delete;
@@ -109,7 +109,7 @@ public:
     static std::string failureMessage(const platform::CaptureError& error);
 
 private:
-    WindowPinManager(PinServices services, std::optional<std::string> ignoredBundleIdentifier);
+    WindowPinManager(PinServices services, std::optional<std::string> ignoredApplicationID);
 
     // Start.
     std::optional<platform::RunningApplication> chooseApplication() const;
@@ -143,9 +143,9 @@ private:
     bool interactionRequested();
 
     PinServices services_;
-    std::optional<std::string> ignoredBundleIdentifier_;
+    std::optional<std::string> ignoredApplicationID_;
     WindowResolver resolver_;
-    AXWindowRaiser raiser_;
+    WindowRaiser raiser_;
     PinPanelController panelController_;
     std::vector<platform::Subscription> workspaceObservers_;
     std::vector<platform::Subscription> notificationObservers_;
@@ -153,7 +153,7 @@ private:
     double refreshInterval_ = kRefreshInterval;
     std::shared_ptr<PinStream> pinStream_;
     PinState state_;
-    std::unique_ptr<AXWindowObserver> axObserver_;
+    std::unique_ptr<PinnedWindowObserver> axObserver_;
     PinRequestGate requestGate_;
     std::shared_ptr<PinTask> pinTask_;
     std::optional<PinnedWindow> pinnedWindow_;

@@ -24,7 +24,7 @@ void WindowPinManager::observeWorkspaceNotifications() {
     const std::weak_ptr<WindowPinManager> weak = weak_from_this();
     const auto dispatch = services_.platform.dispatch;
     platform::Workspace& workspace = *services_.platform.workspace;
-    // Every handler does its work on a later turn of the main queue, never inside the emit.
+    // Every handler does its work on a later turn of the main queue, never inside the notification.
     const auto later = [weak, dispatch](std::function<void(WindowPinManager&)> work) {
         dispatch->async([weak, work = std::move(work)] {
             if (auto self = weak.lock()) work(*self);
@@ -87,7 +87,7 @@ void WindowPinManager::syncAXObserver(const PinnedWindow& window) {
     } else if (!axObserver_) {
         // The raiser's lookup bounds every request to the application by the pin's time-out.
         if (const auto element = raiser_.axWindow(window)) {
-            auto observer = std::make_unique<AXWindowObserver>(services_.platform.accessibility);
+            auto observer = std::make_unique<PinnedWindowObserver>(services_.platform.accessibility);
             // The refresh may drop this observer: it runs on the next turn, outside the
             // observer's own delivery.
             observer->onChange = [this, weak = weak_from_this()] {

@@ -23,7 +23,7 @@ platform::DefaultsValue hotKeyValue(const std::optional<HotKey>& hotKey) {
 
 }  // namespace
 
-const std::vector<std::string>& AppSettings::defaultFocusAllowedBundleIDs() {
+const std::vector<std::string>& AppSettings::defaultFocusAllowedApplicationIDs() {
     static const std::vector<std::string> ids = {"com.apple.Spotlight", "com.agilebits.onepassword7",
                                                  "com.1password.1password"};
     return ids;
@@ -72,7 +72,7 @@ AppSettings::AppSettings(std::shared_ptr<platform::UserDefaults> defaults, Notif
     const bool debugLogging = store.boolean(kDebugLoggingEnabledKey).value_or(false);
     const bool showsBorder = store.boolean(kPinShowsBorderKey).value_or(true);
     const std::int64_t fps = store.integer(kPinIdleFPSKey).value_or(0);
-    const auto allowed = store.stringArray(kFocusAllowedBundleIDsKey).value_or(defaultFocusAllowedBundleIDs());
+    const auto allowed = store.stringArray(kFocusAllowedApplicationIDsKey).value_or(defaultFocusAllowedApplicationIDs());
 
     setPinOpacity(clampedOpacity(opacity));
     setLaunchAtLoginRequested(launchAtLogin);
@@ -85,7 +85,7 @@ AppSettings::AppSettings(std::shared_ptr<platform::UserDefaults> defaults, Notif
     setDebugLoggingEnabled(debugLogging);
     setPinShowsBorder(showsBorder);
     setPinIdleFPS(isIdleFPSChoice(fps) ? static_cast<int>(fps) : kDefaultPinIdleFPS);
-    setFocusAllowedBundleIDs(allowed);
+    setFocusAllowedApplicationIDs(allowed);
 }
 
 template <class T>
@@ -155,8 +155,8 @@ void AppSettings::setPinIdleFPS(int value) {
     save();
 }
 
-void AppSettings::setFocusAllowedBundleIDs(std::vector<std::string> value) {
-    store(focusAllowedBundleIDs_, std::move(value));
+void AppSettings::setFocusAllowedApplicationIDs(std::vector<std::string> value) {
+    store(focusAllowedApplicationIDs_, std::move(value));
     save();
 }
 
@@ -173,7 +173,7 @@ void AppSettings::save() {
         {kDebugLoggingEnabledKey, debugLoggingEnabled_},
         {kPinShowsBorderKey, pinShowsBorder_},
         {kPinIdleFPSKey, pinIdleFPS_},
-        {kFocusAllowedBundleIDsKey, focusAllowedBundleIDs_},
+        {kFocusAllowedApplicationIDsKey, focusAllowedApplicationIDs_},
     });
     center_->post(kDidChangeNotification);
 }

@@ -34,7 +34,7 @@ public:
     static constexpr const char* kDebugLoggingEnabledKey = "settings.debugLoggingEnabled";
     static constexpr const char* kPinShowsBorderKey = "settings.pinShowsBorder";
     static constexpr const char* kPinIdleFPSKey = "settings.pinIdleFPS";
-    static constexpr const char* kFocusAllowedBundleIDsKey = "settings.focusAllowedBundleIDs";
+    static constexpr const char* kFocusAllowedApplicationIDsKey = "settings.focusAllowedBundleIDs";
     // The opacity's key before it moved under "settings.".
     static constexpr const char* kLegacyOpacityKey = "PinnedWindowOpacity";
 
@@ -45,7 +45,7 @@ public:
     static constexpr HotKey kDefaultPinHotKey{35, HotKey::kOption | HotKey::kCommand};         // ⌥⌘P
     static constexpr HotKey kDefaultFocusHotKey{3, HotKey::kOption | HotKey::kCommand};        // ⌥⌘F
     static constexpr HotKey kDefaultReleaseAllHotKey{15, HotKey::kOption | HotKey::kCommand};  // ⌥⌘R
-    static const std::vector<std::string>& defaultFocusAllowedBundleIDs();
+    static const std::vector<std::string>& defaultFocusAllowedApplicationIDs();
 
     // Loads, normalises and migrates; writes every key back and posts once per property.
     explicit AppSettings(std::shared_ptr<platform::UserDefaults> defaults,
@@ -64,7 +64,7 @@ public:
     bool debugLoggingEnabled() const { return debugLoggingEnabled_; }
     bool pinShowsBorder() const { return pinShowsBorder_; }
     int pinIdleFPS() const { return pinIdleFPS_; }
-    const std::vector<std::string>& focusAllowedBundleIDs() const { return focusAllowedBundleIDs_; }
+    const std::vector<std::string>& focusAllowedApplicationIDs() const { return focusAllowedApplicationIDs_; }
 
     // A value that is not a finite number counts as the default; the rest is clamped.
     void setPinOpacity(double value);
@@ -79,7 +79,7 @@ public:
     void setPinShowsBorder(bool value);
     // Anything but 5, 10, 15 or 30 is stored as 10.
     void setPinIdleFPS(int value);
-    void setFocusAllowedBundleIDs(std::vector<std::string> value);
+    void setFocusAllowedApplicationIDs(std::vector<std::string> value);
 
     // Writes all twelve keys, then posts "AppSettingsDidChange".
     void save();
@@ -112,7 +112,7 @@ private:
     bool debugLoggingEnabled_ = false;
     bool pinShowsBorder_ = true;
     int pinIdleFPS_ = kDefaultPinIdleFPS;
-    std::vector<std::string> focusAllowedBundleIDs_ = defaultFocusAllowedBundleIDs();
+    std::vector<std::string> focusAllowedApplicationIDs_ = defaultFocusAllowedApplicationIDs();
 };
 
 }  // namespace tenvik

@@ -14,7 +14,7 @@ platform::Subscription NotificationCenter::observe(const std::string& name, std:
 
 void NotificationCenter::post(const std::string& name) {
     const auto it = signals_.find(name);
-    if (it != signals_.end()) it->second.emit();
+    if (it != signals_.end()) it->second.notify();
 }
 
 }  // namespace tenvik

@@ -66,7 +66,7 @@ FocusSettingsTab::FocusSettingsTab(const KitWindowContext& context, QWidget* par
         form::caption("Vomira and System Settings are always allowed. Use Release All to stop focus locking."));
 
     settingsLink_ = ChangeLink(context_.shared.settings->changes, [this] {
-        if (context_.shared.settings->focusAllowedBundleIDs() != shownList_) refreshApps();
+        if (context_.shared.settings->focusAllowedApplicationIDs() != shownList_) refreshApps();
     });
     // Applications installed or removed meanwhile are found again when the program comes back.
     QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -96,7 +96,7 @@ void FocusSettingsTab::readInstalledApplications() {
 }
 
 void FocusSettingsTab::refreshApps() {
-    shownList_ = context_.shared.settings->focusAllowedBundleIDs();
+    shownList_ = context_.shared.settings->focusAllowedApplicationIDs();
     apps_ = FocusExceptionApp::rows(shownList_, installed_, chosen_);
     renderRows();
 }
@@ -168,7 +168,7 @@ void FocusSettingsTab::finishChoosing(const std::optional<DesktopEntry>& picked)
     const std::vector<platform::RunningApplication> running =
         context_.runningApplications ? context_.runningApplications() : std::vector<platform::RunningApplication>();
     auto identifier = RunningIdentity::identifierFor(*picked, running);
-    if (!identifier) identifier = FocusActivationPolicy::normalizedBundleID(picked->identifier);
+    if (!identifier) identifier = FocusActivationPolicy::normalizedApplicationID(picked->identifier);
     if (!identifier) {
         selectionError_ = kSelectionError;
         renderRows();
@@ -178,13 +178,13 @@ void FocusSettingsTab::finishChoosing(const std::optional<DesktopEntry>& picked)
     entry.identifier = *identifier;
     chosen_[*identifier] = entry;
     AppSettings& settings = *context_.shared.settings;
-    settings.setFocusAllowedBundleIDs(FocusExceptionApp::adding(*identifier, settings.focusAllowedBundleIDs()));
+    settings.setFocusAllowedApplicationIDs(FocusExceptionApp::adding(*identifier, settings.focusAllowedApplicationIDs()));
     refreshApps();
 }
 
 void FocusSettingsTab::remove(const std::string& id) {
     AppSettings& settings = *context_.shared.settings;
-    settings.setFocusAllowedBundleIDs(FocusExceptionApp::removing(id, settings.focusAllowedBundleIDs()));
+    settings.setFocusAllowedApplicationIDs(FocusExceptionApp::removing(id, settings.focusAllowedApplicationIDs()));
 }
 
 }  // namespace tenvik

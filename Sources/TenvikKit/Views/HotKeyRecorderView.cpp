@@ -144,7 +144,7 @@ void HotKeyRecorderView::keyPressEvent(QKeyEvent* event) {
         if (!isRecording_) QWidget::keyPressEvent(event);
         return;
     }
-    std::uint32_t modifiers = QtKeyCodes::carbonModifiers(event->modifiers());
+    std::uint32_t modifiers = QtKeyCodes::hotKeyModifiers(event->modifiers());
     if (event->key() == Qt::Key_Backtab) modifiers |= HotKey::kShift;
     const RecorderDecision decision = RecorderKeyRules::decide(isRecording_, *keyCode, modifiers);
     if (decision.action == RecorderAction::passOn) {

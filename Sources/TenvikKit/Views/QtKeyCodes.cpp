@@ -2,7 +2,7 @@
 // built on the hot-key service's keysym table.
 #include "TenvikKit/Views/QtKeyCodes.h"
 
-#include "Platform/X11/CarbonKeyTable.h"
+#include "Platform/X11/KeyCodeTable.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -78,7 +78,7 @@ std::optional<std::uint32_t> QtKeyCodes::keyCode(const QKeyEvent& event) {
     return keyCodeForQtKey(event.key());
 }
 
-std::uint32_t QtKeyCodes::carbonModifiers(Qt::KeyboardModifiers modifiers) {
+std::uint32_t QtKeyCodes::hotKeyModifiers(Qt::KeyboardModifiers modifiers) {
     std::uint32_t bits = 0;
     if (modifiers & Qt::MetaModifier) bits |= HotKey::kCommand;
     if (modifiers & Qt::ShiftModifier) bits |= HotKey::kShift;
@@ -87,12 +87,12 @@ std::uint32_t QtKeyCodes::carbonModifiers(Qt::KeyboardModifiers modifiers) {
     return bits;
 }
 
-Qt::KeyboardModifiers QtKeyCodes::qtModifiers(std::uint32_t carbonModifiers) {
+Qt::KeyboardModifiers QtKeyCodes::qtModifiers(std::uint32_t hotKeyModifiers) {
     Qt::KeyboardModifiers modifiers;
-    if (carbonModifiers & HotKey::kCommand) modifiers |= Qt::MetaModifier;
-    if (carbonModifiers & HotKey::kShift) modifiers |= Qt::ShiftModifier;
-    if (carbonModifiers & HotKey::kOption) modifiers |= Qt::AltModifier;
-    if (carbonModifiers & HotKey::kControl) modifiers |= Qt::ControlModifier;
+    if (hotKeyModifiers & HotKey::kCommand) modifiers |= Qt::MetaModifier;
+    if (hotKeyModifiers & HotKey::kShift) modifiers |= Qt::ShiftModifier;
+    if (hotKeyModifiers & HotKey::kOption) modifiers |= Qt::AltModifier;
+    if (hotKeyModifiers & HotKey::kControl) modifiers |= Qt::ControlModifier;
     return modifiers;
 }
 

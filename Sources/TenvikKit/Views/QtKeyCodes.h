@@ -21,11 +21,11 @@ struct QtKeyCodes {
     // media keys).
     static std::optional<std::uint32_t> keyCode(const QKeyEvent& event);
     // The four modifier bits of HotKey; Caps Lock, keypad and the rest are dropped.
-    static std::uint32_t carbonModifiers(Qt::KeyboardModifiers modifiers);
+    static std::uint32_t hotKeyModifiers(Qt::KeyboardModifiers modifiers);
 
     static std::optional<std::uint32_t> keyCodeForQtKey(int key);
     static std::optional<int> qtKeyForKeyCode(std::uint32_t keyCode);
-    static Qt::KeyboardModifiers qtModifiers(std::uint32_t carbonModifiers);
+    static Qt::KeyboardModifiers qtModifiers(std::uint32_t hotKeyModifiers);
     // Whether the key is a modifier alone (Shift, Control, Alt, Super, Meta, AltGr, Caps Lock).
     static bool isModifierKey(int key);
 };

@@ -158,8 +158,8 @@ std::shared_ptr<HostedWindow> DashboardWindow::make(const std::shared_ptr<Coordi
         window->move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
     auto hosted = std::make_shared<HostedWindow>();
     hosted->isVisible = [window] { return window->isVisible(); };
-    hosted->orderOut = [window] { window->hide(); };
-    hosted->makeKeyAndOrderFront = [window] {
+    hosted->hideWindow = [window] { window->hide(); };
+    hosted->present = [window] {
         window->show();
         window->raise();
         window->activateWindow();
@@ -341,7 +341,7 @@ QWidget* DashboardWindow::makeWindowBar() {
     auto* menu = new QMenu(more);
     excludeAction_ = menu->addAction(QString());
     connect(excludeAction_, &QAction::triggered, this, [this] {
-        if (auto c = coordinator_.lock(); c && c->selectedRecord()) c->exclude(c->selectedRecord()->bundleID(), true);
+        if (auto c = coordinator_.lock(); c && c->selectedRecord()) c->exclude(c->selectedRecord()->applicationID(), true);
     });
     more->setMenu(menu);
     row->addWidget(more);

@@ -36,7 +36,7 @@ void ApplicationIcons::setEntryIconLookup(std::function<std::string(const std::s
 }
 
 QIcon ApplicationIcons::icon(const WindowRecord& record) {
-    const std::string identity = record.bundleID();
+    const std::string identity = record.applicationID();
     const QString cacheKey = QString::fromStdString(identity + "\n" + record.app.iconName);
     if (const auto it = cache().constFind(cacheKey); it != cache().constEnd()) return *it;
 

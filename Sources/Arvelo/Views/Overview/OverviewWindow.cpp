@@ -107,8 +107,8 @@ std::shared_ptr<HostedWindow> OverviewWindow::make(const std::shared_ptr<Coordin
     window->hosted_ = hosted;
     // The window lives as long as the coordinator keeps its face.
     hosted->isVisible = [window] { return window->isVisible(); };
-    hosted->orderOut = [window] { window->hide(); };
-    hosted->makeKeyAndOrderFront = [window] {
+    hosted->hideWindow = [window] { window->hide(); };
+    hosted->present = [window] {
         window->show();
         window->raise();
         window->activateWindow();

@@ -144,7 +144,7 @@ void QtPanels::show(Entry& entry) {
     if (stacking_) stacking_->setShown(static_cast<xcb_window_t>(entry.window->winId()), entry.level);
 }
 
-void QtPanels::orderFront(PanelID panel) {
+void QtPanels::show(PanelID panel) {
     Entry* e = find(panel);
     if (!e) return;
     show(*e);
@@ -155,7 +155,7 @@ void QtPanels::orderFront(PanelID panel) {
     stacking_->restack({});
 }
 
-void QtPanels::orderOut(PanelID panel) {
+void QtPanels::hide(PanelID panel) {
     Entry* e = find(panel);
     if (!e) return;
     if (stacking_) stacking_->forget(static_cast<xcb_window_t>(e->window->winId()));

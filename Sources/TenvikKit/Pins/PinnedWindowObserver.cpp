@@ -1,6 +1,6 @@
-// AXWindowObserver.cpp: registering the window's notifications (undoing a partial registration
+// PinnedWindowObserver.cpp: registering the window's notifications (undoing a partial registration
 // that lacks a required one), and reading its minimised state.
-#include "TenvikKit/Pins/AXWindowObserver.h"
+#include "TenvikKit/Pins/PinnedWindowObserver.h"
 
 #include "TenvikKit/Pins/PinMessaging.h"
 
@@ -10,7 +10,7 @@ namespace tenvik {
 
 namespace ax = platform::ax;
 
-const std::vector<std::string>& AXWindowObserver::notifications() {
+const std::vector<std::string>& PinnedWindowObserver::notifications() {
     static const std::vector<std::string> names = {
         std::string(ax::kMovedNotification), std::string(ax::kResizedNotification),
         std::string(ax::kMiniaturizedNotification), std::string(ax::kDeminiaturizedNotification),
@@ -18,15 +18,15 @@ const std::vector<std::string>& AXWindowObserver::notifications() {
     return names;
 }
 
-bool AXWindowObserver::start(std::int32_t pid, const platform::AXElement& window) {
+bool PinnedWindowObserver::start(std::int32_t pid, const platform::AccessElement& window) {
     stop();
     auto created = accessibility_->createObserver(pid);
-    if (created.error != platform::AXError::success || !created.observer) return false;
-    std::unique_ptr<platform::AXObserver> observer = std::move(created.observer);
+    if (created.error != platform::AccessError::success || !created.observer) return false;
+    std::unique_ptr<platform::AccessObserver> observer = std::move(created.observer);
 
     std::vector<std::string> registered;
     for (const std::string& name : notifications())
-        if (observer->addNotification(window, name) == platform::AXError::success) registered.push_back(name);
+        if (observer->addNotification(window, name) == platform::AccessError::success) registered.push_back(name);
     const auto has = [&](std::string_view name) {
         return std::find(registered.begin(), registered.end(), name) != registered.end();
     };
@@ -35,7 +35,7 @@ bool AXWindowObserver::start(std::int32_t pid, const platform::AXElement& window
         return false;
     }
     // Every registered notification means the same: look at the window again.
-    observer->onNotification = [this](const platform::AXElement&, const std::string&) {
+    observer->onNotification = [this](const platform::AccessElement&, const std::string&) {
         if (onChange) onChange();
     };
     observer_ = std::move(observer);
@@ -44,7 +44,7 @@ bool AXWindowObserver::start(std::int32_t pid, const platform::AXElement& window
     return true;
 }
 
-void AXWindowObserver::stop() {
+void PinnedWindowObserver::stop() {
     if (observer_ && element_) {
         for (const std::string& name : registeredNotifications_) observer_->removeNotification(*element_, name);
         observer_->onNotification = nullptr;
@@ -54,7 +54,7 @@ void AXWindowObserver::stop() {
     element_.reset();
 }
 
-bool AXWindowObserver::isMinimized() const {
+bool PinnedWindowObserver::isMinimized() const {
     if (!element_) return false;
     const auto result = accessibility_->copyAttributeValue(*element_, ax::kMinimized, kPinMessagingTimeout);
     if (!result.ok()) return false;

@@ -1,6 +1,6 @@
-// AXWindowRaiser.cpp: the frame pass, the title pass, and the raise with its activation and
+// WindowRaiser.cpp: the frame pass, the title pass, and the raise with its activation and
 // focus writes.
-#include "TenvikKit/Pins/AXWindowRaiser.h"
+#include "TenvikKit/Pins/WindowRaiser.h"
 
 #include "TenvikKit/Log/LogChannel.h"
 #include "TenvikKit/Pins/PinMessaging.h"
@@ -9,23 +9,23 @@
 namespace tenvik {
 
 namespace ax = platform::ax;
-using platform::AXElement;
+using platform::AccessElement;
 
-std::optional<AXElement> AXWindowRaiser::axWindow(const PinnedWindow& window) const {
+std::optional<AccessElement> WindowRaiser::axWindow(const PinnedWindow& window) const {
     if (!accessibility_->isProcessTrusted()) return std::nullopt;
-    return bestAXWindow(window, AXElement::application(window.ownerPID));
+    return bestAXWindow(window, AccessElement::application(window.ownerPID));
 }
 
-std::optional<AXElement> AXWindowRaiser::bestAXWindow(const PinnedWindow& window, const AXElement& application) const {
+std::optional<AccessElement> WindowRaiser::bestAXWindow(const PinnedWindow& window, const AccessElement& application) const {
     const auto listed = accessibility_->copyAttributeValue(application, ax::kWindows, kPinMessagingTimeout);
     if (!listed.ok()) return std::nullopt;
     const auto windows = listed.value.elements();
     if (!windows || windows->empty()) return std::nullopt;
 
     // By frame: the closest window, the earlier one on a tie.
-    std::optional<AXElement> best;
+    std::optional<AccessElement> best;
     double bestScore = 0;
-    for (const AXElement& candidate : *windows) {
+    for (const AccessElement& candidate : *windows) {
         const auto position = accessibility_->copyAttributeValue(candidate, ax::kPosition, kPinMessagingTimeout);
         const auto size = accessibility_->copyAttributeValue(candidate, ax::kSize, kPinMessagingTimeout);
         const auto point = position.ok() ? position.value.point() : std::nullopt;
@@ -42,9 +42,9 @@ std::optional<AXElement> AXWindowRaiser::bestAXWindow(const PinnedWindow& window
 
     // By title, when exactly one window has the pinned window's title.
     if (window.title.empty()) return std::nullopt;
-    std::optional<AXElement> titled;
+    std::optional<AccessElement> titled;
     int matches = 0;
-    for (const AXElement& candidate : *windows) {
+    for (const AccessElement& candidate : *windows) {
         const auto title = accessibility_->copyAttributeValue(candidate, ax::kTitle, kPinMessagingTimeout);
         if (title.ok() && title.value.string() == window.title) {
             titled = candidate;
@@ -54,23 +54,23 @@ std::optional<AXElement> AXWindowRaiser::bestAXWindow(const PinnedWindow& window
     return matches == 1 ? titled : std::nullopt;
 }
 
-void AXWindowRaiser::logNoMatch(const PinnedWindow& window) const {
+void WindowRaiser::logNoMatch(const PinnedWindow& window) const {
     Log::pin().debug("raiseSourceWindow no-match pid=" + std::to_string(window.ownerPID), "title=" + window.title);
 }
 
-bool AXWindowRaiser::raise(const PinnedWindow& window) const {
+bool WindowRaiser::raise(const PinnedWindow& window) const {
     if (!accessibility_->isProcessTrusted()) {
         logNoMatch(window);
         return false;
     }
-    const AXElement application = AXElement::application(window.ownerPID);
+    const AccessElement application = AccessElement::application(window.ownerPID);
     const auto target = bestAXWindow(window, application);
     if (!target) {
         logNoMatch(window);
         return false;
     }
-    const platform::AXError raised = accessibility_->performAction(*target, ax::kRaiseAction, kPinMessagingTimeout);
-    if (raised != platform::AXError::success) {
+    const platform::AccessError raised = accessibility_->performAction(*target, ax::kRaiseAction, kPinMessagingTimeout);
+    if (raised != platform::AccessError::success) {
         Log::pin().error("raiseSourceWindow raise failed pid=" + std::to_string(window.ownerPID) +
                          " error=" + std::to_string(platform::rawValue(raised)));
         return false;
@@ -78,7 +78,7 @@ bool AXWindowRaiser::raise(const PinnedWindow& window) const {
     if (workspace_ && workspace_->application(window.ownerPID))
         workspace_->activate(window.ownerPID, platform::ActivationOptions::allWindows);
     // A second application element, as the first may have gone stale with the activation.
-    const AXElement focusedApplication = AXElement::application(window.ownerPID);
+    const AccessElement focusedApplication = AccessElement::application(window.ownerPID);
     accessibility_->setAttributeValue(*target, ax::kMain, true, kPinMessagingTimeout);
     accessibility_->setAttributeValue(*target, ax::kFocused, true, kPinMessagingTimeout);
     accessibility_->setAttributeValue(focusedApplication, ax::kFocusedWindow, *target, kPinMessagingTimeout);

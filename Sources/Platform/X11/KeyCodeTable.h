@@ -1,4 +1,4 @@
-// CarbonKeyTable.h: the fixed table from the virtual key codes of an ANSI keyboard
+// KeyCodeTable.h: the fixed table from the virtual key codes of an ANSI keyboard
 // to X keysyms, used to turn a hot key (key code + modifier bits) into X key grabs.
 #pragma once
 

@@ -1,9 +1,9 @@
-// AXWindowObserverTests.cpp: watching a pinned window on the simulated desktop: what is
+// PinnedWindowObserverTests.cpp: watching a pinned window on the simulated desktop: what is
 // registered when the application grants or refuses notifications, restarts and stops, the
 // minimised state, and that an observer destroyed while live leaves nothing behind.
 #include "KitScene.h"
 #include "PinTestAccessibility.h"
-#include "TenvikKit/Pins/AXWindowObserver.h"
+#include "TenvikKit/Pins/PinnedWindowObserver.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@ struct ObserverScene : test::KitScene {
         app = std::make_unique<platform::sim::AppHandle>(desktop.launch("org.example.Editor", "Editor"));
         window = std::make_unique<platform::sim::WindowHandle>(app->openWindow("Doc", {100, 100, 800, 600}));
     }
-    std::unique_ptr<AXWindowObserver> makeObserver() {
-        auto made = std::make_unique<AXWindowObserver>(accessibility);
+    std::unique_ptr<PinnedWindowObserver> makeObserver() {
+        auto made = std::make_unique<PinnedWindowObserver>(accessibility);
         made->onChange = [this] { ++changes; };
         return made;
     }
@@ -29,7 +29,7 @@ struct ObserverScene : test::KitScene {
     int changes = 0;
 };
 
-TEST(AXWindowObserver, RegistersWhatTheApplicationGrants) {
+TEST(PinnedWindowObserver, RegistersWhatTheApplicationGrants) {
     using V = std::vector<std::string>;
     struct Case {
         const char* name;
@@ -69,7 +69,7 @@ TEST(AXWindowObserver, RegistersWhatTheApplicationGrants) {
     }
 }
 
-TEST(AXWindowObserver, EveryNotificationCallsOnChangeOnce) {
+TEST(PinnedWindowObserver, EveryNotificationCallsOnChangeOnce) {
     ObserverScene scene;
     auto observer = scene.makeObserver();
     ASSERT_TRUE(observer->start(scene.app->pid(), scene.window->element()));
@@ -106,7 +106,7 @@ TEST(AXWindowObserver, EveryNotificationCallsOnChangeOnce) {
     }
 }
 
-TEST(AXWindowObserver, RestartStopAndMinimisedState) {
+TEST(PinnedWindowObserver, RestartStopAndMinimisedState) {
     ObserverScene scene;
     auto observer = scene.makeObserver();
     scene.desktop.calls().clear();
@@ -139,7 +139,7 @@ TEST(AXWindowObserver, RestartStopAndMinimisedState) {
     EXPECT_EQ(scene.changes, 0);
 }
 
-TEST(AXWindowObserver, DestroyingALiveObserverStopsIt) {
+TEST(PinnedWindowObserver, DestroyingALiveObserverStopsIt) {
     ObserverScene scene;
     auto observer = scene.makeObserver();
     ASSERT_TRUE(observer->start(scene.app->pid(), scene.window->element()));

@@ -1,9 +1,9 @@
-// AXWindowRaiserTests.cpp: finding and raising a pinned window's real window on the simulated
+// WindowRaiserTests.cpp: finding and raising a pinned window's real window on the simulated
 // desktop: the frame pass with its 180-point limit and ties, the title pass, failures and their
 // log lines, the activation and focus writes, and the 0.1 s time-out on every request.
 #include "KitScene.h"
 #include "PinTestAccessibility.h"
-#include "TenvikKit/Pins/AXWindowRaiser.h"
+#include "TenvikKit/Pins/WindowRaiser.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ using platform::sim::Request;
 struct RaiserScene : test::KitScene {
     RaiserScene() { desktop.addDisplay("Main", {1920, 1080}); }
 
-    AXWindowRaiser raiser() { return AXWindowRaiser(accessibility, desktop.services().workspace); }
+    WindowRaiser raiser() { return WindowRaiser(accessibility, desktop.services().workspace); }
     static PinnedWindow pinned(const platform::sim::AppHandle& app, std::string title, arvelo::Rect bounds) {
         return {0, app.pid(), "Editor", std::move(title), bounds, true};
     }
@@ -24,7 +24,7 @@ struct RaiserScene : test::KitScene {
         std::make_shared<test::FaultyAccessibility>(desktop.services().accessibility);
 };
 
-TEST(AXWindowRaiser, FindsTheWindowByFrameThenByTitle) {
+TEST(WindowRaiser, FindsTheWindowByFrameThenByTitle) {
     const arvelo::Rect pinnedBounds{100, 100, 800, 600};
     struct Case {
         const char* name;
@@ -57,7 +57,7 @@ TEST(AXWindowRaiser, FindsTheWindowByFrameThenByTitle) {
     }
 }
 
-TEST(AXWindowRaiser, AWindowWithoutAPositionStillTakesPartInTheTitlePass) {
+TEST(WindowRaiser, AWindowWithoutAPositionStillTakesPartInTheTitlePass) {
     RaiserScene scene;
     auto app = scene.desktop.launch("org.example.Editor", "Editor");
     auto window = app.openWindow("Doc", {100, 100, 800, 600});
@@ -67,7 +67,7 @@ TEST(AXWindowRaiser, AWindowWithoutAPositionStillTakesPartInTheTitlePass) {
     EXPECT_EQ(found->window, window.number());
 }
 
-TEST(AXWindowRaiser, RaisingActivatesAndFocusesTheWindow) {
+TEST(WindowRaiser, RaisingActivatesAndFocusesTheWindow) {
     RaiserScene scene;
     auto app = scene.desktop.launch("org.example.Editor", "Editor");
     auto target = app.openWindow("Doc", {100, 100, 800, 600});
@@ -84,9 +84,9 @@ TEST(AXWindowRaiser, RaisingActivatesAndFocusesTheWindow) {
     EXPECT_EQ(scene.desktop.world().frontmost(), app.pid());
     EXPECT_EQ(scene.desktop.world().stacking().front(), target.number());
     const auto& services = scene.desktop.services();
-    EXPECT_EQ(services.accessibility->copyAttributeValue(target.element(), "AXMain", 1).value, platform::AXValue(true));
+    EXPECT_EQ(services.accessibility->copyAttributeValue(target.element(), "AXMain", 1).value, platform::AccessValue(true));
     EXPECT_EQ(services.accessibility->copyAttributeValue(app.element(), "AXFocusedWindow", 1).value,
-              platform::AXValue(target.element()));
+              platform::AccessValue(target.element()));
 
     const auto raises = scene.desktop.calls().of(Request::action, "AXRaise");
     ASSERT_EQ(raises.size(), 1u);
@@ -95,7 +95,7 @@ TEST(AXWindowRaiser, RaisingActivatesAndFocusesTheWindow) {
     EXPECT_EQ(writes, (std::vector<std::string>{"AXMain", "AXFocused", "AXFocusedWindow"}));
 }
 
-TEST(AXWindowRaiser, FailuresChangeNothingAndSaySo) {
+TEST(WindowRaiser, FailuresChangeNothingAndSaySo) {
     struct Case {
         const char* name;
         bool trusted;
@@ -117,7 +117,7 @@ TEST(AXWindowRaiser, FailuresChangeNothingAndSaySo) {
         cover.openWindow("Cover", {0, 0, 1920, 1080});
         cover.activate();
         scene.desktop.setTrusted(c.trusted);
-        if (c.failRaise) scene.accessibility->failingActions["AXRaise"] = platform::AXError::cannotComplete;
+        if (c.failRaise) scene.accessibility->failingActions["AXRaise"] = platform::AccessError::cannotComplete;
         const auto window = RaiserScene::pinned(app, "Doc", {100, 100, 800, 600});
         if (c.quit) app.quit();
 

@@ -1,4 +1,4 @@
-// AXWindowObserver.h: watches one pinned window through Accessibility and calls onChange when it
+// PinnedWindowObserver.h: watches one pinned window through Accessibility and calls onChange when it
 // moves, resizes, is minimised, comes back or closes; also answers whether it is minimised.
 // "AXMoved" and "AXResized" are required, the other three are taken when the application grants
 // them. Destroying a live observer stops it, so no registration outlives the object. Main thread.
@@ -14,19 +14,19 @@
 
 namespace tenvik {
 
-class AXWindowObserver {
+class PinnedWindowObserver {
 public:
-    explicit AXWindowObserver(std::shared_ptr<platform::Accessibility> accessibility)
+    explicit PinnedWindowObserver(std::shared_ptr<platform::Accessibility> accessibility)
         : accessibility_(std::move(accessibility)) {}
-    ~AXWindowObserver() { stop(); }
-    AXWindowObserver(const AXWindowObserver&) = delete;
-    AXWindowObserver& operator=(const AXWindowObserver&) = delete;
+    ~PinnedWindowObserver() { stop(); }
+    PinnedWindowObserver(const PinnedWindowObserver&) = delete;
+    PinnedWindowObserver& operator=(const PinnedWindowObserver&) = delete;
 
     // The notifications asked for, in order.
     static const std::vector<std::string>& notifications();
 
     // True when the observer is live.
-    bool start(std::int32_t pid, const platform::AXElement& window);
+    bool start(std::int32_t pid, const platform::AccessElement& window);
     // Safe when not started; onChange stays.
     void stop();
     bool isMinimized() const;
@@ -38,8 +38,8 @@ public:
 
 private:
     std::shared_ptr<platform::Accessibility> accessibility_;
-    std::unique_ptr<platform::AXObserver> observer_;
-    std::optional<platform::AXElement> element_;
+    std::unique_ptr<platform::AccessObserver> observer_;
+    std::optional<platform::AccessElement> element_;
     std::vector<std::string> registeredNotifications_;
 };
 

@@ -1,6 +1,6 @@
-// CarbonKeyTable.cpp: the ANSI key-code table. Codes follow the physical key positions of the
+// KeyCodeTable.cpp: the ANSI key-code table. Codes follow the physical key positions of the
 // ANSI keyboard (so 18 is the "1" key and 0 is "A"); keysyms are the symbols X gives those keys.
-#include "Platform/X11/CarbonKeyTable.h"
+#include "Platform/X11/KeyCodeTable.h"
 
 #include <algorithm>
 #include <iterator>
