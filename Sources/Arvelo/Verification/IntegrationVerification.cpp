@@ -17,8 +17,12 @@ namespace {
 
 namespace ax = platform::ax;
 
-// Every kind of pointer motion the platform's monitors report.
-constexpr std::uint64_t kMotionMask = platform::eventMask(platform::MouseEventType::leftMouseDragged);
+// Every kind of pointer motion the mouse monitor delivers: moves with no button held and the
+// drags of each button.
+constexpr std::uint64_t kMotionMask = platform::eventMask(platform::MouseEventType::mouseMoved) |
+                                      platform::eventMask(platform::MouseEventType::leftMouseDragged) |
+                                      platform::eventMask(platform::MouseEventType::rightMouseDragged) |
+                                      platform::eventMask(platform::MouseEventType::otherMouseDragged);
 
 std::set<std::string> keySet(const std::vector<std::string>& keys) { return {keys.begin(), keys.end()}; }
 
