@@ -1,5 +1,6 @@
-// FixtureWindow: paints the window's title and size on its colour; the minimum size it is
-// given becomes the minimum in its WM_NORMAL_HINTS, which the window manager enforces.
+// FixtureWindow: paints the window's title and size on its colour in the point size it is
+// given; the minimum size it is given becomes the minimum in its WM_NORMAL_HINTS, which the
+// window manager enforces.
 #include "FixtureWindow.h"
 
 #include <QFont>
@@ -7,7 +8,7 @@
 
 namespace fixture {
 
-FixtureWindow::FixtureWindow(const FixtureWindowSpec& spec) : colour_(spec.colour) {
+FixtureWindow::FixtureWindow(const FixtureWindowSpec& spec) : colour_(spec.colour), fontPointSize_(spec.fontPointSize) {
     setWindowTitle(spec.title);
     if (spec.minimumSize.isValid()) setMinimumSize(spec.minimumSize);
     resize(spec.initialSize);
@@ -17,7 +18,7 @@ void FixtureWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), colour_);
     QFont font = painter.font();
-    font.setPointSize(20);
+    font.setPointSize(fontPointSize_);
     painter.setFont(font);
     painter.setPen(Qt::white);
     const QString text = QStringLiteral("%1\n%2 × %3").arg(windowTitle()).arg(width()).arg(height());

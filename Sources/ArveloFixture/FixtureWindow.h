@@ -14,6 +14,7 @@ struct FixtureWindowSpec {
     QColor colour;
     QSize initialSize;
     QSize minimumSize;
+    int fontPointSize;
 };
 
 class FixtureWindow final : public QWidget {
@@ -25,6 +26,7 @@ protected:
 
 private:
     QColor colour_;
+    int fontPointSize_;
 };
 
 }  // namespace fixture

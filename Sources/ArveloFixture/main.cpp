@@ -1,6 +1,8 @@
 // arvelo-fixture: opens the three fixture windows, whose titles sort them first, second and
-// third; the third declares a large minimum size. Quits on SIGTERM/SIGINT or when every
-// window is closed. Its X11 class (WM_CLASS) is the application identifier below.
+// third. By default they are of ordinary size and the third declares a large minimum size;
+// with "--demo" they are small windows without a minimum, cascaded so that all three fit on
+// the demo desktop that scripts/run starts. Quits on SIGTERM/SIGINT or when every window is
+// closed. Its X11 class (WM_CLASS) is the application identifier below.
 #include "FixtureWindow.h"
 #include "SignalQuitter.h"
 
@@ -12,15 +14,44 @@
 namespace {
 constexpr auto kIdentifier = "org.vomira.ArveloFixture";
 constexpr auto kName = "ArveloFixture";
+constexpr auto kDemoFlag = "--demo";
 
-const std::array<fixture::FixtureWindowSpec, 3> kWindows{{
-    {QStringLiteral("ArveloFixture 1"), QColor(0x2e, 0x5e, 0xaa), QSize(640, 480), QSize()},
-    {QStringLiteral("ArveloFixture 2"), QColor(0x2f, 0x8f, 0x5b), QSize(640, 480), QSize()},
-    // Too large to share the screen's width or height with another tile at its minimum.
-    {QStringLiteral("ArveloFixture 3"), QColor(0xa8, 0x4a, 0x32), QSize(1100, 760), QSize(1100, 760)},
-}};
-constexpr int kCascadeX = 60;
-constexpr int kCascadeY = 50;
+const QString kTitles[] = {QStringLiteral("ArveloFixture 1"), QStringLiteral("ArveloFixture 2"),
+                           QStringLiteral("ArveloFixture 3")};
+const QColor kColours[] = {QColor(0x2e, 0x5e, 0xaa), QColor(0x2f, 0x8f, 0x5b), QColor(0xa8, 0x4a, 0x32)};
+
+// One set of windows: each window's size and minimum, the first one's top-left corner, how far
+// each next one is moved from the one before, and the size of the text they paint.
+struct WindowSet {
+    std::array<QSize, 3> sizes;
+    std::array<QSize, 3> minimums;
+    QPoint origin;
+    QPoint step;
+    int fontPointSize;
+};
+
+const WindowSet kOrdinary{
+    {QSize(640, 480), QSize(640, 480), QSize(1100, 760)},
+    // The third is too large to share the screen's width or height with another tile.
+    {QSize(), QSize(), QSize(1100, 760)},
+    QPoint(60, 50),
+    QPoint(60, 50),
+    20,
+};
+const WindowSet kDemo{
+    {QSize(216, 90), QSize(216, 90), QSize(216, 90)},
+    // None: the arranger may give each window any pane.
+    {QSize(), QSize(), QSize()},
+    QPoint(24, 16),
+    QPoint(96, 24),
+    12,
+};
+
+bool hasArgument(int argc, char** argv, const char* wanted) {
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], wanted) == 0) return true;
+    return false;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -32,11 +63,12 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(true);
     fixture::SignalQuitter quitter;
 
-    std::array<std::unique_ptr<fixture::FixtureWindow>, kWindows.size()> windows;
-    for (std::size_t i = 0; i < kWindows.size(); ++i) {
-        windows[i] = std::make_unique<fixture::FixtureWindow>(kWindows[i]);
-        const int step = static_cast<int>(i) + 1;
-        windows[i]->move(kCascadeX * step, kCascadeY * step);
+    const WindowSet& set = hasArgument(argc, argv, kDemoFlag) ? kDemo : kOrdinary;
+    std::array<std::unique_ptr<fixture::FixtureWindow>, 3> windows;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i] = std::make_unique<fixture::FixtureWindow>(
+            fixture::FixtureWindowSpec{kTitles[i], kColours[i], set.sizes[i], set.minimums[i], set.fontPointSize});
+        windows[i]->move(set.origin + set.step * static_cast<int>(i));
         windows[i]->show();
     }
     return QApplication::exec();

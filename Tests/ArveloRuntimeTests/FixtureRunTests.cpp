@@ -1,6 +1,7 @@
 // FixtureRunTests.cpp: the fixture runs on the simulated desktop, whole runs in virtual time:
-// the integration verification's verdict and report (passing, a failing measurement, the early
-// failures, a window closed mid-run, report folders that must be made or cannot be written),
+// the integration verification's verdict and report (passing on the demo desktop, failing
+// without a miniature or after a pointer motion, the motions counted, the early failures, a
+// window closed mid-run, report folders that must be made or cannot be written),
 // the dock scenario's records and screenshots (an output folder that does not exist yet, a
 // capture that never answers, the start check that ends the run), and the report forms.
 #include "TickScene.h"
@@ -255,6 +256,103 @@ TEST_F(FixtureRuns, OnASmallDisplayTheRunEndsAndEveryWindowGoesBack) {
     EXPECT_TRUE(outcome->written);
     small.advance(2);
     EXPECT_EQ(framesOf(windows), before);
+}
+
+// A desktop of its own: one display, the fixture's three windows at the given frames, and an
+// arranger in fixture mode; `verify` runs the whole verification in virtual time, doing `during`
+// one second in (the arrangement is made by then).
+struct FixtureDesktop {
+    FixtureDesktop(platform::sim::Display display, const std::vector<Rect>& frames) {
+        desktop.clock().setRunsBackgroundAutomatically(true);
+        desktop.addDisplay(std::move(display));
+        auto app = desktop.launch(std::string(kFixtureApplicationID), "ArveloFixture");
+        for (std::size_t i = 0; i < frames.size(); ++i)
+            windows.push_back(app.openWindow("ArveloFixture " + std::to_string(i + 1), frames[i]));
+        arranger = Coordinator::make(desktop.services(), true, true, desktop.temporaryFolder() / "state");
+    }
+
+    std::optional<IntegrationVerification::Outcome> verify(const std::function<void()>& during = {}) {
+        std::optional<IntegrationVerification::Outcome> outcome;
+        IntegrationVerification::run(arranger, [&](const auto& o) { outcome = o; });
+        desktop.advance(1);
+        if (during) during();
+        desktop.advance(20);
+        return outcome;
+    }
+
+    platform::sim::Desktop desktop;
+    std::vector<WindowHandle> windows;
+    std::shared_ptr<Coordinator> arranger;
+};
+
+// The demo desktop of scripts/run: a 448 x 216 screen less a 24-point tray along its bottom, and
+// the fixture's windows cascaded on it as arvelo-fixture opens them (frames with decorations).
+platform::sim::Display demoDisplay() {
+    platform::sim::Display display;
+    display.name = "Demo";
+    display.frame = {0, 0, 448, 216};
+    display.visibleFrame = {0, 0, 448, 192};
+    return display;
+}
+const std::vector<Rect> kDemoWindows{{24, 16, 218, 115}, {120, 40, 218, 115}, {216, 64, 218, 115}};
+
+TEST(FixtureRunOnTheDemoDesktop, PassesWithMiniaturesPressedAndEveryFrameBackExactly) {
+    FixtureDesktop demo(demoDisplay(), kDemoWindows);
+    const auto outcome = demo.verify();
+    ASSERT_TRUE(outcome);
+    const nlohmann::json& report = outcome->report;
+    // Three windows in two columns: the two panes stacked in the first are too low for a window
+    // and are drawn as miniatures; the first one's is pressed.
+    EXPECT_EQ(report["miniatureCount"], 2);
+    EXPECT_EQ(report["miniatureUIActionInvoked"], true);
+    for (const char* key : fixture::kVerdictKeys) EXPECT_EQ(report[key], true) << key;
+    EXPECT_EQ(outcome->verdict, "passed");
+    EXPECT_EQ(readJSON(outcome->file)["status"], "passed");
+    EXPECT_EQ(report["restoredFrames"], report["originalFrames"]);
+    EXPECT_EQ(demo.arranger->status.get(), "Fixture verification passed. Original positions restored.");
+    demo.desktop.advance(2);
+    for (std::size_t i = 0; i < demo.windows.size(); ++i) EXPECT_EQ(demo.windows[i].frame(), kDemoWindows[i]);
+}
+
+TEST(FixtureRunMotion, EveryPointerMotionTheMouseMonitorDeliversIsCounted) {
+    using platform::sim::Desktop;
+    constexpr Point kStart{700, 450};
+    constexpr Point kMoved{720, 460};
+    struct Case {
+        const char* name;
+        std::function<void(Desktop&)> motion;
+    };
+    for (const Case& c : {
+             Case{"a move", [](Desktop& d) { d.mouseMove(kMoved); }},
+             Case{"a left-button drag",
+                  [](Desktop& d) {
+                      d.mouseDown(kStart);
+                      d.mouseDrag(kMoved);
+                      d.mouseUp();
+                  }},
+             Case{"a right-button drag",
+                  [](Desktop& d) {
+                      d.buttonDown(platform::kRightMouseButton);
+                      d.mouseMove(kMoved);
+                      d.buttonUp(platform::kRightMouseButton);
+                  }},
+             Case{"a middle-button drag",
+                  [](Desktop& d) {
+                      d.buttonDown(platform::kOtherMouseButton);
+                      d.mouseMove(kMoved);
+                      d.buttonUp(platform::kOtherMouseButton);
+                  }},
+         }) {
+        SCOPED_TRACE(c.name);
+        platform::sim::Display display;
+        display.frame = {0, 0, 1440, 900};
+        FixtureDesktop scene(display, {{60, 50, 640, 480}, {120, 100, 640, 480}, {180, 150, 640, 480}});
+        scene.desktop.movePointer(kStart);
+        const auto outcome = scene.verify([&] { c.motion(scene.desktop); });
+        ASSERT_TRUE(outcome);
+        EXPECT_EQ(outcome->report["pointerMotionEventsDuringTest"], 1);
+        EXPECT_EQ(outcome->report["cursorStableDuringArrange"], false);
+    }
 }
 
 TEST(FixtureVerdict, EveryKeyMustHoldTrueAndAMiniatureMustHaveBeenShown) {
