@@ -103,11 +103,11 @@ TEST_F(CoordinatorNavigation, ZoomOutClearsAnExplicitCameraBeforeTheFocus) {
 
 TEST_F(CoordinatorNavigation, ZoomOutWithoutAStateOpensTheOverviewOrDashboard) {
     int dashboards = 0;
-    coordinator->makeDashboardWindow = [&] {
+    coordinator->setDashboardWindowMaker([&] {
         auto window = std::make_shared<HostedWindow>();
         window->present = [&] { ++dashboards; };
         return window;
-    };
+    });
     coordinator->states = {};
     coordinator->selectedDisplay = "no such display";
     coordinator->zoomOut();
@@ -270,16 +270,16 @@ TEST_F(CoordinatorNavigation, ShowOverviewMakesTheWindowOnceAndClearsTheChrome) 
     EXPECT_EQ(coordinator->chrome->panels.size(), panels);
 
     int made = 0, fronted = 0, dashboards = 0;
-    coordinator->makeOverviewWindow = [&] {
+    coordinator->setOverviewWindowMaker([&] {
         ++made;
         auto window = std::make_shared<HostedWindow>();
         window->present = [&] { ++fronted; };
         return window;
-    };
-    coordinator->makeDashboardWindow = [&] {
+    });
+    coordinator->setDashboardWindowMaker([&] {
         ++dashboards;
         return std::make_shared<HostedWindow>();
-    };
+    });
     coordinator->showOverview();
     coordinator->showOverview();
     EXPECT_EQ(made, 1);

@@ -100,13 +100,13 @@ protected:
         auto app = desktop.launch("org.example.Editor", "Editor");
         for (const char* title : {"alpha", "beta"}) windows.push_back(app.openWindow(title, {100, 100, 500, 350}));
         start();
-        coordinator->makeDashboardWindow = [this] {
+        coordinator->setDashboardWindowMaker([this] {
             auto window = std::make_shared<HostedWindow>();
             window->isVisible = [this] { return dashboardShown; };
             window->hideWindow = [this] { dashboardShown = false; };
             window->present = [this] { dashboardShown = true; };
             return window;
-        };
+        });
         coordinator->showDashboard();
     }
 

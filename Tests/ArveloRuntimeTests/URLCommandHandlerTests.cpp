@@ -22,11 +22,11 @@ protected:
         handler->togglePin = [&] { ran.push_back("pin"); };
         handler->releaseAll = [&] { ran.push_back("release-all"); };
         handler->toggleWindowMap = [&] { ran.push_back("map"); };
-        coordinator->makeDashboardWindow = [&] {
+        coordinator->setDashboardWindowMaker([&] {
             auto window = std::make_shared<HostedWindow>();
             window->present = [&] { ran.push_back("dashboard"); };
             return window;
-        };
+        });
     }
 
     std::vector<platform::sim::WindowHandle> windows;
@@ -67,11 +67,11 @@ TEST_F(URLCommands, NavigationCommandsActOnTheCurrentSelection) {
     handler->open({"arvelo://forward"});
     EXPECT_FALSE(coordinator->states->at(display).focus);
 
-    coordinator->makeOverviewWindow = [&] {
+    coordinator->setOverviewWindowMaker([&] {
         auto window = std::make_shared<HostedWindow>();
         window->present = [&] { ran.push_back("overview"); };
         return window;
-    };
+    });
     coordinator->focus(first);
     handler->open({"arvelo://overview"});
     EXPECT_FALSE(coordinator->states->at(display).focus);

@@ -67,7 +67,9 @@ protected:
     void startViews(bool automaticUpdates = true) {
         start(automaticUpdates);
         if (!coordinator->displays->empty()) coordinator->selectedDisplay = coordinator->displays->front().id;
-        views::bindAppWindows(*coordinator);
+        views::AppWindowMakers makers = views::appWindowMakers(coordinator);
+        coordinator->setOverviewWindowMaker(makers.overview);
+        coordinator->setDashboardWindowMaker(makers.dashboard);
     }
     DashboardWindow* dashboard() {
         coordinator->showDashboard();

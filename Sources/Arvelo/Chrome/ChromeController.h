@@ -14,7 +14,7 @@
 
 #include "Arvelo/Chrome/ChromeHost.h"
 #include "Arvelo/Chrome/ChromePanel.h"
-#include "Arvelo/Coordinator/DisplayInfo.h"
+#include "Arvelo/State/DisplayInfo.h"
 #include "ArveloCore/LayoutResult.h"
 
 namespace arvelo {

@@ -37,7 +37,7 @@ std::shared_ptr<Coordinator> Coordinator::make(platform::Services services, bool
 
 Coordinator::Coordinator(platform::Services services, bool includeFixture, bool automaticUpdates_,
                          std::optional<std::filesystem::path> storageURL)
-    : services_(std::move(services)) {
+    : ArrangementModel(kInitialStatus, kDefaultGap), services_(std::move(services)) {
     // The window table and the log channel.
     access = WindowAccess::make(services_);
     logger = services_.logger("windows");
@@ -232,6 +232,10 @@ void Coordinator::capturePreviews(const std::optional<std::set<std::string>>& ke
 }
 
 void Coordinator::enablePreviews() { pictures->enable(); }
+
+bool Coordinator::screenCaptureAllowed() const {
+    return services_.screenCapture && services_.screenCapture->preflightAccess();
+}
 
 void Coordinator::beat() {
     // A beat never stacks a second scan on one in flight, nor scans while frames are written.

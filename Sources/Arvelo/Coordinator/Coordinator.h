@@ -27,13 +27,15 @@
 
 #include "Arvelo/Chrome/HostedWindow.h"
 #include "Arvelo/Coordinator/DiagnosticsInputs.h"
-#include "Arvelo/Coordinator/DisplayInfo.h"
+#include "Arvelo/Dashboard/DashboardHost.h"
 #include "Arvelo/Coordinator/LayoutArea.h"
 #include "Arvelo/Coordinator/NavigationHistory.h"
 #include "Arvelo/Coordinator/PinHome.h"
 #include "Arvelo/Coordinator/ViewPosition.h"
 #include "Arvelo/Pictures/WindowPicture.h"
 #include "Arvelo/Pictures/WindowPictures.h"
+#include "Arvelo/State/ArrangementModel.h"
+#include "Arvelo/State/DisplayInfo.h"
 #include "Arvelo/State/RecoveryLedger.h"
 #include "Arvelo/State/RestoreEntry.h"
 #include "Arvelo/State/SavedView.h"
@@ -61,12 +63,14 @@ class DropHandling;
 class SpatialInputController;
 class WindowPictures;
 
-class Coordinator : public std::enable_shared_from_this<Coordinator> {
+class Coordinator final : public std::enable_shared_from_this<Coordinator>,
+                          public DashboardHost,
+                          public ArrangementModel {
 public:
     // Where a pinned window came from, so that it can go back there when unpinned (PinHome.h).
     using PinHome = arvelo::PinHome;
 
-    using WindowList = std::vector<std::shared_ptr<WindowRecord>>;
+    using WindowList = arvelo::WindowList;
 
     // ---- Constants
     static constexpr double kBeatInterval = 0.7;
@@ -101,28 +105,13 @@ public:
     Coordinator(const Coordinator&) = delete;
     Coordinator& operator=(const Coordinator&) = delete;
 
-    // ---- Change publication: every write of a published field tells these observers.
-    ChangeNotifier onChange;
+    // ---- The published state (ArrangementModel): every write tells `onChange`; views read it
+    // through model() and observe the notifier.
+    const ArrangementModel& model() const override { return *this; }
 
-    // ---- State. `Published` fields tell `onChange` after every write; views observe them.
+    // ---- State.
     std::shared_ptr<WindowAccess> access;
     platform::Logger logger;
-    Published<WindowList> windows{onChange, {}};
-    Published<std::vector<DisplayInfo>> displays{onChange, {}};
-    Published<std::map<std::string, WorkspaceState>> states{onChange, {}};
-    Published<std::string> selectedDisplay{onChange, ""};
-    Published<std::optional<std::string>> selectedWindow{onChange, std::nullopt};
-    Published<std::string> status{onChange, kInitialStatus};
-    Published<bool> managing{onChange, false};
-    Published<bool> trusted{onChange, false};
-    Published<double> gap{onChange, kDefaultGap};
-    Published<std::vector<SavedView>> saved{onChange, {}};
-    Published<bool> dragDocking{onChange, true};
-    Published<bool> previewsEnabled{onChange, true};
-    Published<std::map<std::string, WindowPicture>> previewImages{onChange, {}};
-    Published<std::set<std::string>> excluded{onChange, {}};
-    Published<bool> recoveryAvailable{onChange, false};
-    Published<bool> resumeAvailable{onChange, false};
     std::shared_ptr<ChromeController> chrome;
     std::shared_ptr<WindowDragController> windowDrag;
     // Docking what is dragged: native windows, tabs, tab-bar headers and miniature tiles.
@@ -152,7 +141,6 @@ public:
     std::set<std::string> autoTabbed;
     std::set<std::string> pinned;
     std::map<std::string, PinHome> pinHomes;
-    Published<bool> autoTile{onChange, true};
     bool didInitialArrange = false;
     std::optional<std::string> lastFocusedKey;
     bool stopping = false;
@@ -171,29 +159,33 @@ public:
     // ---- Refresh and workspaces (CoordinatorRefresh.cpp)
     // Re-reads trust and displays and merges a fresh window scan; the completion runs on the
     // main thread after the next merge (at once while untrusted or without automatic updates).
-    void refresh(std::function<void()> completion = nullptr);
+    void refresh(std::function<void()> completion = nullptr) override;
+    // Asks the platform for the arranger's permission, with its prompt; a later refresh reads
+    // the answer.
+    void askForAccessibility() override;
     // Another window manager that moves the same windows is running.
     bool zendraRunning() const;
     std::optional<DisplayInfo> displayUnderPointer() const;
 
     // ---- Arranging (CoordinatorArrange.cpp)
-    void arrange();
+    void arrange() override;
     void arrangeCurrentSnapshot(const std::optional<std::set<std::string>>& only);
 
     // ---- Layout queries (CoordinatorLayout.cpp)
     LayoutResult layout(const std::string& displayID, bool overview = false, std::optional<Rect> rect = std::nullopt,
-                        const std::optional<LayoutNode>& root = std::nullopt) const;
+                        const std::optional<LayoutNode>& root = std::nullopt) const override;
     Rect camera(const std::string& displayID) const;
     SpatialLayout::SizeTable minimums() const;
     // The display's visible frame inset by half the gap, where its tiles lie.
     LayoutArea layoutArea(const DisplayInfo& display) const;
     bool misfit(const Tile& tile) const;
     SpatialLayout::RectTable worldRects(const std::string& displayID) const;
-    std::optional<WorkspaceState> current() const;
+    std::optional<WorkspaceState> current() const override;
     // The dashboard's gap slider: the gap becomes `value` (kept in the user default "gap")
     // and the whole layout is applied again at once.
-    void setGap(double value);
-    std::shared_ptr<WindowRecord> selectedRecord() const;
+    void setGap(double value) override;
+    std::shared_ptr<WindowRecord> selectedRecord() const override;
+    std::shared_ptr<WindowRecord> record(const std::string& key) const override;
     // The window keys held by the trees of every display state.
     std::set<std::string> managedHere() const;
     // The display whose full frame overlaps the frame most (ties keep the earlier display).
@@ -221,15 +213,15 @@ public:
     // Writes "restore.json"; false when it could not be written (then said in the log, and in
     // the status line after the apply).
     bool writeRecovery();
-    void restore();
+    void restore() override;
     // Stops arranging for good (until Set Windows) and puts every window back, then says so.
-    void freeAllWindows();
-    void recover();
+    void freeAllWindows() override;
+    void recover() override;
     // The dashboard's "Resume layout": reads "last-view.json" and, when it reads, refreshes and
     // applies it like a recalled saved layout, then hides the dashboard. A file that cannot be
     // read applies nothing, leaves the dashboard open and says so in the status line (the
     // reason goes to the log); false then.
-    bool resumeLastLayout();
+    bool resumeLastLayout() override;
     static constexpr const char* kLastLayoutUnreadableStatus =
         "The last layout could not be read, so nothing was resumed.";
     void persistCurrent();
@@ -255,7 +247,7 @@ public:
     // to the beat, so their rules count beats.
     void processArrivals();
     // Closes every chrome panel and rebuilds them from the current layouts.
-    void restoreChrome();
+    void restoreChrome() override;
 
     // ---- Spaces (CoordinatorSpaces.cpp)
     // Some display now shows another Space than the one last seen on it.
@@ -274,13 +266,15 @@ public:
     // Changes only the tree; the caller applies.
     void dockArrival(WindowRecord& window);
     // Docks a window where the user dropped it (beside a node, at a display edge, or as a tab).
-    void dock(const std::string& key, const std::string& target, const std::string& displayID, DockEdge edge);
+    void dock(const std::string& key, const std::string& target, const std::string& displayID, DockEdge edge) override;
     static int paneCount(const LayoutNode& node);
     // Takes a window out of every layout and puts it back at its own frame ("float").
-    void floatWindow(const std::string& key);
+    void floatWindow(const std::string& key) override;
     // Excludes an application's windows from arranging, or admits them again; kept in the
     // user default "excludedApps".
-    void exclude(const std::string& identity, bool enabled);
+    void exclude(const std::string& identity, bool enabled) override;
+    // Docking by dragging a native window on or off.
+    void setDragDocking(bool on) override;
     // Sets the ratio of the split behind a dragged seam handle; every call applies, whatever
     // `commit` says.
     void resizeSeam(const Seam& seam, double fraction, const std::string& displayID, bool commit);
@@ -310,7 +304,8 @@ public:
     void capturePreviews(const std::optional<std::set<std::string>>& keys,
                          std::function<void(std::set<std::string>)> done);
     // Turns pictures on and takes them, or asks for the screen-capture permission.
-    void enablePreviews();
+    void enablePreviews() override;
+    bool screenCaptureAllowed() const override;
 
     // ---- Focus, camera and navigation (CoordinatorNavigation.cpp)
     static constexpr double kParkedCloseDelay = 0.3;
@@ -318,13 +313,17 @@ public:
         "All windows are free again. Choose Set Windows to give every window its own space.";
     static constexpr const char* kDesktopFocusedStatus = "Desktop focused. Step out to return to your windows.";
     // Zooms the display that holds the window onto its leaf, selects and raises it.
-    void focus(const std::string& key);
-    void focusDesktop();
+    void focus(const std::string& key) override;
+    void focusDesktop() override;
     // Steps the selected display out by one level (its camera first, then its focus).
-    void zoomOut();
-    void showEverything();
-    void back();
-    void forward();
+    void zoomOut() override;
+    void showEverything() override;
+    void back() override;
+    void forward() override;
+    bool canGoBack() const override { return !navigation_.past().empty(); }
+    bool canGoForward() const override { return !navigation_.future().empty(); }
+    void selectWindow(const std::optional<std::string>& key) override;
+    void selectDisplay(const std::string& displayID) override;
     NavigationStep navigationSnapshot() const;
     // The steps behind back() and forward() (NavigationHistory.h).
     const NavigationHistory& navigation() const { return navigation_; }
@@ -340,13 +339,13 @@ public:
     // Frames the display's camera on an area of its screen (top-left space): the part inside
     // the display's layout area, when larger than 12 x 12 points; a navigation step.
     void frameArea(const Rect& rect, const std::string& displayID);
-    // Made by the view layer on first use: the overview and the dashboard windows.
-    std::function<std::shared_ptr<HostedWindow>()> makeOverviewWindow;
-    std::function<std::shared_ptr<HostedWindow>()> makeDashboardWindow;
+    // The view layer's makers of the overview and the dashboard windows, called on first use.
+    void setOverviewWindowMaker(std::function<std::shared_ptr<HostedWindow>()> maker);
+    void setDashboardWindowMaker(std::function<std::shared_ptr<HostedWindow>()> maker);
 
     // ---- Saved layouts (CoordinatorSavedLayouts.cpp)
-    void saveView(int slot);
-    void recallView(int slot);
+    void saveView(int slot) override;
+    void recallView(int slot) override;
     // Refreshes, then installs the layout on the windows of the fresh scan.
     void recall(const SavedView& view);
     // Writes "saved-views.json"; false when the file could not be written.
@@ -428,6 +427,8 @@ private:
     nlohmann::json diagnosticsSnapshot(const DiagnosticsInputs& inputs) const;
 
     platform::Services services_;
+    std::function<std::shared_ptr<HostedWindow>()> makeOverviewWindow_;
+    std::function<std::shared_ptr<HostedWindow>()> makeDashboardWindow_;
     std::unique_ptr<StateFiles> files_;
     std::unique_ptr<WritePacing> diagnosticsPacing_;
     // What the diagnostics file is built from, and whether it changed since the file was

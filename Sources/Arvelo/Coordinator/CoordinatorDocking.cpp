@@ -127,6 +127,8 @@ void Coordinator::floatWindow(const std::string& key) {
     apply();
 }
 
+void Coordinator::setDragDocking(bool on) { dragDocking = on; }
+
 void Coordinator::exclude(const std::string& identity, bool enabled) {
     if (enabled) {
         const WindowList current = windows.get();

@@ -124,7 +124,11 @@ std::optional<WorkspaceState> Coordinator::current() const {
 
 std::shared_ptr<WindowRecord> Coordinator::selectedRecord() const {
     if (!selectedWindow.get()) return nullptr;
-    const auto recordIt = access->records.find(*selectedWindow.get());
+    return record(*selectedWindow.get());
+}
+
+std::shared_ptr<WindowRecord> Coordinator::record(const std::string& key) const {
+    const auto recordIt = access->records.find(key);
     return recordIt == access->records.end() ? nullptr : recordIt->second;
 }
 

@@ -223,8 +223,8 @@ void Coordinator::showOverview() {
         showDashboard();
         return;
     }
-    if (!overview && makeOverviewWindow) {
-        overview = makeOverviewWindow();
+    if (!overview && makeOverviewWindow_) {
+        overview = makeOverviewWindow_();
         if (overview) {
             const std::weak_ptr<Coordinator> weak = weak_from_this();
             overview->onClose = [weak] {
@@ -240,9 +240,21 @@ void Coordinator::showOverview() {
 }
 
 void Coordinator::showDashboard() {
-    if (!dashboard && makeDashboardWindow) dashboard = makeDashboardWindow();
+    if (!dashboard && makeDashboardWindow_) dashboard = makeDashboardWindow_();
     if (dashboard && dashboard->present) dashboard->present();
 }
+
+void Coordinator::setOverviewWindowMaker(std::function<std::shared_ptr<HostedWindow>()> maker) {
+    makeOverviewWindow_ = std::move(maker);
+}
+
+void Coordinator::setDashboardWindowMaker(std::function<std::shared_ptr<HostedWindow>()> maker) {
+    makeDashboardWindow_ = std::move(maker);
+}
+
+void Coordinator::selectWindow(const std::optional<std::string>& key) { selectedWindow = key; }
+
+void Coordinator::selectDisplay(const std::string& displayID) { selectedDisplay = displayID; }
 
 void Coordinator::holdClicks(double seconds) {
     clickHoldUntil = std::max(clickHoldUntil, now() + seconds);

@@ -9,6 +9,8 @@
 
 namespace arvelo {
 
+void Coordinator::askForAccessibility() { services_.accessibility->isProcessTrustedWithOptions(true); }
+
 void Coordinator::refresh(std::function<void()> completion) {
     if (!automaticUpdates) {
         if (completion) completion();

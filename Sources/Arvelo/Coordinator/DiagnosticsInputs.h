@@ -14,7 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ArveloCore/Geometry.h"
-#include "Arvelo/Coordinator/DisplayInfo.h"
+#include "Arvelo/State/DisplayInfo.h"
 #include "Arvelo/State/WorkspaceState.h"
 
 namespace arvelo {

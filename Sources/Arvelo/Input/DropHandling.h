@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "Arvelo/Coordinator/DisplayInfo.h"
+#include "Arvelo/State/DisplayInfo.h"
 #include "ArveloCore/DockDestination.h"
 #include "ArveloCore/Geometry.h"
 #include "ArveloCore/LayoutNode.h"

@@ -1,9 +1,9 @@
-// OverviewCards.cpp: the canvas's cards from the coordinator's published state.
+// OverviewCards.cpp: the canvas's cards from the arranger's published model.
 #include "Arvelo/Overview/OverviewCards.h"
 
 #include <algorithm>
 
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Dashboard/DashboardHost.h"
 #include "Arvelo/Dashboard/DashboardRules.h"
 
 namespace arvelo {
@@ -13,12 +13,7 @@ namespace {
 constexpr double kPinchOpen = 1.05;
 constexpr double kPinchClose = 0.95;
 
-std::shared_ptr<WindowRecord> recordOf(const Coordinator& coordinator, const std::string& key) {
-    const auto it = coordinator.access->records.find(key);
-    return it == coordinator.access->records.end() ? nullptr : it->second;
-}
-
-OverviewCard cardFor(const Coordinator& coordinator, const Tile& tile) {
+OverviewCard cardFor(const DashboardHost& arranger, const Tile& tile) {
     OverviewCard card;
     card.tile = tile;
     const double width = std::max(tile.frame.width, 1.0);
@@ -27,9 +22,9 @@ OverviewCard cardFor(const Coordinator& coordinator, const Tile& tile) {
                       width, height);
     card.desktop = tile.windows.empty();
     card.grouped = tile.windows.size() >= 2;
-    const auto record = card.desktop ? nullptr : recordOf(coordinator, tile.selected);
+    const auto record = card.desktop ? nullptr : arranger.record(tile.selected);
     card.hasRecord = record != nullptr;
-    card.hasPicture = !card.desktop && coordinator.previewImages->contains(tile.selected);
+    card.hasPicture = !card.desktop && arranger.model().previewImages->contains(tile.selected);
     if (record) {
         card.appName = applicationName(*record);
         card.title = record->title;
@@ -40,7 +35,7 @@ OverviewCard cardFor(const Coordinator& coordinator, const Tile& tile) {
     }
     if (card.grouped)
         for (const std::string& key : tile.windows)
-            card.tabNames.push_back(OverviewCards::applicationName(coordinator, key));
+            card.tabNames.push_back(OverviewCards::applicationName(arranger, key));
     return card;
 }
 
@@ -53,18 +48,18 @@ Rect OverviewCards::canvasRect(Size canvas) {
                 std::max(canvas.height - 2 * kMargin, 1.0));
 }
 
-CanvasContent OverviewCards::content(const Coordinator& coordinator, Size canvas) {
+CanvasContent OverviewCards::content(const DashboardHost& arranger, Size canvas) {
     CanvasContent content;
-    const std::string& displayID = coordinator.selectedDisplay.get();
-    if (!coordinator.states->contains(displayID)) return content;
+    const std::string& displayID = arranger.model().selectedDisplay.get();
+    if (!arranger.model().states->contains(displayID)) return content;
     content.empty = false;
-    const LayoutResult result = coordinator.layout(displayID, true, canvasRect(canvas));
-    for (const Tile& tile : result.tiles) content.cards.push_back(cardFor(coordinator, tile));
+    const LayoutResult result = arranger.layout(displayID, true, canvasRect(canvas));
+    for (const Tile& tile : result.tiles) content.cards.push_back(cardFor(arranger, tile));
     return content;
 }
 
-std::string OverviewCards::applicationName(const Coordinator& coordinator, const std::string& key) {
-    if (const auto record = recordOf(coordinator, key)) return arvelo::applicationName(*record);
+std::string OverviewCards::applicationName(const DashboardHost& arranger, const std::string& key) {
+    if (const auto record = arranger.record(key)) return arvelo::applicationName(*record);
     return kWindowName;
 }
 

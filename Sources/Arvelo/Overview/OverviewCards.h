@@ -15,7 +15,7 @@
 
 namespace arvelo {
 
-class Coordinator;
+class DashboardHost;
 
 struct OverviewCard {
     Tile tile;
@@ -52,10 +52,10 @@ struct OverviewCards {
 
     // The rectangle the tiles are solved into: the margin on every side, never under 1 point.
     static Rect canvasRect(Size canvas);
-    static CanvasContent content(const Coordinator& coordinator, Size canvas);
+    static CanvasContent content(const DashboardHost& arranger, Size canvas);
     // The name shown for a window key: its application's name, else its identity; "Window"
     // when the window table does not hold the key.
-    static std::string applicationName(const Coordinator& coordinator, const std::string& key);
+    static std::string applicationName(const DashboardHost& arranger, const std::string& key);
     // The topmost card under a point, if any.
     static const OverviewCard* cardAt(const CanvasContent& content, Point point);
 };

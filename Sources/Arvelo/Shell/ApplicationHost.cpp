@@ -298,7 +298,9 @@ int runArveloApplication(int argc, char** argv) {
     // The dashboard and overview windows, after whatever else binds to the new coordinator.
     app.onCoordinatorMade = [bindEarlier = app.onCoordinatorMade](Coordinator& coordinator) {
         if (bindEarlier) bindEarlier(coordinator);
-        views::bindAppWindows(coordinator);
+        views::AppWindowMakers makers = views::appWindowMakers(coordinator.weak_from_this());
+        coordinator.setOverviewWindowMaker(std::move(makers.overview));
+        coordinator.setDashboardWindowMaker(std::move(makers.dashboard));
     };
     views::ApplicationIcons::setEntryIconLookup(entryIconLookup(environment));
 

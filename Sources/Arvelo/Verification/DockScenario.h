@@ -16,7 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "Arvelo/Coordinator/DisplayInfo.h"
+#include "Arvelo/State/DisplayInfo.h"
 #include "Arvelo/Verification/Screenshots.h"
 #include "ArveloCore/Tile.h"
 

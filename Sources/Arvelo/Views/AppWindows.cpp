@@ -6,16 +6,17 @@
 
 namespace arvelo::views {
 
-void bindAppWindows(Coordinator& coordinator) {
-    const std::weak_ptr<Coordinator> weak = coordinator.weak_from_this();
-    coordinator.makeDashboardWindow = [weak]() -> std::shared_ptr<HostedWindow> {
-        auto self = weak.lock();
+AppWindowMakers appWindowMakers(std::weak_ptr<DashboardHost> arranger) {
+    AppWindowMakers makers;
+    makers.dashboard = [arranger]() -> std::shared_ptr<HostedWindow> {
+        auto self = arranger.lock();
         return self ? DashboardWindow::make(self) : nullptr;
     };
-    coordinator.makeOverviewWindow = [weak]() -> std::shared_ptr<HostedWindow> {
-        auto self = weak.lock();
+    makers.overview = [arranger]() -> std::shared_ptr<HostedWindow> {
+        auto self = arranger.lock();
         return self ? OverviewWindow::make(self) : nullptr;
     };
+    return makers;
 }
 
 }  // namespace arvelo::views

@@ -111,7 +111,7 @@ const QColor kGreen(52, 199, 89);
 
 }  // namespace
 
-DashboardWindow::DashboardWindow(std::shared_ptr<Coordinator> coordinator) : coordinator_(coordinator) {
+DashboardWindow::DashboardWindow(std::shared_ptr<DashboardHost> arranger) : arranger_(arranger) {
     setWindowTitle(QString::fromUtf8(kTitle));
     setObjectName(QStringLiteral("dashboard"));
     setWindowFlags(Qt::Window);
@@ -144,16 +144,16 @@ DashboardWindow::DashboardWindow(std::shared_ptr<Coordinator> coordinator) : coo
     root->addWidget(divider());
     root->addWidget(makeStatusLine());
 
-    subscription_ = coordinator->onChange.subscribe([this] { coordinatorChanged(); });
+    subscription_ = arranger->model().onChange.subscribe([this] { modelChanged(); });
     refreshNow();
 }
 
 DashboardWindow::~DashboardWindow() {
-    if (auto coordinator = coordinator_.lock()) coordinator->onChange.unsubscribe(subscription_);
+    if (auto arranger = arranger_.lock()) arranger->model().onChange.unsubscribe(subscription_);
 }
 
-std::shared_ptr<HostedWindow> DashboardWindow::make(const std::shared_ptr<Coordinator>& coordinator) {
-    auto window = std::make_shared<DashboardWindow>(coordinator);
+std::shared_ptr<HostedWindow> DashboardWindow::make(const std::shared_ptr<DashboardHost>& arranger) {
+    auto window = std::make_shared<DashboardWindow>(arranger);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window->move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
     auto hosted = std::make_shared<HostedWindow>();
@@ -186,15 +186,15 @@ QWidget* DashboardWindow::makeHeader() {
 
     auto* refresh = button(QStringLiteral("Refresh"), "view-refresh");
     connect(refresh, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->refresh();
+        if (auto c = arranger_.lock()) c->refresh();
     });
     resume_ = button(QStringLiteral("Resume layout"));
     connect(resume_, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->resumeLastLayout();
+        if (auto c = arranger_.lock()) c->resumeLastLayout();
     });
     freeAll_ = button(QStringLiteral("Free All"), "edit-undo");
     connect(freeAll_, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->freeAllWindows();
+        if (auto c = arranger_.lock()) c->freeAllWindows();
     });
     setWindows_ = button(QStringLiteral("Set Windows"), "view-grid");
     setWindows_->setDefault(true);
@@ -202,7 +202,7 @@ QWidget* DashboardWindow::makeHeader() {
         "QPushButton { background: palette(highlight); color: palette(highlighted-text); border-radius: 5px;"
         " padding: 4px 12px; } QPushButton:disabled { background: palette(mid); }"));
     connect(setWindows_, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->arrange();
+        if (auto c = arranger_.lock()) c->arrange();
     });
     for (QPushButton* b : {refresh, resume_, freeAll_, setWindows_}) row->addWidget(b);
     return header;
@@ -219,7 +219,7 @@ QWidget* DashboardWindow::makeAccessibilityBanner() {
     auto* enable = button(QStringLiteral("Enable Accessibility"));
     connect(enable, &QPushButton::clicked, this, [this] {
         // Only asks; the banner goes when a later refresh reads the trust as granted.
-        if (auto c = coordinator_.lock()) c->services().accessibility->isProcessTrustedWithOptions(true);
+        if (auto c = arranger_.lock()) c->askForAccessibility();
     });
     row->addWidget(enable);
     return box;
@@ -232,7 +232,7 @@ QWidget* DashboardWindow::makeRecoveryBanner() {
     row->addStretch(1);
     auto* recover = button(QStringLiteral("Recover positions"));
     connect(recover, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->recover();
+        if (auto c = arranger_.lock()) c->recover();
     });
     row->addWidget(recover);
     return box;
@@ -263,8 +263,7 @@ QWidget* DashboardWindow::makeWindowPane() {
     connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
         const auto items = list_->selectedItems();
         if (items.isEmpty()) return;
-        if (auto c = coordinator_.lock())
-            c->selectedWindow = items.front()->data(Qt::UserRole).toString().toStdString();
+        if (auto c = arranger_.lock()) c->selectWindow(items.front()->data(Qt::UserRole).toString().toStdString());
     });
     column->addWidget(list_, 1);
 
@@ -292,18 +291,18 @@ QWidget* DashboardWindow::makeWorkspacePane() {
     displayPicker_->setMaximumWidth(300);
     displayPicker_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(displayPicker_, &QComboBox::activated, this, [this](int index) {
-        if (auto c = coordinator_.lock()) c->selectedDisplay = displayPicker_->itemData(index).toString().toStdString();
+        if (auto c = arranger_.lock()) c->selectDisplay(displayPicker_->itemData(index).toString().toStdString());
     });
     displayRow->addWidget(displayPicker_);
     displayRow->addStretch(1);
     overview_ = button(QStringLiteral("Overview"), "view-grid");
     connect(overview_, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->showEverything();
+        if (auto c = arranger_.lock()) c->showEverything();
     });
     displayRow->addWidget(overview_);
     column->addLayout(displayRow);
 
-    canvas_ = new SpatialCanvasWidget(coordinator_.lock(), kCanvasRadius);
+    canvas_ = new SpatialCanvasWidget(arranger_.lock(), kCanvasRadius);
     canvas_->setMinimumHeight(kCanvasMinimumHeight);
     column->addWidget(canvas_, 1);
     column->addWidget(makeWindowBar());
@@ -327,10 +326,10 @@ QWidget* DashboardWindow::makeWindowBar() {
     focus_ = button(QStringLiteral("Focus"));
     float_ = button(QStringLiteral("Float"));
     connect(focus_, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock(); c && c->selectedRecord()) c->focus(c->selectedRecord()->id);
+        if (auto c = arranger_.lock(); c && c->selectedRecord()) c->focus(c->selectedRecord()->id);
     });
     connect(float_, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock(); c && c->selectedRecord()) c->floatWindow(c->selectedRecord()->id);
+        if (auto c = arranger_.lock(); c && c->selectedRecord()) c->floatWindow(c->selectedRecord()->id);
     });
     row->addWidget(focus_);
     row->addWidget(float_);
@@ -341,7 +340,7 @@ QWidget* DashboardWindow::makeWindowBar() {
     auto* menu = new QMenu(more);
     excludeAction_ = menu->addAction(QString());
     connect(excludeAction_, &QAction::triggered, this, [this] {
-        if (auto c = coordinator_.lock(); c && c->selectedRecord()) c->exclude(c->selectedRecord()->applicationID(), true);
+        if (auto c = arranger_.lock(); c && c->selectedRecord()) c->exclude(c->selectedRecord()->applicationID(), true);
     });
     more->setMenu(menu);
     row->addWidget(more);
@@ -388,10 +387,10 @@ QWidget* DashboardWindow::makeNavigationRow() {
     back_ = button(QStringLiteral("Back"));
     forward_ = button(QStringLiteral("Forward"));
     connect(back_, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->back();
+        if (auto c = arranger_.lock()) c->back();
     });
     connect(forward_, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->forward();
+        if (auto c = arranger_.lock()) c->forward();
     });
     row->addWidget(back_);
     row->addWidget(forward_);
@@ -411,17 +410,17 @@ QWidget* DashboardWindow::makeSettingsRow() {
     gap_->setPageStep(1);
     gap_->setTickPosition(QSlider::NoTicks);
     connect(gap_, &QSlider::valueChanged, this, [this](int position) {
-        if (auto c = coordinator_.lock()) c->setGap(GapSlider::gapAt(position));
+        if (auto c = arranger_.lock()) c->setGap(GapSlider::gapAt(position));
     });
     row->addWidget(gap_);
     dragDocking_ = new QCheckBox(QStringLiteral("Drag to dock"));
     connect(dragDocking_, &QCheckBox::toggled, this, [this](bool on) {
-        if (auto c = coordinator_.lock()) c->dragDocking = on;
+        if (auto c = arranger_.lock()) c->setDragDocking(on);
     });
     row->addWidget(dragDocking_);
     previews_ = button(QString::fromUtf8(kAllowPreviewsLabel));
     connect(previews_, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->enablePreviews();
+        if (auto c = arranger_.lock()) c->enablePreviews();
     });
     row->addWidget(previews_);
     row->addStretch(1);
@@ -435,10 +434,10 @@ QWidget* DashboardWindow::makeSettingsRow() {
         QAction* save = sub->addAction(QStringLiteral("Save current layout"));
         QAction* restore = sub->addAction(QStringLiteral("Restore"));
         connect(save, &QAction::triggered, this, [this, slot] {
-            if (auto c = coordinator_.lock()) c->saveView(slot);
+            if (auto c = arranger_.lock()) c->saveView(slot);
         });
         connect(restore, &QAction::triggered, this, [this, slot] {
-            if (auto c = coordinator_.lock()) c->recallView(slot);
+            if (auto c = arranger_.lock()) c->recallView(slot);
         });
         saveActions_.push_back(save);
         restoreActions_.push_back(restore);
@@ -469,7 +468,7 @@ QWidget* DashboardWindow::makeStatusLine() {
 
 // ---- Redraws
 
-void DashboardWindow::coordinatorChanged() {
+void DashboardWindow::modelChanged() {
     if (refreshPending_) return;
     refreshPending_ = true;
     QTimer::singleShot(0, this, [this] {
@@ -484,9 +483,9 @@ void DashboardWindow::showEvent(QShowEvent* event) {
 }
 
 void DashboardWindow::refreshNow() {
-    auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
-    const Coordinator& c = *coordinator;
+    auto arranger = arranger_.lock();
+    if (!arranger) return;
+    const DashboardHost& c = *arranger;
     refreshHeader(c);
     refreshList(c);
     refreshExcluded(c);
@@ -498,9 +497,9 @@ void DashboardWindow::refreshNow() {
     refreshStatus(c);
 }
 
-void DashboardWindow::refreshHeader(const Coordinator& c) {
+void DashboardWindow::refreshHeader(const DashboardHost& c) {
     const DashboardControls controls =
-        dashboardControls({c.trusted.get(), c.managing.get(), c.recoveryAvailable.get(), c.resumeAvailable.get()});
+        dashboardControls({c.model().trusted.get(), c.model().managing.get(), c.model().recoveryAvailable.get(), c.model().resumeAvailable.get()});
     if (controls == shownControls_) return;
     shownControls_ = controls;
     ++rebuilds_.header;
@@ -512,16 +511,16 @@ void DashboardWindow::refreshHeader(const Coordinator& c) {
     recoveryBanner_->setVisible(controls.recoveryBanner);
 }
 
-void DashboardWindow::refreshList(const Coordinator& c) {
+void DashboardWindow::refreshList(const DashboardHost& c) {
     std::vector<std::pair<std::string, std::string>> rows;
-    for (const auto& record : c.windows.get())
+    for (const auto& record : c.model().windows.get())
         rows.emplace_back(record->id, record->title + "\n" + applicationName(*record));
     if (rows != shownList_) {
         shownList_ = rows;
         ++rebuilds_.list;
         const QSignalBlocker blocker(list_);
         list_->clear();
-        for (const auto& record : c.windows.get()) {
+        for (const auto& record : c.model().windows.get()) {
             auto* item = new QListWidgetItem(ApplicationIcons::icon(*record),
                                              shown(record->title) + QChar('\n') + shown(applicationName(*record)));
             item->setData(Qt::UserRole, QString::fromStdString(record->id));
@@ -531,7 +530,7 @@ void DashboardWindow::refreshList(const Coordinator& c) {
         count_->setText(QString::number(rows.size()));
         shownListSelection_.reset();
     }
-    const std::optional<std::string> selection = c.selectedWindow.get();
+    const std::optional<std::string> selection = c.model().selectedWindow.get();
     if (selection == shownListSelection_ && list_->selectedItems().size() == (selection ? 1 : 0)) return;
     shownListSelection_ = selection;
     const QSignalBlocker blocker(list_);
@@ -544,9 +543,9 @@ void DashboardWindow::refreshList(const Coordinator& c) {
     }
 }
 
-void DashboardWindow::refreshExcluded(const Coordinator& c) {
-    if (shownExcluded_ == c.excluded.get()) return;
-    shownExcluded_ = c.excluded.get();
+void DashboardWindow::refreshExcluded(const DashboardHost& c) {
+    if (shownExcluded_ == c.model().excluded.get()) return;
+    shownExcluded_ = c.model().excluded.get();
     ++rebuilds_.excluded;
     while (QLayoutItem* item = excludedRows_->takeAt(0)) {
         delete item->widget();
@@ -562,7 +561,7 @@ void DashboardWindow::refreshExcluded(const Coordinator& c) {
         row->addWidget(name, 1);
         auto* include = button(QStringLiteral("Include"));
         connect(include, &QPushButton::clicked, this, [this, identity] {
-            if (auto coordinator = coordinator_.lock()) coordinator->exclude(identity, false);
+            if (auto arranger = arranger_.lock()) arranger->exclude(identity, false);
         });
         row->addWidget(include);
         excludedRows_->addWidget(rowBox);
@@ -570,16 +569,16 @@ void DashboardWindow::refreshExcluded(const Coordinator& c) {
     excludedBox_->setVisible(!shownExcluded_->empty());
 }
 
-void DashboardWindow::refreshDisplays(const Coordinator& c) {
+void DashboardWindow::refreshDisplays(const DashboardHost& c) {
     std::vector<std::pair<std::string, std::string>> displays;
-    for (const DisplayInfo& display : c.displays.get()) displays.emplace_back(display.id, display.name);
-    const bool hasStates = !c.states->empty();
-    if (displays == shownDisplays_ && c.selectedDisplay.get() == shownDisplay_ && hasStates == shownHasStates_ &&
+    for (const DisplayInfo& display : c.model().displays.get()) displays.emplace_back(display.id, display.name);
+    const bool hasStates = !c.model().states->empty();
+    if (displays == shownDisplays_ && c.model().selectedDisplay.get() == shownDisplay_ && hasStates == shownHasStates_ &&
         rebuilds_.displays > 0)
         return;
     ++rebuilds_.displays;
     shownDisplays_ = displays;
-    shownDisplay_ = c.selectedDisplay.get();
+    shownDisplay_ = c.model().selectedDisplay.get();
     shownHasStates_ = hasStates;
     const QSignalBlocker blocker(displayPicker_);
     displayPicker_->clear();
@@ -589,12 +588,12 @@ void DashboardWindow::refreshDisplays(const Coordinator& c) {
     overview_->setEnabled(hasStates);
 }
 
-void DashboardWindow::refreshWindowBar(const Coordinator& c) {
+void DashboardWindow::refreshWindowBar(const DashboardHost& c) {
     const auto record = c.selectedRecord();
     std::optional<std::vector<std::string>> shownBar;
     if (record)
         shownBar =
-            std::vector<std::string>{record->id, applicationName(*record), record->title, c.managing.get() ? "1" : "0"};
+            std::vector<std::string>{record->id, applicationName(*record), record->title, c.model().managing.get() ? "1" : "0"};
     if (shownBar == shownWindowBar_ && rebuilds_.windowBar > 0) return;
     ++rebuilds_.windowBar;
     shownWindowBar_ = shownBar;
@@ -603,19 +602,19 @@ void DashboardWindow::refreshWindowBar(const Coordinator& c) {
     const QString name = shown(applicationName(*record));
     barName_->setText(name);
     barTitle_->setText(barTitle_->fontMetrics().elidedText(shown(record->title), Qt::ElideRight, 400));
-    focus_->setEnabled(c.managing.get());
-    float_->setEnabled(c.managing.get());
+    focus_->setEnabled(c.model().managing.get());
+    float_->setEnabled(c.model().managing.get());
     excludeAction_->setText(QStringLiteral("Exclude ") + name);
 }
 
-void DashboardWindow::refreshDockRow(const Coordinator& c) {
+void DashboardWindow::refreshDockRow(const DashboardHost& c) {
     const auto record = c.selectedRecord();
     const auto state = c.current();
     const bool visible = record && state;
     std::optional<std::vector<DockTargetChoice>> choices;
     if (visible) {
         std::vector<ListedWindow> listed;
-        for (const auto& r : c.windows.get()) listed.push_back({r->id, r->title});
+        for (const auto& r : c.model().windows.get()) listed.push_back({r->id, r->title});
         choices = dockTargetChoices(state->root, listed, record->id);
     }
     if (visible == shownDockRow_ && choices == shownChoices_ && rebuilds_.dockRow > 0) return;
@@ -633,16 +632,16 @@ void DashboardWindow::refreshDockRow(const Coordinator& c) {
 }
 
 void DashboardWindow::dockSelected(DockEdge edge) {
-    auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
-    const auto record = coordinator->selectedRecord();
-    const auto state = coordinator->current();
+    auto arranger = arranger_.lock();
+    if (!arranger) return;
+    const auto record = arranger->selectedRecord();
+    const auto state = arranger->current();
     if (!record || !state) return;
-    coordinator->dock(record->id, dockTargetNode(state->root, target_), coordinator->selectedDisplay.get(), edge);
+    arranger->dock(record->id, dockTargetNode(state->root, target_), arranger->model().selectedDisplay.get(), edge);
 }
 
-void DashboardWindow::refreshNavigation(const Coordinator& c) {
-    const std::pair<bool, bool> enabled{!c.navigation().past().empty(), !c.navigation().future().empty()};
+void DashboardWindow::refreshNavigation(const DashboardHost& c) {
+    const std::pair<bool, bool> enabled{c.canGoBack(), c.canGoForward()};
     if (enabled == shownNavigation_) return;
     shownNavigation_ = enabled;
     ++rebuilds_.navigation;
@@ -650,10 +649,10 @@ void DashboardWindow::refreshNavigation(const Coordinator& c) {
     forward_->setEnabled(enabled.second);
 }
 
-void DashboardWindow::refreshSettings(const Coordinator& c) {
-    const bool captureAllowed = c.services().screenCapture && c.services().screenCapture->preflightAccess();
-    std::vector<int> inputs{GapSlider::positionOf(c.gap.get()), c.dragDocking.get(), captureAllowed, c.managing.get()};
-    for (int slot = 1; slot <= kSavedLayoutSlots; ++slot) inputs.push_back(slotRestorable(c.saved.get(), slot));
+void DashboardWindow::refreshSettings(const DashboardHost& c) {
+    const bool captureAllowed = c.screenCaptureAllowed();
+    std::vector<int> inputs{GapSlider::positionOf(c.model().gap.get()), c.model().dragDocking.get(), captureAllowed, c.model().managing.get()};
+    for (int slot = 1; slot <= kSavedLayoutSlots; ++slot) inputs.push_back(slotRestorable(c.model().saved.get(), slot));
     if (inputs == shownSettings_) return;
     shownSettings_ = inputs;
     ++rebuilds_.settings;
@@ -667,13 +666,13 @@ void DashboardWindow::refreshSettings(const Coordinator& c) {
     }
     previews_->setText(QString::fromUtf8(previewsButtonLabel(captureAllowed)));
     for (int slot = 1; slot <= kSavedLayoutSlots; ++slot) {
-        saveActions_[slot - 1]->setEnabled(c.managing.get());
+        saveActions_[slot - 1]->setEnabled(c.model().managing.get());
         restoreActions_[slot - 1]->setEnabled(inputs[3 + slot]);
     }
 }
 
-void DashboardWindow::refreshStatus(const Coordinator& c) {
-    const std::pair<std::string, bool> status{c.status.get(), c.trusted.get()};
+void DashboardWindow::refreshStatus(const DashboardHost& c) {
+    const std::pair<std::string, bool> status{c.model().status.get(), c.model().trusted.get()};
     if (status == shownStatus_) return;
     shownStatus_ = status;
     ++rebuilds_.status;

@@ -2,14 +2,14 @@
 // least 840 x 580): the header with its four actions, the Accessibility and recovery banners,
 // the window list with the excluded applications, the display row, the spatial canvas, the
 // selected window's bar and docking row, the navigation and settings rows, and the status
-// line. Every control reads the coordinator's published state and calls its operations; the
+// line. Every control reads the arranger's published model and sends its commands; the
 // only state of its own is the docking row's target. Each part redraws only when what it
 // shows changed.
 #pragma once
 
 // The logic's headers first: Qt's keyword macros would clash with them.
 #include "Arvelo/Chrome/HostedWindow.h"
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Dashboard/DashboardHost.h"
 #include "Arvelo/Dashboard/DashboardRules.h"
 
 #include <QWidget>
@@ -42,15 +42,15 @@ public:
     static constexpr int kMinimumHeight = 580;
     static constexpr const char* kTitle = "Vomira";
 
-    explicit DashboardWindow(std::shared_ptr<Coordinator> coordinator);
+    explicit DashboardWindow(std::shared_ptr<DashboardHost> arranger);
     ~DashboardWindow() override;
 
-    static std::shared_ptr<HostedWindow> make(const std::shared_ptr<Coordinator>& coordinator);
+    static std::shared_ptr<HostedWindow> make(const std::shared_ptr<DashboardHost>& arranger);
 
-    // The coordinator published a change: one refresh follows once the current event is done,
+    // The arranger published a change: one refresh follows once the current event is done,
     // however many fields changed meanwhile; a hidden dashboard refreshes when shown again.
-    void coordinatorChanged();
-    // Re-reads the coordinator and redraws the parts whose inputs changed.
+    void modelChanged();
+    // Re-reads the arranger's model and redraws the parts whose inputs changed.
     void refreshNow();
 
     // The docking row's picked node ("" until the user picks one).
@@ -78,18 +78,18 @@ private:
     QWidget* makeNavigationRow();
     QWidget* makeSettingsRow();
 
-    void refreshHeader(const Coordinator& c);
-    void refreshList(const Coordinator& c);
-    void refreshExcluded(const Coordinator& c);
-    void refreshDisplays(const Coordinator& c);
-    void refreshWindowBar(const Coordinator& c);
-    void refreshDockRow(const Coordinator& c);
-    void refreshNavigation(const Coordinator& c);
-    void refreshSettings(const Coordinator& c);
-    void refreshStatus(const Coordinator& c);
+    void refreshHeader(const DashboardHost& c);
+    void refreshList(const DashboardHost& c);
+    void refreshExcluded(const DashboardHost& c);
+    void refreshDisplays(const DashboardHost& c);
+    void refreshWindowBar(const DashboardHost& c);
+    void refreshDockRow(const DashboardHost& c);
+    void refreshNavigation(const DashboardHost& c);
+    void refreshSettings(const DashboardHost& c);
+    void refreshStatus(const DashboardHost& c);
     void dockSelected(DockEdge edge);
 
-    std::weak_ptr<Coordinator> coordinator_;
+    std::weak_ptr<DashboardHost> arranger_;
     platform::ChangeNotifier::Subscription subscription_ = 0;
     std::string target_;
     Rebuilds rebuilds_;

@@ -44,7 +44,7 @@ QLabel* label(const char* text, double scale, int weight, bool secondary) {
 
 }  // namespace
 
-OverviewWindow::OverviewWindow(std::shared_ptr<Coordinator> coordinator) : coordinator_(coordinator) {
+OverviewWindow::OverviewWindow(std::shared_ptr<DashboardHost> arranger) : arranger_(arranger) {
     setWindowTitle(QString::fromUtf8(kTitle));
     setObjectName(QStringLiteral("overview"));
     // Titled, closable and minimisable; its size is fixed.
@@ -64,7 +64,7 @@ OverviewWindow::OverviewWindow(std::shared_ptr<Coordinator> coordinator) : coord
     header->addStretch(1);
     auto* stepOut = new QPushButton(QStringLiteral("Step out"));
     connect(stepOut, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->zoomOut();
+        if (auto c = arranger_.lock()) c->zoomOut();
     });
     auto* doneButton = new QPushButton(QStringLiteral("Done"));
     connect(doneButton, &QPushButton::clicked, this, [this] { done(); });
@@ -78,7 +78,7 @@ OverviewWindow::OverviewWindow(std::shared_ptr<Coordinator> coordinator) : coord
     switcher_->setExclusive(true);
     root->addLayout(switcherRow_);
 
-    canvas_ = new SpatialCanvasWidget(coordinator, kCanvasRadius);
+    canvas_ = new SpatialCanvasWidget(arranger, kCanvasRadius);
     root->addWidget(canvas_, 1);
 
     auto* footer = new QHBoxLayout;
@@ -86,26 +86,26 @@ OverviewWindow::OverviewWindow(std::shared_ptr<Coordinator> coordinator) : coord
     footer->addStretch(1);
     auto* restore = new QPushButton(QStringLiteral("Restore windows"));
     connect(restore, &QPushButton::clicked, this, [this] {
-        if (auto c = coordinator_.lock()) c->restore();
+        if (auto c = arranger_.lock()) c->restore();
     });
     footer->addWidget(restore);
     root->addLayout(footer);
 
     rebuildSwitcher();
-    subscription_ = coordinator->onChange.subscribe([this] { coordinatorChanged(); });
+    subscription_ = arranger->model().onChange.subscribe([this] { modelChanged(); });
 }
 
 OverviewWindow::~OverviewWindow() {
-    if (auto coordinator = coordinator_.lock()) coordinator->onChange.unsubscribe(subscription_);
+    if (auto arranger = arranger_.lock()) arranger->model().onChange.unsubscribe(subscription_);
 }
 
-std::shared_ptr<HostedWindow> OverviewWindow::make(const std::shared_ptr<Coordinator>& coordinator) {
-    auto window = std::make_shared<OverviewWindow>(coordinator);
+std::shared_ptr<HostedWindow> OverviewWindow::make(const std::shared_ptr<DashboardHost>& arranger) {
+    auto window = std::make_shared<OverviewWindow>(arranger);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window->move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
     auto hosted = std::make_shared<HostedWindow>();
     window->hosted_ = hosted;
-    // The window lives as long as the coordinator keeps its face.
+    // The window lives as long as the arranger keeps its face.
     hosted->isVisible = [window] { return window->isVisible(); };
     hosted->hideWindow = [window] { window->hide(); };
     hosted->present = [window] {
@@ -120,11 +120,11 @@ void OverviewWindow::done() {
     const bool wasVisible = isVisible();
     hide();
     if (!wasVisible) return;
-    if (auto coordinator = coordinator_.lock()) coordinator->restoreChrome();
+    if (auto arranger = arranger_.lock()) arranger->restoreChrome();
 }
 
 void OverviewWindow::closeEvent(QCloseEvent* event) {
-    // Closing only hides the window; the coordinator's close action runs first.
+    // Closing only hides the window; the arranger's close action runs first.
     if (auto hosted = hosted_.lock(); hosted && hosted->onClose) hosted->onClose();
     event->accept();
 }
@@ -142,23 +142,23 @@ void OverviewWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-void OverviewWindow::coordinatorChanged() {
-    auto coordinator = coordinator_.lock();
+void OverviewWindow::modelChanged() {
+    auto arranger = arranger_.lock();
     // A hidden overview catches up when it is shown again.
-    if (!coordinator || !isVisible()) return;
+    if (!arranger || !isVisible()) return;
     std::vector<std::pair<std::string, std::string>> displays;
-    for (const DisplayInfo& display : coordinator->displays.get()) displays.emplace_back(display.id, display.name);
-    if (displays == shownDisplays_ && coordinator->selectedDisplay.get() == shownSelection_) return;
+    for (const DisplayInfo& display : arranger->model().displays.get()) displays.emplace_back(display.id, display.name);
+    if (displays == shownDisplays_ && arranger->model().selectedDisplay.get() == shownSelection_) return;
     rebuildSwitcher();
 }
 
 void OverviewWindow::rebuildSwitcher() {
-    auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
+    auto arranger = arranger_.lock();
+    if (!arranger) return;
     shownDisplays_.clear();
-    for (const DisplayInfo& display : coordinator->displays.get())
+    for (const DisplayInfo& display : arranger->model().displays.get())
         shownDisplays_.emplace_back(display.id, display.name);
-    shownSelection_ = coordinator->selectedDisplay.get();
+    shownSelection_ = arranger->model().selectedDisplay.get();
     for (QAbstractButton* button : switcher_->buttons()) {
         switcher_->removeButton(button);
         delete button;
@@ -173,7 +173,7 @@ void OverviewWindow::rebuildSwitcher() {
         switcher_->addButton(segment);
         switcherRow_->addWidget(segment);
         connect(segment, &QPushButton::clicked, this, [this, id = id] {
-            if (auto c = coordinator_.lock()) c->selectedDisplay = id;
+            if (auto c = arranger_.lock()) c->selectDisplay(id);
         });
     }
     switcherRow_->addStretch(1);

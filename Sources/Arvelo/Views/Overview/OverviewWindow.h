@@ -1,13 +1,13 @@
 // OverviewWindow.h: the overview, "Vomira — Overview": a fixed 960 x 660 window with the
 // header ("Step out", "Done"), the display switcher, the spatial canvas and the footer of
 // hot-key hints with "Restore windows". It is made once and hidden, never destroyed, when the
-// user leaves it; its close box runs the coordinator's close action (which brings the chrome
+// user leaves it; its close box runs the arranger's close action (which brings the chrome
 // back), "Done" and Escape order it out and bring the chrome back if it was shown.
 #pragma once
 
 // The logic's headers first: Qt's keyword macros would clash with them.
 #include "Arvelo/Chrome/HostedWindow.h"
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Dashboard/DashboardHost.h"
 
 #include <QWidget>
 
@@ -28,11 +28,11 @@ public:
     static constexpr int kHeight = 660;
     static constexpr const char* kTitle = "Vomira \u2014 Overview";
 
-    explicit OverviewWindow(std::shared_ptr<Coordinator> coordinator);
+    explicit OverviewWindow(std::shared_ptr<DashboardHost> arranger);
     ~OverviewWindow() override;
 
-    // The coordinator's face of a new overview window (made hidden and centred).
-    static std::shared_ptr<HostedWindow> make(const std::shared_ptr<Coordinator>& coordinator);
+    // The arranger's face of a new overview window (made hidden and centred).
+    static std::shared_ptr<HostedWindow> make(const std::shared_ptr<DashboardHost>& arranger);
 
     // "Done" and Escape.
     void done();
@@ -44,10 +44,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void coordinatorChanged();
+    void modelChanged();
     void rebuildSwitcher();
 
-    std::weak_ptr<Coordinator> coordinator_;
+    std::weak_ptr<DashboardHost> arranger_;
     std::weak_ptr<HostedWindow> hosted_;
     platform::ChangeNotifier::Subscription subscription_ = 0;
     SpatialCanvasWidget* canvas_ = nullptr;

@@ -16,29 +16,27 @@ Point pointOf(QPointF p) { return {p.x(), p.y()}; }
 
 }  // namespace
 
-SpatialCanvasWidget::SpatialCanvasWidget(std::shared_ptr<Coordinator> coordinator, double cornerRadius, QWidget* parent)
-    : QWidget(parent), coordinator_(coordinator) {
+SpatialCanvasWidget::SpatialCanvasWidget(std::shared_ptr<DashboardHost> arranger, double cornerRadius, QWidget* parent)
+    : QWidget(parent), arranger_(arranger) {
     look_.cornerRadius = cornerRadius;
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAccessibleName(QStringLiteral("Spatial canvas"));
-    const std::weak_ptr<Coordinator> weak = coordinator;
+    const std::weak_ptr<DashboardHost> weak = arranger;
     painter_.iconOf = [weak](const OverviewCard& card) {
-        if (auto self = weak.lock()) {
-            const auto it = self->access->records.find(card.tile.selected);
-            if (it != self->access->records.end()) return ApplicationIcons::icon(*it->second);
-        }
+        if (auto self = weak.lock())
+            if (const auto record = self->record(card.tile.selected)) return ApplicationIcons::icon(*record);
         return ApplicationIcons::genericWindowIcon();
     };
-    subscription_ = coordinator->onChange.subscribe([this] { coordinatorChanged(); });
+    subscription_ = arranger->model().onChange.subscribe([this] { modelChanged(); });
     reload(true);
 }
 
 SpatialCanvasWidget::~SpatialCanvasWidget() {
-    if (auto coordinator = coordinator_.lock()) coordinator->onChange.unsubscribe(subscription_);
+    if (auto arranger = arranger_.lock()) arranger->model().onChange.unsubscribe(subscription_);
 }
 
-void SpatialCanvasWidget::coordinatorChanged() {
+void SpatialCanvasWidget::modelChanged() {
     if (reloadPending_) return;
     reloadPending_ = true;
     QTimer::singleShot(0, this, [this] {
@@ -53,17 +51,17 @@ void SpatialCanvasWidget::showEvent(QShowEvent* event) {
 }
 
 void SpatialCanvasWidget::reload(bool force) {
-    auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
-    CanvasContent content = OverviewCards::content(*coordinator, {double(width()), double(height())});
+    auto arranger = arranger_.lock();
+    if (!arranger) return;
+    CanvasContent content = OverviewCards::content(*arranger, {double(width()), double(height())});
     std::vector<const void*> identities;
-    const auto& pictures = coordinator->previewImages.get();
+    const auto& pictures = arranger->model().previewImages.get();
     for (const OverviewCard& card : content.cards) {
         const auto it = card.hasPicture ? pictures.find(card.tile.selected) : pictures.end();
         identities.push_back(it == pictures.end() ? nullptr : it->second.pixels.get());
     }
     // The dragged window left the window table: the drag ends here, docking nothing.
-    if (drag_.pressed() && !drag_.key().empty() && !coordinator->access->records.contains(drag_.key())) {
+    if (drag_.pressed() && !drag_.key().empty() && !arranger->record(drag_.key())) {
         drag_.cancel();
         CanvasLook look = look_;
         look.draggedNode.reset();
@@ -80,9 +78,9 @@ void SpatialCanvasWidget::reload(bool force) {
 void SpatialCanvasWidget::paintEvent(QPaintEvent*) {
     ++paints_;
     QPainter painter(this);
-    auto coordinator = coordinator_.lock();
+    auto arranger = arranger_.lock();
     static const std::map<std::string, WindowPicture> none;
-    painter_.paint(painter, size(), content_, coordinator ? coordinator->previewImages.get() : none, look_);
+    painter_.paint(painter, size(), content_, arranger ? arranger->model().previewImages.get() : none, look_);
 }
 
 void SpatialCanvasWidget::resizeEvent(QResizeEvent*) { reload(true); }
@@ -128,19 +126,19 @@ void SpatialCanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
     look.receivingNode.clear();
     setLook(look);
 
-    auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
+    auto arranger = arranger_.lock();
+    if (!arranger) return;
     if (dock) {
         // The display named is the one selected at the drop; an unknown window docks nothing.
-        const std::string displayID = coordinator->selectedDisplay.get();
-        if (coordinator->access->records.contains(dock->key))
-            coordinator->dock(dock->key, dock->target, displayID, dock->edge);
+        const std::string displayID = arranger->model().selectedDisplay.get();
+        if (arranger->record(dock->key))
+            arranger->dock(dock->key, dock->target, displayID, dock->edge);
         return;
     }
     if (wasDragging) return;
     for (const TabButton& button : painter_.tabButtons()) {
         if (!button.frame.contains(event->position())) continue;
-        coordinator->focus(button.key);
+        arranger->focus(button.key);
         return;
     }
     const OverviewCard* card = OverviewCards::cardAt(content_, at);
@@ -148,30 +146,30 @@ void SpatialCanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void SpatialCanvasWidget::click(const OverviewCard& card) {
-    auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
+    auto arranger = arranger_.lock();
+    if (!arranger) return;
     if (card.desktop) {
-        coordinator->focusDesktop();
+        arranger->focusDesktop();
         return;
     }
     const std::string key = card.tile.selected;
-    coordinator->selectedWindow = key;
-    coordinator->focus(key);
+    arranger->selectWindow(key);
+    arranger->focus(key);
 }
 
 void SpatialCanvasWidget::pinchEnded(double scale, QPointF at) {
-    auto coordinator = coordinator_.lock();
+    auto arranger = arranger_.lock();
     const OverviewCard* card = OverviewCards::cardAt(content_, pointOf(at));
-    if (!coordinator || !card) return;
+    if (!arranger || !card) return;
     switch (pinchOutcome(scale)) {
         case PinchOutcome::focus:
             if (card->desktop)
-                coordinator->focusDesktop();
+                arranger->focusDesktop();
             else
-                coordinator->focus(card->tile.selected);
+                arranger->focus(card->tile.selected);
             break;
         case PinchOutcome::stepOut:
-            coordinator->zoomOut();
+            arranger->zoomOut();
             break;
         case PinchOutcome::none:
             break;

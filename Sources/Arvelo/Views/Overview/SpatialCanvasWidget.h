@@ -1,12 +1,12 @@
 // SpatialCanvasWidget.h: the spatial canvas as one custom-painted widget, shown by the overview
-// window and the dashboard. It observes the coordinator's published fields and repaints only
+// window and the dashboard. It observes the arranger's published fields and repaints only
 // when what it shows changed; a click on a card focuses its window (or the desktop), a tab
 // button focuses its tab, a pinch opens or steps out, and a card dragged onto another card
-// docks its window there through the coordinator. It acts on nothing else itself.
+// docks its window there through the arranger. It acts on nothing else itself.
 #pragma once
 
 // The logic's headers first: Qt's keyword macros would clash with them.
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Dashboard/DashboardHost.h"
 #include "Arvelo/Overview/CardDrag.h"
 #include "Arvelo/Overview/OverviewCards.h"
 #include "Arvelo/Views/Overview/CanvasPainter.h"
@@ -19,13 +19,13 @@ namespace arvelo::views {
 
 class SpatialCanvasWidget final : public QWidget {
 public:
-    SpatialCanvasWidget(std::shared_ptr<Coordinator> coordinator, double cornerRadius, QWidget* parent = nullptr);
+    SpatialCanvasWidget(std::shared_ptr<DashboardHost> arranger, double cornerRadius, QWidget* parent = nullptr);
     ~SpatialCanvasWidget() override;
 
-    // The coordinator published a change: the canvas re-reads it once the current event is
+    // The arranger published a change: the canvas re-reads it once the current event is
     // done (one reading for any number of changes; none while hidden) and repaints when what
     // it shows changed.
-    void coordinatorChanged();
+    void modelChanged();
     const CanvasContent& content() const { return content_; }
     // How many times the canvas was repainted (tests check that unrelated changes cost none).
     int paintCount() const { return paints_; }
@@ -46,7 +46,7 @@ private:
     void pinchEnded(double scale, QPointF at);
     void setLook(const CanvasLook& look);
 
-    std::weak_ptr<Coordinator> coordinator_;
+    std::weak_ptr<DashboardHost> arranger_;
     platform::ChangeNotifier::Subscription subscription_ = 0;
     CanvasContent content_;
     // The picture of each shown card's window when last read, to notice new pictures.

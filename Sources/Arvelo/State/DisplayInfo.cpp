@@ -1,5 +1,5 @@
 // DisplayInfo.cpp: making a display's key and top-left frames from a platform screen.
-#include "Arvelo/Coordinator/DisplayInfo.h"
+#include "Arvelo/State/DisplayInfo.h"
 
 #include "ArveloCore/ScreenCoordinates.h"
 
