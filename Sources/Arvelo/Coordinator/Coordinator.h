@@ -42,6 +42,7 @@
 #include "Arvelo/State/StateFiles.h"
 #include "Arvelo/State/WorkspaceState.h"
 #include "Arvelo/State/WritePacing.h"
+#include "Arvelo/Verification/VerificationHost.h"
 #include "Arvelo/Windows/WindowAccess.h"
 #include "Arvelo/Windows/WindowRecord.h"
 #include "ArveloCore/DockEdge.h"
@@ -65,6 +66,7 @@ class WindowPictures;
 
 class Coordinator final : public std::enable_shared_from_this<Coordinator>,
                           public DashboardHost,
+                          public VerificationHost,
                           public ArrangementModel {
 public:
     // Where a pinned window came from, so that it can go back there when unpinned (PinHome.h).
@@ -151,7 +153,8 @@ public:
     std::optional<std::string> sheetZoom;
 
     // ---- The platform this coordinator runs on, and its state files.
-    const platform::Services& services() const { return services_; }
+    const platform::Services& services() const override { return services_; }
+    std::filesystem::path stateDirectory() const override { return storage; }
     StateFiles& files() { return *files_; }
     RecoveryLedger& recoveryLedger() { return *recovery_; }
     Date now() const { return services_.clock->now(); }
@@ -163,13 +166,15 @@ public:
     // Asks the platform for the arranger's permission, with its prompt; a later refresh reads
     // the answer.
     void askForAccessibility() override;
+    void scanFixtureOnly(bool on) override { access->includeFixture = on; }
+    void setStatus(std::string text) override { status = std::move(text); }
     // Another window manager that moves the same windows is running.
     bool zendraRunning() const;
     std::optional<DisplayInfo> displayUnderPointer() const;
 
     // ---- Arranging (CoordinatorArrange.cpp)
     void arrange() override;
-    void arrangeCurrentSnapshot(const std::optional<std::set<std::string>>& only);
+    void arrangeCurrentSnapshot(const std::optional<std::set<std::string>>& only) override;
 
     // ---- Layout queries (CoordinatorLayout.cpp)
     LayoutResult layout(const std::string& displayID, bool overview = false, std::optional<Rect> rect = std::nullopt,
@@ -185,7 +190,13 @@ public:
     // and the whole layout is applied again at once.
     void setGap(double value) override;
     std::shared_ptr<WindowRecord> selectedRecord() const override;
+
+    // ---- Lookups for the coordinator's clients (CoordinatorLookups.cpp)
     std::shared_ptr<WindowRecord> record(const std::string& key) const override;
+    std::optional<Rect> currentFrame(const WindowRecord& record) const override;
+    bool minimizedNow(const WindowRecord& record) const override;
+    const std::vector<std::shared_ptr<ChromePanel>>& chromePanels() const override;
+    Point pointerLocation() const override;
     // The window keys held by the trees of every display state.
     std::set<std::string> managedHere() const;
     // The display whose full frame overlaps the frame most (ties keep the earlier display).
@@ -259,7 +270,7 @@ public:
     // The shell's answer to a change of the active Space: refresh, then switch.
     void desktopChanged();
     // Runs `done` once the next refresh has merged a fresh scan.
-    void refreshNow(std::function<void()> done);
+    void refreshNow(std::function<void()> done) override;
 
     // ---- Docking, floating and exclusion (CoordinatorDocking.cpp)
     // Places a newly seen window: back at its pinned home, else beside the largest tile.
@@ -275,6 +286,7 @@ public:
     void exclude(const std::string& identity, bool enabled) override;
     // Docking by dragging a native window on or off.
     void setDragDocking(bool on) override;
+    void dropWindow(const std::string& key, Point point, bool native) override;
     // Sets the ratio of the split behind a dragged seam handle; every call applies, whatever
     // `commit` says.
     void resizeSeam(const Seam& seam, double fraction, const std::string& displayID, bool commit);
@@ -318,6 +330,7 @@ public:
     // Steps the selected display out by one level (its camera first, then its focus).
     void zoomOut() override;
     void showEverything() override;
+    void unfocusAll() override;
     void back() override;
     void forward() override;
     bool canGoBack() const override { return !navigation_.past().empty(); }
@@ -330,7 +343,7 @@ public:
     void recordNavigation();
     void applyNavigation(const NavigationStep& step);
     // Makes the window the shown tab of its leaf and raises it, without moving the camera.
-    void selectTab(const std::string& key, const std::string& displayID);
+    void selectTab(const std::string& key, const std::string& displayID) override;
     void minimizeWindow(const std::string& key);
     void closeWindow(const std::string& key);
     void showOverview();

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Arvelo/Input/DropHandling.h"
 #include "ArveloCore/UUID.h"
 
 namespace arvelo {
@@ -128,6 +129,10 @@ void Coordinator::floatWindow(const std::string& key) {
 }
 
 void Coordinator::setDragDocking(bool on) { dragDocking = on; }
+
+void Coordinator::dropWindow(const std::string& key, Point point, bool native) {
+    drops->finishWindowDrop(key, point, native, std::nullopt);
+}
 
 void Coordinator::exclude(const std::string& identity, bool enabled) {
     if (enabled) {

@@ -127,11 +127,6 @@ std::shared_ptr<WindowRecord> Coordinator::selectedRecord() const {
     return record(*selectedWindow.get());
 }
 
-std::shared_ptr<WindowRecord> Coordinator::record(const std::string& key) const {
-    const auto recordIt = access->records.find(key);
-    return recordIt == access->records.end() ? nullptr : recordIt->second;
-}
-
 std::set<std::string> Coordinator::managedHere() const {
     std::set<std::string> keys;
     for (const auto& [id, state] : states.get())

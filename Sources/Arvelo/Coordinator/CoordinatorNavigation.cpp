@@ -152,6 +152,13 @@ void Coordinator::showEverything() {
     apply();
 }
 
+void Coordinator::unfocusAll() {
+    states.modify([](std::map<std::string, WorkspaceState>& all) {
+        for (auto& [id, state] : all) state.focus = std::nullopt;
+    });
+    apply();
+}
+
 void Coordinator::selectTab(const std::string& key, const std::string& displayID) {
     leaveOverview();
     selectedDisplay = displayID;

@@ -26,7 +26,7 @@ bool CoordinatorDragHost::dragDocking() const {
 
 Point CoordinatorDragHost::pointerAX() const {
     const auto c = coordinator_.lock();
-    return c ? c->drops->pointerAX() : Point{0, 0};
+    return c ? c->pointerLocation() : Point{0, 0};
 }
 
 std::shared_ptr<WindowRecord> CoordinatorDragHost::recordWithNumber(std::uint32_t number) const {

@@ -13,16 +13,6 @@ namespace arvelo {
 
 DropHandling::DropHandling(std::weak_ptr<Coordinator> coordinator) : coordinator_(std::move(coordinator)) {}
 
-Point DropHandling::pointerAX() const {
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return {0, 0};
-    const auto& services = coordinator->services();
-    const Point location = services.pointer->location();
-    const auto screens = services.screens->screens();
-    const double primaryHeight = screens.empty() ? 0 : screens.front().frame.height;
-    return {location.x, primaryHeight - location.y};
-}
-
 std::string DropHandling::label(DockEdge edge, bool group) {
     if (group) return edge == DockEdge::tab ? "Group as tabs" : "Dock group";
     if (edge == DockEdge::tab) return "Make tabs";

@@ -33,9 +33,6 @@ public:
 
     explicit DropHandling(std::weak_ptr<Coordinator> coordinator);
 
-    // The mouse location in the top-left-origin space.
-    Point pointerAX() const;
-
     // The display under the point and where a drop of `key` there would go.
     std::optional<std::pair<DisplayInfo, DockDestination>> dropDestination(const std::string& key, Point point) const;
 

@@ -5,56 +5,55 @@
 #include <algorithm>
 #include <system_error>
 
-#include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Chrome/MiniaturePress.h"
-#include "Arvelo/Coordinator/Coordinator.h"
-#include "Arvelo/Input/DropHandling.h"
 #include "Arvelo/Verification/FixtureReports.h"
+#include "Arvelo/Verification/VerificationHost.h"
+#include "Arvelo/Windows/WindowAccess.h"
 
 namespace arvelo::fixture {
 
 namespace ax = platform::ax;
 
-void DockScenario::run(const std::shared_ptr<Coordinator>& coordinator, PngWriter writer,
+void DockScenario::run(const std::shared_ptr<VerificationHost>& coordinator, PngWriter writer,
                        std::function<void(bool completed)> finished) {
     std::shared_ptr<DockScenario> scenario(new DockScenario(coordinator, std::move(writer), std::move(finished)));
     scenario->begin();
 }
 
-DockScenario::DockScenario(const std::shared_ptr<Coordinator>& coordinator, PngWriter writer,
+DockScenario::DockScenario(const std::shared_ptr<VerificationHost>& coordinator, PngWriter writer,
                            std::function<void(bool)> finished)
     : coordinator_(coordinator),
       screenshots_(Screenshots::make(coordinator->services(), std::move(writer))),
+      logger_(coordinator->services().logger("windows")),
       finished_(std::move(finished)) {}
 
 void DockScenario::begin() {
     const auto coordinator = coordinator_.lock();
     if (!coordinator) return end(false);
     // Only the fixture's windows, from one fresh scan on.
-    coordinator->access->includeFixture = true;
+    coordinator->scanFixtureOnly(true);
     coordinator->refreshNow([self = shared_from_this()] { self->check(); });
 }
 
 void DockScenario::check() {
     const auto coordinator = coordinator_.lock();
     if (!coordinator) return end(false);
-    directory_ = scenarioDirectory(coordinator->services().environment, coordinator->storage);
-    const auto& windows = coordinator->windows.get();
-    if (!coordinator->trusted.get() || windows.size() != 3 || coordinator->displays->empty()) {
+    directory_ = scenarioDirectory(coordinator->services().environment, coordinator->stateDirectory());
+    const auto& windows = coordinator->model().windows.get();
+    if (!coordinator->model().trusted.get() || windows.size() != 3 || coordinator->model().displays->empty()) {
         report_.push_back(scenarioErrorRecord(windows.size()));
-        coordinator->logger.error("The dock scenario needs Accessibility and exactly three fixture windows; found " +
-                                  std::to_string(windows.size()));
-        if (!writeScenario(report_, directory_))
-            coordinator->logger.error("Could not write " + (directory_ / kScenarioFile).string());
+        logger_.error("The dock scenario needs Accessibility and exactly three fixture windows; found " +
+                      std::to_string(windows.size()));
+        if (!writeScenario(report_, directory_)) logger_.error("Could not write " + (directory_ / kScenarioFile).string());
         return end(false);
     }
     // The screenshots go to the output folder from the first step on.
     std::error_code error;
     std::filesystem::create_directories(directory_, error);
 
-    display_ = coordinator->displays->front();
-    for (const auto& display : coordinator->displays.get())
-        if (coordinator->states->contains(display.id)) {
+    display_ = coordinator->model().displays->front();
+    for (const auto& display : coordinator->model().displays.get())
+        if (coordinator->model().states->contains(display.id)) {
             display_ = display;
             break;
         }
@@ -69,36 +68,34 @@ std::vector<DockScenario::Step> DockScenario::steps() {
     const std::string first = keys_[0], second = keys_[1], third = keys_[2];
     std::vector<Step> list;
     list.push_back({"start", nullptr});
-    list.push_back({"first-resized-150-narrower", [first](Coordinator& c) {
-                        const auto record = c.access->records.find(first);
-                        if (record == c.access->records.end()) return;
-                        const auto frame = c.access->rect(record->second->element);
+    list.push_back({"first-resized-150-narrower", [first](VerificationHost& c) {
+                        const auto record = c.record(first);
+                        if (!record) return;
+                        const auto frame = c.currentFrame(*record);
                         if (!frame) return;
                         const Size narrower{std::max(1.0, frame->width - kNarrowing), frame->height};
-                        c.services().accessibility->setAttributeValue(record->second->element, ax::kSize, narrower,
+                        c.services().accessibility->setAttributeValue(record->element, ax::kSize, narrower,
                                                                       WindowAccess::kNormalTimeout);
                     }});
-    list.push_back({"third-onto-first-right-edge", [this, first, third](Coordinator& c) {
+    list.push_back({"third-onto-first-right-edge", [this, first, third](VerificationHost& c) {
                         if (const auto tile = pane(c, first))
                             drop(c, third, {tile->frame.minX() + 0.9 * tile->frame.width, tile->frame.midY()});
                     }});
-    list.push_back({"first-to-screen-left-edge", [this, first](Coordinator& c) {
+    list.push_back({"first-to-screen-left-edge", [this, first](VerificationHost& c) {
                         drop(c, first, {display_.frame.minX() + 4, display_.frame.midY()});
                     }});
-    list.push_back({"second-onto-desktop", [this, second](Coordinator& c) {
+    list.push_back({"second-onto-desktop", [this, second](VerificationHost& c) {
                         for (const Tile& tile : c.layout(display_.id).tiles)
                             if (tile.windows.empty()) return drop(c, second, {tile.frame.midX(), tile.frame.midY()});
                     }});
-    list.push_back({"second-onto-first-middle-tabs", [this, first, second](Coordinator& c) {
+    list.push_back({"second-onto-first-middle-tabs", [this, first, second](VerificationHost& c) {
                         if (const auto tile = pane(c, first)) drop(c, second, {tile->frame.midX(), tile->frame.midY()});
                     }});
     list.push_back({"", nullptr});  // the stacking check
-    list.push_back({"zoomed-in", [third](Coordinator& c) { c.focus(third); }});
-    list.push_back({"float-all", [](Coordinator& c) {
+    list.push_back({"zoomed-in", [third](VerificationHost& c) { c.focus(third); }});
+    list.push_back({"float-all", [](VerificationHost& c) {
                         c.showEverything();
-                        c.autoTile = false;
-                        c.restore();
-                        c.status = Coordinator::kFreedStatus;
+                        c.freeAllWindows();
                     }});
     return list;
 }
@@ -107,8 +104,7 @@ void DockScenario::runStep(std::size_t index) {
     const auto coordinator = coordinator_.lock();
     if (!coordinator) return end(false);
     if (index == steps_.size()) {
-        if (!writeScenario(report_, directory_))
-            coordinator->logger.error("Could not write " + (directory_ / kScenarioFile).string());
+        if (!writeScenario(report_, directory_)) logger_.error("Could not write " + (directory_ / kScenarioFile).string());
         return end(true);
     }
     const Step& step = steps_[index];
@@ -138,13 +134,13 @@ void DockScenario::snapshot(const std::string& name, Next next) {
     });
 }
 
-nlohmann::json DockScenario::snapshotRecord(Coordinator& c, const std::string& name) const {
+nlohmann::json DockScenario::snapshotRecord(VerificationHost& c, const std::string& name) const {
     const LayoutResult layout = c.layout(display_.id);
     nlohmann::json record{{"step", name}, {"display", toString(display_.frame)}};
 
     // The display's tree, embedded as an object; "?" when it cannot be had.
     record["tree"] = "?";
-    if (const auto state = c.states->find(display_.id); state != c.states->end()) {
+    if (const auto state = c.model().states->find(display_.id); state != c.model().states->end()) {
         try {
             record["tree"] = nlohmann::json::parse(encodeLayoutNode(state->second.root));
         } catch (const nlohmann::json::exception&) {}
@@ -152,23 +148,23 @@ nlohmann::json DockScenario::snapshotRecord(Coordinator& c, const std::string& n
 
     // What the unparked windows really occupy.
     std::vector<Rect> occupied;
-    for (const auto& window : c.windows.get())
+    for (const auto& window : c.model().windows.get())
         if (!window->parked)
-            if (const auto frame = c.access->rect(window->element)) occupied.push_back(*frame);
+            if (const auto frame = c.currentFrame(*window)) occupied.push_back(*frame);
     record["overlappingWindows"] = anyOverlap(occupied, kOverlapMargin);
 
     nlohmann::json tiles = nlohmann::json::array();
     for (const Tile& tile : layout.tiles) {
-        const auto shown = c.access->records.find(tile.selected);
-        tiles.push_back({{"selected", shown != c.access->records.end() ? shown->second->title : tile.selected},
+        const auto shown = c.record(tile.selected);
+        tiles.push_back({{"selected", shown ? shown->title : tile.selected},
                          {"frame", toString(tile.windowFrame())},
                          {"miniature", tile.miniature}});
     }
     record["tiles"] = std::move(tiles);
 
     nlohmann::json windows = nlohmann::json::array();
-    for (const auto& window : c.windows.get()) {
-        const auto actual = c.access->rect(window->element);
+    for (const auto& window : c.model().windows.get()) {
+        const auto actual = c.currentFrame(*window);
         windows.push_back({{"title", window->title},
                            {"actual", actual ? toString(*actual) : "?"},
                            {"parked", window->parked},
@@ -179,8 +175,9 @@ nlohmann::json DockScenario::snapshotRecord(Coordinator& c, const std::string& n
 
     // Panel frames in the bottom-left space of panels.
     nlohmann::json panels = nlohmann::json::array();
-    const double primaryHeight = c.chrome->primaryHeight();
-    for (const auto& panel : c.chrome->panels) {
+    const auto screens = c.services().screens->screens();
+    const double primaryHeight = screens.empty() ? 0 : screens.front().frame.height;
+    for (const auto& panel : c.chromePanels()) {
         const Rect frame{panel->frame.x, primaryHeight - panel->frame.maxY(), panel->frame.width, panel->frame.height};
         panels.push_back({{"frame", toString(frame)}, {"kind", panelViewName(panel->kind)}});
     }
@@ -191,11 +188,11 @@ nlohmann::json DockScenario::snapshotRecord(Coordinator& c, const std::string& n
 void DockScenario::stackingCheck(Next next) {
     const auto coordinator = coordinator_.lock();
     if (!coordinator) return end(false);
-    Coordinator& c = *coordinator;
+    VerificationHost& c = *coordinator;
     const auto tiles = c.layout(display_.id).tiles;
     const auto group = std::find_if(tiles.begin(), tiles.end(), [](const Tile& t) { return t.windows.size() > 1; });
     if (group == tiles.end()) return next();
-    const auto& windows = c.windows.get();
+    const auto& windows = c.model().windows.get();
     const auto other = std::find_if(windows.begin(), windows.end(), [&](const auto& record) {
         return std::find(group->windows.begin(), group->windows.end(), record->id) == group->windows.end();
     });
@@ -217,7 +214,7 @@ void DockScenario::stackingCheck(Next next) {
     });
 }
 
-void DockScenario::stackingRecord(Coordinator& c, const std::string& moved) {
+void DockScenario::stackingRecord(VerificationHost& c, const std::string& moved) {
     std::vector<std::uint32_t> order;
     for (const auto& info : c.services().windowList->windows({true, false})) order.push_back(info.number);
     const auto indexOf = [&](std::uint32_t number) -> std::int64_t {
@@ -226,28 +223,28 @@ void DockScenario::stackingRecord(Coordinator& c, const std::string& moved) {
         return it == order.end() ? -1 : static_cast<std::int64_t>(it - order.begin());
     };
     std::int64_t barIndex = -1;
-    for (const auto& panel : c.chrome->panels) {
+    for (const auto& panel : c.chromePanels()) {
         if (panel->frame.height < kBarMaxHeight && panel->frame.width > kBarMinWidth) {
             if (panel->platformPanels) barIndex = indexOf(panel->platformPanels->windowNumber(panel->id));
             break;
         }
     }
-    const auto record = c.access->records.find(moved);
-    const std::int64_t otherIndex = record == c.access->records.end() ? -1 : indexOf(record->second->windowNumber);
+    const auto record = c.record(moved);
+    const std::int64_t otherIndex = record ? indexOf(record->windowNumber) : -1;
     report_.push_back({{"step", "window-over-tab-bar"},
                        {"barIndex", barIndex},
                        {"otherIndex", otherIndex},
                        {"otherAboveBar", otherIndex != -1 && otherIndex < barIndex}});
 }
 
-std::optional<Tile> DockScenario::pane(Coordinator& c, const std::string& key) const {
+std::optional<Tile> DockScenario::pane(VerificationHost& c, const std::string& key) const {
     for (const Tile& tile : c.layout(display_.id).tiles)
         if (tile.selected == key) return tile;
     return std::nullopt;
 }
 
-void DockScenario::drop(Coordinator& c, const std::string& key, Point point) const {
-    c.drops->finishWindowDrop(key, point, true, std::nullopt);
+void DockScenario::drop(VerificationHost& c, const std::string& key, Point point) const {
+    c.dropWindow(key, point, true);
 }
 
 void DockScenario::end(bool completed) {

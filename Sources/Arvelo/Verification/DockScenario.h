@@ -19,10 +19,11 @@
 #include "Arvelo/State/DisplayInfo.h"
 #include "Arvelo/Verification/Screenshots.h"
 #include "ArveloCore/Tile.h"
+#include "Platform/Services.h"
 
 namespace arvelo {
 
-class Coordinator;
+class VerificationHost;
 
 namespace fixture {
 
@@ -41,7 +42,7 @@ public:
 
     // `finished(true)` after the last step and the report; `finished(false)` when the run could
     // not start (the report then holds the error record) or the coordinator went away.
-    static void run(const std::shared_ptr<Coordinator>& coordinator, PngWriter writer,
+    static void run(const std::shared_ptr<VerificationHost>& coordinator, PngWriter writer,
                     std::function<void(bool completed)> finished);
 
     // The records so far (for tests and the log).
@@ -51,26 +52,27 @@ private:
     using Next = std::function<void()>;
     struct Step {
         std::string name;  // the snapshot's name; empty for the stacking check
-        std::function<void(Coordinator&)> action;
+        std::function<void(VerificationHost&)> action;
     };
 
-    DockScenario(const std::shared_ptr<Coordinator>& coordinator, PngWriter writer, std::function<void(bool)> finished);
+    DockScenario(const std::shared_ptr<VerificationHost>& coordinator, PngWriter writer, std::function<void(bool)> finished);
     void begin();
     void check();
     void runStep(std::size_t index);
     void snapshot(const std::string& name, Next next);
-    nlohmann::json snapshotRecord(Coordinator& coordinator, const std::string& name) const;
+    nlohmann::json snapshotRecord(VerificationHost& coordinator, const std::string& name) const;
     void stackingCheck(Next next);
-    void stackingRecord(Coordinator& coordinator, const std::string& moved);
+    void stackingRecord(VerificationHost& coordinator, const std::string& moved);
     void end(bool completed);
 
     // The pane that shows the window now; none for a hidden tab.
-    std::optional<Tile> pane(Coordinator& coordinator, const std::string& key) const;
-    void drop(Coordinator& coordinator, const std::string& key, Point point) const;
+    std::optional<Tile> pane(VerificationHost& coordinator, const std::string& key) const;
+    void drop(VerificationHost& coordinator, const std::string& key, Point point) const;
     void after(double seconds, Next next);
     std::vector<Step> steps();
 
-    std::weak_ptr<Coordinator> coordinator_;
+    std::weak_ptr<VerificationHost> coordinator_;
+    platform::Logger logger_;
     std::shared_ptr<Screenshots> screenshots_;
     std::function<void(bool)> finished_;
     std::filesystem::path directory_;

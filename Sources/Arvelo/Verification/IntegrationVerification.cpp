@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <set>
 
-#include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Chrome/MiniaturePress.h"
-#include "Arvelo/Coordinator/Coordinator.h"
-#include "Arvelo/Input/DropHandling.h"
 #include "Arvelo/Verification/FixtureReports.h"
+#include "Arvelo/Verification/VerificationHost.h"
 
 namespace arvelo::fixture {
 
@@ -28,17 +26,17 @@ std::set<std::string> keySet(const std::vector<std::string>& keys) { return {key
 
 }  // namespace
 
-void IntegrationVerification::run(const std::shared_ptr<Coordinator>& coordinator,
+void IntegrationVerification::run(const std::shared_ptr<VerificationHost>& coordinator,
                                   std::function<void(const Outcome&)> finished) {
     std::shared_ptr<IntegrationVerification> run(new IntegrationVerification(coordinator, std::move(finished)));
     run->begin();
 }
 
-IntegrationVerification::IntegrationVerification(const std::shared_ptr<Coordinator>& coordinator,
+IntegrationVerification::IntegrationVerification(const std::shared_ptr<VerificationHost>& coordinator,
                                                  std::function<void(const Outcome&)> finished)
-    : coordinator_(coordinator), finished_(std::move(finished)) {}
+    : coordinator_(coordinator), finished_(std::move(finished)), logger_(coordinator->services().logger("windows")) {}
 
-void IntegrationVerification::after(double seconds, std::function<void(IntegrationVerification&, Coordinator&)> step) {
+void IntegrationVerification::after(double seconds, std::function<void(IntegrationVerification&, VerificationHost&)> step) {
     const auto coordinator = coordinator_.lock();
     if (!coordinator) return finish({});
     coordinator->services().dispatch->after(seconds, [self = shared_from_this(), step] {
@@ -48,11 +46,11 @@ void IntegrationVerification::after(double seconds, std::function<void(Integrati
     });
 }
 
-Point IntegrationVerification::pointer(Coordinator& c) const { return c.drops->pointerAX(); }
+Point IntegrationVerification::pointer(VerificationHost& c) const { return c.pointerLocation(); }
 
-std::vector<Tile> IntegrationVerification::allTiles(Coordinator& c) const {
+std::vector<Tile> IntegrationVerification::allTiles(VerificationHost& c) const {
     std::vector<Tile> tiles;
-    for (const auto& display : c.displays.get()) {
+    for (const auto& display : c.model().displays.get()) {
         const auto result = c.layout(display.id);
         tiles.insert(tiles.end(), result.tiles.begin(), result.tiles.end());
     }
@@ -62,12 +60,12 @@ std::vector<Tile> IntegrationVerification::allTiles(Coordinator& c) const {
 void IntegrationVerification::begin() {
     const auto coordinator = coordinator_.lock();
     if (!coordinator) return finish({});
-    coordinator->access->includeFixture = true;
+    coordinator->scanFixtureOnly(true);
     coordinator->refreshNow([self = shared_from_this()] {
         const auto c = self->coordinator_.lock();
         if (!c) return self->finish({});
         if (!self->start(*c)) return;
-        self->after(kArrangeWait, [](IntegrationVerification& run, Coordinator& c) {
+        self->after(kArrangeWait, [](IntegrationVerification& run, VerificationHost& c) {
             c.refreshNow([self = run.shared_from_this()] {
                 if (const auto c = self->coordinator_.lock()) self->arranged(*c);
             });
@@ -75,11 +73,11 @@ void IntegrationVerification::begin() {
     });
 }
 
-bool IntegrationVerification::start(Coordinator& c) {
-    report_ = startReport(c.trusted.get(), c.now());
-    output_ = verificationOutput(c.services().environment, c.storage);
-    const auto& windows = c.windows.get();
-    if (!c.trusted.get()) {
+bool IntegrationVerification::start(VerificationHost& c) {
+    report_ = startReport(c.model().trusted.get(), c.services().clock->now());
+    output_ = verificationOutput(c.services().environment, c.stateDirectory());
+    const auto& windows = c.model().windows.get();
+    if (!c.model().trusted.get()) {
         blocked(c, kNeedsAccessibility);
         return false;
     }
@@ -96,7 +94,7 @@ bool IntegrationVerification::start(Coordinator& c) {
         // A window the arranger already moved (its first arrangement may come before the run)
         // counts from the frame it had before.
         const Rect frame =
-            record->originalFrame ? *record->originalFrame : c.access->rect(record->element).value_or(record->frame);
+            record->originalFrame ? *record->originalFrame : c.currentFrame(*record).value_or(record->frame);
         originalFrames_[record->id] = frame;
         originals[record->id] = toString(frame);
         keys_.push_back(record->id);
@@ -111,14 +109,14 @@ bool IntegrationVerification::start(Coordinator& c) {
     return true;
 }
 
-void IntegrationVerification::arranged(Coordinator& c) {
-    report_["arranged"] = static_cast<std::int64_t>(c.windows->size());
+void IntegrationVerification::arranged(VerificationHost& c) {
+    report_["arranged"] = static_cast<std::int64_t>(c.model().windows->size());
     nlohmann::json layout = nlohmann::json::array();
-    for (const auto& [id, state] : c.states.get())
+    for (const auto& [id, state] : c.model().states.get())
         layout.push_back(static_cast<std::int64_t>(state.root.allWindows().size()));
     report_["layout"] = std::move(layout);
     nlohmann::json titles = nlohmann::json::array();
-    for (const auto& record : c.windows.get()) titles.push_back(record->title);
+    for (const auto& record : c.model().windows.get()) titles.push_back(record->title);
     report_["detectedTitles"] = std::move(titles);
     const Point now = pointer(c);
     report_["cursorStableDuringArrange"] = now == arrangePointer_;
@@ -127,7 +125,7 @@ void IntegrationVerification::arranged(Coordinator& c) {
     report_["arrangePointerMotionEvents"] = static_cast<std::int64_t>(*motion_);
 
     bool noOverlap = true;
-    for (const auto& display : c.displays.get()) noOverlap = noOverlap && !c.layout(display.id).hasOverlap();
+    for (const auto& display : c.model().displays.get()) noOverlap = noOverlap && !c.layout(display.id).hasOverlap();
     report_["noOverlappingPanes"] = noOverlap;
     const std::vector<Tile> tiles = allTiles(c);
     report_["noSingleWindowBars"] = std::all_of(
@@ -148,13 +146,13 @@ void IntegrationVerification::arranged(Coordinator& c) {
     pressMiniature(c);
 }
 
-void IntegrationVerification::pressMiniature(Coordinator& c) {
+void IntegrationVerification::pressMiniature(VerificationHost& c) {
     focusPointer_ = pointer(c);
     std::optional<MiniatureContent> view;
-    if (const auto record = c.access->records.find(target_); record != c.access->records.end()) {
-        for (const auto& panel : c.chrome->panels)
+    if (const auto record = c.record(target_)) {
+        for (const auto& panel : c.chromePanels())
             if (panel->kind == ChromePanelKind::miniature && panel->miniature &&
-                panel->miniature->title == record->second->title) {
+                panel->miniature->title == record->title) {
                 view = panel->miniature;
                 break;
             }
@@ -164,23 +162,22 @@ void IntegrationVerification::pressMiniature(Coordinator& c) {
         report_["miniatureUIActionInvoked"] = accessibilityPress(*view);
     else
         c.focus(target_);
-    after(kFocusWait, [](IntegrationVerification& run, Coordinator& c) { run.focused(c); });
+    after(kFocusWait, [](IntegrationVerification& run, VerificationHost& c) { run.focused(c); });
 }
 
-void IntegrationVerification::focused(Coordinator& c) {
+void IntegrationVerification::focused(VerificationHost& c) {
     const Point now = pointer(c);
     report_["focusCursorStable"] = now == focusPointer_;
     report_["focusPointerBefore"] = toString(focusPointer_);
     report_["focusPointerAfter"] = toString(now);
-    const auto record = c.access->records.find(target_);
-    if (record == c.access->records.end()) {
+    const auto record = c.record(target_);
+    if (!record) {
         report_["focusedNativeWindow"] = false;
     } else {
-        const WindowRecord& window = *record->second;
-        const auto frame = c.access->rect(window.element);
+        const WindowRecord& window = *record;
+        const auto frame = c.currentFrame(window);
         report_["focusedFrame"] = frame ? toString(*frame) : "unavailable";
-        report_["focusedNativeWindow"] =
-            c.services().accessibility->isProcessTrusted() && !c.access->boolValue(window.element, ax::kMinimized);
+        report_["focusedNativeWindow"] = c.services().accessibility->isProcessTrusted() && !c.minimizedNow(window);
         report_["focusLastFrameWrite"] = window.lastFrameWrite;
         report_["focusActivationTrace"] = window.lastActivationTrace;
         const std::vector<Tile> tiles = allTiles(c);
@@ -192,17 +189,14 @@ void IntegrationVerification::focused(Coordinator& c) {
     c.zoomOut();
 
     // Back to the whole layout.
-    c.states.modify([](auto& states) {
-        for (auto& [id, state] : states) state.focus = std::nullopt;
-    });
-    c.apply();
+    c.unfocusAll();
     dropsAndRestore(c);
 }
 
-void IntegrationVerification::dropsAndRestore(Coordinator& c) {
+void IntegrationVerification::dropsAndRestore(VerificationHost& c) {
     bool pointerStable = true;
-    if (keys_.size() >= 2 && !c.states->empty()) {
-        const std::string displayID = c.states->begin()->first;
+    if (keys_.size() >= 2 && !c.model().states->empty()) {
+        const std::string displayID = c.model().states->begin()->first;
         const std::string& key0 = keys_[0];
         const std::string& key1 = keys_[1];
         const auto tiles = c.layout(displayID).tiles;
@@ -212,33 +206,31 @@ void IntegrationVerification::dropsAndRestore(Coordinator& c) {
         if (target != tiles.end()) {
             // Into the middle of key 1's pane: the two become tabs.
             const Point p1 = pointer(c);
-            c.drops->finishWindowDrop(key0, {target->frame.midX(), target->frame.midY()}, false, std::nullopt);
+            c.dropWindow(key0, {target->frame.midX(), target->frame.midY()}, false);
             pointerStable = pointer(c) == p1;
-            const auto state = c.states->find(displayID);
-            const auto leaf = state != c.states->end() ? state->second.root.leaf(key0) : std::nullopt;
+            const auto state = c.model().states->find(displayID);
+            const auto leaf = state != c.model().states->end() ? state->second.root.leaf(key0) : std::nullopt;
             report_["centerDropCreatesTabs"] =
                 leaf && std::find(leaf->windows.begin(), leaf->windows.end(), key1) != leaf->windows.end();
 
             c.selectTab(key1, displayID);
-            const auto shown = c.access->records.find(key1);
-            report_["tabSwitchNativeWindow"] =
-                shown != c.access->records.end() && !c.access->boolValue(shown->second->element, ax::kMinimized);
+            const auto shown = c.record(key1);
+            report_["tabSwitchNativeWindow"] = shown && !c.minimizedNow(*shown);
 
             // Torn off to the display's left edge: alone in the layout's first pane.
-            const auto& displays = c.displays.get();
+            const auto& displays = c.model().displays.get();
             const auto display =
                 std::find_if(displays.begin(), displays.end(), [&](const DisplayInfo& d) { return d.id == displayID; });
             if (display != displays.end()) {
                 const Point p2 = pointer(c);
-                c.drops->finishWindowDrop(key0, {display->frame.minX() + 3, display->frame.midY()}, false,
-                                          std::nullopt);
+                c.dropWindow(key0, {display->frame.minX() + 3, display->frame.midY()}, false);
                 if (pointerStable) pointerStable = pointer(c) == p2;
-                const auto after = c.states->find(displayID);
+                const auto after = c.model().states->find(displayID);
                 report_["tabTearOffCreatesSplit"] =
-                    after != c.states->end() && !after->second.root.children.empty() &&
+                    after != c.model().states->end() && !after->second.root.children.empty() &&
                     after->second.root.children.front().windows == std::vector<std::string>{key0};
                 std::set<std::string> all;
-                for (const auto& [id, state] : c.states.get())
+                for (const auto& [id, state] : c.model().states.get())
                     for (const auto& key : state.root.allWindows()) all.insert(key);
                 report_["dropKeepsAllWindows"] = all == keySet(keys_);
             }
@@ -249,21 +241,21 @@ void IntegrationVerification::dropsAndRestore(Coordinator& c) {
     report_["pointerStableAcrossDrops"] = pointerStable;
     report_["pointerMotionEventsDuringTest"] = static_cast<std::int64_t>(*motion_);
     std::int64_t managed = 0;
-    for (const auto& [id, state] : c.states.get()) managed += static_cast<std::int64_t>(state.root.allWindows().size());
+    for (const auto& [id, state] : c.model().states.get()) managed += static_cast<std::int64_t>(state.root.allWindows().size());
     report_["managedBeforeRestore"] = managed;
     c.restore();
-    after(kRestoreWait, [](IntegrationVerification& run, Coordinator& c) { run.restored(c); });
+    after(kRestoreWait, [](IntegrationVerification& run, VerificationHost& c) { run.restored(c); });
 }
 
-void IntegrationVerification::restored(Coordinator& c) {
+void IntegrationVerification::restored(VerificationHost& c) {
     nlohmann::json frames = nlohmann::json::object();
-    for (const auto& record : c.windows.get())
-        if (const auto frame = c.access->rect(record->element)) frames[record->id] = toString(*frame);
+    for (const auto& record : c.model().windows.get())
+        if (const auto frame = c.currentFrame(*record)) frames[record->id] = toString(*frame);
     report_["restoredFrames"] = std::move(frames);
     bool back = true;
     for (const auto& [key, original] : originalFrames_) {
-        const auto record = c.access->records.find(key);
-        const auto frame = record != c.access->records.end() ? c.access->rect(record->second->element) : std::nullopt;
+        const auto record = c.record(key);
+        const auto frame = record ? c.currentFrame(*record) : std::nullopt;
         back = back && frame && closeTo(*frame, original, kFrameTolerance);
     }
     report_["originalFramesRestored"] = back;
@@ -273,24 +265,24 @@ void IntegrationVerification::restored(Coordinator& c) {
     report_["status"] = outcome.verdict;
     outcome.file = output_;
     outcome.written = writeVerification(report_, output_);
-    if (!outcome.written) c.logger.error("Could not write the verification report " + output_.string());
-    c.status = finalStatus(outcome.verdict, back, outcome.written, output_);
-    c.access->includeFixture = c.services().environment.hasArgument(kFixtureOnlyFlag);
+    if (!outcome.written) logger_.error("Could not write the verification report " + output_.string());
+    c.setStatus(finalStatus(outcome.verdict, back, outcome.written, output_));
+    c.scanFixtureOnly(c.services().environment.hasArgument(kFixtureOnlyFlag));
     c.refresh();
     motionMonitor_.reset();
     outcome.report = report_;
     finish(std::move(outcome));
 }
 
-void IntegrationVerification::blocked(Coordinator& c, const std::string& reason) {
+void IntegrationVerification::blocked(VerificationHost& c, const std::string& reason) {
     report_["status"] = "blocked";
     report_["reason"] = reason;
     Outcome outcome;
     outcome.blocked = true;
     outcome.file = output_;
     outcome.written = writeVerification(report_, output_);
-    if (!outcome.written) c.logger.error("Could not write the verification report " + output_.string());
-    c.status = reason;
+    if (!outcome.written) logger_.error("Could not write the verification report " + output_.string());
+    c.setStatus(reason);
     outcome.report = report_;
     finish(std::move(outcome));
 }

@@ -18,10 +18,11 @@
 
 #include "ArveloCore/Geometry.h"
 #include "ArveloCore/Tile.h"
+#include "Platform/Services.h"
 
 namespace arvelo {
 
-class Coordinator;
+class VerificationHost;
 
 namespace fixture {
 
@@ -43,30 +44,31 @@ public:
         nlohmann::json report;
     };
 
-    static void run(const std::shared_ptr<Coordinator>& coordinator, std::function<void(const Outcome&)> finished);
+    static void run(const std::shared_ptr<VerificationHost>& coordinator, std::function<void(const Outcome&)> finished);
 
 private:
     using Next = std::function<void()>;
 
-    IntegrationVerification(const std::shared_ptr<Coordinator>& coordinator,
+    IntegrationVerification(const std::shared_ptr<VerificationHost>& coordinator,
                             std::function<void(const Outcome&)> finished);
     void begin();
-    bool start(Coordinator& c);
-    void arranged(Coordinator& c);
-    void pressMiniature(Coordinator& c);
-    void focused(Coordinator& c);
-    void dropsAndRestore(Coordinator& c);
-    void restored(Coordinator& c);
-    void blocked(Coordinator& c, const std::string& reason);
+    bool start(VerificationHost& c);
+    void arranged(VerificationHost& c);
+    void pressMiniature(VerificationHost& c);
+    void focused(VerificationHost& c);
+    void dropsAndRestore(VerificationHost& c);
+    void restored(VerificationHost& c);
+    void blocked(VerificationHost& c, const std::string& reason);
     void finish(Outcome outcome);
-    // Runs `step` on the coordinator `seconds` from now (not when it is gone).
-    void after(double seconds, std::function<void(IntegrationVerification&, Coordinator&)> step);
+    // Runs `step` on the arranger `seconds` from now (not when it is gone).
+    void after(double seconds, std::function<void(IntegrationVerification&, VerificationHost&)> step);
 
-    Point pointer(Coordinator& c) const;
+    Point pointer(VerificationHost& c) const;
     // Every display's current tiles, in `displays` order.
-    std::vector<Tile> allTiles(Coordinator& c) const;
+    std::vector<Tile> allTiles(VerificationHost& c) const;
 
-    std::weak_ptr<Coordinator> coordinator_;
+    std::weak_ptr<VerificationHost> coordinator_;
+    platform::Logger logger_;
     std::function<void(const Outcome&)> finished_;
     nlohmann::json report_ = nlohmann::json::object();
     std::filesystem::path output_;
