@@ -28,6 +28,7 @@
 #include "Arvelo/Chrome/HostedWindow.h"
 #include "Arvelo/Coordinator/DiagnosticsInputs.h"
 #include "Arvelo/Dashboard/DashboardHost.h"
+#include "Arvelo/Input/SpatialInputHost.h"
 #include "Arvelo/Coordinator/LayoutArea.h"
 #include "Arvelo/Coordinator/NavigationHistory.h"
 #include "Arvelo/Coordinator/PinHome.h"
@@ -67,6 +68,7 @@ class WindowPictures;
 class Coordinator final : public std::enable_shared_from_this<Coordinator>,
                           public DashboardHost,
                           public VerificationHost,
+                          public SpatialInputHost,
                           public ArrangementModel {
 public:
     // Where a pinned window came from, so that it can go back there when unpinned (PinHome.h).
@@ -157,7 +159,7 @@ public:
     std::filesystem::path stateDirectory() const override { return storage; }
     StateFiles& files() { return *files_; }
     RecoveryLedger& recoveryLedger() { return *recovery_; }
-    Date now() const { return services_.clock->now(); }
+    Date now() const override { return services_.clock->now(); }
 
     // ---- Refresh and workspaces (CoordinatorRefresh.cpp)
     // Re-reads trust and displays and merges a fresh window scan; the completion runs on the
@@ -349,9 +351,14 @@ public:
     void showOverview();
     void showDashboard();
     void holdClicks(double seconds);
+    double clicksHeldUntil() const override { return clickHoldUntil; }
+    bool tapActive() const override { return managing.get() && !chromeSuspended; }
+    // The labelled drop preview over a rectangle (top-left space), drawn by the chrome.
+    void showDropPreview(const Rect& rect, const std::string& label) override;
+    void hideDropPreview() override;
     // Frames the display's camera on an area of its screen (top-left space): the part inside
     // the display's layout area, when larger than 12 x 12 points; a navigation step.
-    void frameArea(const Rect& rect, const std::string& displayID);
+    void frameArea(const Rect& rect, const std::string& displayID) override;
     // The view layer's makers of the overview and the dashboard windows, called on first use.
     void setOverviewWindowMaker(std::function<std::shared_ptr<HostedWindow>()> maker);
     void setDashboardWindowMaker(std::function<std::shared_ptr<HostedWindow>()> maker);

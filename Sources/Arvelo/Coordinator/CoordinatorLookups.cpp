@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // CoordinatorLookups.cpp: the lookups the coordinator's clients read through their faces: a
 // record by key, a window's frame and minimised state read from it now, the chrome's panels
-// and the mouse location in the top-left-origin space.
+// and its drop preview, and the mouse location in the top-left-origin space.
 #include "Arvelo/Coordinator/Coordinator.h"
 
 #include "Arvelo/Chrome/ChromeController.h"
@@ -20,6 +20,14 @@ bool Coordinator::minimizedNow(const WindowRecord& record) const {
 }
 
 const std::vector<std::shared_ptr<ChromePanel>>& Coordinator::chromePanels() const { return chrome->panels; }
+
+void Coordinator::showDropPreview(const Rect& rect, const std::string& label) {
+    if (chrome) chrome->showDropPreview(rect, label);
+}
+
+void Coordinator::hideDropPreview() {
+    if (chrome) chrome->hideDropPreview();
+}
 
 Point Coordinator::pointerLocation() const {
     const Point location = services_.pointer->location();

@@ -2,8 +2,7 @@
 // decisions: click holds, framing, and the double clicks on title strips and the desktop.
 #include "Arvelo/Input/SpatialInputController.h"
 
-#include "Arvelo/Chrome/ChromeController.h"
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Input/SpatialInputHost.h"
 #include "Arvelo/Windows/WindowRecord.h"
 #include "Platform/Services.h"
 
@@ -20,26 +19,26 @@ namespace {
 constexpr auto kPass = TapVerdict::pass;
 constexpr auto kSwallow = TapVerdict::swallow;
 
-const DisplayInfo* displayAt(const Coordinator& coordinator, Point at) {
-    for (const auto& display : coordinator.displays.get())
+const DisplayInfo* displayAt(const SpatialInputHost& coordinator, Point at) {
+    for (const auto& display : coordinator.model().displays.get())
         if (display.frame.contains(at)) return &display;
     return nullptr;
 }
 
 // The display's state when its tree holds at least one window.
-const WorkspaceState* arrangedState(const Coordinator& coordinator, const DisplayInfo& display) {
-    const auto found = coordinator.states->find(display.id);
-    if (found == coordinator.states->end() || found->second.root.allWindows().empty()) return nullptr;
+const WorkspaceState* arrangedState(const SpatialInputHost& coordinator, const DisplayInfo& display) {
+    const auto found = coordinator.model().states->find(display.id);
+    if (found == coordinator.model().states->end() || found->second.root.allWindows().empty()) return nullptr;
     return &found->second;
 }
 }  // namespace
 
-SpatialInputController::SpatialInputController(std::weak_ptr<Coordinator> coordinator, bool enabled_)
-    : enabled(enabled_), coordinator_(std::move(coordinator)) {}
+SpatialInputController::SpatialInputController(std::weak_ptr<SpatialInputHost> arranger, bool enabled_)
+    : enabled(enabled_), arranger_(std::move(arranger)) {}
 
 void SpatialInputController::install() {
     if (!enabled || tap) return;
-    const auto coordinator = coordinator_.lock();
+    const auto coordinator = arranger_.lock();
     if (!coordinator || !coordinator->services().accessibility->isProcessTrusted()) return;
     const auto& service = coordinator->services().eventTap;
     if (!service) return;
@@ -61,16 +60,15 @@ void SpatialInputController::cancel() {
     framingDisplay.reset();
     swallowedDown = false;
     heldButtons.clear();
-    if (const auto coordinator = coordinator_.lock(); coordinator && coordinator->chrome)
-        coordinator->chrome->hideDropPreview();
+    if (const auto arranger = arranger_.lock()) arranger->hideDropPreview();
 }
 
 platform::TapGate SpatialInputController::neededGate() const {
     platform::TapGate gate;
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator || !coordinator->managing.get() || coordinator->chromeSuspended) return gate;
+    const auto coordinator = arranger_.lock();
+    if (!coordinator || !coordinator->tapActive()) return gate;
     const double now = coordinator->now();
-    gate.anyPress = now < coordinator->clickHoldUntil;
+    gate.anyPress = now < coordinator->clicksHeldUntil();
     gate.shiftLeft = true;
     gate.left = now < doubleClickArmedUntil;
     return gate;
@@ -78,7 +76,7 @@ platform::TapGate SpatialInputController::neededGate() const {
 
 void SpatialInputController::refreshGate() {
     if (!tap) return;
-    const auto coordinator = coordinator_.lock();
+    const auto coordinator = arranger_.lock();
     if (!coordinator) return;
     const platform::TapGate gate = neededGate();
     if (tap->gate() != gate) tap->setGate(gate);
@@ -86,7 +84,7 @@ void SpatialInputController::refreshGate() {
     gateTimer_.invalidate();
     const double now = coordinator->now();
     double next = INFINITY;
-    if (gate.anyPress) next = std::min(next, coordinator->clickHoldUntil);
+    if (gate.anyPress) next = std::min(next, coordinator->clicksHeldUntil());
     if (gate.left) next = std::min(next, doubleClickArmedUntil);
     if (std::isfinite(next))
         gateTimer_ = coordinator->services().dispatch->after(std::max(0.0, next - now), [weak = weak_from_this()] {
@@ -114,9 +112,9 @@ TapVerdict SpatialInputController::handle(const TapEvent& event) {
     const bool release = platform::isRelease(type);
     const bool leftDrag = type == TapEventType::leftMouseDragged;
     const std::int64_t button = event.button;
-    const auto coordinator = coordinator_.lock();
+    const auto coordinator = arranger_.lock();
 
-    if (!coordinator || !coordinator->managing.get() || coordinator->chromeSuspended) {
+    if (!coordinator || !coordinator->tapActive()) {
         // Nothing new is swallowed, but a release (or a left drag) whose press was swallowed
         // stays with it: the program under the pointer never saw that press.
         if (release && heldButtons.erase(button)) return kSwallow;
@@ -124,7 +122,7 @@ TapVerdict SpatialInputController::handle(const TapEvent& event) {
             anchor.reset();
             framingDisplay.reset();
             swallowedDown = false;
-            if (coordinator && coordinator->chrome) coordinator->chrome->hideDropPreview();
+            if (coordinator) coordinator->hideDropPreview();
             return kSwallow;
         }
         if (leftDrag && (heldButtons.contains(platform::kLeftButtonNumber) || framing())) return kSwallow;
@@ -134,7 +132,7 @@ TapVerdict SpatialInputController::handle(const TapEvent& event) {
     }
 
     // Click hold.
-    if (press && coordinator->now() < coordinator->clickHoldUntil) {
+    if (press && coordinator->now() < coordinator->clicksHeldUntil()) {
         heldButtons.insert(button);
         return kSwallow;
     }
@@ -173,7 +171,7 @@ TapVerdict SpatialInputController::handle(const TapEvent& event) {
             return kSwallow;
         }
         if (leftDrag) {
-            if (coordinator->chrome) coordinator->chrome->showDropPreview(area, kFrameLabel);
+            coordinator->showDropPreview(area, kFrameLabel);
             return kSwallow;
         }
     } else if (type == TapEventType::leftMouseUp && swallowedDown) {
@@ -190,9 +188,9 @@ TapVerdict SpatialInputController::handle(const TapEvent& event) {
     return kPass;
 }
 
-std::optional<std::shared_ptr<WindowRecord>> SpatialInputController::titleStripRecord(const Coordinator& coordinator,
+std::optional<std::shared_ptr<WindowRecord>> SpatialInputController::titleStripRecord(const SpatialInputHost& coordinator,
                                                                                       Point at) const {
-    for (const auto& record : coordinator.windows.get()) {
+    for (const auto& record : coordinator.model().windows.get()) {
         const Rect& frame = record->frame;
         if (!record->onScreen || !frame.contains(at)) continue;
         if (!(at.y < frame.minY() + kTitleStripHeight && at.x > frame.minX() + kTitleStripInset)) continue;
@@ -202,8 +200,8 @@ std::optional<std::shared_ptr<WindowRecord>> SpatialInputController::titleStripR
 }
 
 namespace {
-bool inSomeTree(const Coordinator& coordinator, const std::string& key) {
-    for (const auto& [id, state] : coordinator.states.get()) {
+bool inSomeTree(const SpatialInputHost& coordinator, const std::string& key) {
+    for (const auto& [id, state] : coordinator.model().states.get()) {
         const auto keys = state.root.allWindows();
         if (std::find(keys.begin(), keys.end(), key) != keys.end()) return true;
     }
@@ -211,7 +209,7 @@ bool inSomeTree(const Coordinator& coordinator, const std::string& key) {
 }
 }  // namespace
 
-TapVerdict SpatialInputController::titleStripDoubleClick(Coordinator& coordinator, Point at) {
+TapVerdict SpatialInputController::titleStripDoubleClick(SpatialInputHost& coordinator, Point at) {
     const auto found = titleStripRecord(coordinator, at);
     if (!found) return kPass;
     const std::shared_ptr<WindowRecord> record = *found;
@@ -224,10 +222,10 @@ TapVerdict SpatialInputController::titleStripDoubleClick(Coordinator& coordinato
     }
     if (front != record->windowNumber) return kPass;
     swallowedDown = true;
-    coordinator.services().dispatch->async([weak = coordinator_, record] {
+    coordinator.services().dispatch->async([weak = arranger_, record] {
         const auto c = weak.lock();
         if (!c) return;
-        for (const auto& [id, state] : c->states.get()) {
+        for (const auto& [id, state] : c->model().states.get()) {
             const auto keys = state.root.allWindows();
             if (std::find(keys.begin(), keys.end(), record->id) == keys.end()) continue;
             const auto leaf = state.root.leaf(record->id);
@@ -243,7 +241,7 @@ TapVerdict SpatialInputController::titleStripDoubleClick(Coordinator& coordinato
     return kSwallow;
 }
 
-TapVerdict SpatialInputController::desktopDoubleClick(Coordinator& coordinator, Point at) {
+TapVerdict SpatialInputController::desktopDoubleClick(SpatialInputHost& coordinator, Point at) {
     const DisplayInfo* display = displayAt(coordinator, at);
     if (!display) return kPass;
     const WorkspaceState* state = arrangedState(coordinator, *display);
@@ -252,10 +250,10 @@ TapVerdict SpatialInputController::desktopDoubleClick(Coordinator& coordinator, 
     if (!desktop || windowAt(coordinator.services(), at)) return kPass;
     swallowedDown = true;
     coordinator.services().dispatch->async(
-        [weak = coordinator_, displayID = display->id, focus = state->focus, desktopID = desktop->id] {
+        [weak = arranger_, displayID = display->id, focus = state->focus, desktopID = desktop->id] {
             const auto c = weak.lock();
             if (!c) return;
-            c->selectedDisplay = displayID;
+            c->selectDisplay(displayID);
             if (focus && *focus == desktopID)
                 c->zoomOut();
             else
@@ -268,12 +266,12 @@ void SpatialInputController::considerDoubleClick(Point at) {
     // A press that may begin a double click worth swallowing: the tap must be able to hold
     // back the next left press. Looked at after this press has been decided, so a plain press
     // costs no window list.
-    const auto coordinator = coordinator_.lock();
+    const auto coordinator = arranger_.lock();
     if (!coordinator || !tap) return;
     coordinator->services().dispatch->async([weak = weak_from_this(), at] {
         const auto self = weak.lock();
         if (!self || !self->tap) return;
-        const auto c = self->coordinator_.lock();
+        const auto c = self->arranger_.lock();
         if (!c) return;
         bool worth = false;
         if (const auto record = self->titleStripRecord(*c, at)) worth = inSomeTree(*c, (*record)->id);

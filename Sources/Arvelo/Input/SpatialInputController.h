@@ -2,9 +2,9 @@
 // real windows and desktop: Shift-drag on the bare desktop (Shift-Option-drag anywhere) of an
 // arranged display frames an area; a double click in the title strip of an arranged window
 // focuses its tile (again: steps out); a double click on the bare desktop focuses the desktop
-// tile (again: steps out). While the coordinator holds clicks every press is swallowed with
+// tile (again: steps out). While the arranger holds clicks every press is swallowed with
 // its release. Installed when arranging starts and the process is trusted; stopped when
-// arranging stops. Holds the coordinator weakly.
+// arranging stops. Holds the arranger (SpatialInputHost) weakly.
 //
 // The platform's tap can only swallow presses it was told about beforehand (its gate): the
 // controller keeps the gate open for every press during a click hold, for Shift and
@@ -28,7 +28,7 @@ struct Services;
 
 namespace arvelo {
 
-class Coordinator;
+class SpatialInputHost;
 struct WindowRecord;
 
 class SpatialInputController : public std::enable_shared_from_this<SpatialInputController> {
@@ -40,7 +40,7 @@ public:
     static constexpr double kSmallestFrame = 12;
     static constexpr const char* kFrameLabel = "Frame this area";
 
-    SpatialInputController(std::weak_ptr<Coordinator> coordinator, bool enabled);
+    SpatialInputController(std::weak_ptr<SpatialInputHost> arranger, bool enabled);
 
     // Creates the tap when enabled, trusted and not yet installed; a tap that cannot be
     // created is tried again on the next call.
@@ -51,7 +51,7 @@ public:
     void cancel();
     // The tap's decision for one event.
     platform::TapVerdict handle(const platform::TapEvent& event);
-    // Recomputes the tap's gate (after the coordinator's click hold moved); keeps it up to
+    // Recomputes the tap's gate (after the arranger's click hold moved); keeps it up to
     // date as its parts run out.
     void refreshGate();
     // The gate the tap needs now.
@@ -74,11 +74,11 @@ public:
 private:
     bool framing() const { return anchor && framingDisplay; }
     void considerDoubleClick(Point at);
-    std::optional<std::shared_ptr<WindowRecord>> titleStripRecord(const Coordinator& coordinator, Point at) const;
-    platform::TapVerdict titleStripDoubleClick(Coordinator& coordinator, Point at);
-    platform::TapVerdict desktopDoubleClick(Coordinator& coordinator, Point at);
+    std::optional<std::shared_ptr<WindowRecord>> titleStripRecord(const SpatialInputHost& coordinator, Point at) const;
+    platform::TapVerdict titleStripDoubleClick(SpatialInputHost& coordinator, Point at);
+    platform::TapVerdict desktopDoubleClick(SpatialInputHost& coordinator, Point at);
 
-    std::weak_ptr<Coordinator> coordinator_;
+    std::weak_ptr<SpatialInputHost> arranger_;
     platform::TimerHandle gateTimer_;
 };
 
