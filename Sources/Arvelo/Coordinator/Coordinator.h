@@ -28,6 +28,7 @@
 #include "Arvelo/Chrome/HostedWindow.h"
 #include "Arvelo/Coordinator/DiagnosticsInputs.h"
 #include "Arvelo/Dashboard/DashboardHost.h"
+#include "Arvelo/Input/DropHost.h"
 #include "Arvelo/Input/SpatialInputHost.h"
 #include "Arvelo/Coordinator/LayoutArea.h"
 #include "Arvelo/Coordinator/NavigationHistory.h"
@@ -69,6 +70,7 @@ class Coordinator final : public std::enable_shared_from_this<Coordinator>,
                           public DashboardHost,
                           public VerificationHost,
                           public SpatialInputHost,
+                          public DropHost,
                           public ArrangementModel {
 public:
     // Where a pinned window came from, so that it can go back there when unpinned (PinHome.h).
@@ -209,7 +211,7 @@ public:
     // ---- Applying (CoordinatorApply.cpp)
     // Each overflow move starts another placing pass; at most this many passes per apply().
     static constexpr int kMostApplyPasses = 64;
-    void apply();
+    void apply() override;
     std::optional<std::string> focusedWindowKey() const;
 
     // ---- Pruning and stopping (CoordinatorPruning.cpp)
@@ -289,6 +291,10 @@ public:
     // Docking by dragging a native window on or off.
     void setDragDocking(bool on) override;
     void dropWindow(const std::string& key, Point point, bool native) override;
+    bool dockGroup(const std::string& nodeID, const std::string& fromDisplay, const std::string& target,
+                   const std::string& toDisplay, DockEdge edge) override;
+    bool isPinned(const std::string& key) const override { return pinned.contains(key); }
+    void noteDrop(std::map<std::string, std::string> drop) override { lastDrop = std::move(drop); }
     // Sets the ratio of the split behind a dragged seam handle; every call applies, whatever
     // `commit` says.
     void resizeSeam(const Seam& seam, double fraction, const std::string& displayID, bool commit);
@@ -298,7 +304,7 @@ public:
     // Turns a docked window's new frame into seam moves, tabs away windows it squeezes, applies.
     void resizeDocked(const std::string& key, const Rect& frame);
     // Moves a docked window's seams as if the window were dragged by (dx, dy).
-    void nudgeDocked(const std::string& key, Point vector);
+    void nudgeDocked(const std::string& key, Point vector) override;
     // Tabs away windows that no longer fit after a resize of `key` (except those in `except`).
     void makeRoom(const std::string& key, const std::string& displayID, const std::set<std::string>& except);
 

@@ -134,6 +134,35 @@ void Coordinator::dropWindow(const std::string& key, Point point, bool native) {
     drops->finishWindowDrop(key, point, native, std::nullopt);
 }
 
+bool Coordinator::dockGroup(const std::string& nodeID, const std::string& fromDisplay, const std::string& target,
+                            const std::string& toDisplay, DockEdge edge) {
+    const auto origin = states->find(fromDisplay);
+    const auto destination = states->find(toDisplay);
+    if (origin == states->end() || destination == states->end()) return false;
+    bool changed = false;
+    if (toDisplay == fromDisplay) {
+        states.modify([&](auto& all) { changed = all[fromDisplay].root.dockGroup(nodeID, target, edge); });
+    } else if (const auto group = origin->second.root.node(nodeID)) {
+        // Into a copy of the destination's tree first: the group leaves its own tree only
+        // once it has a place in the other, so a refused insert loses no window.
+        LayoutNode destinationRoot = destination->second.root;
+        changed = destinationRoot.insertGroup(*group, target, edge);
+        if (changed) {
+            states.modify([&](auto& all) {
+                all[fromDisplay].root.removeNode(nodeID);
+                all[toDisplay].root = std::move(destinationRoot);
+            });
+        }
+    }
+    states.modify([&](auto& all) {
+        auto& shown = all[toDisplay];
+        shown.focus.reset();
+        shown.camera.reset();
+    });
+    apply();
+    return changed;
+}
+
 void Coordinator::exclude(const std::string& identity, bool enabled) {
     if (enabled) {
         const WindowList current = windows.get();

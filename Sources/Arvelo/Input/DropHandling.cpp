@@ -5,13 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Arvelo/Chrome/ChromeController.h"
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Input/DropHost.h"
 #include "ArveloCore/Docking.h"
 
 namespace arvelo {
 
-DropHandling::DropHandling(std::weak_ptr<Coordinator> coordinator) : coordinator_(std::move(coordinator)) {}
+DropHandling::DropHandling(std::weak_ptr<DropHost> arranger) : arranger_(std::move(arranger)) {}
 
 std::string DropHandling::label(DockEdge edge, bool group) {
     if (group) return edge == DockEdge::tab ? "Group as tabs" : "Dock group";
@@ -21,39 +20,39 @@ std::string DropHandling::label(DockEdge edge, bool group) {
 
 std::optional<std::pair<DisplayInfo, DockDestination>> DropHandling::dropDestination(const std::string& key,
                                                                                      Point point) const {
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return std::nullopt;
+    const auto arranger = arranger_.lock();
+    if (!arranger) return std::nullopt;
     // The display whose visible frame holds the point, else the one whose full frame does (a
     // point on a panel or dock still belongs to its display).
-    const auto& displays = coordinator->displays.get();
+    const auto& displays = arranger->model().displays.get();
     auto display =
         std::find_if(displays.begin(), displays.end(), [&](const DisplayInfo& d) { return d.frame.contains(point); });
     if (display == displays.end())
         display = std::find_if(displays.begin(), displays.end(),
                                [&](const DisplayInfo& d) { return d.screenFrame.contains(point); });
     if (display == displays.end()) return std::nullopt;
-    const auto state = coordinator->states->find(display->id);
-    if (state == coordinator->states->end()) return std::nullopt;
+    const auto& states = arranger->model().states.get();
+    const auto state = states.find(display->id);
+    if (state == states.end()) return std::nullopt;
 
     // Clamped into the visible frame, next to its nearest side.
     const Rect& area = display->frame;
     const Point clamped{std::max(area.minX(), std::min(point.x, area.maxX() - 1)),
                         std::max(area.minY(), std::min(point.y, area.maxY() - 1))};
-    const LayoutResult result = coordinator->layout(display->id);
+    const LayoutResult result = arranger->layout(display->id);
     const auto destination = Docking::destination(clamped, key, state->second.root, result.tiles, area);
     if (!destination) return std::nullopt;
     return std::make_pair(*display, *destination);
 }
 
 void DropHandling::hidePreview() const {
-    const auto coordinator = coordinator_.lock();
-    if (coordinator && coordinator->chrome) coordinator->chrome->hideDropPreview();
+    if (const auto arranger = arranger_.lock()) arranger->hideDropPreview();
 }
 
 void DropHandling::updateDropPreview(const std::string& key, Point point) {
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
-    if (coordinator->pinned.contains(key) || !coordinator->dragDocking.get()) {
+    const auto arranger = arranger_.lock();
+    if (!arranger) return;
+    if (arranger->isPinned(key) || !arranger->model().dragDocking.get()) {
         hidePreview();
         return;
     }
@@ -62,41 +61,43 @@ void DropHandling::updateDropPreview(const std::string& key, Point point) {
         hidePreview();
         return;
     }
-    coordinator->chrome->showDropPreview(destination->second.preview, label(destination->second.edge, false));
+    arranger->showDropPreview(destination->second.preview, label(destination->second.edge, false));
 }
 
 void DropHandling::finishWindowDrop(const std::string& key, Point point, bool native, std::optional<Point> moved) {
     hidePreview();
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
-    if (coordinator->pinned.contains(key) || !coordinator->dragDocking.get()) return;
+    const auto arranger = arranger_.lock();
+    if (!arranger) return;
+    if (arranger->isPinned(key) || !arranger->model().dragDocking.get()) return;
 
     if (const auto destination = dropDestination(key, point)) {
         const auto& [display, target] = *destination;
-        coordinator->lastDrop = {{"source", key},
-                                 {"edge", std::string(rawValue(target.edge))},
-                                 {"input", native ? kNativeInput : kChromeInput}};
-        coordinator->dock(key, target.nodeID, display.id, target.edge);
+        arranger->noteDrop({{"source", key},
+                            {"edge", std::string(rawValue(target.edge))},
+                            {"input", native ? kNativeInput : kChromeInput}});
+        arranger->dock(key, target.nodeID, display.id, target.edge);
         return;
     }
 
     // Dropped nowhere: a docked window goes back to its tile; one in no tree stays where the
     // user left it.
-    const bool docked = std::any_of(coordinator->states->begin(), coordinator->states->end(), [&](const auto& entry) {
+    const auto& states = arranger->model().states.get();
+    const bool docked = std::any_of(states.begin(), states.end(), [&](const auto& entry) {
         const auto windows = entry.second.root.allWindows();
         return std::find(windows.begin(), windows.end(), key) != windows.end();
     });
     if (!docked) return;
     if (moved && (std::abs(moved->x) > kNudgeThreshold || std::abs(moved->y) > kNudgeThreshold))
-        coordinator->nudgeDocked(key, *moved);
+        arranger->nudgeDocked(key, *moved);
     else
-        coordinator->apply();
+        arranger->apply();
 }
 
-std::optional<DropHandling::Group> DropHandling::group(const Coordinator& coordinator, const std::string& nodeID,
+std::optional<DropHandling::Group> DropHandling::group(const DropHost& arranger, const std::string& nodeID,
                                                        const std::string& displayID) const {
-    const auto state = coordinator.states->find(displayID);
-    if (state == coordinator.states->end()) return std::nullopt;
+    const auto& states = arranger.model().states.get();
+    const auto state = states.find(displayID);
+    if (state == states.end()) return std::nullopt;
     auto node = state->second.root.node(nodeID);
     if (!node) return std::nullopt;
     auto windows = node->allWindows();
@@ -114,50 +115,27 @@ std::optional<std::pair<DisplayInfo, DockDestination>> DropHandling::groupDestin
 }
 
 void DropHandling::updateGroupDropPreview(const std::string& nodeID, const std::string& displayID, Point point) {
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
-    const auto dragged = group(*coordinator, nodeID, displayID);
+    const auto arranger = arranger_.lock();
+    if (!arranger) return;
+    const auto dragged = group(*arranger, nodeID, displayID);
     const auto destination = dragged ? groupDestination(*dragged, point) : std::nullopt;
     if (!destination) {
         hidePreview();
         return;
     }
-    coordinator->chrome->showDropPreview(destination->second.preview, label(destination->second.edge, true));
+    arranger->showDropPreview(destination->second.preview, label(destination->second.edge, true));
 }
 
 bool DropHandling::finishGroupDrop(const std::string& nodeID, const std::string& displayID, Point point) {
     hidePreview();
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return false;
-    const auto dragged = group(*coordinator, nodeID, displayID);
+    const auto arranger = arranger_.lock();
+    if (!arranger) return false;
+    const auto dragged = group(*arranger, nodeID, displayID);
     if (!dragged) return false;
     const auto destination = groupDestination(*dragged, point);
     if (!destination) return false;
     const auto& [display, target] = *destination;
-
-    bool changed = false;
-    if (display.id == displayID) {
-        coordinator->states.modify(
-            [&](auto& all) { changed = all[displayID].root.dockGroup(nodeID, target.nodeID, target.edge); });
-    } else {
-        // Into a copy of the destination's tree first: the group leaves its own tree only
-        // once it has a place in the other, so a refused insert loses no window.
-        LayoutNode destinationRoot = coordinator->states->at(display.id).root;
-        changed = destinationRoot.insertGroup(dragged->node, target.nodeID, target.edge);
-        if (changed) {
-            coordinator->states.modify([&](auto& all) {
-                all[displayID].root.removeNode(nodeID);
-                all[display.id].root = std::move(destinationRoot);
-            });
-        }
-    }
-    coordinator->states.modify([&](auto& all) {
-        auto& shown = all[display.id];
-        shown.focus.reset();
-        shown.camera.reset();
-    });
-    coordinator->apply();
-    return changed;
+    return arranger->dockGroup(nodeID, displayID, target.nodeID, display.id, target.edge);
 }
 
 }  // namespace arvelo

@@ -1,11 +1,11 @@
 // DropHandling.h: the arranger's drop handling: turns "this window (or this tile's group) is
 // dragged and the pointer is here" into a display and a dock destination, shows the labelled
-// drop preview through the chrome, and on release edits the layout trees: a window docks
-// beside a tile, at a display's edge or into a tile as a tab; a window dropped nowhere goes
-// back to its tile (its seams move when it was dragged more than 6 points); a tile's group
-// docks beside or into another tile, on its own display or another. Native title-bar drags,
-// tab buttons, tab-bar headers and miniature tiles all end here. Holds the coordinator weakly;
-// keeps no state of its own. Points are in the top-left-origin space of window frames.
+// drop preview through the chrome, and on release asks the arranger for the edit: a window
+// docks beside a tile, at a display's edge or into a tile as a tab; a window dropped nowhere
+// goes back to its tile (its seams move when it was dragged more than 6 points); a tile's
+// group docks beside or into another tile, on its own display or another. Native title-bar drags,
+// tab buttons, tab-bar headers and miniature tiles all end here. Holds the arranger (DropHost)
+// weakly; keeps no state of its own. Points are in the top-left-origin space of window frames.
 #pragma once
 
 #include <memory>
@@ -21,7 +21,7 @@
 
 namespace arvelo {
 
-class Coordinator;
+class DropHost;
 
 class DropHandling {
 public:
@@ -31,7 +31,7 @@ public:
     static constexpr const char* kNativeInput = "native-title-bar";
     static constexpr const char* kChromeInput = "tile-or-tab";
 
-    explicit DropHandling(std::weak_ptr<Coordinator> coordinator);
+    explicit DropHandling(std::weak_ptr<DropHost> arranger);
 
     // The display under the point and where a drop of `key` there would go.
     std::optional<std::pair<DisplayInfo, DockDestination>> dropDestination(const std::string& key, Point point) const;
@@ -58,12 +58,12 @@ private:
         LayoutNode node;
         std::vector<std::string> windows;
     };
-    std::optional<Group> group(const Coordinator& coordinator, const std::string& nodeID,
+    std::optional<Group> group(const DropHost& arranger, const std::string& nodeID,
                                const std::string& displayID) const;
     std::optional<std::pair<DisplayInfo, DockDestination>> groupDestination(const Group& group, Point point) const;
     void hidePreview() const;
 
-    std::weak_ptr<Coordinator> coordinator_;
+    std::weak_ptr<DropHost> arranger_;
 };
 
 }  // namespace arvelo
