@@ -42,6 +42,12 @@ protected:
     std::string key(std::uint32_t number) { return keyOf(desktop.window(number)); }
 
     ChromeController& chrome() { return *coordinator->chrome; }
+    // What the coordinator hands the chrome with the layout of display "1".
+    ChromeScene scene() const {
+        const WorkspaceState& state = coordinator->states->at("1");
+        return {coordinator->access->records, coordinator->previewImages.get(), state.focus || state.camera,
+                coordinator->access->includeFixture};
+    }
     std::vector<std::shared_ptr<ChromePanel>> panelsOf(ChromePanelKind kind) {
         std::vector<std::shared_ptr<ChromePanel>> found;
         for (const auto& p : chrome().panels)
@@ -198,18 +204,18 @@ TEST_F(Chrome, NothingIsBuiltWhileNotManagingOrWithoutWindows) {
     EXPECT_TRUE(desktop.panels().open().empty()) << "clear closes every panel";
 
     coordinator->managing = false;
-    chrome().show(result, display);
+    coordinator->restoreChrome();
     EXPECT_TRUE(chrome().panels.empty());
     coordinator->managing = true;
 
     const LayoutNode kept = tree();
     coordinator->states.modify([](auto& states) { states["1"].root = LayoutNode("empty"); });
-    chrome().show(result, display);
+    coordinator->restoreChrome();
     EXPECT_TRUE(chrome().panels.empty()) << "not even seam handles";
     coordinator->states.modify([&](auto& states) { states["1"].root = kept; });
 
     chrome().presentsPanels = false;
-    chrome().show(result, display);
+    chrome().show(result, display, scene());
     EXPECT_EQ(chrome().panels.size(), 2u);
     EXPECT_EQ(chrome().tabBars.size(), 1u);
     EXPECT_TRUE(desktop.panels().open().empty()) << "models only";
@@ -222,7 +228,7 @@ TEST_F(Chrome, AWindowWhoseRecordIsGoneGetsNoTabAndTheBarStaysFloating) {
     const LayoutResult result = coordinator->layout("1");
     chrome().clear();
     coordinator->access->records.erase(key(a));
-    chrome().show(result, display);
+    chrome().show(result, display, scene());
     const auto bars = panelsOf(ChromePanelKind::tabBar);
     ASSERT_EQ(bars.size(), 1u);
     ASSERT_EQ(bars.front()->tabBar->tabs.size(), 1u);
@@ -260,14 +266,14 @@ TEST_F(Chrome, AMiniatureTileOfAParkedWindowGetsAPanelThatOpensItOnAClick) {
     coordinator->access->includeFixture = true;  // fixture mode: the miniature traces its input
 
     chrome().clear();
-    chrome().show(result, display);
+    chrome().show(result, display, scene());
     EXPECT_TRUE(panelsOf(ChromePanelKind::miniature).empty()) << "its window is not parked";
     EXPECT_TRUE(chrome().representedMinis.empty());
 
     chrome().clear();
     coordinator->access->records.at(key(c))->parked = true;
     coordinator->previewImages.modify([](auto& images) { images.clear(); });
-    chrome().show(result, display);
+    chrome().show(result, display, scene());
     coordinator->access->includeFixture = false;  // the next scans keep the editor's windows
     const auto minis = panelsOf(ChromePanelKind::miniature);
     ASSERT_EQ(minis.size(), 1u);
@@ -284,7 +290,7 @@ TEST_F(Chrome, AMiniatureTileOfAParkedWindowGetsAPanelThatOpensItOnAClick) {
     picture.width = picture.height = 1;
     picture.pixels = std::make_shared<const std::vector<std::uint32_t>>(1, 0xff00ff00u);
     coordinator->previewImages.modify([&](auto& images) { images[key(c)] = picture; });
-    chrome().refreshPreviewImages();
+    chrome().refreshPreviewImages(coordinator->previewImages.get());
     EXPECT_EQ(mini.miniature->image, picture) << "the new picture swapped in";
 
     ASSERT_TRUE(mini.miniature->inputTrace);

@@ -62,7 +62,8 @@ void build(benchmark::State& state, bool views) {
     ChromeController& chrome = *scene.coordinator->chrome;
     for (auto _ : state) {
         chrome.clear();
-        chrome.show(scene.result, scene.display);
+        chrome.show(scene.result, scene.display,
+                    {scene.coordinator->access->records, scene.coordinator->previewImages.get(), false, false});
         state.PauseTiming();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();

@@ -1,12 +1,11 @@
 // ChromeController.cpp: building, clearing and restacking the chrome panels of each display,
 // the drop preview, telling the miniature tiles of new pictures, and the callbacks of every
-// panel's view into the coordinator.
+// panel's view that report to the arranger.
 #include "Arvelo/Chrome/ChromeController.h"
 
 #include <cstdio>
 
-#include "Arvelo/Coordinator/Coordinator.h"
-#include "Arvelo/Input/DropHandling.h"
+#include "Arvelo/Chrome/ChromeIntents.h"
 
 namespace arvelo {
 
@@ -27,13 +26,12 @@ constexpr double kEstimatedZoomButtonWidth = 150;
 
 }  // namespace
 
-ChromeController::ChromeController(std::weak_ptr<Coordinator> coordinator, bool presentsPanels_)
-    : presentsPanels(presentsPanels_), coordinator_(std::move(coordinator)) {}
+ChromeController::ChromeController(std::weak_ptr<ChromeIntents> intents, platform::Services services,
+                                   bool presentsPanels_)
+    : presentsPanels(presentsPanels_), intents_(std::move(intents)), services_(std::move(services)) {}
 
 double ChromeController::primaryHeight() const {
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return 0;
-    const auto screens = coordinator->services().screens->screens();
+    const auto screens = services_.screens->screens();
     return screens.empty() ? 0 : screens.front().frame.height;
 }
 
@@ -56,9 +54,8 @@ std::shared_ptr<ChromePanel> ChromeController::makePanel(ChromePanelKind kind, c
     panel->kind = kind;
     panel->displayID = display.id;
     panel->frame = frame;
-    const auto coordinator = coordinator_.lock();
-    if (presentsPanels && coordinator && coordinator->services().panels) {
-        panel->platformPanels = coordinator->services().panels;
+    if (presentsPanels && services_.panels) {
+        panel->platformPanels = services_.panels;
         panel->id = panel->platformPanels->create(frame);
     }
     return panel;
@@ -70,30 +67,24 @@ void ChromeController::finish(const std::shared_ptr<ChromePanel>& panel) {
     panels.push_back(panel);
 }
 
-void ChromeController::show(const LayoutResult& result, const DisplayInfo& display) {
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator || !coordinator->managing.get()) return;
-    const auto stateIt = coordinator->states->find(display.id);
-    if (stateIt == coordinator->states->end() || stateIt->second.root.allWindows().empty()) return;
-    const WorkspaceState& state = stateIt->second;
-    const auto& records = coordinator->access->records;
-
-    if (state.focus || state.camera) addZoomBar(display);
+void ChromeController::show(const LayoutResult& result, const DisplayInfo& display, const ChromeScene& scene) {
+    const auto& records = scene.records;
+    if (scene.zoomed) addZoomBar(display);
     for (const auto& tile : result.tiles) {
         if (!tile.miniature || tile.windows.empty()) continue;
         const auto record = records.find(tile.selected);
         if (record == records.end() || !record->second->parked) continue;
-        addMiniature(tile, *record->second, display);
+        addMiniature(tile, *record->second, display, scene);
     }
     for (const auto& tile : result.tiles)
-        if (tile.windows.size() > 1) addTabBar(tile, display);
+        if (tile.windows.size() > 1) addTabBar(tile, display, scene);
     for (const auto& seam : result.seams) addSeamHandle(seam, display);
 }
 
 void ChromeController::addZoomBar(const DisplayInfo& display) {
     const double fitting = host.zoomButtonWidth ? host.zoomButtonWidth() : kEstimatedZoomButtonWidth;
     auto panel = makePanel(ChromePanelKind::zoomBar, display, chrome::zoomBarRect(fitting, display.frame));
-    std::weak_ptr<Coordinator> weak = coordinator_;
+    std::weak_ptr<ChromeIntents> weak = intents_;
     panel->zoomBar = ZoomBarContent{[weak] {
         if (auto c = weak.lock()) c->showEverything();
     }};
@@ -102,7 +93,7 @@ void ChromeController::addZoomBar(const DisplayInfo& display) {
 
 PressCallbacks ChromeController::windowPress(const std::string& key, const Tile& tile,
                                              const DisplayInfo& display) const {
-    std::weak_ptr<Coordinator> weak = coordinator_;
+    std::weak_ptr<ChromeIntents> weak = intents_;
     const ChromeController* self = this;
     PressCallbacks press;
     const bool miniature = tile.miniature;
@@ -115,25 +106,25 @@ PressCallbacks ChromeController::windowPress(const std::string& key, const Tile&
             c->selectTab(key, displayID);
     };
     press.dragUpdate = [weak, self, key](Point p) {
-        if (auto c = weak.lock()) c->drops->updateDropPreview(key, self->toTopLeft(p));
+        if (auto c = weak.lock()) c->updateDropPreview(key, self->toTopLeft(p));
     };
     press.dragEnd = [weak, self, key](Point p) {
-        if (auto c = weak.lock()) c->drops->finishWindowDrop(key, self->toTopLeft(p), false, std::nullopt);
+        if (auto c = weak.lock()) c->finishChromeDrop(key, self->toTopLeft(p));
     };
     press.dragBegin = [weak] {
-        if (auto c = weak.lock()) c->chromeDragging = true;
+        if (auto c = weak.lock()) c->chromeDragBegan();
     };
     press.dragStop = [weak] {
-        if (auto c = weak.lock()) c->chromeDragging = false;
+        if (auto c = weak.lock()) c->chromeDragEnded();
     };
     press.cancelDrag = [weak] {
-        if (auto c = weak.lock()) c->apply();
+        if (auto c = weak.lock()) c->chromeDragCancelled();
     };
     return press;
 }
 
-void ChromeController::addMiniature(const Tile& tile, const WindowRecord& record, const DisplayInfo& display) {
-    const auto coordinator = coordinator_.lock();
+void ChromeController::addMiniature(const Tile& tile, const WindowRecord& record, const DisplayInfo& display,
+                                    const ChromeScene& scene) {
     const std::string key = tile.selected;
     representedMinis.insert(key);
     auto panel = makePanel(ChromePanelKind::miniature, display, tile.windowFrame());
@@ -146,20 +137,16 @@ void ChromeController::addMiniature(const Tile& tile, const WindowRecord& record
     content.icon = record.icon();
     content.title = record.title;
     content.requiresDoubleClick = false;
-    if (const auto picture = coordinator->previewImages->find(key); picture != coordinator->previewImages->end())
-        content.image = picture->second;
+    if (const auto picture = scene.pictures.find(key); picture != scene.pictures.end()) content.image = picture->second;
     // A miniature is always its window's own tile: the click focuses the window.
     Tile asMiniature = tile;
     asMiniature.miniature = true;
     content.press = windowPress(key, asMiniature, display);
-    std::weak_ptr<Coordinator> weak = coordinator_;
+    std::weak_ptr<ChromeIntents> weak = intents_;
     content.zoomOut = [weak, displayID = display.id] {
-        if (auto c = weak.lock()) {
-            c->selectedDisplay = displayID;
-            c->zoomOut();
-        }
+        if (auto c = weak.lock()) c->zoomOutOf(displayID);
     };
-    if (coordinator->access->includeFixture) {
+    if (scene.traceInput) {
         content.inputTrace = [this, key](const std::string& phase, const std::optional<TraceEvent>& event) {
             traceProxyInput(key, phase, event);
         };
@@ -170,23 +157,19 @@ void ChromeController::addMiniature(const Tile& tile, const WindowRecord& record
 
 void ChromeController::traceProxyInput(const std::string& source, const std::string& phase,
                                        const std::optional<TraceEvent>& event) {
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
+    const auto intents = intents_.lock();
+    if (!intents) return;
     std::map<std::string, std::string> entry{{"phase", phase}, {"source", source}};
     if (event) {
         entry["local"] = pointText(event->local);
         entry["screen"] = pointText(event->screen);
         entry["quartz"] = event->quartz ? pointText(*event->quartz) : "unavailable";
     }
-    auto& trace = coordinator->proxyInputTrace;
-    const bool full = trace.size() >= kProxyTraceLimit;
-    trace.push_back(std::move(entry));
-    if (full) trace.erase(trace.begin());
+    intents->traceProxyInput(std::move(entry));
 }
 
-void ChromeController::addTabBar(const Tile& tile, const DisplayInfo& display) {
-    const auto coordinator = coordinator_.lock();
-    const auto& records = coordinator->access->records;
+void ChromeController::addTabBar(const Tile& tile, const DisplayInfo& display, const ChromeScene& scene) {
+    const auto& records = scene.records;
     const auto selected = records.find(tile.selected);
     const WindowRecord* selectedRecord = selected == records.end() ? nullptr : selected->second.get();
     const Rect bar =
@@ -199,7 +182,7 @@ void ChromeController::addTabBar(const Tile& tile, const DisplayInfo& display) {
 
     TabBarContent content;
     int shown = 0;
-    std::weak_ptr<Coordinator> weak = coordinator_;
+    std::weak_ptr<ChromeIntents> weak = intents_;
     for (const auto& key : tile.windows) {
         const auto record = records.find(key);
         if (record == records.end()) continue;  // no record, no tab
@@ -234,10 +217,10 @@ void ChromeController::addTabBar(const Tile& tile, const DisplayInfo& display) {
             c->selectTab(key, displayID);
     };
     header.dragUpdate = [weak, self, nodeID = tile.nodeID, displayID = display.id](Point p) {
-        if (auto c = weak.lock()) c->drops->updateGroupDropPreview(nodeID, displayID, self->toTopLeft(p));
+        if (auto c = weak.lock()) c->updateGroupDropPreview(nodeID, displayID, self->toTopLeft(p));
     };
     header.dragEnd = [weak, self, nodeID = tile.nodeID, displayID = display.id](Point p) {
-        if (auto c = weak.lock()) c->drops->finishGroupDrop(nodeID, displayID, self->toTopLeft(p));
+        if (auto c = weak.lock()) c->finishGroupDrop(nodeID, displayID, self->toTopLeft(p));
     };
     const PressCallbacks common = windowPress(tile.selected, tile, display);
     header.dragBegin = common.dragBegin;
@@ -259,21 +242,18 @@ void ChromeController::addTabBar(const Tile& tile, const DisplayInfo& display) {
 void ChromeController::addSeamHandle(const Seam& seam, const DisplayInfo& display) {
     auto panel = makePanel(ChromePanelKind::seamHandle, display, seam.frame);
     panel->nodeID = seam.nodeID;
-    std::weak_ptr<Coordinator> weak = coordinator_;
+    std::weak_ptr<ChromeIntents> weak = intents_;
     SeamContent content;
     content.seam = seam;
     content.primaryHeight = primaryHeight();
     content.begin = [weak] {
-        if (auto c = weak.lock()) c->resizingSeam = true;
+        if (auto c = weak.lock()) c->seamDragBegan();
     };
     content.callback = [weak, seam, displayID = display.id](double fraction) {
         if (auto c = weak.lock()) c->resizeSeam(seam, fraction, displayID, false);
     };
     content.end = [weak] {
-        if (auto c = weak.lock()) {
-            c->resizingSeam = false;
-            c->apply();
-        }
+        if (auto c = weak.lock()) c->seamDragEnded();
     };
     panel->seamHandle = std::move(content);
     finish(panel);
@@ -282,8 +262,7 @@ void ChromeController::addSeamHandle(const Seam& seam, const DisplayInfo& displa
 void ChromeController::restackTabBars() {
     // Nothing to restack asks nothing of the pointer.
     if (!presentsPanels || tabBars.empty()) return;
-    const auto coordinator = coordinator_.lock();
-    if (coordinator && coordinator->services().pointer->leftButtonDown()) return;
+    if (services_.pointer->leftButtonDown()) return;
     std::vector<std::pair<platform::PanelID, std::uint32_t>> batch;
     std::shared_ptr<platform::Panels> platformPanels;
     for (const auto& bar : tabBars) {
@@ -298,8 +277,6 @@ void ChromeController::restackTabBars() {
 }
 
 void ChromeController::showDropPreview(const Rect& rect, const std::string& label) {
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
     if (!dropPanel) {
         DisplayInfo none;
         dropPanel = makePanel(ChromePanelKind::dropPreview, none, rect);
@@ -316,14 +293,12 @@ void ChromeController::hideDropPreview() {
     if (dropPanel) dropPanel->hide();
 }
 
-void ChromeController::refreshPreviewImages() {
+void ChromeController::refreshPreviewImages(const std::map<std::string, WindowPicture>& pictures) {
     ++pictureRefreshes;
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
     for (const auto& panel : panels) {
         if (!panel->miniature || panel->miniature->identifier.empty()) continue;
-        const auto picture = coordinator->previewImages->find(panel->miniature->identifier);
-        if (picture == coordinator->previewImages->end()) continue;
+        const auto picture = pictures.find(panel->miniature->identifier);
+        if (picture == pictures.end()) continue;
         panel->miniature->image = picture->second;
         panel->redraw();
         if (host.redraw) host.redraw(*panel);
@@ -331,7 +306,7 @@ void ChromeController::refreshPreviewImages() {
 }
 
 void ChromeController::showEverything() {
-    if (auto c = coordinator_.lock()) c->showEverything();
+    if (auto c = intents_.lock()) c->showEverything();
 }
 
 }  // namespace arvelo

@@ -1,9 +1,10 @@
 // ChromeController.h: the chrome over the arranged windows: the panels of each display (the
-// zoom bar, miniature tiles, tab bars, seam handles) rebuilt from its layout, the one
-// drop-preview panel, keeping tab bars stacked just above their windows, and the callbacks
-// that turn presses on the panels into the coordinator's operations. Holds the coordinator
-// weakly; keeps no layout state beyond its panels. Points from the views arrive in the
-// bottom-left screen space and go to the coordinator in the top-left one.
+// zoom bar, miniature tiles, tab bars, seam handles) built from the layout and the scene the
+// arranger pushes, the one drop-preview panel, keeping tab bars stacked just above their
+// windows, and the callbacks that report presses, drags and drops on the panels to the
+// arranger (ChromeIntents, held weakly). Reads nothing of the arranger; keeps no layout state
+// beyond its panels. Points from the views arrive in the bottom-left screen space and go to
+// the arranger in the top-left one.
 #pragma once
 
 #include <map>
@@ -14,12 +15,26 @@
 
 #include "Arvelo/Chrome/ChromeHost.h"
 #include "Arvelo/Chrome/ChromePanel.h"
+#include "Arvelo/Pictures/WindowPicture.h"
 #include "Arvelo/State/DisplayInfo.h"
+#include "Arvelo/Windows/WindowRecord.h"
 #include "ArveloCore/LayoutResult.h"
+#include "Platform/Services.h"
 
 namespace arvelo {
 
-class Coordinator;
+class ChromeIntents;
+
+// What the arranger hands the chrome with one display's layout.
+struct ChromeScene {
+    // The window table and the window pictures, by window key.
+    const std::map<std::string, std::shared_ptr<WindowRecord>>& records;
+    const std::map<std::string, WindowPicture>& pictures;
+    // The display is zoomed (its state has a focus or a camera): the zoom bar shows.
+    bool zoomed = false;
+    // Miniature tiles report their input to the trace (fixture runs).
+    bool traceInput = false;
+};
 
 class ChromeController {
 public:
@@ -31,13 +46,13 @@ public:
     // The proxy input trace keeps the newest entries only.
     static constexpr std::size_t kProxyTraceLimit = 30;
 
-    ChromeController(std::weak_ptr<Coordinator> coordinator, bool presentsPanels);
+    ChromeController(std::weak_ptr<ChromeIntents> intents, platform::Services services, bool presentsPanels);
 
     // Orders out the drop preview and closes every panel.
     void clear();
-    // Builds the panels of one display from its layout, while the coordinator is managing
-    // and the display's state holds windows. Adds to what is there.
-    void show(const LayoutResult& result, const DisplayInfo& display);
+    // Builds the panels of one display from its layout and scene (the arranger pushes one
+    // while it is arranging and the display's state holds windows). Adds to what is there.
+    void show(const LayoutResult& result, const DisplayInfo& display, const ChromeScene& scene);
     // Puts every tab bar at the normal level just above its window, as one batch (not while
     // the left mouse button is down, and only when panels are presented).
     void restackTabBars();
@@ -46,8 +61,8 @@ public:
     void showDropPreview(const Rect& rect, const std::string& label);
     // Orders the drop-preview panel out.
     void hideDropPreview();
-    // New window pictures are in the coordinator's cache: the miniature tiles take theirs.
-    void refreshPreviewImages();
+    // New window pictures: the miniature tiles take theirs.
+    void refreshPreviewImages(const std::map<std::string, WindowPicture>& pictures);
     // The zoom bar's button: back to every window.
     void showEverything();
 
@@ -71,13 +86,15 @@ private:
     // Fills, shows (when presenting) and keeps a panel of `panels`.
     void finish(const std::shared_ptr<ChromePanel>& panel);
     void addZoomBar(const DisplayInfo& display);
-    void addMiniature(const Tile& tile, const WindowRecord& record, const DisplayInfo& display);
-    void addTabBar(const Tile& tile, const DisplayInfo& display);
+    void addMiniature(const Tile& tile, const WindowRecord& record, const DisplayInfo& display,
+                      const ChromeScene& scene);
+    void addTabBar(const Tile& tile, const DisplayInfo& display, const ChromeScene& scene);
     void addSeamHandle(const Seam& seam, const DisplayInfo& display);
     PressCallbacks windowPress(const std::string& key, const Tile& tile, const DisplayInfo& display) const;
     void traceProxyInput(const std::string& source, const std::string& phase, const std::optional<TraceEvent>& event);
 
-    std::weak_ptr<Coordinator> coordinator_;
+    std::weak_ptr<ChromeIntents> intents_;
+    platform::Services services_;
 };
 
 }  // namespace arvelo

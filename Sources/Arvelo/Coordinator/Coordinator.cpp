@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "Arvelo/Chrome/ChromeController.h"
-#include "Arvelo/Input/CoordinatorDragHost.h"
+#include "Arvelo/Coordinator/CoordinatorDragHost.h"
 #include "Arvelo/Input/DropHandling.h"
 #include "Arvelo/Input/SpatialInputController.h"
 #include "Arvelo/Input/WindowDragController.h"
@@ -153,7 +153,7 @@ void Coordinator::start() {
     };
 
     // The controllers, each holding the coordinator weakly.
-    chrome = std::make_shared<ChromeController>(weak, automaticUpdates);
+    chrome = std::make_shared<ChromeController>(weak, services_, automaticUpdates);
     drops = std::make_shared<DropHandling>(weak);
     windowDrag = WindowDragController::make(std::make_shared<CoordinatorDragHost>(weak), services_, automaticUpdates);
     spatialInput = std::make_shared<SpatialInputController>(weak, automaticUpdates);
@@ -218,7 +218,7 @@ WindowPictures::Host Coordinator::pictureHost() {
     };
     host.refreshChrome = [weak] {
         auto self = weak.lock();
-        if (self && self->chrome) self->chrome->refreshPreviewImages();
+        if (self && self->chrome) self->chrome->refreshPreviewImages(self->previewImages.get());
     };
     host.setStatus = [weak](std::string text) {
         if (auto self = weak.lock()) self->status = std::move(text);

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "Arvelo/Chrome/ChromeIntents.h"
 #include "Arvelo/Chrome/HostedWindow.h"
 #include "Arvelo/Coordinator/DiagnosticsInputs.h"
 #include "Arvelo/Dashboard/DashboardHost.h"
@@ -71,6 +72,7 @@ class Coordinator final : public std::enable_shared_from_this<Coordinator>,
                           public VerificationHost,
                           public SpatialInputHost,
                           public DropHost,
+                          public ChromeIntents,
                           public ArrangementModel {
 public:
     // Where a pinned window came from, so that it can go back there when unpinned (PinHome.h).
@@ -264,6 +266,19 @@ public:
     // Closes every chrome panel and rebuilds them from the current layouts.
     void restoreChrome() override;
 
+    // ---- What the chrome reports (CoordinatorChrome.cpp)
+    void zoomOutOf(const std::string& displayID) override;
+    void chromeDragBegan() override;
+    void chromeDragEnded() override;
+    void chromeDragCancelled() override;
+    void updateDropPreview(const std::string& key, Point at) override;
+    void finishChromeDrop(const std::string& key, Point at) override;
+    void updateGroupDropPreview(const std::string& nodeID, const std::string& displayID, Point at) override;
+    bool finishGroupDrop(const std::string& nodeID, const std::string& displayID, Point at) override;
+    void seamDragBegan() override;
+    void seamDragEnded() override;
+    void traceProxyInput(std::map<std::string, std::string> entry) override;
+
     // ---- Spaces (CoordinatorSpaces.cpp)
     // Some display now shows another Space than the one last seen on it.
     bool desktopSwitched() const;
@@ -297,7 +312,7 @@ public:
     void noteDrop(std::map<std::string, std::string> drop) override { lastDrop = std::move(drop); }
     // Sets the ratio of the split behind a dragged seam handle; every call applies, whatever
     // `commit` says.
-    void resizeSeam(const Seam& seam, double fraction, const std::string& displayID, bool commit);
+    void resizeSeam(const Seam& seam, double fraction, const std::string& displayID, bool commit) override;
 
     // ---- Resizing docked windows and making room (CoordinatorResize.cpp, moves and searches in
     // HandResize.h)
@@ -352,8 +367,8 @@ public:
     void applyNavigation(const NavigationStep& step);
     // Makes the window the shown tab of its leaf and raises it, without moving the camera.
     void selectTab(const std::string& key, const std::string& displayID) override;
-    void minimizeWindow(const std::string& key);
-    void closeWindow(const std::string& key);
+    void minimizeWindow(const std::string& key) override;
+    void closeWindow(const std::string& key) override;
     void showOverview();
     void showDashboard();
     void holdClicks(double seconds);
@@ -437,6 +452,9 @@ private:
     // Notes how a placed window answered: at its frame, or held where it was before.
     void notePlacement(const WindowRecord& record, const Rect& before, const Rect& target, bool written);
     void leaveOverview();
+    // Builds the display's chrome from its layout, while arranging and while its state holds
+    // windows (CoordinatorChrome.cpp).
+    void showChrome(const DisplayInfo& display);
     void applySaved(const SavedView& view);
     bool candidateForSavedLayout(const WindowRecord& record) const;
 

@@ -147,7 +147,7 @@ void Coordinator::finishApply(bool chromeInUse, const std::set<std::string>& ref
     if (automaticUpdates) lastFocusedKey = focusedWindowKey();
     if (!chromeInUse) {
         for (const auto& display : displays.get())
-            if (states->contains(display.id)) chrome->show(layout(display.id), display);
+            if (states->contains(display.id)) showChrome(display);
     }
     writeRecovery();
     persistCurrent();

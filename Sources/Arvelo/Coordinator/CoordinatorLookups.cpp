@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 // CoordinatorLookups.cpp: the lookups the coordinator's clients read through their faces: a
-// record by key, a window's frame and minimised state read from it now, the chrome's panels
-// and its drop preview, and the mouse location in the top-left-origin space.
+// record by key, a window's frame and minimised state read from it now, and the mouse location
+// in the top-left-origin space.
 #include "Arvelo/Coordinator/Coordinator.h"
-
-#include "Arvelo/Chrome/ChromeController.h"
 
 namespace arvelo {
 
@@ -19,15 +17,6 @@ bool Coordinator::minimizedNow(const WindowRecord& record) const {
     return access->boolValue(record.element, platform::ax::kMinimized);
 }
 
-const std::vector<std::shared_ptr<ChromePanel>>& Coordinator::chromePanels() const { return chrome->panels; }
-
-void Coordinator::showDropPreview(const Rect& rect, const std::string& label) {
-    if (chrome) chrome->showDropPreview(rect, label);
-}
-
-void Coordinator::hideDropPreview() {
-    if (chrome) chrome->hideDropPreview();
-}
 
 Point Coordinator::pointerLocation() const {
     const Point location = services_.pointer->location();

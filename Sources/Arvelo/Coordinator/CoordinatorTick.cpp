@@ -210,7 +210,7 @@ void Coordinator::restoreChrome() {
     chrome->clear();
     if (!managing.get()) return;
     for (const auto& display : displays.get())
-        if (states->contains(display.id)) chrome->show(layout(display.id), display);
+        if (states->contains(display.id)) showChrome(display);
 }
 
 }  // namespace arvelo

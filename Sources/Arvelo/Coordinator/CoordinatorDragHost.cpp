@@ -1,6 +1,6 @@
 // CoordinatorDragHost.cpp: each read and operation of the drag controller's view, answered by
 // the coordinator; nothing happens once the coordinator is gone.
-#include "Arvelo/Input/CoordinatorDragHost.h"
+#include "Arvelo/Coordinator/CoordinatorDragHost.h"
 
 #include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Coordinator/Coordinator.h"
@@ -40,14 +40,13 @@ std::shared_ptr<WindowRecord> CoordinatorDragHost::recordWithNumber(std::uint32_
 std::shared_ptr<WindowRecord> CoordinatorDragHost::record(const std::string& key) const {
     const auto c = coordinator_.lock();
     if (!c) return nullptr;
-    const auto it = c->access->records.find(key);
-    return it == c->access->records.end() ? nullptr : it->second;
+    return c->record(key);
 }
 
 std::optional<Rect> CoordinatorDragHost::currentFrame(const WindowRecord& record) const {
     const auto c = coordinator_.lock();
     if (!c) return std::nullopt;
-    return c->access->rect(record.element);
+    return c->currentFrame(record);
 }
 
 void CoordinatorDragHost::note(std::string line) {
@@ -76,8 +75,7 @@ void CoordinatorDragHost::finishWindowDrop(const std::string& key, Point at, std
 }
 
 void CoordinatorDragHost::hideDropPreview() {
-    const auto c = coordinator_.lock();
-    if (c && c->chrome) c->chrome->hideDropPreview();
+    if (const auto c = coordinator_.lock()) c->hideDropPreview();
 }
 
 void CoordinatorDragHost::resizeDocked(const std::string& key, const Rect& frame) {
