@@ -1,12 +1,12 @@
 // ArrangerHotKeys.cpp: registration, the press handler and the commands of the arranger's keys.
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Commands/CommandHost.h"
 
 namespace arvelo {
 
-ArrangerHotKeys::ArrangerHotKeys(std::shared_ptr<Coordinator> coordinator, platform::Services services)
-    : coordinator_(std::move(coordinator)), services_(std::move(services)), logger_(services_.logger("windows")) {}
+ArrangerHotKeys::ArrangerHotKeys(std::shared_ptr<CommandHost> arranger, platform::Services services)
+    : arranger_(std::move(arranger)), services_(std::move(services)), logger_(services_.logger("windows")) {}
 
 ArrangerHotKeys::~ArrangerHotKeys() { uninstall(); }
 
@@ -22,7 +22,7 @@ void ArrangerHotKeys::installShortcuts() {
         if (status == platform::kNoErr) {
             shortcuts.push_back(ref);
         } else {
-            coordinator_->status = shortcutInUseStatus(status);
+            arranger_->setStatus(shortcutInUseStatus(status));
         }
     }
     updateWindowMapShortcut();
@@ -45,7 +45,7 @@ void ArrangerHotKeys::updateWindowMapShortcut() {
         if (registerKey(kWindowMapHotKey, ref) == platform::kNoErr) {
             mapShortcut = ref;
         } else {
-            coordinator_->status = kWindowMapShortcutInUseStatus;
+            arranger_->setStatus(kWindowMapShortcutInUseStatus);
         }
     } else if (!enabled && mapShortcut) {
         services_.hotKeys->unregisterHotKey(*mapShortcut);
@@ -70,61 +70,62 @@ platform::StatusCode ArrangerHotKeys::handle(platform::HotKeyID identity) {
 }
 
 void ArrangerHotKeys::shortcut(std::uint32_t id) {
-    Coordinator& coordinator = *coordinator_;
-    const auto display = coordinator.displayUnderPointer();
-    coordinator.selectedDisplay = display ? display->id : coordinator.selectedDisplay.get();
+    CommandHost& arranger = *arranger_;
+    const auto display = arranger.displayUnderPointer();
+    arranger.selectDisplay(display ? display->id : arranger.model().selectedDisplay.get());
 
     const auto command = arrangerShortcut(id);
     if (!command) return;
     using Kind = ArrangerShortcut::Kind;
     switch (command->kind) {
         case Kind::showEverything:
-            coordinator.showEverything();
+            arranger.showEverything();
             break;
         case Kind::focusUnderPointer:
             focusTileUnderPointer();
             break;
         case Kind::zoomOut:
-            coordinator.zoomOut();
+            arranger.zoomOut();
             break;
         case Kind::back:
-            coordinator.back();
+            arranger.back();
             break;
         case Kind::forward:
-            coordinator.forward();
+            arranger.forward();
             break;
         case Kind::windowMap:
             if (toggleWindowMap) toggleWindowMap();
             break;
         case Kind::recallView:
-            coordinator.recallView(command->slot);
+            arranger.recallView(command->slot);
             break;
         case Kind::saveView:
-            coordinator.saveView(command->slot);
+            arranger.saveView(command->slot);
             break;
     }
 }
 
 void ArrangerHotKeys::focusTileUnderPointer() {
-    Coordinator& coordinator = *coordinator_;
+    CommandHost& arranger = *arranger_;
     // The pointer in window coordinates: y measured down from the top of the first screen.
     const Point pointer = services_.pointer->location();
     const auto screens = services_.screens->screens();
     const double primaryHeight = screens.empty() ? 0 : screens.front().frame.height;
     const Point point{pointer.x, primaryHeight - pointer.y};
 
-    const LayoutResult result = coordinator.layout(coordinator.selectedDisplay.get());
-    logger_.debug("focus under the pointer on display \"" + coordinator.selectedDisplay.get() + "\"", toString(point));
+    const std::string& displayID = arranger.model().selectedDisplay.get();
+    const LayoutResult result = arranger.layout(displayID);
+    logger_.debug("focus under the pointer on display \"" + displayID + "\"", toString(point));
     for (const Tile& tile : result.tiles) {
         if (!tile.frame.contains(point)) continue;
         if (tile.windows.empty()) {
-            coordinator.focusDesktop();
+            arranger.focusDesktop();
         } else {
-            coordinator.focus(tile.selected);
+            arranger.focus(tile.selected);
         }
         return;
     }
-    if (const auto selected = coordinator.selectedWindow.get()) coordinator.focus(*selected);
+    if (const auto selected = arranger.model().selectedWindow.get()) arranger.focus(*selected);
 }
 
 }  // namespace arvelo

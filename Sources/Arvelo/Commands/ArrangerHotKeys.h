@@ -1,7 +1,7 @@
 // ArrangerHotKeys.h: the arranger's global hot keys at run time: registers the fixed table
 // under the 'ARVL' signature, keeps the window-map key in line with its user default, takes
 // presses of its own signature (declining the kit's) and runs each id's command on the
-// coordinator after selecting the display under the pointer.
+// arranger after selecting the display under the pointer.
 #pragma once
 
 #include "Arvelo/Commands/ArrangerHotKeyTable.h"
@@ -14,18 +14,18 @@
 
 namespace arvelo {
 
-class Coordinator;
+class CommandHost;
 
 class ArrangerHotKeys {
 public:
-    ArrangerHotKeys(std::shared_ptr<Coordinator> coordinator, platform::Services services);
+    ArrangerHotKeys(std::shared_ptr<CommandHost> arranger, platform::Services services);
     // Unregisters every key and removes the handler.
     ~ArrangerHotKeys();
     ArrangerHotKeys(const ArrangerHotKeys&) = delete;
     ArrangerHotKeys& operator=(const ArrangerHotKeys&) = delete;
 
     // Installs the handler and registers every key of the table, then the window-map key
-    // when it is switched on. A key that cannot be had sets the coordinator's status line.
+    // when it is switched on. A key that cannot be had sets the arranger's status line.
     void installShortcuts();
     // Registers or releases the window-map key to follow "windowMapEnabled".
     void updateWindowMapShortcut();
@@ -47,7 +47,7 @@ private:
     platform::StatusCode registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref);
     void focusTileUnderPointer();
 
-    std::shared_ptr<Coordinator> coordinator_;
+    std::shared_ptr<CommandHost> arranger_;
     platform::Services services_;
     platform::Logger logger_;
 };

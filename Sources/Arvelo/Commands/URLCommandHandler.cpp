@@ -1,8 +1,8 @@
-// URLCommandHandler.cpp: the command of each host, run on the coordinator.
+// URLCommandHandler.cpp: the command of each host, run on the arranger.
 #include "Arvelo/Commands/URLCommandHandler.h"
 
 #include "Arvelo/Commands/ArrangerHotKeyTable.h"
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Commands/CommandHost.h"
 
 namespace arvelo {
 
@@ -13,8 +13,8 @@ constexpr std::size_t kQuotedLength = 200;
 
 }  // namespace
 
-URLCommandHandler::URLCommandHandler(std::shared_ptr<Coordinator> coordinator, platform::Services services)
-    : coordinator_(std::move(coordinator)), services_(std::move(services)), logger_(services_.logger("windows")) {}
+URLCommandHandler::URLCommandHandler(std::shared_ptr<CommandHost> arranger, platform::Services services)
+    : arranger_(std::move(arranger)), services_(std::move(services)), logger_(services_.logger("windows")) {}
 
 void URLCommandHandler::open(const std::vector<std::string>& urls) {
     for (const std::string& url : urls) {
@@ -31,38 +31,34 @@ void URLCommandHandler::open(const std::vector<std::string>& urls) {
 }
 
 void URLCommandHandler::run(URLCommand command) {
-    Coordinator& coordinator = *coordinator_;
-    const std::weak_ptr<Coordinator> weak = coordinator_;
+    CommandHost& arranger = *arranger_;
     switch (command) {
         case URLCommand::arrange:
-            coordinator.autoTile = true;
-            coordinator.refresh([weak] {
-                if (auto self = weak.lock()) self->arrangeCurrentSnapshot(std::nullopt);
-            });
+            arranger.arrange();
             break;
         case URLCommand::restore:
-            coordinator.restore();
+            arranger.restore();
             break;
         case URLCommand::recover:
-            coordinator.recover();
+            arranger.recover();
             break;
         case URLCommand::overview:
             // Every display shows its whole layout, and the overview window shows it as cards
             // (on this desktop every display has a layout, so stepping out never opens it).
-            coordinator.showEverything();
-            coordinator.showOverview();
+            arranger.showEverything();
+            arranger.showOverview();
             break;
         case URLCommand::desktop:
-            coordinator.focusDesktop();
+            arranger.focusDesktop();
             break;
         case URLCommand::back:
-            coordinator.back();
+            arranger.back();
             break;
         case URLCommand::forward:
-            coordinator.forward();
+            arranger.forward();
             break;
         case URLCommand::zoomOut:
-            coordinator.zoomOut();
+            arranger.zoomOut();
             break;
         case URLCommand::pin:
             if (togglePin) togglePin();
@@ -76,7 +72,7 @@ void URLCommandHandler::run(URLCommand command) {
                 toggleWindowMap();
             break;
         case URLCommand::dashboard:
-            coordinator.showDashboard();
+            arranger.showDashboard();
             break;
     }
 }

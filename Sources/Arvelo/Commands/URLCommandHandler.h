@@ -1,5 +1,5 @@
 // URLCommandHandler.h: runs "arvelo://" URLs handed to the program (on its command line or by a
-// later launch): one command per URL, in the order given, on the coordinator's current
+// later launch): one command per URL, in the order given, on the arranger's current
 // selection. Strings that are not URLs of the scheme are logged and skipped.
 #pragma once
 
@@ -13,11 +13,11 @@
 
 namespace arvelo {
 
-class Coordinator;
+class CommandHost;
 
 class URLCommandHandler {
 public:
-    URLCommandHandler(std::shared_ptr<Coordinator> coordinator, platform::Services services);
+    URLCommandHandler(std::shared_ptr<CommandHost> arranger, platform::Services services);
 
     void open(const std::vector<std::string>& urls);
     void run(URLCommand command);
@@ -28,7 +28,7 @@ public:
     std::function<void()> toggleWindowMap;
 
 private:
-    std::shared_ptr<Coordinator> coordinator_;
+    std::shared_ptr<CommandHost> arranger_;
     platform::Services services_;
     platform::Logger logger_;
 };

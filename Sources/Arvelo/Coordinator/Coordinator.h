@@ -27,10 +27,12 @@
 
 #include "Arvelo/Chrome/ChromeIntents.h"
 #include "Arvelo/Chrome/HostedWindow.h"
+#include "Arvelo/Commands/CommandHost.h"
 #include "Arvelo/Coordinator/DiagnosticsInputs.h"
 #include "Arvelo/Dashboard/DashboardHost.h"
 #include "Arvelo/Input/DropHost.h"
 #include "Arvelo/Input/SpatialInputHost.h"
+#include "Arvelo/Map/WindowMapHost.h"
 #include "Arvelo/Coordinator/LayoutArea.h"
 #include "Arvelo/Coordinator/NavigationHistory.h"
 #include "Arvelo/Coordinator/PinHome.h"
@@ -73,6 +75,8 @@ class Coordinator final : public std::enable_shared_from_this<Coordinator>,
                           public SpatialInputHost,
                           public DropHost,
                           public ChromeIntents,
+                          public CommandHost,
+                          public WindowMapHost,
                           public ArrangementModel {
 public:
     // Where a pinned window came from, so that it can go back there when unpinned (PinHome.h).
@@ -176,7 +180,7 @@ public:
     void setStatus(std::string text) override { status = std::move(text); }
     // Another window manager that moves the same windows is running.
     bool zendraRunning() const;
-    std::optional<DisplayInfo> displayUnderPointer() const;
+    std::optional<DisplayInfo> displayUnderPointer() const override;
 
     // ---- Arranging (CoordinatorArrange.cpp)
     void arrange() override;
@@ -201,6 +205,7 @@ public:
     std::shared_ptr<WindowRecord> record(const std::string& key) const override;
     std::optional<Rect> currentFrame(const WindowRecord& record) const override;
     bool minimizedNow(const WindowRecord& record) const override;
+    const std::map<std::string, std::shared_ptr<WindowRecord>>& records() const override { return access->records; }
     const std::vector<std::shared_ptr<ChromePanel>>& chromePanels() const override;
     Point pointerLocation() const override;
     // The window keys held by the trees of every display state.
@@ -359,6 +364,7 @@ public:
     bool canGoBack() const override { return !navigation_.past().empty(); }
     bool canGoForward() const override { return !navigation_.future().empty(); }
     void selectWindow(const std::optional<std::string>& key) override;
+    void bringForward(const std::string& key) override;
     void selectDisplay(const std::string& displayID) override;
     NavigationStep navigationSnapshot() const;
     // The steps behind back() and forward() (NavigationHistory.h).
@@ -369,8 +375,8 @@ public:
     void selectTab(const std::string& key, const std::string& displayID) override;
     void minimizeWindow(const std::string& key) override;
     void closeWindow(const std::string& key) override;
-    void showOverview();
-    void showDashboard();
+    void showOverview() override;
+    void showDashboard() override;
     void holdClicks(double seconds);
     double clicksHeldUntil() const override { return clickHoldUntil; }
     bool tapActive() const override { return managing.get() && !chromeSuspended; }

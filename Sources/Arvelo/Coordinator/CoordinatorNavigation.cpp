@@ -261,6 +261,13 @@ void Coordinator::setDashboardWindowMaker(std::function<std::shared_ptr<HostedWi
 
 void Coordinator::selectWindow(const std::optional<std::string>& key) { selectedWindow = key; }
 
+void Coordinator::bringForward(const std::string& key) {
+    const auto found = access->records.find(key);
+    if (found == access->records.end()) return;
+    selectedWindow = key;
+    access->raise(found->second);
+}
+
 void Coordinator::selectDisplay(const std::string& displayID) { selectedDisplay = displayID; }
 
 void Coordinator::holdClicks(double seconds) {

@@ -1,8 +1,8 @@
-// WindowMap.cpp: opening the map from the coordinator's state, closing it, choosing a row and
+// WindowMap.cpp: opening the map from the arranger's state, closing it, choosing a row and
 // walking the rows with the keyboard.
 #include "Arvelo/Map/WindowMap.h"
 
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Map/WindowMapHost.h"
 
 namespace arvelo {
 
@@ -19,21 +19,22 @@ std::optional<platform::Screen> WindowMap::screenUnderPointer() const {
     return screens.front();  // the main screen
 }
 
-void WindowMap::show(const std::shared_ptr<Coordinator>& coordinator) {
-    if (!coordinator) return;
-    std::optional<DisplayInfo> display = coordinator->displayUnderPointer();
-    if (!display && !coordinator->displays->empty()) display = coordinator->displays->front();
+void WindowMap::show(const std::shared_ptr<WindowMapHost>& arranger) {
+    if (!arranger) return;
+    std::optional<DisplayInfo> display = arranger->displayUnderPointer();
+    const auto& displays = arranger->model().displays.get();
+    if (!display && !displays.empty()) display = displays.front();
     if (!display) return;
     const auto screen = screenUnderPointer();
     if (!screen) return;
     if (panel_) close(false);
-    coordinator_ = coordinator;
+    arranger_ = arranger;
 
-    const auto& records = coordinator->access->records;
+    const auto& records = arranger->records();
     MapContent content;
     content.displayID = display->id;
     std::vector<MapTile> tiles;
-    for (const Tile& tile : coordinator->layout(display->id, true).tiles) {
+    for (const Tile& tile : arranger->layout(display->id, true).tiles) {
         if (tile.windows.empty()) continue;
         MapTile mapTile{tile.frame, tile.windows, {}, tile.selected};
         for (const auto& key : tile.windows)
@@ -41,8 +42,8 @@ void WindowMap::show(const std::shared_ptr<Coordinator>& coordinator) {
         tiles.push_back(std::move(mapTile));
     }
     std::vector<std::string> minimized;
-    for (const auto& record : coordinator->windows.get())
-        if (record->minimized == true && !coordinator->pinned.contains(record->id)) minimized.push_back(record->id);
+    for (const auto& record : arranger->model().windows.get())
+        if (record->minimized == true && !arranger->isPinned(record->id)) minimized.push_back(record->id);
     content.layout = WindowMapLayout::make(display->frame, screen->visibleFrame.width, tiles, minimized);
 
     for (const auto& [key, record] : records) {
@@ -75,11 +76,11 @@ void WindowMap::show(const std::shared_ptr<Coordinator>& coordinator) {
                                                      });
 }
 
-void WindowMap::toggle(const std::shared_ptr<Coordinator>& coordinator) {
+void WindowMap::toggle(const std::shared_ptr<WindowMapHost>& arranger) {
     if (isOpen())
         close(true);
     else
-        show(coordinator);
+        show(arranger);
 }
 
 void WindowMap::close(bool returning) {
@@ -100,16 +101,12 @@ void WindowMap::choose(const std::string& key, const std::string& displayID, boo
     const std::string chosen = key;
     const std::string display = displayID;
     close(false);
-    const auto coordinator = coordinator_.lock();
-    if (!coordinator) return;
-    const auto record = coordinator->access->records.find(chosen);
-    if (record == coordinator->access->records.end()) return;
-    if (tab) {
-        coordinator->selectTab(chosen, display);
-    } else {
-        coordinator->selectedWindow = chosen;
-        coordinator->access->raise(record->second);
-    }
+    const auto arranger = arranger_.lock();
+    if (!arranger || !arranger->records().contains(chosen)) return;
+    if (tab)
+        arranger->selectTab(chosen, display);
+    else
+        arranger->bringForward(chosen);
 }
 
 void WindowMap::pick(std::optional<std::size_t> pane, const std::string& key) {

@@ -2,8 +2,8 @@
 // tiles with a row per window (tabs included) and a strip of minimised windows; a row chosen
 // brings its window forward or selects its tab; Escape closes the map and gives the keyboard
 // back to the application that had it; a press in another application closes it. Built once
-// when it opens (a snapshot of the coordinator), shown by the view layer through `makePanel`.
-// Holds the coordinator weakly.
+// when it opens (a snapshot of the arranger's state), shown by the view layer through
+// `makePanel`. Holds the arranger (WindowMapHost) weakly.
 #pragma once
 
 #include <functional>
@@ -17,7 +17,7 @@
 
 namespace arvelo {
 
-class Coordinator;
+class WindowMapHost;
 
 // What a row shows of its window.
 struct MapEntry {
@@ -53,9 +53,9 @@ public:
     bool isOpen() const { return panel_ != nullptr; }
     // Builds the map for the display under the pointer and opens it; nothing without a display
     // or a screen.
-    void show(const std::shared_ptr<Coordinator>& coordinator);
+    void show(const std::shared_ptr<WindowMapHost>& arranger);
     // Opens the map, or closes it (giving the keyboard back) when it is open.
-    void toggle(const std::shared_ptr<Coordinator>& coordinator);
+    void toggle(const std::shared_ptr<WindowMapHost>& arranger);
     // Closes the map; with `returning` the application that was in front gets the keyboard back.
     void close(bool returning);
     // Closes the map and brings the window forward, or selects it as its tile's tab.
@@ -82,7 +82,7 @@ private:
     void moveHighlight(int step);
 
     platform::Services services_;
-    std::weak_ptr<Coordinator> coordinator_;
+    std::weak_ptr<WindowMapHost> arranger_;
     std::optional<platform::RunningApplication> previous_;
     std::shared_ptr<Panel> panel_;
     std::shared_ptr<void> outsideClick_;  // the global mouse monitor while open
