@@ -25,18 +25,20 @@
 #include <string>
 #include <vector>
 
+#include "Arvelo/Chrome/ChromeHost.h"
 #include "Arvelo/Chrome/ChromeIntents.h"
 #include "Arvelo/Chrome/HostedWindow.h"
 #include "Arvelo/Commands/CommandHost.h"
+#include "Arvelo/Commands/ShellHost.h"
 #include "Arvelo/Coordinator/DiagnosticsInputs.h"
-#include "Arvelo/Dashboard/DashboardHost.h"
-#include "Arvelo/Input/DropHost.h"
-#include "Arvelo/Input/SpatialInputHost.h"
-#include "Arvelo/Map/WindowMapHost.h"
 #include "Arvelo/Coordinator/LayoutArea.h"
 #include "Arvelo/Coordinator/NavigationHistory.h"
 #include "Arvelo/Coordinator/PinHome.h"
 #include "Arvelo/Coordinator/ViewPosition.h"
+#include "Arvelo/Dashboard/DashboardHost.h"
+#include "Arvelo/Input/DropHost.h"
+#include "Arvelo/Input/SpatialInputHost.h"
+#include "Arvelo/Map/WindowMapHost.h"
 #include "Arvelo/Pictures/WindowPicture.h"
 #include "Arvelo/Pictures/WindowPictures.h"
 #include "Arvelo/State/ArrangementModel.h"
@@ -77,6 +79,7 @@ class Coordinator final : public std::enable_shared_from_this<Coordinator>,
                           public ChromeIntents,
                           public CommandHost,
                           public WindowMapHost,
+                          public ShellHost,
                           public ArrangementModel {
 public:
     // Where a pinned window came from, so that it can go back there when unpinned (PinHome.h).
@@ -225,11 +228,11 @@ public:
     bool removeUnavailableWindows();
     void stopEmptyWorkspace();
     // Windows are arranged, or some window still remembers the frame it had before it was moved.
-    bool hasWindowsToRestore() const;
+    bool hasWindowsToRestore() const override;
     // The quit that waits: every window goes back and nothing is arranged again from now on.
-    void restoreForQuit();
+    void restoreForQuit() override;
     // The last step of quitting: the input controllers stop and windows still out of place go back.
-    void shutDown();
+    void shutDown() override;
 
     // ---- Recovery, restore and last layout (CoordinatorRecovery.cpp)
     // Writes "restore.json"; false when it could not be written (then said in the log, and in
@@ -270,6 +273,9 @@ public:
     void processArrivals();
     // Closes every chrome panel and rebuilds them from the current layouts.
     void restoreChrome() override;
+    void restackTabBars() override;
+    // The view layer's hooks for the chrome's panels (set once by the shell).
+    void setChromeViews(ChromeHost views);
 
     // ---- What the chrome reports (CoordinatorChrome.cpp)
     void zoomOutOf(const std::string& displayID) override;
@@ -292,7 +298,7 @@ public:
     // Whether the window lies on a Space that is shown now.
     bool onShownDesktop(const WindowRecord& record) const;
     // The shell's answer to a change of the active Space: refresh, then switch.
-    void desktopChanged();
+    void desktopChanged() override;
     // Runs `done` once the next refresh has merged a fresh scan.
     void refreshNow(std::function<void()> done) override;
 
@@ -330,7 +336,7 @@ public:
 
     // ---- Pinned windows (CoordinatorPins.cpp)
     // The window numbers of every pinned window, each time the pins change.
-    void setPinned(const std::vector<std::uint32_t>& windowIDs);
+    void setPinned(const std::vector<std::uint32_t>& windowIDs) override;
 
     // ---- Overflow tabs (CoordinatorOverflow.cpp, searches in OverflowTabs.h)
     // At most one tab move per display; true when a tree changed.

@@ -27,6 +27,10 @@ void Coordinator::hideDropPreview() {
     if (chrome) chrome->hideDropPreview();
 }
 
+void Coordinator::restackTabBars() { chrome->restackTabBars(); }
+
+void Coordinator::setChromeViews(ChromeHost views) { chrome->host = std::move(views); }
+
 void Coordinator::zoomOutOf(const std::string& displayID) {
     selectedDisplay = displayID;
     zoomOut();

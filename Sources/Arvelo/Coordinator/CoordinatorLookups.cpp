@@ -17,7 +17,6 @@ bool Coordinator::minimizedNow(const WindowRecord& record) const {
     return access->boolValue(record.element, platform::ax::kMinimized);
 }
 
-
 Point Coordinator::pointerLocation() const {
     const Point location = services_.pointer->location();
     const auto screens = services_.screens->screens();

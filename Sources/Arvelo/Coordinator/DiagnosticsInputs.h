@@ -13,9 +13,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "ArveloCore/Geometry.h"
 #include "Arvelo/State/DisplayInfo.h"
 #include "Arvelo/State/WorkspaceState.h"
+#include "ArveloCore/Geometry.h"
 
 namespace arvelo {
 

@@ -58,8 +58,7 @@ private:
         LayoutNode node;
         std::vector<std::string> windows;
     };
-    std::optional<Group> group(const DropHost& arranger, const std::string& nodeID,
-                               const std::string& displayID) const;
+    std::optional<Group> group(const DropHost& arranger, const std::string& nodeID, const std::string& displayID) const;
     std::optional<std::pair<DisplayInfo, DockDestination>> groupDestination(const Group& group, Point point) const;
     void hidePreview() const;
 

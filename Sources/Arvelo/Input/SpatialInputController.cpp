@@ -188,8 +188,8 @@ TapVerdict SpatialInputController::handle(const TapEvent& event) {
     return kPass;
 }
 
-std::optional<std::shared_ptr<WindowRecord>> SpatialInputController::titleStripRecord(const SpatialInputHost& coordinator,
-                                                                                      Point at) const {
+std::optional<std::shared_ptr<WindowRecord>> SpatialInputController::titleStripRecord(
+    const SpatialInputHost& coordinator, Point at) const {
     for (const auto& record : coordinator.model().windows.get()) {
         const Rect& frame = record->frame;
         if (!record->onScreen || !frame.contains(at)) continue;

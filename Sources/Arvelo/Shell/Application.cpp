@@ -5,7 +5,6 @@
 
 #include "Arvelo/Map/WindowMap.h"
 
-#include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 #include "Arvelo/Commands/URLCommandHandler.h"
 #include "Arvelo/Coordinator/Coordinator.h"
@@ -33,6 +32,12 @@ Application::Application(platform::Services services, LoginItem loginItem)
 Application::~Application() {
     for (platform::TimerHandle& timer : timers_) timer.invalidate();
 }
+
+ShellHost* Application::arranger() const { return coordinator_.get(); }
+
+std::shared_ptr<CommandHost> Application::commandHost() const { return coordinator_; }
+
+std::shared_ptr<WindowMapHost> Application::mapHost() const { return coordinator_; }
 
 bool Application::fixtureFlag() const {
     const platform::Environment& environment = services_.environment;
@@ -79,14 +84,14 @@ void Application::startKit() {
     tenvik_ = std::make_unique<tenvik::TenvikController>(services_, std::move(shared), std::string(kApplicationID));
     tenvik_->onStateChange = [this] {
         updateStatusIcon();
-        if (coordinator_ && tenvik_) coordinator_->setPinned(tenvik_->pinnedWindowIDs());
+        if (arranger() && tenvik_) arranger()->setPinned(tenvik_->pinnedWindowIDs());
     };
     // A kit shortcut that cannot be had is told on the status line, as the arranger's are.
     auto activity = tenvik_->shared().activity;
     const auto reportShortcutError = [this, weakActivity = std::weak_ptr<tenvik::ActivityMonitor>(activity)] {
         const auto monitor = weakActivity.lock();
-        if (!monitor || !coordinator_ || !monitor->hotKeyRegistrationError.get()) return;
-        coordinator_->status = std::string(kKitShortcutInUseStatus) + *monitor->hotKeyRegistrationError.get();
+        if (!monitor || !arranger() || !monitor->hotKeyRegistrationError.get()) return;
+        arranger()->setStatus(std::string(kKitShortcutInUseStatus) + *monitor->hotKeyRegistrationError.get());
     };
     activity->hotKeyRegistrationError.changes.subscribe(reportShortcutError);
     if (onKitCreated) onKitCreated(*tenvik_);
@@ -94,22 +99,22 @@ void Application::startKit() {
 }
 
 void Application::installWorkspaceObservers() {
-    std::weak_ptr<Coordinator> weakCoordinator = coordinator_;
+    const std::weak_ptr<ShellHost> weakArranger = std::shared_ptr<ShellHost>(coordinator_);
     platform::Workspace& workspace = *services_.workspace;
     workspaceObservers_.push_back(workspace.didActivateApplication.connect(
-        [weakCoordinator, dispatch = services_.dispatch](const platform::RunningApplication&) {
-            auto coordinator = weakCoordinator.lock();
-            if (!coordinator) return;
-            coordinator->chrome->restackTabBars();
-            dispatch->after(kRestackAgainDelay, [weakCoordinator] {
-                if (auto later = weakCoordinator.lock()) later->chrome->restackTabBars();
+        [weakArranger, dispatch = services_.dispatch](const platform::RunningApplication&) {
+            auto arranger = weakArranger.lock();
+            if (!arranger) return;
+            arranger->restackTabBars();
+            dispatch->after(kRestackAgainDelay, [weakArranger] {
+                if (auto later = weakArranger.lock()) later->restackTabBars();
             });
         }));
-    workspaceObservers_.push_back(workspace.activeSpaceDidChange.connect([weakCoordinator] {
-        auto coordinator = weakCoordinator.lock();
-        if (!coordinator || !coordinator->managing.get()) return;
-        coordinator->refresh([weakCoordinator] {
-            if (auto later = weakCoordinator.lock()) later->desktopChanged();
+    workspaceObservers_.push_back(workspace.activeSpaceDidChange.connect([weakArranger] {
+        auto arranger = weakArranger.lock();
+        if (!arranger || !arranger->model().managing.get()) return;
+        arranger->refresh([weakArranger] {
+            if (auto later = weakArranger.lock()) later->desktopChanged();
         });
     }));
 }
@@ -129,9 +134,9 @@ void Application::runFixtureModes() {
     if (environment.hasArgument(kIntegrationFixture)) {
         fixture::IntegrationVerification::run(coordinator_, [this](const fixture::IntegrationVerification::Outcome& o) {
             if (o.blocked)
-                logger_.error("Fixture verification blocked: " + coordinator_->status.get());
+                logger_.error("Fixture verification blocked: " + arranger()->model().status.get());
             else
-                logger_.info(coordinator_->status.get());
+                logger_.info(arranger()->model().status.get());
         });
     }
     if (environment.hasArgument(kFixtureOnly)) {

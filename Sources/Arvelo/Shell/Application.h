@@ -25,9 +25,12 @@ class TenvikController;
 namespace arvelo {
 
 class ArrangerHotKeys;
+class CommandHost;
 class Coordinator;
+class ShellHost;
 class URLCommandHandler;
 class WindowMap;
+class WindowMapHost;
 
 class Application {
 public:
@@ -125,6 +128,11 @@ public:
     int exitStatus() const { return exitStatus_; }
 
 private:
+    // The coordinator as the delegate itself, the hot keys and URL commands, and the window
+    // map see it (absent before launch).
+    ShellHost* arranger() const;
+    std::shared_ptr<CommandHost> commandHost() const;
+    std::shared_ptr<WindowMapHost> mapHost() const;
     bool hasWindowsToRestore() const;
     void installWorkspaceObservers();
     void startKit();

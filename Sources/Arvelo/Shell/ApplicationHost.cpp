@@ -4,7 +4,6 @@
 
 #include "Arvelo/Shell/ApplicationHost.h"
 
-#include "Arvelo/Chrome/ChromeController.h"
 #include "Arvelo/Coordinator/Coordinator.h"
 #include "Arvelo/Map/WindowMap.h"
 #include "Arvelo/Shell/Application.h"
@@ -129,8 +128,9 @@ int handOver(SingleInstance& instance, int argc, char** argv, const std::vector<
         case SingleInstance::Handover::delivered:
             return 0;
         case SingleInstance::Handover::tooLarge:
-            return refuse("too much to hand over to the running Vomira (at most 256 arguments and 64 KiB); "
-                          "nothing was handed over.");
+            return refuse(
+                "too much to hand over to the running Vomira (at most 256 arguments and 64 KiB); "
+                "nothing was handed over.");
         case SingleInstance::Handover::untrusted:
             return refuse("the socket " + instance.socketPath().toStdString() +
                           " belongs to another user; nothing was handed over.");
@@ -252,14 +252,13 @@ int runArveloApplication(int argc, char** argv) {
     app.pinPreviewHost = tenvik::views::pinPreviewHost(panels);
     KitWindowsHost kitWindows(services, autostart, QCoreApplication::applicationFilePath().toStdString());
     app.onKitCreated = [&kitWindows](tenvik::TenvikController& kit) { kitWindows.attach(kit); };
-    app.onCoordinatorMade = [panels](Coordinator& coordinator) {
-        std::weak_ptr<ChromeController> chrome = coordinator.chrome;
-        coordinator.chrome->host = views::ChromeViews::host(
+    app.onCoordinatorMade = [panels, screens = services.screens](Coordinator& coordinator) {
+        coordinator.setChromeViews(views::ChromeViews::host(
             panels, [panels](platform::PanelID id) { return panels->host(id); },
-            [chrome] {
-                const auto c = chrome.lock();
-                return c ? c->primaryHeight() : 0.0;
-            });
+            [screens] {
+                const auto all = screens->screens();
+                return all.empty() ? 0.0 : all.front().frame.height;
+            }));
     };
 
     std::unique_ptr<TerminationSignals> terminationSignals;

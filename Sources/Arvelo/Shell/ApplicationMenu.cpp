@@ -6,7 +6,7 @@
 #include "Arvelo/Map/WindowMap.h"
 
 #include "Arvelo/Commands/ArrangerHotKeys.h"
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Commands/ShellHost.h"
 #include "TenvikKit/Controller/TenvikController.h"
 
 #include <algorithm>
@@ -19,13 +19,13 @@ constexpr const char* kDefaultToolTip = "Vomira";
 
 Menu Application::menuNeedsUpdate() {
     StatusMenuState state;
-    if (coordinator_) {
-        for (const SavedView& view : coordinator_->saved.get()) {
+    if (const ShellHost* arranger = this->arranger()) {
+        for (const SavedView& view : arranger->model().saved.get()) {
             state.saved.push_back({static_cast<int>(view.id), view.name, view.focusWindows.has_value(), view.savedAt});
         }
         std::sort(state.saved.begin(), state.saved.end(),
                   [](const SavedLayoutEntry& a, const SavedLayoutEntry& b) { return a.id < b.id; });
-        const auto& states = coordinator_->states.get();
+        const auto& states = arranger->model().states.get();
         state.showEverything = std::any_of(states.begin(), states.end(), [](const auto& entry) {
             return entry.second.focus.has_value() || entry.second.camera.has_value();
         });
@@ -81,7 +81,7 @@ void Application::updateStatusIcon() {
 }
 
 void Application::openDashboard() {
-    if (coordinator_) coordinator_->showDashboard();
+    if (arranger()) arranger()->showDashboard();
 }
 
 void Application::openPermissions() {
@@ -89,19 +89,19 @@ void Application::openPermissions() {
 }
 
 void Application::arrange() {
-    if (coordinator_) coordinator_->arrange();
+    if (arranger()) arranger()->arrange();
 }
 
 void Application::restore() {
-    if (coordinator_) coordinator_->freeAllWindows();
+    if (arranger()) arranger()->freeAllWindows();
 }
 
 void Application::recallLayout(int slot) {
-    if (coordinator_) coordinator_->recallView(slot);
+    if (arranger()) arranger()->recallView(slot);
 }
 
 void Application::saveLayout(int slot) {
-    if (coordinator_) coordinator_->saveView(slot);
+    if (arranger()) arranger()->saveView(slot);
 }
 
 void Application::toggleWindowMap() {
@@ -114,9 +114,10 @@ void Application::toggleWindowMap() {
 }
 
 void Application::overview() {
-    if (!coordinator_) return;
-    if (const auto display = coordinator_->displayUnderPointer()) coordinator_->selectedDisplay = display->id;
-    coordinator_->showEverything();
+    ShellHost* arranger = this->arranger();
+    if (!arranger) return;
+    if (const auto display = arranger->displayUnderPointer()) arranger->selectDisplay(display->id);
+    arranger->showEverything();
 }
 
 void Application::toggleLogin() {
@@ -124,7 +125,7 @@ void Application::toggleLogin() {
     const std::optional<std::string> error = enabled ? loginItem_.unregisterItem() : loginItem_.registerItem();
     if (error) {
         loginProblem_ = "Couldn't change Open at Login: " + *error;
-        if (coordinator_) coordinator_->status = *loginProblem_;
+        if (arranger()) arranger()->setStatus(*loginProblem_);
         logger_.error("Open at Login could not be changed: " + *error);
     } else {
         loginProblem_.reset();

@@ -5,28 +5,29 @@
 #include "Arvelo/Shell/Application.h"
 
 #include "Arvelo/Commands/ArrangerHotKeys.h"
+#include "Arvelo/Commands/CommandHost.h"
 #include "Arvelo/Commands/URLCommandHandler.h"
-#include "Arvelo/Coordinator/Coordinator.h"
 #include "Arvelo/Map/WindowMap.h"
+#include "Arvelo/Map/WindowMapHost.h"
 #include "TenvikKit/Controller/TenvikController.h"
 
 namespace arvelo {
 
 void Application::installShortcuts() {
-    if (!coordinator_ || shortcuts_) return;
-    shortcuts_ = std::make_unique<ArrangerHotKeys>(coordinator_, services_);
-    shortcuts_->toggleWindowMap = [this] { windowMap_->toggle(coordinator_); };
+    if (!arranger() || shortcuts_) return;
+    shortcuts_ = std::make_unique<ArrangerHotKeys>(commandHost(), services_);
+    shortcuts_->toggleWindowMap = [this] { windowMap_->toggle(mapHost()); };
     shortcuts_->installShortcuts();
 }
 
 void Application::open(const std::vector<std::string>& urls) {
-    if (!coordinator_) {
+    if (!arranger()) {
         logger_.error("URLs arrived before the arranger started; they are dropped");
         return;
     }
     if (!urlCommands_) {
-        urlCommands_ = std::make_unique<URLCommandHandler>(coordinator_, services_);
-        urlCommands_->toggleWindowMap = [this] { windowMap_->toggle(coordinator_); };
+        urlCommands_ = std::make_unique<URLCommandHandler>(commandHost(), services_);
+        urlCommands_->toggleWindowMap = [this] { windowMap_->toggle(mapHost()); };
         urlCommands_->togglePin = [this] {
             if (tenvik_) tenvik_->togglePin();
         };

@@ -5,12 +5,12 @@
 #include "Arvelo/Shell/Application.h"
 
 #include "Arvelo/Commands/ArrangerHotKeys.h"
-#include "Arvelo/Coordinator/Coordinator.h"
+#include "Arvelo/Commands/ShellHost.h"
 #include "TenvikKit/Controller/TenvikController.h"
 
 namespace arvelo {
 
-bool Application::hasWindowsToRestore() const { return coordinator_ && coordinator_->hasWindowsToRestore(); }
+bool Application::hasWindowsToRestore() const { return arranger() && arranger()->hasWindowsToRestore(); }
 
 void Application::requestTerminate() {
     if (terminated_) return;
@@ -22,11 +22,11 @@ void Application::requestTerminate() {
 
 Application::TerminateReply Application::shouldTerminate() {
     if (waitingForRestoration_) return TerminateReply::now;
-    if (!coordinator_) return TerminateReply::now;
+    if (!arranger()) return TerminateReply::now;
     if (!hasWindowsToRestore()) return TerminateReply::now;
 
     waitingForRestoration_ = true;
-    coordinator_->restoreForQuit();
+    arranger()->restoreForQuit();
     timers_.push_back(services_.dispatch->scheduleTimer(kTerminateRetryDelay, false, platform::RunLoopMode::common,
                                                         [this] { requestTerminate(); }));
     return TerminateReply::cancel;
@@ -38,7 +38,7 @@ void Application::willTerminate() {
     // The kit first: its gesture monitor, hot keys, focus lock and pins.
     if (tenvik_) tenvik_->stop();
     // The arranger's input controllers stop; windows still out of place go back.
-    if (coordinator_) coordinator_->shutDown();
+    if (arranger()) arranger()->shutDown();
     // Last the arranger's hot keys: every key, then the window-map key, then the handler.
     if (shortcuts_) shortcuts_->uninstall();
 }
@@ -46,7 +46,7 @@ void Application::willTerminate() {
 void Application::sessionWillEnd() {
     // No deferral: the session would end before a retry. Restoring now is all the time we get.
     waitingForRestoration_ = true;
-    if (hasWindowsToRestore()) coordinator_->restoreForQuit();
+    if (hasWindowsToRestore()) arranger()->restoreForQuit();
 }
 
 }  // namespace arvelo

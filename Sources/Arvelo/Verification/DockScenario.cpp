@@ -23,8 +23,8 @@ void DockScenario::run(const std::shared_ptr<VerificationHost>& coordinator, Png
 DockScenario::DockScenario(const std::shared_ptr<VerificationHost>& coordinator, PngWriter writer,
                            std::function<void(bool)> finished)
     : coordinator_(coordinator),
-      screenshots_(Screenshots::make(coordinator->services(), std::move(writer))),
       logger_(coordinator->services().logger("windows")),
+      screenshots_(Screenshots::make(coordinator->services(), std::move(writer))),
       finished_(std::move(finished)) {}
 
 void DockScenario::begin() {
@@ -44,7 +44,8 @@ void DockScenario::check() {
         report_.push_back(scenarioErrorRecord(windows.size()));
         logger_.error("The dock scenario needs Accessibility and exactly three fixture windows; found " +
                       std::to_string(windows.size()));
-        if (!writeScenario(report_, directory_)) logger_.error("Could not write " + (directory_ / kScenarioFile).string());
+        if (!writeScenario(report_, directory_))
+            logger_.error("Could not write " + (directory_ / kScenarioFile).string());
         return end(false);
     }
     // The screenshots go to the output folder from the first step on.
@@ -104,7 +105,8 @@ void DockScenario::runStep(std::size_t index) {
     const auto coordinator = coordinator_.lock();
     if (!coordinator) return end(false);
     if (index == steps_.size()) {
-        if (!writeScenario(report_, directory_)) logger_.error("Could not write " + (directory_ / kScenarioFile).string());
+        if (!writeScenario(report_, directory_))
+            logger_.error("Could not write " + (directory_ / kScenarioFile).string());
         return end(true);
     }
     const Step& step = steps_[index];

@@ -55,7 +55,8 @@ private:
         std::function<void(VerificationHost&)> action;
     };
 
-    DockScenario(const std::shared_ptr<VerificationHost>& coordinator, PngWriter writer, std::function<void(bool)> finished);
+    DockScenario(const std::shared_ptr<VerificationHost>& coordinator, PngWriter writer,
+                 std::function<void(bool)> finished);
     void begin();
     void check();
     void runStep(std::size_t index);

@@ -8,6 +8,7 @@
 #include "Arvelo/Chrome/MiniaturePress.h"
 #include "Arvelo/Verification/FixtureReports.h"
 #include "Arvelo/Verification/VerificationHost.h"
+#include "Arvelo/Windows/WindowAccess.h"
 
 namespace arvelo::fixture {
 
@@ -34,9 +35,10 @@ void IntegrationVerification::run(const std::shared_ptr<VerificationHost>& coord
 
 IntegrationVerification::IntegrationVerification(const std::shared_ptr<VerificationHost>& coordinator,
                                                  std::function<void(const Outcome&)> finished)
-    : coordinator_(coordinator), finished_(std::move(finished)), logger_(coordinator->services().logger("windows")) {}
+    : coordinator_(coordinator), logger_(coordinator->services().logger("windows")), finished_(std::move(finished)) {}
 
-void IntegrationVerification::after(double seconds, std::function<void(IntegrationVerification&, VerificationHost&)> step) {
+void IntegrationVerification::after(double seconds,
+                                    std::function<void(IntegrationVerification&, VerificationHost&)> step) {
     const auto coordinator = coordinator_.lock();
     if (!coordinator) return finish({});
     coordinator->services().dispatch->after(seconds, [self = shared_from_this(), step] {
@@ -241,7 +243,8 @@ void IntegrationVerification::dropsAndRestore(VerificationHost& c) {
     report_["pointerStableAcrossDrops"] = pointerStable;
     report_["pointerMotionEventsDuringTest"] = static_cast<std::int64_t>(*motion_);
     std::int64_t managed = 0;
-    for (const auto& [id, state] : c.model().states.get()) managed += static_cast<std::int64_t>(state.root.allWindows().size());
+    for (const auto& [id, state] : c.model().states.get())
+        managed += static_cast<std::int64_t>(state.root.allWindows().size());
     report_["managedBeforeRestore"] = managed;
     c.restore();
     after(kRestoreWait, [](IntegrationVerification& run, VerificationHost& c) { run.restored(c); });

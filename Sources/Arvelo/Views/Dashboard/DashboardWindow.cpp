@@ -499,7 +499,8 @@ void DashboardWindow::refreshNow() {
 
 void DashboardWindow::refreshHeader(const DashboardHost& c) {
     const DashboardControls controls =
-        dashboardControls({c.model().trusted.get(), c.model().managing.get(), c.model().recoveryAvailable.get(), c.model().resumeAvailable.get()});
+        dashboardControls({c.model().trusted.get(), c.model().managing.get(), c.model().recoveryAvailable.get(),
+                           c.model().resumeAvailable.get()});
     if (controls == shownControls_) return;
     shownControls_ = controls;
     ++rebuilds_.header;
@@ -573,8 +574,8 @@ void DashboardWindow::refreshDisplays(const DashboardHost& c) {
     std::vector<std::pair<std::string, std::string>> displays;
     for (const DisplayInfo& display : c.model().displays.get()) displays.emplace_back(display.id, display.name);
     const bool hasStates = !c.model().states->empty();
-    if (displays == shownDisplays_ && c.model().selectedDisplay.get() == shownDisplay_ && hasStates == shownHasStates_ &&
-        rebuilds_.displays > 0)
+    if (displays == shownDisplays_ && c.model().selectedDisplay.get() == shownDisplay_ &&
+        hasStates == shownHasStates_ && rebuilds_.displays > 0)
         return;
     ++rebuilds_.displays;
     shownDisplays_ = displays;
@@ -592,8 +593,8 @@ void DashboardWindow::refreshWindowBar(const DashboardHost& c) {
     const auto record = c.selectedRecord();
     std::optional<std::vector<std::string>> shownBar;
     if (record)
-        shownBar =
-            std::vector<std::string>{record->id, applicationName(*record), record->title, c.model().managing.get() ? "1" : "0"};
+        shownBar = std::vector<std::string>{record->id, applicationName(*record), record->title,
+                                            c.model().managing.get() ? "1" : "0"};
     if (shownBar == shownWindowBar_ && rebuilds_.windowBar > 0) return;
     ++rebuilds_.windowBar;
     shownWindowBar_ = shownBar;
@@ -651,7 +652,8 @@ void DashboardWindow::refreshNavigation(const DashboardHost& c) {
 
 void DashboardWindow::refreshSettings(const DashboardHost& c) {
     const bool captureAllowed = c.screenCaptureAllowed();
-    std::vector<int> inputs{GapSlider::positionOf(c.model().gap.get()), c.model().dragDocking.get(), captureAllowed, c.model().managing.get()};
+    std::vector<int> inputs{GapSlider::positionOf(c.model().gap.get()), c.model().dragDocking.get(), captureAllowed,
+                            c.model().managing.get()};
     for (int slot = 1; slot <= kSavedLayoutSlots; ++slot) inputs.push_back(slotRestorable(c.model().saved.get(), slot));
     if (inputs == shownSettings_) return;
     shownSettings_ = inputs;

@@ -131,8 +131,7 @@ void SpatialCanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (dock) {
         // The display named is the one selected at the drop; an unknown window docks nothing.
         const std::string displayID = arranger->model().selectedDisplay.get();
-        if (arranger->record(dock->key))
-            arranger->dock(dock->key, dock->target, displayID, dock->edge);
+        if (arranger->record(dock->key)) arranger->dock(dock->key, dock->target, displayID, dock->edge);
         return;
     }
     if (wasDragging) return;
