@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <spawn.h>
 #include <string_view>
 #include <sys/wait.h>
@@ -84,6 +85,19 @@ void ChildProcess::signal(int signalNumber) {
 }
 
 void ChildProcess::terminate() { signal(SIGTERM); }
+
+bool ChildProcess::catches(int signalNumber) const {
+    if (pid_ <= 0 || signalNumber < 1 || signalNumber > 64) return false;
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        // "SigCgt:\t<hex mask>", bit n - 1 for signal n.
+        if (line.rfind("SigCgt:", 0) != 0) continue;
+        const unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);
+        return (caught >> (signalNumber - 1)) & 1u;
+    }
+    return false;
+}
 
 std::optional<int> ChildProcess::waitForExit(double seconds) {
     waitUntil(

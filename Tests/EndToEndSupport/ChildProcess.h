@@ -27,6 +27,9 @@ public:
     pid_t pid() const { return pid_; }
     bool started() const { return pid_ > 0; }
     bool running();
+    // The program has a handler of its own for the signal (its launch has got that far): read
+    // from the kernel's record of the process.
+    bool catches(int signalNumber) const;
     void signal(int signalNumber);
     void terminate();
     // The exit status once it has ended: -1 for an end by a signal, 127 when it never started.

@@ -179,6 +179,9 @@ TEST_F(ShellEndToEnd, ARelaunchWaitsForTheInstanceItReplacesToEnd) {
     EXPECT_TRUE(waitUntil(10, holdsLockOpen)) << log("relaunched.log");
     EXPECT_TRUE(relaunched.running()) << "it waits instead of handing over";
 
+    // Listening comes early in a launch; a SIGTERM is a quit only once the launch has turned it
+    // into one.
+    ASSERT_TRUE(waitUntil(10, [&] { return old.catches(SIGTERM); })) << log();
     old.signal(SIGTERM);
     EXPECT_EQ(old.waitForExit(10), 0);
     ASSERT_TRUE(listening()) << log("relaunched.log");
