@@ -1,12 +1,14 @@
 // WindowList.h: the window server's list of windows (number, owner, layer, bounds, name),
-// front to back, as the scan and the drag controller read it, and the news that a window was
-// shown or destroyed. The list is safe from any thread.
+// front to back, as the scan and the drag controller read it, whether a read was answered in
+// full, what the server says of one window, and the news that a window was shown, changed or
+// destroyed. The list is safe from any thread.
 #pragma once
 
 #include "ArveloCore/Geometry.h"
 #include "Platform/Signal.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,11 +32,51 @@ struct WindowListOptions {
     bool excludeDesktopElements = true;  // leave out the desktop and its icons
 };
 
+// One read of the list and whether every answer it needed came in time. A read that is not
+// complete lists only what did answer: a window missing from it may still be there.
+struct WindowListRead {
+    std::vector<WindowInfo> windows;
+    bool complete = true;
+};
+
+// What the window server says of one window now.
+struct WindowLookup {
+    enum class Answer {
+        listed,     // `info` is its entry, as the list of every window gives it
+        unlisted,   // it exists, but the list leaves it out (its client withdrew it)
+        destroyed,  // the server says there is no such window
+        unknown,    // no answer in time: it may be there or not
+    };
+    Answer answer = Answer::unknown;
+    std::optional<WindowInfo> info;  // with `listed`
+};
+
 class WindowList {
 public:
     virtual ~WindowList() = default;
-    // The windows, front to back.
+    // The windows, front to back; what answered in time.
     virtual std::vector<WindowInfo> windows(const WindowListOptions& options) = 0;
+    // The same, and whether the read was answered in full. A backend that cannot tell answers
+    // the list of windows() as complete.
+    virtual WindowListRead readWindows(const WindowListOptions& options) { return {windows(options), true}; }
+    // One window as the list of every window (desktop elements included) gives it. A backend
+    // that cannot tell more looks it up in that list: a window the list leaves out is destroyed.
+    virtual WindowLookup lookUp(std::uint32_t number) {
+        const WindowListRead read = readWindows({.onScreenOnly = false, .excludeDesktopElements = false});
+        for (const WindowInfo& info : read.windows)
+            if (info.number == number) return {WindowLookup::Answer::listed, info};
+        return {read.complete ? WindowLookup::Answer::destroyed : WindowLookup::Answer::unknown, std::nullopt};
+    }
+    // Main thread: calls `onChange` on the main thread, after the change, whenever the window
+    // may have changed: moved or resized, retitled, its state, desktop or owner's facts changed,
+    // shown or hidden (its window manager's frame included), or destroyed; until the
+    // subscription is dropped. Absent when the backend cannot follow one window: readers then
+    // look again on a timer.
+    virtual std::optional<Subscription> watch(std::uint32_t number, std::function<void()> onChange) {
+        (void)number;
+        (void)onChange;
+        return std::nullopt;
+    }
     // A number that stays the same while nothing a scan of the windows reads has changed: the
     // list and its order, and every window's and application's facts. Absent when the backend
     // cannot tell (then every scan reads). Any thread.

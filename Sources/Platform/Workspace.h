@@ -41,7 +41,9 @@ class Workspace {
 public:
     virtual ~Workspace() = default;
 
-    // Every running application, in the platform's order.
+    // Every running application, in the platform's order. An application leaves these answers
+    // only once a read answered in full no longer finds it: a read that times out or answers
+    // partly gives what the last full one found.
     virtual std::vector<RunningApplication> runningApplications() = 0;
     // The same list, shared: a backend that keeps it answers without copying it (the beat
     // asks for it several times). By default a copy of runningApplications().
@@ -52,6 +54,10 @@ public:
     virtual std::optional<RunningApplication> frontmostApplication() = 0;
     // This program's own process id.
     virtual std::int32_t ownPid() = 0;
+    // Whether the process has ended, as far as the platform knows: false while it runs and
+    // whenever that cannot be told. A backend that knows no better takes an application no
+    // longer running for an ended process.
+    virtual bool processEnded(std::int32_t pid) { return !application(pid).has_value(); }
 
     // Requests; each answers whether it was made.
     virtual bool activate(std::int32_t pid, ActivationOptions options) = 0;

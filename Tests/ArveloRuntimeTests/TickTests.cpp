@@ -1,7 +1,8 @@
 // TickTests.cpp: the beat's pass on the simulated desktop: new windows docked beside the
 // largest tile, drift put back after the quiet time with bounded retries, a hand resize turned
 // into a seam move, the busy rule, zooming onto an oversized sheet, bringing forward the tab that
-// received focus, and what a restore or a display that briefly vanishes leave.
+// received focus, and what a restore, a display that briefly vanishes or a window server that
+// does not answer leave.
 #include "TickScene.h"
 
 using namespace arvelo;
@@ -242,6 +243,50 @@ TEST_F(Tick, ADisplayListThatIsBrieflyEmptyLeavesTheArrangementAlone) {
     EXPECT_EQ(b.frame(), Rect(724, 8, 708, 884));
     EXPECT_NE(coordinator->status.get(), "No managed windows remain. Arrangement stopped.");
 }
+
+// Reads the window server does not answer in time (a stopped X server), or answers only in
+// part, say nothing of windows that went: no window leaves the layout, not even when the user
+// arranges again meanwhile.
+struct Unanswered {
+    const char* name;
+    bool stalled;  // no answer at all; else none about the first window
+};
+
+class TickUnanswered : public TickScene, public ::testing::WithParamInterface<Unanswered> {};
+
+TEST_P(TickUnanswered, AWindowServerThatDoesNotAnswerRemovesNoWindow) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = desktop.launch("org.example.Editor", "Editor");
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    start();
+    // The arrangement's read-back checks run out first.
+    wait(4 * Coordinator::kBeatInterval);
+    const std::vector<std::string> arranged = tree().allWindows();
+    ASSERT_EQ(arranged.size(), 2u);
+
+    if (GetParam().stalled)
+        desktop.world().windowServerStalled = true;
+    else
+        desktop.world().unansweredWindows = {a.number()};
+    wait(3 * Coordinator::kBeatInterval);
+    coordinator->arrange();
+    wait(3 * Coordinator::kBeatInterval);
+    EXPECT_EQ(tree().allWindows(), arranged);
+    EXPECT_TRUE(coordinator->managing.get());
+
+    desktop.world().windowServerStalled = false;
+    desktop.world().unansweredWindows.clear();
+    wait(3 * Coordinator::kBeatInterval);
+    EXPECT_EQ(tree().allWindows(), arranged);
+    EXPECT_EQ(a.frame(), Rect(8, 8, 708, 884));
+    EXPECT_EQ(b.frame(), Rect(724, 8, 708, 884));
+    EXPECT_NE(coordinator->status.get(), "No managed windows remain. Arrangement stopped.");
+}
+
+INSTANTIATE_TEST_SUITE_P(Reads, TickUnanswered,
+                         ::testing::Values(Unanswered{"NoAnswer", true}, Unanswered{"PartOfAnAnswer", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Tick, ASheetReachingBeyondTheDisplayZoomsOntoItsWindowUntilItCloses) {
     struct Case {

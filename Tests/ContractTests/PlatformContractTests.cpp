@@ -429,6 +429,42 @@ TEST_P(PlatformContract, ObserverReportsMovesResizesMinimisingAndClosing) {
     EXPECT_FALSE(saw(windows[0], ax::kResizedNotification));
 }
 
+TEST_P(PlatformContract, OneWindowIsLookedUpAndWatchedUntilItIsClosed) {
+    using Answer = platform::WindowLookup::Answer;
+    const auto windows = openFixture();
+    ASSERT_EQ(windows.size(), 3u);
+    const AccessElement w = windows[0];
+    platform::WindowList& list = *desktop().services.windowList;
+    EXPECT_TRUE(list.readWindows({.onScreenOnly = false, .excludeDesktopElements = false}).complete);
+    const platform::WindowLookup found = list.lookUp(w.window);
+    ASSERT_EQ(found.answer, Answer::listed);
+    ASSERT_TRUE(found.info && found.info->bounds);
+    EXPECT_EQ(found.info->ownerPid, fixturePid_);
+    EXPECT_EQ(found.info->name, title(w));
+    EXPECT_TRUE(found.info->onScreen);
+    EXPECT_TRUE(near(*found.info->bounds, *frame(w)));
+
+    int changes = 0;
+    auto watch = list.watch(w.window, [&] { ++changes; });
+    ASSERT_TRUE(watch);
+    ax().setAttributeValue(w, ax::kPosition, AccessValue(arvelo::Point{400, 300}), kWriteTimeout);
+    EXPECT_TRUE(desktop().waitUntil([&] {
+        const auto now = list.lookUp(w.window);
+        return changes > 0 && now.info && now.info->bounds && near(*now.info->bounds, *frame(w));
+    }));
+    const int beforeMinimise = changes;
+    ax().setAttributeValue(w, ax::kMinimized, AccessValue(true), kWriteTimeout);
+    EXPECT_TRUE(desktop().waitUntil([&] {
+        const auto now = list.lookUp(w.window);
+        return changes > beforeMinimise && now.answer == Answer::listed && !now.info->onScreen;
+    }));
+
+    const auto button = read(w, ax::kCloseButton).value.element();
+    ASSERT_TRUE(button);
+    ax().performAction(*button, ax::kPressAction, kTimeout);
+    EXPECT_TRUE(desktop().waitUntil([&] { return list.lookUp(w.window).answer == Answer::destroyed; }));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, PlatformContract, testing::Values("Sim", "X11"),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 

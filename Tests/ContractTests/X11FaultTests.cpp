@@ -58,6 +58,28 @@ public:
         return w;
     }
 
+    // Waits, at most 10 s, until the window manager lists the window among its clients (asked
+    // on this client's own connection, so no reader of the backend keeps anything of it).
+    bool waitUntilManaged(xcb_window_t w) {
+        const auto listed = [&] {
+            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+            const auto atom = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, 16, "_NET_CLIENT_LIST"), nullptr);
+            if (!atom) return false;
+            auto* reply =
+                xcb_get_property_reply(c_, xcb_get_property(c_, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 4096), nullptr);
+            free(atom);
+            if (!reply) return false;
+            const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
+            const auto* end = ids + xcb_get_property_value_length(reply) / 4;
+            const bool found = std::find(ids, end, w) != end;
+            free(reply);
+            return found;
+        };
+        const auto start = Clock::now();
+        while (!listed() && secondsSince(start) < 10) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return listed();
+    }
+
     // Destroys the window and waits until the server has done so.
     void destroy(xcb_window_t w) {
         xcb_destroy_window(c_, w);
@@ -131,24 +153,7 @@ TEST_F(X11Faults, AClosedWindowsNumberTakenByANewClientNamesNoWindowUntilTheClos
     TestClient second;
     const xcb_window_t reborn = second.openWindow("Reborn");
     if (reborn != window) GTEST_SKIP() << "the X server gave the new client other ids";
-    const auto listed = [&] {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(second.xcb())).data->root;
-        const auto atom =
-            xcb_intern_atom_reply(second.xcb(), xcb_intern_atom(second.xcb(), 0, 16, "_NET_CLIENT_LIST"), nullptr);
-        if (!atom) return false;
-        auto* reply = xcb_get_property_reply(
-            second.xcb(), xcb_get_property(second.xcb(), 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 4096), nullptr);
-        free(atom);
-        if (!reply) return false;
-        const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
-        const bool found = std::find(ids, ids + xcb_get_property_value_length(reply) / 4, reborn) !=
-                           ids + xcb_get_property_value_length(reply) / 4;
-        free(reply);
-        return found;
-    };
-    const auto start = Clock::now();
-    while (!listed() && secondsSince(start) < 10) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(listed()) << "the window manager did not manage the new window";
+    ASSERT_TRUE(second.waitUntilManaged(reborn)) << "the window manager did not manage the new window";
 
     EXPECT_EQ(ax().copyAttributeValue(*element, ax::kPosition, kTimeout).error, AccessError::invalidUIElement);
     EXPECT_EQ(ax().setAttributeValue(*element, ax::kSize, AccessValue(arvelo::Size{900, 700}), kTimeout),
@@ -180,6 +185,46 @@ TEST_F(X11Faults, ServerThatStopsAnsweringCostsNoMoreThanTheTimeOut) {
     xcb_ungrab_server(grabber.xcb());
     xcb_flush(grabber.xcb());
     EXPECT_TRUE(desktop_->waitUntil([&] { return ax().copyAttributeValue(window, ax::kPosition, kTimeout).ok(); }));
+}
+
+// A server that stops answering says nothing of windows or applications that went: a window
+// whose facts must be read again is unknown, not destroyed; the window list is not complete;
+// the applications, the trust and the current desktop stay as last answered.
+TEST_F(X11Faults, AServerThatStopsAnsweringSaysNothingIsGone) {
+    using Answer = platform::WindowLookup::Answer;
+    TestClient client;
+    const auto element = managed(client.openWindow("Kept"));
+    ASSERT_TRUE(element);
+    platform::WindowList& list = *desktop_->services.windowList;
+    platform::Workspace& workspace = *desktop_->services.workspace;
+    const auto screens = desktop_->services.screens->screens();
+    ASSERT_FALSE(screens.empty());
+    ASSERT_TRUE(screens.front().number);
+    const platform::SpaceID space = desktop_->services.spaces->currentSpace(*screens.front().number);
+    ASSERT_TRUE(workspace.application(element->pid));
+    ASSERT_TRUE(ax().isProcessTrusted());
+
+    // A window the backend has never read, managed already, then the server stops answering.
+    const xcb_window_t late = client.openWindow("Late");
+    ASSERT_TRUE(client.waitUntilManaged(late));
+    TestClient grabber;
+    xcb_grab_server(grabber.xcb());
+    free(xcb_get_input_focus_reply(grabber.xcb(), xcb_get_input_focus(grabber.xcb()), nullptr));
+
+    auto start = Clock::now();
+    EXPECT_EQ(list.lookUp(late).answer, Answer::unknown);
+    EXPECT_LT(secondsSince(start), 0.75);
+    EXPECT_FALSE(list.readWindows({.onScreenOnly = false, .excludeDesktopElements = false}).complete);
+    EXPECT_TRUE(workspace.application(element->pid));
+    EXPECT_FALSE(workspace.processEnded(element->pid));
+    EXPECT_TRUE(ax().isProcessTrusted());
+    EXPECT_EQ(desktop_->services.spaces->currentSpace(*screens.front().number), space);
+
+    xcb_ungrab_server(grabber.xcb());
+    xcb_flush(grabber.xcb());
+    EXPECT_TRUE(desktop_->waitUntil([&] { return list.lookUp(late).answer == Answer::listed; }));
+    client.destroy(late);
+    EXPECT_TRUE(desktop_->waitUntil([&] { return list.lookUp(late).answer == Answer::destroyed; }));
 }
 
 TEST_F(X11Faults, HotKeysWaitNoLongerThanTheirTimeOutOnAServerThatStopsAnswering) {

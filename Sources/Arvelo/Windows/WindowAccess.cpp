@@ -111,7 +111,9 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
     std::vector<Entry> entries;
     entries.reserve(records.size());
     for (const auto& [key, record] : records) {
-        record->onScreen = record->windowNumber != 0 && snapshot.onScreenIDs.contains(record->windowNumber);
+        // A window missing from a list the server did not answer in full keeps what was known.
+        const bool listed = record->windowNumber != 0 && snapshot.onScreenIDs.contains(record->windowNumber);
+        record->onScreen = listed || (!snapshot.onScreenComplete && record->onScreen);
         entries.push_back({record->app.localizedName.value_or(record->applicationID()), record});
     }
 

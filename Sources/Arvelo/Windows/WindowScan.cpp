@@ -75,7 +75,11 @@ public:
 
     void readWindowList(platform::WindowList& windowList) {
         snapshot_.stamp = windowList.changeStamp();
-        list_ = windowList.windows({.onScreenOnly = true, .excludeDesktopElements = true});
+        platform::WindowListRead read = windowList.readWindows({.onScreenOnly = true, .excludeDesktopElements = true});
+        list_ = std::move(read.windows);
+        snapshot_.onScreenComplete = read.complete;
+        // A list the server did not answer in full is read again by the next scan.
+        if (!read.complete) settled_ = false;
         for (const WindowInfo& entry : list_) {
             snapshot_.onScreenIDs.insert(entry.number);
             // Each application's ordinary windows, front to back.

@@ -79,6 +79,9 @@ struct ScanSnapshot {
     std::vector<nlohmann::json> diagnostics;
     // Every window number on the on-screen list, of every owner and layer.
     std::set<std::uint32_t> onScreenIDs;
+    // Whether the window server answered that list in full: a window missing from a list that
+    // is not complete may still be on screen.
+    bool onScreenComplete = true;
     // The on-screen list itself (desktop elements left out), as the scan read it.
     std::vector<platform::WindowInfo> onScreen;
     // What this scan read, for the next one.

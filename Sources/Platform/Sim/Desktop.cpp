@@ -95,6 +95,7 @@ WindowHandle& WindowHandle::moveTo(const arvelo::Rect& frame) {
 
 WindowHandle& WindowHandle::setTitle(std::string title) {
     state().title = std::move(title);
+    world_->windowChanged(number_);
     return *this;
 }
 

@@ -62,6 +62,9 @@ void SimAccessibility::record(Request request, const AccessElement& element, std
 AccessError SimAccessibility::reachable(const AccessElement& element, double timeout) {
     world_->settle();
     if (!world_->trusted) return AccessError::apiDisabled;
+    if (world_->windowServerStalled ||
+        (element.kind != AccessElementKind::application && world_->unansweredWindows.contains(element.window)))
+        return AccessError::cannotComplete;
     App* app = world_->app(element.pid);
     if (!app || !app->running)
         return element.kind == AccessElementKind::application ? AccessError::cannotComplete : AccessError::invalidUIElement;

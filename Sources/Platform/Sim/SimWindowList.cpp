@@ -14,27 +14,60 @@ SimWindowList::SimWindowList(std::shared_ptr<World> world) : world_(std::move(wo
             if (!alive.expired()) windowDidClose.notify(number);
         });
     };
+    world_->onWindowChanged = [this, alive = std::weak_ptr<int>(alive_)](std::uint32_t number) {
+        world_->clock().async([this, alive, number] {
+            if (!alive.expired()) windowDidChange_.notify(number);
+        });
+    };
 }
 
 SimWindowList::~SimWindowList() {
     world_->onWindowShown = nullptr;
     world_->onWindowClosed = nullptr;
+    world_->onWindowChanged = nullptr;
+}
+
+WindowInfo SimWindowList::describe(std::uint32_t number, const Window& window) {
+    const App* owner = world_->app(window.pid);
+    return {number,       window.pid,   owner->name.value_or(""), window.layer, window.frame,
+            window.title, world_->onScreen(window)};
 }
 
 std::vector<WindowInfo> SimWindowList::windows(const WindowListOptions& options) {
+    return readWindows(options).windows;
+}
+
+WindowListRead SimWindowList::readWindows(const WindowListOptions& options) {
     world_->settle();
-    std::vector<WindowInfo> list;
+    if (world_->windowServerStalled) return {{}, false};
+    WindowListRead read;
     for (auto number : world_->stacking()) {
         const Window* window = world_->liveWindow(number);
         if (!window) continue;
-        const bool visible = world_->onScreen(*window);
-        if (options.onScreenOnly && !visible) continue;
+        if (world_->unansweredWindows.contains(number)) {
+            read.complete = false;
+            continue;
+        }
+        WindowInfo info = describe(number, *window);
+        if (options.onScreenOnly && !info.onScreen) continue;
         if (options.excludeDesktopElements && window->desktopElement) continue;
-        const App* owner = world_->app(window->pid);
-        list.push_back(
-            {number, window->pid, owner->name.value_or(""), window->layer, window->frame, window->title, visible});
+        read.windows.push_back(std::move(info));
     }
-    return list;
+    return read;
+}
+
+WindowLookup SimWindowList::lookUp(std::uint32_t number) {
+    world_->settle();
+    if (world_->windowServerStalled || world_->unansweredWindows.contains(number)) return {};
+    const Window* window = world_->liveWindow(number);
+    if (!window) return {WindowLookup::Answer::destroyed, std::nullopt};
+    return {WindowLookup::Answer::listed, describe(number, *window)};
+}
+
+std::optional<Subscription> SimWindowList::watch(std::uint32_t number, std::function<void()> onChange) {
+    return windowDidChange_.connect([number, onChange = std::move(onChange)](std::uint32_t changed) {
+        if (changed == number && onChange) onChange();
+    });
 }
 
 }  // namespace platform::sim

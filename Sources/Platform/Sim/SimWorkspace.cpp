@@ -43,17 +43,42 @@ RunningApplication SimWorkspace::describe(const App& app) const {
             app.hidden, world_->frontmost() == app.pid, app.iconName};
 }
 
-std::vector<RunningApplication> SimWorkspace::runningApplications() {
+std::vector<RunningApplication> SimWorkspace::running() const {
     std::vector<RunningApplication> out;
     for (auto pid : world_->launchOrder())
         if (const App* app = world_->app(pid); app && app->running) out.push_back(describe(*app));
     return out;
 }
 
+const std::vector<RunningApplication>* SimWorkspace::keptAnswer() {
+    if (world_->answersInFull()) {
+        kept_.reset();
+        return nullptr;
+    }
+    // What a full read just before the window server stopped answering found.
+    if (!kept_) kept_ = running();
+    return &*kept_;
+}
+
+std::vector<RunningApplication> SimWorkspace::runningApplications() {
+    if (const auto* kept = keptAnswer()) return *kept;
+    return running();
+}
+
 std::optional<RunningApplication> SimWorkspace::application(std::int32_t pid) {
+    if (const auto* kept = keptAnswer()) {
+        for (const RunningApplication& app : *kept)
+            if (app.pid == pid) return app;
+        return std::nullopt;
+    }
     const App* app = world_->app(pid);
     if (!app || !app->running) return std::nullopt;
     return describe(*app);
+}
+
+bool SimWorkspace::processEnded(std::int32_t pid) {
+    const App* app = world_->app(pid);
+    return !app || !app->running;
 }
 
 std::optional<RunningApplication> SimWorkspace::frontmostApplication() {

@@ -295,6 +295,7 @@ void World::apply(const Change& change) {
 }
 
 void World::notify(const AccessElement& element, const std::string& notification) {
+    if (element.kind == AccessElementKind::window) windowChanged(element.window);
     std::erase_if(observers_, [](const auto& weak) { return weak.expired(); });
     for (const auto& weak : observers_) {
         auto observer = weak.lock();

@@ -178,6 +178,14 @@ public:
     bool windowNumberCallAvailable = true;
     bool spacesAvailable = true;
 
+    // The window server not answering in time: while it is stalled (a stopped X server) no read
+    // of the window list, the running applications or Accessibility gets an answer; windows
+    // listed here get none (a read answers partly). Readers are told their read was not
+    // answered in full.
+    bool windowServerStalled = false;
+    std::set<std::uint32_t> unansweredWindows;
+    bool answersInFull() const { return !windowServerStalled && unansweredWindows.empty(); }
+
     // Accessibility observers (set by the Accessibility service).
     struct ObserverEntry {
         std::int32_t pid = 0;
@@ -198,6 +206,11 @@ public:
     std::function<void()> onWindowShown;
     // A window was destroyed (vanished, or its application quit).
     std::function<void(std::uint32_t)> onWindowClosed;
+    // A window moved, was resized, retitled, minimised or brought back, or vanished.
+    std::function<void(std::uint32_t)> onWindowChanged;
+    void windowChanged(std::uint32_t number) {
+        if (onWindowChanged) onWindowChanged(number);
+    }
 
 private:
     struct Change {

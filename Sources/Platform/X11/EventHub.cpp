@@ -31,6 +31,15 @@ void EventHub::take(const xcb_generic_event_t& event) {
             }
             return;
         }
+        case XCB_UNMAP_NOTIFY: {
+            // Likewise: a top-level window hidden (minimised, or on another desktop).
+            const auto& e = reinterpret_cast<const xcb_unmap_notify_event_t&>(event);
+            if (e.event == root_) {
+                record = {EventRecord::Kind::unmap, e.window, XCB_ATOM_NONE};
+                break;
+            }
+            return;
+        }
         case XCB_DESTROY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
             record = {EventRecord::Kind::destroy, e.window, XCB_ATOM_NONE};

@@ -20,6 +20,7 @@ struct EventRecord {
         configure,     // `window` was moved or resized
         destroy,       // `window` was destroyed
         map,           // `window`, a top-level window the window manager manages (a frame), was mapped
+        unmap,         // `window`, such a top-level window, was unmapped
         screenChange,  // the displays changed (RandR)
     };
     Kind kind = Kind::property;

@@ -21,7 +21,10 @@ DesktopContext X11Accessibility::context() const { return {*connection_->ewmh(),
 bool X11Accessibility::isProcessTrusted() {
     if (connection_->broken()) return false;
     FactBatch batch(*connection_, rootfact::kWindowManager, {}, 0);
-    return batch.root(Deadline::in(kTrustTimeout)).windowManager;
+    const RootFacts& root = batch.root(Deadline::in(kTrustTimeout));
+    // A check that timed out says nothing of the window manager.
+    if (root.answered) lastTrust_ = root.windowManager;
+    return lastTrust_;
 }
 
 bool X11Accessibility::isProcessTrustedWithOptions(bool) {

@@ -21,6 +21,7 @@ class X11Accessibility final : public Accessibility {
 public:
     X11Accessibility(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events);
 
+    // A window manager is running; while the X server does not answer in time, the last answer.
     bool isProcessTrusted() override;
     bool isProcessTrustedWithOptions(bool prompt) override;
 
@@ -57,6 +58,7 @@ private:
     std::shared_ptr<EventHub> events_;
     WindowManagerInfo manager_;
     AppliedWrites writes_;
+    std::atomic<bool> lastTrust_{false};
 };
 
 }  // namespace platform::x11

@@ -3,6 +3,7 @@
 #include "Platform/X11/X11Observer.h"
 
 #include "Platform/X11/ClientTable.h"
+#include "Platform/X11/TopLevel.h"
 
 #include <algorithm>
 
@@ -11,8 +12,6 @@ namespace platform::x11 {
 namespace {
 // How long one look at the followed windows may wait for the server.
 constexpr double kLookTimeout = 0.25;
-// Window managers nest a client at most a few windows below its frame.
-constexpr int kMaxFrameDepth = 8;
 }  // namespace
 
 X11Observer::X11Observer(std::shared_ptr<Connection> connection, std::shared_ptr<EventHub> events, std::int32_t pid)
@@ -109,17 +108,10 @@ void X11Observer::look(bool report) {
 }
 
 void X11Observer::followFrameOf(xcb_window_t window) {
-    const Deadline deadline = Deadline::in(kLookTimeout);
-    xcb_window_t at = window;
-    for (int depth = 0; depth < kMaxFrameDepth; ++depth) {
-        auto tree = connection_->await<xcb_query_tree_reply_t>(xcb_query_tree(connection_->xcb(), at), deadline);
-        if (!tree) return;
-        if (tree->parent == connection_->root() || tree->parent == XCB_WINDOW_NONE) break;
-        at = tree->parent;
-    }
-    if (at == window || at == connection_->root()) return;
-    frameClients_[at] = window;
-    connection_->follow(at);
+    const auto frame = topLevelOf(*connection_, window, Deadline::in(kLookTimeout));
+    if (!frame || *frame == window || *frame == connection_->root()) return;
+    frameClients_[*frame] = window;
+    connection_->follow(*frame);
 }
 
 void X11Observer::deliver(const AccessElement& element, const std::string& notification) {

@@ -27,18 +27,22 @@ SpaceID X11Spaces::currentSpace(std::uint32_t screenNumber) {
     FactBatch batch(*connection_, rootfact::kDesktops, {}, 0);
     if (!monitors_ || monitorsChanged_ || connection_->broken()) {
         monitorsChanged_ = false;
-        monitors_.reset();
         const auto monitors = readMonitors(*connection_, deadline);
-        // An unanswered read (no monitor at all) is asked again next time.
+        // An unanswered read (no monitor at all) keeps the monitors read before and is asked
+        // again next time.
         if (!monitors.empty()) {
             monitors_.emplace();
             for (const Monitor& m : monitors) monitors_->insert(m.nameAtom);
+        } else {
+            monitorsChanged_ = true;
         }
     }
     const bool known = monitors_ && monitors_->contains(screenNumber);
     const auto& root = batch.root(deadline);
-    if (!known || !root.currentDesktop) return 0;
-    return SpaceID{*root.currentDesktop} + 1;
+    // A read that timed out says nothing of a desktop switch: the last desktop read stands.
+    if (root.answered) lastDesktop_ = root.currentDesktop;
+    if (!known || !lastDesktop_) return 0;
+    return SpaceID{*lastDesktop_} + 1;
 }
 
 std::set<SpaceID> X11Spaces::spacesOfWindow(std::uint32_t windowNumber) {

@@ -1,5 +1,6 @@
 // X11Spaces: Spaces are the window manager's desktops: Space n is desktop n - 1. Every
 // display shows the current desktop; a window on every desktop (sticky) is in every Space.
+// While the X server does not answer in time, the current Space is the last one read.
 #pragma once
 
 #include "Platform/Spaces.h"
@@ -25,6 +26,8 @@ private:
     // The monitors' numbers, read once and again after RandR said the monitors changed.
     std::optional<std::set<std::uint32_t>> monitors_;
     bool monitorsChanged_ = false;
+    // The current desktop as last read in full.
+    std::optional<std::uint32_t> lastDesktop_;
     Subscription subscription_;
     // Each window's Spaces as last read, while the fact cache's generation stands (pruning asks
     // for every arranged window each beat). Any thread.

@@ -3,6 +3,7 @@
 
 #include "Platform/X11/ApplicationIdentity.h"
 #include "Platform/X11/ClientTable.h"
+#include "Platform/X11/TopLevel.h"
 
 #include <algorithm>
 #include <map>
@@ -12,8 +13,6 @@ namespace platform::x11 {
 
 namespace {
 constexpr double kReadTimeout = 0.5;
-// Window managers nest a client at most a few windows below its frame.
-constexpr int kMaxFrameDepth = 8;
 constexpr unsigned kListedFacts = fact::kGeometry | fact::kTitle | fact::kKind | fact::kAttributes | fact::kClass;
 
 std::int32_t layerOf(const WindowFacts& facts, const xcb_ewmh_connection_t& e) {
@@ -36,6 +35,7 @@ X11WindowList::X11WindowList(std::shared_ptr<Connection> connection, std::shared
                    (r.kind == EventRecord::Kind::property && r.window == root && r.atom == clients);
         });
         if (shown) windowDidAppear.notify();
+        tellWatches(batch);
         for (const EventRecord& r : batch)
             if (r.kind == EventRecord::Kind::destroy) {
                 windowDidClose.notify(r.window);
@@ -47,7 +47,7 @@ X11WindowList::X11WindowList(std::shared_ptr<Connection> connection, std::shared
 
 std::map<xcb_window_t, xcb_window_t> X11WindowList::framesOf(const std::vector<xcb_window_t>& clients,
                                                              const std::vector<xcb_window_t>& rootChildren,
-                                                             Deadline deadline) {
+                                                             Deadline deadline, bool& answered) {
     Connection& c = *connection_;
     const std::set<xcb_window_t> tops(rootChildren.begin(), rootChildren.end());
     std::map<xcb_window_t, xcb_window_t> frames;
@@ -68,7 +68,10 @@ std::map<xcb_window_t, xcb_window_t> X11WindowList::framesOf(const std::vector<x
         std::map<xcb_window_t, xcb_window_t> next;
         for (const auto& [client, cookie] : asked) {
             auto tree = c.await<xcb_query_tree_reply_t>(cookie, deadline);
-            if (!tree) continue;
+            if (!tree) {
+                answered = answered && tree.status == ReplyStatus::xError;
+                continue;
+            }
             if (tree->parent == c.root())
                 frames[client] = climbing[client];
             else if (tree->parent != XCB_WINDOW_NONE)
@@ -87,24 +90,34 @@ std::optional<std::uint64_t> X11WindowList::changeStamp() {
 }
 
 std::vector<WindowInfo> X11WindowList::windows(const WindowListOptions& options) {
-    return read(options).value_or(std::vector<WindowInfo>{});
+    return list(options).windows.value_or(std::vector<WindowInfo>{});
+}
+
+WindowListRead X11WindowList::readWindows(const WindowListOptions& options) {
+    Listing listing = list(options);
+    return {listing.windows.value_or(std::vector<WindowInfo>{}), listing.complete};
 }
 
 std::optional<std::vector<WindowInfo>> X11WindowList::read(const WindowListOptions& options) {
+    return list(options).windows;
+}
+
+X11WindowList::Listing X11WindowList::list(const WindowListOptions& options) {
     Connection& c = *connection_;
     const Deadline deadline = Deadline::in(kReadTimeout);
     const xcb_ewmh_connection_t& e = *c.ewmh();
     const auto rootTreeCookie = xcb_query_tree(c.xcb(), c.root());
     const ClientTable table = ClientTable::read(c, 0, kListedFacts, deadline);
     auto rootTree = c.await<xcb_query_tree_reply_t>(rootTreeCookie, deadline);
-    if (!rootTree || !table.answered) return std::nullopt;
+    if (!rootTree || !table.answered) return {};
+    bool complete = true;
     const xcb_window_t* first = xcb_query_tree_children(rootTree.value.get());
     const std::vector<xcb_window_t> children(first, first + xcb_query_tree_children_length(rootTree.value.get()));
 
     std::vector<xcb_window_t> clients;
     for (const WindowFacts& f : table.clients) clients.push_back(f.window);
     std::map<xcb_window_t, std::size_t> clientOfTop;
-    for (const auto& [client, top] : framesOf(clients, children, deadline))
+    for (const auto& [client, top] : framesOf(clients, children, deadline, complete))
         clientOfTop[top] = static_cast<std::size_t>(table.find(client) - table.clients.data());
 
     // Top-level windows that are no client's frame: unmanaged windows on screen (menus,
@@ -114,13 +127,16 @@ std::optional<std::vector<WindowInfo>> X11WindowList::read(const WindowListOptio
         if (!clientOfTop.contains(child)) others.push_back(child);
     FactBatch otherAttributes(c, 0, others, fact::kAttributes);
     std::vector<xcb_window_t> unmanagedWindows;
-    for (const WindowFacts& f : otherAttributes.windows(deadline))
-        if (f.exists && f.overrideRedirect && f.mapState == XCB_MAP_STATE_VIEWABLE)
-            unmanagedWindows.push_back(f.window);
+    for (const WindowFacts& f : otherAttributes.windows(deadline)) {
+        complete = complete && f.answered;
+        if (f.exists && f.overrideRedirect && f.mapState == XCB_MAP_STATE_VIEWABLE) unmanagedWindows.push_back(f.window);
+    }
     FactBatch unmanagedFacts(c, 0, unmanagedWindows, kListedFacts | fact::kOwner);
     std::map<xcb_window_t, const WindowFacts*> unmanaged;
-    for (const WindowFacts& f : unmanagedFacts.windows(deadline))
+    for (const WindowFacts& f : unmanagedFacts.windows(deadline)) {
+        complete = complete && f.answered;
         if (f.exists) unmanaged[f.window] = &f;
+    }
     const xcb_setup_t& setup = *xcb_get_setup(c.xcb());
 
     std::vector<WindowInfo> list;
@@ -142,7 +158,52 @@ std::optional<std::vector<WindowInfo>> X11WindowList::read(const WindowListOptio
     }
     for (std::size_t i = 0; i < table.clients.size(); ++i)
         if (!listed[i]) add(table.clients[i], table.pids[i]);
-    return list;
+    return {std::move(list), complete};
+}
+
+WindowLookup X11WindowList::lookUp(std::uint32_t number) {
+    Connection& c = *connection_;
+    if (c.closing(number)) return {WindowLookup::Answer::destroyed, std::nullopt};
+    const ClientTable table = ClientTable::readSome(c, 0, {number}, kListedFacts, Deadline::in(kReadTimeout));
+    if (!table.answered) return {};
+    const WindowFacts* facts = table.find(number);
+    // The table leaves out a window the server answered BadWindow for.
+    if (!facts) return {WindowLookup::Answer::destroyed, std::nullopt};
+    if (!table.root.isClient(number)) return {WindowLookup::Answer::unlisted, std::nullopt};
+    const std::int32_t pid = table.pidOf(number);
+    const bool visible = facts->mapState == XCB_MAP_STATE_VIEWABLE;
+    return {WindowLookup::Answer::listed,
+            WindowInfo{number, pid, applicationName(*facts, pid).value_or(""), layerOf(*facts, *c.ewmh()),
+                       facts->frame(), facts->title, visible}};
+}
+
+std::optional<Subscription> X11WindowList::watch(std::uint32_t number, std::function<void()> onChange) {
+    Connection& c = *connection_;
+    c.follow(number);
+    // Some window managers move the frame without telling the client: the frame is followed too.
+    const xcb_window_t frame = topLevelOf(c, number, Deadline::in(kReadTimeout)).value_or(XCB_WINDOW_NONE);
+    if (frame != XCB_WINDOW_NONE && frame != number) c.follow(frame);
+    c.flush();
+    auto entry = std::make_shared<Watch>(Watch{number, frame, std::move(onChange)});
+    std::erase_if(watches_, [](const std::weak_ptr<Watch>& w) { return w.expired(); });
+    watches_.push_back(entry);
+    return Subscription(entry);
+}
+
+void X11WindowList::tellWatches(const std::vector<EventRecord>& batch) {
+    if (watches_.empty()) return;
+    std::vector<std::weak_ptr<Watch>> concerned;
+    for (const auto& weak : watches_) {
+        const auto watch = weak.lock();
+        if (!watch) continue;
+        if (std::any_of(batch.begin(), batch.end(), [&](const EventRecord& r) {
+                return r.window == watch->client || (watch->frame != XCB_WINDOW_NONE && r.window == watch->frame);
+            }))
+            concerned.push_back(weak);
+    }
+    // Each is told once per batch; a watch dropped by an earlier one's callback is not told.
+    for (const auto& weak : concerned)
+        if (const auto watch = weak.lock(); watch && watch->onChange) watch->onChange();
 }
 
 }  // namespace platform::x11

@@ -76,10 +76,14 @@ X11Workspace::Picture X11Workspace::look() {
     Picture picture{std::make_shared<const std::vector<RunningApplication>>(
                         applicationsOf(table, *connection_->ewmh(), connection_->root())),
                     table.root.currentDesktop, table.answered};
+    std::lock_guard lock(pictureMutex_);
     if (picture.answered) {
-        std::lock_guard lock(pictureMutex_);
         picture_ = picture;
         pictureGeneration_ = generation;
+    } else if (picture_) {
+        // A read that timed out or answered partly says nothing of applications that quit:
+        // the last full answer stands, marked as not answered now.
+        return Picture{picture_->applications, picture_->desktop, false};
     }
     return picture;
 }
@@ -134,6 +138,11 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() {
 }
 
 std::int32_t X11Workspace::ownPid() { return static_cast<std::int32_t>(getpid()); }
+
+bool X11Workspace::processEnded(std::int32_t pid) {
+    // A stand-in id names no process that could be asked about.
+    return pid > 0 && !processAlive(pid);
+}
 
 bool X11Workspace::activate(std::int32_t pid, ActivationOptions options) {
     const Deadline deadline = Deadline::in(kRequestTimeout);

@@ -1,7 +1,8 @@
 // X11Workspace: the running applications on X11 are the processes that own client windows,
 // grouped by process id (a stand-in id for clients that name none). It activates, hides and
 // unhides them through the window manager, and reports launches, quits, activations and
-// desktop switches from the window manager's root properties, on the main thread.
+// desktop switches from the window manager's root properties, on the main thread. A read
+// that does not answer in full gives the applications of the last one that did.
 #pragma once
 
 #include "Platform/Workspace.h"
@@ -24,6 +25,8 @@ public:
     std::optional<RunningApplication> application(std::int32_t pid) override;
     std::optional<RunningApplication> frontmostApplication() override;
     std::int32_t ownPid() override;
+    // Only a real process id (not a stand-in) whose /proc entry is gone.
+    bool processEnded(std::int32_t pid) override;
 
     bool activate(std::int32_t pid, ActivationOptions options) override;
     bool unhide(std::int32_t pid) override;
