@@ -3,16 +3,18 @@
 // arvelo's lies over xlogo, and the arranger gives xlogo's tile to the other window; pressing it
 // again unpins it, the panel goes and xlogo comes back into the layout. Pinning and unpinning in
 // a loop leaves no panel behind and arvelo's CPU time stops growing. A pinned xlogo that quits
-// fails its pin and takes the panel with it.
+// fails its pin and takes the panel with it; one whose X server stops for 2 s keeps its pin.
 #include "ArveloSession.h"
 #include "ScreenPixel.h"
 #include "Wait.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 using namespace e2e;
@@ -185,5 +187,44 @@ TEST_F(PinManagerEndToEnd, APinnedWindowThatQuitsLeavesNoPanel) {
     xlogoProcess->signal(SIGTERM);
     EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences("pin failed: ") == 1; })) << log();
     EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(tiledLogo) == 0; }));
+    EXPECT_TRUE(arvelo->running()) << log();
+}
+
+TEST_F(PinManagerEndToEnd, APinOutlivesAnXServerThatStopsFor2Seconds) {
+    const std::string server = environmentValue("VOMIRA_XVFB_PID");
+    if (server.empty()) GTEST_SKIP() << "needs the X server's process id (run through scripts/with-xvfb)";
+    arrange();
+    const Frame tiledEyes = frameOf(xeyes);
+    pressPinKeyOverXlogo();
+    ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences(pinActive()) == 1; })) << log();
+    ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(frameOf(xlogo)) == 1; }));
+    // xeyes takes xlogo's tile; that arrangement must survive the stop as well.
+    const Frame logo = frameOf(xlogo);
+    const Frames grown = session.probe.settledFrames(
+        {"XEyes"},
+        [&](const Frames& now) {
+            return now.size() == 1 && now.begin()->second.width * now.begin()->second.height >
+                                          tiledEyes.width * tiledEyes.height;
+        },
+        kFewBeats);
+    ASSERT_EQ(grown.size(), 1u);
+    const Frame eyes = grown.begin()->second;
+    ASSERT_GT(eyes.width * eyes.height, tiledEyes.width * tiledEyes.height) << eyes.text();
+
+    // Every reply arvelo waits for in the meantime times out.
+    const pid_t xvfb = static_cast<pid_t>(std::stol(server));
+    ASSERT_EQ(kill(xvfb, SIGSTOP), 0);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    ASSERT_EQ(kill(xvfb, SIGCONT), 0);
+
+    // Still pinned: the preview follows xlogo to a new place, and nothing failed.
+    session.start("xdotool", {"windowmove", "--sync", std::to_string(xlogo), "200", "150"}).waitForExit(10);
+    Frame moved;
+    EXPECT_TRUE(waitUntil(kPinDeadline, [&] {
+        moved = frameOf(xlogo);
+        return !moved.near(logo, 2) && panelsOver(moved) == 1;
+    })) << "xlogo at " << moved.text() << "\n" << log();
+    EXPECT_EQ(occurrences("pin failed: "), 0) << log();
+    EXPECT_TRUE(frameOf(xeyes).near(eyes, 2)) << "xeyes " << frameOf(xeyes).text() << ", was " << eyes.text();
     EXPECT_TRUE(arvelo->running()) << log();
 }

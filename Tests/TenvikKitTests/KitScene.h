@@ -35,6 +35,7 @@ public:
         return inner_.frontmostApplication();
     }
     std::int32_t ownPid() override { return inner_.ownPid(); }
+    bool processEnded(std::int32_t pid) override { return inner_.processEnded(pid); }
     bool activate(std::int32_t pid, platform::ActivationOptions options) override {
         ++activationRequests;
         if (activation == Activation::refuse) return false;

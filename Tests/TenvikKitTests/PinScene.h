@@ -1,6 +1,7 @@
 // PinScene.h: a simulated desktop for pin tests: one 1920 × 1080 display, an editor with one
 // large window in front, this program's own application, the kit's settings and permissions,
-// and captures that answer on the next turn of the main queue.
+// captures that answer on the next turn of the main queue, and, when asked, a window list
+// that cannot follow one window.
 #pragma once
 
 #include "KitScene.h"
@@ -15,6 +16,26 @@ namespace tenvik::test {
 
 inline constexpr const char* kOwnApplicationID = "org.vomira.Arvelo";
 
+// The simulated window list without its news of single windows, as on a backend that cannot
+// follow one window.
+class UnfollowedWindowList final : public platform::WindowList {
+public:
+    explicit UnfollowedWindowList(std::shared_ptr<platform::WindowList> inner) : inner_(std::move(inner)) {
+        closure_ = inner_->windowDidClose.connect([this](std::uint32_t number) { windowDidClose.notify(number); });
+    }
+    std::vector<platform::WindowInfo> windows(const platform::WindowListOptions& options) override {
+        return inner_->windows(options);
+    }
+    platform::WindowListRead readWindows(const platform::WindowListOptions& options) override {
+        return inner_->readWindows(options);
+    }
+    platform::WindowLookup lookUp(std::uint32_t number) override { return inner_->lookUp(number); }
+
+private:
+    std::shared_ptr<platform::WindowList> inner_;
+    platform::Subscription closure_;
+};
+
 struct PinScene : KitScene {
     PinScene() {
         desktop.addDisplay("Main", {1920, 1080});
@@ -28,7 +49,8 @@ struct PinScene : KitScene {
     }
 
     PinServices pinServices() {
-        const platform::Services services = desktop.services();
+        platform::Services services = desktop.services();
+        if (!followWindows) services.windowList = std::make_shared<UnfollowedWindowList>(services.windowList);
         return {services, pinSettings,
                 std::make_shared<PermissionsManager>(services.accessibility, services.screenCapture,
                                                      services.workspace, services.dispatch,
@@ -62,6 +84,8 @@ struct PinScene : KitScene {
 
     // The view layer's host for the pins' panels; none by default.
     PinPreviewHost previewHost;
+    // Whether the pins hear of their window's changes from the window list.
+    bool followWindows = true;
     std::shared_ptr<AppSettings> pinSettings = std::make_shared<AppSettings>(desktop.services().defaults, center);
     std::unique_ptr<platform::sim::AppHandle> self;
     std::unique_ptr<platform::sim::AppHandle> editor;

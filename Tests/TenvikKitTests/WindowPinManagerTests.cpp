@@ -35,7 +35,8 @@ TEST(WindowPinManager, StartsThenShowsTheWindowAndItsText) {
     // The pin text first without the panel shown, then with it.
     EXPECT_EQ(scene.stateChanges, 3);
     EXPECT_TRUE(pin->isObserved());
-    EXPECT_DOUBLE_EQ(pin->refreshInterval(), 1.0);
+    EXPECT_TRUE(pin->isFollowed());
+    EXPECT_DOUBLE_EQ(pin->refreshInterval(), WindowPinManager::kFollowedRefreshInterval);
     EXPECT_TRUE(pin->hasRefreshTimer());
 }
 

@@ -1,12 +1,14 @@
 // WindowPinTrackingTests.cpp: an active pin following its window on the simulated desktop's
-// virtual clock: the refresh interval with and without an Accessibility observer, the
-// visibility rule and the frame rate it gives, the capture size, hide, unhide, desktop and
-// screen changes, the window or its application going away, an application that does not
-// answer, title changes and changed settings.
+// virtual clock: the refresh interval with and without the window list's news and an
+// Accessibility observer, the visibility rule and the frame rate it gives, the capture size,
+// hide, unhide, desktop and screen changes, the window or its application going away against
+// a window server that does not answer, an application that does not answer, title changes
+// and changed settings.
 #include "PinScene.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 namespace tenvik {
@@ -29,26 +31,44 @@ platform::PinCaptureProfile lastProfile(PinScene& scene) {
     return scene.capture()->profile();
 }
 
-TEST(WindowPinTracking, RefreshesEvery035SecondsWithoutAnObserverAndEverySecondWithOne) {
+TEST(WindowPinTracking, RefreshIntervalFollowsWhatReportsTheWindowsChanges) {
     struct Case {
         const char* name;
+        bool followed;
         bool trusted;
         double interval;
     };
-    for (const Case& c : {Case{"observed", true, 1.0}, Case{"not trusted", false, 0.35}}) {
+    for (const Case& c : {Case{"window list news", true, true, 5.0}, Case{"window list news, not trusted", true, false, 5.0},
+                          Case{"observed", false, true, 1.0}, Case{"not trusted", false, false, 0.35}}) {
         SCOPED_TRACE(c.name);
         PinScene scene;
         scene.desktop.setTrusted(c.trusted);
+        scene.followWindows = c.followed;
         auto pin = scene.activePin();
+        ASSERT_TRUE(pin->isActive());
         EXPECT_DOUBLE_EQ(pin->refreshInterval(), c.interval);
         EXPECT_EQ(pin->isObserved(), c.trusted);
-        // A move the observer does not report is seen at the next tick, not before.
+        EXPECT_EQ(pin->isFollowed(), c.followed);
+        // A move nothing reports is seen at the next tick, not before.
         scene.notes->state().frame = {300, 200, 800, 600};
         scene.desktop.advance(c.interval - 0.01);
         EXPECT_EQ(pin->pinnedWindow()->bounds, (arvelo::Rect{100, 100, 800, 600}));
         scene.desktop.advance(0.02);
         EXPECT_EQ(pin->pinnedWindow()->bounds, (arvelo::Rect{300, 200, 800, 600}));
     }
+}
+
+TEST(WindowPinTracking, TheWindowListsNewsRefreshesAtOnce) {
+    PinScene scene;
+    scene.desktop.setTrusted(false);  // no observer: only the window list's news is this quick
+    auto pin = scene.activePin();
+    ASSERT_TRUE(pin->isFollowed());
+    scene.notes->moveTo({400, 300, 640, 480});
+    scene.notes->setTitle("Notes (edited)");
+    scene.desktop.drain();
+    EXPECT_EQ(pin->pinnedWindow()->bounds, (arvelo::Rect{400, 300, 640, 480}));
+    EXPECT_EQ(pin->statusText(), "Editor - Notes (edited) (grant Accessibility for click-through)");
+    EXPECT_EQ(lastProfile(scene), (platform::PinCaptureProfile{640, 480, 10}));
 }
 
 TEST(WindowPinTracking, AnObservedMoveRefreshesAtOnce) {
@@ -62,6 +82,7 @@ TEST(WindowPinTracking, AnObservedMoveRefreshesAtOnce) {
 
 TEST(WindowPinTracking, LosingAccessibilityDropsTheObserverAtTheNextRefresh) {
     PinScene scene;
+    scene.followWindows = false;
     auto pin = scene.activePin();
     ASSERT_DOUBLE_EQ(pin->refreshInterval(), 1.0);
     scene.desktop.setTrusted(false);
@@ -97,7 +118,8 @@ TEST(WindowPinTracking, VisibilityRuleAndTheFrameRateItGives) {
         PinScene scene;
         auto pin = scene.activePin();
         if (c.act) c.act(scene);
-        scene.desktop.advance(1.0);
+        // Changes nothing reports are seen at the slow check.
+        scene.desktop.advance(WindowPinManager::kFollowedRefreshInterval);
         ASSERT_TRUE(pin->isActive());
         EXPECT_EQ(pin->panelController().isVisible(), c.visible);
         EXPECT_EQ(pin->statusText().ends_with(" (hidden)"), !c.visible);
@@ -131,32 +153,85 @@ TEST(WindowPinTracking, HideUnhideDesktopAndScreenChangesRefreshAtOnce) {
     EXPECT_FALSE(pin->panelController().isVisible());
 }
 
-TEST(WindowPinTracking, TheWindowOrItsApplicationGoingAwayFailsThePin) {
+TEST(WindowPinTracking, OnlyTheWindowsEndOrItsOwnersEndsThePin) {
     struct Case {
         const char* name;
         std::function<void(PinScene&)> act;
         bool trusted;
+        bool ends;
     };
     const Case cases[] = {
-        {"window closes, observed", [](PinScene& s) { s.notes->vanish(); }, true},
-        {"window closes, on the timer", [](PinScene& s) { s.notes->vanish(); }, false},
-        {"application quits", [](PinScene& s) { s.editor->quit(); }, true},
-        {"application quits, on the timer", [](PinScene& s) { s.editor->quit(); }, false},
+        {"window closes, observed", [](PinScene& s) { s.notes->vanish(); }, true, true},
+        {"window closes, on the window list's news", [](PinScene& s) { s.notes->vanish(); }, false, true},
+        {"application quits", [](PinScene& s) { s.editor->quit(); }, true, true},
+        {"application quits, on the window list's news", [](PinScene& s) { s.editor->quit(); }, false, true},
+        {"the window server does not answer", [](PinScene& s) { s.desktop.world().windowServerStalled = true; },
+         true, false},
+        {"the window server answers partly",
+         [](PinScene& s) { s.desktop.world().unansweredWindows = {s.notes->number()}; }, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         PinScene scene;
         scene.desktop.setTrusted(c.trusted);
         auto pin = scene.activePin();
+        const platform::PinCaptureProfile profile = lastProfile(scene);
         c.act(scene);
-        scene.desktop.advance(c.trusted ? 1.0 : 0.35);
-        EXPECT_TRUE(pin->hasFailed());
-        EXPECT_EQ(pin->statusText(), "Preview source unavailable");
-        EXPECT_FALSE(pin->pinStream());
-        EXPECT_FALSE(pin->hasRefreshTimer());
-        scene.desktop.drain();
-        EXPECT_TRUE(scene.noCaptureRunning());
+        // Past the slow check: the window has been asked about since.
+        scene.desktop.advance(WindowPinManager::kFollowedRefreshInterval + 1.0);
+        if (c.ends) {
+            EXPECT_TRUE(pin->hasFailed());
+            EXPECT_EQ(pin->statusText(), "Preview source unavailable");
+            EXPECT_FALSE(pin->pinStream());
+            EXPECT_FALSE(pin->hasRefreshTimer());
+            scene.desktop.drain();
+            EXPECT_TRUE(scene.noCaptureRunning());
+            continue;
+        }
+        // Nothing the server leaves unanswered changes the pin, its panel or its capture.
+        EXPECT_TRUE(pin->isActive());
+        EXPECT_TRUE(pin->panelController().isVisible());
+        EXPECT_EQ(pin->pinnedWindow()->bounds, (arvelo::Rect{100, 100, 800, 600}));
+        EXPECT_EQ(lastProfile(scene), profile);
+        EXPECT_TRUE(pin->unansweredSince());
+        EXPECT_DOUBLE_EQ(pin->refreshInterval(), c.trusted ? 1.0 : 0.35) << "asked again at the quick pace";
     }
+}
+
+TEST(WindowPinTracking, AWindowUnansweredFor10SecondsIsSaidOnceAndThePinKeepsAsking) {
+    PinScene scene;
+    auto pin = scene.activePin();
+    const std::string text = pin->statusText();
+    const int before = scene.stateChanges;
+    scene.desktop.world().windowServerStalled = true;
+    scene.notes->state().frame = {300, 200, 800, 600};  // moved while the server is stopped
+    // The screens change: the pin asks about its window at once, and gets no answer.
+    scene.desktop.services().screens->didChangeParameters.notify();
+    scene.desktop.drain();
+    ASSERT_TRUE(pin->unansweredSince());
+    scene.desktop.advance(9.0);
+    EXPECT_EQ(pin->statusText(), text) << "nothing is said before 10 s";
+    EXPECT_EQ(scene.stateChanges, before);
+    scene.desktop.advance(2.0);
+    EXPECT_EQ(pin->statusText(), text + " (X server not answering, still trying)");
+    EXPECT_EQ(scene.stateChanges, before + 1);
+    scene.desktop.advance(30.0);
+    EXPECT_EQ(scene.stateChanges, before + 1) << "said once";
+    EXPECT_TRUE(pin->isActive());
+
+    scene.desktop.world().windowServerStalled = false;
+    scene.desktop.advance(1.0);
+    EXPECT_EQ(pin->statusText(), text);
+    EXPECT_EQ(pin->pinnedWindow()->bounds, (arvelo::Rect{300, 200, 800, 600}));
+    EXPECT_FALSE(pin->unansweredSince());
+    EXPECT_DOUBLE_EQ(pin->refreshInterval(), WindowPinManager::kFollowedRefreshInterval);
+    const auto lines = scene.logLines("pin");
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("has not answered") != std::string::npos; }),
+              1);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("answers again") != std::string::npos; }),
+              1);
 }
 
 TEST(WindowPinTracking, AnApplicationThatDoesNotAnswerCostsAtMostTheShortTimeOut) {
@@ -165,7 +240,7 @@ TEST(WindowPinTracking, AnApplicationThatDoesNotAnswerCostsAtMostTheShortTimeOut
     auto pin = scene.activePin();
     ASSERT_TRUE(pin->isActive());
     EXPECT_FALSE(pin->isObserved());  // its windows cannot be read in time
-    EXPECT_DOUBLE_EQ(pin->refreshInterval(), 0.35);
+    EXPECT_DOUBLE_EQ(pin->refreshInterval(), WindowPinManager::kFollowedRefreshInterval);
     scene.desktop.advance(2.0);
     EXPECT_TRUE(pin->isActive());
     bool askedEditor = false;
@@ -199,7 +274,7 @@ TEST(WindowPinTracking, CaptureSizeFollowsTheWindow) {
 
     // A size that cannot be captured hides the panel and keeps the last profile.
     scene.notes->state().frame = {100, 100, std::numeric_limits<double>::infinity(), 360};
-    scene.desktop.advance(1.0);
+    scene.desktop.advance(WindowPinManager::kFollowedRefreshInterval);
     EXPECT_FALSE(pin->panelController().isVisible());
     EXPECT_EQ(lastProfile(scene), (platform::PinCaptureProfile{640, 360, 10}));
 }
@@ -232,9 +307,9 @@ TEST(WindowPinTracking, WorkingThroughThePreviewAsksFor30FramesUntilThePointerLe
     EXPECT_EQ(told, (std::vector<std::optional<std::int32_t>>{scene.editor->pid()}));
     EXPECT_EQ(lastProfile(scene).framesPerSecond, 30);
 
-    // Far from the panel, the next refresh ends the interaction.
-    scene.desktop.movePointer({1500, 950});
-    scene.desktop.advance(1.0);
+    // Far from the panel, the move ends the interaction.
+    scene.desktop.mouseMove({1500, 950});
+    scene.desktop.advance(0.1);
     EXPECT_FALSE(pin->panelController().isInteracting());
     EXPECT_EQ(told.back(), std::nullopt);
     EXPECT_EQ(lastProfile(scene).framesPerSecond, 10);

@@ -181,6 +181,7 @@ void WindowPinManager::finishStart(const std::shared_ptr<PinStream>& stream, con
     pinTask_.reset();
     pinStream_ = stream;
     pinnedWindow_ = window;
+    followWindow(window.windowID);
     syncAXObserver(window);
     setState(PinState::Kind::active, description(window, hasAccessibilityAccess));
     Log::pin().info("pin active windowID=" + std::to_string(window.windowID));
@@ -213,6 +214,10 @@ void WindowPinManager::tearDownPinResources() {
     refreshTimer_.invalidate();
     refreshTimer_ = {};
     refreshInterval_ = kRefreshInterval;
+    windowWatch_.reset();
+    windowClosure_.reset();
+    unansweredSince_.reset();
+    unansweredReported_ = false;
     panelController_.stop();
 }
 
@@ -251,6 +256,7 @@ std::string WindowPinManager::description(const PinnedWindow& window, bool hasAc
     if (!window.title.empty()) text += " - " + window.title;
     if (!hasAccessibilityAccess) text += kNoAccessibilitySuffix;
     if (!panelController_.isVisible()) text += kHiddenSuffix;
+    if (unansweredReported_) text += kUnansweredSuffix;
     return text;
 }
 

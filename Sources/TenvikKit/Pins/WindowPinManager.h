@@ -3,9 +3,13 @@
 // with its message), the start attempt (application chosen, permission checked, window
 // resolved, panel prepared, stream started, each later step dropped once a newer attempt or a
 // teardown made its token stale), the teardown of every resource, and the tracking of an active
-// pin: the refresh (on a 0.35 s timer, 1.0 s while an Accessibility observer watches the window,
-// and on hide, unhide, desktop and screen changes), the visibility rule and the capture profile.
-// A pin is made for one attempt and never restarted. Main thread only.
+// pin: the refresh (whenever the window list reports a change of the window, and on a slow 5 s
+// check; where the window cannot be followed, on a 0.35 s timer, 1.0 s while an Accessibility
+// observer watches the window; and on hide, unhide, desktop and screen changes), the
+// visibility rule and the capture profile. The pin ends only when its window is destroyed or
+// its owner's process ended: a window the window server does not answer about in time is kept
+// as it was and asked about again, and after 10 s of that the pin's text says so. A pin is made
+// for one attempt and never restarted. Main thread only.
 #pragma once
 
 #include "Platform/Services.h"
@@ -47,6 +51,10 @@ class WindowPinManager : public std::enable_shared_from_this<WindowPinManager> {
 public:
     static constexpr double kRefreshInterval = 0.35;
     static constexpr double kObservedRefreshInterval = 1.0;
+    // While the window list reports the window's changes, the timer only checks now and then.
+    static constexpr double kFollowedRefreshInterval = 5.0;
+    // How long the window server may leave the window unanswered before the text says so.
+    static constexpr double kUnansweredPatience = 10.0;
 
     static constexpr const char* kStartingText = "Starting pin...";
     static constexpr const char* kNoPermissionMessage = "Screen Recording permission required";
@@ -55,6 +63,7 @@ public:
     static constexpr const char* kSourceUnavailableMessage = "Preview source unavailable";
     static constexpr const char* kNoAccessibilitySuffix = " (grant Accessibility for click-through)";
     static constexpr const char* kHiddenSuffix = " (hidden)";
+    static constexpr const char* kUnansweredSuffix = " (X server not answering, still trying)";
 
     // Registers the workspace and screen observers at once.
     static std::shared_ptr<WindowPinManager> make(PinServices services,
@@ -99,6 +108,10 @@ public:
     double refreshInterval() const { return refreshInterval_; }
     bool hasRefreshTimer() const { return refreshTimer_.isValid(); }
     bool isObserved() const { return axObserver_ && axObserver_->isLive(); }
+    // The window list reports the window's changes.
+    bool isFollowed() const { return windowWatch_.has_value(); }
+    // Since when (uptime) the window server has not answered about the window.
+    const std::optional<double>& unansweredSince() const { return unansweredSince_; }
     bool isStarting() const { return pinTask_ != nullptr; }
     const std::shared_ptr<PinStream>& pinStream() const { return pinStream_; }
     const PinPanelController& panelController() const { return panelController_; }
@@ -130,6 +143,12 @@ private:
     void observeWorkspaceNotifications();
     void refreshLater();
     void refreshPinnedWindow();
+    // Follows the window's changes and its destruction through the window list.
+    void followWindow(std::uint32_t windowID);
+    // The window server did not answer about the window, or answered again.
+    void windowUnanswered(const PinnedWindow& window);
+    void windowAnswered(const PinnedWindow& window);
+    double wantedRefreshInterval() const;
     void syncAXObserver(const PinnedWindow& window);
     void startRefreshTimer();
     bool isWindowVisible(const PinnedWindow& window, const std::vector<PinDisplay>& displays) const;
@@ -157,6 +176,13 @@ private:
     PinRequestGate requestGate_;
     std::shared_ptr<PinTask> pinTask_;
     std::optional<PinnedWindow> pinnedWindow_;
+    // The window list's news of the pinned window (none where it cannot follow one) and of its
+    // destruction; a refresh asked for and not yet run.
+    std::optional<platform::Subscription> windowWatch_;
+    platform::Subscription windowClosure_;
+    bool refreshQueued_ = false;
+    std::optional<double> unansweredSince_;
+    bool unansweredReported_ = false;
 };
 
 }  // namespace tenvik

@@ -1,9 +1,11 @@
-// WindowPinTracking.cpp: how an active pin follows its window: what makes it look again (its
-// timer, the Accessibility observer, hide and unhide, desktop switches, screen changes), the
-// refresh itself, the rule that decides whether the preview shows, the capture profile, and
-// changed settings.
+// WindowPinTracking.cpp: how an active pin follows its window: what makes it look again (the
+// window list's news of the window, its timer, the Accessibility observer, hide and unhide,
+// desktop switches, screen changes), the refresh itself with what ends a pin and what only
+// waits for the next answer, the rule that decides whether the preview shows, the capture
+// profile, and changed settings.
 #include "TenvikKit/Pins/WindowPinManager.h"
 
+#include "TenvikKit/Log/LogChannel.h"
 #include "TenvikKit/Pins/PinGeometry.h"
 #include "TenvikKit/Pins/PinProfileRules.h"
 #include "TenvikKit/Settings/AppSettings.h"
@@ -50,22 +52,59 @@ void WindowPinManager::observeWorkspaceNotifications() {
             [later] { later([](WindowPinManager& pin) { pin.refreshPinnedWindow(); }); }));
 }
 
+void WindowPinManager::followWindow(std::uint32_t windowID) {
+    const std::weak_ptr<WindowPinManager> weak = weak_from_this();
+    platform::WindowList& windowList = *services_.platform.windowList;
+    windowWatch_ = windowList.watch(windowID, [weak] {
+        if (auto self = weak.lock()) self->refreshLater();
+    });
+    // The X server's word that the window is destroyed ends the pin on the next turn: its number
+    // may soon name another window. Not inside the news itself: the teardown drops observers
+    // that the same news is still on its way to.
+    windowClosure_ = windowList.windowDidClose.connect(
+        [weak, windowID, dispatch = services_.platform.dispatch](std::uint32_t closed) {
+            if (closed != windowID) return;
+            dispatch->async([weak, windowID] {
+                auto self = weak.lock();
+                if (self && self->pinnedWindow_ && self->pinnedWindow_->windowID == windowID)
+                    self->fail(kSourceUnavailableMessage);
+            });
+        });
+}
+
 void WindowPinManager::refreshLater() {
+    // Many changes before the next turn make one refresh.
+    if (refreshQueued_) return;
+    refreshQueued_ = true;
     services_.platform.dispatch->async([weak = weak_from_this()] {
-        if (auto self = weak.lock()) self->refreshPinnedWindow();
+        if (auto self = weak.lock()) {
+            self->refreshQueued_ = false;
+            self->refreshPinnedWindow();
+        }
     });
 }
 
 void WindowPinManager::refreshPinnedWindow() {
     if (!pinnedWindow_) return;
     const auto keep = shared_from_this();
-    const std::uint32_t windowID = pinnedWindow_->windowID;
-    const auto owner = services_.platform.workspace->application(pinnedWindow_->ownerPID);
-    const std::optional<PinnedWindow> fresh = owner ? resolver_.currentWindowInfo(windowID) : std::nullopt;
-    if (!fresh) {
+    const PinnedWindow last = *pinnedWindow_;
+    // Only the owner's end or the window's destruction ends a pin; a window the window server
+    // did not answer about in time is left as it was and asked about again next time.
+    if (services_.platform.workspace->processEnded(last.ownerPID)) {
         fail(kSourceUnavailableMessage);
         return;
     }
+    const WindowResolver::Lookup found = resolver_.lookUpWindow(last);
+    if (found.kind == WindowResolver::Lookup::Kind::gone) {
+        fail(kSourceUnavailableMessage);
+        return;
+    }
+    if (found.kind == WindowResolver::Lookup::Kind::unknown) {
+        windowUnanswered(last);
+        return;
+    }
+    const std::optional<PinnedWindow>& fresh = found.window;
+    windowAnswered(*fresh);
     pinnedWindow_ = *fresh;
     syncAXObserver(*fresh);
     updatePanelVisibility(*fresh);
@@ -96,13 +135,46 @@ void WindowPinManager::syncAXObserver(const PinnedWindow& window) {
             if (observer->start(window.ownerPID, *element)) axObserver_ = std::move(observer);
         }
     }
-    if (!axObserver_ && refreshInterval_ == kRefreshInterval) return;
+    if (!axObserver_ && refreshInterval_ == wantedRefreshInterval()) return;
+    startRefreshTimer();
+}
+
+double WindowPinManager::wantedRefreshInterval() const {
+    // While the window server does not answer, the window is asked about at the quick pace.
+    if (windowWatch_ && !unansweredSince_) return kFollowedRefreshInterval;
+    return isObserved() ? kObservedRefreshInterval : kRefreshInterval;
+}
+
+void WindowPinManager::windowUnanswered(const PinnedWindow& window) {
+    const double now = services_.platform.clock->uptime();
+    if (!unansweredSince_) {
+        unansweredSince_ = now;
+        startRefreshTimer();
+        return;
+    }
+    if (unansweredReported_ || now - *unansweredSince_ < kUnansweredPatience) return;
+    unansweredReported_ = true;
+    const std::string text = description(window, services_.platform.accessibility->isProcessTrusted());
+    Log::pin().info("the X server has not answered about the pinned window \"" + window.ownerName +
+                    (window.title.empty() ? "" : " - " + window.title) + "\" for " +
+                    std::to_string(static_cast<int>(kUnansweredPatience)) + " s; the pin stays and keeps asking");
+    setState(PinState::Kind::active, text);
+    notifyStateChange();
+}
+
+void WindowPinManager::windowAnswered(const PinnedWindow& window) {
+    if (!unansweredSince_) return;
+    if (unansweredReported_)
+        Log::pin().info("the X server answers again about the pinned window \"" + window.ownerName +
+                        (window.title.empty() ? "" : " - " + window.title) + "\"");
+    unansweredSince_.reset();
+    unansweredReported_ = false;
     startRefreshTimer();
 }
 
 void WindowPinManager::startRefreshTimer() {
     if (!pinnedWindow_) return;
-    const double wanted = isObserved() ? kObservedRefreshInterval : kRefreshInterval;
+    const double wanted = wantedRefreshInterval();
     if (refreshTimer_.isValid() && refreshInterval_ == wanted) return;
     refreshTimer_.invalidate();
     refreshInterval_ = wanted;

@@ -22,16 +22,28 @@ constexpr platform::WindowListOptions kOnScreenWindows{true, false};
 }  // namespace
 
 WindowResolver::WindowResolver(std::shared_ptr<platform::LiveCapture> capture, ListWindows listWindows)
-    : capture_(std::move(capture)), listWindows_(std::move(listWindows)) {}
+    : capture_(std::move(capture)), listWindows_(std::move(listWindows)) {
+    lookUp_ = [list = listWindows_](std::uint32_t number) -> platform::WindowLookup {
+        const auto all = list(kAllWindows);
+        if (!all) return {};
+        for (const auto& info : *all)
+            if (info.number == number) return {platform::WindowLookup::Answer::listed, info};
+        return {platform::WindowLookup::Answer::destroyed, std::nullopt};
+    };
+}
 
 WindowResolver::WindowResolver(std::shared_ptr<platform::LiveCapture> capture,
                                std::shared_ptr<platform::WindowList> windowList)
-    : WindowResolver(std::move(capture),
-                     [windowList = std::move(windowList)](const platform::WindowListOptions& options)
-                         -> std::optional<std::vector<platform::WindowInfo>> {
-                         if (!windowList) return std::nullopt;
-                         return windowList->windows(options);
-                     }) {}
+    : capture_(std::move(capture)) {
+    listWindows_ = [windowList](const platform::WindowListOptions& options)
+        -> std::optional<std::vector<platform::WindowInfo>> {
+        if (!windowList) return std::nullopt;
+        return windowList->windows(options);
+    };
+    lookUp_ = [windowList](std::uint32_t number) -> platform::WindowLookup {
+        return windowList ? windowList->lookUp(number) : platform::WindowLookup{};
+    };
+}
 
 WindowResolver::Result WindowResolver::resolve(const Application& application) const {
     std::string error;
@@ -85,6 +97,31 @@ std::optional<PinnedWindow> WindowResolver::currentWindowInfo(std::uint32_t wind
         std::any_of(onScreen.begin(), onScreen.end(), [&](const auto& info) { return info.number == windowID; });
     return PinnedWindow{windowID,    found->ownerPid, found->ownerName.empty() ? "Window" : found->ownerName,
                         found->name, *found->bounds,  isOnScreen};
+}
+
+WindowResolver::Lookup WindowResolver::lookUpWindow(const PinnedWindow& last) const {
+    using Answer = platform::WindowLookup::Answer;
+    const platform::WindowLookup found = lookUp_(last.windowID);
+    switch (found.answer) {
+        case Answer::listed:
+            // X servers hand the numbers of closed windows out again.
+            if (!found.info || found.info->ownerPid != last.ownerPID) return {Lookup::Kind::gone, std::nullopt};
+            if (!found.info->bounds) return {};
+            return {Lookup::Kind::current,
+                    PinnedWindow{last.windowID, found.info->ownerPid,
+                                 found.info->ownerName.empty() ? "Window" : found.info->ownerName, found.info->name,
+                                 *found.info->bounds, found.info->onScreen}};
+        case Answer::unlisted: {
+            PinnedWindow withdrawn = last;
+            withdrawn.isOnScreen = false;
+            return {Lookup::Kind::current, withdrawn};
+        }
+        case Answer::destroyed:
+            return {Lookup::Kind::gone, std::nullopt};
+        case Answer::unknown:
+            break;
+    }
+    return {};
 }
 
 PinnedWindow WindowResolver::makePinnedWindow(const platform::ShareableContentWindow& window,
