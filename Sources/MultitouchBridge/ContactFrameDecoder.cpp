@@ -1,5 +1,7 @@
-// ContactFrameDecoder.cpp: slot bookkeeping and frame making.
+// ContactFrameDecoder.cpp: slot and finger-key bookkeeping and frame making.
 #include "MultitouchBridge/ContactFrameDecoder.h"
+
+#include <algorithm>
 
 namespace mtbridge {
 
@@ -14,7 +16,27 @@ double seconds(const input_event& event) {
     return static_cast<double>(event.input_event_sec) + static_cast<double>(event.input_event_usec) / 1e6;
 }
 
+// The value of a SYN_REPORT the input core makes when it releases a device's keys.
+constexpr int kReleasedKeysReport = 1;
+
 }  // namespace
+
+int fingersOfKey(unsigned code) {
+    switch (code) {
+        case BTN_TOOL_FINGER:
+            return 1;
+        case BTN_TOOL_DOUBLETAP:
+            return 2;
+        case BTN_TOOL_TRIPLETAP:
+            return 3;
+        case BTN_TOOL_QUADTAP:
+            return 4;
+        case BTN_TOOL_QUINTTAP:
+            return 5;
+        default:
+            return 0;
+    }
+}
 
 ContactFrameDecoder::ContactFrameDecoder(int slotCount, AxisRange x, AxisRange y)
     : slots_(static_cast<std::size_t>(slotCount > 0 ? slotCount : 1)), x_(x), y_(y) {}
@@ -24,6 +46,10 @@ ContactFrame ContactFrameDecoder::frame(double timestamp) const {
     out.timestamp = timestamp;
     for (const SlotState& slot : slots_)
         if (slot.trackingId >= 0) out.contacts.push_back({normalised(slot.x, x_), normalised(slot.y, y_)});
+    int keyFingers = 0;
+    for (int fingers = 1; fingers <= 5; ++fingers)
+        if (keysHeld_ & (1u << fingers)) keyFingers = fingers;
+    out.fingers = std::max(static_cast<int>(out.contacts.size()), keyFingers);
     return out;
 }
 
@@ -41,9 +67,21 @@ std::optional<ContactFrame> ContactFrameDecoder::feed(const input_event& event) 
             return std::nullopt;
         }
         if (needsResync_) return std::nullopt;
-        return frame(seconds(event));
+        ContactFrame out = frame(seconds(event));
+        out.released = event.value == kReleasedKeysReport;
+        return out;
     }
-    if (dropping_ || event.type != EV_ABS) return std::nullopt;
+    if (dropping_) return std::nullopt;
+    if (event.type == EV_KEY) {
+        if (const int fingers = fingersOfKey(event.code)) {
+            if (event.value != 0)
+                keysHeld_ |= 1u << fingers;
+            else
+                keysHeld_ &= ~(1u << fingers);
+        }
+        return std::nullopt;
+    }
+    if (event.type != EV_ABS) return std::nullopt;
     if (event.code == ABS_MT_SLOT) {
         current_ = event.value >= 0 && event.value < slotCount() ? event.value : -1;
         return std::nullopt;
@@ -66,8 +104,12 @@ std::optional<ContactFrame> ContactFrameDecoder::feed(const input_event& event) 
     return std::nullopt;
 }
 
-ContactFrame ContactFrameDecoder::resync(const std::vector<SlotState>& slots, double timestamp) {
+ContactFrame ContactFrameDecoder::resync(const std::vector<SlotState>& slots, double timestamp,
+                                         const std::vector<int>& keyFingers) {
     for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i] = i < slots.size() ? slots[i] : SlotState{};
+    keysHeld_ = 0;
+    for (int fingers : keyFingers)
+        if (fingers >= 1 && fingers <= 5) keysHeld_ |= 1u << fingers;
     dropping_ = false;
     needsResync_ = false;
     return frame(timestamp);

@@ -1,15 +1,19 @@
 // MultitouchBridge.cpp: the bridge's process-wide state, starting and stopping, the frame
-// callback (reader thread) and the delivery of gestures on the main thread. Every item of
-// state is guarded by gLock; start and stop swap it under the lock and start or stop the
-// reader outside it; no callback into the program runs under the lock.
+// callback and the touchpads plugged in or removed (reader thread), and the delivery of
+// gestures and of that news on the main thread. Every item of state is guarded by gLock; start
+// and stop swap it under the lock and start or stop the reader outside it; no callback into
+// the program runs under the lock.
 #include "MultitouchBridge/MultitouchBridge.h"
 
+#include "MultitouchBridge/FrameGesture.h"
 #include "MultitouchBridge/MultitouchBridgeTesting.h"
 #include "MultitouchBridge/TouchpadReader.h"
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -37,8 +41,10 @@ struct DeliveryRecord {
 
 pthread_mutex_t gLock = PTHREAD_MUTEX_INITIALIZER;
 DeviceList* gDevices = nullptr;
-DeviceSlot* gSlots = nullptr;
-long gSlotCount = 0;
+std::vector<DeviceSlot> gSlots;
+std::vector<MTTouchpadDescription> gTouchpads;
+int gUnreadable = 0;
+bool gRunning = false;
 void* gContext = nullptr;
 MTGestureCallback gGestureCallback = nullptr;
 uint32_t gGeneration = 0;
@@ -46,8 +52,9 @@ MTMainQueuePoster gPoster = nullptr;
 void* gPosterContext = nullptr;
 
 // Main thread only.
-MTBridgeFailure gLastFailure = MTBridgeFailureNone;
+MTBridgeFailure gStartFailure = MTBridgeFailureNone;
 std::string gInputDirectory = "/dev/input";
+mtbridge::OpenDevice gOpenDevice = mtbridge::openDevice;
 
 class Locked {
 public:
@@ -70,60 +77,87 @@ void deliverGestureOnMainThread(void* argument) {
     if (accepted) copy.callback(copy.context, copy.code);
 }
 
-int contactFrameCallback(void* device, const mtbridge::Contact* contacts, int count, double timestamp) {
+// Queues a code for the main thread; gLock is held. A failed allocation drops it.
+void postLocked(uint32_t code) {
+    if (!gGestureCallback || !gPoster) return;
+    auto* record = static_cast<DeliveryRecord*>(std::malloc(sizeof(DeliveryRecord)));
+    if (!record) return;
+    *record = {gContext, gGestureCallback, code, gGeneration};
+    gPoster(gPosterContext, deliverGestureOnMainThread, record);
+}
+
+void contactFrameCallback(void* device, const mtbridge::ContactFrame& frame) {
     uint32_t code = MTGestureNone;
     DeliveryRecord delivery{};
     MTMainQueuePoster poster = nullptr;
     void* posterContext = nullptr;
     {
         Locked lock;
-        DeviceSlot* slot = nullptr;
-        for (long i = 0; i < gSlotCount; ++i)
-            if (gSlots[i].device == device) slot = &gSlots[i];
-        if (!slot) return 0;
-        float x = 0, y = 0;
-        for (int i = 0; i < count; ++i) {
-            x += contacts[i].x;
-            y += contacts[i].y;
-        }
-        if (count > 0) {
-            x /= static_cast<float>(count);
-            y /= static_cast<float>(count);
-        }
-        code = MTGestureStateProcess(&slot->state, count, x, y, timestamp);
+        const auto slot =
+            std::find_if(gSlots.begin(), gSlots.end(), [device](const DeviceSlot& s) { return s.device == device; });
+        if (slot == gSlots.end()) return;
+        code = mtbridge::gestureOfFrame(slot->state, frame);
         delivery = {gContext, gGestureCallback, code, gGeneration};
         poster = gPoster;
         posterContext = gPosterContext;
     }
-    if (code == MTGestureNone || !delivery.callback || !poster) return 0;
+    if (code == MTGestureNone || !delivery.callback || !poster) return;
     auto* record = static_cast<DeliveryRecord*>(std::malloc(sizeof(DeliveryRecord)));
-    if (!record) return 0;  // this one gesture is lost
+    if (!record) return;  // this one gesture is lost
     *record = delivery;
     poster(posterContext, deliverGestureOnMainThread, record);
-    return 0;
 }
 
 void frameFromReader(mtbridge::Touchpad& touchpad, const mtbridge::ContactFrame& frame) {
-    contactFrameCallback(&touchpad, frame.contacts.data(), static_cast<int>(frame.contacts.size()), frame.timestamp);
+    contactFrameCallback(&touchpad, frame);
+}
+
+MTTouchpadDescription describe(const mtbridge::TouchpadTraits& traits, bool read) {
+    MTTouchpadDescription description{};
+    std::strncpy(description.name, traits.name.c_str(), sizeof description.name - 1);
+    std::strncpy(description.path, traits.path.c_str(), sizeof description.path - 1);
+    description.slots = traits.slots;
+    description.keyFingers = traits.keyFingers;
+    description.tripleTap = traits.tripleTap ? 1 : 0;
+    description.read = read ? 1 : 0;
+    return description;
+}
+
+// Reader thread: a touchpad plugged in or removed.
+void touchpadPickedUp(mtbridge::Touchpad& touchpad) {
+    Locked lock;
+    gSlots.push_back({&touchpad, {}});
+    gTouchpads.push_back(describe(touchpad.traits, true));
+    postLocked(MTBridgeTouchpadsChanged);
+}
+
+void touchpadNoted(const mtbridge::TouchpadTraits& traits) {
+    Locked lock;
+    gTouchpads.push_back(describe(traits, false));
+    postLocked(MTBridgeTouchpadsChanged);
+}
+
+// A gesture under way on a device that goes away ends with it, without an action.
+void touchpadDropped(const std::string& path, mtbridge::Touchpad* touchpad) {
+    Locked lock;
+    if (touchpad) std::erase_if(gSlots, [touchpad](const DeviceSlot& s) { return s.device == touchpad; });
+    std::erase_if(gTouchpads, [&](const MTTouchpadDescription& d) { return path == d.path; });
+    postLocked(MTBridgeTouchpadsChanged);
 }
 
 // Publishes the devices of a start; `references` are the devices in order.
-int publish(DeviceList* list, const std::vector<void*>& references, void* context, MTGestureCallback callback) {
-    auto* slots = static_cast<DeviceSlot*>(std::calloc(references.size(), sizeof(DeviceSlot)));
-    if (!slots) {
-        delete list;
-        gLastFailure = MTBridgeFailureNoMemory;
-        return 0;
-    }
-    for (std::size_t i = 0; i < references.size(); ++i) slots[i].device = references[i];
+void publish(DeviceList* list, const std::vector<void*>& references, std::vector<MTTouchpadDescription> touchpads,
+             int unreadable, void* context, MTGestureCallback callback) {
     Locked lock;
     gDevices = list;
-    gSlots = slots;
-    gSlotCount = static_cast<long>(references.size());
+    gSlots.clear();
+    for (void* device : references) gSlots.push_back({device, {}});
+    gTouchpads = std::move(touchpads);
+    gUnreadable = unreadable;
+    gRunning = true;
     gContext = context;
     gGestureCallback = callback;
     ++gGeneration;
-    return 1;
 }
 
 }  // namespace
@@ -138,75 +172,103 @@ extern "C" void MTBridgeSetInputDirectory(const char* directory) {
     gInputDirectory = directory ? directory : "/dev/input";
 }
 
-extern "C" MTBridgeFailure MTBridgeLastFailure(void) { return gLastFailure; }
+extern "C" MTBridgeFailure MTBridgeLastFailure(void) {
+    Locked lock;
+    if (!gRunning) return gStartFailure;
+    if (!gSlots.empty()) return MTBridgeFailureNone;
+    if (!gTouchpads.empty()) return MTBridgeFailureNoThreeFingers;
+    return gUnreadable > 0 ? MTBridgeFailureNoPermission : MTBridgeFailureNoTouchpad;
+}
 
 extern "C" int MTBridgeStart(void* context, MTGestureCallback callback) {
     MTBridgeStop();
     {
         Locked lock;
         if (!gPoster) {
-            gLastFailure = MTBridgeFailureNoMainQueue;
+            gStartFailure = MTBridgeFailureNoMainQueue;
             return 0;
         }
     }
-    mtbridge::OpenedTouchpads opened = mtbridge::openTouchpads(gInputDirectory);
-    if (opened.touchpads.empty()) {
-        gLastFailure = opened.unreadable > 0 ? MTBridgeFailureNoPermission : MTBridgeFailureNoTouchpad;
+    mtbridge::OpenedTouchpads opened = mtbridge::openTouchpads(gInputDirectory, gOpenDevice);
+    if (!opened.folderRead) {
+        gStartFailure = MTBridgeFailureNoTouchpad;
         return 0;
     }
     std::vector<void*> references;
-    for (const auto& touchpad : opened.touchpads) references.push_back(touchpad.get());
+    std::vector<MTTouchpadDescription> touchpads;
+    for (const auto& touchpad : opened.touchpads) {
+        references.push_back(touchpad.get());
+        touchpads.push_back(describe(touchpad->traits, true));
+    }
+    for (const auto& other : opened.others) touchpads.push_back(describe(other, false));
     auto* list = new (std::nothrow) DeviceList;
     if (!list) {
-        gLastFailure = MTBridgeFailureNoMemory;
+        gStartFailure = MTBridgeFailureNoMemory;
         return 0;
     }
-    if (!publish(list, references, context, callback)) return 0;
+    publish(list, references, std::move(touchpads), opened.unreadable, context, callback);
     // Outside the lock: the reader starts delivering frames to the published slots.
-    list->reader = std::make_unique<mtbridge::ReaderThread>(std::move(opened.touchpads), frameFromReader);
+    mtbridge::ReaderHooks hooks;
+    hooks.frame = frameFromReader;
+    hooks.watchedDirectory = gInputDirectory;
+    hooks.open = gOpenDevice;
+    hooks.pickedUp = touchpadPickedUp;
+    hooks.noted = touchpadNoted;
+    hooks.dropped = touchpadDropped;
+    list->reader = std::make_unique<mtbridge::ReaderThread>(std::move(opened.touchpads), std::move(hooks));
     if (!list->reader->started()) {
         MTBridgeStop();
-        gLastFailure = MTBridgeFailureNoMemory;
+        gStartFailure = MTBridgeFailureNoMemory;
         return 0;
     }
-    gLastFailure = MTBridgeFailureNone;
+    gStartFailure = MTBridgeFailureNone;
     return 1;
 }
 
 extern "C" void MTBridgeStop(void) {
     DeviceList* list = nullptr;
-    DeviceSlot* slots = nullptr;
     {
         Locked lock;
         gGestureCallback = nullptr;
         gContext = nullptr;
         ++gGeneration;
         list = gDevices;
-        slots = gSlots;
         gDevices = nullptr;
-        gSlots = nullptr;
-        gSlotCount = 0;
+        gRunning = false;
     }
     delete list;  // stops and joins the reader, closes the devices
-    std::free(slots);
+    Locked lock;
+    gSlots.clear();
+    gTouchpads.clear();
+    gUnreadable = 0;
 }
 
 extern "C" int MTBridgeDeviceCount(void) { return MTBridgeRegisteredDeviceCount(); }
 
+extern "C" int MTBridgeDescribeTouchpads(MTTouchpadDescription* out, int capacity) {
+    Locked lock;
+    for (int i = 0; out && i < capacity && i < static_cast<int>(gTouchpads.size()); ++i)
+        out[i] = gTouchpads[static_cast<std::size_t>(i)];
+    return static_cast<int>(gTouchpads.size());
+}
+
 extern "C" int MTBridgeStartWithStandInDevices(void* context, MTGestureCallback callback, int deviceCount) {
     MTBridgeStop();
     if (deviceCount <= 0) {
-        gLastFailure = MTBridgeFailureNoTouchpad;
+        gStartFailure = MTBridgeFailureNoTouchpad;
         return 0;
     }
     auto* list = new DeviceList;
     std::vector<void*> references;
+    std::vector<MTTouchpadDescription> touchpads;
     for (int i = 0; i < deviceCount; ++i) {
         list->standIns.push_back(std::make_unique<int>(i));
         references.push_back(list->standIns.back().get());
+        mtbridge::TouchpadTraits traits{"Stand-in touchpad " + std::to_string(i), "", 5, 5, true};
+        touchpads.push_back(describe(traits, true));
     }
-    if (!publish(list, references, context, callback)) return 0;
-    gLastFailure = MTBridgeFailureNone;
+    publish(list, references, std::move(touchpads), 0, context, callback);
+    gStartFailure = MTBridgeFailureNone;
     return 1;
 }
 
@@ -217,12 +279,16 @@ extern "C" void MTBridgeFeedFrameForTesting(int deviceIndex, const float* xy, in
         if (gDevices && deviceIndex >= 0 && static_cast<std::size_t>(deviceIndex) < gDevices->standIns.size())
             device = gDevices->standIns[static_cast<std::size_t>(deviceIndex)].get();
     }
-    std::vector<mtbridge::Contact> contacts;
-    for (int i = 0; i < count; ++i) contacts.push_back({xy[2 * i], xy[2 * i + 1]});
-    contactFrameCallback(device, contacts.data(), count, timestamp);
+    mtbridge::ContactFrame frame;
+    for (int i = 0; i < count; ++i) frame.contacts.push_back({xy[2 * i], xy[2 * i + 1]});
+    frame.fingers = count;
+    frame.timestamp = timestamp;
+    contactFrameCallback(device, frame);
 }
+
+void mtbridge::setDeviceOpenerForTesting(OpenDevice open) { gOpenDevice = open ? open : openDevice; }
 
 extern "C" int MTBridgeRegisteredDeviceCount(void) {
     Locked lock;
-    return static_cast<int>(gSlotCount);
+    return static_cast<int>(gSlots.size());
 }

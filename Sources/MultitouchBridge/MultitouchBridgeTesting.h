@@ -1,6 +1,7 @@
 /* MultitouchBridgeTesting.h: for tests only: starts the bridge over stand-in devices instead of
  * the machine's touchpads, and feeds contact frames to them on the calling thread, through the
- * same frame callback, state machines, generation rule and main-queue delivery as real frames. */
+ * same frame callback, state machines, generation rule and main-queue delivery as real frames;
+ * or lets the bridge open the event devices of its folder with the test's own opener. */
 #pragma once
 
 #include "MultitouchBridge/MultitouchBridge.h"
@@ -18,4 +19,11 @@ int MTBridgeRegisteredDeviceCount(void);
 
 #ifdef __cplusplus
 }
+
+#include "MultitouchBridge/TouchpadReader.h"
+
+namespace mtbridge {
+// The opener of event devices for the next starts (nullptr: the real one).
+void setDeviceOpenerForTesting(OpenDevice open);
+}  // namespace mtbridge
 #endif

@@ -1,19 +1,20 @@
 // BridgeTests.cpp: the bridge's process-wide state over stand-in devices: gestures reach the
 // main queue and then the callback; a stop or a new start between recognition and delivery
 // drops the gesture; a second start leaves one registration per device; a machine without
-// touchpads starts nothing; and, where /dev/uinput exists, a virtual touchpad's tap is read
-// end to end by the reader thread.
+// touchpads reads none and says why; a touchpad plugged in while it runs is picked up and told,
+// and one removed in the middle of a gesture is dropped without an action.
+#include "FifoTouchpads.h"
 #include "MultitouchBridge/MultitouchBridge.h"
 #include "MultitouchBridge/MultitouchBridgeTesting.h"
 
 #include <gtest/gtest.h>
 
-#include <libevdev/libevdev-uinput.h>
-#include <libevdev/libevdev.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -55,7 +56,19 @@ protected:
         MTBridgeStop();
         queue.drain();
         MTBridgeSetInputDirectory(nullptr);
+        mtbridge::setDeviceOpenerForTesting(nullptr);
     }
+    // Drains the main queue until the condition holds, at most 10 s.
+    bool eventually(const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            queue.drain();
+            if (condition()) return true;
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    std::size_t count(uint32_t code) const { return std::count(receiver.codes.begin(), receiver.codes.end(), code); }
     void tap(int device, double at) {
         MTBridgeFeedFrameForTesting(device, kThreeFingers, 3, at);
         MTBridgeFeedFrameForTesting(device, nullptr, 0, at + 0.1);
@@ -105,82 +118,78 @@ TEST_F(Bridge, ASecondStartLeavesOneRegistrationPerDevice) {
     EXPECT_EQ(queue.drain(), 0u);
 }
 
-TEST_F(Bridge, NoTouchpadStartsNothingAndSaysSo) {
-    const auto folder = std::filesystem::temp_directory_path() / ("mtbridge-empty-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    MTBridgeSetInputDirectory(folder.c_str());
+TEST_F(Bridge, WithoutATouchpadNoneIsReadAndTheReasonIsGiven) {
+    // A folder that cannot be read: nothing to read or watch, nothing starts.
+    MTBridgeSetInputDirectory("/nonexistent/input");
     EXPECT_EQ(MTBridgeStart(&receiver, Receiver::callback), 0);
     EXPECT_EQ(MTBridgeLastFailure(), MTBridgeFailureNoTouchpad);
-    EXPECT_EQ(MTBridgeRegisteredDeviceCount(), 0);
+
+    // An empty folder: the bridge runs, waiting for a touchpad to be plugged in.
+    mtbridge::test::DeviceFolder folder("mtbridge-empty");
+    MTBridgeSetInputDirectory(folder.path().c_str());
+    EXPECT_EQ(MTBridgeStart(&receiver, Receiver::callback), 1);
+    EXPECT_EQ(MTBridgeDeviceCount(), 0);
+    EXPECT_EQ(MTBridgeLastFailure(), MTBridgeFailureNoTouchpad);
+    MTBridgeStop();
 
     // Event devices this user may not open count as "no permission" (root may open anything).
     if (::geteuid() != 0) {
-        const auto device = folder / "event0";
-        {
-            std::FILE* f = std::fopen(device.c_str(), "w");
-            if (f) std::fclose(f);
-        }
+        const std::string device = folder.plugOtherTouchpad("event0");
         std::filesystem::permissions(device, std::filesystem::perms::none);
-        EXPECT_EQ(MTBridgeStart(&receiver, Receiver::callback), 0);
+        EXPECT_EQ(MTBridgeStart(&receiver, Receiver::callback), 1);
+        EXPECT_EQ(MTBridgeDeviceCount(), 0);
         EXPECT_EQ(MTBridgeLastFailure(), MTBridgeFailureNoPermission);
     }
-    std::filesystem::remove_all(folder);
+}
+
+// Stand-in touchpads in a folder of the test's own (FifoTouchpads.h), found by the reader's
+// folder watch as real ones are in /dev/input.
+TEST_F(Bridge, TouchpadsPluggedInArePickedUpAndOneRemovedMidGestureEndsItWithoutAction) {
+    mtbridge::test::DeviceFolder folder("mtbridge-plugged");
+    MTBridgeSetInputDirectory(folder.path().c_str());
+    mtbridge::setDeviceOpenerForTesting(mtbridge::test::openFifoDevice);
+    ASSERT_EQ(MTBridgeStart(&receiver, Receiver::callback), 1);
+    ASSERT_EQ(MTBridgeDeviceCount(), 0);
+
+    // One that cannot tell three fingers is told of, and not read.
+    folder.plugOtherTouchpad("event1");
+    ASSERT_TRUE(eventually([&] { return count(MTBridgeTouchpadsChanged) == 1; }));
+    EXPECT_EQ(MTBridgeDeviceCount(), 0);
+    EXPECT_EQ(MTBridgeLastFailure(), MTBridgeFailureNoThreeFingers);
+
+    const std::string pad = folder.plugTouchpad("event2");
+    ASSERT_TRUE(eventually([&] { return count(MTBridgeTouchpadsChanged) == 2 && MTBridgeDeviceCount() == 1; }));
+    EXPECT_EQ(MTBridgeLastFailure(), MTBridgeFailureNone);
+    MTTouchpadDescription touchpads[4];
+    ASSERT_EQ(MTBridgeDescribeTouchpads(touchpads, 4), 2);
+    EXPECT_EQ(touchpads[0].read, 0);
+    EXPECT_EQ(touchpads[1].read, 1);
+    EXPECT_EQ(touchpads[1].path, pad);
+
+    mtbridge::test::FifoWriter writer(pad);
+    ASSERT_TRUE(writer.open());
+    writer.write(mtbridge::test::twoSlotFrame(3, 1.0));
+    writer.write(mtbridge::test::twoSlotFrame(0, 1.1));
+    ASSERT_TRUE(eventually([&] { return count(MTGestureTap) == 1; }));
+
+    // Three fingers down, and the device goes: dropped, and no tap for the fingers never lifted.
+    writer.write(mtbridge::test::twoSlotFrame(3, 2.0));
+    writer.close();
+    ASSERT_TRUE(eventually([&] { return count(MTBridgeTouchpadsChanged) == 3 && MTBridgeDeviceCount() == 0; }));
+    EXPECT_EQ(count(MTGestureTap), 1u);
+    EXPECT_EQ(MTBridgeLastFailure(), MTBridgeFailureNoThreeFingers);
+    EXPECT_EQ(MTBridgeDescribeTouchpads(nullptr, 0), 1);
+
+    folder.unplug("event1");
+    ASSERT_TRUE(eventually([&] { return count(MTBridgeTouchpadsChanged) == 4; }));
+    EXPECT_EQ(MTBridgeDescribeTouchpads(nullptr, 0), 0);
+    EXPECT_EQ(MTBridgeLastFailure(), MTBridgeFailureNoTouchpad);
 }
 
 TEST_F(Bridge, WithoutAMainQueueNothingStarts) {
     MTBridgeSetMainQueue(nullptr, nullptr);
     EXPECT_EQ(MTBridgeStart(&receiver, Receiver::callback), 0);
     EXPECT_EQ(MTBridgeLastFailure(), MTBridgeFailureNoMainQueue);
-}
-
-// A virtual touchpad through /dev/uinput: three fingers down and up again are read by the
-// reader thread and reported as a tap.
-TEST_F(Bridge, AVirtualTouchpadTapIsReadEndToEnd) {
-    if (::access("/dev/uinput", W_OK) != 0)
-        GTEST_SKIP() << "/dev/uinput is not there (or not writable): no virtual touchpad on this machine";
-    libevdev* device = libevdev_new();
-    libevdev_set_name(device, "Vomira test touchpad");
-    libevdev_enable_property(device, INPUT_PROP_POINTER);
-    libevdev_enable_property(device, INPUT_PROP_BUTTONPAD);
-    libevdev_enable_event_code(device, EV_KEY, BTN_LEFT, nullptr);
-    libevdev_enable_event_code(device, EV_KEY, BTN_TOUCH, nullptr);
-    input_absinfo slot{0, 0, 4, 0, 0, 0};
-    input_absinfo x{0, 0, 1000, 0, 0, 10};
-    input_absinfo y{0, 0, 600, 0, 0, 10};
-    input_absinfo tracking{0, 0, 65535, 0, 0, 0};
-    libevdev_enable_event_code(device, EV_ABS, ABS_X, &x);
-    libevdev_enable_event_code(device, EV_ABS, ABS_Y, &y);
-    libevdev_enable_event_code(device, EV_ABS, ABS_MT_SLOT, &slot);
-    libevdev_enable_event_code(device, EV_ABS, ABS_MT_POSITION_X, &x);
-    libevdev_enable_event_code(device, EV_ABS, ABS_MT_POSITION_Y, &y);
-    libevdev_enable_event_code(device, EV_ABS, ABS_MT_TRACKING_ID, &tracking);
-    libevdev_uinput* uinput = nullptr;
-    ASSERT_EQ(libevdev_uinput_create_from_device(device, LIBEVDEV_UINPUT_OPEN_MANAGED, &uinput), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the device node appears
-
-    ASSERT_EQ(MTBridgeStart(&receiver, Receiver::callback), 1);
-    for (int finger = 0; finger < 3; ++finger) {
-        libevdev_uinput_write_event(uinput, EV_ABS, ABS_MT_SLOT, finger);
-        libevdev_uinput_write_event(uinput, EV_ABS, ABS_MT_TRACKING_ID, 100 + finger);
-        libevdev_uinput_write_event(uinput, EV_ABS, ABS_MT_POSITION_X, 400 + 100 * finger);
-        libevdev_uinput_write_event(uinput, EV_ABS, ABS_MT_POSITION_Y, 300);
-    }
-    libevdev_uinput_write_event(uinput, EV_SYN, SYN_REPORT, 0);
-    for (int finger = 0; finger < 3; ++finger) {
-        libevdev_uinput_write_event(uinput, EV_ABS, ABS_MT_SLOT, finger);
-        libevdev_uinput_write_event(uinput, EV_ABS, ABS_MT_TRACKING_ID, -1);
-    }
-    libevdev_uinput_write_event(uinput, EV_SYN, SYN_REPORT, 0);
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (receiver.codes.empty() && std::chrono::steady_clock::now() < deadline) {
-        queue.drain();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    EXPECT_EQ(receiver.codes, (std::vector<uint32_t>{MTGestureTap}));
-    MTBridgeStop();
-    libevdev_uinput_destroy(uinput);
-    libevdev_free(device);
 }
 
 }  // namespace

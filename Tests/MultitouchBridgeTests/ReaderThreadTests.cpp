@@ -1,6 +1,8 @@
 // ReaderThreadTests.cpp: the reader thread's poll() loop over pipes standing in for touchpads:
 // frames from every device reach the sink, a device that goes away is dropped while the others
-// are read on, and a stop wakes the thread at once.
+// are read on, a stop wakes the thread at once, and devices made in or removed from the watched
+// folder are picked up or dropped.
+#include "FifoTouchpads.h"
 #include "MultitouchBridge/TouchpadReader.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -93,6 +96,48 @@ TEST(ReaderThread, ADeviceThatGoesAwayIsDroppedAndTheOthersAreReadOn) {
         EXPECT_EQ(framesOf("first"), 1);
     }  // the stop wakes the thread blocked in poll() and joins it
     ::close(second.write);
+}
+
+// What the reader told about devices plugged in or removed, as "<what> <path>".
+std::vector<std::string> gNews;
+
+void note(const std::string& line) {
+    std::lock_guard lock(gMutex);
+    gNews.push_back(line);
+}
+bool heard(const std::string& line) {
+    std::lock_guard lock(gMutex);
+    return std::find(gNews.begin(), gNews.end(), line) != gNews.end();
+}
+
+TEST(ReaderThread, DevicesPluggedInArePickedUpAndThoseRemovedDropped) {
+    test::DeviceFolder folder("mtbridge-hotplug");
+    ReaderHooks hooks;
+    hooks.frame = countFrame;
+    hooks.watchedDirectory = folder.path();
+    hooks.open = test::openFifoDevice;
+    hooks.pickedUp = [](Touchpad& touchpad) { note("picked up " + touchpad.path); };
+    hooks.noted = [](const TouchpadTraits& traits) { note("noted " + traits.path); };
+    hooks.dropped = [](const std::string& path, Touchpad* touchpad) {
+        note((touchpad ? "dropped " : "forgot ") + path);
+    };
+    ReaderThread reader({}, hooks);
+    ASSERT_TRUE(reader.started());
+    ASSERT_TRUE(reader.watching());
+
+    const std::string pad = folder.plugTouchpad("event7");
+    ASSERT_TRUE(eventually([&] { return heard("picked up " + pad); }));
+    test::FifoWriter writer(pad);
+    ASSERT_TRUE(writer.open());
+    writer.write(test::twoSlotFrame(3, 1.0));
+    ASSERT_TRUE(eventually([&] { return framesOf(pad) == 1; }));
+
+    const std::string other = folder.plugOtherTouchpad("event8");
+    ASSERT_TRUE(eventually([&] { return heard("noted " + other); }));
+    folder.unplug("event8");
+    ASSERT_TRUE(eventually([&] { return heard("forgot " + other); }));
+    folder.unplug("event7");
+    ASSERT_TRUE(eventually([&] { return heard("dropped " + pad); }));
 }
 
 }  // namespace

@@ -84,8 +84,17 @@ GestureMonitor& TenvikController::gestureMonitor() {
         gestureMonitor_->onGesture = [this, alive](Gesture gesture) {
             if (!alive.expired()) handleGesture(gesture);
         };
+        gestureMonitor_->onAvailabilityChange = [this, alive] {
+            if (!alive.expired()) publishGestureAvailability();
+        };
     }
     return *gestureMonitor_;
+}
+
+void TenvikController::publishGestureAvailability() {
+    const GestureMonitor& monitor = gestureMonitor();
+    shared_.activity->gesturesAvailable = monitor.isAvailable();
+    shared_.activity->gesturesUnavailableReason = monitor.unavailableReason();
 }
 
 void TenvikController::start() {
@@ -125,13 +134,11 @@ void TenvikController::start() {
     GestureMonitor& monitor = gestureMonitor();
     if (!monitor.isRunning()) {
         const bool started = startGestures ? startGestures(monitor) : monitor.start();
-        if (!started) {
-            Log::gesture().error("multitouch gesture monitor failed to start");
-            if (monitor.unavailableReason()) Log::gesture().info(*monitor.unavailableReason());
-        }
+        if (!started) Log::gesture().error("multitouch gesture monitor failed to start");
+        // Running without a touchpad that tells three fingers: one may be plugged in later.
+        if (!monitor.isAvailable() && monitor.unavailableReason()) Log::gesture().info(*monitor.unavailableReason());
     }
-    shared_.activity->gesturesAvailable = monitor.isAvailable();
-    shared_.activity->gesturesUnavailableReason = monitor.unavailableReason();
+    publishGestureAvailability();
     handleLaunchArguments();
     if (!shared_.settings->hasCompletedOnboarding()) showOnboarding();
     refreshUI();

@@ -102,6 +102,8 @@ public:
 
 private:
     void prepareMenuItems();
+    // Whether three-finger gestures can come, and why not, for the settings and onboarding.
+    void publishGestureAvailability();
     void showSettings(std::optional<SettingsTab> tab);
     void showOnboarding();
     static void setKeyEquivalent(KitMenuItem& item, const std::optional<HotKey>& hotKey);

@@ -3,11 +3,37 @@
 
 #include "MultitouchBridge/MultitouchBridge.h"
 #include "MultitouchBridge/MultitouchBridgeTesting.h"
+#include "TenvikKit/Gestures/TouchpadLog.h"
 #include "TenvikKit/Log/LogChannel.h"
+
+#include <algorithm>
 
 namespace tenvik {
 
 namespace {
+
+// The log sentences of the touchpads the bridge sees now.
+std::vector<std::string> touchpadSentences() {
+    std::vector<MTTouchpadDescription> touchpads(static_cast<std::size_t>(MTBridgeDescribeTouchpads(nullptr, 0)));
+    const int count = MTBridgeDescribeTouchpads(touchpads.data(), static_cast<int>(touchpads.size()));
+    touchpads.resize(std::min(touchpads.size(), static_cast<std::size_t>(std::max(count, 0))));
+    std::vector<std::string> sentences;
+    for (const MTTouchpadDescription& touchpad : touchpads) sentences.push_back(describeTouchpad(touchpad));
+    return sentences;
+}
+
+std::optional<std::string> reasonOf(MTBridgeFailure failure) {
+    switch (failure) {
+        case MTBridgeFailureNone:
+            return std::nullopt;
+        case MTBridgeFailureNoPermission:
+            return GestureMonitor::kNoPermissionReason;
+        case MTBridgeFailureNoThreeFingers:
+            return GestureMonitor::kNoThreeFingersReason;
+        default:
+            return GestureMonitor::kNoTouchpadReason;
+    }
+}
 
 // Runs bridge work on the main queue of the dispatcher given as context.
 void postToMainQueue(void* dispatcher, MTMainQueueWork work, void* argument) {
@@ -30,13 +56,34 @@ GestureMonitor::~GestureMonitor() { stop(); }
 
 bool GestureMonitor::started(int result) {
     isRunning_ = result == 1;
-    isAvailable_ = isRunning_;
-    unavailableReason_.reset();
-    if (!isRunning_) {
-        unavailableReason_ =
-            MTBridgeLastFailure() == MTBridgeFailureNoPermission ? kNoPermissionReason : kNoTouchpadReason;
-    }
+    touchpads_ = isRunning_ ? touchpadSentences() : std::vector<std::string>{};
+    for (const std::string& touchpad : touchpads_) Log::gesture().info(touchpad);
+    takeAvailability();
     return isRunning_;
+}
+
+void GestureMonitor::takeAvailability() {
+    isAvailable_ = isRunning_ && MTBridgeDeviceCount() > 0;
+    unavailableReason_.reset();
+    if (!isAvailable_) unavailableReason_ = reasonOf(MTBridgeLastFailure()).value_or(kNoTouchpadReason);
+}
+
+void GestureMonitor::touchpadsChanged() {
+    if (!isRunning_) return;
+    const std::vector<std::string> now = touchpadSentences();
+    for (const std::string& touchpad : touchpads_)
+        if (std::find(now.begin(), now.end(), touchpad) == now.end()) Log::gesture().info("removed: " + touchpad);
+    for (const std::string& touchpad : now)
+        if (std::find(touchpads_.begin(), touchpads_.end(), touchpad) == touchpads_.end())
+            Log::gesture().info("plugged in: " + touchpad);
+    touchpads_ = now;
+    const bool wasAvailable = isAvailable_;
+    takeAvailability();
+    if (isAvailable_ != wasAvailable) {
+        Log::gesture().info(isAvailable_ ? "three-finger gestures are available"
+                                         : "three-finger gestures are unavailable: " + unavailableReason_.value_or(""));
+        if (onAvailabilityChange) onAvailabilityChange();
+    }
 }
 
 bool GestureMonitor::start() {
@@ -58,6 +105,10 @@ void GestureMonitor::stop() {
 }
 
 void GestureMonitor::handle(std::uint32_t code) {
+    if (code == MTBridgeTouchpadsChanged) {
+        touchpadsChanged();
+        return;
+    }
     const double now = clock_->uptime();
     if (code == MTGesturePress) {
         if (lastPressTimestamp_ && now - *lastPressTimestamp_ < debounceInterval_) return;

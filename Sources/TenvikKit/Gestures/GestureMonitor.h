@@ -2,8 +2,11 @@
 // this monitor as its context (deliveries come through the platform's main queue); each
 // gesture code delivered on the main thread is debounced (a tap within 0.35 s of the last
 // reported tap is dropped, likewise presses, each kind on its own) and reported through
-// onGesture. When the bridge cannot start, the monitor is unavailable and says why: no
-// touchpad, or no permission to read /dev/input. Main thread only.
+// onGesture. Gestures are available while the bridge reads a touchpad that can tell three
+// fingers; otherwise the monitor says why: no touchpad, none that tells three fingers, or no
+// permission to read /dev/input. It logs each touchpad and which way it counts fingers, and
+// the touchpads plugged in or removed while it runs, after which onAvailabilityChange tells
+// whether gestures came or went. Main thread only.
 #pragma once
 
 #include "Platform/Dispatch.h"
@@ -14,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tenvik {
 
@@ -23,6 +27,9 @@ public:
     static constexpr const char* kNoTouchpadReason = "No touchpad was found.";
     static constexpr const char* kNoPermissionReason =
         "No permission to read /dev/input: add your user to the input group and log in again.";
+    static constexpr const char* kNoThreeFingersReason =
+        "No touchpad here can tell three fingers: it needs three contact slots or a three-finger key "
+        "(BTN_TOOL_TRIPLETAP).";
 
     GestureMonitor(std::shared_ptr<platform::Dispatcher> dispatch, std::shared_ptr<platform::Clock> clock,
                    double debounceInterval = kDefaultDebounceInterval);
@@ -36,10 +43,12 @@ public:
     // The same over stand-in devices (tests).
     bool startWithStandInDevices(int count);
     void stop();
-    // A gesture code from the bridge (1 tap, 2 press; anything else is ignored).
+    // A code from the bridge (1 tap, 2 press, 3 the touchpads changed; anything else is ignored).
     void handle(std::uint32_t code);
 
     std::function<void(Gesture)> onGesture;
+    // Gestures came or went with a touchpad plugged in or removed.
+    std::function<void()> onAvailabilityChange;
     bool isRunning() const { return isRunning_; }
     bool isAvailable() const { return isAvailable_; }
     // Why it is unavailable after a failed start.
@@ -47,6 +56,9 @@ public:
 
 private:
     bool started(int result);
+    // Availability and its reason from the bridge as it is now.
+    void takeAvailability();
+    void touchpadsChanged();
 
     double debounceInterval_;
     std::shared_ptr<platform::Dispatcher> dispatch_;
@@ -56,6 +68,8 @@ private:
     std::optional<double> lastPressTimestamp_;
     bool isAvailable_ = false;
     std::optional<std::string> unavailableReason_;
+    // The touchpads' log sentences as last logged.
+    std::vector<std::string> touchpads_;
 };
 
 }  // namespace tenvik
