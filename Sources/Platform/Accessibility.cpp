@@ -74,6 +74,8 @@ std::string AccessValue::description() const {
 
 std::optional<std::uint64_t> Accessibility::changeStamp(const AccessElement&) { return std::nullopt; }
 
+std::optional<arvelo::Size> Accessibility::fittedSize(const AccessElement&, arvelo::Size size, double) { return size; }
+
 std::vector<AccessResult> Accessibility::copyMultipleAttributeValues(const AccessElement& element,
                                                                  const std::vector<std::string>& attributes,
                                                                  double timeout) {

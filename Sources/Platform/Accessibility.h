@@ -208,6 +208,13 @@ public:
     // Asks nothing of the application.
     virtual std::optional<std::uint64_t> changeStamp(const AccessElement& element);
 
+    // The size of the visible frame a window takes when it is asked for `size`, by the rules
+    // it states for its own size (on X11 its WM_NORMAL_HINTS: minimum and maximum size, whole
+    // resize increments above a base size, aspect ratios), which the window manager applies to
+    // every resize: `size` itself for a window that states none. Absent when the window cannot
+    // be read. A window that stands at this size after a write stands where it was asked to.
+    virtual std::optional<arvelo::Size> fittedSize(const AccessElement& element, arvelo::Size size, double timeout);
+
     // Batched reads for a scan: several attributes of one element, and several attributes of
     // several elements (results[i][j] is attribute j of element i). Backends that can
     // pipeline requests override these; the plain forms read one by one.

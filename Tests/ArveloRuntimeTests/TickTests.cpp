@@ -5,6 +5,9 @@
 // does not answer leave.
 #include "TickScene.h"
 
+#include <cmath>
+#include <set>
+
 using namespace arvelo;
 using arvelo::testing::TickScene;
 using platform::sim::WindowHandle;
@@ -116,6 +119,46 @@ TEST_F(Tick, EveryBeatsDiagnosticsHoldTheFramesTheWindowServerHoldsThen) {
     wait(Coordinator::kBeatInterval);
     EXPECT_EQ(nativeFrameOfA(), "missing");  // no longer managed here
     EXPECT_EQ(b.frame(), Rect(8, 8, 1424, 884));
+}
+
+// A terminal takes whole character cells only (X11 resize increments): its tile lays it out
+// at the size the cells round to, it takes that size with the one staged write of an apply,
+// and no check, drift correction or later apply writes it again; a window docked beside it
+// is placed at once.
+TEST_F(Tick, AWindowOfWholeCellsIsLaidOutAtItsRoundedSizeAndWrittenOnce) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto terminal = desktop.launch("xterm", "xterm").openWindow("xterm", {40, 40, 500, 350});
+    terminal.sizeRules({{10, 17}, std::nullopt, {4, 4}, {6, 13}});
+    auto app = editor();
+    auto a = app.openWindow("a", {100, 100, 500, 350});
+    start();
+    // Its tile is (724, 8, 708, 884): 117 cells of 6 across, 67 of 13 down, above a base of 4.
+    EXPECT_EQ(terminal.frame(), Rect(724, 8, 706, 875));
+    EXPECT_EQ(recordOf(terminal).expectedFrame, terminal.frame());
+
+    const auto writeTimes = [&] {
+        std::set<double> times;
+        for (const auto& call : desktop.calls().writesTo(terminal.element())) times.insert(call.time);
+        return times;
+    };
+    desktop.calls().clear();
+    wait(5);  // read-back checks, beats past the quiet time, the late check
+    EXPECT_TRUE(writeTimes().empty());
+    EXPECT_EQ(terminal.frame(), Rect(724, 8, 706, 875));
+
+    // A newcomer is docked on the next beat; the terminal moves to its new tile in one go.
+    auto b = app.openWindow("b", {140, 140, 500, 350});
+    const double opened = desktop.clock().now();
+    wait(Coordinator::kBeatInterval);
+    EXPECT_EQ(tree().allWindows().size(), 3u);
+    EXPECT_NE(b.frame(), Rect(140, 140, 500, 350));
+    wait(5);
+    EXPECT_LE(writeTimes().size(), 1u);
+    for (const double time : writeTimes()) EXPECT_LE(time - opened, Coordinator::kBeatInterval);
+    const Rect frame = terminal.frame();
+    EXPECT_EQ(std::fmod(frame.width - 4, 6), 0) << toString(frame);
+    EXPECT_EQ(std::fmod(frame.height - 4, 13), 0) << toString(frame);
+    EXPECT_EQ(recordOf(terminal).expectedFrame, frame);
 }
 
 TEST_F(Tick, AWindowThatKeepsItsOwnOriginIsReappliedThreeTimesThenLeftAlone) {

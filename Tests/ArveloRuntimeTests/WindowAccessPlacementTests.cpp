@@ -133,6 +133,44 @@ TEST(WindowAccessPlacement, ChecksStopOnceTheWindowIsInPlace) {
     EXPECT_EQ(record->frame, Rect(0, 0, 800, 600));
 }
 
+// A window whose own size rules the window manager applies (a terminal's whole character
+// cells, a stated minimum or maximum) stands where it was asked to be once it has the size
+// those rules make of the target: one staged write, no check writes again, and a stated
+// minimum is still learnt by the late check.
+TEST(WindowAccessPlacement, TheSizeAWindowsOwnRulesMakeOfTheTargetIsWrittenOnce) {
+    using platform::sim::SizeRules;
+    struct Case {
+        const char* rules;
+        SizeRules sizeRules;
+        Rect after;  // of a place at (0, 0, 470, 516) from (100, 100, 800, 600)
+        std::string stage;
+        Size learnt;
+    };
+    const std::vector<Case> cases{
+        {"increments", {{0, 0}, std::nullopt, {4, 22}, {7, 15}}, {0, 0, 466, 502}, "shrink+move", kMinimumWindowSize},
+        {"minimum", {{600, 550}, std::nullopt, {0, 0}, {1, 1}}, {0, 0, 600, 550}, "shrink+move", {600, 550}},
+        {"maximum", {{0, 0}, Size{400, 300}, {0, 0}, {1, 1}}, {0, 0, 400, 300}, "shrink+move", kMinimumWindowSize},
+    };
+    const Rect target{0, 0, 470, 516};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rules);
+        AccessScene scene;
+        auto window = scene.openScanned({100, 100, 800, 600});
+        window.sizeRules(c.sizeRules);
+        const auto record = scene.recordOf(window);
+        EXPECT_EQ(scene.access->fittedSize(*record, target.size()), c.after.size());
+        EXPECT_TRUE(scene.access->place(record, target));
+        EXPECT_EQ(record->lastFrameWrite["stage"], c.stage);
+        scene.desktop.advance(5);
+        EXPECT_EQ(window.frame(), c.after);
+        EXPECT_EQ(record->frame, c.after);
+        for (const auto& call : scene.desktop.calls().of(Request::set)) EXPECT_EQ(call.time, 0) << call.description();
+        // The checks stopped at the first: it found the window placed.
+        EXPECT_EQ(scene.desktop.calls().of(Request::copy, "AXMinimized").back().time, 0.25);
+        EXPECT_EQ(record->minimum, c.learnt);
+    }
+}
+
 TEST(WindowAccessPlacement, ChecksStopForANewerTargetAParkOrAPressedButton) {
     struct Case {
         const char* interruption;

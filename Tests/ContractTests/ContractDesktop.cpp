@@ -52,6 +52,12 @@ ContractDesktop makeSimulatedDesktop() {
         app.openWindow(kFixtureTitles[2], arvelo::Rect(180, 150, 1102, 785)).minimumSize({1102, 785});
         return OpenedApp{app.pid()};
     };
+    d.openTerminal = [&sim]() -> std::optional<OpenedApp> {
+        auto app = sim.launch("XTerm", "xterm");
+        // xterm's cells in the fixed font, inside openbox's decorations.
+        app.openWindow("xterm", arvelo::Rect(0, 0, 486, 341)).sizeRules({{12, 42}, std::nullopt, {6, 29}, {6, 13}});
+        return OpenedApp{app.pid()};
+    };
     d.openXlogo = [&sim]() -> std::optional<OpenedApp> {
         auto app = sim.launch("XLogo", "xlogo");
         app.openWindow("xlogo", arvelo::Rect(0, 0, 102, 125));
@@ -111,6 +117,17 @@ std::unique_ptr<ContractDesktop> makeX11Desktop() {
         e2e::waitWithEvents(kWaitSeconds, [&] {
             for (const auto& app : workspace.runningApplications())
                 if (app.applicationID == "XLogo") opened.pid = app.pid;
+            return opened.pid != 0;
+        });
+        return opened;
+    };
+    d->openTerminal = [&s, &workspace]() -> std::optional<OpenedApp> {
+        if (!installed("xterm")) return std::nullopt;
+        s.children.emplace_back(std::make_unique<e2e::ChildProcess>("xterm"));
+        OpenedApp opened;
+        e2e::waitWithEvents(kWaitSeconds, [&] {
+            for (const auto& app : workspace.runningApplications())
+                if (app.applicationID == "XTerm") opened.pid = app.pid;
             return opened.pid != 0;
         });
         return opened;

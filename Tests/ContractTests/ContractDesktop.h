@@ -26,6 +26,9 @@ struct ContractDesktop {
     std::function<OpenedApp()> openFixture;
     // Empty when the client program is not installed.
     std::function<std::optional<OpenedApp>()> openXlogo;
+    // A terminal: a window that takes whole character cells only (X11 resize increments).
+    // Empty when xterm is not installed.
+    std::function<std::optional<OpenedApp>()> openTerminal;
     // Waits until the condition holds, at most a few seconds; false when it never did.
     std::function<bool(const std::function<bool()>&)> waitUntil;
     // Lets a little time pass, so that late changes show.

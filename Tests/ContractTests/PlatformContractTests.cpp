@@ -326,6 +326,50 @@ TEST_P(PlatformContract, PlainXClientIsAnApplicationWithAMovableWindow) {
     EXPECT_TRUE(desktop().waitUntil([&] { return frame(windows[0]) && near(*frame(windows[0]), target); }));
 }
 
+// A size between a terminal's cells: the platform tells the size the cells round it to, and a
+// write of that size leaves the window at exactly that size. A write of the size between cells
+// leaves it at the rounded size where the manager applies the cells to requests (openbox,
+// icewm, metacity, marco, mutter, the simulation) or at the size asked where it does not (xfwm4,
+// fluxbox): both count as placed.
+TEST_P(PlatformContract, ATerminalTakesTheSizeItsCellsRoundTo) {
+    const auto opened = desktop().openTerminal();
+    if (!opened) GTEST_SKIP() << "xterm is not installed";
+    ASSERT_NE(opened->pid, 0);
+    std::vector<AccessElement> windows;
+    ASSERT_TRUE(desktop().waitUntil([&] { return (windows = windowsOf(opened->pid)).size() == 1; }));
+    const AccessElement terminal = windows[0];
+    // Shown, so the manager has placed it before it is moved.
+    ASSERT_TRUE(desktop().waitUntil([&] { return listed(terminal.window).has_value(); }));
+
+    // Of two sizes a pixel apart, at least one lies between cells.
+    arvelo::Rect target(240, 160, 473, 331);
+    auto fitted = ax().fittedSize(terminal, target.size(), kTimeout);
+    ASSERT_TRUE(fitted);
+    if (*fitted == target.size()) {
+        target = arvelo::Rect(240, 160, 474, 332);
+        fitted = ax().fittedSize(terminal, target.size(), kTimeout);
+        ASSERT_TRUE(fitted);
+    }
+    EXPECT_NE(*fitted, target.size());
+    EXPECT_LE(fitted->width, target.width);
+    EXPECT_LE(fitted->height, target.height);
+    EXPECT_EQ(ax().fittedSize(terminal, *fitted, kTimeout), *fitted) << "a fitted size is fitted already";
+
+    const arvelo::Rect rounded(target.origin(), *fitted);
+    EXPECT_EQ(ax().setAttributeValue(terminal, ax::kPosition, AccessValue(target.origin()), kWriteTimeout),
+              AccessError::success);
+    EXPECT_EQ(ax().setAttributeValue(terminal, ax::kSize, AccessValue(*fitted), kWriteTimeout), AccessError::success);
+    EXPECT_TRUE(desktop().waitUntil([&] { return frame(terminal) == rounded; }))
+        << arvelo::toString(frame(terminal).value_or(arvelo::Rect()));
+
+    EXPECT_EQ(ax().setAttributeValue(terminal, ax::kSize, AccessValue(target.size()), kWriteTimeout),
+              AccessError::success);
+    desktop().pause();
+    const auto after = frame(terminal);
+    ASSERT_TRUE(after);
+    EXPECT_TRUE(*after == rounded || *after == target) << arvelo::toString(*after);
+}
+
 TEST_P(PlatformContract, ActivatingAnotherApplicationMakesItFrontmostAndTellsSo) {
     const auto windows = openFixture();
     ASSERT_EQ(windows.size(), 3u);

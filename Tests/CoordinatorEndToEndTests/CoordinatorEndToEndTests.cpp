@@ -1,9 +1,12 @@
 // CoordinatorEndToEndTests.cpp: a coordinator on a real X server with openbox arranges the
 // fixture application's three windows so that none overlaps another, then restore() puts
-// each back at the frame it had before, as the X server reports them.
+// each back at the frame it had before, as the X server reports them; a terminal is laid out
+// at the size its character cells round its tile to.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 #include <vector>
 
@@ -124,4 +127,43 @@ TEST_F(CoordinatorEndToEnd, ArrangesTheFixtureWithoutOverlapAndRestoresIt) {
     // Each entry goes once a read-back confirms its window back; then the file goes.
     EXPECT_TRUE(
         waitWithEvents(kRestoreDeadline, [&] { return !std::filesystem::exists(folder / "state" / "restore.json"); }));
+}
+
+// A terminal takes whole character cells only: the coordinator lays it out at the size its
+// cells round its tile to, which is the frame openbox gives it, so nothing waits for a frame
+// that cannot come and no check writes it again.
+TEST_F(CoordinatorEndToEnd, ATerminalIsLaidOutAtTheSizeItsCellsRoundTo) {
+    if (std::system("command -v xterm >/dev/null 2>&1") != 0) GTEST_SKIP() << "xterm is not installed";
+    e2e::ChildProcess terminal("xterm", {"-geometry", "71x23+40+40"});
+    ASSERT_GT(terminal.pid(), 0);
+    std::optional<platform::AccessElement> element;
+    ASSERT_TRUE(waitWithEvents(kOpenDeadline, [&] {
+        const auto windows = services.accessibility->copyAttributeValue(
+            platform::AccessElement::application(terminal.pid()), platform::ax::kWindows, WindowScan::kTimeout);
+        if (!windows.ok() || !windows.value.elements() || windows.value.elements()->empty()) return false;
+        element = windows.value.elements()->front();
+        return true;
+    })) << "xterm's window appears";
+    const Rect original = framesOf({*element}).front();
+
+    coordinator = Coordinator::make(services, false, true, folder / "state");
+    std::shared_ptr<WindowRecord> record;
+    const bool placed = waitWithEvents(kArrangeDeadline, [&] {
+        for (const auto& r : coordinator->windows.get())
+            if (r->element == *element) record = r;
+        return record && record->expectedFrame && framesOf({*element}).front() == *record->expectedFrame;
+    });
+    ASSERT_TRUE(record) << "status: " << coordinator->status.get();
+    EXPECT_TRUE(placed) << "asked " << toString(record->expectedFrame.value_or(Rect::null())) << ", has "
+                        << toString(framesOf({*element}).front());
+    const Rect tile = *record->expectedFrame;
+    EXPECT_EQ(coordinator->access->fittedSize(*record, tile.size()), tile.size());
+    // The read-back checks and the late check find it placed: it stays as it is.
+    waitWithEvents(3.5, [] { return false; });
+    EXPECT_EQ(framesOf({*element}).front(), tile);
+    EXPECT_EQ(record->expectedFrame, tile);
+
+    coordinator->restore();
+    EXPECT_TRUE(waitWithEvents(kRestoreDeadline,
+                               [&] { return nearFrame(framesOf({*element}).front(), original, kRestoreTolerance); }));
 }

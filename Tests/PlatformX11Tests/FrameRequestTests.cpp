@@ -53,6 +53,22 @@ TEST(FrameRequest, NothingIsAskedOfAWindowAlreadyThere) {
     EXPECT_TRUE(frameRequest(f, Rect(300, 201, 500, 400), true));
 }
 
+TEST(FrameRequest, NothingIsAskedOfATerminalAtTheCellsItWouldRoundTo) {
+    // Cells of 6 x 13 above a base of 4 x 4: asked 498 x 375, it can only be 496 x 368.
+    WindowFacts f = window(Rect(301, 220, 496, 368), {1, 1, 20, 5});
+    xcb_size_hints_t hints{};
+    hints.flags = XCB_ICCCM_SIZE_HINT_BASE_SIZE | XCB_ICCCM_SIZE_HINT_P_RESIZE_INC;
+    hints.base_width = hints.base_height = 4;
+    hints.width_inc = 6;
+    hints.height_inc = 13;
+    f.normalHints = hints;
+    EXPECT_FALSE(frameRequest(f, Rect(300, 200, 500, 400), true));
+    // A size that makes other cells is asked for, as asked.
+    const auto wider = frameRequest(f, Rect(300, 200, 510, 400), true);
+    ASSERT_TRUE(wider);
+    EXPECT_EQ(wider->width, 508u);
+}
+
 TEST(FrameRequest, ConfigureRequestsFollowTheWindowsGravityAndBorder) {
     struct Case {
         const char* name;

@@ -213,6 +213,13 @@ Rect Coordinator::targetFrame(const Tile& tile, WindowRecord& record, const Disp
         width = std::max(frame.width, minimum.width);
         height = std::max(frame.height, minimum.height);
     }
+    // A window whose own size rules round the size down (a terminal's whole character cells)
+    // is laid out at the rounded size, which it then takes exactly. One that would come out
+    // larger (its own minimum) is still asked for the tile's size, so the refusal teaches its
+    // minimum to the layout.
+    const Size fitted = access->fittedSize(record, {width, height});
+    width = std::min(width, fitted.width);
+    height = std::min(height, fitted.height);
     const Rect& visible = display.frame;
     const double x = std::max(visible.minX(), std::min(frame.minX(), visible.maxX() - width));
     const double y = std::max(visible.minY(), std::min(frame.minY(), visible.maxY() - height));

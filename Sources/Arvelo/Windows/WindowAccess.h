@@ -86,6 +86,11 @@ public:
     std::optional<Rect> rect(const platform::AccessElement& element) const;
     bool boolValue(const platform::AccessElement& element, std::string_view attribute) const;
 
+    // The size the window takes when asked for `size`, by the rules it states for its own size
+    // (a terminal's whole character cells, its minimum and maximum); `size` when it states none,
+    // cannot be read, or in a dry run.
+    Size fittedSize(const WindowRecord& record, Size size) const;
+
     // Puts the window at the frame and starts the read-back checks; the result of the first write.
     bool place(const RecordPtr& record, const Rect& frame);
     // Moves the window just outside the area, away from the avoided rectangles.
@@ -130,6 +135,9 @@ private:
 
     // Whether x, y, width and height each differ by less than the tolerance.
     static bool within(const Rect& a, const Rect& b, double tolerance);
+    // Whether a window read at `current` stands where it was asked to be: at `target`, or at
+    // the target's origin with the size its own size rules make of the target's size.
+    bool placedAt(const WindowRecord& record, const Rect& current, const Rect& target) const;
     bool leftButtonDown() const;
     Size minimumCap() const;
     std::string pointerText() const;

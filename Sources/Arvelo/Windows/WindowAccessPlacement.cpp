@@ -43,11 +43,27 @@ void WindowAccess::noteOriginal(WindowRecord& record) {
     record.originalMinimized = boolValue(record.element, ax::kMinimized);
 }
 
+Size WindowAccess::fittedSize(const WindowRecord& record, Size size) const {
+    if (dryRun) return size;
+    return ax_.fittedSize(record.element, size, kNormalTimeout).value_or(size);
+}
+
+bool WindowAccess::placedAt(const WindowRecord& record, const Rect& current, const Rect& target) const {
+    if (within(current, target, kCheckTolerance)) return true;
+    if (!within({current.origin(), target.size()}, target, kCheckTolerance)) return false;
+    // The size the window's own rules make of the target is the size it was given: asking
+    // again would change nothing.
+    const Size fitted = fittedSize(record, target.size());
+    return fitted != target.size() && within(current, {target.origin(), fitted}, kCheckTolerance);
+}
+
 bool WindowAccess::writeFrame(WindowRecord& record, const Rect& target) {
     const platform::AccessElement element = record.element;
     const auto read = [&] { return WindowScan::rect(ax_, element, kWriteTimeout); };
     const auto before = read();
     if (!before) return false;
+    // A size the window's own rules round the target to needs no write of its own.
+    const Size wanted = fittedSize(record, target.size());
 
     Rect current = *before;
     std::string stage = "ready";
@@ -64,8 +80,8 @@ bool WindowAccess::writeFrame(WindowRecord& record, const Rect& target) {
         positionResult = ax_.setAttributeValue(element, ax::kPosition, target.origin(), kWriteTimeout);
         current = read().value_or(current);
     }
-    if (std::abs(current.width - target.width) > kWriteTolerance ||
-        std::abs(current.height - target.height) > kWriteTolerance) {
+    if (std::abs(current.width - wanted.width) > kWriteTolerance ||
+        std::abs(current.height - wanted.height) > kWriteTolerance) {
         stage += "+size";
         sizeResult = ax_.setAttributeValue(element, ax::kSize, target.size(), kWriteTimeout);
         current = read().value_or(current);
@@ -102,7 +118,7 @@ bool WindowAccess::checkPass(const RecordPtr& record, const Rect& target, std::s
     const auto current = rect(r.element);
     if (!current) return true;
     r.frame = *current;
-    if (within(*current, target, kCheckTolerance)) return false;
+    if (placedAt(r, *current, target)) return false;
     writeFrame(r, target);
     return true;
 }

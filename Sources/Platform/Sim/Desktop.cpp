@@ -51,6 +51,11 @@ WindowHandle& WindowHandle::maximumSize(arvelo::Size size) {
     return *this;
 }
 
+WindowHandle& WindowHandle::sizeRules(SizeRules rules) {
+    state().behaviour.sizeRules = rules;
+    return *this;
+}
+
 WindowHandle& WindowHandle::lag(Seconds seconds) {
     state().behaviour.lag = seconds;
     return *this;

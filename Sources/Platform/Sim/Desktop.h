@@ -36,6 +36,9 @@ public:
     // Behaviour.
     WindowHandle& minimumSize(arvelo::Size size);
     WindowHandle& maximumSize(arvelo::Size size);
+    // Size rules the window states (as a terminal states its character cells): every size
+    // written is fitted to them, and the platform tells the fitted size.
+    WindowHandle& sizeRules(SizeRules rules);
     WindowHandle& lag(Seconds seconds);
     // After each write takes effect the window returns, `after` seconds later, to `to`
     // (by default the frame it has now).

@@ -76,6 +76,13 @@ AccessError SimAccessibility::reachable(const AccessElement& element, double tim
     return AccessError::success;
 }
 
+std::optional<arvelo::Size> SimAccessibility::fittedSize(const AccessElement& element, arvelo::Size size,
+                                                         double timeout) {
+    if (element.kind != AccessElementKind::window || reachable(element, timeout) != AccessError::success) return std::nullopt;
+    const Window& window = *world_->liveWindow(element.window);
+    return window.behaviour.sizeRules ? window.behaviour.sizeRules->fit(size) : size;
+}
+
 AccessResult SimAccessibility::copyAttributeValue(const AccessElement& element, std::string_view attribute, double timeout) {
     AccessResult result;
     if (const AccessError error = reachable(element, timeout); error != AccessError::success)

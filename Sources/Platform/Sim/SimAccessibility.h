@@ -28,6 +28,8 @@ public:
     // The simulated desktop knows every change: the stamp is drawn from everything a read of
     // the element could answer, so it moves exactly when such an answer changed.
     std::optional<std::uint64_t> changeStamp(const AccessElement& element) override;
+    // By the window's stated size rules; not a request, so nothing is recorded.
+    std::optional<arvelo::Size> fittedSize(const AccessElement& element, arvelo::Size size, double timeout) override;
 
 private:
     AccessError reachable(const AccessElement& element, double timeout);

@@ -3,6 +3,7 @@
 #include "Platform/Sim/World.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace platform::sim {
 
@@ -214,7 +215,21 @@ bool World::onScreen(const Window& window) const {
     return window.spaces.contains(displays_[*display].currentSpace);
 }
 
+arvelo::Size SizeRules::fit(arvelo::Size size) const {
+    const auto fitLength = [](double length, double least, std::optional<double> most, double base, double step) {
+        length = std::max(length, least);
+        if (most) length = std::min(length, std::max(*most, least));
+        if (step > 1 && length > base) length = base + std::floor((length - base) / step) * step;
+        return length;
+    };
+    return {fitLength(size.width, minimum.width, maximum ? std::optional(maximum->width) : std::nullopt, base.width,
+                      increment.width),
+            fitLength(size.height, minimum.height, maximum ? std::optional(maximum->height) : std::nullopt,
+                      base.height, increment.height)};
+}
+
 arvelo::Size World::clamp(const Window& window, arvelo::Size size) const {
+    if (window.behaviour.sizeRules) size = window.behaviour.sizeRules->fit(size);
     size.width = std::max(size.width, window.behaviour.minimumSize.width);
     size.height = std::max(size.height, window.behaviour.minimumSize.height);
     if (const auto& max = window.behaviour.maximumSize) {

@@ -54,6 +54,18 @@ struct App {
     AppBehaviour behaviour;
 };
 
+// Rules a window states for its own size, as an X11 client's WM_NORMAL_HINTS do, and the
+// window manager applies to every resize: between minimum and maximum, and whole increments
+// above the base size (a terminal's character cells), rounded down.
+struct SizeRules {
+    arvelo::Size minimum{0, 0};
+    std::optional<arvelo::Size> maximum;
+    arvelo::Size base{0, 0};
+    arvelo::Size increment{1, 1};
+
+    arvelo::Size fit(arvelo::Size size) const;
+};
+
 // How a window takes frame writes.
 struct WindowBehaviour {
     arvelo::Size minimumSize{0, 0};           // sizes below are raised to it; the write succeeds
@@ -65,6 +77,7 @@ struct WindowBehaviour {
     bool heldByManager = false;               // writes succeed and change nothing (a tiling manager)
     bool refusesClose = false;                // pressing the close button does nothing
     bool userMovable = true;                  // the window manager moves and resizes it when dragged
+    std::optional<SizeRules> sizeRules;       // stated size rules, applied to every size written
 };
 
 struct Window {

@@ -1,6 +1,8 @@
 // FrameRequest: visible frame to request values, and the answer test.
 #include "Platform/X11/FrameRequest.h"
 
+#include "Platform/X11/SizeHints.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -56,9 +58,13 @@ std::optional<FrameRequest> frameRequest(const WindowFacts& facts, const arvelo:
             r.heightStep = static_cast<std::uint32_t>(std::max(1, h.height_inc));
         }
     }
+    // A client already at the place, at the size its own hints make of the asked one (a
+    // terminal's whole character cells), has the frame: the manager would change nothing, and
+    // an unchanged window is not always answered.
+    ClientSize wanted{r.width, r.height};
+    if (facts.normalHints) wanted = fitClientSize(*facts.normalHints, wanted);
     if (facts.client && whole(facts.client->x) == r.clientX && whole(facts.client->y) == r.clientY &&
-        whole(facts.client->width) == static_cast<std::int32_t>(r.width) &&
-        whole(facts.client->height) == static_cast<std::int32_t>(r.height))
+        whole(facts.client->width) == wanted.width && whole(facts.client->height) == wanted.height)
         return std::nullopt;
 
     if (moveResizeSupported) {

@@ -2,9 +2,12 @@
 // transactions, hit testing over the clients' outer frames.
 #include "Platform/X11/X11Accessibility.h"
 
+#include "Platform/X11/SizeHints.h"
 #include "Platform/X11/WindowManagerRequests.h"
 #include "Platform/X11/WindowRoles.h"
 #include "Platform/X11/X11Observer.h"
+
+#include <cmath>
 
 namespace platform::x11 {
 
@@ -83,6 +86,26 @@ std::vector<std::vector<AccessResult>> X11Accessibility::copyAttributeValues(con
         for (const std::string& attribute : attributes) row.push_back(answer(table, element, attribute, context()));
     }
     return results;
+}
+
+std::optional<arvelo::Size> X11Accessibility::fittedSize(const AccessElement& element, arvelo::Size size,
+                                                         double timeout) {
+    const ClientTable table = read({element}, {fact::kGeometry | fact::kHints, 0, false}, Deadline::in(timeout));
+    if (validate(table, element, context()) != AccessError::success || element.kind != AccessElementKind::window)
+        return std::nullopt;
+    const WindowFacts& facts = *table.find(element.window);
+    if (!facts.normalHints) return size;
+    // The hints speak of the client: the frame's decorations come off first and go on again
+    // after, and a client-side-decorated window's shadow the other way round.
+    const FrameExtents& e = facts.extents;
+    const FrameExtents& s = facts.shadow;
+    const std::int64_t decorationWidth = std::int64_t(e.left) + e.right - std::int64_t(s.left) - s.right;
+    const std::int64_t decorationHeight = std::int64_t(e.top) + e.bottom - std::int64_t(s.top) - s.bottom;
+    const ClientSize asked{std::llround(size.width) - decorationWidth, std::llround(size.height) - decorationHeight};
+    if (asked.width <= 0 || asked.height <= 0) return size;
+    const ClientSize fitted = fitClientSize(*facts.normalHints, asked);
+    if (fitted == asked) return size;
+    return arvelo::Size{double(fitted.width + decorationWidth), double(fitted.height + decorationHeight)};
 }
 
 AccessSettable X11Accessibility::isAttributeSettable(const AccessElement& element, std::string_view attribute, double timeout) {

@@ -41,6 +41,9 @@ public:
     // with every write or action of this program. A window not followed yet has none.
     std::optional<std::uint64_t> changeStamp(const AccessElement& element) override;
 
+    // By the window's WM_NORMAL_HINTS, applied to its client size inside the frame extents.
+    std::optional<arvelo::Size> fittedSize(const AccessElement& element, arvelo::Size size, double timeout) override;
+
     std::vector<AccessResult> copyMultipleAttributeValues(const AccessElement& element,
                                                       const std::vector<std::string>& attributes,
                                                       double timeout) override;
