@@ -4,6 +4,7 @@
 #include <xcb/xcb.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <spawn.h>
 #include <string>
@@ -24,7 +25,12 @@ xcb_atom_t intern(xcb_connection_t* c, const char* name) {
 }
 }  // namespace
 
-int runWindowsProcess(int index) {
+std::optional<int> runWindowsProcessOf(int argc, char** argv) {
+    if (argc < 3 || std::strcmp(argv[1], kWindowsProcessFlag) != 0) return std::nullopt;
+    return runWindowsProcess(std::atoi(argv[2]), argc >= 4 ? std::atoi(argv[3]) : kWindowsPerProcess);
+}
+
+int runWindowsProcess(int index, int windows) {
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTERM);
@@ -40,10 +46,10 @@ int runWindowsProcess(int index) {
     const std::string wmClass =
         "benchclient" + std::to_string(index) + '\0' + "BenchClient" + std::to_string(index) + '\0';
 
-    for (int i = 0; i < kWindowsPerProcess; ++i) {
+    for (int i = 0; i < windows; ++i) {
         const xcb_window_t w = xcb_generate_id(c);
-        const std::int16_t x = static_cast<std::int16_t>(20 + 60 * index + 10 * i);
-        const std::int16_t y = static_cast<std::int16_t>(20 + 30 * i);
+        const std::int16_t x = static_cast<std::int16_t>(20 + 60 * (index % 24) + 10 * i);
+        const std::int16_t y = static_cast<std::int16_t>(20 + 30 * i + 40 * (index / 24));
         xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, x, y, 320, 240, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                           screen->root_visual, 0, nullptr);
         const std::string title = "Bench " + std::to_string(index) + "." + std::to_string(i);
@@ -63,12 +69,24 @@ int runWindowsProcess(int index) {
     return 0;
 }
 
-WindowProcesses::WindowProcesses(const char* self) {
-    for (int i = 0; i < kProcesses; ++i) {
-        std::string program = self, flag = kWindowsProcessFlag, index = std::to_string(i);
-        char* argv[] = {program.data(), flag.data(), index.data(), nullptr};
+WindowProcesses::WindowProcesses(const char* self, int processes, int windowsEach)
+    : self_(self), windowsEach_(windowsEach) {
+    resize(processes);
+}
+
+void WindowProcesses::resize(int processes) {
+    while (count() < processes) {
+        std::string program = self_, flag = kWindowsProcessFlag, index = std::to_string(count()),
+                    windows = std::to_string(windowsEach_);
+        char* argv[] = {program.data(), flag.data(), index.data(), windows.data(), nullptr};
         pid_t pid = -1;
-        if (posix_spawn(&pid, self, nullptr, nullptr, argv, environ) == 0) pids_.push_back(pid);
+        if (posix_spawn(&pid, self_.c_str(), nullptr, nullptr, argv, environ) != 0) return;
+        pids_.push_back(pid);
+    }
+    while (count() > processes) {
+        kill(pids_.back(), SIGTERM);
+        waitpid(pids_.back(), nullptr, 0);
+        pids_.pop_back();
     }
 }
 

@@ -81,8 +81,7 @@ BENCHMARK(BM_OneAttributeRead)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 3 && std::strcmp(argv[1], benchx11::kWindowsProcessFlag) == 0)
-        return benchx11::runWindowsProcess(std::atoi(argv[2]));
+    if (const auto code = benchx11::runWindowsProcessOf(argc, argv)) return *code;
 
     QCoreApplication app(argc, argv);
     auto dispatch = std::make_shared<platform::qt::QtDispatcher>();

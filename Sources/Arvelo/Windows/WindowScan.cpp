@@ -1,6 +1,8 @@
 // WindowScan.cpp: the capture itself: the window server's list, each application's candidate
 // windows (its "AXWindows", or the fallbacks when that gives nothing, plus the windows already
-// known), and the rules that keep or drop each candidate and give it its key.
+// known), and the rules that keep or drop each candidate and give it its key. The lists of all
+// applications are read in one batch and the candidates of all of them in another, so a scan
+// costs two batched reads whatever the number of applications.
 #include "Arvelo/Windows/WindowScan.h"
 
 #include <algorithm>
@@ -87,7 +89,10 @@ public:
         }
     }
 
-    void scan(const ScanApplication& application);
+    // Every application's windows: the lists of all of them read in one batch, then the
+    // attributes of every candidate of all of them in another, then each window kept or
+    // dropped, application by application in the given order.
+    void scan(const std::vector<ScanApplication>& applications);
 
     ScanSnapshot take() {
         snapshot_.settled = settled_;
@@ -97,7 +102,12 @@ public:
     }
 
 private:
-    platform::AccessResult readWindows(const AccessElement& appElement);
+    const std::vector<const WindowInfo*>& serverWindowsOf(std::int32_t pid) const;
+    // Each application's "AXWindows", those not kept under their stamps read in one batch.
+    std::vector<AccessResult> readWindows(const std::vector<ScanApplication>& applications);
+    // The application's candidates: its listed windows (or the fallbacks when it lists none)
+    // and the windows already known of it.
+    std::vector<AccessElement> candidatesOf(const ScanApplication& application, const AccessResult& windowsRead);
     // The candidates' attributes, shared with the memo.
     std::vector<std::shared_ptr<const std::vector<AccessResult>>> readCandidates(const std::vector<AccessElement>& candidates);
     std::vector<AccessElement> fallbackCandidates(const AccessElement& appElement,
@@ -118,21 +128,41 @@ private:
     bool settled_ = true;
 };
 
-void Capture::scan(const ScanApplication& application) {
+void Capture::scan(const std::vector<ScanApplication>& applications) {
+    const std::vector<AccessResult> lists = readWindows(applications);
+    std::vector<std::vector<AccessElement>> candidates;
+    candidates.reserve(applications.size());
+    std::vector<AccessElement> all;
+    for (std::size_t i = 0; i < applications.size(); ++i) {
+        candidates.push_back(candidatesOf(applications[i], lists[i]));
+        all.insert(all.end(), candidates.back().begin(), candidates.back().end());
+    }
+    if (all.empty()) return;
+    const auto values = readCandidates(all);
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < applications.size(); ++i) {
+        const auto& serverWindows = serverWindowsOf(applications[i].pid);
+        for (const AccessElement& element : candidates[i]) examine(applications[i], element, *values[next++], serverWindows);
+    }
+}
+
+const std::vector<const WindowInfo*>& Capture::serverWindowsOf(std::int32_t pid) const {
+    // The application's ordinary windows on the window server's list, front to back.
+    static const std::vector<const WindowInfo*> kNone;
+    const auto it = serverWindowsOf_.find(pid);
+    return it == serverWindowsOf_.end() ? kNone : it->second;
+}
+
+std::vector<AccessElement> Capture::candidatesOf(const ScanApplication& application, const AccessResult& windowsRead) {
     const AccessElement appElement = AccessElement::application(application.pid);
-    const AccessResult windowsRead = readWindows(appElement);
     const std::int32_t readError = platform::rawValue(windowsRead.error);
     const std::optional<std::vector<AccessElement>> listed = windowsRead.ok() ? windowsRead.value.elements() : std::nullopt;
 
-    // The application's ordinary windows on the window server's list, front to back.
-    static const std::vector<const WindowInfo*> kNone;
-    const auto ofApplication = serverWindowsOf_.find(application.pid);
-    const std::vector<const WindowInfo*>& serverWindows =
-        ofApplication == serverWindowsOf_.end() ? kNone : ofApplication->second;
-
     // What the fallbacks find is not kept: a later scan asks them again.
     if (!listed || listed->empty()) settled_ = false;
-    std::vector<AccessElement> found = listed && !listed->empty() ? *listed : fallbackCandidates(appElement, serverWindows);
+    std::vector<AccessElement> found = listed && !listed->empty()
+                                       ? *listed
+                                       : fallbackCandidates(appElement, serverWindowsOf(application.pid));
 
     std::vector<AccessElement> candidates;
     std::unordered_set<AccessElement> seen;
@@ -152,31 +182,44 @@ void Capture::scan(const ScanApplication& application) {
             {"recoveredWindowCount", candidates.size()},
         });
     }
-
-    if (candidates.empty()) return;
-    const auto values = readCandidates(candidates);
-    for (std::size_t i = 0; i < candidates.size(); ++i) examine(application, candidates[i], *values[i], serverWindows);
+    return candidates;
 }
 
-// The stamp is taken before the read: a change while the read is out moves it, so the next
+// The stamps are taken before the reads: a change while a read is out moves them, so the next
 // scan reads again.
-AccessResult Capture::readWindows(const AccessElement& appElement) {
-    const auto stamp = ax_.changeStamp(appElement);
-    if (stamp && previous_) {
-        const auto known = previous_->applications.find(appElement.pid);
-        if (known != previous_->applications.end() && known->second.stamp == *stamp) {
-            memo_.applications.emplace(appElement.pid, known->second);
-            return known->second.windows;
+std::vector<AccessResult> Capture::readWindows(const std::vector<ScanApplication>& applications) {
+    std::vector<AccessResult> results(applications.size());
+    std::vector<std::optional<std::uint64_t>> stamps(applications.size());
+    std::vector<AccessElement> unread;
+    std::vector<std::size_t> unreadAt;
+    for (std::size_t i = 0; i < applications.size(); ++i) {
+        const AccessElement appElement = AccessElement::application(applications[i].pid);
+        stamps[i] = ax_.changeStamp(appElement);
+        if (stamps[i] && previous_) {
+            const auto known = previous_->applications.find(appElement.pid);
+            if (known != previous_->applications.end() && known->second.stamp == *stamps[i]) {
+                memo_.applications.emplace(appElement.pid, known->second);
+                results[i] = known->second.windows;
+                continue;
+            }
         }
+        unread.push_back(appElement);
+        unreadAt.push_back(i);
     }
-    AccessResult read = ax_.copyAttributeValue(appElement, ax::kWindows, kTimeout);
-    // Only a list that named windows is kept: the fallbacks behind an empty one are asked anew.
-    const auto listed = read.ok() ? read.value.elements() : std::nullopt;
-    if (stamp && listed && !listed->empty())
-        memo_.applications.emplace(appElement.pid, ScanMemo::Application{*stamp, read});
-    else
-        settled_ = false;
-    return read;
+    if (unread.empty()) return results;
+    static const std::vector<std::string> kWindowsAttribute{std::string(ax::kWindows)};
+    auto read = ax_.copyAttributeValues(unread, kWindowsAttribute, kTimeout);
+    for (std::size_t j = 0; j < unread.size(); ++j) {
+        const std::size_t i = unreadAt[j];
+        AccessResult& result = results[i] = std::move(read[j].front());
+        // Only a list that named windows is kept: the fallbacks behind an empty one are asked anew.
+        const auto listed = result.ok() ? result.value.elements() : std::nullopt;
+        if (stamps[i] && listed && !listed->empty())
+            memo_.applications.emplace(unread[j].pid, ScanMemo::Application{*stamps[i], result});
+        else
+            settled_ = false;
+    }
+    return results;
 }
 
 std::vector<std::shared_ptr<const std::vector<AccessResult>>> Capture::readCandidates(
@@ -315,7 +358,7 @@ ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowLis
                      bool diagnostic, const ScanMemo* previous) {
     Capture capture(accessibility, retained, diagnostic, previous);
     capture.readWindowList(windowList);
-    for (const ScanApplication& application : applications) capture.scan(application);
+    capture.scan(applications);
     return capture.take();
 }
 

@@ -44,7 +44,7 @@ AccessResult answerApplication(const ClientTable& table, std::int32_t pid, std::
                            const DesktopContext& context) {
     if (attribute == ax::kRole) return value(std::string(ax::kApplicationRole));
     if (attribute == ax::kTitle) {
-        const auto mine = table.clientsOf(pid);
+        const auto& mine = table.clientsOf(pid);
         const auto name = mine.empty() ? processName(pid) : applicationName(table.clients[mine.front()], pid);
         return name ? value(*name) : failure(AccessError::noValue);
     }
@@ -155,7 +155,7 @@ AccessError validate(const ClientTable& table, const AccessElement& element, con
         return running ? AccessError::success : AccessError::cannotComplete;
     }
     const WindowFacts* facts = table.find(element.window);
-    if (!facts || !table.root.isClient(element.window) || table.pidOf(element.window) != element.pid)
+    if (!facts || !table.isClient(element.window) || table.pidOf(element.window) != element.pid)
         return AccessError::invalidUIElement;
     if (element.kind == AccessElementKind::closeButton && !hasCloseButton(*facts, context.ewmh))
         return AccessError::invalidUIElement;

@@ -3,19 +3,23 @@
 
 namespace platform::x11 {
 
-void ClientTable::take(const std::vector<WindowFacts>& facts, Connection& connection) {
+void ClientTable::take(std::vector<WindowFacts> facts, Connection& connection) {
     const xcb_setup_t& setup = *xcb_get_setup(connection.xcb());
     // Facts kept from earlier reads do not make a broken connection answer.
     answered = root.answered && !connection.broken();
-    for (const WindowFacts& f : facts) {
+    clients.reserve(facts.size());
+    pids.reserve(facts.size());
+    positions_.reserve(facts.size());
+    for (WindowFacts& f : facts) {
         answered = answered && f.answered;
         // A window destroyed whose news is still on its way is gone already: its number may
         // name a new window that must not be taken for it.
         if (!f.exists || connection.closing(f.window)) continue;
         positions_[f.window] = clients.size();
-        clients.push_back(f);
         pids.push_back(ownerPid(f, setup));
+        clients.push_back(std::move(f));
     }
+    listed_.insert(root.clients.begin(), root.clients.end());
     std::vector<bool> placed(clients.size(), false);
     for (auto it = root.stacking.rbegin(); it != root.stacking.rend(); ++it) {
         const auto position = positions_.find(*it);
@@ -26,6 +30,7 @@ void ClientTable::take(const std::vector<WindowFacts>& facts, Connection& connec
     }
     for (std::size_t i = 0; i < clients.size(); ++i)
         if (!placed[i]) order_.push_back(i);
+    for (const std::size_t i : order_) byPid_[pids[i]].push_back(i);
 }
 
 ClientTable ClientTable::read(Connection& connection, unsigned rootFacts, unsigned windowFacts, Deadline deadline) {
@@ -35,7 +40,7 @@ ClientTable ClientTable::read(Connection& connection, unsigned rootFacts, unsign
         table.root = first.root(deadline);
     }
     FactBatch second(connection, 0, table.root.clients, windowFacts | fact::kOwner);
-    table.take(second.windows(deadline), connection);
+    table.take(second.takeWindows(deadline), connection);
     return table;
 }
 
@@ -44,7 +49,7 @@ ClientTable ClientTable::readSome(Connection& connection, unsigned rootFacts, co
     ClientTable table;
     FactBatch batch(connection, rootFacts | rootfact::kClients, windows, windowFacts | fact::kOwner, fresh);
     table.root = batch.root(deadline);
-    table.take(batch.windows(deadline), connection);
+    table.take(batch.takeWindows(deadline), connection);
     return table;
 }
 
@@ -58,11 +63,10 @@ std::int32_t ClientTable::pidOf(xcb_window_t window) const {
     return position == positions_.end() ? 0 : pids[position->second];
 }
 
-std::vector<std::size_t> ClientTable::clientsOf(std::int32_t pid) const {
-    std::vector<std::size_t> out;
-    for (std::size_t i : order_)
-        if (pids[i] == pid) out.push_back(i);
-    return out;
+const std::vector<std::size_t>& ClientTable::clientsOf(std::int32_t pid) const {
+    static const std::vector<std::size_t> kNone;
+    const auto it = byPid_.find(pid);
+    return it == byPid_.end() ? kNone : it->second;
 }
 
 }  // namespace platform::x11

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace platform::x11 {
@@ -26,16 +27,23 @@ struct ClientTable {
 
     const WindowFacts* find(xcb_window_t window) const;
     std::int32_t pidOf(xcb_window_t window) const;  // 0 when the window is not in the table
+    // Whether the window manager lists the window among its clients.
+    bool isClient(xcb_window_t window) const { return listed_.contains(window); }
     // Indexes of clients front to back (the stacking list reversed; clients it misses last).
     const std::vector<std::size_t>& frontToBack() const { return order_; }
     // Indexes of the clients of one process, front to back.
-    std::vector<std::size_t> clientsOf(std::int32_t pid) const;
+    const std::vector<std::size_t>& clientsOf(std::int32_t pid) const;
 
 private:
-    void take(const std::vector<WindowFacts>& facts, Connection& connection);
+    // Keeps the facts read (handed over, not copied) and indexes them: by window, by process,
+    // front to back. Every lookup after is a hash lookup, so answering a question about each
+    // of n windows costs n lookups, not n walks of the table.
+    void take(std::vector<WindowFacts> facts, Connection& connection);
 
     std::unordered_map<xcb_window_t, std::size_t> positions_;
     std::vector<std::size_t> order_;
+    std::unordered_map<std::int32_t, std::vector<std::size_t>> byPid_;
+    std::unordered_set<xcb_window_t> listed_;
 };
 
 }  // namespace platform::x11

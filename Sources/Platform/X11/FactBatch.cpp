@@ -124,6 +124,11 @@ const std::vector<WindowFacts>& FactBatch::windows(Deadline deadline) {
     return windows_;
 }
 
+std::vector<WindowFacts> FactBatch::takeWindows(Deadline deadline) {
+    collect(deadline);
+    return std::move(windows_);
+}
+
 void FactBatch::collect(Deadline deadline) {
     Pending& p = *pending_;
     if (p.collected) return;

@@ -25,6 +25,8 @@ public:
     // Waits for the replies (once; later calls return the same facts).
     const RootFacts& root(Deadline deadline);
     const std::vector<WindowFacts>& windows(Deadline deadline);
+    // The same, handed over: the batch keeps none of them.
+    std::vector<WindowFacts> takeWindows(Deadline deadline);
 
 private:
     struct Pending;

@@ -25,7 +25,7 @@ AccessError X11Observer::addNotification(const AccessElement& element, std::stri
         const ClientTable table =
             ClientTable::readSome(*connection_, 0, {element.window}, 0, Deadline::in(kLookTimeout));
         if (!table.answered) return AccessError::cannotComplete;
-        if (!table.find(element.window) || !table.root.isClient(element.window) || table.pidOf(element.window) != pid_)
+        if (!table.find(element.window) || !table.isClient(element.window) || table.pidOf(element.window) != pid_)
             return AccessError::invalidUIElement;
         followed_.try_emplace(element.window);
     }
@@ -88,7 +88,7 @@ void X11Observer::look(bool report) {
     for (xcb_window_t window : windows) {
         const AccessElement element = AccessElement::windowOf(pid_, window);
         const WindowFacts* facts = table.find(window);
-        if (!facts || !table.root.isClient(window)) {
+        if (!facts || !table.isClient(window)) {
             followed_.erase(window);
             std::erase_if(frameClients_, [&](const auto& entry) { return entry.second == window; });
             if (report) deliver(element, std::string(ax::kDestroyedNotification));

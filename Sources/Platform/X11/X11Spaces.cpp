@@ -60,7 +60,7 @@ std::set<SpaceID> X11Spaces::spacesOfWindow(std::uint32_t windowNumber) {
                                                     Deadline::in(kReadTimeout));
     std::set<SpaceID> spaces;
     const WindowFacts* facts = table.find(windowNumber);
-    if (facts && table.root.isClient(windowNumber) && facts->desktop) {
+    if (facts && table.isClient(windowNumber) && facts->desktop) {
         if (*facts->desktop != kEveryDesktop) {
             spaces.insert(SpaceID{*facts->desktop} + 1);
         } else {

@@ -150,7 +150,7 @@ bool X11Workspace::activate(std::int32_t pid, ActivationOptions options) {
         ClientTable::read(*connection_, rootfact::kStacking | rootfact::kActive, fact::kKind | fact::kState, deadline);
     const DesktopContext context{*connection_->ewmh(), connection_->root()};
     auto target = mainWindowOf(table, pid, context);
-    const auto mine = table.clientsOf(pid);
+    const auto& mine = table.clientsOf(pid);
     if (!target && !mine.empty()) target = table.clients[mine.front()].window;
     if (!target) return false;
     if (options == ActivationOptions::allWindows) {
@@ -171,7 +171,7 @@ bool X11Workspace::setMinimised(std::int32_t pid, bool minimised) {
     const Deadline deadline = Deadline::in(kRequestTimeout);
     const ClientTable table =
         ClientTable::read(*connection_, rootfact::kStacking, fact::kKind | fact::kState, deadline);
-    const auto mine = table.clientsOf(pid);
+    const auto& mine = table.clientsOf(pid);
     if (mine.empty()) return false;
     for (std::size_t i : mine) {
         if (parentOf(table.clients[i], connection_->root()) != XCB_WINDOW_NONE) continue;
