@@ -182,6 +182,64 @@ TEST_F(FactCacheTest, ConfiguresMapsAndReparentsDropPlacesAndMapStates) {
     EXPECT_EQ(cached(kOther), fact::kClass);
 }
 
+// The room the desktop leaves for windows (struts, work area) changes only with struts, the
+// work area, the desktop shown and windows coming and going; not when windows move, and not
+// when an override-redirect panel comes or goes.
+TEST_F(FactCacheTest, RoomChangesCountOnlyWhatMovesTheRoom) {
+    constexpr xcb_window_t kPanel = 0x700001;
+    const auto created = [&](xcb_window_t window, bool overrideRedirect) {
+        xcb_create_notify_event_t e{};
+        e.response_type = XCB_CREATE_NOTIFY;
+        e.parent = kRoot;
+        e.window = window;
+        e.override_redirect = overrideRedirect;
+        cache_.take(reinterpret_cast<const xcb_generic_event_t&>(e));
+    };
+    // An unmap has the map's first fields; its flag says whether it came from a configure.
+    const auto mapped = [&](std::uint8_t type, xcb_window_t window, bool overrideRedirect) {
+        xcb_map_notify_event_t e{};
+        e.response_type = type;
+        e.event = kRoot;
+        e.window = window;
+        e.override_redirect = type == XCB_MAP_NOTIFY && overrideRedirect;
+        cache_.take(reinterpret_cast<const xcb_generic_event_t&>(e));
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> happen;
+        bool moves;
+    };
+    const Case cases[] = {
+        {"a title changed", [&] { propertyChanged(kWindow, XCB_ATOM_WM_NAME); }, false},
+        {"a strut changed", [&] { propertyChanged(kWindow, ewmh_._NET_WM_STRUT_PARTIAL); }, true},
+        {"the work area changed", [&] { propertyChanged(kRoot, ewmh_._NET_WORKAREA); }, true},
+        {"another desktop shown", [&] { propertyChanged(kRoot, ewmh_._NET_CURRENT_DESKTOP); }, true},
+        {"the active window changed", [&] { propertyChanged(kRoot, ewmh_._NET_ACTIVE_WINDOW); }, false},
+        {"a window moved",
+         [&] {
+             xcb_configure_notify_event_t e{};
+             e.response_type = XCB_CONFIGURE_NOTIFY;
+             e.event = kRoot;
+             e.window = kWindow;
+             e.x = 40;
+             cache_.take(reinterpret_cast<const xcb_generic_event_t&>(e));
+         },
+         false},
+        {"this program wrote a frame", [&] { cache_.touch(); }, false},
+        {"a window created", [&] { created(kWindow, false); }, true},
+        {"a window mapped", [&] { mapped(XCB_MAP_NOTIFY, kWindow, false); }, true},
+        {"a window unmapped", [&] { mapped(XCB_UNMAP_NOTIFY, kWindow, false); }, true},
+        {"a panel created", [&] { created(kPanel, true); }, false},
+        {"a panel mapped", [&] { mapped(XCB_MAP_NOTIFY, kPanel, true); }, false},
+        {"a panel unmapped", [&] { mapped(XCB_UNMAP_NOTIFY, kPanel, false); }, false},
+    };
+    for (const Case& c : cases) {
+        const std::uint64_t before = cache_.roomChanges();
+        c.happen();
+        EXPECT_EQ(cache_.roomChanges() != before, c.moves) << c.what;
+    }
+}
+
 TEST_F(FactCacheTest, RootListsAreKeptUntilTheWindowManagerChangesThem) {
     RootFacts root;
     root.clients = {kWindow};

@@ -55,6 +55,11 @@ std::uint64_t FactCache::restacks() const {
     return restacks_;
 }
 
+std::uint64_t FactCache::roomChanges() const {
+    std::lock_guard lock(mutex_);
+    return roomChanges_;
+}
+
 unsigned FactCache::fill(WindowFacts& facts, unsigned groups) const {
     std::lock_guard lock(mutex_);
     const auto it = entries_.find(facts.window);
@@ -185,15 +190,17 @@ void FactCache::take(const xcb_generic_event_t& event) {
             if (e.window == root_) {
                 const unsigned group = rootGroupOf(e.atom);
                 if (!group) {
-                    // The work area is kept by readers of the screens under the generation.
+                    // The work area is kept by readers of the screens.
                     if (e.atom == ewmh_._NET_WORKAREA) {
                         std::lock_guard lock(mutex_);
                         ++generation_;
+                        ++roomChanges_;
                     }
                     return;
                 }
                 std::lock_guard lock(mutex_);
                 ++generation_;
+                if (group == rootfact::kDesktops) ++roomChanges_;  // the work area of another desktop
                 rootGroups_ &= ~group;
                 return;
             }
@@ -208,6 +215,7 @@ void FactCache::take(const xcb_generic_event_t& event) {
             }
             std::lock_guard lock(mutex_);
             drop(e.window, group);
+            if (group == fact::kStrut) ++roomChanges_;
             return;
         }
         case XCB_CONFIGURE_NOTIFY: {
@@ -223,7 +231,16 @@ void FactCache::take(const xcb_generic_event_t& event) {
                 ++restacks_;
             return;
         }
-        case XCB_CREATE_NOTIFY:
+        case XCB_CREATE_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_create_notify_event_t&>(event);
+            std::lock_guard lock(mutex_);
+            ++restacks_;
+            if (e.override_redirect)
+                overrideRedirect_.insert(e.window);
+            else
+                ++roomChanges_;
+            return;
+        }
         case XCB_CIRCULATE_NOTIFY: {
             std::lock_guard lock(mutex_);
             ++restacks_;
@@ -244,11 +261,16 @@ void FactCache::take(const xcb_generic_event_t& event) {
                 dropEverywhere(fact::kAttributes);
             else
                 drop(e.window, fact::kAttributes);
+            // An unmap says nothing of override-redirect: the windows seen so tell.
+            const bool mapped = (event.response_type & 0x7f) == XCB_MAP_NOTIFY;
+            if (mapped && e.override_redirect) overrideRedirect_.insert(e.window);
+            if (!overrideRedirect_.contains(e.window)) ++roomChanges_;
             return;
         }
         case XCB_REPARENT_NOTIFY: {
             std::lock_guard lock(mutex_);
             dropEverywhere(fact::kGeometry | fact::kAttributes);
+            ++roomChanges_;
             return;
         }
         case XCB_DESTROY_NOTIFY: {
@@ -258,6 +280,7 @@ void FactCache::take(const xcb_generic_event_t& event) {
             entries_.erase(e.window);
             followed_.erase(e.window);
             topLevels_.erase(e.window);
+            if (overrideRedirect_.erase(e.window) == 0) ++roomChanges_;
             if (e.window == rootFacts_.checkWindow) rootGroups_ &= ~rootfact::kWindowManager;
             return;
         }

@@ -38,6 +38,11 @@ public:
     // Counts top-level windows created or restacked without being moved (which drops no fact
     // but changes the root's children or their order).
     std::uint64_t restacks() const;
+    // Counts the events that may change the room the desktop leaves for windows: a strut
+    // changed, the work area or the current desktop changed, a window (other than an
+    // override-redirect one) created, mapped, unmapped, reparented or destroyed. Moves and
+    // this program's own writes leave it; readers of the screens keep them while it stands.
+    std::uint64_t roomChanges() const;
     // Copies the cached groups among `groups` into `facts`; answers the groups it copied.
     unsigned fill(WindowFacts& facts, unsigned groups) const;
     // Keeps the groups of freshly read facts, unless an invalidation came since `generation`.
@@ -90,6 +95,10 @@ private:
     std::unordered_map<xcb_window_t, Placement> topLevels_;
     std::uint64_t generation_ = 0;
     std::uint64_t restacks_ = 0;
+    std::uint64_t roomChanges_ = 0;
+    // Override-redirect windows seen created or mapped (panels, menus): their coming and going
+    // changes no room.
+    std::unordered_set<xcb_window_t> overrideRedirect_;
 };
 
 }  // namespace platform::x11

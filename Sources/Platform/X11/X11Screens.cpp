@@ -77,7 +77,8 @@ void X11Screens::readDesktopRoom(Deadline deadline, std::vector<Strut>& struts, 
 std::vector<Screen> X11Screens::screens() {
     std::lock_guard lock(mutex_);
     // Taken before the reads: a change while they are out makes the next call read again.
-    const std::uint64_t generation = connection_->cache().generation();
+    // Windows moving and this program's writes change no struts and no work area.
+    const std::uint64_t generation = connection_->cache().roomChanges();
     const bool monitorsChanged = monitorsChanged_.exchange(false);
     if (kept_ && keptGeneration_ == generation && !monitorsChanged && !connection_->broken()) return *kept_;
     kept_.reset();
