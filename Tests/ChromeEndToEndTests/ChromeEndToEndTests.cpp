@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 using namespace e2e;
 
@@ -112,10 +113,37 @@ protected:
         ChildProcess tool("/usr/bin/xdotool", arguments);
         ASSERT_EQ(tool.waitForExit(20), 0) << "xdotool failed";
     }
+    // The screen once it has finished drawing (freshly shown panels paint on their first
+    // expose): two pictures in a row alike.
     void screenshot(const std::string& name) {
         const std::string file = std::string(SCREENSHOT_FOLDER) + "/" + name;
+        const std::string raw = session.home.path("screen.rgb").string();
+        const auto picture = [&] {
+            ChildProcess shot("/usr/bin/import", {"-window", "root", "-depth", "8", "rgb:" + raw});
+            EXPECT_EQ(shot.waitForExit(20), 0) << "screenshot " << file;
+            return readFile(raw);
+        };
+        std::string previous = picture();
+        EXPECT_TRUE(waitUntil(kFewBeats, [&] {
+            std::string current = picture();
+            const bool same = current == previous;
+            previous = std::move(current);
+            return same;
+        }))
+            << "the screen did not hold still for " << file;
         ChildProcess shot("/usr/bin/import", {"-window", "root", file});
         EXPECT_EQ(shot.waitForExit(20), 0) << "screenshot " << file;
+    }
+    // The drop preview: the one large panel.
+    bool previewShown() {
+        for (const Panel& p : panels())
+            if (p.frame.width > 300 && p.frame.height > 300) return true;
+        return false;
+    }
+    bool zoomBarShown() {
+        for (const Panel& p : panels())
+            if (p.frame.height == 32 && p.frame.width > 100 && p.frame.width < 400) return true;
+        return false;
     }
     // Starts a compositing manager; false when none is installed.
     bool startCompositor() {
@@ -209,9 +237,10 @@ TEST_F(ChromeEndToEnd, TabBarSitsAboveItsWindowAndItsOtherTabShowsThatWindow) {
         << "the new bar directly above the window now shown\n"
         << describe();
     xdotool({"mousemove", "700", "500"});
-    waitUntil(1.5, [] { return false; });
+    EXPECT_TRUE(waitUntil(kFewBeats, [&] { return panels().size() == 2; }))
+        << "the new bar and the seam handle, nothing stale\n"
+        << describe();
     screenshot("chrome-other-tab.png");
-    EXPECT_EQ(panels().size(), 2u) << "the new bar and the seam handle, nothing stale\n" << describe();
 }
 
 TEST_F(ChromeEndToEnd, DraggingASeamHandleMovesTheSeamAndBothNeighboursFollow) {
@@ -221,7 +250,6 @@ TEST_F(ChromeEndToEnd, DraggingASeamHandleMovesTheSeamAndBothNeighboursFollow) {
     const Frame seam = handles.front().frame;
     const int x = seam.x + seam.width / 2, y = seam.y + seam.height / 2;
     xdotool({"mousemove", std::to_string(x), std::to_string(y)});
-    waitUntil(0.5, [] { return false; });
     screenshot("chrome-seam-hover.png");
     xdotool({"mousedown", "1", "sleep", "0.1", "mousemove_relative", "--", "-60", "0", "sleep", "0.1",
              "mousemove_relative", "--", "-60", "0", "sleep", "0.2", "mouseup", "1"});
@@ -258,33 +286,17 @@ TEST_F(ChromeEndToEnd, ADraggedTabShowsTheDropPreviewAndTheZoomBarComesWithAFocu
     const int x = bar->frame.x + 40, y = bar->frame.y + bar->frame.height / 2;
     xdotool({"mousemove", std::to_string(x), std::to_string(y), "mousedown", "1", "sleep", "0.1", "mousemove_relative",
              "--", "20", "120", "sleep", "0.1", "mousemove_relative", "--", "20", "120", "sleep", "0.5"});
-    const bool preview = waitUntil(5, [&] {
-        for (const Panel& p : panels())
-            if (p.frame.width > 300 && p.frame.height > 300) return true;
-        return false;
-    });
-    EXPECT_TRUE(preview) << describe();
+    EXPECT_TRUE(waitUntil(5, [&] { return previewShown(); })) << describe();
     screenshot("chrome-drop-preview.png");
     // Back where it started: dropped on its own tile.
     xdotool({"mousemove_relative", "--", "-40", "-240", "sleep", "0.1", "mouseup", "1"});
-    EXPECT_TRUE(waitUntil(kFewBeats,
-                          [&] {
-                              for (const Panel& p : panels())
-                                  if (p.frame.width > 300 && p.frame.height > 300) return false;
-                              return true;
-                          }))
+    EXPECT_TRUE(waitUntil(kFewBeats, [&] { return !previewShown(); }))
         << "the preview is gone after the drop\n"
         << describe();
 
     xdotool({"key", "ctrl+alt+Return"});
-    const bool zoomBar = waitUntil(kFewBeats, [&] {
-        for (const Panel& p : panels())
-            if (p.frame.height == 32 && p.frame.width > 100 && p.frame.width < 400) return true;
-        return false;
-    });
-    EXPECT_TRUE(zoomBar) << describe();
+    EXPECT_TRUE(waitUntil(kFewBeats, [&] { return zoomBarShown(); })) << describe();
     xdotool({"mousemove", "5", "500"});
-    waitUntil(1.5, [] { return false; });  // freshly shown panels paint on their first expose
     screenshot("chrome-zoom-bar.png");
 }
 
@@ -297,11 +309,13 @@ TEST_F(ChromeEndToEnd, UnderACompositingManagerThePanelsAreTranslucent) {
     screenshot("chrome-composited-tab-bar.png");
     const int x = bar->frame.x + 40, y = bar->frame.y + bar->frame.height / 2;
     xdotool({"mousemove", std::to_string(x), std::to_string(y), "mousedown", "1", "sleep", "0.1", "mousemove_relative",
-             "--", "20", "120", "sleep", "0.1", "mousemove_relative", "--", "20", "120", "sleep", "0.8"});
+             "--", "20", "120", "sleep", "0.1", "mousemove_relative", "--", "20", "120"});
+    EXPECT_TRUE(waitUntil(5, [&] { return previewShown(); })) << describe();
     screenshot("chrome-composited-drop-preview.png");
     xdotool({"mousemove_relative", "--", "-40", "-240", "sleep", "0.1", "mouseup", "1"});
+    EXPECT_TRUE(waitUntil(kFewBeats, [&] { return !previewShown(); })) << describe();
     xdotool({"key", "ctrl+alt+Return"});
-    waitUntil(3, [] { return false; });
+    EXPECT_TRUE(waitUntil(kFewBeats, [&] { return zoomBarShown(); })) << describe();
     screenshot("chrome-composited-zoom-bar.png");
 }
 

@@ -30,6 +30,7 @@ constexpr double kArrangeDeadline = 30;
 constexpr double kRestoreDeadline = 15;
 constexpr double kOpenDeadline = 10;
 constexpr double kRestoreTolerance = 2;
+constexpr double kLateCheckSeconds = 3.5;  // the read-back checks and the late check have run
 
 using arvelo::testing::anyOverlap;
 using arvelo::testing::nearFrame;
@@ -159,8 +160,9 @@ TEST_F(CoordinatorEndToEnd, ATerminalIsLaidOutAtTheSizeItsCellsRoundTo) {
     const Rect tile = *record->expectedFrame;
     EXPECT_EQ(coordinator->access->fittedSize(*record, tile.size()), tile.size());
     // The read-back checks and the late check find it placed: it stays as it is.
-    waitWithEvents(3.5, [] { return false; });
-    EXPECT_EQ(framesOf({*element}).front(), tile);
+    EXPECT_FALSE(waitWithEvents(kLateCheckSeconds, [&] {
+        return framesOf({*element}).front() != tile || record->expectedFrame != tile;
+    })) << "moved to " << toString(framesOf({*element}).front());
     EXPECT_EQ(record->expectedFrame, tile);
 
     coordinator->restore();

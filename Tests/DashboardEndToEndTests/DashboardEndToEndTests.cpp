@@ -109,6 +109,7 @@ protected:
         if (environmentValue("DISPLAY").empty()) GTEST_SKIP() << "needs an X display (run through scripts/with-xvfb)";
         ASSERT_TRUE(session.probe.connected());
         ASSERT_TRUE(session.home.ready());
+        setenv("ARVELO", ARVELO_PATH, 1);
     }
 
     void xdotool(const std::vector<std::string>& arguments) {

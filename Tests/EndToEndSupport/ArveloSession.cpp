@@ -1,9 +1,13 @@
 // ArveloSession.cpp: starting programs and arvelo in the session, and describing frames.
 #include "ArveloSession.h"
 
-#include "Wait.h"
-
 namespace e2e {
+
+namespace {
+
+constexpr double kFewBeatsStill = 3;  // seconds: four 0.7 s beats without a move
+
+}  // namespace
 
 ChildProcess& ArveloSession::start(const std::string& program, const std::vector<std::string>& arguments,
                                    const std::map<std::string, std::string>& environment, const std::string& logFile) {
@@ -35,11 +39,11 @@ Frames ArveloSession::arrangedFixture(const std::string& fixturePath, double sec
             return true;
         },
         seconds);
-    // A window's minimum size is learnt from its first placements and re-tiles the rest:
-    // a few beats later the arrangement holds.
-    waitUntil(3, [] { return false; });
+    // A window's minimum size is learnt from its first placements and re-tiles the rest, a
+    // beat or two later: the arrangement holds once it has held still for a few beats.
     return probe.settledFrames(
-        fixture, [&](const Frames& frames) { return frames.size() == 3 && !anyOverlap(frames); }, seconds);
+        fixture, [&](const Frames& frames) { return frames.size() == 3 && !anyOverlap(frames); }, seconds,
+        kFewBeatsStill);
 }
 
 std::string ArveloSession::describe(const Frames& frames) const {

@@ -11,7 +11,7 @@ namespace e2e {
 
 namespace {
 
-constexpr int kStillPolls = 10;  // polls 50 ms apart: half a second
+constexpr double kPollSeconds = 0.05;  // waitUntil's default poll
 
 template <class T>
 using Owned = std::unique_ptr<T, decltype(&std::free)>;
@@ -190,14 +190,15 @@ Frames XProbe::framesOf(const std::vector<std::string>& classes) {
 }
 
 Frames XProbe::settledFrames(const std::vector<std::string>& classes, const std::function<bool(const Frames&)>& done,
-                             double seconds) {
+                             double seconds, double stillSeconds) {
+    const int stillPolls = static_cast<int>(stillSeconds / kPollSeconds);
     Frames last;
     int still = 0;
     waitUntil(seconds, [&] {
         const Frames now = framesOf(classes);
         still = (now == last && done(now)) ? still + 1 : 0;
         last = now;
-        return still >= kStillPolls;
+        return still >= stillPolls;
     });
     return last;
 }

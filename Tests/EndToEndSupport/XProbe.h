@@ -55,10 +55,10 @@ public:
     std::vector<Client> clients();
     // Frames of the clients whose class is one of `classes`, by window.
     Frames framesOf(const std::vector<std::string>& classes);
-    // Their frames once `done` holds of them and they have held still for half a second, or
+    // Their frames once `done` holds of them and they have held still for `stillSeconds`, or
     // the last ones read when that does not happen within `seconds`.
     Frames settledFrames(const std::vector<std::string>& classes, const std::function<bool(const Frames&)>& done,
-                         double seconds);
+                         double seconds, double stillSeconds = 0.5);
     Frame screen() const;
     // The room arranged windows may take: the window manager's work area (_NET_WORKAREA of the
     // first desktop; the screen without one) less the struts clients reserve along its edges

@@ -10,8 +10,11 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 using namespace e2e;
 
@@ -54,6 +57,7 @@ protected:
         if (environmentValue("DISPLAY").empty()) GTEST_SKIP() << "needs an X display (run through scripts/with-xvfb)";
         ASSERT_TRUE(session.probe.connected());
         ASSERT_TRUE(session.home.ready());
+        setenv("ARVELO", ARVELO_PATH, 1);
     }
 
     // The first managed window of a class, once there is one.
@@ -91,7 +95,7 @@ protected:
 };
 
 TEST_F(KitEndToEnd, TheFocusLockPushesOtherApplicationsBackButNotAllowedOnes) {
-    session.start(environmentValue("ARVELO_FIXTURE"), {}, {}, session.home.path("fixture.log").string());
+    session.start(ARVELO_FIXTURE_PATH, {}, {}, session.home.path("fixture.log").string());
     session.start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"});
     session.start("/usr/bin/xcalc", {"-geometry", "+850+500"});
     const xcb_window_t fixture = windowOf("org.vomira.ArveloFixture");
@@ -103,7 +107,7 @@ TEST_F(KitEndToEnd, TheFocusLockPushesOtherApplicationsBackButNotAllowedOnes) {
 
     activate(fixture);
     ASSERT_TRUE(becomesActive(fixture));
-    session.start(environmentValue("FOCUS_LOCK_DRIVER"), {"XCalc"}, {}, session.home.path("driver.log").string());
+    session.start(FOCUS_LOCK_DRIVER_PATH, {"XCalc"}, {}, session.home.path("driver.log").string());
     ASSERT_TRUE(waitUntil(kDeadline, [&] { return log("driver.log").find("locked ") != std::string::npos; }))
         << log("driver.log");
 
@@ -129,7 +133,7 @@ TEST_F(KitEndToEnd, SuperAltFLocksTheFocusInArveloAndSuperAltRReleasesIt) {
     // Debug logging on, so the kit's log file shows the presses; onboarding already seen.
     std::ofstream(session.home.path("config/Arvelo/defaults.json"))
         << R"({"shownPermissions": true, "settings.debugLoggingEnabled": true, "settings.hasCompletedOnboarding": true})";
-    session.start(environmentValue("ARVELO_FIXTURE"), {}, {}, session.home.path("fixture.log").string());
+    session.start(ARVELO_FIXTURE_PATH, {}, {}, session.home.path("fixture.log").string());
     session.start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"});
     const xcb_window_t fixture = windowOf("org.vomira.ArveloFixture");
     const xcb_window_t xlogo = windowOf("XLogo");
@@ -166,14 +170,74 @@ TEST_F(KitEndToEnd, SuperAltFLocksTheFocusInArveloAndSuperAltRReleasesIt) {
 
 namespace {
 
-// The window's pixels as raw RGB (comparable byte for byte), and a PNG beside it for people.
-std::string capture(ArveloSession& session, xcb_window_t window, const std::string& name) {
+// The window's pixels as raw RGB (comparable byte for byte).
+std::string pixels(ArveloSession& session, xcb_window_t window, const std::string& name) {
     const std::string raw = session.home.path(name + ".rgb").string();
     ChildProcess shot("/usr/bin/import", {"-window", std::to_string(window), "-depth", "8", "rgb:" + raw});
     EXPECT_EQ(shot.waitForExit(20), 0) << name;
+    return readFile(raw);
+}
+
+// The window's pixels once it has finished drawing (two pictures in a row alike), and a PNG
+// beside them for people.
+std::string capture(ArveloSession& session, xcb_window_t window, const std::string& name) {
+    std::string previous = pixels(session, window, name);
+    std::string current;
+    waitUntil(kDeadline, [&] {
+        current = pixels(session, window, name);
+        const bool same = current == previous;
+        previous = current;
+        return same;
+    });
     ChildProcess png("/usr/bin/import", {"-window", std::to_string(window), "kit-" + name + ".png"});
     png.waitForExit(20);
-    return readFile(raw);
+    return current;
+}
+
+// A shortcut field of the settings window as the X server shows it. Run with
+// QT_USE_NATIVE_WINDOWS, arvelo gives every widget an X window of its own, so the fields are
+// the window's viewable descendants of the field's fixed size, found wherever the fonts of the
+// machine put them.
+struct Field {
+    xcb_window_t window = XCB_WINDOW_NONE;
+    int centreX = 0;  // root coordinates
+    int centreY = 0;
+};
+
+constexpr int kFieldWidth = 170;
+constexpr int kFieldHeight = 28;
+
+void collectFields(xcb_connection_t* connection, xcb_window_t root, xcb_window_t parent, std::vector<Field>& fields) {
+    auto* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, parent), nullptr);
+    if (!tree) return;
+    const std::vector<xcb_window_t> children(xcb_query_tree_children(tree),
+                                             xcb_query_tree_children(tree) + xcb_query_tree_children_length(tree));
+    std::free(tree);
+    for (xcb_window_t child : children) {
+        auto* attributes =
+            xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, child), nullptr);
+        const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        std::free(attributes);
+        if (!viewable) continue;
+        auto* geometry = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, child), nullptr);
+        auto* origin = xcb_translate_coordinates_reply(
+            connection, xcb_translate_coordinates(connection, child, root, 0, 0), nullptr);
+        if (geometry && origin && geometry->width == kFieldWidth && geometry->height == kFieldHeight)
+            fields.push_back({child, origin->dst_x + kFieldWidth / 2, origin->dst_y + kFieldHeight / 2});
+        std::free(geometry);
+        std::free(origin);
+        collectFields(connection, root, child, fields);
+    }
+}
+
+// The window's shortcut fields from the top down (Toggle Pin, Toggle Focus, Release All).
+std::vector<Field> shortcutFields(xcb_window_t window) {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    std::vector<Field> fields;
+    collectFields(connection, xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root, window, fields);
+    xcb_disconnect(connection);
+    std::sort(fields.begin(), fields.end(), [](const Field& a, const Field& b) { return a.centreY < b.centreY; });
+    return fields;
 }
 
 }  // namespace
@@ -194,8 +258,6 @@ TEST_F(KitEndToEnd, OpenSettingsOnATabAndASecondLaunchSwitchesIt) {
         return log("arvelo.log").find("settings window on tab pin") != std::string::npos;
     })) << log("arvelo.log");
     ASSERT_TRUE(becomesActive(window));
-    const auto settle = [] { waitUntil(0.5, [] { return false; }); };
-    settle();
     const std::string pin = capture(session, window, "settings-pin");
     ASSERT_FALSE(pin.empty());
 
@@ -205,7 +267,6 @@ TEST_F(KitEndToEnd, OpenSettingsOnATabAndASecondLaunchSwitchesIt) {
     ASSERT_TRUE(waitUntil(kDeadline, [&] {
         return log("arvelo.log").find("settings window on tab focus") != std::string::npos;
     })) << log("arvelo.log");
-    settle();
     EXPECT_EQ(settingsWindows(), 1u);
     EXPECT_EQ(windows.front(), window);
     const std::string focus = capture(session, window, "settings-focus");
@@ -218,7 +279,6 @@ TEST_F(KitEndToEnd, OpenSettingsOnATabAndASecondLaunchSwitchesIt) {
         const std::string text = log("arvelo.log");
         return text.find("settings window on tab pin") != text.rfind("settings window on tab pin");
     })) << log("arvelo.log");
-    settle();
     EXPECT_EQ(capture(session, window, "settings-pin-again"), pin);
 }
 
@@ -226,7 +286,7 @@ TEST_F(KitEndToEnd, RecordingTakesAKitShortcutInsteadOfRunningIt) {
     // Debug logging on, so the kit's log file would show a press that ran.
     std::ofstream(session.home.path("config/Arvelo/defaults.json"))
         << R"({"shownPermissions": true, "settings.debugLoggingEnabled": true, "settings.hasCompletedOnboarding": true})";
-    session.runArvelo({"--open-settings=shortcuts"});
+    session.runArvelo({"--open-settings=shortcuts"}, "arvelo.log", {{"QT_USE_NATIVE_WINDOWS", "1"}});
     xcb_window_t window = XCB_WINDOW_NONE;
     ASSERT_TRUE(waitUntil(kDeadline, [&] {
         for (const Client& client : session.probe.clients())
@@ -238,11 +298,21 @@ TEST_F(KitEndToEnd, RecordingTakesAKitShortcutInsteadOfRunningIt) {
         return log("arvelo.log").find("registered \u2325\u2318F action=toggleFocus") != std::string::npos;
     })) << log("arvelo.log");
 
-    // A click on the Toggle Pin field starts recording; Super+Alt+F, the kit's own focus
-    // shortcut, is then recorded for pinning (read through the X keyboard mapping).
-    session.start("xdotool", {"mousemove", "--window", std::to_string(window), "432", "262", "click", "1"})
+    // A click in the middle of the Toggle Pin field starts recording (the field is drawn
+    // anew); Super+Alt+F, the kit's own focus shortcut, is then recorded for pinning (read
+    // through the X keyboard mapping).
+    std::vector<Field> fields;
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return (fields = shortcutFields(window)).size() == 3; }))
+        << fields.size() << " shortcut fields\n"
+        << log("arvelo.log");
+    const Field togglePin = fields.front();
+    const std::string idle = capture(session, togglePin.window, "toggle-pin-idle");
+    session
+        .start("xdotool",
+               {"mousemove", std::to_string(togglePin.centreX), std::to_string(togglePin.centreY), "click", "1"})
         .waitForExit(10);
-    waitUntil(0.5, [] { return false; });
+    ASSERT_TRUE(waitUntil(kDeadline, [&] { return pixels(session, togglePin.window, "toggle-pin") != idle; }))
+        << "the field did not start recording";
     session.start("xdotool", {"key", "super+alt+f"}).waitForExit(10);
     ASSERT_TRUE(waitUntil(kDeadline, [&] {
         return log("arvelo.log").find("registered \u2325\u2318F action=togglePin") != std::string::npos;

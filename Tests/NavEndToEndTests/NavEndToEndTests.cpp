@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 using namespace e2e;
 
@@ -24,6 +25,7 @@ protected:
         if (environmentValue("DISPLAY").empty()) GTEST_SKIP() << "needs an X display (run through scripts/with-xvfb)";
         ASSERT_TRUE(session.probe.connected());
         ASSERT_TRUE(session.home.ready());
+        setenv("ARVELO", ARVELO_PATH, 1);
     }
 
     // xdotool plays the user; it ends within a few seconds.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -29,11 +30,12 @@ protected:
         if (environmentValue("DISPLAY").empty()) GTEST_SKIP() << "needs an X display (run through scripts/with-xvfb)";
         ASSERT_TRUE(session.probe.connected());
         ASSERT_TRUE(session.home.ready());
+        setenv("ARVELO", ARVELO_PATH, 1);
     }
 
     // The fixture's three windows, xlogo and xeyes, cascaded so that they overlap.
     void openWindows() {
-        session.start(environmentValue("ARVELO_FIXTURE"), {}, {}, session.home.path("fixture.log").string());
+        session.start(ARVELO_FIXTURE_PATH, {}, {}, session.home.path("fixture.log").string());
         session.start("/usr/bin/xlogo", {"-geometry", "300x300+700+150"});
         session.start("/usr/bin/xeyes", {"-geometry", "300x200+850+300"});
     }

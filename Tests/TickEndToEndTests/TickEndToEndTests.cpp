@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 using namespace e2e;
 
@@ -18,6 +18,7 @@ namespace {
 const std::vector<std::string> kLogos = {"XLogo"};
 constexpr double kFewBeats = 15;  // seconds: start-up plus a few 0.7 s beats
 constexpr int kTolerance = 2;     // pixels
+constexpr std::chrono::seconds kChecksRunOut{4};
 
 class TickEndToEnd : public ::testing::Test {
 protected:
@@ -25,6 +26,7 @@ protected:
         if (environmentValue("DISPLAY").empty()) GTEST_SKIP() << "needs an X display (run through scripts/with-xvfb)";
         ASSERT_TRUE(session.probe.connected());
         ASSERT_TRUE(session.home.ready());
+        setenv("ARVELO", ARVELO_PATH, 1);
     }
 
     // An xlogo window, cascaded from the top left so that it overlaps the others.
@@ -125,14 +127,18 @@ TEST_F(TickEndToEnd, NothingHappeningWritesNothing) {
     session.runArvelo();
     const auto three = arranged(3);
     ASSERT_TRUE(tiled(three, 3)) << describe(three);
-    // The arrangement's checks run out a few seconds after its last write.
-    std::this_thread::sleep_for(std::chrono::seconds(4));
-
+    // The arrangement's checks run out a few seconds after its last write: wait for the file
+    // to be that old.
     const auto file = session.home.path("state-dir") / "layout-diagnostics.json";
-    ASSERT_TRUE(std::filesystem::exists(file));
+    const auto age = [&] {
+        return std::filesystem::file_time_type::clock::now() - std::filesystem::last_write_time(file);
+    };
+    ASSERT_TRUE(waitUntil(kFewBeats, [&] { return std::filesystem::exists(file) && age() >= kChecksRunOut; }))
+        << "still written after " << kFewBeats << " s";
+
+    // Seven beats, its time stamp five seconds older: not written again.
     const auto written = std::filesystem::last_write_time(file);
     const std::string text = readFile(file);
-    std::this_thread::sleep_for(std::chrono::seconds(5));  // seven beats, its time stamp five seconds older
-    EXPECT_EQ(std::filesystem::last_write_time(file), written);
+    EXPECT_FALSE(waitUntil(5, [&] { return std::filesystem::last_write_time(file) != written; }));
     EXPECT_EQ(readFile(file), text);
 }

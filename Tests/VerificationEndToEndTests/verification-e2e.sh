@@ -16,21 +16,26 @@ out=${OUT:-$home}/verification; rm -rf "$out"; mkdir -p "$out"
 
 frames() { wmctrl -lG | grep ArveloFixture | awk '{ $2 = ""; print }' | sort; }
 wait_for() { for _ in $(seq "$1"); do eval "$2" && return 0; sleep 0.1; done; return 1; }
+# The fixture's frames once two readings a poll apart agree (the window manager has placed them).
+settled_frames() {
+  local last now
+  last=$(frames)
+  for _ in $(seq 50); do sleep 0.1; now=$(frames); [ "$now" = "$last" ] && break; last=$now; done
+  echo "$now"
+}
 # A top-level value of a report (reports are written one key to a line, two spaces in).
 key() { sed -n "s/^  \"$2\": \"\{0,1\}\([^\",]*\)\"\{0,1\},\{0,1\}\$/\1/p" "$1" | head -1; }
 
 "$ARVELO_FIXTURE" & fixture=$!
 wait_for 100 '[ "$(frames | wc -l)" -eq 3 ]' || fail "the fixture's windows did not appear"
-sleep 0.5
-before=$(frames)
+before=$(settled_frames)
 
 # The verification: a report with a verdict, every window back where it was.
 report=$out/sub/verification.json
 ARVELO_VERIFY_OUTPUT=$report "$ARVELO" --integration-fixture & arvelo=$!
 wait_for 600 '[ -s "$report" ]' || fail "no verification report"
 kill -TERM $arvelo; wait $arvelo
-sleep 0.5
-[ "$(frames)" = "$before" ] || fail "fixture windows not back: $(frames)"
+wait_for 50 '[ "$(frames)" = "$before" ]' || fail "fixture windows not back: $(frames)"
 echo "verdict: $(key "$report" status), miniatures: $(key "$report" miniatureCount)"
 # Every measurement that does not need a miniature tile holds under openbox.
 for k in originalFramesRestored cursorStableDuringArrange focusCursorStable focusedNativeWindow \
@@ -47,8 +52,7 @@ done
 # The dock scenario: every step recorded, a picture per snapshot, then it quits by itself.
 shots=$out/scenario/not-yet
 ARVELO_SCENARIO_DIR=$shots timeout 120 "$ARVELO" --dock-scenario || fail "the dock scenario ended with $?"
-sleep 0.5
-[ "$(frames)" = "$before" ] || fail "fixture windows not back after the scenario: $(frames)"
+wait_for 50 '[ "$(frames)" = "$before" ]' || fail "fixture windows not back after the scenario: $(frames)"
 steps=$(grep -o '"step": "[^"]*"' "$shots/scenario.json" | cut -d'"' -f4 | tr '\n' ' ')
 [ "$steps" = "start first-resized-150-narrower third-onto-first-right-edge first-to-screen-left-edge second-onto-desktop second-onto-first-middle-tabs window-over-tab-bar zoomed-in float-all " ] ||
   fail "scenario.json steps: $steps"
@@ -63,13 +67,12 @@ done
 # Two fixture windows: the early-failure report, nothing moved.
 wmctrl -c "ArveloFixture 2"
 wait_for 50 '[ "$(frames | wc -l)" -eq 2 ]' || fail "a fixture window did not close"
-two=$(frames)
+two=$(settled_frames)
 blocked=$out/blocked.json
 ARVELO_VERIFY_OUTPUT=$blocked "$ARVELO" --integration-fixture & arvelo=$!
 wait_for 300 '[ -s "$blocked" ]' || fail "no early-failure report"
 kill -TERM $arvelo; wait $arvelo
 [ "$(key "$blocked" status)" = blocked ] && [ "$(key "$blocked" reason)" = "Open ArveloFixture first" ] ||
   fail "not the early-failure report: $(cat "$blocked")"
-sleep 0.5
-[ "$(frames)" = "$two" ] || fail "windows moved by a blocked run"
+[ "$(settled_frames)" = "$two" ] || fail "windows moved by a blocked run"
 echo "PASS"
