@@ -1,12 +1,12 @@
 // KeyCodeTable.cpp: the ANSI key-code table. Codes follow the physical key positions of the
 // ANSI keyboard (so 18 is the "1" key and 0 is "A"); keysyms are the symbols X gives those keys.
-#include "Platform/X11/KeyCodeTable.h"
+#include "Platform/KeyCodeTable.h"
 
 #include <algorithm>
 #include <iterator>
 #include <utility>
 
-namespace platform::x11 {
+namespace platform {
 
 namespace {
 
@@ -144,4 +144,4 @@ std::optional<std::uint32_t> keyCodeForKeysym(std::uint32_t keysym) {
     return it->first;
 }
 
-}  // namespace platform::x11
+}  // namespace platform

@@ -2,7 +2,7 @@
 // driven by key and mouse events: recording, the hint and its time, cancelling, clearing, the
 // clear zone, focus moves and the shared recording flag with its notification.
 #include "KitWindowsScene.h"
-#include "Platform/X11/KeyCodeTable.h"
+#include "Platform/KeyCodeTable.h"
 #include "TenvikKit/Views/HotKeyRecorderView.h"
 #include "TenvikKit/Views/QtKeyCodes.h"
 
@@ -20,10 +20,10 @@ namespace {
 TEST(QtKeyCodes, EveryKeyCodeGoesToAQtKeyAndBack) {
     int checked = 0;
     for (std::uint32_t code = 0; code < 128; ++code) {
-        const auto keysym = platform::x11::keysymForKeyCode(code);
+        const auto keysym = platform::keysymForKeyCode(code);
         if (!keysym) continue;
         // The hot-key table and its inverse agree.
-        EXPECT_EQ(platform::x11::keyCodeForKeysym(*keysym), code) << code;
+        EXPECT_EQ(platform::keyCodeForKeysym(*keysym), code) << code;
         const auto key = QtKeyCodes::qtKeyForKeyCode(code);
         if (!key) continue;
         QKeyEvent event(QEvent::KeyPress, *key, Qt::NoModifier);

@@ -24,12 +24,14 @@
 #include "Platform/X11/Connection.h"
 #include "Platform/X11/PanelStacking.h"
 #include "Platform/X11/Qt/QtPanels.h"
+#include "Platform/X11/Qt/QtScanCodes.h"
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11EventTap.h"
 #include "Platform/X11/X11HotKeys.h"
 #include "TenvikKit/Applications/InstalledApplications.h"
 #include "TenvikKit/Views/KitSymbols.h"
 #include "TenvikKit/Views/Pins/PinPreviewViews.h"
+#include "TenvikKit/Views/QtKeyCodes.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -214,6 +216,8 @@ int runArveloApplication(int argc, char** argv) {
     if (!backend) return refuse("cannot reach the X server of display " + display + ".");
     backend->fill(services);
     services.hotKeys = platform::x11::X11HotKeys::open(dispatcher, services.logger("hotkey"), display.c_str());
+    // The shortcut fields read keys through the X keyboard mapping, as the hot keys grab them.
+    tenvik::QtKeyCodes::readScanCodesWith(platform::x11::qtScanCodeReader());
     // The chrome's panels: Qt windows stacked through a connection of their own, so a restack
     // never waits behind the backend's reads.
     std::shared_ptr<platform::x11::PanelStacking> stacking;

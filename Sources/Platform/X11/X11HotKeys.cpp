@@ -3,7 +3,7 @@
 // Replies are only polled for (the event thread reads the socket), each until a deadline.
 #include "Platform/X11/X11HotKeys.h"
 
-#include "Platform/X11/KeyCodeTable.h"
+#include "Platform/KeyCodeTable.h"
 #include "Platform/X11/StockBindings.h"
 
 #include <xcb/xcbext.h>

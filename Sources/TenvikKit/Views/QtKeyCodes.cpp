@@ -1,15 +1,12 @@
-// QtKeyCodes.cpp: the scan-code path through the X keyboard mapping, and the Qt key table
+// QtKeyCodes.cpp: the scan-code path through the reader the shell picked, and the Qt key table
 // built on the hot-key service's keysym table.
 #include "TenvikKit/Views/QtKeyCodes.h"
 
-#include "Platform/X11/KeyCodeTable.h"
+#include "Platform/KeyCodeTable.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 
-#include <xcb/xcb_keysyms.h>
-
-#include <memory>
+#include <utility>
 
 namespace tenvik {
 
@@ -55,25 +52,21 @@ std::optional<int> qtKeyForKeysym(std::uint32_t keysym) {
     return std::nullopt;
 }
 
-// The X keyboard mapping of Qt's own connection, while Qt runs on X11. Read afresh for each
-// press (one round trip), so a layout changed meanwhile is followed.
-std::optional<std::uint32_t> unshiftedKeysym(std::uint32_t scanCode) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection() || scanCode < 8 || scanCode > 255) return std::nullopt;
-    const std::unique_ptr<xcb_key_symbols_t, void (*)(xcb_key_symbols_t*)> symbols(
-        xcb_key_symbols_alloc(x11->connection()), xcb_key_symbols_free);
-    if (!symbols) return std::nullopt;
-    const xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols.get(), static_cast<xcb_keycode_t>(scanCode), 0);
-    if (keysym == XCB_NO_SYMBOL) return std::nullopt;
-    return keysym;
+// The reader the program runs with; none until the shell picks one.
+platform::ScanCodeReader& scanCodeReader() {
+    static platform::ScanCodeReader reader;
+    return reader;
 }
 
 }  // namespace
 
+void QtKeyCodes::readScanCodesWith(platform::ScanCodeReader reader) { scanCodeReader() = std::move(reader); }
+
 std::optional<std::uint32_t> QtKeyCodes::keyCode(const QKeyEvent& event) {
     if (isModifierKey(event.key())) return std::nullopt;
-    if (const auto keysym = unshiftedKeysym(event.nativeScanCode())) {
-        if (const auto code = platform::x11::keyCodeForKeysym(*keysym)) return code;
+    const platform::ScanCodeReader& reader = scanCodeReader();
+    if (const auto keysym = reader ? reader(event.nativeScanCode()) : std::nullopt) {
+        if (const auto code = platform::keyCodeForKeysym(*keysym)) return code;
     }
     return keyCodeForQtKey(event.key());
 }
@@ -98,14 +91,14 @@ Qt::KeyboardModifiers QtKeyCodes::qtModifiers(std::uint32_t hotKeyModifiers) {
 
 std::optional<std::uint32_t> QtKeyCodes::keyCodeForQtKey(int key) {
     for (const QtKeysym& entry : kShiftedKeys)
-        if (entry.key == key) return platform::x11::keyCodeForKeysym(entry.keysym);
+        if (entry.key == key) return platform::keyCodeForKeysym(entry.keysym);
     const auto keysym = keysymForQtKey(key);
     if (!keysym) return std::nullopt;
-    return platform::x11::keyCodeForKeysym(*keysym);
+    return platform::keyCodeForKeysym(*keysym);
 }
 
 std::optional<int> QtKeyCodes::qtKeyForKeyCode(std::uint32_t keyCode) {
-    const auto keysym = platform::x11::keysymForKeyCode(keyCode);
+    const auto keysym = platform::keysymForKeyCode(keyCode);
     if (!keysym) return std::nullopt;
     return qtKeyForKeysym(*keysym);
 }

@@ -6,7 +6,7 @@
 // Qt windows and the ordering calls only show them. Main thread only.
 #pragma once
 
-#include "Platform/Panels.h"
+#include "Platform/Qt/PanelWindows.h"
 #include "Platform/X11/PanelStacking.h"
 
 #include <QPointer>
@@ -17,7 +17,7 @@
 
 namespace platform::x11 {
 
-class QtPanels final : public Panels {
+class QtPanels final : public PanelWindows {
 public:
     // `stacking` may be null (no X server of ours: offscreen Qt).
     explicit QtPanels(std::shared_ptr<PanelStacking> stacking);
@@ -36,8 +36,7 @@ public:
     std::uint32_t windowNumber(PanelID panel) override;
     bool translucent() override { return translucent_; }
 
-    // The panel's window, for the view layer to fill; null for an unknown or closed panel.
-    QWidget* host(PanelID panel) const;
+    QWidget* host(PanelID panel) const override;
     // Asks the X server again whether a compositing manager runs (new panels follow).
     void recheckCompositor();
     // A window of ours that the window manager manages but that belongs above the floating

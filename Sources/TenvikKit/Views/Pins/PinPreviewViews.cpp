@@ -47,7 +47,7 @@ private:
 
 }  // namespace
 
-PinPreviewHost pinPreviewHost(std::shared_ptr<platform::x11::QtPanels> panels) {
+PinPreviewHost pinPreviewHost(std::shared_ptr<platform::PanelWindows> panels) {
     PinPreviewHost host;
     host.present = [weak = std::weak_ptr(panels)](platform::PanelID id) -> std::shared_ptr<PreviewSurface> {
         const auto panels = weak.lock();
