@@ -1,5 +1,5 @@
 // WindowScan.cpp: the capture itself: the window server's list, each application's candidate
-// windows (its "AXWindows", or the fallbacks when that gives nothing, plus the windows already
+// windows (its window list, or the fallbacks when that gives nothing, plus the windows already
 // known), and the rules that keep or drop each candidate and give it its key. The lists of all
 // applications are read in one batch and the candidates of all of them in another, so a scan
 // costs two batched reads whatever the number of applications.
@@ -103,7 +103,7 @@ public:
 
 private:
     const std::vector<const WindowInfo*>& serverWindowsOf(std::int32_t pid) const;
-    // Each application's "AXWindows", those not kept under their stamps read in one batch.
+    // Each application's window list, those not kept under their stamps read in one batch.
     std::vector<AccessResult> readWindows(const std::vector<ScanApplication>& applications);
     // The application's candidates: its listed windows (or the fallbacks when it lists none)
     // and the windows already known of it.
@@ -258,7 +258,7 @@ std::vector<std::shared_ptr<const std::vector<AccessResult>>> Capture::readCandi
     return values;
 }
 
-// Asked only when "AXWindows" gives nothing: the window children, the focused and main
+// Asked only when the window list gives nothing: the window children, the focused and main
 // windows, and the windows under the centres of the application's window-server windows.
 std::vector<AccessElement> Capture::fallbackCandidates(const AccessElement& appElement,
                                                    const std::vector<const WindowInfo*>& serverWindows) {

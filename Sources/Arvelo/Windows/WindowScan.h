@@ -118,7 +118,7 @@ ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowLis
 std::string windowKey(std::int32_t pid, std::uint32_t windowNumber, const platform::AccessElement& element,
                       std::uint32_t incarnation = 0);
 
-// The element's "AXPosition" and "AXSize" as a rectangle; absent when either read fails or
+// The element's position and size (ax::kPosition, ax::kSize) as a rectangle; absent when either read fails or
 // does not hold a point or a size.
 std::optional<Rect> rect(platform::Accessibility& accessibility, const platform::AccessElement& element,
                          double timeout = kTimeout);
@@ -128,7 +128,7 @@ bool boolValue(platform::Accessibility& accessibility, const platform::AccessEle
 // |Δ min x| + |Δ min y| + |Δ width| + |Δ height| between the entry's bounds and the rectangle;
 // kNoScore when the entry has no bounds.
 double score(const platform::WindowInfo& entry, const Rect& rect);
-// The element itself when its role is "AXWindow", else the nearest such ancestor within
+// The element itself when its role is a window (ax::kWindowRole), else the nearest such ancestor within
 // kAncestorLimit elements; absent when a parent cannot be read.
 std::optional<platform::AccessElement> ancestorWindow(platform::Accessibility& accessibility,
                                                   const platform::AccessElement& element);
