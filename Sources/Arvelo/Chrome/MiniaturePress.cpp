@@ -23,7 +23,7 @@ const char* panelViewName(ChromePanelKind kind) {
         case ChromePanelKind::dropPreview:
             return "DropPreviewView";
     }
-    return "NSView";
+    return "PanelView";
 }
 
 }  // namespace arvelo
