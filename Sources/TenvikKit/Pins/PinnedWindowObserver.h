@@ -1,7 +1,7 @@
 // PinnedWindowObserver.h: watches one pinned window through Accessibility and calls onChange when it
 // moves, resizes, is minimised, comes back or closes; also answers whether it is minimised.
-// "AXMoved" and "AXResized" are required, the other three are taken when the application grants
-// them. Destroying a live observer stops it, so no registration outlives the object. Main thread.
+// The moved and resized notifications are required, the other three are taken when the
+// application grants them. Destroying a live observer stops it, so no registration outlives the object. Main thread.
 #pragma once
 
 #include "Platform/Accessibility.h"
