@@ -103,6 +103,7 @@ TEST_F(StateFilesTest, AnUnreadableFileIsKeptAsideBeforeANewOneIsWritten) {
     const std::string damaged = R"([{"id":1,"name":"Layout 1","displays":{},"identities":{}},{"id":"two"}])";
     put("saved-views.json", damaged);
     ASSERT_FALSE(files->readSavedViews());
+    const std::string reason = lastLog().substr(lastLog().find("unreadable: ") + std::string("unreadable: ").size());
 
     SavedView view;
     view.id = 4;
@@ -113,7 +114,8 @@ TEST_F(StateFilesTest, AnUnreadableFileIsKeptAsideBeforeANewOneIsWritten) {
     const fs::path aside = directory / "saved-views.json.unreadable-20231114-221320";
     ASSERT_TRUE(fs::exists(aside));
     EXPECT_EQ(get(aside), damaged) << "the damaged file is kept, not lost";
-    EXPECT_NE(lastLog().find("kept aside"), std::string::npos);
+    EXPECT_NE(lastLog().find("unreadable (" + reason + "); kept aside"), std::string::npos)
+        << "the line names the decoder's reason: " << lastLog();
 
     // A second damaged file on the same second gets its own name.
     put("saved-views.json", "garbage");

@@ -137,12 +137,15 @@ std::optional<std::vector<RestoreEntry>> StateFiles::readRestore() {
 
 void StateFiles::keepAsideIfUnreadable(const std::string& name, const Decoder& validate) {
     if (known_[name] || !exists(name)) return;
+    std::string reason;  // the decoder's; readDocument logs its own
     if (const auto document = readDocument(name)) {
         try {
             validate(*document);
             known_[name] = true;
             return;
-        } catch (const std::exception&) {}
+        } catch (const std::exception& decodeError) {
+            reason = std::string(" (") + decodeError.what() + ")";
+        }
     }
     const std::string stem = name + ".unreadable-" + StateCoding::utcText(now_ ? now_() : 0, "%Y%m%d-%H%M%S");
     fs::path aside = path(stem);
@@ -150,10 +153,11 @@ void StateFiles::keepAsideIfUnreadable(const std::string& name, const Decoder& v
     for (int n = 2; fs::exists(aside, error) && n < 1000; ++n) aside = path(stem + "-" + std::to_string(n));
     fs::rename(path(name), aside, error);
     if (error)
-        logger_.error("State file " + name + " unreadable and could not be kept aside: " + error.message(),
+        logger_.error("State file " + name + " unreadable" + reason + " and could not be kept aside: " + error.message(),
                       path(name).string());
     else
-        logger_.error("State file " + name + " unreadable; kept aside as " + aside.filename().string(), aside.string());
+        logger_.error("State file " + name + " unreadable" + reason + "; kept aside as " + aside.filename().string(),
+                      aside.string());
 }
 
 bool StateFiles::write(const std::string& name, const std::string& text, const Decoder& validate) {

@@ -134,8 +134,9 @@ void WindowAccess::writeScannerDiagnostics(const ScanSnapshot& snapshot) const {
     try {
         const std::string text = nlohmann::json(snapshot.diagnostics).dump(2);
         platform::writeFileAtomically(*support / "Arvelo" / "scanner-diagnostics.json", text);
-    } catch (const nlohmann::json::exception&) {
+    } catch (const nlohmann::json::exception& error) {
         // A title or name that is not valid UTF-8 cannot be written; the file is left as it was.
+        log_.info(std::string("scanner-diagnostics.json not written: ") + error.what());
     }
 }
 
