@@ -1,7 +1,8 @@
 // PinCapture.h: live capture of one window for a pin: the size and frame rate asked of it, the
-// errors it reports, where its frames go, the backend that runs one capture (started, told a new
-// profile, its output switched off, stopped), and the service that makes backends and lists the
-// windows that can be captured live. Main thread only: every callback arrives there.
+// errors it reports, where its frames go (handed over, or drawn by the display server straight
+// into the target's window), the backend that runs one capture (started, told a new profile, its
+// output switched off, stopped), and the service that makes backends and lists the windows that
+// can be captured live. Main thread only: every callback arrives there.
 #pragma once
 
 #include "ArveloCore/Geometry.h"
@@ -45,12 +46,33 @@ struct CaptureError {
     bool isCancelled() const { return domain == kCancelledDomain; }
 };
 
+// How a capture may draw into its target's own window on the display server, so that no picture
+// is handed over: the window to fill, whether it shows translucency (an alpha channel under a
+// compositing manager) with the picture's opacity, and what is drawn over the picture (the
+// border): premultiplied 0xAARRGGBB at the window's size, of which only the outer band of
+// `overlayMargin` pixels is looked at. An empty overlay draws nothing over the picture.
+struct PinDrawing {
+    std::uint32_t window = 0;
+    bool translucent = false;
+    double opacity = 1.0;
+    CapturedImage overlay;
+    int overlayMargin = 0;
+};
+
 // Where a capture's frames go (a pin's preview). Held weakly by the capture: once the target is
 // gone, frames are dropped.
 class PinFrameTarget {
 public:
     virtual ~PinFrameTarget() = default;
     virtual void enqueue(const CapturedImage& frame) = 0;
+    // The window a capture may draw into itself; none: frames come through enqueue().
+    virtual std::optional<PinDrawing> drawing() const { return std::nullopt; }
+    // A capture that draws into the target's window drew a frame there.
+    virtual void drawn() {}
+
+    // Set by a capture that draws into the target's window: the target calls it when its
+    // drawing changed (opacity, overlay), so that the picture is drawn again.
+    std::function<void()> onDrawingChanged;
 };
 
 // One live capture of one window. Asynchronous operations answer through their completion on

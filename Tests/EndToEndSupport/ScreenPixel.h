@@ -1,6 +1,6 @@
 // ScreenPixel.h: reading the desktop the way a person would check it: the standard output of a
-// shell tool (bounded by `timeout`), and one pixel of the screen as ImageMagick's `import` reads
-// it, as a colour compared with a tolerance.
+// shell tool (bounded by `timeout`), and one pixel or the whole of the screen as ImageMagick's
+// `import` reads it, as colours compared with a tolerance.
 #pragma once
 
 #include <cstdint>
@@ -24,5 +24,16 @@ std::string shellOutput(const std::string& command);
 
 // One pixel of the root window; none when `import` is missing or answers nothing readable.
 std::optional<Colour> screenPixel(int x, int y);
+
+// The whole root window as `import` reads it at one moment, to compare several places of it.
+struct ScreenImage {
+    int width = 0, height = 0;
+    std::string rgb;  // three bytes a pixel, row by row
+
+    // The colour at (x, y); black outside the image.
+    Colour at(int x, int y) const;
+};
+// None when `import` is missing or answers nothing readable.
+std::optional<ScreenImage> screenImage();
 
 }  // namespace e2e

@@ -1,7 +1,9 @@
 // PreviewStreamViewTests.cpp: a pin's preview view rendered offscreen: the frame stretched over
 // the whole view, the border in the palette's highlight colour (and none when it is off), the
 // picture faded only where the panel is translucent, a frame shorter than its size ignored;
-// which pointer events count as hover, as a button event and as a scroll.
+// the border as an overlay for a picture the X server draws (in the band along the edges,
+// transparent inside, redrawn and announced on a resize, gone when the border is off); which
+// pointer events count as hover, as a button event and as a scroll.
 #include "TenvikKit/Views/Pins/PreviewStreamView.h"
 
 #include <QApplication>
@@ -24,7 +26,9 @@ constexpr std::uint32_t kRed = 0xFFFF0000;
 constexpr std::uint32_t kBlue = 0xFF0000FF;
 
 // Two pixels side by side: red on the left, blue on the right.
-platform::CapturedImage twoPixels() { return {2, 1, std::make_shared<const std::vector<std::uint32_t>>(std::vector{kRed, kBlue})}; }
+platform::CapturedImage twoPixels() {
+    return {2, 1, std::make_shared<const std::vector<std::uint32_t>>(std::vector{kRed, kBlue})};
+}
 
 // What the view paints, over nothing (a translucent panel shows what is under it).
 QImage rendered(PreviewStreamView& view) {
@@ -67,6 +71,45 @@ TEST(PreviewStreamView, ThePictureFadesOnlyOnATranslucentPanel) {
     }
 }
 
+TEST(PreviewStreamView, TheBorderOverlayLiesInTheEdgeBandAndFollowsSizeAndSwitch) {
+    PreviewStreamView view(nullptr, true);
+    QPalette palette = view.palette();
+    palette.setColor(QPalette::Highlight, QColor(0, 200, 0));
+    view.setPalette(palette);
+    view.resize(200, 100);
+    view.show();
+    int announced = 0;
+    view.onAppearanceChanged = [&] { ++announced; };
+
+    const platform::CapturedImage overlay = view.borderOverlay();
+    ASSERT_EQ(overlay.width, 200);
+    ASSERT_EQ(overlay.height, 100);
+    // Green on the border line (smoothed over two pixels), fully transparent inside the band.
+    EXPECT_GT(qAlpha(overlay.pixel(100, 1)), 100);
+    EXPECT_GT(qGreen(overlay.pixel(100, 1)), 100);
+    EXPECT_EQ(qRed(overlay.pixel(100, 1)), 0);
+    for (const auto& [x, y] :
+         {std::pair{100, 50}, {PreviewStreamView::kBorderBand, 50}, {100, 100 - 1 - PreviewStreamView::kBorderBand}})
+        EXPECT_EQ(overlay.pixel(x, y), 0u) << x << "," << y;
+    // Every drawn pixel lies in the band.
+    for (int y = PreviewStreamView::kBorderBand; y < 100 - PreviewStreamView::kBorderBand; ++y)
+        for (int x = PreviewStreamView::kBorderBand; x < 200 - PreviewStreamView::kBorderBand; ++x)
+            ASSERT_EQ(overlay.pixel(x, y), 0u) << x << "," << y;
+    EXPECT_EQ(view.borderOverlay().pixels, overlay.pixels) << "redrawn without a change";
+
+    view.resize(300, 120);
+    EXPECT_GE(announced, 1);
+    EXPECT_EQ(view.borderOverlay().width, 300);
+    EXPECT_GT(qAlpha(view.borderOverlay().pixel(299, 60)), 100) << "the right edge moved with the size";
+
+    announced = 0;
+    view.setBorderVisible(false);
+    EXPECT_EQ(announced, 1);
+    EXPECT_TRUE(view.borderOverlay().empty());
+    view.setPictureOpacity(0.4);
+    EXPECT_EQ(announced, 2);
+}
+
 TEST(PreviewStreamView, AFrameShorterThanItsSizeIsNotShown) {
     PreviewStreamView view(nullptr, false);
     view.showFrame({4, 4, std::make_shared<const std::vector<std::uint32_t>>(3, kRed)});
@@ -97,8 +140,8 @@ TEST(PreviewStreamView, PointerEventsAreReportedAsHoverButtonOrScroll) {
     const Case cases[] = {
         {"move",
          [&] {
-             QMouseEvent move(QEvent::MouseMove, QPointF(at), view.mapToGlobal(QPointF(at)), Qt::NoButton,
-                              Qt::NoButton, Qt::NoModifier);
+             QMouseEvent move(QEvent::MouseMove, QPointF(at), view.mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                              Qt::NoModifier);
              QApplication::sendEvent(&view, &move);
          },
          "h"},

@@ -4,10 +4,14 @@
 // faded to the pin's opacity under xcompmgr), the panel is override-redirect and the xlogo
 // stays the active window. Resting the pointer on the picture starts the click-through: the
 // panel goes behind the xlogo with an empty input shape and a click reaches the xlogo; the
-// pointer leaving ends it. After stop() the panel's window is gone from the server.
+// pointer leaving ends it. After stop() the panel's window is gone from the server. A real
+// capture of a coloured xlogo fills a panel laid beside the window with the window's own pixels,
+// drawn by the X server or copied frame by frame (forced), with and without xcompmgr, also after
+// the window is resized, and the X server stops drawing while the panel is hidden.
 #include "Platform/X11/Connection.h"
 #include "Platform/X11/PanelStacking.h"
 #include "Platform/X11/X11Backend.h"
+#include "Platform/X11/X11PinCaptureBackend.h"
 #include "TenvikKit/Pins/PinPanelController.h"
 // Qt after the platform headers: its keyword macros would clash with them.
 #include "Platform/Qt/QtDispatcher.h"
@@ -29,6 +33,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -103,6 +108,20 @@ protected:
         for (const auto& client : probe.clients())
             if (client.className == "XLogo") windows.insert(client.window);
         return windows;
+    }
+
+    // Starts an xlogo in colours nothing else on the test desktop has.
+    xcb_window_t startColouredXlogo(const std::string& geometry) {
+        const auto before = clientsOfClass();
+        logos.push_back(std::make_unique<ChildProcess>(
+            "xlogo", std::vector<std::string>{"-geometry", geometry, "-bg", "#3080d0", "-fg", "#d08030"}));
+        xcb_window_t found = 0;
+        waitUntil(kWaitSeconds, [&] {
+            for (const auto& client : probe.clients())
+                if (client.className == "XLogo" && !before.contains(client.window)) found = client.window;
+            return found != 0 && probe.activeWindow() == found;
+        });
+        return found;
     }
 
     tenvik::PinnedWindow pinnedXlogo() {
@@ -234,10 +253,12 @@ TEST_F(PinPanelEndToEnd, UnderACompositingManagerOnlyThePictureFades) {
     const Colour half{(picture.red + beneath->red) / 2, (picture.green + beneath->green) / 2,
                       (picture.blue + beneath->blue) / 2};
     std::optional<Colour> seen;
-    EXPECT_TRUE(waitUntil(kWaitSeconds, [&] {
-        seen = screenPixel(x, y);
-        return seen && seen->near(half, 12);
-    })) << (seen ? seen->text() : "none") << " vs half of the picture over " << beneath->text();
+    EXPECT_TRUE(waitUntil(kWaitSeconds,
+                          [&] {
+                              seen = screenPixel(x, y);
+                              return seen && seen->near(half, 12);
+                          }))
+        << (seen ? seen->text() : "none") << " vs half of the picture over " << beneath->text();
     EXPECT_EQ(probe.activeWindow(), xlogo);
 }
 
@@ -281,6 +302,160 @@ TEST_F(PinPanelEndToEnd, RestingOnThePictureLetsTheClicksThroughToTheWindow) {
     EXPECT_EQ(order.back(), panelWindow()) << "the panel is not in front again";
 }
 
+// How a capture fills the panel: drawn by the X server or copied (forced by the switch), with
+// or without a compositing manager.
+struct FillCase {
+    const char* name;
+    bool copied;
+    bool composited;
+};
+
+void PrintTo(const FillCase& fill, std::ostream* out) { *out << fill.name; }
+
+class PinPanelFill : public PinPanelEndToEnd, public ::testing::WithParamInterface<FillCase> {
+protected:
+    void SetUp() override {
+        if (GetParam().copied)
+            setenv(kCopySwitch, "1", 1);
+        else
+            unsetenv(kCopySwitch);
+        PinPanelEndToEnd::SetUp();
+    }
+    void TearDown() override {
+        if (capture) {
+            bool stopped = false;
+            capture->stop([&] { stopped = true; });
+            waitWithEvents(kWaitSeconds, [&] { return stopped; });
+        }
+        if (controller) controller->stop();
+        unsetenv(kCopySwitch);
+    }
+
+    // A capture of the pinned xlogo into the panel, started.
+    void startCapture() {
+        std::optional<platform::ShareableContentWindow> window;
+        ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] {
+            if (auto content = services.liveCapture->shareableContent(true, true, nullptr))
+                for (const auto& candidate : *content)
+                    if (candidate.windowID == xlogo) window = candidate;
+            return window.has_value();
+        }));
+        capture = services.liveCapture->makeBackend(*window, controller->displayLayer(), profileOfPinned());
+        std::optional<std::optional<platform::CaptureError>> answer;
+        capture->start([&](std::optional<platform::CaptureError> error) { answer = std::move(error); });
+        ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] { return answer.has_value(); }));
+        ASSERT_FALSE(*answer) << (*answer)->message;
+    }
+
+    // The pinned window's size (one point is one pixel here) at 30 frames a second.
+    platform::PinCaptureProfile profileOfPinned() const {
+        return {static_cast<int>(pinned.bounds.width), static_cast<int>(pinned.bounds.height), 30};
+    }
+
+    platform::x11::X11PinCaptureBackend& x11Capture() {
+        return dynamic_cast<platform::x11::X11PinCaptureBackend&>(*capture);
+    }
+
+    // The panel laid beside the window, at the window's size.
+    arvelo::Rect besideTheWindow() const {
+        return {pinned.bounds.maxX() + 40, pinned.bounds.y, pinned.bounds.width, pinned.bounds.height};
+    }
+
+    // Places of the frame (title bar, logo, background near each corner) away from the panel's
+    // border, as offsets from the frame's corner.
+    std::vector<std::pair<int, int>> samplePlaces() const {
+        const int w = static_cast<int>(pinned.bounds.width), h = static_cast<int>(pinned.bounds.height);
+        return {{w / 2, 12}, {w / 2, h / 2}, {20, h - 20}, {w - 20, h - 20}, {20, 40}, {w - 20, 40}, {w / 3, h / 2}};
+    }
+
+    // Whether the panel at `panel` shows at every sample place what the window shows there; the
+    // mismatch described in `why` when not.
+    bool panelMatchesWindow(const arvelo::Rect& panel, std::string& why) {
+        const auto screen = e2e::screenImage();
+        if (!screen) {
+            why = "no screen image";
+            return false;
+        }
+        for (const auto& [dx, dy] : samplePlaces()) {
+            const Colour window =
+                screen->at(static_cast<int>(pinned.bounds.x) + dx, static_cast<int>(pinned.bounds.y) + dy);
+            const Colour shown = screen->at(static_cast<int>(panel.x) + dx, static_cast<int>(panel.y) + dy);
+            if (!shown.near(window, 4)) {
+                why = "at +" + std::to_string(dx) + "+" + std::to_string(dy) + " the window shows " + window.text() +
+                      " and the panel " + shown.text();
+                return false;
+            }
+        }
+        return true;
+    }
+
+    static constexpr const char* kCopySwitch = "VOMIRA_PINS_COPY_FRAMES";
+    std::shared_ptr<platform::PinCaptureBackend> capture;
+};
+
+TEST_P(PinPanelFill, ThePanelShowsTheWindowsPixelsAlsoAfterAResize) {
+    const FillCase& fill = GetParam();
+    if (fill.composited && std::system("command -v xcompmgr >/dev/null") != 0)
+        GTEST_SKIP() << "xcompmgr is not installed";
+    xlogo = startColouredXlogo("300x240+60+120");
+    ASSERT_NE(xlogo, 0u);
+    std::optional<ChildProcess> compositor;
+    if (fill.composited) {
+        compositor.emplace("xcompmgr", std::vector<std::string>{"-n"});
+        platform::x11::PanelStacking stacking(connection);
+        ASSERT_TRUE(waitUntil(kWaitSeconds, [&] { return stacking.compositing(); })) << "xcompmgr did not start";
+    }
+    makeController();
+    ASSERT_EQ(panels->translucent(), fill.composited);
+    pinned = pinnedXlogo();
+    controller->prepare(pinned, 1.0, true);
+    controller->updateFrame(besideTheWindow());
+    controller->setVisible(true);
+    ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] { return panelWindow() != 0 && mapped(panelWindow()); }));
+    startCapture();
+    EXPECT_EQ(x11Capture().drawsOnServer(), !fill.copied);
+
+    std::string why;
+    EXPECT_TRUE(waitWithEvents(kWaitSeconds, [&] { return panelMatchesWindow(besideTheWindow(), why); })) << why;
+    screenshot(std::string("pin-panel-fill-") + fill.name + ".png");
+
+    // A larger window: its pixmap is named again and the panel follows at the new size.
+    output("wmctrl -i -r " + std::to_string(xlogo) + " -e 0,60,120,360,300");
+    const double smaller = pinned.bounds.width;
+    ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] { return pinnedXlogo().bounds.width > smaller; }));
+    waitWithEvents(0.5, [] { return false; });
+    pinned = pinnedXlogo();
+    // As a pin does: the panel over the new frame, the capture asked for the new size.
+    controller->updateFrame(besideTheWindow());
+    capture->applyProfile(profileOfPinned(), [](std::optional<platform::CaptureError>) {});
+    EXPECT_TRUE(waitWithEvents(kWaitSeconds, [&] { return panelMatchesWindow(besideTheWindow(), why); })) << why;
+    if (fill.copied) return;
+
+    // Hidden, the panel is not drawn into whatever the window does; shown again, it is at once.
+    controller->setVisible(false);
+    ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] { return !mapped(panelWindow()); }));
+    waitWithEvents(0.3, [] { return false; });
+    const auto drawsWhileHidden = x11Capture().drawCount();
+    output("wmctrl -i -r " + std::to_string(xlogo) + " -e 0,60,120,300,240");
+    waitWithEvents(1.0, [] { return false; });
+    EXPECT_EQ(x11Capture().drawCount(), drawsWhileHidden);
+    pinned = pinnedXlogo();
+    controller->updateFrame(besideTheWindow());
+    controller->setVisible(true);
+    EXPECT_TRUE(waitWithEvents(kWaitSeconds, [&] { return panelMatchesWindow(besideTheWindow(), why); })) << why;
+    EXPECT_GT(x11Capture().drawCount(), drawsWhileHidden);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, PinPanelFill,
+                         ::testing::Values(FillCase{"drawn", false, false}, FillCase{"copied", true, false},
+                                           FillCase{"drawn-composited", false, true},
+                                           FillCase{"copied-composited", true, true}),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
 TEST_F(PinPanelEndToEnd, StopTakesThePanelOffTheServer) {
     xlogo = startXlogo("400x300+200+150");
     ASSERT_NE(xlogo, 0u);
@@ -293,8 +468,7 @@ TEST_F(PinPanelEndToEnd, StopTakesThePanelOffTheServer) {
         // No event loop runs here to delete the closed window later: it is done now.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return !stackingIndex(window);
-    }))
-        << "the panel's window is still there";
+    })) << "the panel's window is still there";
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%x ", window);
     EXPECT_EQ(output("xwininfo -root -tree").find(hex), std::string::npos);

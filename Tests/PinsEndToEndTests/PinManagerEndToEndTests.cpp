@@ -2,7 +2,8 @@
 // openbox. Super+Alt+P over the arranged xlogo pins it: the pin goes live, a preview panel of
 // arvelo's lies over xlogo, and the arranger gives xlogo's tile to the other window; pressing it
 // again unpins it, the panel goes and xlogo comes back into the layout. Pinning and unpinning in
-// a loop leaves no panel behind and arvelo's CPU time stops growing. A pinned xlogo that quits
+// a loop leaves no panel behind and arvelo's CPU time stops growing. The pin is drawn by the X
+// server: the screen over xlogo shows what xlogo showed before it was pinned, and the log says so. A pinned xlogo that quits
 // fails its pin and takes the panel with it; one whose X server stops for 2 s keeps its pin.
 #include "ArveloSession.h"
 #include "ScreenPixel.h"
@@ -131,24 +132,56 @@ TEST_F(PinManagerEndToEnd, APinnedWindowLeavesTheLayoutAndComesBackWhenUnpinned)
     const Frame tiledEyes = frameOf(xeyes);
     const Frame tiledLogo = frameOf(xlogo);
 
+    const auto unpinned = screenImage();
+    ASSERT_TRUE(unpinned);
+
     pressPinKeyOverXlogo();
     ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences(pinActive()) == 1; })) << log();
+    // The panel over xlogo shows xlogo's own pixels (away from the panel's border), drawn there by
+    // the X server: the places of xlogo read the same as before the pin.
+    EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(frameOf(xlogo)) == 1; }));
+    const Frame logo = frameOf(xlogo);
+    const std::pair<int, int> places[] = {{logo.width / 2, logo.height / 2},
+                                          {logo.width / 4, logo.height / 2},
+                                          {logo.width * 3 / 4, logo.height / 2},
+                                          {logo.width / 2, logo.height - 20},
+                                          {20, logo.height - 20}};
+    std::string mismatch;
+    EXPECT_TRUE(waitUntil(kPinDeadline, [&] {
+        const auto pinnedScreen = screenImage();
+        if (!pinnedScreen) return false;
+        for (const auto& [dx, dy] : places) {
+            const Colour before = unpinned->at(logo.x + dx, logo.y + dy);
+            const Colour now = pinnedScreen->at(logo.x + dx, logo.y + dy);
+            if (!now.near(before, 4)) {
+                mismatch = "at +" + std::to_string(dx) + "+" + std::to_string(dy) + ": " + now.text() +
+                           " where xlogo showed " + before.text();
+                return false;
+            }
+        }
+        return true;
+    })) << mismatch;
+    EXPECT_EQ(occurrences("Pins are drawn by the X server"), 1) << log();
     // xlogo's tile goes to xeyes; xlogo itself stays where it was, under its preview.
     Frame eyes;
-    EXPECT_TRUE(waitUntil(kFewBeats, [&] {
-        eyes = frameOf(xeyes);
-        return eyes.width * eyes.height > tiledEyes.width * tiledEyes.height;
-    })) << "xeyes " << eyes.text() << ", tiled " << tiledEyes.text();
+    EXPECT_TRUE(waitUntil(kFewBeats,
+                          [&] {
+                              eyes = frameOf(xeyes);
+                              return eyes.width * eyes.height > tiledEyes.width * tiledEyes.height;
+                          }))
+        << "xeyes " << eyes.text() << ", tiled " << tiledEyes.text();
     EXPECT_TRUE(frameOf(xlogo).near(tiledLogo, 2)) << frameOf(xlogo).text();
     EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(frameOf(xlogo)) == 1; }))
         << "a preview panel over xlogo at " << frameOf(xlogo).text();
 
     pressPinKeyOverXlogo();
     ASSERT_TRUE(waitUntil(kPinDeadline, [&] { return occurrences(unpinToggle()) == 1; })) << log();
-    EXPECT_TRUE(waitUntil(kFewBeats, [&] {
-        const Frames frames = session.probe.framesOf({"XLogo", "XEyes"});
-        return frames.size() == 2 && !anyOverlap(frames) && frameOf(xeyes).near(tiledEyes, 2);
-    })) << "xeyes " << frameOf(xeyes).text() << ", tiled " << tiledEyes.text();
+    EXPECT_TRUE(waitUntil(kFewBeats,
+                          [&] {
+                              const Frames frames = session.probe.framesOf({"XLogo", "XEyes"});
+                              return frames.size() == 2 && !anyOverlap(frames) && frameOf(xeyes).near(tiledEyes, 2);
+                          }))
+        << "xeyes " << frameOf(xeyes).text() << ", tiled " << tiledEyes.text();
     EXPECT_TRUE(waitUntil(kPinDeadline, [&] { return panelsOver(frameOf(xlogo)) == 0; }));
 }
 
@@ -166,12 +199,14 @@ TEST_F(PinManagerEndToEnd, PinningAndUnpinningInALoopLeavesNothingRunning) {
 
     // No capture left running: over a second, arvelo takes a small part of one core.
     double used = 0;
-    EXPECT_TRUE(waitUntil(kFewBeats, [&] {
-        const double before = cpuSeconds(arvelo->pid());
-        usleep(1000000);
-        used = cpuSeconds(arvelo->pid()) - before;
-        return used < 0.1;
-    })) << "CPU seconds in the last second: " << used;
+    EXPECT_TRUE(waitUntil(kFewBeats,
+                          [&] {
+                              const double before = cpuSeconds(arvelo->pid());
+                              usleep(1000000);
+                              used = cpuSeconds(arvelo->pid()) - before;
+                              return used < 0.1;
+                          }))
+        << "CPU seconds in the last second: " << used;
     EXPECT_TRUE(arvelo->running()) << log();
 }
 
@@ -203,8 +238,8 @@ TEST_F(PinManagerEndToEnd, APinOutlivesAnXServerThatStopsFor2Seconds) {
     const Frames grown = session.probe.settledFrames(
         {"XEyes"},
         [&](const Frames& now) {
-            return now.size() == 1 && now.begin()->second.width * now.begin()->second.height >
-                                          tiledEyes.width * tiledEyes.height;
+            return now.size() == 1 &&
+                   now.begin()->second.width * now.begin()->second.height > tiledEyes.width * tiledEyes.height;
         },
         kFewBeats);
     ASSERT_EQ(grown.size(), 1u);
@@ -220,10 +255,13 @@ TEST_F(PinManagerEndToEnd, APinOutlivesAnXServerThatStopsFor2Seconds) {
     // Still pinned: the preview follows xlogo to a new place, and nothing failed.
     session.start("xdotool", {"windowmove", "--sync", std::to_string(xlogo), "200", "150"}).waitForExit(10);
     Frame moved;
-    EXPECT_TRUE(waitUntil(kPinDeadline, [&] {
-        moved = frameOf(xlogo);
-        return !moved.near(logo, 2) && panelsOver(moved) == 1;
-    })) << "xlogo at " << moved.text() << "\n" << log();
+    EXPECT_TRUE(waitUntil(kPinDeadline,
+                          [&] {
+                              moved = frameOf(xlogo);
+                              return !moved.near(logo, 2) && panelsOver(moved) == 1;
+                          }))
+        << "xlogo at " << moved.text() << "\n"
+        << log();
     EXPECT_EQ(occurrences("pin failed: "), 0) << log();
     EXPECT_TRUE(frameOf(xeyes).near(eyes, 2)) << "xeyes " << frameOf(xeyes).text() << ", was " << eyes.text();
     EXPECT_TRUE(arvelo->running()) << log();

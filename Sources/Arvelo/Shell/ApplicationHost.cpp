@@ -215,6 +215,7 @@ int runArveloApplication(int argc, char** argv) {
     const auto backend = platform::x11::X11Backend::connect(dispatcher, display.c_str());
     if (!backend) return refuse("cannot reach the X server of display " + display + ".");
     backend->fill(services);
+    backend->setCaptureLogger(services.logger("pins"));
     services.hotKeys = platform::x11::X11HotKeys::open(dispatcher, services.logger("hotkey"), display.c_str());
     // The shortcut fields read keys through the X keyboard mapping, as the hot keys grab them.
     tenvik::QtKeyCodes::readScanCodesWith(platform::x11::qtScanCodeReader());

@@ -55,6 +55,8 @@ X11Backend::X11Backend(std::shared_ptr<Connection> connection, std::shared_ptr<D
     eventTap_ = X11EventTap::make(connection_, rawInput_, dispatch_);
 }
 
+void X11Backend::setCaptureLogger(Logger logger) { liveCapture_->setLogger(std::move(logger)); }
+
 void X11Backend::fill(Services& services) const {
     services.accessibility = accessibility_;
     services.windowList = windowList_;

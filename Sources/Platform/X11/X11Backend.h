@@ -16,6 +16,7 @@
 namespace platform::x11 {
 
 class X11EventTap;
+class X11LiveCapture;
 class X11ScreenCapture;
 
 class X11Backend : public std::enable_shared_from_this<X11Backend> {
@@ -26,6 +27,8 @@ public:
 
     // Puts this backend's services into the bundle; the rest of it is the caller's.
     void fill(Services& services) const;
+    // Where live captures say how they draw pins.
+    void setCaptureLogger(Logger logger);
 
     Connection& connection() { return *connection_; }
     // The XInput2 raw observation of the pointer on the root, shared by every global observer
@@ -51,7 +54,7 @@ private:
     std::shared_ptr<Workspace> workspace_;
     std::shared_ptr<Pointer> pointer_;
     std::shared_ptr<X11ScreenCapture> screenCapture_;
-    std::shared_ptr<LiveCapture> liveCapture_;
+    std::shared_ptr<X11LiveCapture> liveCapture_;
     std::shared_ptr<RawInput> rawInput_;
     std::shared_ptr<MouseMonitor> mouseMonitor_;
     std::shared_ptr<X11EventTap> eventTap_;

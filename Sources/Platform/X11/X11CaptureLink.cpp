@@ -1,14 +1,20 @@
 // X11CaptureLink.cpp: opening the capture connection, asking for the extensions, and carrying
-// damage and structure events to the main thread in batches.
+// damage, structure and exposure events to the main thread in batches.
 #include "Platform/X11/X11CaptureLink.h"
 
 #include <xcb/composite.h>
 #include <xcb/damage.h>
+#include <xcb/render.h>
+
+#include <cstdlib>
 
 namespace platform::x11 {
 
 namespace {
 constexpr double kOpenTimeout = 2.0;
+// Solid fills (the picture's opacity) came with XRender 0.10.
+constexpr std::uint32_t kRenderMinor = 10;
+constexpr const char* kCopySwitch = "VOMIRA_PINS_COPY_FRAMES";
 }  // namespace
 
 std::shared_ptr<X11CaptureLink> X11CaptureLink::open(std::shared_ptr<Dispatcher> dispatch, const char* display) {
@@ -40,6 +46,20 @@ X11CaptureLink::X11CaptureLink(std::shared_ptr<Connection> connection, std::shar
         damage_ = static_cast<bool>(version);
         damageEventBase_ = ext->first_event;
     }
+    if (const auto* ext = xcb_get_extension_data(c, &xcb_render_id); ext && ext->present) {
+        auto version = connection_->await<xcb_render_query_version_reply_t>(
+            xcb_render_query_version(c, XCB_RENDER_MAJOR_VERSION, XCB_RENDER_MINOR_VERSION), deadline);
+        if (version && (version->major_version > 0 || version->minor_version >= kRenderMinor))
+            renderFormats_ = RenderFormats::read(*connection_, deadline);
+    }
+    const char* copy = std::getenv(kCopySwitch);
+    copyForced_ = copy && *copy && std::string(copy) != "0";
+}
+
+void X11CaptureLink::tellOnce(const std::string& line) {
+    if (told_) return;
+    told_ = true;
+    logger_.info(line);
 }
 
 X11CaptureLink::~X11CaptureLink() = default;
@@ -75,6 +95,12 @@ void X11CaptureLink::take(const xcb_generic_event_t& event) {
                 const auto& e = reinterpret_cast<const xcb_unmap_notify_event_t&>(event);
                 if (e.event != e.window) return;
                 record = {CaptureEvent::Kind::unmap, e.window};
+                break;
+            }
+            case XCB_EXPOSE: {
+                const auto& e = reinterpret_cast<const xcb_expose_event_t&>(event);
+                if (e.count != 0) return;  // the last of a series stands for all of them
+                record = {CaptureEvent::Kind::expose, e.window};
                 break;
             }
             case XCB_DESTROY_NOTIFY: {

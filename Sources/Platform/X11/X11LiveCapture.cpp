@@ -57,8 +57,14 @@ std::shared_ptr<X11CaptureLink> X11LiveCapture::link() {
     if (!linkTried_) {
         linkTried_ = true;
         link_ = X11CaptureLink::open(dispatch_, display_ ? display_->c_str() : nullptr);
+        if (link_) link_->setLogger(logger_);
     }
     return link_;
+}
+
+void X11LiveCapture::setLogger(Logger logger) {
+    logger_ = std::move(logger);
+    if (link_) link_->setLogger(logger_);
 }
 
 std::shared_ptr<PinCaptureBackend> X11LiveCapture::makeBackend(const ShareableContentWindow& window,

@@ -1,7 +1,7 @@
 // X11LiveCapture: live window captures on X11. The capturable windows are the window list's
 // (the same enumeration as everywhere else), each with its owner, title, layer and whether it
 // is _NET_ACTIVE_WINDOW. Captures share one connection of their own (X11CaptureLink), opened on
-// the first capture. Main thread.
+// the first capture, which says once in the log how pins are drawn. Main thread.
 #pragma once
 
 #include "Platform/PinCapture.h"
@@ -25,6 +25,8 @@ public:
     std::shared_ptr<PinCaptureBackend> makeBackend(const ShareableContentWindow& window,
                                                    std::weak_ptr<PinFrameTarget> target,
                                                    const PinCaptureProfile& initialProfile) override;
+    // Where the captures' news for people goes.
+    void setLogger(Logger logger);
 
 private:
     std::optional<xcb_window_t> activeWindow();
@@ -36,6 +38,7 @@ private:
     std::optional<std::string> display_;
     std::shared_ptr<X11CaptureLink> link_;
     bool linkTried_ = false;
+    Logger logger_;
 };
 
 }  // namespace platform::x11

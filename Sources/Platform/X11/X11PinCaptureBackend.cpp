@@ -1,5 +1,6 @@
 // X11PinCaptureBackend.cpp: attaching to the window's frame (redirect, Damage, events),
-// following its resizes, maps and unmaps, the paced reads, and the orderly and the sudden end.
+// following its resizes, maps and unmaps, the choice between drawing on the server and copying,
+// the paced draws and reads, and the orderly and the sudden end.
 #include "Platform/X11/X11PinCaptureBackend.h"
 
 #include "Platform/X11/FrameScaler.h"
@@ -77,9 +78,43 @@ void X11PinCaptureBackend::start(Completion done) {
         return;
     }
     capturing_ = true;
+    choosePath();
     dirty_ = true;  // the first frame comes without waiting for a change
     scheduleRead();
     answer(std::move(done), std::nullopt);
+}
+
+void X11PinCaptureBackend::choosePath() {
+    const auto target = target_.lock();
+    const auto drawing = target ? target->drawing() : std::nullopt;
+    if (!drawing) return;  // a target without a window of its own takes frames
+    if (!link_->renderFormats()) {
+        link_->tellOnce("Pins are copied frame by frame: the X server has no XRender");
+        return;
+    }
+    if (link_->copyForced()) {
+        link_->tellOnce("Pins are copied frame by frame: VOMIRA_PINS_COPY_FRAMES is set");
+        return;
+    }
+    painter_ = PinPanelPainter::make(link_, *drawing, [weak = weak()] {
+        if (auto self = weak.lock()) {
+            self->dirty_ = true;
+            self->scheduleRead();
+        }
+    });
+    if (!painter_) return;  // the panel went meanwhile: frames are copied
+    link_->tellOnce("Pins are drawn by the X server (Composite and XRender): no picture is copied");
+    target->onDrawingChanged = [weak = weak()] {
+        if (auto self = weak.lock()) self->drawingChanged();
+    };
+}
+
+void X11PinCaptureBackend::drawingChanged() {
+    const auto target = target_.lock();
+    if (!painter_ || !target) return;
+    if (const auto drawing = target->drawing()) painter_->setDrawing(*drawing);
+    dirty_ = true;
+    scheduleRead();
 }
 
 std::optional<CaptureError> X11PinCaptureBackend::attach() {
@@ -144,6 +179,7 @@ void X11PinCaptureBackend::nameAgain() {
 
 void X11PinCaptureBackend::releasePixmap() {
     if (pixmap_ == XCB_NONE) return;
+    if (painter_) painter_->releaseSource();
     xcb_free_pixmap(link_->connection().xcb(), pixmap_);
     pixmap_ = XCB_NONE;
 }
@@ -180,8 +216,19 @@ void X11PinCaptureBackend::handle(const CaptureEvent& event) {
         case CaptureEvent::Kind::destroy:
             end(captureError(kWindowClosed, kClosedText));
             return;
+        case CaptureEvent::Kind::expose:
+            return;
     }
     scheduleRead();
+}
+
+void X11PinCaptureBackend::pace() {
+    // A frame that comes a little late keeps the beat: the next one is due one interval after
+    // this one was, so lateness does not pile up and the rate holds. After a pause the beat
+    // starts again from now.
+    const double now = uptime();
+    const double due = lastRead_ + profile_.frameInterval();
+    lastRead_ = now >= due && now - due < profile_.frameInterval() ? due : now;
 }
 
 void X11PinCaptureBackend::scheduleRead() {
@@ -196,11 +243,20 @@ void X11PinCaptureBackend::scheduleRead() {
 void X11PinCaptureBackend::read() {
     readScheduled_ = false;
     if (!capturing_ || ended_ || !mapped_ || !dirty_ || pixmap_ == XCB_NONE) return;
+    if (painter_) {
+        // While the panel is hidden the damage stays: no news comes until it is drawn again.
+        if (drawOnServer()) {
+            ++draws_;
+            if (outputEnabled_)
+                if (auto target = target_.lock()) target->drawn();
+        }
+        return;
+    }
     Connection& c = link_->connection();
     dirty_ = false;
     // Changes from here on are news for the next frame.
     if (damage_) xcb_damage_subtract(c.xcb(), damage_, XCB_NONE, XCB_NONE);
-    lastRead_ = uptime();
+    pace();
 
     PixelLayout layout;
     std::optional<CaptureError> failure;
@@ -234,6 +290,22 @@ void X11PinCaptureBackend::read() {
     }
     if (!outputEnabled_) return;
     if (auto target = target_.lock()) target->enqueue(CapturedImage{width, height, std::move(pixels)});
+}
+
+bool X11PinCaptureBackend::drawOnServer() {
+    if (painter_->gone() || !outputEnabled_ || !painter_->shown()) return false;
+    Connection& c = link_->connection();
+    dirty_ = false;
+    // Changes from here on are news for the next frame.
+    if (damage_) xcb_damage_subtract(c.xcb(), damage_, XCB_NONE, XCB_NONE);
+    pace();
+    const bool drawn = painter_->draw(pixmap_, frame_.visual, frame_.width, frame_.height);
+    // Without Damage the window is drawn at the frame rate whether it changed or not.
+    if (!damage_) {
+        dirty_ = true;
+        scheduleRead();
+    }
+    return drawn;
 }
 
 const std::uint8_t* X11PinCaptureBackend::readPixels(PixelLayout& layout, std::optional<CaptureError>& failure) {
@@ -387,6 +459,10 @@ void X11PinCaptureBackend::detach() {
     if (damage_) xcb_damage_destroy(c.xcb(), damage_);
     damage_ = 0;
     releasePixmap();
+    if (painter_) {
+        painter_.reset();
+        if (auto target = target_.lock()) target->onDrawingChanged = nullptr;
+    }
     xcb_composite_unredirect_window(c.xcb(), frame_.window, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
     releaseSegment();
     image_.reset();

@@ -1,12 +1,16 @@
 // X11PinCaptureBackend: one live capture of a window on X11. The window manager's frame of the
 // window is redirected (automatically: the server still draws it as before) and its pixmap named
-// again after every resize and map; Damage says when its contents changed, and only then is it
-// read (MIT-SHM, else GetImage), at most once per frame interval of the profile, scaled to fit
-// the profile's size and handed to the target on the main thread. An unmapped window keeps its
-// last frame; a destroyed one ends the capture with an error, told once. Main thread.
+// again after every resize and map; Damage says when its contents changed, and only then, at
+// most once per frame interval of the profile, is a frame made. Where the target offers its
+// window and the server has XRender, the server draws the frame into it (PinPanelPainter): no
+// pixel crosses the connection, and nothing is done while the target's window is hidden.
+// Otherwise the frame is read (MIT-SHM, else GetImage), scaled to fit the profile's size and
+// handed to the target on the main thread. An unmapped window keeps its last frame; a destroyed
+// one ends the capture with an error, told once. Main thread.
 #pragma once
 
 #include "Platform/PinCapture.h"
+#include "Platform/X11/PinPanelPainter.h"
 #include "Platform/X11/PixelLayout.h"
 #include "Platform/X11/X11CaptureLink.h"
 
@@ -45,6 +49,10 @@ public:
     bool usesSharedMemory() const { return segment_.address != nullptr; }
     // Frames read so far (a read that found nothing changed is not made).
     std::uint64_t readCount() const { return reads_; }
+    // The server draws the frames into the target's window.
+    bool drawsOnServer() const { return painter_ != nullptr; }
+    // Frames the server drew into the target's window so far.
+    std::uint64_t drawCount() const { return draws_; }
 
 private:
     struct Frame {
@@ -64,7 +72,14 @@ private:
     void nameAgain();
     void releasePixmap();
     void scheduleRead();
+    // Marks the time of the frame being made now, on the beat of the frame interval.
+    void pace();
     void read();
+    // Chooses between drawing on the server and copying frames, once the capture is attached.
+    void choosePath();
+    void drawingChanged();
+    // One frame drawn into the target's window; false when it was not shown.
+    bool drawOnServer();
     const std::uint8_t* readPixels(PixelLayout& layout, std::optional<CaptureError>& failure);
     bool ensureSegment(std::size_t bytes);
     void releaseSegment();
@@ -98,6 +113,8 @@ private:
     bool readScheduled_ = false;
     double lastRead_ = -1e9;
     std::uint64_t reads_ = 0;
+    std::uint64_t draws_ = 0;
+    std::unique_ptr<PinPanelPainter> painter_;
     Segment segment_;
     XPtr<void> image_;  // the last GetImage reply, when not in shared memory
 };

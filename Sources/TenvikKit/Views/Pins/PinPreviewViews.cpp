@@ -1,11 +1,13 @@
 // PinPreviewViews.cpp: the preview host of the real program, and the surface through which a
-// pin's panel controller reaches its Qt view. The view belongs to its panel's window; the
-// surface only points at it, so a view closed with its panel is never reached again.
+// pin's panel controller and its capture reach its Qt view. The view belongs to its panel's
+// window; the surface only points at it, so a view closed with its panel is never reached again.
+// On X11 the surface offers the panel's window for the capture to draw into on the server.
 #include "TenvikKit/Views/Pins/PinPreviewViews.h"
 
 #include "TenvikKit/Views/Pins/PreviewPanel.h"
 #include "TenvikKit/Views/Pins/PreviewStreamView.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 
 namespace tenvik::views {
@@ -26,6 +28,22 @@ public:
         view_->onScrollEvent = [weak = weak_from_this()] {
             if (auto self = weak.lock(); self && self->onScrollEvent) self->onScrollEvent();
         };
+        view_->onAppearanceChanged = [weak = weak_from_this()] {
+            if (auto self = weak.lock(); self && self->onDrawingChanged) self->onDrawingChanged();
+        };
+    }
+
+    std::optional<platform::PinDrawing> drawing() const override {
+        // Only an X11 window can be drawn into by the X server.
+        if (!view_ || QGuiApplication::platformName() != QLatin1String("xcb")) return std::nullopt;
+        platform::PinDrawing drawing;
+        drawing.window = static_cast<std::uint32_t>(view_->window()->winId());
+        if (drawing.window == 0) return std::nullopt;
+        drawing.translucent = view_->translucent();
+        drawing.opacity = view_->pictureOpacity();
+        drawing.overlay = view_->borderOverlay();
+        drawing.overlayMargin = PreviewStreamView::kBorderBand;
+        return drawing;
     }
 
     void enqueue(const platform::CapturedImage& frame) override {

@@ -1,4 +1,5 @@
-// PreviewStreamView.cpp: painting the latest frame and the border, and reporting the pointer.
+// PreviewStreamView.cpp: painting the latest frame and the border, the border as an overlay, and
+// reporting the pointer.
 #include "TenvikKit/Views/Pins/PreviewStreamView.h"
 
 #include <QEnterEvent>
@@ -6,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QResizeEvent>
 #include <QWheelEvent>
 
 #include <memory>
@@ -33,8 +35,8 @@ void PreviewStreamView::showFrame(const platform::CapturedImage& frame) {
     auto* share = new std::shared_ptr<const std::vector<std::uint32_t>>(frame.pixels);
     // Captured windows are opaque: the alpha byte is not looked at, which also lets the
     // painter draw the pixels as they are, without converting them first.
-    picture_ = QImage(reinterpret_cast<const uchar*>(frame.pixels->data()), frame.width, frame.height,
-                      frame.width * 4, QImage::Format_RGB32, releasePixels, share);
+    picture_ = QImage(reinterpret_cast<const uchar*>(frame.pixels->data()), frame.width, frame.height, frame.width * 4,
+                      QImage::Format_RGB32, releasePixels, share);
     update();
 }
 
@@ -47,12 +49,47 @@ void PreviewStreamView::setPictureOpacity(double opacity) {
     if (opacity == opacity_) return;
     opacity_ = opacity;
     update();
+    if (onAppearanceChanged) onAppearanceChanged();
 }
 
 void PreviewStreamView::setBorderVisible(bool visible) {
     if (visible == borderVisible_) return;
     borderVisible_ = visible;
+    appearanceChanged();
+}
+
+void PreviewStreamView::appearanceChanged() {
+    overlayCurrent_ = false;
     update();
+    if (onAppearanceChanged) onAppearanceChanged();
+}
+
+platform::CapturedImage PreviewStreamView::borderOverlay() {
+    // A hidden widget hears of its new size only when shown: the size is looked at here too.
+    const bool sameSize = !borderVisible_ || (overlay_.width == width() && overlay_.height == height());
+    if (overlayCurrent_ && sameSize) return overlay_;
+    overlayCurrent_ = true;
+    overlay_ = {};
+    if (!borderVisible_ || width() <= 0 || height() <= 0) return overlay_;
+    auto pixels = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(width()) * height(), 0u);
+    QImage image(reinterpret_cast<uchar*>(pixels->data()), width(), height(), width() * 4,
+                 QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&image);
+        paintBorder(painter);
+    }
+    overlay_ = {width(), height(), std::move(pixels)};
+    return overlay_;
+}
+
+void PreviewStreamView::paintBorder(QPainter& painter) const {
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPen pen(palette().color(QPalette::Highlight));
+    pen.setWidthF(kBorderWidth);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const QRectF inset = QRectF(rect()).adjusted(kBorderInset, kBorderInset, -kBorderInset, -kBorderInset);
+    painter.drawRoundedRect(inset, kCornerRadius, kCornerRadius);
 }
 
 void PreviewStreamView::paintEvent(QPaintEvent*) {
@@ -72,15 +109,7 @@ void PreviewStreamView::paintEvent(QPaintEvent*) {
         painter.drawImage(QRectF(rect()), picture_);
         painter.setOpacity(1.0);
     }
-    if (borderVisible_) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPen pen(palette().color(QPalette::Highlight));
-        pen.setWidthF(kBorderWidth);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        const QRectF inset = QRectF(rect()).adjusted(kBorderInset, kBorderInset, -kBorderInset, -kBorderInset);
-        painter.drawRoundedRect(inset, kCornerRadius, kCornerRadius);
-    }
+    if (borderVisible_) paintBorder(painter);
 }
 
 void PreviewStreamView::hover() {
@@ -129,8 +158,13 @@ void PreviewStreamView::wheelEvent(QWheelEvent* event) {
 
 void PreviewStreamView::changeEvent(QEvent* event) {
     // The border follows a new palette (a changed accent or theme).
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) update();
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) appearanceChanged();
     QWidget::changeEvent(event);
+}
+
+void PreviewStreamView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    appearanceChanged();
 }
 
 }  // namespace tenvik::views

@@ -2,13 +2,15 @@
 // frame as one QImage over the frame's own shared pixels (no copy) and paints it stretched
 // over the whole view, faded to the picture's opacity when the panel is translucent and opaque
 // otherwise; above it a border of 1.5 points in the palette's highlight colour, rounded by 6
-// and inset by 1. It reports the pointer entering or moving over it as hover, every press,
-// release and drag of any button, and wheel events.
+// and inset by 1. Where the display server draws the picture itself, the view gives it the
+// border as an overlay image and says when its look changed. It reports the pointer entering or
+// moving over it as hover, every press, release and drag of any button, and wheel events.
 #pragma once
 
 #include "Platform/ScreenCapture.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QWidget>
 
 #include <functional>
@@ -29,6 +31,13 @@ public:
     bool hasPicture() const { return !picture_.isNull(); }
     double pictureOpacity() const { return opacity_; }
     bool borderVisible() const { return borderVisible_; }
+    bool translucent() const { return translucent_; }
+    // The border alone at the view's size, premultiplied ARGB over transparency; empty when the
+    // border is off. The same image until the size, the palette or the border changes.
+    platform::CapturedImage borderOverlay();
+
+    // The opacity, the border or the size changed.
+    std::function<void()> onAppearanceChanged;
 
     // Hover: entered or moved over the view, and before a press or a scroll is reported.
     std::function<void()> onHoverInside;
@@ -40,6 +49,8 @@ public:
     static constexpr double kBorderWidth = 1.5;
     static constexpr double kCornerRadius = 6;
     static constexpr double kBorderInset = 1;
+    // The band along the edges that holds the whole border, its rounded corners included.
+    static constexpr int kBorderBand = 10;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,15 +61,20 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void hover();
     void mouse();
+    void paintBorder(QPainter& painter) const;
+    void appearanceChanged();
 
     bool translucent_;
     QImage picture_;
     double opacity_ = 1.0;
     bool borderVisible_ = true;
+    platform::CapturedImage overlay_;
+    bool overlayCurrent_ = false;
 };
 
 }  // namespace tenvik::views
