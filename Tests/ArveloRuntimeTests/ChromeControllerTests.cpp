@@ -314,3 +314,60 @@ TEST_F(Chrome, AMiniatureTileOfAParkedWindowGetsAPanelThatOpensItOnAClick) {
 }
 
 }  // namespace
+
+namespace {
+
+WindowPicture solidPicture(std::uint32_t colour) {
+    WindowPicture picture;
+    picture.width = picture.height = 2;
+    picture.pixels = std::make_shared<const std::vector<std::uint32_t>>(4, colour);
+    return picture;
+}
+
+TEST_F(Chrome, NewPicturesRedrawOnlyTheMiniatureTilesWhosePictureChanged) {
+    arrangeTabs();
+    const DisplayInfo display = coordinator->displays->front();
+    LayoutResult result = coordinator->layout("1");
+    ASSERT_EQ(result.tiles.size(), 2u);
+    for (auto& tile : result.tiles) tile.miniature = true;
+    coordinator->access->records.at(key(a))->parked = true;
+    coordinator->access->records.at(key(c))->parked = true;
+    std::map<std::string, WindowPicture> pictures{{key(a), solidPicture(0xff0000ffu)},
+                                                  {key(c), solidPicture(0xff00ff00u)}};
+    chrome().clear();
+    chrome().show(result, display, {coordinator->access->records, pictures, false, false});
+    ASSERT_EQ(panelsOf(ChromePanelKind::miniature).size(), 2u);
+
+    std::map<std::string, int> redrawn;
+    chrome().host.redraw = [&](ChromePanel& panel) { ++redrawn[panel.miniature->identifier]; };
+    const WindowPicture first = pictures.at(key(a));
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        std::map<std::string, int> redrawn;
+    };
+    const Case cases[] = {
+        {"the same pictures again", [] {}, {}},
+        {"an equal copy of a picture (the same pixels)", [&] { pictures[key(a)] = WindowPicture(first); }, {}},
+        {"c drew something", [&] { pictures[key(c)] = solidPicture(0xff00ff01u); }, {{key(c), 1}}},
+        {"a picture of a window with no tile", [&] { pictures["elsewhere"] = solidPicture(1); }, {}},
+        {"both drew", [&] {
+             pictures[key(a)] = solidPicture(2);
+             pictures[key(c)] = solidPicture(3);
+         }, {{key(a), 1}, {key(c), 1}}},
+        {"a's picture dropped", [&] { pictures.erase(key(a)); }, {}},
+    };
+    for (const Case& test : cases) {
+        redrawn.clear();
+        test.change();
+        chrome().refreshPreviewImages(pictures);
+        EXPECT_EQ(redrawn, test.redrawn) << test.what;
+        for (const auto& panel : panelsOf(ChromePanelKind::miniature)) {
+            if (const auto picture = pictures.find(panel->selected); picture != pictures.end()) {
+                EXPECT_EQ(panel->miniature->image, picture->second) << test.what << ": " << panel->selected;
+            }
+        }
+    }
+}
+
+}  // namespace

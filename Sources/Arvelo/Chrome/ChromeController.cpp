@@ -298,7 +298,8 @@ void ChromeController::refreshPreviewImages(const std::map<std::string, WindowPi
     for (const auto& panel : panels) {
         if (!panel->miniature || panel->miniature->identifier.empty()) continue;
         const auto picture = pictures.find(panel->miniature->identifier);
-        if (picture == pictures.end()) continue;
+        // A tile whose picture is the one it shows already is not drawn again.
+        if (picture == pictures.end() || panel->miniature->image == picture->second) continue;
         panel->miniature->image = picture->second;
         panel->redraw();
         if (host.redraw) host.redraw(*panel);

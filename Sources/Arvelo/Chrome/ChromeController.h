@@ -61,7 +61,8 @@ public:
     void showDropPreview(const Rect& rect, const std::string& label);
     // Orders the drop-preview panel out.
     void hideDropPreview();
-    // New window pictures: the miniature tiles take theirs.
+    // New window pictures: the miniature tiles whose picture changed take theirs and are
+    // drawn again; the others are left alone.
     void refreshPreviewImages(const std::map<std::string, WindowPicture>& pictures);
     // The zoom bar's button: back to every window.
     void showEverything();

@@ -18,14 +18,17 @@ constexpr double kOutlineRadius = 7;
 constexpr double kPicturePadding = 6;
 constexpr double kMagnifyThreshold = 0.05;
 
+// The picture's own pixels seen as an image, without a copy: 0xAARRGGBB words are what
+// QImage's ARGB32 holds. The image keeps the shared pixels alive as long as it lives.
 QImage toImage(const std::optional<WindowPicture>& picture) {
-    if (!picture || picture->empty()) return {};
-    QImage image(picture->width, picture->height, QImage::Format_ARGB32);
-    for (int y = 0; y < picture->height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < picture->width; ++x) line[x] = picture->pixel(x, y);
-    }
-    return image;
+    if (!picture || picture->empty() ||
+        picture->pixels->size() < static_cast<std::size_t>(picture->width) * picture->height)
+        return {};
+    auto* held = new std::shared_ptr<const std::vector<std::uint32_t>>(picture->pixels);
+    return QImage(
+        reinterpret_cast<const uchar*>((*held)->data()), picture->width, picture->height,
+        static_cast<qsizetype>(picture->width) * 4, QImage::Format_ARGB32,
+        [](void* pixels) { delete static_cast<std::shared_ptr<const std::vector<std::uint32_t>>*>(pixels); }, held);
 }
 }  // namespace
 
@@ -42,7 +45,10 @@ ProxyTileView::ProxyTileView(QWidget* parent, MiniatureContent content, ChromeSt
 }
 
 void ProxyTileView::setContent(const MiniatureContent& content) {
+    // The same picture and title look the same: nothing to draw again.
+    const bool same = picture_.width() > 0 && content.image == content_.image && content.title == content_.title;
     content_ = content;
+    if (same) return;
     setAccessibleName(QString::fromStdString(content_.title));
     picture_ = toImage(content_.image);
     update();
