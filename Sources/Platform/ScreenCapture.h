@@ -50,9 +50,14 @@ public:
     virtual std::optional<std::vector<ShareableWindow>> shareableWindows(bool onScreenOnly, std::string* error) = 0;
     // Pixels per point of the screen that shows the window.
     virtual double pointPixelScale(const ShareableWindow& window) = 0;
-    // One picture of the window at (up to) width × height pixels. A window that is gone or
+    // One picture of the window at (up to) width × height pixels: asked smaller than the window,
+    // the whole window scaled down to fit that size. A window that is gone or
     // not shown gives no picture and an error. Safe from any thread.
     virtual CaptureOutcome captureWindow(const ShareableWindow& window, int width, int height) = 0;
+    // A count that moves whenever a window's picture taken now could differ from the one taken
+    // before it (something was drawn into a window, one came, went, moved or changed size).
+    // Absent where the platform cannot tell: then only a capture says whether it changed.
+    virtual std::optional<std::uint64_t> drawStamp() { return std::nullopt; }
     // One picture of the whole screen as it is shown now (every display, panels included), a
     // pixel per point. Safe from any thread.
     virtual CaptureOutcome captureScreen() = 0;

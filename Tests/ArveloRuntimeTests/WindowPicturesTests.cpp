@@ -237,3 +237,91 @@ TEST_F(WindowPicturesTest, TheBeatTakesPicturesAtMostEveryThreeSeconds) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowPicturesTest, AWindowShownAsAMiniatureTileIsPicturedAtTheTileSizeNotItsOwn) {
+    const DisplayInfo display = coordinator->displays->front();
+    LayoutResult result = coordinator->layout(display.id);
+    ASSERT_FALSE(result.tiles.empty());
+    Tile& tile = result.tiles.front();
+    tile.miniature = true;
+    tile.frame = Rect(tile.frame.x, tile.frame.y, 212, 112);  // room for 200 x 100 points of picture
+    const std::string shown = tile.selected;
+    coordinator->access->records.at(shown)->parked = true;
+    ChromeController& chrome = *coordinator->chrome;
+    chrome.clear();
+    chrome.show(result, display, {coordinator->access->records, coordinator->previewImages.get(), false, false});
+    ASSERT_EQ(chrome.representedMinis, std::set<std::string>{shown});
+
+    std::size_t index = 0;
+    while (index < windows.size() && key(index) != shown) ++index;
+    ASSERT_LT(index, windows.size());
+    const Rect frame = windows[index].frame();
+    ASSERT_TRUE(frame.width > 200 || frame.height > 100) << "the window is larger than the tile's picture";
+    for (const double pixelScale : {1.0, 2.0}) {
+        desktop.world().pointPixelScale = pixelScale;
+        capture(std::set<std::string>{shown, key((index + 1) % windows.size())});
+        const WindowPicture& picture = coordinator->previewImages->at(shown);
+        // Fitted into 200 x 100 points, proportions kept: one side fills the room, neither passes it.
+        const double f = std::min(200 / frame.width, 100 / frame.height);
+        EXPECT_EQ(picture.width, static_cast<int>(frame.width * f * pixelScale + 1e-6)) << "at " << pixelScale;
+        EXPECT_EQ(picture.height, static_cast<int>(frame.height * f * pixelScale + 1e-6)) << "at " << pixelScale;
+        EXPECT_TRUE(picture.width == static_cast<int>(200 * pixelScale) ||
+                    picture.height == static_cast<int>(100 * pixelScale));
+        EXPECT_EQ(picture.size, frame.size()) << "it still stands for the whole window";
+        const WindowPicture& other = coordinator->previewImages->at(key((index + 1) % windows.size()));
+        EXPECT_EQ(other.width, static_cast<int>(windows[(index + 1) % windows.size()].frame().width * pixelScale))
+            << "a window shown in its own tile is pictured whole";
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// On a desktop that tells when windows drew, after a whole pass over every window: whether
+// the next request for pictures of every window photographs anything.
+TEST_F(WindowPicturesTest, ARequestIsLetGoWhileNothingWasDrawnSinceTheLastWholePass) {
+    const DisplayInfo display = coordinator->displays->front();
+    const std::string shrunk = coordinator->layout(display.id).tiles.front().selected;
+    const auto shrinkTile = [&] {
+        LayoutResult result = coordinator->layout(display.id);
+        Tile& tile = result.tiles.front();
+        tile.miniature = true;
+        tile.frame = Rect(tile.frame.x, tile.frame.y, 212, 112);
+        coordinator->access->records.at(shrunk)->parked = true;
+        coordinator->chrome->clear();
+        coordinator->chrome->show(result, display,
+                                  {coordinator->access->records, coordinator->previewImages.get(), false, false});
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> change;  // made once the first pass is over
+        bool takenAgain;
+    };
+    const Case cases[] = {
+        {"nothing drawn", [] {}, false},
+        {"a window drew", [&] { *desktop.world().drawStamp += 1; }, true},
+        {"a window is now shown smaller, by a miniature tile", shrinkTile, true},
+        {"the platform cannot tell", [&] { desktop.world().drawStamp.reset(); }, true},
+        {"the last whole pass took one window only", [&] {
+             capture(keys({0}));
+             desktop.world().captures.clear();
+         }, true},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        desktop.world().drawStamp = 7;
+        coordinator->chrome->clear();
+        for (const auto& [key, record] : coordinator->access->records) record->parked = false;
+        capture();
+        desktop.world().captures.clear();
+        test.change();
+        coordinator->pictures->request(keys({0, 1, 2, 3, 4}), false);
+        desktop.drain();
+        EXPECT_EQ(!desktop.world().captures.empty(), test.takenAgain);
+    }
+}
+
+}  // namespace

@@ -3,7 +3,8 @@
 // Composite; each picture shows its window's colour where ImageMagick's `import` of the screen
 // shows it. A window that is gone or minimised gives no picture (and no crash), and a window
 // larger than the screen is captured whole. A window that drew nothing since its last picture
-// gives that picture again; one that drew (a clock's second hand) is read anew.
+// gives that picture again; one that drew (a clock's second hand) is read anew. A window asked
+// smaller comes whole, scaled down, and is kept at that size.
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11ScreenCapture.h"
 // Qt after the platform headers: its keyword macros would clash with them.
@@ -186,6 +187,34 @@ TEST_F(PicturesEndToEnd, AWindowIsReadAgainOnlyOnceItDrew) {
         const auto pixels = outcome.image ? outcome.image->pixels : nullptr;
         return pixels && pixels != last && *pixels != *last;
     }));
+}
+
+TEST_F(PicturesEndToEnd, AWindowAskedSmallerComesWholeScaledDownAndIsKeptAtThatSize) {
+    e2e::ChildProcess fixture(ARVELO_FIXTURE_PATH);
+    const auto window = placed("ArveloFixture 1", 100, 100);
+    ASSERT_TRUE(window);
+    const Colour colour{0x2e, 0x5e, 0xaa};
+    const bool deep = output("xdpyinfo | grep 'depth of root'").find(" 16 ") == std::string::npos;
+    const int tolerance = deep ? 2 : 8;
+    const int width = static_cast<int>(window->frame.width), height = static_cast<int>(window->frame.height);
+    // A quarter of the window's size, twice running: the second is the first picture kept.
+    std::optional<platform::CapturedImage> small, again;
+    ASSERT_TRUE(waitWithEvents(kWaitSeconds, [&] {
+        small = services.screenCapture->captureWindow(*window, width / 4, height / 4).image;
+        again = services.screenCapture->captureWindow(*window, width / 4, height / 4).image;
+        return small && again && small->pixels == again->pixels &&
+               colourOf(small->pixel(small->width / 2, small->height * 2 / 3)).near(colour, tolerance);
+    })) << (small ? colourOf(small->pixel(small->width / 2, small->height * 2 / 3)).text() : "no picture");
+    EXPECT_NEAR(small->width, width / 4.0, 1.0);
+    EXPECT_NEAR(small->height, height / 4.0, 1.0);
+    EXPECT_EQ(small->pixels->size(), static_cast<std::size_t>(small->width) * small->height);
+    // The title bar is still on top: the whole window came, not a corner of it.
+    EXPECT_FALSE(colourOf(small->pixel(small->width / 2, 0)).near(colour, tolerance));
+    // Asked at full size again, it is read at full size.
+    const auto full = capture(*window).image;
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->width, width);
+    EXPECT_EQ(full->height, height);
 }
 
 TEST_F(PicturesEndToEnd, SharedMemoryAndGetImageReadTheSamePixels) {

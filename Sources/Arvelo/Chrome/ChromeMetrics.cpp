@@ -82,6 +82,8 @@ MiniatureLook miniatureLook(double width, double height, bool hasPicture) {
     return look;
 }
 
+Size pictureArea(Size bounds) { return {std::max(1.0, bounds.width - 12), std::max(1.0, bounds.height - 12)}; }
+
 Size pictureFit(Size bounds, Size picture) {
     if (picture.width <= 0 || picture.height <= 0) return {0, 0};
     const double areaWidth = bounds.width - 12, areaHeight = bounds.height - 12;

@@ -79,6 +79,9 @@ struct MiniatureLook {
 MiniatureLook miniatureLook(double width, double height, bool hasPicture);
 // The picture's drawn size: fitted into the bounds less 6 points a side, never grown.
 Size pictureFit(Size bounds, Size picture);
+// The room a miniature of these bounds has for its picture: the bounds less 6 points a side,
+// at least a point each way.
+Size pictureArea(Size bounds);
 // 0..359 from the title's Unicode scalar values (UTF-8 decoded), summed modulo 360.
 int placeholderHue(const std::string& title);
 // The title's rectangle in bottom-left view coordinates.

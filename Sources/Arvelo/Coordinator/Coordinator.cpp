@@ -188,8 +188,20 @@ WindowPictures::Host Coordinator::pictureHost() {
     };
     host.windows = [weak] {
         std::vector<WindowPictures::Subject> subjects;
-        if (auto self = weak.lock())
-            for (const auto& record : self->windows.get()) subjects.push_back({record->id, record->windowNumber});
+        auto self = weak.lock();
+        if (!self) return subjects;
+        // A window shown by a miniature tile is pictured at the size the tile draws it, not at
+        // its own: at a few hundred parked windows full-size pictures are most of the memory.
+        std::map<std::string, Size> miniatures;
+        for (const auto& panel : self->chrome->panels)
+            if (panel->miniature && !panel->closed)
+                miniatures[panel->miniature->identifier] = chrome::pictureArea(panel->frame.size());
+        for (const auto& record : self->windows.get()) {
+            WindowPictures::Subject subject{record->id, record->windowNumber, std::nullopt};
+            if (const auto shown = miniatures.find(record->id); shown != miniatures.end())
+                subject.shownAt = shown->second;
+            subjects.push_back(std::move(subject));
+        }
         return subjects;
     };
     host.knownWindow = [weak](const std::string& key) {

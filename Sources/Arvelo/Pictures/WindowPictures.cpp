@@ -12,6 +12,8 @@ struct WindowPictures::Pass {
     std::vector<platform::ShareableWindow> content;
     std::size_t next = 0;
     std::set<std::string> stored;
+    std::map<std::string, std::optional<Size>> storedAt;  // the size each was asked at
+    std::optional<std::uint64_t> drawStamp;               // the platform's count at the start
     bool changed = false;  // a picture stored differs from the one the cache held
     platform::AsyncTask task;
     std::function<void(std::set<std::string>)> done;
@@ -35,6 +37,8 @@ platform::AsyncTask WindowPictures::capture(const std::optional<std::set<std::st
         });
         return pass->task;
     }
+    // Taken before anything is read: drawing from now on counts against this pass.
+    pass->drawStamp = services_.screenCapture->drawStamp();
     pass->subjects = host_.windows();
     std::string error;
     auto content = services_.screenCapture->shareableWindows(false, &error);
@@ -60,9 +64,17 @@ void WindowPictures::step(const std::shared_ptr<Pass>& pass) {
                                         [&](const auto& window) { return window.windowID == subject.windowNumber; });
         if (match == pass->content.end()) continue;
 
-        const double scale = services_.screenCapture->pointPixelScale(*match);
-        const int width = static_cast<int>(std::trunc(match->frame.width * scale));
-        const int height = static_cast<int>(std::trunc(match->frame.height * scale));
+        const double pixelScale = services_.screenCapture->pointPixelScale(*match);
+        int width = static_cast<int>(std::trunc(match->frame.width * pixelScale));
+        int height = static_cast<int>(std::trunc(match->frame.height * pixelScale));
+        if (subject.shownAt && width > 0 && height > 0) {
+            // No more pixels than the picture is shown with.
+            const double f = std::min({1.0, subject.shownAt->width / match->frame.width,
+                                       subject.shownAt->height / match->frame.height});
+            // (A whole number of pixels is not lost to rounding: 600 × (100 / 600) is 100.)
+            width = std::max(1, static_cast<int>(std::trunc(width * f + 1e-6)));
+            height = std::max(1, static_cast<int>(std::trunc(height * f + 1e-6)));
+        }
         auto outcome = services_.screenCapture->captureWindow(*match, width, height);
         if (pass->task.isCancelled()) return finish(pass, false);
         if (!outcome.image || outcome.image->empty()) {
@@ -75,6 +87,7 @@ void WindowPictures::step(const std::shared_ptr<Pass>& pass) {
                               match->frame.size()};
         if (host_.store(subject.key, std::move(picture))) pass->changed = true;
         pass->stored.insert(subject.key);
+        pass->storedAt[subject.key] = subject.shownAt;
 
         // The next window on the next turn of the main queue, so a pass never holds the main
         // thread for more than one picture.
@@ -88,6 +101,10 @@ void WindowPictures::step(const std::shared_ptr<Pass>& pass) {
 }
 
 void WindowPictures::finish(const std::shared_ptr<Pass>& pass, bool completed) {
+    if (completed && pass->drawStamp)
+        lastPass_ = Taken{*pass->drawStamp, std::move(pass->storedAt)};
+    else
+        lastPass_.reset();
     // Pictures that came back the same (nothing was drawn) give the chrome nothing to redraw.
     if (completed && pass->changed && host_.managing()) host_.refreshChrome();
     // Pictures of windows that left the window table are of no use to anyone any more.
@@ -111,7 +128,7 @@ void WindowPictures::enable() {
 void WindowPictures::request(const std::set<std::string>& keys, bool asPreparation) {
     if (keys.empty() || !host_.previewsEnabled() || !services_.screenCapture->preflightAccess()) return;
     if (!asPreparation) {
-        capture(keys, nullptr);
+        if (!unchangedSinceLastPass(keys)) capture(keys, nullptr);
         return;
     }
     if (preparation_) return;
@@ -123,6 +140,19 @@ void WindowPictures::request(const std::set<std::string>& keys, bool asPreparati
     });
     *task = started;
     preparation_ = started;
+}
+
+bool WindowPictures::unchangedSinceLastPass(const std::set<std::string>& keys) const {
+    if (!lastPass_) return false;
+    const auto stamp = services_.screenCapture->drawStamp();
+    if (!stamp || *stamp != lastPass_->drawStamp) return false;
+    // Every window asked for was stored then, at the size it would be asked at now.
+    for (const Subject& subject : host_.windows()) {
+        if (!keys.contains(subject.key)) continue;
+        const auto stored = lastPass_->stored.find(subject.key);
+        if (stored == lastPass_->stored.end() || stored->second != subject.shownAt) return false;
+    }
+    return true;
 }
 
 void WindowPictures::cancelPreparation() {

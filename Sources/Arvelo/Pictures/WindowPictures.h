@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -29,10 +30,13 @@ public:
         "Allow Vomira in Screen & System Audio Recording, then Arrange. Your windows are kept visible until previews "
         "are ready.";
 
-    // One window to photograph: its key and its window number.
+    // One window to photograph: its key, its window number and, when its picture is only ever
+    // shown smaller (a miniature tile), the size in points it is shown at: the picture is then
+    // taken at that size (proportions kept), not at the window's.
     struct Subject {
         std::string key;
         std::uint32_t windowNumber = 0;
+        std::optional<Size> shownAt;
     };
 
     // What a pass needs of the picture cache's owner.
@@ -60,7 +64,9 @@ public:
     // Turns pictures on and takes them, or asks for the permission and says so on the status line.
     void enable();
     // Starts a pass for these keys when pictures are on and capture is allowed. A preparation
-    // (the pictures of an arrangement) is not started again while one is under way.
+    // (the pictures of an arrangement) is not started again while one is under way. Any other
+    // request is let go when the last whole pass already stored each of these windows at the
+    // size asked now and the platform tells that nothing was drawn since it started.
     void request(const std::set<std::string>& keys, bool asPreparation);
     bool preparing() const { return preparation_.has_value(); }
     // Stops the preparation under way, if any (arranging stopped).
@@ -71,12 +77,21 @@ private:
 
     WindowPictures(platform::Services services, Host host);
     void step(const std::shared_ptr<Pass>& pass);
+    // Whether a pass over these keys would take the pictures it took last time.
+    bool unchangedSinceLastPass(const std::set<std::string>& keys) const;
     void finish(const std::shared_ptr<Pass>& pass, bool completed);
 
     platform::Services services_;
     Host host_;
     platform::Logger logger_;
     std::optional<platform::AsyncTask> preparation_;
+    // The last pass that ran to its end: the platform's drawing count when it started, and
+    // each window it stored with the size it was asked at.
+    struct Taken {
+        std::uint64_t drawStamp = 0;
+        std::map<std::string, std::optional<Size>> stored;
+    };
+    std::optional<Taken> lastPass_;
 };
 
 }  // namespace arvelo

@@ -28,6 +28,7 @@ public:
     std::optional<std::vector<ShareableWindow>> shareableWindows(bool onScreenOnly, std::string* error) override;
     double pointPixelScale(const ShareableWindow&) override { return world_->pointPixelScale; }
     CaptureOutcome captureWindow(const ShareableWindow& window, int width, int height) override;
+    std::optional<std::uint64_t> drawStamp() override { return world_->drawStamp; }
     // The displays' union on a dark background with every shown window's made-up picture,
     // back to front.
     CaptureOutcome captureScreen() override;

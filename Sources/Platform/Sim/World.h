@@ -185,6 +185,9 @@ public:
     std::set<std::uint32_t> captureFailures;
     std::optional<std::string> shareableWindowsError;
     std::vector<std::uint32_t> captures;
+    // The count of drawing the capture reports (absent: it cannot tell); a test moves it to
+    // say that windows drew.
+    std::optional<std::uint64_t> drawStamp;
     // Pictures of the whole screen: how many were asked for, and whether they fail.
     int screenCaptures = 0;
     bool screenCaptureFails = false;

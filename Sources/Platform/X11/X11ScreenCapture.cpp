@@ -105,12 +105,17 @@ CaptureOutcome X11ScreenCapture::captureWindow(const ShareableWindow& window, in
     const int top = static_cast<int>(std::lround(window.frame.y)) - source->y;
     const int x = std::clamp(left, 0, source->width);
     const int y = std::clamp(top, 0, source->height);
-    const int w = std::min({width, source->width - x, kMaxPictureSide});
-    const int h = std::min({height, source->height - y, kMaxPictureSide});
+    // Asked smaller than the frame, the picture is the part read scaled down to that size.
+    const PictureSize frame{static_cast<int>(std::lround(window.frame.width)),
+                            static_cast<int>(std::lround(window.frame.height))};
+    const bool scaled = width < frame.width || height < frame.height;
+    const int w = std::min({scaled ? frame.width : width, source->width - x, kMaxPictureSide});
+    const int h = std::min({scaled ? frame.height : height, source->height - y, kMaxPictureSide});
     if (w <= 0 || h <= 0) return {std::nullopt, kNotShown};
+    const PictureSize out = scaled ? scaledPictureSize({w, h}, frame, {width, height}) : PictureSize{w, h};
 
     askDamageVersion(deadline);
-    if (auto kept = keptPicture(source->frame, x, y, w, h)) return {std::move(kept), ""};
+    if (auto kept = keptPicture(source->frame, x, y, w, h, out)) return {std::move(kept), ""};
 
     beginRead(source->frame);
     const xcb_pixmap_t pixmap = xcb_generate_id(c.xcb());
@@ -125,21 +130,32 @@ CaptureOutcome X11ScreenCapture::captureWindow(const ShareableWindow& window, in
 
     auto argb = buffers_.take(static_cast<std::size_t>(w) * h);
     convertToArgb(pixels->data, w, h, pixels->layout, argb->data());
+    if (out != PictureSize{w, h}) {
+        // A picture of its own size: the full one's buffer goes back for the next read.
+        auto small = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(out.width) * out.height);
+        scaleDown(argb->data(), {w, h}, small->data(), out);
+        argb.reset();
+        CapturedImage image{out.width, out.height, std::move(small)};
+        keep(source->frame, x, y, w, h, image);
+        return {std::move(image), ""};
+    }
     CapturedImage image{w, h, std::move(argb)};
-    keep(source->frame, x, y, image);
+    keep(source->frame, x, y, w, h, image);
     return {std::move(image), ""};
 }
 
-std::optional<CapturedImage> X11ScreenCapture::keptPicture(xcb_window_t frame, int x, int y, int width, int height) {
+std::optional<CapturedImage> X11ScreenCapture::keptPicture(xcb_window_t frame, int x, int y, int width, int height,
+                                                           PictureSize out) {
     if (!damage_) return std::nullopt;
     std::lock_guard lock(followedMutex_);
     const auto it = followed_.find(frame);
     if (it == followed_.end()) return std::nullopt;
     const Followed& f = it->second;
-    if (f.damaged || f.x != x || f.y != y || f.width != width || f.height != height) return std::nullopt;
+    if (f.damaged || f.x != x || f.y != y || f.width != width || f.height != height || f.out != out)
+        return std::nullopt;
     auto pixels = f.pixels.lock();
     if (!pixels) return std::nullopt;
-    return CapturedImage{width, height, std::move(pixels)};
+    return CapturedImage{out.width, out.height, std::move(pixels)};
 }
 
 void X11ScreenCapture::beginRead(xcb_window_t frame) {
@@ -161,15 +177,16 @@ void X11ScreenCapture::beginRead(xcb_window_t frame) {
     }
 }
 
-void X11ScreenCapture::keep(xcb_window_t frame, int x, int y, const CapturedImage& image) {
+void X11ScreenCapture::keep(xcb_window_t frame, int x, int y, int width, int height, const CapturedImage& image) {
     std::lock_guard lock(followedMutex_);
     const auto it = followed_.find(frame);
     if (it == followed_.end()) return;
     Followed& f = it->second;
     f.x = x;
     f.y = y;
-    f.width = image.width;
-    f.height = image.height;
+    f.width = width;
+    f.height = height;
+    f.out = {image.width, image.height};
     f.pixels = image.pixels;
 }
 
@@ -192,11 +209,18 @@ void X11ScreenCapture::take(const xcb_generic_event_t& event) {
     std::lock_guard lock(followedMutex_);
     const auto it = followed_.find(window);
     if (it == followed_.end()) return;
+    drawn_.fetch_add(1, std::memory_order_relaxed);
     // The server frees a destroyed window's Damage object with it.
     if (gone)
         followed_.erase(it);
     else
         it->second.damaged = true;
+}
+
+std::optional<std::uint64_t> X11ScreenCapture::drawStamp() {
+    // Without Damage nothing tells of drawing: every capture reads.
+    if (!damage_) return std::nullopt;
+    return drawn_.load(std::memory_order_relaxed) + connection_->cache().generation();
 }
 
 CaptureOutcome X11ScreenCapture::captureScreen() {

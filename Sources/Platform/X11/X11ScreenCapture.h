@@ -3,7 +3,8 @@
 // from the window manager's frame of the window: the frame is redirected automatically (the
 // server keeps its contents off screen and still draws it as before), its pixmap is named and
 // read with MIT-SHM when the server offers it, with a plain GetImage otherwise, and converted
-// to 32-bit ARGB at the window's visible frame. Safe from any thread; one capture at a time.
+// to 32-bit ARGB at the window's visible frame, scaled down (proportions kept) when it is asked
+// smaller than that. Safe from any thread; one capture at a time.
 // Each frame read is followed with Damage: while nothing was drawn into it since it was read,
 // the same part of it is answered with the picture read then (as long as anyone still holds
 // that picture), without a request.
@@ -12,6 +13,7 @@
 #include "Platform/ScreenCapture.h"
 #include "Platform/X11/Connection.h"
 #include "Platform/X11/PictureBuffers.h"
+#include "Platform/X11/PictureScaling.h"
 #include "Platform/X11/PixelLayout.h"
 #include "Platform/X11/X11WindowList.h"
 
@@ -39,6 +41,9 @@ public:
     // One root pixel is one point.
     double pointPixelScale(const ShareableWindow&) override { return 1; }
     CaptureOutcome captureWindow(const ShareableWindow& window, int width, int height) override;
+    // Moves with every drawing, map, unmap or end of a frame read before, and with every
+    // change the fact cache counts (windows that came, went, moved or changed size).
+    std::optional<std::uint64_t> drawStamp() override;
     // The root window's pixels (what the screen shows), read with GetImage.
     CaptureOutcome captureScreen() override;
 
@@ -73,7 +78,8 @@ private:
     struct Followed {
         xcb_damage_damage_t damage = XCB_NONE;
         bool damaged = true;  // drawn into (or mapped, unmapped) since the last read
-        int x = 0, y = 0, width = 0, height = 0;
+        int x = 0, y = 0, width = 0, height = 0;  // the part of the frame read
+        PictureSize out;                          // the picture's size (smaller when scaled)
         std::weak_ptr<const std::vector<std::uint32_t>> pixels;
     };
 
@@ -89,10 +95,11 @@ private:
     void askCompositeVersion(Deadline deadline);
     void askDamageVersion(Deadline deadline);
     // The picture of `frame` read last, when it is of this part and nothing was drawn since.
-    std::optional<CapturedImage> keptPicture(xcb_window_t frame, int x, int y, int width, int height);
+    std::optional<CapturedImage> keptPicture(xcb_window_t frame, int x, int y, int width, int height,
+                                             PictureSize out);
     // Redirects and follows `frame` (once), and starts its damage afresh before a read.
     void beginRead(xcb_window_t frame);
-    void keep(xcb_window_t frame, int x, int y, const CapturedImage& image);
+    void keep(xcb_window_t frame, int x, int y, int width, int height, const CapturedImage& image);
 
     std::shared_ptr<Connection> connection_;
     std::shared_ptr<X11WindowList> windowList_;
@@ -108,6 +115,8 @@ private:
     // The frames read, by frame; shared with the event thread.
     std::mutex followedMutex_;
     std::map<xcb_window_t, Followed> followed_;
+    // Drawings, maps, unmaps and ends of followed frames seen by the event thread.
+    std::atomic<std::uint64_t> drawn_{0};
     std::optional<bool> sharedMemory_;  // unknown until the first capture
     // Memory of pictures that are gone, for the next ones.
     PictureBuffers buffers_;
