@@ -1,7 +1,8 @@
 // Panel stacking on a real X server with openbox: a panel restacked directly above a managed
 // window's frame, nothing sent when it already sits there, floating and pop-up panels put back
 // in front, floating panels kept below a managed pop-up window of ours while it shows, a window that closed leaves its panel alone, the empty input shape, the compositor
-// question, and the panel in the on-screen window list under this process.
+// question, and the panel in the on-screen window list under this process. The stacking's own
+// connection keeps none of the events of windows that come and go.
 #include "ContractDesktop.h"
 
 #include "Platform/X11/Connection.h"
@@ -293,6 +294,33 @@ TEST_F(X11PanelStacking, NoCompositorUnderPlainOpenboxAndPanelsAreListedUnderThi
     const auto it = std::find_if(list.begin(), list.end(), [&](const auto& w) { return w.number == panel; });
     ASSERT_NE(it, list.end());
     EXPECT_EQ(it->ownerPid, getpid());
+}
+
+TEST_F(X11PanelStacking, AConnectionThatOnlySendsRequestsKeepsNoEventsOfWindowsThatComeAndGo) {
+    struct Case {
+        const char* what;
+        Connection::Events events;
+        bool keeps;
+    };
+    const Case cases[] = {
+        {"a connection that hears the root's events, without its event thread", Connection::Events::heard, true},
+        {"the stacking's kind of connection", Connection::Events::none, false},
+    };
+    Client client;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        const auto connection = Connection::open(nullptr, 5.0, test.events);
+        ASSERT_TRUE(connection);
+        PanelStacking stacking(connection);
+        const xcb_window_t panel = client.window(true);
+        stacking.setShown(panel, PanelLevel::floating);
+        for (int i = 0; i < 20; ++i) client.destroy(client.window(true, static_cast<std::int16_t>(10 * i)));
+        // A restack waits for replies: whatever came meanwhile is read off the socket with them.
+        stacking.restack({});
+        EXPECT_EQ(connection->keptEvents() > 0, test.keeps) << connection->keptEvents() << " events kept";
+        stacking.forget(panel);
+        client.destroy(panel);
+    }
 }
 
 }  // namespace

@@ -220,9 +220,11 @@ int runArveloApplication(int argc, char** argv) {
     // The shortcut fields read keys through the X keyboard mapping, as the hot keys grab them.
     tenvik::QtKeyCodes::readScanCodesWith(platform::x11::qtScanCodeReader());
     // The chrome's panels: Qt windows stacked through a connection of their own, so a restack
-    // never waits behind the backend's reads.
+    // never waits behind the backend's reads. It only sends requests: events it heard would
+    // pile up unread for as long as the program runs.
     std::shared_ptr<platform::x11::PanelStacking> stacking;
-    if (auto connection = platform::x11::Connection::open(display.c_str(), kConnectTimeout))
+    if (auto connection = platform::x11::Connection::open(display.c_str(), kConnectTimeout,
+                                                          platform::x11::Connection::Events::none))
         stacking = std::make_shared<platform::x11::PanelStacking>(connection);
     const auto panels = std::make_shared<platform::x11::QtPanels>(stacking);
     services.panels = panels;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
@@ -25,19 +26,20 @@ constexpr std::uint32_t kRandrMajor = 1;
 constexpr std::uint32_t kRandrMinor = 5;
 }  // namespace
 
-std::shared_ptr<Connection> Connection::open(const char* display, double timeout) {
+std::shared_ptr<Connection> Connection::open(const char* display, double timeout, Events events) {
     int screenNumber = 0;
     xcb_connection_t* c = xcb_connect(display, &screenNumber);
     if (xcb_connection_has_error(c)) {
         xcb_disconnect(c);
         return nullptr;
     }
-    std::shared_ptr<Connection> connection(new Connection(c, screenNumber));
+    std::shared_ptr<Connection> connection(new Connection(c, screenNumber, events));
     if (!connection->initialise(Deadline::in(timeout))) return nullptr;
     return connection;
 }
 
-Connection::Connection(xcb_connection_t* c, int screenNumber) : c_(c), screenNumber_(screenNumber) {
+Connection::Connection(xcb_connection_t* c, int screenNumber, Events events)
+    : c_(c), screenNumber_(screenNumber), events_(events) {
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
@@ -95,6 +97,8 @@ bool Connection::initialise(Deadline deadline) {
     // Root events: the window manager's properties (client lists, active window, desktops,
     // work area), display changes, and the top-level windows (window manager frames) being
     // created, moved, mapped, unmapped and destroyed, which keep the fact cache exact.
+    // A connection that hears nothing asks for nothing.
+    if (events_ == Events::none) return sync(deadline);
     const std::uint32_t rootMask =
         XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c_, root(), XCB_CW_EVENT_MASK, &rootMask);
@@ -260,6 +264,11 @@ void Connection::dispatch(const xcb_generic_event_t& event) {
 }
 
 void Connection::handOverQueuedEvents() {
+    if (events_ == Events::none) {
+        // Nobody would ever dispatch them.
+        while (xcb_generic_event_t* event = xcb_poll_for_queued_event(c_)) free(event);
+        return;
+    }
     bool any = false;
     {
         std::lock_guard lock(eventsMutex_);
@@ -279,6 +288,11 @@ void Connection::keep(xcb_generic_event_t* event) {
         closing_.insert(destroyed.window);
     }
     handedOver_.emplace_back(event);
+}
+
+std::size_t Connection::keptEvents() {
+    std::lock_guard lock(eventsMutex_);
+    return handedOver_.size();
 }
 
 bool Connection::closing(xcb_window_t window) const {

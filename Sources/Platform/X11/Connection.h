@@ -27,9 +27,15 @@ namespace platform::x11 {
 
 class Connection {
 public:
+    // Whether a connection hears the root's events (for its event thread, started with start())
+    // or only sends requests and reads their replies: such a connection selects no events and
+    // drops what comes anyway (errors of requests nobody checks), so nothing piles up unread.
+    enum class Events { heard, none };
+
     // Connects to `display` (nullptr: $DISPLAY). Null when there is no X server to talk to
     // or it does not answer within `timeout` seconds.
-    static std::shared_ptr<Connection> open(const char* display = nullptr, double timeout = 5.0);
+    static std::shared_ptr<Connection> open(const char* display = nullptr, double timeout = 5.0,
+                                            Events events = Events::heard);
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -152,9 +158,11 @@ public:
     // Starts the event thread. `onEvent` gets every event (on the event thread, in order);
     // `onLost` is called once, on the event thread, when the connection breaks.
     void start(std::function<void(const xcb_generic_event_t&)> onEvent, std::function<void()> onLost);
+    // Events read off the socket and not yet dispatched by the event thread.
+    std::size_t keptEvents();
 
 private:
-    Connection(xcb_connection_t* c, int screenNumber);
+    Connection(xcb_connection_t* c, int screenNumber, Events events);
     bool initialise(Deadline deadline);
     ReplyStatus waitFor(unsigned int sequence, void** reply, xcb_generic_error_t** error, Deadline deadline);
     void runEvents();
@@ -169,6 +177,7 @@ private:
 
     xcb_connection_t* c_;
     int screenNumber_;
+    Events events_;
     xcb_screen_t* screen_ = nullptr;
     xcb_ewmh_connection_t ewmh_{};
     bool ewmhReady_ = false;
