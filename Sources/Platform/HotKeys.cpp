@@ -7,38 +7,24 @@
 
 namespace platform {
 
-namespace {
+std::optional<std::string> HotKeys::holderOf(std::uint32_t, std::uint32_t) { return std::nullopt; }
 
-// The names of the keys of an ANSI keyboard by key code, as desktop shortcut settings write them.
-const char* keyName(std::uint32_t keyCode) {
-    static constexpr std::pair<std::uint32_t, const char*> kNames[] = {
-        {0, "A"},   {11, "B"},  {8, "C"},   {2, "D"},   {14, "E"},          {3, "F"},         {5, "G"},
-        {4, "H"},   {34, "I"},  {38, "J"},  {40, "K"},  {37, "L"},          {46, "M"},        {45, "N"},
-        {31, "O"},  {35, "P"},  {12, "Q"},  {15, "R"},  {1, "S"},           {17, "T"},        {32, "U"},
-        {9, "V"},   {13, "W"},  {7, "X"},   {16, "Y"},  {6, "Z"},           {29, "0"},        {18, "1"},
-        {19, "2"},  {20, "3"},  {21, "4"},  {23, "5"},  {22, "6"},          {26, "7"},        {28, "8"},
-        {25, "9"},  {24, "="},  {27, "-"},  {30, "]"},  {33, "["},          {39, "'"},        {41, ";"},
-        {42, "\\"}, {43, ","},  {44, "/"},  {47, "."},  {50, "`"},          {36, "Return"},   {48, "Tab"},
-        {49, "Space"}, {51, "Backspace"}, {53, "Escape"}, {115, "Home"}, {116, "Page Up"}, {117, "Delete"},
-        {119, "End"}, {121, "Page Down"}, {123, "Left"}, {124, "Right"}, {125, "Down"}, {126, "Up"},
-        {122, "F1"}, {120, "F2"}, {99, "F3"}, {118, "F4"}, {96, "F5"}, {97, "F6"}, {98, "F7"}, {100, "F8"},
-        {101, "F9"}, {109, "F10"}, {103, "F11"}, {111, "F12"},
-    };
-    for (const auto& [code, name] : kNames)
-        if (code == keyCode) return name;
-    return nullptr;
-}
+std::optional<std::string> HotKeys::invalidReason(std::uint32_t, std::uint32_t) { return std::nullopt; }
 
-}  // namespace
-
-std::string hotKeyName(std::uint32_t keyCode, std::uint32_t modifiers) {
-    std::string name;
-    if (modifiers & kCommandKeyMask) name += "Super+";
-    if (modifiers & kControlKeyMask) name += "Ctrl+";
-    if (modifiers & kOptionKeyMask) name += "Alt+";
-    if (modifiers & kShiftKeyMask) name += "Shift+";
-    const char* key = keyName(keyCode);
-    return name + (key ? std::string(key) : "Key " + std::to_string(keyCode));
+std::string HotKeys::refusalText(std::uint32_t keyCode, std::uint32_t modifiers, StatusCode status) {
+    const std::string name = hotKeyName(keyCode, modifiers & kHotKeyModifierMask);
+    if (status == kEventHotKeyExistsErr) {
+        const bool ours = std::any_of(registrations_.begin(), registrations_.end(), [&](const auto& entry) {
+            return entry.second.keyCode == keyCode && entry.second.modifiers == (modifiers & kHotKeyModifierMask);
+        });
+        if (ours) return name + " is already another shortcut of this program";
+        const auto holder = holderOf(keyCode, modifiers & kHotKeyModifierMask);
+        return name + " is held by " + (holder ? *holder : "another program");
+    }
+    if (status == kEventHotKeyInvalidErr)
+        return name + " cannot be used: " +
+               invalidReason(keyCode, modifiers & kHotKeyModifierMask).value_or("no key of this keyboard carries it");
+    return name + " could not be taken from the X server";
 }
 
 HotKeyHandlerRef HotKeys::installHandler(Handler handler) {

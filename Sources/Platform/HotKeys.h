@@ -4,10 +4,13 @@
 // 0x800, control 0x1000; statuses are fixed numbers. Main thread only.
 #pragma once
 
+#include "Platform/KeyNotation.h"
+
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,10 +31,6 @@ inline constexpr std::uint32_t kShiftKeyMask = 0x200;
 inline constexpr std::uint32_t kOptionKeyMask = 0x800;  // Alt on X11
 inline constexpr std::uint32_t kControlKeyMask = 0x1000;
 inline constexpr std::uint32_t kHotKeyModifierMask = kCommandKeyMask | kShiftKeyMask | kOptionKeyMask | kControlKeyMask;
-
-// A combination as this desktop writes it, for log lines and messages: "Ctrl+Alt+Down",
-// "Ctrl+Alt+Shift+1", "Super+Alt+P"; a key the table does not name reads "Key <code>".
-std::string hotKeyName(std::uint32_t keyCode, std::uint32_t modifiers);
 
 // The identity a hot key is registered under: a four-character signature and an id.
 struct HotKeyID {
@@ -70,6 +69,16 @@ public:
         std::uint32_t modifiers = 0;
         HotKeyID identity;
     };
+    // Who holds a combination this program could not take, when the backend can tell
+    // ("openbox's default key bindings"); none otherwise.
+    virtual std::optional<std::string> holderOf(std::uint32_t keyCode, std::uint32_t modifiers);
+    // Why the last registration of a combination was invalid, when it was not for want of a
+    // key ("the X server did not answer in time"); none otherwise.
+    virtual std::optional<std::string> invalidReason(std::uint32_t keyCode, std::uint32_t modifiers);
+    // Why a combination could not be registered with `status`, in one sentence naming the key
+    // and, where known, who holds it: "Ctrl+Alt+Down is held by openbox's default key bindings".
+    std::string refusalText(std::uint32_t keyCode, std::uint32_t modifiers, StatusCode status);
+
     // Every registered hot key by reference.
     const std::map<HotKeyRef, Registration>& registrations() const { return registrations_; }
 

@@ -1,7 +1,11 @@
 // Log.cpp: the standard and captured log sinks and the per-category logger.
 #include "Platform/Log.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <ctime>
 
 namespace platform {
 
@@ -51,14 +55,34 @@ std::string escapeControlCharacters(std::string_view text) {
     return out;
 }
 
+StderrLogSink::StderrLogSink(bool showPrivate, bool alwaysDebug, WallClock now)
+    : showPrivate_(showPrivate), alwaysDebug_(alwaysDebug), now_(std::move(now)) {
+    if (!now_)
+        now_ = [] {
+            return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+        };
+}
+
+std::string StderrLogSink::line(const LogEntry& entry, double time, bool showPrivate) {
+    const auto seconds = static_cast<std::time_t>(std::floor(time));
+    const int millis = std::clamp(static_cast<int>((time - std::floor(time)) * 1000), 0, 999);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char stamp[40];
+    const std::size_t length = std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, ".%03d", millis);
+    std::string text = std::string(stamp, length) + fraction + " " + entry.subsystem + " [" + entry.category + "] " +
+                       std::string(toString(entry.level)) + ": " + escapeControlCharacters(entry.message);
+    if (showPrivate && !entry.privateDetails.empty()) text += " " + escapeControlCharacters(entry.privateDetails);
+    return text;
+}
+
 void StderrLogSink::write(const LogEntry& entry) {
-    std::string line = entry.subsystem + " [" + entry.category + "] " + std::string(toString(entry.level)) + ": " +
-                       escapeControlCharacters(entry.message);
-    if (!entry.privateDetails.empty())
-        line += showPrivate_ ? " " + escapeControlCharacters(entry.privateDetails) : " <private>";
-    line += '\n';
+    if (entry.level == LogLevel::debug && !writesDebug()) return;
+    const std::string text = line(entry, now_(), showPrivate_) + '\n';
     std::lock_guard lock(mutex_);
-    std::fputs(line.c_str(), stderr);
+    std::fputs(text.c_str(), stderr);
 }
 
 void CapturedLog::write(const LogEntry& entry) {

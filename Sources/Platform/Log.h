@@ -1,8 +1,12 @@
 // Log.h: logging by subsystem and category ("org.vomira.Arvelo" / "windows"): levels, a public
-// message and private details, written to a sink. The standard sink writes to stderr (private
-// details shown only when ARVELO_LOG_PRIVATE=1); the simulated desktop captures entries.
+// message and private details, written to a sink. The standard sink writes timestamped lines
+// to stderr: info and above always, debug only while the debug switch is on; private details
+// only when ARVELO_LOG_PRIVATE=1, and nothing in their place otherwise. The simulated desktop
+// captures entries.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -35,17 +39,32 @@ class LogSink {
 public:
     virtual ~LogSink() = default;
     virtual void write(const LogEntry& entry) = 0;
+    // The debug switch (the user's debug-logging setting); sinks that keep every entry ignore it.
+    virtual void setDebugEnabled(bool) {}
 };
 
-// Lines "<subsystem> [<category>] <level>: <message> <details>" on stderr, message and details
-// with their control characters escaped.
+// Lines "<local date and time> <subsystem> [<category>] <level>: <message>[ <details>]" on
+// stderr, message and details with their control characters escaped. Debug entries are written
+// only while the debug switch is on or `alwaysDebug` was given (ARVELO_LOG_DEBUG=1).
 class StderrLogSink : public LogSink {
 public:
-    explicit StderrLogSink(bool showPrivate = false) : showPrivate_(showPrivate) {}
+    // Seconds since 1970, for the timestamp; the system's wall clock when not given.
+    using WallClock = std::function<double()>;
+
+    explicit StderrLogSink(bool showPrivate = false, bool alwaysDebug = false, WallClock now = {});
     void write(const LogEntry& entry) override;
+    void setDebugEnabled(bool enabled) override { debugEnabled_ = enabled; }
+    bool writesDebug() const { return alwaysDebug_ || debugEnabled_; }
+
+    // The line an entry becomes at `time`, without its line break: "2026-12-11 16:40:12.345
+    // org.vomira.Arvelo [windows] info: text", the time in the local time zone.
+    static std::string line(const LogEntry& entry, double time, bool showPrivate);
 
 private:
     bool showPrivate_;
+    bool alwaysDebug_;
+    std::atomic<bool> debugEnabled_{false};
+    WallClock now_;
     std::mutex mutex_;
 };
 

@@ -10,7 +10,8 @@ constexpr const char* kDefaultsCategory = "defaults";
 Services standardServices(Environment environment) {
     Services services;
     services.folders = Folders::fromEnvironment(environment);
-    services.log = std::make_shared<StderrLogSink>(environment.variable("ARVELO_LOG_PRIVATE") == "1");
+    services.log = std::make_shared<StderrLogSink>(environment.variable("ARVELO_LOG_PRIVATE") == "1",
+                                                   environment.variable("ARVELO_LOG_DEBUG") == "1");
     services.defaults =
         services.folders.configuration
             ? std::make_shared<UserDefaults>(*services.folders.configuration, services.logger(kDefaultsCategory))

@@ -9,7 +9,7 @@ namespace platform {
 
 // Folders from the environment; user defaults in "<configuration>/Arvelo/defaults.json" (in
 // memory when no configuration folder is known); the log on stderr, with private details shown
-// only when ARVELO_LOG_PRIVATE is "1".
+// only when ARVELO_LOG_PRIVATE is "1" and debug lines always when ARVELO_LOG_DEBUG is "1".
 Services standardServices(Environment environment);
 
 }  // namespace platform

@@ -66,12 +66,11 @@ TEST_F(ArrangerHotKeysScene, AKeyTakenByAnotherApplicationSetsTheStatusAndTheRes
     desktop.hotKeys().occupy(49, kCtrlOpt);
     hotKeys->installShortcuts();
     EXPECT_EQ(hotKeys->shortcuts.size(), 23u);
-    EXPECT_EQ(coordinator->status.get(),
-              "A Vomira shortcut is in use by another app (-9878). The menu controls still work.");
+    EXPECT_EQ(coordinator->status.get(), "Ctrl+Alt+Space is held by another program. The menu controls still work.");
     // The log names the key as the desktop writes it.
     const auto entries = desktop.log().entries();
     EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const platform::LogEntry& entry) {
-        return entry.message == "Ctrl+Alt+Space could not be registered, status -9878";
+        return entry.message == "Ctrl+Alt+Space is held by another program";
     }));
 
     desktop.movePointer({300, 300});
@@ -102,7 +101,8 @@ TEST_F(ArrangerHotKeysScene, TheWindowMapKeyFollowsItsSwitch) {
     desktop.defaults().setBoolean(kWindowMapEnabledDefault, true);
     hotKeys->updateWindowMapShortcut();
     EXPECT_FALSE(hotKeys->mapShortcut);
-    EXPECT_EQ(coordinator->status.get(), "Ctrl+Alt+W is in use by another app. Open the Window Map from the menu instead.");
+    EXPECT_EQ(coordinator->status.get(),
+              "Ctrl+Alt+W is held by another program. Open the Window Map from the menu instead.");
 }
 
 TEST_F(ArrangerHotKeysScene, FocusUnderThePointerSelectsTheDisplayAndItsTile) {

@@ -126,7 +126,8 @@ TEST_F(CoordinatorArrange, RefusalsChangeNothingButTheStatus) {
     coordinator->refresh();
     coordinator->arrangeCurrentSnapshot(std::nullopt);
     EXPECT_EQ(coordinator->status.get(),
-              "Enable Vomira in System Settings \u2192 Privacy & Security \u2192 Accessibility, then Arrange.");
+              "No EWMH window manager is running, so windows cannot be moved. Start one (openbox, xfwm4, KWin), then "
+              "Arrange.");
     EXPECT_FALSE(stateExists("restore.json"));
 }
 

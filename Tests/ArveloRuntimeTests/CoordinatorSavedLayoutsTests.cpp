@@ -210,7 +210,9 @@ TEST_F(SavedLayouts, NothingMatchedOrUntrustedChangesNothingButTheStatus) {
 
     desktop.setTrusted(false);
     recall(earlierRun(display, {{"1:1:1", "alpha"}}));
-    EXPECT_EQ(coordinator->status.get(), "Accessibility is required to restore a layout.");
+    EXPECT_EQ(coordinator->status.get(),
+              "No EWMH window manager is running, so a layout cannot be restored. Start one (openbox, xfwm4, KWin), "
+              "then try again.");
     EXPECT_EQ(state(), before);
 }
 

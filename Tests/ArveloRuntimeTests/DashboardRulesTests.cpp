@@ -5,6 +5,7 @@
 #include "CoordinatorScene.h"
 
 #include "Arvelo/Dashboard/DashboardRules.h"
+#include "Arvelo/Pictures/WindowPictures.h"
 
 using namespace arvelo;
 using arvelo::testing::CoordinatorScene;
@@ -90,7 +91,7 @@ TEST(DashboardRules, RestoreIsEnabledExactlyForSlotsWithASavedLayout) {
         if (slotRestorable(saved, slot)) restorable.push_back(slot);
     EXPECT_EQ(restorable, std::vector<int>{3});
     EXPECT_STREQ(previewsButtonLabel(true), "Refresh window previews");
-    EXPECT_STREQ(previewsButtonLabel(false), "Allow window previews");
+    EXPECT_STREQ(previewsButtonLabel(false), "Check window previews again");
 }
 
 class DashboardOperations : public CoordinatorScene {
@@ -159,6 +160,43 @@ TEST_F(DashboardOperations, TheGapIsStoredAndTheLayoutAppliedAgain) {
     EXPECT_EQ(desktop.defaults().number("gap"), 24);
     desktop.advance(1);
     EXPECT_NE(windows[0].frame(), before);
+}
+
+TEST(DashboardStatusDot, NeverGreenBesideTrouble) {
+    const struct {
+        const char* status;
+        bool trouble;
+    } cases[] = {
+        {"Drag a window to a screen edge to dock it, or choose Set Windows.", false},
+        {"3 docked windows. Drag a title bar to an edge to dock, or onto the Desktop to float it.", false},
+        {"All windows are free again. Choose Set Windows to give every window its own space.", false},
+        {"Desktop focused. Step out to return to your windows.", false},
+        {"Saved Layout 3.", false},
+        {"Layout 2 restored.", false},
+        {"Original window positions restored.", false},
+        {"", false},
+        {"Window previews unavailable: The list of windows could not be read from the X server. Native windows have "
+         "been kept visible.",
+         true},
+        {"Editor refused a window change. Restore or exclude it.", true},
+        {"Could not write restore.json: if Vomira stops unexpectedly, windows cannot be put back.", true},
+        {"No EWMH window manager is running, so windows cannot be moved. Start one (openbox, xfwm4, KWin), then "
+         "Arrange.",
+         true},
+        {"Ctrl+Alt+Down is held by openbox's default key bindings. The menu controls still work.", true},
+        {"A Rev & Uzidu shortcut is not available: Super+Alt+F is held by another program. Record another shortcut "
+         "in Settings, Shortcuts.",
+         true},
+        {"Saved Layout 4 for this session only: it could not be written to disk.", true},
+        {"The last layout could not be read, so nothing was resumed.", true},
+        {"Layout 5 is empty.", true},
+        {WindowPictures::kAllowStatus, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(statusReportsTrouble(c.status), c.trouble) << c.status;
+        EXPECT_EQ(statusDotGreen(true, c.status), !c.trouble) << c.status;
+        EXPECT_FALSE(statusDotGreen(false, c.status)) << c.status;
+    }
 }
 
 }  // namespace

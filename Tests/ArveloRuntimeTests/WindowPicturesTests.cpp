@@ -162,7 +162,7 @@ TEST_F(WindowPicturesTest, AWindowListThatCannotBeReadIsReportedAndEndsThePass) 
 
     EXPECT_TRUE(capture().empty());
     EXPECT_EQ(coordinator->status.get(),
-              "Window previews unavailable: The window server did not answer.. Native windows have been kept visible.");
+              "Window previews unavailable: The window server did not answer. Native windows have been kept visible.");
     EXPECT_TRUE(desktop.world().captures.empty());
     EXPECT_EQ(chromeRefreshes(), refreshesBefore);
 }

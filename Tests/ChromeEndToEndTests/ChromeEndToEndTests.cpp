@@ -2,7 +2,7 @@
 // application's three windows as the real arvelo tiles them (the large-minimum window shares a
 // tile with another as its tab). The tab bar sits directly above its shown window in the
 // server's stacking order; clicking the other tab shows that window; dragging a seam handle moves the seam and both neighbours follow; a tab dragged
-// shows the drop preview; ⌃⌥Return shows the zoom bar. After each step the server's list holds
+// shows the drop preview; Ctrl+Alt+Return shows the zoom bar. After each step the server's list holds
 // exactly the panels that should be there. The same with a compositing manager (xcompmgr).
 // Screenshots of every panel kind go to the build folder.
 #include "ArveloSession.h"

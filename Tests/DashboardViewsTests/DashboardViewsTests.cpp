@@ -104,9 +104,11 @@ TEST_F(DashboardViews, HeaderAndBannersFollowTheFlagsAndOnlyTheirPartRedraws) {
     EXPECT_EQ(window->windowTitle(), "Vomira");
     EXPECT_EQ(window->size(), QSize(1080, 740));
     EXPECT_EQ(window->minimumSize(), QSize(840, 580));
-    EXPECT_TRUE(labelShown(window, "Vomira needs Accessibility to move and resize your windows."));
+    EXPECT_TRUE(labelShown(window,
+                           "No EWMH window manager is running, so Vomira cannot move or resize your windows. Start one "
+                           "(openbox, xfwm4, KWin)."));
     EXPECT_FALSE(findText(window, "Set Windows")->isEnabled());
-    EXPECT_FALSE(findText(window, "Free All")->isEnabled());
+    EXPECT_FALSE(findText(window, "Free All Windows")->isEnabled());
     EXPECT_TRUE(findText(window, "Refresh")->isEnabled());
 
     const auto before = window->rebuilds();
@@ -134,10 +136,12 @@ TEST_F(DashboardViews, HeaderAndBannersFollowTheFlagsAndOnlyTheirPartRedraws) {
     EXPECT_FALSE(window->isVisible());
     coordinator->showDashboard();
     flush();
-    EXPECT_FALSE(labelShown(window, "Vomira needs Accessibility to move and resize your windows."));
+    EXPECT_FALSE(labelShown(window,
+                            "No EWMH window manager is running, so Vomira cannot move or resize your windows. Start "
+                            "one (openbox, xfwm4, KWin)."));
     EXPECT_FALSE(labelShown(window, "Window positions from a previous session are available."));
     EXPECT_FALSE(findText(window, "Resume layout")->isVisibleTo(window));
-    EXPECT_TRUE(findText(window, "Free All")->isEnabled());
+    EXPECT_TRUE(findText(window, "Free All Windows")->isEnabled());
     window->resize(1080, 740);
     QApplication::processEvents();
     screenshot(window, "dashboard");
@@ -147,7 +151,7 @@ TEST_F(DashboardViews, FreeAllReplacesTheRestoresSentence) {
     openThree();
     startViews();
     DashboardWindow* window = dashboard();
-    findText(window, "Free All")->click();
+    findText(window, "Free All Windows")->click();
     flush();
     EXPECT_EQ(coordinator->status.get(), Coordinator::kFreedStatus);
     EXPECT_FALSE(coordinator->autoTile.get());

@@ -1,6 +1,7 @@
 // OnboardingTests.cpp: the welcome guide: one window, closing marks onboarding completed and
 // releases its polling claim, "Done", the try-it wording and the activity dot.
 #include "KitWindowsScene.h"
+#include "TenvikKit/Gestures/GestureMonitor.h"
 #include "TenvikKit/Views/KitWindow.h"
 #include "TenvikKit/Views/OnboardingView.h"
 #include "TenvikKit/Views/OnboardingWindowController.h"
@@ -67,9 +68,9 @@ TEST_F(Onboarding, TryItWordingAndTheActivityDot) {
         QStringList lines;
     };
     const Case cases[] = {
-        {true, HotKey{35, 0x900}, {"Tap the trackpad with three fingers", "or press \u2325\u2318P"}},
-        {true, std::nullopt, {"Tap the trackpad with three fingers"}},
-        {false, HotKey{35, 0x900}, {"Press \u2325\u2318P"}},
+        {true, HotKey{35, 0x900}, {"Tap the touchpad with three fingers", "or press Super+Alt+P"}},
+        {true, std::nullopt, {"Tap the touchpad with three fingers"}},
+        {false, HotKey{35, 0x900}, {"Press Super+Alt+P"}},
         {false, std::nullopt, {"Enable a shortcut in Settings to try pinning."}},
     };
     for (const Case& c : cases) {
@@ -94,14 +95,30 @@ TEST_F(Onboarding, TryItWordingAndTheActivityDot) {
     EXPECT_EQ(view.stepThreeLines(), (QStringList{"Enable a shortcut in Settings to try pinning."}));
 }
 
-TEST_F(Onboarding, PermissionRowsFollowPolling) {
-    scene.desktop.setScreenCaptureAccess(false);
+TEST_F(Onboarding, TheFirstStepShowsWhatCanBeMissingAndFollowsPolling) {
+    scene.desktop.setTrusted(false);
+    scene.desktop.panels().compositing = false;
     controller.show();
     OnboardingView& view = *controller.view();
-    EXPECT_EQ(view.screenRecordingRow()->icon()->accessibleName(), "Not granted");
-    scene.desktop.setScreenCaptureAccess(true);
+    const auto marks = [&view] {
+        QStringList marks;
+        for (const RequirementRow* row : view.requirements()->rows())
+            if (!row->isHidden()) marks << row->texts().front() + ": " + row->icon()->accessibleName();
+        return marks;
+    };
+    // The X11 session is always there while this runs: not a step.
+    EXPECT_EQ(marks(),
+              (QStringList{"Window manager: Missing", "Compositing manager: Missing", "Touchpad access: Missing"}));
+    scene.desktop.setTrusted(true);
+    scene.desktop.panels().compositing = true;
     scene.desktop.advance(1.0);
-    EXPECT_EQ(view.screenRecordingRow()->icon()->accessibleName(), "Granted");
+    EXPECT_EQ(marks(),
+              (QStringList{"Window manager: Available", "Compositing manager: Available", "Touchpad access: Missing"}));
+    // Without read access to /dev/input the row says how to get it.
+    scene.context.shared.activity->gesturesUnavailableReason = std::string(GestureMonitor::kNoPermissionReason);
+    const RequirementRow* touchpad = view.requirements()->rows()[2];
+    EXPECT_EQ(touchpad->remedyLabel()->text().toStdString(),
+              "Add yourself to the input group (sudo usermod -aG input $USER) and log in again.");
 }
 
 }  // namespace

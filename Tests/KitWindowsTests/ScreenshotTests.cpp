@@ -74,7 +74,7 @@ TEST_P(Screenshots, EveryTabAndTheGuide) {
         scene.context.shared.activity->gesturesAvailable = false;
         scene.context.shared.activity->gesturesUnavailableReason = std::string("No touchpad was found.");
         scene.context.shared.activity->hotKeyRegistrationError =
-            std::string("hotkey \u2325\u2318F registration failed status=-9878");
+            std::string("Super+Alt+F is held by another program. Record another shortcut in Settings, Shortcuts.");
         scene.settings().setFocusAllowedApplicationIDs({"XTerm", "org.gnome.Nautilus", "com.apple.Spotlight", "long.App"});
         scene.settings().setPinOpacity(0.85);
         SettingsWindowController settings(scene.context);

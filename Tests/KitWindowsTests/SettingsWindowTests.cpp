@@ -2,6 +2,7 @@
 // polling claim) and the behaviour of each tab over the shared settings, activity and
 // permissions objects.
 #include "KitWindowsScene.h"
+#include "TenvikKit/Gestures/GestureMonitor.h"
 #include "TenvikKit/Views/FocusSettingsTab.h"
 #include "TenvikKit/Views/GeneralSettingsTab.h"
 #include "TenvikKit/Views/KitWindow.h"
@@ -148,9 +149,11 @@ TEST_F(SettingsWindow, ShortcutsTabGesturesAndRegistrationErrors) {
     auto* error = tab.findChild<QLabel*>("hotKeyRegistrationError");
     auto* errorRow = tab.findChild<QWidget*>("hotKeyRegistrationErrorRow");
     EXPECT_FALSE(shown(errorRow));
-    activity.hotKeyRegistrationError = std::string("hotkey \u2325\u2318F registration failed status=-9878");
+    activity.hotKeyRegistrationError =
+        std::string("Super+Alt+F is held by another program. Record another shortcut in Settings, Shortcuts.");
     EXPECT_TRUE(shown(errorRow));
-    EXPECT_EQ(error->text().toStdString(), "hotkey \u2325\u2318F registration failed status=-9878");
+    EXPECT_EQ(error->text().toStdString(),
+              "Super+Alt+F is held by another program. Record another shortcut in Settings, Shortcuts.");
     activity.hotKeyRegistrationError = std::nullopt;
     EXPECT_FALSE(shown(errorRow));
 }
@@ -193,47 +196,63 @@ TEST_F(SettingsWindow, PinTabShowsAndWritesTheThreeSettings) {
     EXPECT_TRUE(tab.borderSwitch()->isChecked());
 }
 
-TEST_F(SettingsWindow, PermissionsTabOnX11) {
+TEST_F(SettingsWindow, PermissionsTabShowsTheDesktopAsItIs) {
     struct Case {
         const char* what;
-        bool screen, accessibility, prompted;
-        bool screenButton, accessibilityButton, screenWhy;
-        const char* screenLabel;
+        bool windowManager, compositing;
+        const char* touchpadReason;  // none when null
+        std::vector<std::string> states;
+        std::vector<bool> remedies;
     };
     const Case cases[] = {
-        {"both granted", true, true, false, false, false, false, "Granted"},
-        {"screen recording never asked for", false, true, false, true, false, true, "Not granted"},
-        {"asked, still not granted: nothing to open here", false, true, true, false, false, true, "Not granted"},
-        {"accessibility missing", true, false, false, false, true, false, "Granted"},
+        {"all there",
+         true,
+         true,
+         nullptr,
+         {"This is an X11 session.", "An EWMH window manager is running.", "A compositing manager is running.",
+          "The touchpad under /dev/input can be read."},
+         {false, false, false, false}},
+        {"bare X server, no access to /dev/input",
+         false,
+         false,
+         GestureMonitor::kNoPermissionReason,
+         {"This is an X11 session.", "No EWMH window manager is running.",
+          "No compositing manager is running: panels are drawn opaque.", "No permission to read /dev/input."},
+         {false, true, true, true}},
+        {"no touchpad",
+         true,
+         false,
+         GestureMonitor::kNoTouchpadReason,
+         {"This is an X11 session.", "An EWMH window manager is running.",
+          "No compositing manager is running: panels are drawn opaque.", "No touchpad was found."},
+         {false, false, true, true}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::KitWindowsScene local;
-        local.desktop.setScreenCaptureAccess(c.screen);
-        local.desktop.setTrusted(c.accessibility);
-        PermissionsManager& model = *local.context.shared.permissions;
-        model.refresh();
-        if (c.prompted) model.requestScreenRecording();
+        local.desktop.setTrusted(c.windowManager);
+        local.desktop.panels().compositing = c.compositing;
+        local.context.shared.permissions->refresh();
+        local.context.shared.activity->gesturesAvailable = c.touchpadReason == nullptr;
+        if (c.touchpadReason) local.context.shared.activity->gesturesUnavailableReason = std::string(c.touchpadReason);
         PermissionsSettingsTab tab(local.context);
         tab.show();
-        EXPECT_EQ(shown(tab.screenRecordingRow()->button()), c.screenButton);
-        EXPECT_EQ(shown(tab.accessibilityRow()->button()), c.accessibilityButton);
-        EXPECT_EQ(shown(tab.screenRecordingRow()->whyLabel()), c.screenWhy);
-        EXPECT_EQ(tab.screenRecordingRow()->icon()->accessibleName().toStdString(), c.screenLabel);
-        EXPECT_TRUE(shown(tab.findChild<QLabel*>("noPaneNote")));
-        if (c.screenButton) {
-            EXPECT_EQ(tab.screenRecordingRow()->button()->text().toStdString(), "Grant\u2026");
-            local.desktop.setScreenCaptureAccess(true);
-            tab.screenRecordingRow()->button()->click();  // asks, and the answer shows at once
-            EXPECT_FALSE(shown(tab.screenRecordingRow()->button()));
-            EXPECT_EQ(tab.screenRecordingRow()->icon()->accessibleName(), "Granted");
+        std::vector<std::string> states;
+        std::vector<bool> remedies;
+        for (const RequirementRow* row : tab.requirements()->rows()) {
+            states.push_back(row->stateLabel()->text().toStdString());
+            remedies.push_back(shown(row->remedyLabel()));
         }
+        EXPECT_EQ(states, c.states);
+        EXPECT_EQ(remedies, c.remedies);
+        EXPECT_TRUE(shown(tab.findChild<QLabel*>("noPromptNote")));
+        EXPECT_TRUE(tab.findChildren<QPushButton*>().empty()) << "nothing to press";
     }
     // Polling flips a row while the window is open.
     controller.show(SettingsTab::permissions);
     scene.desktop.setTrusted(false);
     scene.desktop.advance(1.0);
-    EXPECT_EQ(controller.permissionsTab()->accessibilityRow()->icon()->accessibleName(), "Not granted");
+    EXPECT_EQ(controller.permissionsTab()->requirements()->rows()[1]->icon()->accessibleName(), "Missing");
 }
 
 class FocusTab : public SettingsWindow {

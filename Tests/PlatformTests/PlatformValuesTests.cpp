@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <unordered_set>
 
 using namespace platform;
@@ -80,12 +82,69 @@ TEST(Logger, TextFromOutsideNeverBreaksOrForgesALine) {
     };
     for (const auto& c : cases) EXPECT_EQ(escapeControlCharacters(c.text), c.written) << c.text;
 
-    // The stderr sink writes one line per entry, details included when it shows them.
-    StderrLogSink sink(true);
+    // The stderr sink writes one timestamped line per entry, details included when it shows them.
+    StderrLogSink sink(true, false, [] { return 0.0; });
     testing::internal::CaptureStderr();
     sink.write({LogLevel::info, "org.vomira.Arvelo", "windows", "URL skipped\nforged", "arvelo://x\ny"});
     const std::string written = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(written, "org.vomira.Arvelo [windows] info: URL skipped\\nforged arvelo://x\\ny\n");
+    EXPECT_EQ(written, StderrLogSink::line({LogLevel::info, "org.vomira.Arvelo", "windows", "", ""}, 0, true) +
+                           "URL skipped\\nforged arvelo://x\\ny\n");
+}
+
+TEST(StderrLog, LinesCarryTheTimeAndDebugWaitsForTheSwitch) {
+    // The time is the local one: pinned to UTC here so the text is known.
+    const char* zone = std::getenv("TZ");
+    const std::string saved = zone ? zone : "";
+    setenv("TZ", "UTC", 1);
+    tzset();
+    const struct {
+        LogEntry entry;
+        double time;
+        bool showPrivate;
+        std::string line;
+    } cases[] = {
+        {{LogLevel::info, "org.vomira.Arvelo", "windows", "arranged", ""},
+         1796995212.3456,
+         false,
+         "2026-12-11 13:20:12.345 org.vomira.Arvelo [windows] info: arranged"},
+        {{LogLevel::error, "org.vomira.Tenvik", "hotkey", "Super+Alt+F is held by another program", ""},
+         0.9995,
+         false,
+         "1970-01-01 00:00:00.999 org.vomira.Tenvik [hotkey] error: Super+Alt+F is held by another program"},
+        // Private details are left out without a marker, or shown when asked.
+        {{LogLevel::info, "org.vomira.Tenvik", "pin", "raise no-match pid=7", "Editor"},
+         0,
+         false,
+         "1970-01-01 00:00:00.000 org.vomira.Tenvik [pin] info: raise no-match pid=7"},
+        {{LogLevel::info, "org.vomira.Tenvik", "pin", "raise no-match pid=7", "Editor"},
+         0,
+         true,
+         "1970-01-01 00:00:00.000 org.vomira.Tenvik [pin] info: raise no-match pid=7 Editor"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(StderrLogSink::line(c.entry, c.time, c.showPrivate), c.line);
+
+    const LogEntry debug{LogLevel::debug, "org.vomira.Tenvik", "hotkey", "hotkey pressed action=togglePin", ""};
+    const LogEntry info{LogLevel::info, "org.vomira.Tenvik", "hotkey", "registered Super+Alt+P", ""};
+    const auto written = [](StderrLogSink& sink, const LogEntry& entry) {
+        testing::internal::CaptureStderr();
+        sink.write(entry);
+        return testing::internal::GetCapturedStderr();
+    };
+    StderrLogSink quiet(false, false, [] { return 0.0; });
+    EXPECT_EQ(written(quiet, debug), "");
+    EXPECT_NE(written(quiet, info), "");
+    quiet.setDebugEnabled(true);
+    EXPECT_NE(written(quiet, debug), "");
+    quiet.setDebugEnabled(false);
+    EXPECT_EQ(written(quiet, debug), "");
+    StderrLogSink always(false, true, [] { return 0.0; });
+    EXPECT_NE(written(always, debug), "");
+
+    if (zone)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 }  // namespace

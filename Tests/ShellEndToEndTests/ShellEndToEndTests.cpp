@@ -149,8 +149,9 @@ TEST_F(ShellEndToEnd, UsageVersionAndRefusedCommandLinesEndAtOnceAndHandNothingO
     EXPECT_EQ(log().find("handed over"), std::string::npos) << log();
 }
 
-TEST_F(ShellEndToEnd, ThePermissionsWindowOfAFirstLaunchNamesItselfOnce) {
-    std::ofstream(session.home.path("config/Arvelo/defaults.json")) << "{}";  // never dismissed
+TEST_F(ShellEndToEnd, ThePermissionsWindowNotYetClosedNamesItselfOnce) {
+    // The welcome guide was done, the permissions window never closed.
+    std::ofstream(session.home.path("config/Arvelo/defaults.json")) << R"({"settings.hasCompletedOnboarding": true})";
     ChildProcess& arvelo = session.runArvelo();
     ASSERT_TRUE(listening()) << log();
     std::string title;

@@ -1,5 +1,6 @@
 // AppSettingsTests.cpp: loading, normalising, migrating and saving the kit's settings, the
 // shortcut texts, and the one-time import of the standalone kit's settings.
+#include "KitScene.h"
 #include "Platform/Files.h"
 #include "TenvikKit/Settings/AppSettings.h"
 #include "TenvikKit/Settings/StandaloneImport.h"
@@ -50,7 +51,7 @@ TEST(AppSettings, AnEmptyStoreGivesTheDefaultsAndThenHoldsAllTwelveKeys) {
     EXPECT_EQ(settings.focusAllowedApplicationIDs(), AppSettings::defaultFocusAllowedApplicationIDs());
 
     EXPECT_EQ(defaults->dictionary().size(), 12u);
-    EXPECT_EQ(defaults->data(AppSettings::kPinHotKeyKey), HotKey::encode(HotKey{35, 2304}));
+    EXPECT_EQ(defaults->string(AppSettings::kPinHotKeyKey), "Super+Alt+P");
     EXPECT_EQ(defaults->string(AppSettings::kTapGestureActionKey), "togglePin");
     // One save per property while loading.
     EXPECT_EQ(posts, 12);
@@ -156,14 +157,57 @@ TEST(AppSettings, LoadingNormalisesEveryStoredForm) {
     }
 }
 
+TEST(AppSettings, ShortcutsAreStoredAsTextAndReadBack) {
+    struct Case {
+        const char* name;
+        DefaultsValue stored;
+        std::optional<HotKey> loaded;
+        DefaultsValue written;
+        bool logged;
+    };
+    const Case cases[] = {
+        {"text", "Super+Shift+K", HotKey{40, 0x300}, "Super+Shift+K", false},
+        {"text as a person writes it", "ctrl+alt+page down", HotKey{121, 0x1800}, "Ctrl+Alt+Page Down", false},
+        {"none", nullptr, std::nullopt, nullptr, false},
+        {"none as an empty text", "", std::nullopt, nullptr, false},
+        {"earlier encoded form, read once", data(R"({"keyCode":49,"modifiers":4352})"), HotKey{49, 0x1100},
+         "Super+Ctrl+Space", false},
+        {"earlier encoded none", data("null"), std::nullopt, nullptr, false},
+        {"malformed text", "Super+Alt+", AppSettings::kDefaultFocusHotKey, "Super+Alt+F", true},
+        {"unknown modifier", "Hyper+F", AppSettings::kDefaultFocusHotKey, "Super+Alt+F", true},
+        {"glyphs", "\u2325\u2318F", AppSettings::kDefaultFocusHotKey, "Super+Alt+F", true},
+        {"a number", 35, AppSettings::kDefaultFocusHotKey, "Super+Alt+F", true},
+        {"undecodable encoded form", data("\x01garbage"), AppSettings::kDefaultFocusHotKey, "Super+Alt+F", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::KitScene scene;
+        auto defaults = store({{AppSettings::kFocusHotKeyKey, c.stored},
+                               {AppSettings::kPinOpacityKey, 0.5},
+                               {AppSettings::kPinIdleFPSKey, 15}});
+        NotificationCenter center;
+        AppSettings settings(defaults, center);
+        EXPECT_EQ(settings.focusHotKey(), c.loaded);
+        EXPECT_EQ(*defaults->object(AppSettings::kFocusHotKeyKey), c.written);
+        // Nothing else in the file is lost to a bad shortcut.
+        EXPECT_EQ(settings.pinOpacity(), 0.5);
+        EXPECT_EQ(settings.pinIdleFPS(), 15);
+        EXPECT_EQ(settings.pinHotKey(), AppSettings::kDefaultPinHotKey);
+        const auto lines = scene.logLines("app");
+        EXPECT_EQ(lines.size(), c.logged ? 1u : 0u);
+        if (c.logged && !lines.empty()) {
+            EXPECT_NE(lines[0].find(AppSettings::kFocusHotKeyKey), std::string::npos) << lines[0];
+            EXPECT_NE(lines[0].find("using Super+Alt+F"), std::string::npos) << lines[0];
+        }
+    }
+}
+
 TEST(AppSettings, TheEscapeMigrationIsWrittenBackAtOnce) {
     auto defaults =
         store({{AppSettings::kReleaseAllHotKeyKey, DefaultsValue::binary(HotKey::encode(kOptionCommandEscape))}});
     NotificationCenter center;
     AppSettings settings(defaults, center);
-    std::optional<HotKey> stored;
-    ASSERT_TRUE(HotKey::decode(*defaults->data(AppSettings::kReleaseAllHotKeyKey), stored));
-    EXPECT_EQ(stored, AppSettings::kDefaultReleaseAllHotKey);
+    EXPECT_EQ(defaults->string(AppSettings::kReleaseAllHotKeyKey), "Super+Alt+R");
 }
 
 TEST(AppSettings, ALegacyOpacityMovesUnderTheNewKeyOnce) {
@@ -226,7 +270,7 @@ TEST(AppSettings, SettersNormaliseSaveAndTellObserversOnlyOfChanges) {
     EXPECT_EQ(posts, 1);
     settings.setFocusHotKey(std::nullopt);
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(defaults->data(AppSettings::kFocusHotKeyKey), HotKey::encode(std::nullopt));
+    EXPECT_TRUE(defaults->object(AppSettings::kFocusHotKeyKey)->is_null());
 
     AppSettings reloaded(defaults, center);
     EXPECT_FALSE(reloaded.focusHotKey().has_value());
@@ -256,17 +300,18 @@ TEST(HotKey, TextsAndMenuKeyEquivalents) {
         std::optional<MenuKeyEquivalent> menu;
     };
     const Case cases[] = {
-        {AppSettings::kDefaultPinHotKey, "⌥⌘P", MenuKeyEquivalent{"p", kMenuOptionFlag | kMenuCommandFlag}},
-        {AppSettings::kDefaultFocusHotKey, "⌥⌘F", MenuKeyEquivalent{"f", kMenuOptionFlag | kMenuCommandFlag}},
-        {AppSettings::kDefaultReleaseAllHotKey, "⌥⌘R", MenuKeyEquivalent{"r", kMenuOptionFlag | kMenuCommandFlag}},
-        {{122, HotKey::kControl | HotKey::kShift}, "⌃⇧F1", std::nullopt},
-        {{200, HotKey::kCommand}, "⌘Key 200", std::nullopt},
-        {{49, 0x900}, "⌥⌘Space", std::nullopt},
-        {{126, 0x900}, "⌥⌘↑", std::nullopt},
-        {{53, 0x1000}, "⌃⎋", std::nullopt},
-        {{29, 0x1a00}, "⌃⌥⇧0", MenuKeyEquivalent{"0", kMenuControlFlag | kMenuOptionFlag | kMenuShiftFlag}},
+        {AppSettings::kDefaultPinHotKey, "Super+Alt+P", MenuKeyEquivalent{"p", kMenuOptionFlag | kMenuCommandFlag}},
+        {AppSettings::kDefaultFocusHotKey, "Super+Alt+F", MenuKeyEquivalent{"f", kMenuOptionFlag | kMenuCommandFlag}},
+        {AppSettings::kDefaultReleaseAllHotKey, "Super+Alt+R",
+         MenuKeyEquivalent{"r", kMenuOptionFlag | kMenuCommandFlag}},
+        {{122, HotKey::kControl | HotKey::kShift}, "Ctrl+Shift+F1", std::nullopt},
+        {{200, HotKey::kCommand}, "Super+Key 200", std::nullopt},
+        {{49, 0x900}, "Super+Alt+Space", std::nullopt},
+        {{126, 0x900}, "Super+Alt+Up", std::nullopt},
+        {{53, 0x1000}, "Ctrl+Escape", std::nullopt},
+        {{29, 0x1a00}, "Ctrl+Alt+Shift+0", MenuKeyEquivalent{"0", kMenuControlFlag | kMenuOptionFlag | kMenuShiftFlag}},
         // Bits besides the four modifiers are carried but neither shown nor mapped.
-        {{0, 0x100 | 0x4}, "⌘A", MenuKeyEquivalent{"a", kMenuCommandFlag}},
+        {{0, 0x100 | 0x4}, "Super+A", MenuKeyEquivalent{"a", kMenuCommandFlag}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.key.displayString(), c.text);

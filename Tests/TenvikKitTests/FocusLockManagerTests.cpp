@@ -20,7 +20,7 @@ public:
         lock->onStateChange = [this] { ++stateChanges; };
         fixture.openWindow("Fixture", {100, 100, 400, 300});
         xlogo.openWindow("xlogo", {600, 100, 300, 300});
-        password.openWindow("1Password", {100, 500, 300, 300});
+        password.openWindow("KeePassXC", {100, 500, 300, 300});
     }
 
     // Activates an application as the user would, and lets its notification arrive.
@@ -33,7 +33,7 @@ public:
     test::KitScene scene;
     AppHandle fixture = scene.desktop.launch("org.vomira.ArveloFixture", "Fixture");
     AppHandle xlogo = scene.desktop.launch("XLogo", "xlogo");
-    AppHandle password = scene.desktop.launch("com.1password.1password", "1Password");
+    AppHandle password = scene.desktop.launch("org.keepassxc.KeePassXC", "KeePassXC");
     std::unique_ptr<FocusLockManager> lock;
     int stateChanges = 0;
 };
@@ -102,9 +102,28 @@ TEST_F(FocusLock, AllowedApplicationsPauseTheLockAndTheLockedOneEndsThePause) {
         std::function<AppHandle(FocusLock&)> app;
     };
     const Case cases[] = {
-        {"the user's allowed list", [](FocusLock&) {}, [](FocusLock& t) { return t.password; }},
-        {"the system's allowlist", [](FocusLock&) {},
-         [](FocusLock& t) { return t.scene.desktop.launch("com.apple.systempreferences", "Settings"); }},
+        {"the user's allowed list",
+         [](FocusLock& t) { t.scene.settings->setFocusAllowedApplicationIDs({"org.keepassxc.KeePassXC"}); },
+         [](FocusLock& t) { return t.password; }},
+        {"a keyring prompt", [](FocusLock&) {},
+         [](FocusLock& t) { return t.scene.desktop.launch("Gcr-prompter", "gcr-prompter"); }},
+        {"a polkit password prompt", [](FocusLock&) {},
+         [](FocusLock& t) {
+             return t.scene.desktop.launch("Polkit-gnome-authentication-agent-1",
+                                           "polkit-gnome-authentication-agent-1");
+         }},
+        {"a screen locker", [](FocusLock&) {},
+         [](FocusLock& t) { return t.scene.desktop.launch("XScreenSaver", "xscreensaver"); }},
+        {"an input method", [](FocusLock&) {},
+         [](FocusLock& t) { return t.scene.desktop.launch("org.fcitx.Fcitx5", "fcitx5"); }},
+        {"a panel: no ordinary window", [](FocusLock&) {},
+         [](FocusLock& t) {
+             platform::sim::App panel;
+             panel.applicationID = "Xfce4-panel";
+             panel.name = "xfce4-panel";
+             panel.activationPolicy = platform::ActivationPolicy::accessory;
+             return t.scene.desktop.launch(panel);
+         }},
         {"the temporary allowance", [](FocusLock& t) { t.lock->setTemporaryAllowedPID(t.xlogo.pid()); },
          [](FocusLock& t) { return t.xlogo; }},
         {"an identifier added to the allowed list",
@@ -259,7 +278,9 @@ TEST(FocusActivationPolicy, NormalisedIdentifiers) {
         {"Org.Example.MixedCase", "Org.Example.MixedCase"},
     };
     for (const Case& c : cases) EXPECT_EQ(FocusActivationPolicy::normalizedApplicationID(c.text), c.expected) << c.text;
-    EXPECT_EQ(FocusActivationPolicy::systemAllowlist().size(), 3u);
+    // The always-allowed identifiers are in the form a lookup compares: normalised already.
+    for (const std::string& id : FocusActivationPolicy::systemAllowlist())
+        EXPECT_EQ(FocusActivationPolicy::normalizedApplicationID(id), id);
 
     // Entries stored in any earlier form still name their application.
     struct Allow {

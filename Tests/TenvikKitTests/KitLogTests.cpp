@@ -72,13 +72,13 @@ TEST_F(KitLog, TheFileFollowsTheSettingAndKeepsPrivateDetailsOut) {
     auto follow = Log::followDebugLoggingSetting(scene.desktop.services().defaults, scene.center);
     scene.settings->setDebugLoggingEnabled(true);
     Log::pin().debug("raiseSourceWindow no-match pid=7", "title=Secret Plans");
-    Log::hotkey().error("hotkey ⌥⌘P registration failed status=-9878");
+    Log::hotkey().error("Super+Alt+P is held by another program");
     scene.settings->setDebugLoggingEnabled(false);
     Log::gesture().debug("three-finger tap detected");
 
     EXPECT_EQ(readAll(logFile()),
               "1700000000.25 [debug] [pin] raiseSourceWindow no-match pid=7 <private>\n"
-              "1700000000.25 [error] [hotkey] hotkey ⌥⌘P registration failed status=-9878\n");
+              "1700000000.25 [error] [hotkey] Super+Alt+P is held by another program\n");
     // The unified side carries the private details, marked as such.
     const auto entries = scene.desktop.log().entries();
     const auto pin = std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.category == "pin"; });

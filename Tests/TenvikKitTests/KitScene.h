@@ -1,5 +1,5 @@
 // KitScene.h: a simulated desktop for the kit's tests: the settings over its defaults, a
-// captured kit log, a few applications (the fixture, xlogo, an allowed password manager), and a
+// captured kit log, a few applications (the fixture, xlogo, a password manager), and a
 // workspace that can refuse or ignore activation requests the way a window manager might.
 #pragma once
 

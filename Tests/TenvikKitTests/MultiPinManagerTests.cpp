@@ -63,7 +63,7 @@ TEST(MultiPinManager, AFailedPinStaysVisibleUntilTheNextToggle) {
     scene.desktop.setScreenCaptureAccess(false);
     scene.manager.togglePinCurrentWindow();
     ASSERT_EQ(scene.manager.pins().size(), 1u);
-    EXPECT_EQ(scene.manager.pinnedWindowDescription(), "Screen Recording permission required");
+    EXPECT_EQ(scene.manager.pinnedWindowDescription(), "Pinning needs the X server's Composite extension");
     EXPECT_TRUE(scene.manager.lastPinFailed());
     EXPECT_FALSE(scene.manager.hasLivePin());
 

@@ -3,6 +3,8 @@
 // entry, including a folder that cannot be written.
 #include "KitScene.h"
 #include "Platform/LoginItem.h"
+#include "TenvikKit/Gestures/GestureMonitor.h"
+#include "TenvikKit/Permissions/DesktopRequirements.h"
 #include "TenvikKit/Permissions/LaunchAtLoginManager.h"
 #include "TenvikKit/Permissions/PermissionsManager.h"
 
@@ -102,6 +104,45 @@ TEST(LaunchAtLogin, AFolderThatCannotBeWrittenFailsClearlyAndChangesNothing) {
     const auto lines = scene.logLines("app");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("error: launch at login update failed enabled=true error=", 0), 0u) << lines[0];
+}
+
+TEST(DesktopRequirements, EachRowTellsItsStateAndOnlyWhatCanBeMissingIsAStep) {
+    const struct {
+        const char* what;
+        bool windowManager, compositing, touchpad;
+        const char* touchpadReason;  // none when null
+        std::vector<bool> met;
+        std::vector<bool> remedy;
+    } cases[] = {
+        {"everything", true, true, true, nullptr, {true, true, true, true}, {false, false, false, false}},
+        {"nothing", false, false, false, GestureMonitor::kNoPermissionReason, {true, false, false, false},
+         {false, true, true, true}},
+        // A touchpad that cannot tell three fingers: the reason is the state, and nothing can be done.
+        {"two-finger touchpad", true, true, false, GestureMonitor::kNoThreeFingersReason, {true, true, true, false},
+         {false, false, false, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DesktopFacts facts;
+        facts.windowManager = c.windowManager;
+        facts.compositingManager = c.compositing;
+        facts.touchpadReadable = c.touchpad;
+        if (c.touchpadReason) facts.touchpadUnavailableReason = c.touchpadReason;
+        const auto rows = desktopRequirements(facts);
+        ASSERT_EQ(rows.size(), 4u);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i].met, c.met[i]) << rows[i].title;
+            EXPECT_EQ(!rows[i].remedy.empty(), c.remedy[i]) << rows[i].title;
+            EXPECT_FALSE(rows[i].state.empty());
+        }
+        // The session is always so while the program runs: never a step.
+        const auto steps = desktopSteps(facts);
+        ASSERT_EQ(steps.size(), 3u);
+        EXPECT_EQ(steps[0].kind, DesktopRequirement::Kind::windowManager);
+    }
+    DesktopFacts twoFingers;
+    twoFingers.touchpadUnavailableReason = GestureMonitor::kNoThreeFingersReason;
+    EXPECT_EQ(desktopRequirements(twoFingers)[3].state, GestureMonitor::kNoThreeFingersReason);
 }
 
 }  // namespace

@@ -222,8 +222,8 @@ TEST(RunningIdentity, ARunningCopyNamesTheIdentifier) {
 }
 
 TEST(FocusExceptionApps, AddingAndRemovingWithRawAndNormalisedIdentifiers) {
-    const std::vector<std::string> defaults = {"com.apple.Spotlight", "com.agilebits.onepassword7",
-                                               "com.1password.1password"};
+    const std::vector<std::string> some = {"org.keepassxc.KeePassXC", "com.github.johnfactotum.Foliate",
+                                           "org.gnome.Calculator"};
     struct Add {
         const char* what;
         std::vector<std::string> list;
@@ -232,9 +232,9 @@ TEST(FocusExceptionApps, AddingAndRemovingWithRawAndNormalisedIdentifiers) {
     };
     const Add adds[] = {
         {"a new one joins, all sorted",
-         defaults,
+         some,
          "org.gnome.Nautilus",
-         {"com.1password.1password", "com.agilebits.onepassword7", "com.apple.Spotlight", "org.gnome.Nautilus"}},
+         {"com.github.johnfactotum.Foliate", "org.gnome.Calculator", "org.gnome.Nautilus", "org.keepassxc.KeePassXC"}},
         {"stored normalised", {}, "  XTerm ", {"xterm"}},
         {"already there in raw form", {" org.gnome.Nautilus"}, "org.gnome.Nautilus", {" org.gnome.Nautilus"}},
         {"already there as a class name", {"XTerm"}, "xterm", {"XTerm"}},
@@ -258,19 +258,19 @@ TEST(FocusExceptionApps, RowsAreKeyedNamedAndSorted) {
         {"same.b", "Same", "", "same.b"},
         {"same.a", "Same", "", "same.a"},
     };
-    const std::vector<std::string> stored = {" XTerm", "xterm",   "com.apple.Spotlight", "app10", "app9", "same.b",
+    const std::vector<std::string> stored = {" XTerm", "xterm",   "org.keepassxc.KeePassXC", "app10", "app9", "same.b",
                                              "same.a", "gone.App"};
     std::map<std::string, DesktopEntry> chosen = {{"app9", {"my-app9", "Chosen 9", "icon9", "app9"}}};
     const auto rows = FocusExceptionApp::rows(stored, installed, chosen);
     std::vector<std::string> seen;
     for (const auto& row : rows) seen.push_back(row.name + "|" + row.id + "|" + (row.installed ? "in" : "out"));
     EXPECT_EQ(seen, (std::vector<std::string>{"app 10|app10|in", "Chosen 9|app9|in", "Same|same.a|in", "Same|same.b|in",
-                                              "Spotlight|com.apple.Spotlight|out", "Unavailable app|gone.App|out",
-                                              "XTerm|xterm|in"}));
+                                              "Unavailable app|gone.App|out",
+                                              "Unavailable app|org.keepassxc.KeePassXC|out", "XTerm|xterm|in"}));
     EXPECT_LT(FocusExceptionApp::compareNames("App 9", "app 10"), 0);
     EXPECT_EQ(FocusExceptionApp::compareNames("ABC", "abc"), 0);
-    EXPECT_EQ(FocusExceptionApp::displayName("com.agilebits.onepassword7", std::nullopt), "1Password 7");
-    EXPECT_EQ(FocusExceptionApp::displayName("com.1password.1password", std::string("  ")), "1Password");
+    EXPECT_EQ(FocusExceptionApp::displayName("org.keepassxc.KeePassXC", std::nullopt), "Unavailable app");
+    EXPECT_EQ(FocusExceptionApp::displayName("org.keepassxc.KeePassXC", std::string("  ")), "Unavailable app");
 }
 
 }  // namespace

@@ -51,9 +51,9 @@ TEST(WindowPinManager, TextsOfTitleAccessibilityAndHiddenPanel) {
     const Case cases[] = {
         {"title", "Notes", true, false, "Editor - Notes"},
         {"no title", "", true, false, "Editor"},
-        {"no Accessibility", "Notes", false, false, "Editor - Notes (grant Accessibility for click-through)"},
+        {"no Accessibility", "Notes", false, false, "Editor - Notes (click-through needs a window manager)"},
         {"hidden panel", "Notes", true, true, "Editor - Notes (hidden)"},
-        {"both suffixes", "Notes", false, true, "Editor - Notes (grant Accessibility for click-through) (hidden)"},
+        {"both suffixes", "Notes", false, true, "Editor - Notes (click-through needs a window manager) (hidden)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,7 +80,7 @@ TEST(WindowPinManager, EveryFailureTearsDownBeforeTheOwnerHears) {
         {"no Screen Recording",
          [](PinScene& s) { s.desktop.setScreenCaptureAccess(false); },
          std::nullopt,
-         "Screen Recording permission required"},
+         "Pinning needs the X server's Composite extension"},
         {"no Screen Recording and only this program",
          [](PinScene& s) {
              s.desktop.setScreenCaptureAccess(false);
@@ -88,7 +88,7 @@ TEST(WindowPinManager, EveryFailureTearsDownBeforeTheOwnerHears) {
              s.self->activate();
          },
          std::nullopt,
-         "Screen Recording permission required"},
+         "Pinning needs the X server's Composite extension"},
         {"only this program ever in front",
          [](PinScene& s) {
              s.editor->quit();

@@ -67,7 +67,7 @@ TEST(WindowPinTracking, TheWindowListsNewsRefreshesAtOnce) {
     scene.notes->setTitle("Notes (edited)");
     scene.desktop.drain();
     EXPECT_EQ(pin->pinnedWindow()->bounds, (arvelo::Rect{400, 300, 640, 480}));
-    EXPECT_EQ(pin->statusText(), "Editor - Notes (edited) (grant Accessibility for click-through)");
+    EXPECT_EQ(pin->statusText(), "Editor - Notes (edited) (click-through needs a window manager)");
     EXPECT_EQ(lastProfile(scene), (platform::PinCaptureProfile{640, 480, 10}));
 }
 
@@ -90,7 +90,7 @@ TEST(WindowPinTracking, LosingAccessibilityDropsTheObserverAtTheNextRefresh) {
     EXPECT_FALSE(pin->isObserved());
     EXPECT_DOUBLE_EQ(pin->refreshInterval(), 0.35);
     EXPECT_TRUE(pin->hasRefreshTimer());
-    EXPECT_EQ(pin->statusText(), "Editor - Notes (grant Accessibility for click-through)");
+    EXPECT_EQ(pin->statusText(), "Editor - Notes (click-through needs a window manager)");
 }
 
 TEST(WindowPinTracking, VisibilityRuleAndTheFrameRateItGives) {

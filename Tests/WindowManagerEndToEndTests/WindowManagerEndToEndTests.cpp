@@ -140,7 +140,7 @@ protected:
     bool zoomKeysTaken() {
         if (manager == "mutter") return true;
         const std::string log = session.home.read("arvelo.log");
-        return log.find("-9878") != std::string::npos || log.find("is taken") != std::string::npos;
+        return log.find(" is held by ") != std::string::npos;
     }
 
     void zoomAndStepOut(const std::vector<std::string>& all, const Frames& tiles, xcb_window_t zoomed,

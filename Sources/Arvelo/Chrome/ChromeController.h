@@ -40,7 +40,6 @@ class ChromeController {
 public:
     static constexpr const char* kZoomBarTitle = "Show All Windows";
     static constexpr const char* kZoomBarSymbol = "rectangle.3.group";
-    static constexpr const char* kZoomBarToolTip = "Back to all your windows (⌃⌥Space)";
     static constexpr const char* kTabToolTipStart = "Drag onto an edge to place this window. Click to activate ";
     static constexpr const char* kMiniatureHelp = "Click to open the real window. Drag to an edge to dock it.";
     // The proxy input trace keeps the newest entries only.

@@ -52,8 +52,10 @@ std::optional<ArrangerShortcut> arrangerShortcut(std::uint32_t id) {
     return std::nullopt;
 }
 
-std::string shortcutInUseStatus(std::int32_t status) {
-    return "A Vomira shortcut is in use by another app (" + std::to_string(status) + "). The menu controls still work.";
+std::string shortcutInUseStatus(const std::string& refusal) { return refusal + ". The menu controls still work."; }
+
+std::string windowMapShortcutInUseStatus(const std::string& refusal) {
+    return refusal + ". Open the Window Map from the menu instead.";
 }
 
 }  // namespace arvelo

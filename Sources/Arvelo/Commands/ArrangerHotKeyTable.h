@@ -24,10 +24,10 @@ struct ArrangerHotKey {
 };
 
 // Every key registered at launch, in registration order: ids 1 to 6, then for each digit n
-// ⌃⌥n (10 + n) followed by ⌃⌥⇧n (20 + n). The window-map key is not among them.
+// Ctrl+Alt+n (10 + n) followed by Ctrl+Alt+Shift+n (20 + n). The window-map key is not among them.
 std::vector<ArrangerHotKey> arrangerHotKeys();
 
-// ⌃⌥W, registered only while the user default "windowMapEnabled" is true.
+// Ctrl+Alt+W, registered only while the user default "windowMapEnabled" is true.
 inline constexpr ArrangerHotKey kWindowMapHotKey{7, 13, kControlOptionMask};
 
 // The user default that switches the window-map key (and the "map" URL command) on.
@@ -44,9 +44,9 @@ struct ArrangerShortcut {
 // The command of an id; none for ids the table does not name.
 std::optional<ArrangerShortcut> arrangerShortcut(std::uint32_t id);
 
-// Status line after a key could not be registered, quoting the platform's status number.
-std::string shortcutInUseStatus(std::int32_t status);
-inline constexpr const char* kWindowMapShortcutInUseStatus =
-    "Ctrl+Alt+W is in use by another app. Open the Window Map from the menu instead.";
+// Status line after a key could not be registered, from the sentence naming the key and who
+// holds it ("Ctrl+Alt+Down is held by openbox's default key bindings").
+std::string shortcutInUseStatus(const std::string& refusal);
+std::string windowMapShortcutInUseStatus(const std::string& refusal);
 
 }  // namespace arvelo

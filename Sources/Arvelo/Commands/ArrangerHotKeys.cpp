@@ -18,23 +18,22 @@ void ArrangerHotKeys::installShortcuts() {
     if (handler == 0) handler = services_.hotKeys->installHandler([this](platform::HotKeyID id) { return handle(id); });
     for (const ArrangerHotKey& key : arrangerHotKeys()) {
         platform::HotKeyRef ref = 0;
-        const platform::StatusCode status = registerKey(key, ref);
-        if (status == platform::kNoErr) {
-            shortcuts.push_back(ref);
+        if (const auto refusal = registerKey(key, ref)) {
+            arranger_->setStatus(shortcutInUseStatus(*refusal));
         } else {
-            arranger_->setStatus(shortcutInUseStatus(status));
+            shortcuts.push_back(ref);
         }
     }
     updateWindowMapShortcut();
 }
 
-platform::StatusCode ArrangerHotKeys::registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref) {
+std::optional<std::string> ArrangerHotKeys::registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref) {
     const platform::StatusCode status =
         services_.hotKeys->registerHotKey(key.keyCode, key.modifiers, {kArrangerHotKeySignature, key.id}, ref);
-    if (status != platform::kNoErr)
-        logger_.error(platform::hotKeyName(key.keyCode, key.modifiers) + " could not be registered, status " +
-                      std::to_string(status));
-    return status;
+    if (status == platform::kNoErr) return std::nullopt;
+    std::string refusal = services_.hotKeys->refusalText(key.keyCode, key.modifiers, status);
+    logger_.error(refusal);
+    return refusal;
 }
 
 void ArrangerHotKeys::updateWindowMapShortcut() {
@@ -42,10 +41,10 @@ void ArrangerHotKeys::updateWindowMapShortcut() {
     const bool enabled = services_.defaults && services_.defaults->boolean(kWindowMapEnabledDefault).value_or(false);
     if (enabled && !mapShortcut) {
         platform::HotKeyRef ref = 0;
-        if (registerKey(kWindowMapHotKey, ref) == platform::kNoErr) {
-            mapShortcut = ref;
+        if (const auto refusal = registerKey(kWindowMapHotKey, ref)) {
+            arranger_->setStatus(windowMapShortcutInUseStatus(*refusal));
         } else {
-            arranger_->setStatus(kWindowMapShortcutInUseStatus);
+            mapShortcut = ref;
         }
     } else if (!enabled && mapShortcut) {
         services_.hotKeys->unregisterHotKey(*mapShortcut);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace arvelo {
@@ -44,7 +45,8 @@ public:
 
 private:
     platform::StatusCode handle(platform::HotKeyID identity);
-    platform::StatusCode registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref);
+    // Registers one key; when it cannot, logs and answers the sentence saying why.
+    std::optional<std::string> registerKey(const ArrangerHotKey& key, platform::HotKeyRef& ref);
     void focusTileUnderPointer();
 
     std::shared_ptr<CommandHost> arranger_;

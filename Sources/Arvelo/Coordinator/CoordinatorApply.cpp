@@ -183,7 +183,7 @@ void Coordinator::finishApply(bool chromeInUse, const std::set<std::string>& ref
     }
     // Windows were moved without their originals saved: the user must know.
     if (recoveryUnwritten_) status = kRecoveryUnwrittenStatus;
-    logger.info("Applied " + std::to_string(count) + " windows; refused: " + std::to_string(refused.size()));
+    logger.debug("Applied " + std::to_string(count) + " windows; refused: " + std::to_string(refused.size()));
     onChange.send();
 }
 

@@ -13,7 +13,7 @@ namespace arvelo {
 namespace {
 
 constexpr const char* kUntrustedStatus =
-    "Enable Vomira in System Settings \u2192 Privacy & Security \u2192 Accessibility, then Arrange.";
+    "No EWMH window manager is running, so windows cannot be moved. Start one (openbox, xfwm4, KWin), then Arrange.";
 constexpr const char* kNoCandidatesStatus =
     "No movable windows on this desktop. Open a standard app window and Refresh.";
 

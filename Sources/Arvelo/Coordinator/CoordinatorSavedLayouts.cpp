@@ -78,7 +78,9 @@ bool Coordinator::candidateForSavedLayout(const WindowRecord& record) const {
 
 void Coordinator::applySaved(const SavedView& view) {
     if (!trusted.get()) {
-        status = "Accessibility is required to restore a layout.";
+        status =
+            "No EWMH window manager is running, so a layout cannot be restored. Start one (openbox, xfwm4, KWin), then "
+            "try again.";
         return;
     }
 

@@ -65,4 +65,16 @@ std::string applicationName(const WindowRecord& record) {
     return record.applicationID();
 }
 
+bool statusReportsTrouble(std::string_view status) {
+    // The words every trouble status of the arranger and the kit is written with.
+    constexpr std::string_view kMarkers[] = {
+        "unavailable", "cannot",     "could not",     "not available",  "refused",  "is held by", "No EWMH",
+        "No movable",  "No managed", "No folder",     "Quit ",          "is empty", "None of",    "this session only",
+        "not be read", "failed",     "not answering", "does not offer",
+    };
+    for (const std::string_view marker : kMarkers)
+        if (status.find(marker) != std::string_view::npos) return true;
+    return false;
+}
+
 }  // namespace arvelo

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Arvelo/State/SavedView.h"
@@ -88,10 +89,17 @@ bool slotRestorable(const std::vector<SavedView>& saved, int slot);
 // The name shown for a window's application: its name, else its identity ("pid.<pid>").
 std::string applicationName(const WindowRecord& record);
 
-inline constexpr const char* kAllowPreviewsLabel = "Allow window previews";
+inline constexpr const char* kAllowPreviewsLabel = "Check window previews again";
 inline constexpr const char* kRefreshPreviewsLabel = "Refresh window previews";
 inline const char* previewsButtonLabel(bool captureAllowed) {
     return captureAllowed ? kRefreshPreviewsLabel : kAllowPreviewsLabel;
 }
+
+// Whether a status line reports something wrong (a window that refused, a file not written,
+// previews unavailable, a key held by another program, no window manager): the dot beside it
+// is then orange, never green.
+bool statusReportsTrouble(std::string_view status);
+// The status line's dot: green only while trusted and the status reports no trouble.
+inline bool statusDotGreen(bool trusted, std::string_view status) { return trusted && !statusReportsTrouble(status); }
 
 }  // namespace arvelo

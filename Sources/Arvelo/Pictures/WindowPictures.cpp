@@ -43,6 +43,8 @@ platform::AsyncTask WindowPictures::capture(const std::optional<std::set<std::st
     std::string error;
     auto content = services_.screenCapture->shareableWindows(false, &error);
     if (!content) {
+        // The reason is a sentence of its own: its closing period is the suffix's.
+        while (!error.empty() && (error.back() == '.' || error.back() == ' ')) error.pop_back();
         host_.setStatus(kUnavailablePrefix + error + kUnavailableSuffix);
         services_.dispatch->async([self = shared_from_this(), pass] { self->finish(pass, false); });
         return pass->task;

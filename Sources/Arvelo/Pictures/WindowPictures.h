@@ -27,8 +27,8 @@ public:
     static constexpr const char* kUnavailablePrefix = "Window previews unavailable: ";
     static constexpr const char* kUnavailableSuffix = ". Native windows have been kept visible.";
     static constexpr const char* kAllowStatus =
-        "Allow Vomira in Screen & System Audio Recording, then Arrange. Your windows are kept visible until previews "
-        "are ready.";
+        "Window previews need the X server's Composite extension, which this X server does not offer. Your "
+        "windows are kept visible without previews.";
 
     // One window to photograph: its key, its window number and, when its picture is only ever
     // shown smaller (a miniature tile), the size in points it is shown at: the picture is then

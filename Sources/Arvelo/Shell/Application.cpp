@@ -61,9 +61,13 @@ void Application::didFinishLaunching() {
     // The kit: import the standalone settings once, create the controller, have its state
     //    changes update the status icon and hand the pinned windows to the coordinator, start it.
     startKit();
-    // The permissions window, when not trusted or never dismissed with "Done".
-    const bool trusted = services_.accessibility->isProcessTrusted();
-    if (!trusted || services_.defaults->boolean(kShownPermissionsKey) != true) {
+    // One window at a time on a start. At the first one the welcome guide shows what this
+    // desktop offers and counts as the permissions window having been seen; later, the
+    // permissions window shows until it was closed once, whichever way.
+    const bool guideShows = tenvik_ && !tenvik_->shared().settings->hasCompletedOnboarding();
+    if (guideShows) {
+        services_.defaults->setBoolean(kShownPermissionsKey, true);
+    } else if (services_.defaults->boolean(kShownPermissionsKey) != true) {
         if (onShowPermissions) onShowPermissions();
     }
     // Workspace observers.

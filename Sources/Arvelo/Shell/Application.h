@@ -42,7 +42,7 @@ public:
     static constexpr double kRestackAgainDelay = 0.15;
     static constexpr double kTerminateRetryDelay = 1.5;
     static constexpr double kFixtureOnlyLifetime = 180;
-    // Followed by the kit's error text ("hotkey ⌥⌘F registration failed status=-9878").
+    // Followed by the kit's error text ("Super+Alt+F is held by another program. Record ...").
     static constexpr const char* kKitShortcutInUseStatus = "A Rev & Uzidu shortcut is not available: ";
 
     Application(platform::Services services, LoginItem loginItem);
@@ -120,7 +120,7 @@ public:
     const std::shared_ptr<Coordinator>& coordinator() const { return coordinator_; }
     tenvik::TenvikController* tenvik() const { return tenvik_.get(); }
     bool waitingForRestoration() const { return waitingForRestoration_; }
-    // The window map, opened by ⌃⌥W, "arvelo://map" and closed by the menu switch; the host
+    // The window map, opened by Ctrl+Alt+W, "arvelo://map" and closed by the menu switch; the host
     // sets how it is shown.
     const std::shared_ptr<WindowMap>& windowMap() const { return windowMap_; }
     bool terminated() const { return terminated_; }

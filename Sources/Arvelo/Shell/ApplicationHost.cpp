@@ -29,6 +29,7 @@
 #include "Platform/X11/X11EventTap.h"
 #include "Platform/X11/X11HotKeys.h"
 #include "TenvikKit/Applications/InstalledApplications.h"
+#include "TenvikKit/Controller/TenvikController.h"
 #include "TenvikKit/Views/KitSymbols.h"
 #include "TenvikKit/Views/Pins/PinPreviewViews.h"
 #include "TenvikKit/Views/QtKeyCodes.h"
@@ -84,18 +85,6 @@ std::vector<std::string> toStrings(const QStringList& list) {
     std::vector<std::string> strings;
     for (const QString& s : list) strings.push_back(s.toStdString());
     return strings;
-}
-
-// "Quit & Reopen": a new process of this program, without a shell and without arguments,
-// that waits for this one to end before it starts; then the normal quit.
-void relaunch(Application& application, const platform::Logger& logger) {
-    QProcess process;
-    process.setProgram(QCoreApplication::applicationFilePath());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(kRelaunchVariable, "1");
-    process.setProcessEnvironment(environment);
-    if (!process.startDetached()) logger.error("Could not start Vomira again: " + process.errorString().toStdString());
-    application.requestTerminate();
 }
 
 // The "Icon=" of the installed desktop entry whose identifier or desktop ID is an application
@@ -270,7 +259,18 @@ int runArveloApplication(int argc, char** argv) {
 
     std::unique_ptr<TerminationSignals> terminationSignals;
     std::unique_ptr<StatusItem> statusItem;
-    PermissionsWindow permissions(services, [&app, logger] { relaunch(app, logger); });
+    // The desktop as the permissions window shows it: the kit's reading once it runs (it knows
+    // the touchpad), else the platform's.
+    PermissionsWindow permissions(services, [&app, services]() {
+        if (tenvik::TenvikController* kit = app.tenvik()) {
+            kit->shared().permissions->refresh();
+            return kit->shared().permissions->desktopFacts(*kit->shared().activity);
+        }
+        tenvik::DesktopFacts facts;
+        facts.windowManager = services.accessibility && services.accessibility->isProcessTrusted();
+        facts.compositingManager = services.panels && services.panels->translucent();
+        return facts;
+    });
 
     app.onInstallTerminationSignals = [&] {
         terminationSignals = std::make_unique<TerminationSignals>(std::initializer_list<int>{SIGTERM, SIGINT},

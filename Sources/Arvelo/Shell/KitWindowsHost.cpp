@@ -20,7 +20,6 @@ void KitWindowsHost::attach(tenvik::TenvikController& kit) {
     const auto folders = tenvik::InstalledApplications::folders(services_.environment);
     context.installedApplications = [folders] { return tenvik::InstalledApplications::read(folders); };
     context.runningApplications = [workspace = services_.workspace] { return workspace->runningApplications(); };
-    context.hasPrivacySettingsPane = false;
     context.showOnboarding = [this] {
         if (onboarding_) onboarding_->show();
     };

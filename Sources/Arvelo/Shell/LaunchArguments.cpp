@@ -3,6 +3,7 @@
 #include "Arvelo/Shell/LaunchArguments.h"
 
 #include "Arvelo/Commands/URLCommand.h"
+#include "TenvikKit/Controller/KitWindows.h"
 
 #include <algorithm>
 #include <array>
@@ -20,8 +21,9 @@ namespace {
 constexpr std::array<std::string_view, 5> kFlags = {
     "--fixture-only", "--integration-fixture", "--dock-scenario", "--open-settings", "--open-onboarding",
 };
-// "--open-settings=<tab>": any tab name is taken (an unknown one opens no tab).
+// "--open-settings=<tab>": one of the settings window's tabs (empty: the window as it was).
 constexpr std::string_view kOpenSettingsPrefix = "--open-settings=";
+constexpr const char* kSettingsTabs = "general, shortcuts, focus, pin or permissions";
 // How much of a refused argument an error message quotes.
 constexpr std::size_t kQuotedLength = 80;
 
@@ -63,6 +65,10 @@ LaunchArguments LaunchArguments::parse(const std::vector<std::string>& arguments
     for (const std::string& argument : arguments) {
         if (!argument.empty() && argument[0] == '-') {
             if (!isKnownFlag(argument)) return {Action::error, "unknown option " + quoted(argument)};
+            const std::string_view tab = std::string_view(argument).substr(
+                argument.starts_with(kOpenSettingsPrefix) ? kOpenSettingsPrefix.size() : argument.size());
+            if (!tab.empty() && !tenvik::settingsTabFromRawValue(tab))
+                return {Action::error, "unknown settings tab " + quoted(tab) + " (the tabs: " + kSettingsTabs + ")"};
             continue;
         }
         const URLCommandParse parse = parseURLCommand(argument);

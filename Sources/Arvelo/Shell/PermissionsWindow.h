@@ -1,27 +1,36 @@
-// PermissionsWindow.h: the window that explains the two permissions the arranger uses (moving
-// other applications' windows, and capturing them), shows whether each is granted (read
-// again every second while it is open), asks for them, offers "Quit & Reopen", and records
-// with "Done" that the user has been through it. One per process, kept when closed.
+// PermissionsWindow.h: the window that shows what this desktop offers the program (an X11
+// session, an EWMH window manager, a compositing manager, access to the touchpad), each with
+// its true state, what it enables and how to get it, read again every second while it is
+// open. Nothing in it asks for anything. Closing it any way ("Done", Escape, the title bar)
+// records that the user has seen it, so a start does not show it again. One per process, kept
+// when closed.
 #pragma once
 
 #include "Platform/Services.h"
+#include "TenvikKit/Permissions/DesktopRequirements.h"
 
 #include <functional>
 #include <memory>
 
 class QDialog;
-class QLabel;
 class QPushButton;
-class QVBoxLayout;
+
+namespace tenvik {
+class RequirementList;
+}
 
 namespace arvelo {
 
 class PermissionsWindow {
 public:
     static constexpr double kPollInterval = 1.0;
+    static constexpr const char* kSubtitle =
+        "What this desktop lets Vomira do now. Nothing here asks you for permission: the X server, "
+        "your window manager and your user's groups decide.";
 
-    // `relaunch` runs "Quit & Reopen".
-    PermissionsWindow(platform::Services services, std::function<void()> relaunch);
+    // `facts` reads the desktop; when not given, the window manager and compositing facts come
+    // from `services` and the touchpad is not known.
+    explicit PermissionsWindow(platform::Services services, std::function<tenvik::DesktopFacts()> facts = {});
     ~PermissionsWindow();
     PermissionsWindow(const PermissionsWindow&) = delete;
     PermissionsWindow& operator=(const PermissionsWindow&) = delete;
@@ -31,30 +40,19 @@ public:
 
     // The window, absent until the first show().
     QDialog* window() const { return window_.get(); }
-    bool accessibility() const { return accessibility_; }
-    bool screenRecording() const { return screenRecording_; }
+    tenvik::RequirementList* requirements() const { return requirements_; }
+    const std::vector<tenvik::DesktopRequirement>& shown() const { return shown_; }
 
 private:
-    struct Row {
-        QLabel* mark = nullptr;
-        QLabel* allowed = nullptr;
-        QPushButton* allow = nullptr;
-    };
-
     void build();
-    Row addRow(QVBoxLayout* layout, const char* title, const char* detail, std::function<void()> request);
     void poll();
-    void render();
-    void done();
+    void closed();
 
     platform::Services services_;
-    std::function<void()> relaunch_;
+    std::function<tenvik::DesktopFacts()> facts_;
     std::unique_ptr<QDialog> window_;
-    Row accessibilityRow_;
-    Row screenRecordingRow_;
-    QPushButton* doneButton_ = nullptr;
-    bool accessibility_ = false;
-    bool screenRecording_ = false;
+    tenvik::RequirementList* requirements_ = nullptr;
+    std::vector<tenvik::DesktopRequirement> shown_;
     platform::TimerHandle pollTimer_;
 };
 

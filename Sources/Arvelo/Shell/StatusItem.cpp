@@ -1,5 +1,5 @@
 // StatusItem.cpp: the tray icon and the rendering of the menu model into Qt menus: titles,
-// check marks for items that are on, tool tips, and key equivalents shown as shortcut text.
+// check marks for items that are on, tool tips, and key equivalents in the shortcut column.
 
 #include "Arvelo/Shell/StatusItem.h"
 
@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QKeySequence>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -16,31 +15,9 @@ namespace arvelo {
 
 namespace {
 
-constexpr std::uint32_t kMenuCommandKey = 0x100000;
-
 QString menuText(const std::string& title) {
     // '&' marks a mnemonic in Qt menus; a title shows its ampersands as written.
     return QString::fromStdString(title).replace('&', "&&");
-}
-
-QKeySequence keySequence(const MenuItem& item) {
-    if (item.keyEquivalent.size() != 1) return {};
-    const char key = item.keyEquivalent[0];
-    Qt::Key qtKey;
-    if (key >= '0' && key <= '9')
-        qtKey = static_cast<Qt::Key>(Qt::Key_0 + (key - '0'));
-    else if (key >= 'a' && key <= 'z')
-        qtKey = static_cast<Qt::Key>(Qt::Key_A + (key - 'a'));
-    else if (key >= 'A' && key <= 'Z')
-        qtKey = static_cast<Qt::Key>(Qt::Key_A + (key - 'A'));
-    else
-        return {};
-    Qt::KeyboardModifiers modifiers;
-    if (item.keyEquivalentModifierMask & kMenuControlKey) modifiers |= Qt::ControlModifier;
-    if (item.keyEquivalentModifierMask & kMenuOptionKey) modifiers |= Qt::AltModifier;
-    if (item.keyEquivalentModifierMask & kMenuShiftKey) modifiers |= Qt::ShiftModifier;
-    if (item.keyEquivalentModifierMask & kMenuCommandKey) modifiers |= Qt::MetaModifier;
-    return QKeySequence(QKeyCombination(modifiers, qtKey));
 }
 
 }  // namespace
@@ -94,19 +71,16 @@ void StatusItem::render(const Menu& model, QMenu& menu) {
             render(item.submenu, *submenu);
             continue;
         }
-        QAction* action = menu.addAction(menuText(item.title));
+        // Qt's own shortcut text would write Super as "Meta": the column is filled with the
+        // desktop's words instead, after the tab that starts it. The keys themselves are global.
+        const std::string shortcut = item.shortcutText();
+        QAction* action = menu.addAction(menuText(item.title) +
+                                         (shortcut.empty() ? QString() : "\t" + QString::fromStdString(shortcut)));
         action->setEnabled(item.enabled);
         action->setCheckable(item.checkable || item.on);
         action->setChecked(item.on);
         if (!item.toolTip.empty()) action->setToolTip(QString::fromStdString(item.toolTip));
         if (!item.symbol.empty()) action->setIcon(tenvik::symbolIcon(QString::fromStdString(item.symbol)));
-        const QKeySequence shortcut = keySequence(item);
-        if (!shortcut.isEmpty()) {
-            // Shown only: the same keys work everywhere through the global hot keys.
-            action->setShortcut(shortcut);
-            action->setShortcutContext(Qt::WidgetShortcut);
-            action->setShortcutVisibleInContextMenu(true);
-        }
         if (item.onTrigger) QObject::connect(action, &QAction::triggered, &menu, [run = item.onTrigger] { run(); });
     }
 }

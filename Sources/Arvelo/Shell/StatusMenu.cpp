@@ -3,6 +3,8 @@
 
 #include "Arvelo/Shell/StatusMenu.h"
 
+#include "Platform/HotKeys.h"
+
 #include <ctime>
 
 namespace arvelo {
@@ -34,6 +36,18 @@ MenuItem MenuItem::separatorItem() {
     MenuItem item;
     item.separator = true;
     return item;
+}
+
+std::string MenuItem::shortcutText() const {
+    if (keyEquivalent.empty()) return {};
+    const auto key = platform::parseHotKeyName(keyEquivalent);
+    if (!key || key->modifiers != 0) return {};
+    std::uint32_t modifiers = 0;
+    if (keyEquivalentModifierMask & kMenuCommandKey) modifiers |= platform::kCommandKeyMask;
+    if (keyEquivalentModifierMask & kMenuControlKey) modifiers |= platform::kControlKeyMask;
+    if (keyEquivalentModifierMask & kMenuOptionKey) modifiers |= platform::kOptionKeyMask;
+    if (keyEquivalentModifierMask & kMenuShiftKey) modifiers |= platform::kShiftKeyMask;
+    return platform::hotKeyName(key->keyCode, modifiers);
 }
 
 bool MenuItem::trigger() const {
@@ -96,8 +110,9 @@ Menu buildStatusMenu(const StatusMenuState& state, const StatusMenuActions& acti
     menu.push_back(actionItem("Free All Windows", "restore", actions.restore));
     menu.push_back(buildLayoutsItem(state.saved, actions));
 
-    // Shortcuts read as the desktop writes them ("Ctrl+Alt+W"), as the layout items show theirs.
-    MenuItem windowMap = actionItem("Window Map  (Ctrl+Alt+W)", "toggleWindowMap", actions.toggleWindowMap);
+    MenuItem windowMap = actionItem("Window Map", "toggleWindowMap", actions.toggleWindowMap);
+    windowMap.keyEquivalent = "w";
+    windowMap.keyEquivalentModifierMask = kMenuControlKey | kMenuOptionKey;
     windowMap.checkable = true;
     windowMap.on = state.windowMapEnabled;
     windowMap.toolTip = "Press Ctrl+Alt+W for a map of every window, including tabs and minimized ones.";

@@ -15,6 +15,7 @@ namespace arvelo {
 inline constexpr std::uint32_t kMenuShiftKey = 0x20000;
 inline constexpr std::uint32_t kMenuControlKey = 0x40000;
 inline constexpr std::uint32_t kMenuOptionKey = 0x80000;
+inline constexpr std::uint32_t kMenuCommandKey = 0x100000;
 
 struct MenuItem {
     std::string title;
@@ -36,6 +37,9 @@ struct MenuItem {
     static MenuItem separatorItem();
     // Runs the item's action; false when it has none.
     bool trigger() const;
+    // The key equivalent as the desktop writes it ("Ctrl+Alt+W", "Super+Alt+P"), shown in the
+    // menu's shortcut column; empty when the item has none.
+    std::string shortcutText() const;
 };
 
 using Menu = std::vector<MenuItem>;

@@ -228,7 +228,8 @@ StatusCode X11HotKeys::grabCombos(const std::set<Combo>& combos, std::set<Combo>
             xcb_ungrab_key(connection_, combo.keycode, root_, combo.state);
         }
         xcb_flush(connection_);
-        logger_.error("the X server did not answer a hot-key grab in time");
+        logger_.debug("the X server did not answer a hot-key grab in time");
+        grabUnanswered_ = true;
         return kEventHotKeyInvalidErr;
     }
     StatusCode status = kNoErr;
@@ -251,6 +252,8 @@ void X11HotKeys::ungrabCombos(const std::set<Combo>& combos) {
 
 StatusCode X11HotKeys::grab(std::uint32_t keyCode, std::uint32_t modifiers) {
     Grab grab{keyCode, modifiers, {}, 0, {}};
+    unanswered_.reset();
+    grabUnanswered_ = false;
     if (!resolve(grab)) {
         reportFailure(grab, kEventHotKeyInvalidErr);
         return kEventHotKeyInvalidErr;
@@ -259,6 +262,7 @@ StatusCode X11HotKeys::grab(std::uint32_t keyCode, std::uint32_t modifiers) {
     // A combination held by another client in any lock state is not ours: release the rest.
     if (status != kNoErr) {
         ungrabCombos(grab.combos);
+        if (grabUnanswered_) unanswered_ = std::pair{keyCode, modifiers};
         reportFailure(grab, status);
         return status;
     }
@@ -303,7 +307,8 @@ void X11HotKeys::mappingChanged(const xcb_mapping_notify_event_t& event) {
         std::set<Combo> taken;
         if (const StatusCode status = grabCombos(missing, taken); status != kNoErr)
             logger_.error(hotKeyName(grab.keyCode, grab.modifiers) +
-                          " was lost after a keyboard mapping change, status " + std::to_string(status));
+                          " stopped working after a keyboard mapping change" +
+                          (status == kEventHotKeyExistsErr ? ": another program holds it now" : ""));
         ungrabCombos(stale);
         for (const Combo& combo : stale) grab.combos.erase(combo);
         grab.combos.insert(taken.begin(), taken.end());
@@ -311,15 +316,19 @@ void X11HotKeys::mappingChanged(const xcb_mapping_notify_event_t& event) {
 }
 
 void X11HotKeys::reportFailure(const Grab& grab, StatusCode status) {
-    const std::string name = hotKeyName(grab.keyCode, grab.modifiers);
-    if (status == kEventHotKeyExistsErr) {
-        const auto owner = stockBindingOwner(windowManagerName(), grab.keyCode, grab.modifiers);
-        logger_.error(name + " is taken by another program" + (owner ? " (" + *owner + "'s default bindings)" : ""));
-    } else if (grab.keycodes.empty()) {
-        logger_.error(name + " cannot be grabbed: no key of this keyboard carries it");
-    } else {
-        logger_.error(name + " cannot be grabbed, status " + std::to_string(status));
-    }
+    // The registering owner writes the one line a user reads; this one is for debugging.
+    logger_.debug(hotKeyName(grab.keyCode, grab.modifiers) + ": grab refused, status " + std::to_string(status));
+}
+
+std::optional<std::string> X11HotKeys::invalidReason(std::uint32_t keyCode, std::uint32_t modifiers) {
+    if (unanswered_ != std::pair{keyCode, modifiers}) return std::nullopt;
+    return "the X server did not answer in time";
+}
+
+std::optional<std::string> X11HotKeys::holderOf(std::uint32_t keyCode, std::uint32_t modifiers) {
+    const auto owner = stockBindingOwner(windowManagerName(), keyCode, modifiers);
+    if (!owner) return std::nullopt;
+    return *owner + "'s default key bindings";
 }
 
 const std::string& X11HotKeys::windowManagerName() {

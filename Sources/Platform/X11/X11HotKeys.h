@@ -42,6 +42,8 @@ public:
 protected:
     StatusCode grab(std::uint32_t keyCode, std::uint32_t modifiers) override;
     void ungrab(std::uint32_t keyCode, std::uint32_t modifiers) override;
+    std::optional<std::string> holderOf(std::uint32_t keyCode, std::uint32_t modifiers) override;
+    std::optional<std::string> invalidReason(std::uint32_t keyCode, std::uint32_t modifiers) override;
 
 private:
     // One passive grab: a key and the exact modifier state it answers to.
@@ -84,6 +86,9 @@ private:
     // Why a grab failed, for the log: who holds a taken combination, when that can be told.
     void reportFailure(const Grab& grab, StatusCode status);
     // The running window manager's name, read once.
+    // The combination whose last grab went unanswered by the server, if the last grab did.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> unanswered_;
+    bool grabUnanswered_ = false;
     const std::string& windowManagerName();
     // Fills the grab's keycodes and mask from the current mappings; false when no key carries it.
     bool resolve(Grab& grab) const;

@@ -2,6 +2,7 @@
 // changes, the menu items, status image and tool tip, and the launch arguments.
 #include "TenvikKit/Controller/TenvikController.h"
 
+#include "Platform/Panels.h"
 #include "TenvikKit/Log/LogChannel.h"
 #include "TenvikKit/Pins/MultiPinManager.h"
 #include "TenvikKit/Settings/StandaloneImport.h"
@@ -45,6 +46,9 @@ KitShared KitShared::make(const platform::Services& services, std::optional<std:
     shared.permissions =
         std::make_shared<PermissionsManager>(services.accessibility, services.screenCapture, services.workspace,
                                              services.dispatch, std::move(applicationID));
+    if (services.panels)
+        shared.permissions->compositingProbe = [panels = services.panels] { return panels->translucent(); };
+    shared.permissions->refresh();
     shared.recording = std::make_shared<ShortcutRecordingState>(center);
     return shared;
 }
@@ -98,7 +102,7 @@ void TenvikController::publishGestureAvailability() {
 }
 
 void TenvikController::start() {
-    Log::app().info("tenvik started pid=" + std::to_string(::getpid()));
+    Log::app().info("Rev & Uzidu started pid=" + std::to_string(::getpid()));
     prepareMenuItems();
     const std::weak_ptr<int> alive = alive_;
     const auto refresh = [this, alive] {
@@ -134,8 +138,9 @@ void TenvikController::start() {
     GestureMonitor& monitor = gestureMonitor();
     if (!monitor.isRunning()) {
         const bool started = startGestures ? startGestures(monitor) : monitor.start();
-        if (!started) Log::gesture().error("multitouch gesture monitor failed to start");
-        // Running without a touchpad that tells three fingers: one may be plugged in later.
+        // No touchpad, or none that may be read, is a fact of this computer, not an error: one
+        // line says why gestures are off (a touchpad may still be plugged in later).
+        if (!started) Log::gesture().debug("the touchpad reader did not start");
         if (!monitor.isAvailable() && monitor.unavailableReason()) Log::gesture().info(*monitor.unavailableReason());
     }
     publishGestureAvailability();

@@ -45,7 +45,7 @@ struct KitShared {
 class TenvikController {
 public:
     static constexpr const char* kMenuHeaderTitle = "Rev & Uzidu";
-    static constexpr const char* kPermissionWarningTitle = "Screen Recording Required \u2014 Open Settings\u2026";
+    static constexpr const char* kPermissionWarningTitle = "Pinning Unavailable \u2014 See Permissions\u2026";
 
     // The one-time import of the standalone kit's settings; before the settings are made.
     static void importStandaloneSettings(platform::UserDefaults& defaults);

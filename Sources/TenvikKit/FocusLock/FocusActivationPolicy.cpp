@@ -1,4 +1,4 @@
-// FocusActivationPolicy.cpp: the system allowlist and identifier normalisation.
+// FocusActivationPolicy.cpp: the always-allowed identifiers and identifier normalisation.
 #include "TenvikKit/FocusLock/FocusActivationPolicy.h"
 
 #include <algorithm>
@@ -12,8 +12,22 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 }  // namespace
 
 const std::set<std::string>& FocusActivationPolicy::systemAllowlist() {
-    static const std::set<std::string> allowlist = {"com.apple.systempreferences", "com.apple.loginwindow",
-                                                    "com.apple.SecurityAgent"};
+    // Identifiers as the window scan reads them (application id, else WM_CLASS class, which is
+    // compared lower-cased): screen lockers, polkit agents and keyring or passphrase prompts,
+    // and input-method windows of the common desktops.
+    static const std::set<std::string> allowlist = {
+        // Screen lockers.
+        "xscreensaver", "light-locker", "xfce4-screensaver", "gnome-screensaver", "mate-screensaver",
+        "cinnamon-screensaver", "kscreenlocker_greet", "xsecurelock", "i3lock", "slock", "xlock",
+        // Administrator (polkit) password prompts.
+        "polkit-gnome-authentication-agent-1", "polkit-mate-authentication-agent-1", "lxpolkit", "lxqt-policykit-agent",
+        "xfce-polkit", "polkit-kde-authentication-agent-1", "org.kde.polkit-kde-authentication-agent-1",
+        // Keyring, wallet and passphrase prompts.
+        "gcr-prompter", "gcr-prompter-4", "pinentry", "pinentry-gtk-2", "pinentry-gnome3", "pinentry-qt", "ksshaskpass",
+        "ssh-askpass", "x11-ssh-askpass", "kwalletd5", "kwalletd6",
+        // Input methods (candidate and preedit windows).
+        "ibus-ui-gtk3", "ibus-x11", "ibus-extension-gtk3", "fcitx", "fcitx5", "org.fcitx.Fcitx5", "uim-candwin-gtk",
+        "scim-panel-gtk"};
     return allowlist;
 }
 

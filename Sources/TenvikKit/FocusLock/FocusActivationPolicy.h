@@ -10,7 +10,9 @@
 namespace tenvik {
 
 struct FocusActivationPolicy {
-    // Always allowed to take the focus while it is locked.
+    // Always allowed to take the focus while it is locked (the program itself, and applications
+    // without an ordinary window, such as panels, docks and notifications, are allowed besides:
+    // see FocusLockManager::isAllowed). Compared as allows() compares.
     static const std::set<std::string>& systemAllowlist();
     // Trimmed of whitespace at both ends; absent when empty or with whitespace left inside.
     // A reverse-DNS identifier (with a ".") keeps its letter case. One without a "." is a

@@ -28,14 +28,11 @@ std::string FocusExceptionApp::key(std::string_view stored) {
     return FocusActivationPolicy::normalizedApplicationID(stored).value_or(std::string(stored));
 }
 
-std::string FocusExceptionApp::displayName(std::string_view id, const std::optional<std::string>& entryName) {
+std::string FocusExceptionApp::displayName(std::string_view, const std::optional<std::string>& entryName) {
     if (entryName) {
         std::string name = trimmed(*entryName);
         if (!name.empty()) return name;
     }
-    if (id == "com.apple.Spotlight") return "Spotlight";
-    if (id == "com.agilebits.onepassword7") return "1Password 7";
-    if (id == "com.1password.1password") return "1Password";
     return kUnavailableName;
 }
 

@@ -25,8 +25,7 @@ struct FocusExceptionApp {
 
     // The row key of a stored entry.
     static std::string key(std::string_view stored);
-    // The entry's trimmed name when it has one; else a fixed name for the default identifiers;
-    // else "Unavailable app".
+    // The entry's trimmed name when it has one; else "Unavailable app".
     static std::string displayName(std::string_view id, const std::optional<std::string>& entryName);
     // The row of one key, from the installed application with that identifier (a chosen one first).
     static FocusExceptionApp resolve(std::string_view id, const std::vector<DesktopEntry>& installed,

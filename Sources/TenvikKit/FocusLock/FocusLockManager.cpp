@@ -41,9 +41,15 @@ bool FocusLockManager::isSelf(const platform::RunningApplication& application) c
 bool FocusLockManager::isAllowed(const platform::RunningApplication& application) const {
     if (application.pid == workspace_->ownPid()) return true;
     if (temporaryAllowedPID_ == application.pid) return true;
+    // Panels, docks, notifications and desktop windows: an application without an ordinary
+    // window is part of the desktop, not something the user switched to.
+    if (application.activationPolicy != platform::ActivationPolicy::regular) return true;
     if (!application.applicationID) return false;
     const std::string& id = *application.applicationID;
-    if (FocusActivationPolicy::systemAllowlist().contains(id)) return true;
+    const auto& always = FocusActivationPolicy::systemAllowlist();
+    if (std::any_of(always.begin(), always.end(),
+                    [&](const std::string& entry) { return FocusActivationPolicy::allows(entry, id); }))
+        return true;
     const auto& allowed = settings_.focusAllowedApplicationIDs();
     return std::any_of(allowed.begin(), allowed.end(),
                        [&](const std::string& entry) { return FocusActivationPolicy::allows(entry, id); });
@@ -157,16 +163,7 @@ void FocusLockManager::reactivate(std::int32_t pid) {
     const auto front = workspace_->frontmostApplication();
     const platform::RunningApplication frontmost = front.value_or(platform::RunningApplication{-1});
     if (front) {
-        if (frontmost.pid == pid || frontmost.pid == workspace_->ownPid() || temporaryAllowedPID_ == frontmost.pid)
-            return;
-        if (frontmost.applicationID) {
-            const std::string& id = *frontmost.applicationID;
-            const auto& allowed = settings_.focusAllowedApplicationIDs();
-            if (FocusActivationPolicy::systemAllowlist().contains(id) ||
-                std::any_of(allowed.begin(), allowed.end(),
-                            [&](const std::string& entry) { return FocusActivationPolicy::allows(entry, id); }))
-                return;
-        }
+        if (frontmost.pid == pid || isAllowed(frontmost)) return;
     }
     if (unansweredPushes_ >= kMaxUnansweredPushes) {
         if (!pushFailureLogged_) {

@@ -6,6 +6,12 @@
 
 namespace tenvik {
 
+namespace {
+
+constexpr const char* kNoGlobalShortcutsText = "global shortcuts are not available on this desktop";
+
+}  // namespace
+
 std::string_view toString(HotKeyManager::Action action) {
     switch (action) {
         case HotKeyManager::Action::togglePin:
@@ -28,9 +34,8 @@ HotKeyManager::~HotKeyManager() {
 void HotKeyManager::installEventHandlerIfNeeded() {
     if (eventHandler_ != 0) return;
     if (!hotKeys_) {
-        const platform::StatusCode status = kNoHotKeyServiceStatus;
-        Log::hotkey().error("InstallEventHandler failed status=" + std::to_string(status));
-        lastRegistrationError = "HotKey handler install failed (" + std::to_string(status) + ")";
+        Log::hotkey().error(kNoGlobalShortcutsText);
+        lastRegistrationError = "Global shortcuts are not available on this desktop. The menu still works.";
         return;
     }
     eventHandler_ =
@@ -55,10 +60,10 @@ void HotKeyManager::registerHotKey(const std::optional<HotKey>& hotKey, Action a
         Log::hotkey().info("registered " + hotKey->displayString() + " action=" + std::string(toString(action)));
         return;
     }
-    const std::string text =
-        "hotkey " + hotKey->displayString() + " registration failed status=" + std::to_string(status);
-    Log::hotkey().error(text);
-    lastRegistrationError = text;
+    const std::string refusal = hotKeys_ ? hotKeys_->refusalText(hotKey->keyCode, hotKey->modifiers, status)
+                                         : hotKey->displayString() + " cannot be used: " + kNoGlobalShortcutsText;
+    Log::hotkey().error(refusal);
+    lastRegistrationError = refusal + ". Record another shortcut in Settings, Shortcuts.";
 }
 
 void HotKeyManager::unregisterAll() {

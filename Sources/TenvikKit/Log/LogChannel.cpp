@@ -77,8 +77,10 @@ void Log::configure(std::shared_ptr<platform::LogSink> unified, std::shared_ptr<
 platform::Subscription Log::followDebugLoggingSetting(std::shared_ptr<platform::UserDefaults> defaults,
                                                       NotificationCenter& center) {
     const auto update = [defaults] {
-        if (auto file = fileSink())
-            file->setEnabled(defaults->boolean(AppSettings::kDebugLoggingEnabledKey).value_or(false));
+        const bool enabled = defaults->boolean(AppSettings::kDebugLoggingEnabledKey).value_or(false);
+        if (auto file = fileSink()) file->setEnabled(enabled);
+        // The same switch lets the program's own debug lines through.
+        if (auto unified = unifiedSink()) unified->setDebugEnabled(enabled);
     };
     update();
     return center.observe(AppSettings::kDidChangeNotification, update);

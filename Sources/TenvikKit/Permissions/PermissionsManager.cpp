@@ -30,6 +30,16 @@ PermissionsManager::~PermissionsManager() { pollingTimer_.invalidate(); }
 void PermissionsManager::refresh() {
     screenRecordingGranted = screenCapture_ && screenCapture_->preflightAccess();
     accessibilityGranted = accessibility_ && accessibility_->isProcessTrusted();
+    compositingManager = compositingProbe && compositingProbe();
+}
+
+DesktopFacts PermissionsManager::desktopFacts(const ActivityMonitor& activity) const {
+    DesktopFacts facts;
+    facts.windowManager = accessibilityGranted.get();
+    facts.compositingManager = compositingManager.get();
+    facts.touchpadReadable = activity.gesturesAvailable.get();
+    facts.touchpadUnavailableReason = activity.gesturesUnavailableReason.get();
+    return facts;
 }
 
 void PermissionsManager::requestScreenRecording() {
@@ -65,13 +75,12 @@ void PermissionsManager::stopPolling(PollingOwner owner) {
 
 void PermissionsManager::openScreenRecordingSettings() {
     ++settingsPanesOpened_;
-    Log::app().info(
-        "screen recording needs the Composite extension of the X server; there is no settings pane to open");
+    Log::app().info("pinning needs the Composite extension of the X server; nothing to open on this desktop");
 }
 
 void PermissionsManager::openAccessibilitySettings() {
     ++settingsPanesOpened_;
-    Log::app().info("window control needs an EWMH window manager; there is no settings pane to open");
+    Log::app().info("window control needs an EWMH window manager; nothing to open on this desktop");
 }
 
 }  // namespace tenvik

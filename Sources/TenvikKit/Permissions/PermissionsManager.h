@@ -1,17 +1,21 @@
-// PermissionsManager.h: the kit's permissions: Screen Recording (needed to pin windows; on X11,
-// the Composite extension) and Accessibility (needed to pass clicks through a pinned preview;
-// on X11, an EWMH window manager). Re-read once a second while a settings or onboarding window
-// shows them (one timer for both), and whenever this program becomes the active application.
-// There is no privacy settings pane to open on this desktop: the open calls are counted and
-// logged. Main thread only.
+// PermissionsManager.h: what the desktop grants the kit: window pictures (needed to pin
+// windows; on X11, the Composite extension), window control (needed to pass clicks through a
+// pinned preview; on X11, an EWMH window manager) and whether a compositing manager runs.
+// Re-read once a second while a settings or onboarding window shows them (one timer for both),
+// and whenever this program becomes the active application. Nothing asks the user on this
+// desktop: the request calls only read again, and the open calls are counted and logged.
+// Main thread only.
 #pragma once
 
 #include "Platform/Accessibility.h"
 #include "Platform/Dispatch.h"
 #include "Platform/ScreenCapture.h"
 #include "Platform/Workspace.h"
+#include "TenvikKit/Activity/ActivityMonitor.h"
+#include "TenvikKit/Permissions/DesktopRequirements.h"
 #include "TenvikKit/Support/Observed.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -44,6 +48,14 @@ public:
     Observed<bool> accessibilityGranted{false};
     Observed<bool> didPromptScreenRecording{false};
     Observed<bool> didPromptAccessibility{false};
+    Observed<bool> compositingManager{false};
+
+    // Whether a compositing manager runs now; unset reads as none.
+    std::function<bool()> compositingProbe;
+
+    // The desktop as the rows of the permissions views show it, with the gesture facts of
+    // `activity`.
+    DesktopFacts desktopFacts(const ActivityMonitor& activity) const;
 
     const std::set<PollingOwner>& pollingOwners() const { return pollingOwners_; }
     bool isPolling() const { return pollingTimer_.isValid(); }

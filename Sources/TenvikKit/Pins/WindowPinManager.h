@@ -57,11 +57,11 @@ public:
     static constexpr double kUnansweredPatience = 10.0;
 
     static constexpr const char* kStartingText = "Starting pin...";
-    static constexpr const char* kNoPermissionMessage = "Screen Recording permission required";
+    static constexpr const char* kNoPermissionMessage = "Pinning needs the X server's Composite extension";
     static constexpr const char* kNoWindowMessage = "No capturable window";
     static constexpr const char* kNotShareableMessage = "Window not shareable";
     static constexpr const char* kSourceUnavailableMessage = "Preview source unavailable";
-    static constexpr const char* kNoAccessibilitySuffix = " (grant Accessibility for click-through)";
+    static constexpr const char* kNoAccessibilitySuffix = " (click-through needs a window manager)";
     static constexpr const char* kHiddenSuffix = " (hidden)";
     static constexpr const char* kUnansweredSuffix = " (X server not answering, still trying)";
 

@@ -1,6 +1,8 @@
 // RecorderKeyRules.cpp: the recorder's key rules, first match wins.
 #include "TenvikKit/Recorder/RecorderKeyRules.h"
 
+#include "Platform/KeyNotation.h"
+
 namespace tenvik {
 
 RecorderDecision RecorderKeyRules::decide(bool recording, std::uint32_t keyCode, std::uint32_t modifiers) {
@@ -17,6 +19,19 @@ RecorderDecision RecorderKeyRules::decide(bool recording, std::uint32_t keyCode,
     if (keyCode == kEscape) return {RecorderAction::cancel, std::nullopt};
     if (keyCode == kDelete || keyCode == kForwardDelete) return {RecorderAction::clear, std::nullopt};
     return {RecorderAction::showHint, std::nullopt};
+}
+
+std::string RecorderKeyRules::refusalReason(std::uint32_t keyCode, std::uint32_t modifiers) {
+    const auto name = platform::keyName(keyCode);
+    const bool typesText = name && name->size() == 1;
+    if (!typesText) return std::string(kHintText) + ".";
+    const std::string pressed = platform::hotKeyName(keyCode, modifiers & HotKey::kShift);
+    const char c = (*name)[0];
+    const char* what = (c >= 'A' && c <= 'Z')   ? "the letter "
+                       : (c >= '0' && c <= '9') ? "the digit "
+                                                : "the character ";
+    return pressed + " alone types " + what + *name + " in every window, so it cannot be a shortcut. " + kHintText +
+           ".";
 }
 
 }  // namespace tenvik

@@ -2,6 +2,8 @@
 // and saving every key.
 #include "TenvikKit/Settings/AppSettings.h"
 
+#include "TenvikKit/Log/LogChannel.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -9,7 +11,7 @@ namespace tenvik {
 
 namespace {
 
-constexpr HotKey kLegacyReleaseAllHotKey{53, HotKey::kOption | HotKey::kCommand};  // ⌥⌘⎋
+constexpr HotKey kLegacyReleaseAllHotKey{53, HotKey::kOption | HotKey::kCommand};  // Super+Alt+Escape
 
 bool isIdleFPSChoice(std::int64_t value) { return value == 5 || value == 10 || value == 15 || value == 30; }
 
@@ -17,15 +19,18 @@ double clampedOpacity(double value) {
     return std::clamp(value, AppSettings::kMinimumPinOpacity, AppSettings::kMaximumPinOpacity);
 }
 
+// A shortcut is stored as its text ("Super+Alt+P"); no shortcut is null.
 platform::DefaultsValue hotKeyValue(const std::optional<HotKey>& hotKey) {
-    return platform::DefaultsValue::binary(HotKey::encode(hotKey));
+    return hotKey ? platform::DefaultsValue(hotKey->displayString()) : platform::DefaultsValue(nullptr);
 }
+
+std::string shortcutText(const std::optional<HotKey>& hotKey) { return hotKey ? hotKey->displayString() : "none"; }
 
 }  // namespace
 
 const std::vector<std::string>& AppSettings::defaultFocusAllowedApplicationIDs() {
-    static const std::vector<std::string> ids = {"com.apple.Spotlight", "com.agilebits.onepassword7",
-                                                 "com.1password.1password"};
+    // The user's list starts empty: what must never be pushed back is always allowed anyway.
+    static const std::vector<std::string> ids;
     return ids;
 }
 
@@ -41,10 +46,21 @@ void AppSettings::migrateLegacyOpacityIfNeeded(platform::UserDefaults& defaults)
 
 std::optional<HotKey> AppSettings::loadHotKey(const std::string& key, std::optional<HotKey> fallback,
                                               const platform::UserDefaults& defaults) {
-    const auto bytes = defaults.data(key);
-    if (!bytes) return fallback;
+    const auto value = defaults.object(key);
+    if (!value) return fallback;
+    if (value->is_null()) return std::nullopt;
+    if (value->is_string()) {
+        const std::string text = value->get<std::string>();
+        if (text.empty()) return std::nullopt;
+        if (auto hotKey = HotKey::fromText(text)) return hotKey;
+        Log::app().error("settings: \"" + text + "\" in " + key + " is no shortcut; using " + shortcutText(fallback));
+        return fallback;
+    }
+    // The encoded form of earlier builds; saving writes it as text from now on.
     std::optional<HotKey> decoded;
-    return HotKey::decode(*bytes, decoded) ? decoded : fallback;
+    if (const auto bytes = defaults.data(key); bytes && HotKey::decode(*bytes, decoded)) return decoded;
+    Log::app().error("settings: " + key + " holds no shortcut; using " + shortcutText(fallback));
+    return fallback;
 }
 
 AppSettings::AppSettings(std::shared_ptr<platform::UserDefaults> defaults, NotificationCenter& center)

@@ -42,9 +42,9 @@ public:
     static constexpr double kMinimumPinOpacity = 0.1;
     static constexpr double kMaximumPinOpacity = 1.0;
     static constexpr int kDefaultPinIdleFPS = 10;
-    static constexpr HotKey kDefaultPinHotKey{35, HotKey::kOption | HotKey::kCommand};         // ⌥⌘P
-    static constexpr HotKey kDefaultFocusHotKey{3, HotKey::kOption | HotKey::kCommand};        // ⌥⌘F
-    static constexpr HotKey kDefaultReleaseAllHotKey{15, HotKey::kOption | HotKey::kCommand};  // ⌥⌘R
+    static constexpr HotKey kDefaultPinHotKey{35, HotKey::kOption | HotKey::kCommand};         // Super+Alt+P
+    static constexpr HotKey kDefaultFocusHotKey{3, HotKey::kOption | HotKey::kCommand};        // Super+Alt+F
+    static constexpr HotKey kDefaultReleaseAllHotKey{15, HotKey::kOption | HotKey::kCommand};  // Super+Alt+R
     static const std::vector<std::string>& defaultFocusAllowedApplicationIDs();
 
     // Loads, normalises and migrates; writes every key back and posts once per property.
@@ -91,6 +91,9 @@ public:
 
     // Steps of loading, usable on any store.
     static void migrateLegacyOpacityIfNeeded(platform::UserDefaults& defaults);
+    // A shortcut's stored text ("Super+Alt+P"; null or "" for none), or the encoded form earlier
+    // builds wrote (it is written as text at the next save). A text that names no shortcut, or
+    // a value of another kind, is logged and gives `fallback`; an absent key gives `fallback`.
     static std::optional<HotKey> loadHotKey(const std::string& key, std::optional<HotKey> fallback,
                                             const platform::UserDefaults& defaults);
 

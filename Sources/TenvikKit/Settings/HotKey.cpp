@@ -1,5 +1,8 @@
-// HotKey.cpp: the key glyph table, shortcut texts, menu key equivalents and the JSON form.
+// HotKey.cpp: the key table, shortcut texts both ways, menu key equivalents and the earlier
+// encoded form.
 #include "TenvikKit/Settings/HotKey.h"
+
+#include "Platform/KeyNotation.h"
 
 #include <nlohmann/json.hpp>
 
@@ -9,41 +12,24 @@ namespace tenvik {
 
 const std::map<std::uint32_t, std::string>& HotKey::keyGlyphs() {
     static const std::map<std::uint32_t, std::string> table = [] {
-        std::map<std::uint32_t, std::string> glyphs;
-        const std::pair<const char*, std::uint32_t> letters[] = {
-            {"A", 0},  {"B", 11}, {"C", 8},  {"D", 2},  {"E", 14}, {"F", 3},  {"G", 5},  {"H", 4},  {"I", 34},
-            {"J", 38}, {"K", 40}, {"L", 37}, {"M", 46}, {"N", 45}, {"O", 31}, {"P", 35}, {"Q", 12}, {"R", 15},
-            {"S", 1},  {"T", 17}, {"U", 32}, {"V", 9},  {"W", 13}, {"X", 7},  {"Y", 16}, {"Z", 6}};
-        for (const auto& [text, code] : letters) glyphs[code] = text;
-        const std::uint32_t digits[] = {29, 18, 19, 20, 21, 23, 22, 26, 28, 25};
-        for (int digit = 0; digit < 10; ++digit) glyphs[digits[digit]] = std::to_string(digit);
-        glyphs[36] = "\u21a9";   // Return
-        glyphs[48] = "\u21e5";   // Tab
-        glyphs[49] = "Space";    // Space
-        glyphs[51] = "\u232b";   // Delete
-        glyphs[117] = "\u2326";  // Forward Delete
-        glyphs[53] = "\u238b";   // Escape
-        glyphs[123] = "\u2190";  // Left Arrow
-        glyphs[124] = "\u2192";  // Right Arrow
-        glyphs[125] = "\u2193";  // Down Arrow
-        glyphs[126] = "\u2191";  // Up Arrow
-        const std::uint32_t functionKeys[] = {122, 120, 99, 118, 96, 97, 98, 100, 101, 109, 103, 111};
-        for (int n = 0; n < 12; ++n) glyphs[functionKeys[n]] = "F" + std::to_string(n + 1);
-        return glyphs;
+        // Letters, digits, Return, Tab, Space, Backspace, Delete, Escape, the arrows, F1 to F12.
+        constexpr std::uint32_t kCodes[] = {0,   11,  8,   2,  14,  3,  5,  4,  34,  38,  40,  37,  46,  45,  31,
+                                            35,  12,  15,  1,  17,  32, 9,  13, 7,   16,  6,   29,  18,  19,  20,
+                                            21,  23,  22,  26, 28,  25, 36, 48, 49,  51,  117, 53,  123, 124, 125,
+                                            126, 122, 120, 99, 118, 96, 97, 98, 100, 101, 109, 103, 111};
+        std::map<std::uint32_t, std::string> names;
+        for (const std::uint32_t code : kCodes) names[code] = platform::keyName(code).value_or("");
+        return names;
     }();
     return table;
 }
 
-std::string HotKey::displayString() const {
-    std::string text;
-    if (modifiers & kControl) text += "\u2303";
-    if (modifiers & kOption) text += "\u2325";
-    if (modifiers & kShift) text += "\u21e7";
-    if (modifiers & kCommand) text += "\u2318";
-    const auto& glyphs = keyGlyphs();
-    const auto it = glyphs.find(keyCode);
-    text += it != glyphs.end() ? it->second : "Key " + std::to_string(keyCode);
-    return text;
+std::string HotKey::displayString() const { return platform::hotKeyName(keyCode, modifiers); }
+
+std::optional<HotKey> HotKey::fromText(std::string_view text) {
+    const auto combination = platform::parseHotKeyName(text);
+    if (!combination) return std::nullopt;
+    return HotKey{combination->keyCode, combination->modifiers};
 }
 
 std::optional<MenuKeyEquivalent> HotKey::menuKeyEquivalent() const {

@@ -1,13 +1,15 @@
 // HotKey.h: one global shortcut of the kit: a virtual key code (ANSI layout) and the modifier
 // mask (command 0x100, shift 0x200, option 0x800, control 0x1000; on this desktop command is
-// the Super key and option is Alt). Its text ("⌥⌘P"), its key equivalent for a menu item,
-// and its stored JSON form ({"keyCode": 35, "modifiers": 2304}, or null for no shortcut).
+// the Super key and option is Alt). Its text ("Super+Alt+P", also its stored form) and that
+// text read back, its key equivalent for a menu item, and the encoded form earlier builds
+// stored ({"keyCode": 35, "modifiers": 2304}, or null for no shortcut).
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tenvik {
@@ -35,16 +37,19 @@ struct HotKey {
 
     friend bool operator==(const HotKey&, const HotKey&) = default;
 
-    // Modifier glyphs in the order ⌃ ⌥ ⇧ ⌘, then the key's text ("Key <code>" when unknown).
+    // The shortcut as the desktop writes it: "Super+Alt+P", "Ctrl+Shift+F1" ("Key <code>" for
+    // a key without a name).
     std::string displayString() const;
+    // A text such as displayString() writes, read back; none for anything else.
+    static std::optional<HotKey> fromText(std::string_view text);
     // A single letter or digit key: that character in lower case with the menu flags of the
     // modifiers; anything else has none.
     std::optional<MenuKeyEquivalent> menuKeyEquivalent() const;
 
-    // The text shown for each known key code (58 keys).
+    // The name shown for each key a shortcut of the kit may use (58 keys).
     static const std::map<std::uint32_t, std::string>& keyGlyphs();
 
-    // The stored form of an optional shortcut, and back: decode() answers false when the bytes
+    // The encoded form of an optional shortcut earlier builds stored, and back: decode() answers false when the bytes
     // are no such form (an absent shortcut is the JSON literal null and decodes as nullopt).
     static std::vector<std::uint8_t> encode(const std::optional<HotKey>& hotKey);
     static bool decode(const std::vector<std::uint8_t>& bytes, std::optional<HotKey>& hotKey);

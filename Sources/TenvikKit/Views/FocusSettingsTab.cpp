@@ -63,7 +63,8 @@ FocusSettingsTab::FocusSettingsTab(const KitWindowContext& context, QWidget* par
     QObject::connect(add_, &QPushButton::clicked, this, [this] { chooseApp(); });
 
     section->addRow(
-        form::caption("Vomira and System Settings are always allowed. Use Release All to stop focus locking."));
+        form::caption("Always allowed: Vomira, the desktop's panels, docks and notifications, screen lockers, "
+                      "password prompts and input methods. Use Release All to stop focus locking."));
 
     settingsLink_ = ChangeLink(context_.shared.settings->changes, [this] {
         if (context_.shared.settings->focusAllowedApplicationIDs() != shownList_) refreshApps();
@@ -130,7 +131,7 @@ void FocusSettingsTab::renderRows() {
         nameLabel->setText(nameLabel->fontMetrics().elidedText(name.simplified(), Qt::ElideRight, kNameWidth));
         nameLabel->setToolTip(QString::fromStdString(app.id));
         texts->addWidget(nameLabel);
-        if (!app.installed) texts->addWidget(form::caption("Not installed on this Mac", row));
+        if (!app.installed) texts->addWidget(form::caption("Not installed", row));
         line->addLayout(texts, 1);
         auto* removeButton = new QPushButton("Remove", row);
         removeButton->setObjectName("remove");

@@ -23,7 +23,7 @@ GeneralSettingsTab::GeneralSettingsTab(const KitWindowContext& context, QWidget*
     launchAtLogin_ = new QCheckBox("Launch at login");
     launchAtLogin_->setObjectName("launchAtLogin");
     launch->addWidget(launchAtLogin_);
-    pending_ = form::caption("Pending approval in System Settings.");
+    pending_ = form::caption("Waiting for the autostart entry to be written.");
     pending_->setObjectName("launchAtLoginPending");
     launch->addWidget(pending_);
     errorLabel_ = form::errorCaption(QString());

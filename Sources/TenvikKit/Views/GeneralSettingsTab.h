@@ -1,5 +1,5 @@
-// GeneralSettingsTab.h: the General tab: the "Launch at login" switch (with "Pending approval
-// in System Settings." while the login item waits, and a red error after a failed change) and
+// GeneralSettingsTab.h: the General tab: the "Launch at login" switch (with "Waiting for the
+// autostart entry to be written." while the login item waits, and a red error after a failed change) and
 // "Show Welcome Guide Again". The switch shows the login item's real status, read each time
 // the tab is shown and each time the program becomes active.
 #pragma once
@@ -19,7 +19,8 @@ namespace tenvik {
 class GeneralSettingsTab : public QWidget {
 public:
     static constexpr const char* kLaunchAtLoginError =
-        "Could not update launch at login. Try again in System Settings.";
+        "Could not update launch at login: the autostart entry in ~/.config/autostart could not be changed. "
+        "Check that folder's permissions and try again.";
 
     GeneralSettingsTab(const KitWindowContext& context, QWidget* parent = nullptr);
 

@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,7 +19,7 @@ namespace {
 constexpr double kCornerRadius = 6;
 constexpr int kTextPixelSize = 12;
 constexpr int kClearMarkPixelSize = 11;
-constexpr const char* kHintText = "Use \u2318, \u2325 or \u2303";
+constexpr int kSmallestTextPixelSize = 8;
 constexpr const char* kRecordingText = "Press shortcut\u2026";
 constexpr const char* kEmptyText = "Click to record";
 
@@ -82,7 +83,7 @@ void HotKeyRecorderView::setHotKey(const std::optional<HotKey>& hotKey) {
 void HotKeyRecorderView::setLabel(const QString& label) { setAccessibleName(label); }
 
 QString HotKeyRecorderView::displayedText() const {
-    if (hint_.isRaised()) return kHintText;
+    if (hint_.isRaised()) return RecorderKeyRules::kHintText;
     if (isRecording_) return kRecordingText;
     if (!hotKey_) return kEmptyText;
     return QString::fromStdString(hotKey_->displayString());
@@ -147,6 +148,8 @@ void HotKeyRecorderView::keyPressEvent(QKeyEvent* event) {
     std::uint32_t modifiers = QtKeyCodes::hotKeyModifiers(event->modifiers());
     if (event->key() == Qt::Key_Backtab) modifiers |= HotKey::kShift;
     const RecorderDecision decision = RecorderKeyRules::decide(isRecording_, *keyCode, modifiers);
+    lastKeyCode_ = *keyCode;
+    lastModifiers_ = modifiers;
     if (decision.action == RecorderAction::passOn) {
         QWidget::keyPressEvent(event);
         return;
@@ -175,6 +178,8 @@ void HotKeyRecorderView::apply(const RecorderDecision& decision) {
             endRecording();
             break;
         case RecorderAction::showHint:
+            // The field has room for the hint; the full reason stays as the tool tip.
+            setToolTip(QString::fromStdString(RecorderKeyRules::refusalReason(lastKeyCode_, lastModifiers_)));
             hint_.raise();
             break;
         case RecorderAction::record:
@@ -244,12 +249,16 @@ void HotKeyRecorderView::paintEvent(QPaintEvent*) {
         textColor = red;
     else if (!isRecording_ && !hotKey_)
         textColor = form::secondaryColor(colors);
-    QFont font = this->font();
-    font.setPixelSize(kTextPixelSize);
-    painter.setFont(font);
-    painter.setPen(textColor);
     const bool clearable = hotKey_ && !isRecording_;
     const int available = clearable && !showsHint ? width() - kClearZoneWidth : width();
+    // A text that does not fit is drawn smaller before it is cut short.
+    QFont font = this->font();
+    font.setPixelSize(kTextPixelSize);
+    while (font.pixelSize() > kSmallestTextPixelSize &&
+           QFontMetrics(font).horizontalAdvance(displayedText()) > available - 2 * kCornerRadius)
+        font.setPixelSize(font.pixelSize() - 1);
+    painter.setFont(font);
+    painter.setPen(textColor);
     const QString text = painter.fontMetrics().elidedText(displayedText(), Qt::ElideRight, available);
     const int textWidth = painter.fontMetrics().horizontalAdvance(text);
     const QRectF textRect((width() - textWidth) / 2.0, 0, textWidth, height());

@@ -42,7 +42,7 @@ public:
     void endRecording();
     bool isRecording() const { return isRecording_; }
     bool showsModifierError() const { return hint_.isRaised(); }
-    // What the field shows now ("Press shortcut…", "Click to record", "⌥⌘P", the hint).
+    // What the field shows now ("Press shortcut…", "Click to record", "Super+Alt+P", the hint).
     QString displayedText() const;
     // "Recording", the shortcut's text, or "Not set".
     QString accessibilityValue() const;
@@ -67,6 +67,9 @@ private:
     std::shared_ptr<ShortcutRecordingState> recordingState_;
     std::optional<HotKey> hotKey_;
     bool isRecording_ = false;
+    // The last key pressed in the field, for the reason a refused key gets.
+    std::uint32_t lastKeyCode_ = 0;
+    std::uint32_t lastModifiers_ = 0;
     TimedFlag hint_;
 };
 

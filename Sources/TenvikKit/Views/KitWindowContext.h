@@ -27,8 +27,6 @@ struct KitWindowContext {
     std::function<std::vector<platform::RunningApplication>()> runningApplications;
     // Opens the onboarding window ("Show Welcome Guide Again").
     std::function<void()> showOnboarding;
-    // False on X11: the permission rows then offer nothing to open and say why.
-    bool hasPrivacySettingsPane = false;
 };
 
 // Connects a change notifier to a callback for as long as it lives.

@@ -3,7 +3,6 @@
 
 #include "TenvikKit/Views/KitForm.h"
 #include "TenvikKit/Views/KitSymbols.h"
-#include "TenvikKit/Views/PermissionsSettingsTab.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -95,13 +94,10 @@ OnboardingView::OnboardingView(const KitWindowContext& context, std::function<vo
     header->addLayout(titles, 1);
     column->addLayout(header);
 
-    screenRecording_ = new PermissionRow(context_.hasPrivacySettingsPane);
-    screenRecording_->setObjectName("screenRecordingRow");
-    accessibility_ = new PermissionRow(context_.hasPrivacySettingsPane);
-    accessibility_->setObjectName("accessibilityRow");
-    PermissionsSettingsTab::connect(*screenRecording_, *accessibility_, context_.shared.permissions);
-    column->addWidget(card("Step 1", screenRecording_));
-    column->addWidget(card("Step 2", accessibility_));
+    // What this desktop offers, each with its state now; nothing that is always so.
+    requirements_ = new RequirementList;
+    requirements_->setObjectName("requirements");
+    column->addWidget(card("Step 1: check your desktop", requirements_));
 
     auto* tryIt = new QWidget;
     auto* tryLine = new QHBoxLayout(tryIt);
@@ -119,7 +115,7 @@ OnboardingView::OnboardingView(const KitWindowContext& context, std::function<vo
     secondLine_->setObjectName("tryLine2");
     for (QLabel* label : {detected_, firstLine_, secondLine_}) lines->addWidget(label);
     tryLine->addLayout(lines, 1);
-    column->addWidget(card("Step 3", tryIt));
+    column->addWidget(card("Step 2: try it", tryIt));
 
     auto* footer = new QVBoxLayout;
     footer->setSpacing(8);
@@ -151,10 +147,9 @@ OnboardingView::OnboardingView(const KitWindowContext& context, std::function<vo
     const auto pulse = [this] { pulse_.raise(); };
     PermissionsManager& permissions = *context_.shared.permissions;
     ActivityMonitor& activity = *context_.shared.activity;
-    links_[0] = ChangeLink(permissions.screenRecordingGranted.changes, redraw);
-    links_[1] = ChangeLink(permissions.accessibilityGranted.changes, redraw);
-    links_[2] = ChangeLink(permissions.didPromptScreenRecording.changes, redraw);
-    links_[3] = ChangeLink(permissions.didPromptAccessibility.changes, redraw);
+    links_[0] = ChangeLink(permissions.accessibilityGranted.changes, redraw);
+    links_[1] = ChangeLink(permissions.compositingManager.changes, redraw);
+    links_[2] = ChangeLink(activity.gesturesUnavailableReason.changes, redraw);
     links_[4] = ChangeLink(context_.shared.settings->changes, redraw);
     links_[5] = ChangeLink(activity.gesturesAvailable.changes, redraw);
     links_[6] = ChangeLink(activity.lastGestureAt.changes, pulse);
@@ -181,16 +176,14 @@ QStringList OnboardingView::stepThreeLines() const {
 }
 
 void OnboardingView::refresh() {
-    const PermissionsManager& permissions = *context_.shared.permissions;
-    screenRecording_->setContent(PermissionsSettingsTab::screenRecordingContent(permissions, "Allow Screen Recording"));
-    accessibility_->setContent(PermissionsSettingsTab::accessibilityContent(permissions, "Allow Accessibility"));
+    requirements_->setRequirements(desktopSteps(context_.shared.permissions->desktopFacts(*context_.shared.activity)));
 
     const bool gestures = context_.shared.activity->gesturesAvailable.get();
     const auto& hotKey = context_.shared.settings->pinHotKey();
     const QString keyText = hotKey ? QString::fromStdString(hotKey->displayString()) : QString();
     QString first, second;
     if (gestures) {
-        first = "Tap the trackpad with three fingers";
+        first = "Tap the touchpad with three fingers";
         if (hotKey) second = "or press " + keyText;
     } else {
         first = hotKey ? "Press " + keyText : QString("Enable a shortcut in Settings to try pinning.");

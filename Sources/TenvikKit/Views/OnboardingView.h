@@ -1,13 +1,14 @@
 // OnboardingView.h: the welcome guide's content: a header with the program's icon, the kit's
-// name and a summary; three step cards (Screen Recording, Accessibility, trying a gesture or
-// the pin shortcut, with a dot that lights for 1.5 s after each kit shortcut or gesture);
+// name and a summary; two step cards (what this desktop offers: window manager, compositing
+// manager and touchpad access with their states; trying a gesture or the pin shortcut, with a
+// dot that lights for 1.5 s after each kit shortcut or gesture);
 // and "Done", which marks onboarding completed and then calls onDone. It redraws from the
 // kit's shared objects whenever they change.
 #pragma once
 
 #include "TenvikKit/Support/TimedFlag.h"
 #include "TenvikKit/Views/KitWindowContext.h"
-#include "TenvikKit/Views/PermissionRow.h"
+#include "TenvikKit/Views/RequirementRow.h"
 
 #include <QScrollArea>
 
@@ -32,8 +33,8 @@ public:
     // The try-it lines of step 3 as shown, "Input detected" first while lit.
     QStringList stepThreeLines() const;
     QPushButton* doneButton() const { return done_; }
-    PermissionRow* screenRecordingRow() const { return screenRecording_; }
-    PermissionRow* accessibilityRow() const { return accessibility_; }
+    // The desktop's rows that can be missing (window manager, compositing, touchpad access).
+    RequirementList* requirements() const { return requirements_; }
 
 private:
     QWidget* card(const QString& step, QWidget* content);
@@ -42,8 +43,7 @@ private:
     KitWindowContext context_;
     std::function<void()> onDone_;
     TimedFlag pulse_;
-    PermissionRow* screenRecording_ = nullptr;
-    PermissionRow* accessibility_ = nullptr;
+    RequirementList* requirements_ = nullptr;
     QWidget* dot_ = nullptr;
     QLabel* detected_ = nullptr;
     QLabel* firstLine_ = nullptr;

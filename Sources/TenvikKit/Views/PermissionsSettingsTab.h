@@ -1,10 +1,11 @@
-// PermissionsSettingsTab.h: the Permissions tab: Screen Recording and Accessibility, each a
-// PermissionRow over the kit's permissions model, redrawn whenever a flag of it changes (it is
-// re-read every second while the settings window is open).
+// PermissionsSettingsTab.h: the Permissions tab: what this desktop offers the program (an X11
+// session, a window manager, a compositing manager, access to the touchpad), each a row with
+// its true state and how to get it, redrawn whenever a fact changes (the facts are re-read
+// every second while the settings window is open).
 #pragma once
 
 #include "TenvikKit/Views/KitWindowContext.h"
-#include "TenvikKit/Views/PermissionRow.h"
+#include "TenvikKit/Views/RequirementRow.h"
 
 #include <QWidget>
 
@@ -12,30 +13,18 @@ namespace tenvik {
 
 class PermissionsSettingsTab : public QWidget {
 public:
-    static constexpr const char* kScreenRecordingNoPane =
-        "Nothing to open on this desktop: pinning works when the X server has the Composite extension.";
-    static constexpr const char* kAccessibilityNoPane =
-        "Nothing to open on this desktop: click-through works when a window manager that follows EWMH runs.";
-    static constexpr const char* kNoPaneNote =
-        "On this desktop both permissions come from the X server and the window manager, so there are no "
-        "privacy settings to open.";
+    static constexpr const char* kNoPromptNote =
+        "Nothing here asks you for permission: the X server, the window manager and your user's groups "
+        "decide, and these rows show what they allow now.";
 
     explicit PermissionsSettingsTab(const KitWindowContext& context, QWidget* parent = nullptr);
 
     void refresh();
-    PermissionRow* screenRecordingRow() const { return screenRecording_; }
-    PermissionRow* accessibilityRow() const { return accessibility_; }
-
-    // The two rows' contents for the model's flags (the onboarding guide uses them too).
-    static PermissionRow::Content screenRecordingContent(const PermissionsManager& permissions, const QString& title);
-    static PermissionRow::Content accessibilityContent(const PermissionsManager& permissions, const QString& title);
-    static void connect(PermissionRow& screenRecording, PermissionRow& accessibility,
-                        std::shared_ptr<PermissionsManager> permissions);
+    RequirementList* requirements() const { return requirements_; }
 
 private:
     KitWindowContext context_;
-    PermissionRow* screenRecording_ = nullptr;
-    PermissionRow* accessibility_ = nullptr;
+    RequirementList* requirements_ = nullptr;
     ChangeLink links_[4];
 };
 

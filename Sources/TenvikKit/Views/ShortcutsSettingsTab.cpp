@@ -45,7 +45,7 @@ ShortcutsSettingsTab::ShortcutsSettingsTab(const KitWindowContext& context, QWid
     layout->addWidget(formView);
     AppSettings& settings = *context_.shared.settings;
 
-    FormSection* trackpad = formView->addSection("Trackpad");
+    FormSection* trackpad = formView->addSection("Touchpad");
     tapPicker_ = makePicker("tapGesture");
     holdPicker_ = makePicker("holdGesture");
     for (auto [title, picker] :
@@ -62,7 +62,7 @@ ShortcutsSettingsTab::ShortcutsSettingsTab(const KitWindowContext& context, QWid
                      [this](int index) { context_.shared.settings->setPressGestureAction(kActions[index]); });
     auto* unavailable = new QVBoxLayout;
     unavailable->setSpacing(2);
-    gesturesUnavailable_ = form::caption("Gestures unavailable on this Mac.");
+    gesturesUnavailable_ = form::caption("Touchpad gestures are off.");
     gesturesUnavailable_->setObjectName("gesturesUnavailable");
     unavailable->addWidget(gesturesUnavailable_);
     gesturesReason_ = form::caption(QString());

@@ -2,6 +2,7 @@
 #include "Arvelo/Views/Chrome/ZoomBarView.h"
 
 #include "Arvelo/Chrome/ChromeController.h"
+#include "Arvelo/Commands/ShortcutHints.h"
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
@@ -40,7 +41,7 @@ double ZoomBarView::fittingWidth() { return kSymbolSide + QFontMetricsF(buttonFo
 ZoomBarView::ZoomBarView(QWidget* parent, ZoomBarContent content, ChromeStyle style)
     : QWidget(parent), content_(std::move(content)), style_(std::move(style)) {
     setAttribute(Qt::WA_Hover);
-    setToolTip(QString::fromUtf8(ChromeController::kZoomBarToolTip));
+    setToolTip(QString::fromStdString(zoomBarToolTip()));
     setCursor(Qt::PointingHandCursor);
 }
 

@@ -1,6 +1,8 @@
 // DashboardWindow.cpp: the dashboard's parts, their actions and their redraws.
 #include "Arvelo/Views/Dashboard/DashboardWindow.h"
 
+#include "Arvelo/Commands/ShortcutHints.h"
+
 #include "Arvelo/Views/Overview/ApplicationIcons.h"
 #include "Arvelo/Views/Overview/CanvasPainter.h"
 #include "Arvelo/Views/Overview/SpatialCanvasWidget.h"
@@ -41,6 +43,11 @@ QString shown(const std::string& text) {
     if (s.size() > kShownTitleLength) s = s.left(kShownTitleLength) + QChar(0x2026);
     return s;
 }
+
+// No EWMH window manager: the remedy on this desktop is to run one.
+constexpr const char* kNoWindowManagerBanner =
+    "No EWMH window manager is running, so Vomira cannot move or resize your windows. "
+    "Start one (openbox, xfwm4, KWin).";
 
 QLabel* label(const QString& text, double scale, int weight, bool secondary = false) {
     auto* l = new QLabel(text);
@@ -192,7 +199,7 @@ QWidget* DashboardWindow::makeHeader() {
     connect(resume_, &QPushButton::clicked, this, [this] {
         if (auto c = arranger_.lock()) c->resumeLastLayout();
     });
-    freeAll_ = button(QStringLiteral("Free All"), "edit-undo");
+    freeAll_ = button(QStringLiteral("Free All Windows"), "edit-undo");
     connect(freeAll_, &QPushButton::clicked, this, [this] {
         if (auto c = arranger_.lock()) c->freeAllWindows();
     });
@@ -214,11 +221,13 @@ QWidget* DashboardWindow::makeAccessibilityBanner() {
     auto* hand = new QLabel;
     hand->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(18, 18));
     row->addWidget(hand);
-    row->addWidget(new QLabel(QStringLiteral("Vomira needs Accessibility to move and resize your windows.")));
-    row->addStretch(1);
-    auto* enable = button(QStringLiteral("Enable Accessibility"));
+    auto* text = new QLabel(QString::fromUtf8(kNoWindowManagerBanner));
+    text->setWordWrap(true);
+    row->addWidget(text, 1);
+    auto* enable = button(QStringLiteral("Check Again"));
+    enable->setObjectName("checkWindowManager");
     connect(enable, &QPushButton::clicked, this, [this] {
-        // Only asks; the banner goes when a later refresh reads the trust as granted.
+        // Only asks; the banner goes when a later refresh finds a window manager.
         if (auto c = arranger_.lock()) c->askForAccessibility();
     });
     row->addWidget(enable);
@@ -458,7 +467,9 @@ QWidget* DashboardWindow::makeStatusLine() {
     status_->setMaximumHeight(2 * status_->fontMetrics().lineSpacing());
     status_->setTextFormat(Qt::PlainText);
     row->addWidget(status_, 1);
-    auto* hint = label(QStringLiteral("\u2303\u2325Space  overview"), 0.85, QFont::Normal, true);
+    auto* hint = label(QString::fromStdString(showEverythingKeyHint()), 0.85, QFont::Normal, true);
+    hint->setObjectName("showEverythingKeyHint");
+    hint->setToolTip(QString::fromUtf8(kManagerHeldKeysNote));
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSizeF(hint->font().pointSizeF());
     hint->setFont(mono);
@@ -678,7 +689,8 @@ void DashboardWindow::refreshStatus(const DashboardHost& c) {
     if (status == shownStatus_) return;
     shownStatus_ = status;
     ++rebuilds_.status;
-    dot_->setPixmap(dotPixmap(status.second ? kGreen : kOrange));
+    // Never an OK mark beside a report of trouble.
+    dot_->setPixmap(dotPixmap(statusDotGreen(status.second, status.first) ? kGreen : kOrange));
     status_->setText(QString::fromStdString(status.first));
 }
 

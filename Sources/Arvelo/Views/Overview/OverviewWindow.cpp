@@ -1,6 +1,8 @@
 // OverviewWindow.cpp: the overview window's rows and its ways out.
 #include "Arvelo/Views/Overview/OverviewWindow.h"
 
+#include "Arvelo/Commands/ShortcutHints.h"
+
 #include "Arvelo/Views/Overview/CanvasPainter.h"
 #include "Arvelo/Views/Overview/SpatialCanvasWidget.h"
 
@@ -25,9 +27,6 @@ constexpr double kCanvasRadius = 16;
 constexpr const char* kHeadline = "Your workspace";
 constexpr const char* kExplanation =
     "Click a small window to open it. Drag to an edge to split; drop in the middle for tabs.";
-constexpr const char* kFooter =
-    "\u2303\u2325\u2193 focus   \u00b7   \u2303\u2325\u2191 step out   \u00b7   \u2303\u2325[ back   \u00b7   "
-    "\u2303\u2325] forward";
 
 QLabel* label(const char* text, double scale, int weight, bool secondary) {
     auto* l = new QLabel(QString::fromUtf8(text));
@@ -82,9 +81,12 @@ OverviewWindow::OverviewWindow(std::shared_ptr<DashboardHost> arranger) : arrang
     root->addWidget(canvas_, 1);
 
     auto* footer = new QHBoxLayout;
-    footer->addWidget(label(kFooter, 0.85, QFont::Normal, true));
+    QLabel* keys = label(overviewKeysHint().c_str(), 0.85, QFont::Normal, true);
+    keys->setObjectName("overviewKeysHint");
+    keys->setToolTip(QString::fromUtf8(kManagerHeldKeysNote));
+    footer->addWidget(keys);
     footer->addStretch(1);
-    auto* restore = new QPushButton(QStringLiteral("Restore windows"));
+    auto* restore = new QPushButton(QStringLiteral("Free All Windows"));
     connect(restore, &QPushButton::clicked, this, [this] {
         if (auto c = arranger_.lock()) c->restore();
     });

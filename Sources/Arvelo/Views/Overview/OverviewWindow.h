@@ -1,6 +1,6 @@
 // OverviewWindow.h: the overview, "Vomira — Overview": a fixed 960 x 660 window with the
 // header ("Step out", "Done"), the display switcher, the spatial canvas and the footer of
-// hot-key hints with "Restore windows". It is made once and hidden, never destroyed, when the
+// hot-key hints with "Free All Windows". It is made once and hidden, never destroyed, when the
 // user leaves it; its close box runs the arranger's close action (which brings the chrome
 // back), "Done" and Escape order it out and bring the chrome back if it was shown.
 #pragma once
