@@ -76,6 +76,8 @@ std::optional<std::uint64_t> Accessibility::changeStamp(const AccessElement&) { 
 
 std::optional<arvelo::Size> Accessibility::fittedSize(const AccessElement&, arvelo::Size size, double) { return size; }
 
+std::uint64_t Accessibility::windowManagerGeneration() { return 0; }
+
 std::vector<AccessResult> Accessibility::copyMultipleAttributeValues(const AccessElement& element,
                                                                  const std::vector<std::string>& attributes,
                                                                  double timeout) {

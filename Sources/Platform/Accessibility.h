@@ -132,6 +132,10 @@ inline constexpr std::string_view kSubrole = "AXSubrole";
 inline constexpr std::string_view kTitle = "AXTitle";
 inline constexpr std::string_view kMinimized = "AXMinimized";
 inline constexpr std::string_view kFullScreen = "AXFullScreen";
+// How many of its axes the window manager keeps maximised (a number: 0, 1 or 2). Both axes are
+// a maximise the user or the application asked for; one axis is the manager's own edge tiling
+// (metacity and marco tile a window to half the screen as a vertical maximisation).
+inline constexpr std::string_view kMaximized = "AXMaximized";
 inline constexpr std::string_view kPosition = "AXPosition";
 inline constexpr std::string_view kSize = "AXSize";
 inline constexpr std::string_view kMain = "AXMain";
@@ -214,6 +218,10 @@ public:
     // every resize: `size` itself for a window that states none. Absent when the window cannot
     // be read. A window that stands at this size after a write stands where it was asked to.
     virtual std::optional<arvelo::Size> fittedSize(const AccessElement& element, arvelo::Size size, double timeout);
+
+    // A number that moves when another window manager takes over the desktop (0 where
+    // there is none to tell).
+    virtual std::uint64_t windowManagerGeneration();
 
     // Batched reads for a scan: several attributes of one element, and several attributes of
     // several elements (results[i][j] is attribute j of element i). Backends that can

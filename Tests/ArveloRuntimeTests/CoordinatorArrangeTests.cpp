@@ -212,6 +212,57 @@ TEST_F(CoordinatorArrange, AManagerThatHoldsEveryWindowIsToldOnceAndNothingCount
     EXPECT_EQ(said, 1u);
 }
 
+TEST_F(CoordinatorArrange, OnceToldTheManagerKeepsWindowsNothingIsWrittenUntilAnotherManagerTakesOver) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto windows = openWindows(3, {40, 40, 0, 0});
+    for (auto& window : windows) window.heldByManager();
+    start();
+    ASSERT_EQ(coordinator->status.get(), Coordinator::kManagerTilesStatus);
+    const auto countApplied = [&] {
+        std::size_t applied = 0;
+        for (const auto& entry : desktop.log().entries()) applied += entry.message.starts_with("Applied ");
+        return applied;
+    };
+    const std::size_t applied = countApplied();
+    const std::size_t writes = desktop.calls().of(platform::sim::Request::set).size();
+
+    // Windows that open, drift and ask for arranging again write nothing, and no pass is logged.
+    windows[0].moveTo({300, 300, 500, 350});
+    desktop.launch("org.example.Notes", "Notes").openWindow("notes", {200, 200, 400, 300}).heldByManager();
+    coordinator->arrange();
+    settle();
+    for (int i = 0; i < 10; ++i) beat();
+    EXPECT_EQ(countApplied(), applied);
+    EXPECT_EQ(desktop.calls().of(platform::sim::Request::set).size(), writes);
+    EXPECT_EQ(coordinator->status.get(), Coordinator::kManagerTilesStatus);
+
+    // Another manager that honours writes takes over: the windows are arranged and the word goes.
+    for (auto& window : windows) window.heldByManager(false);
+    desktop.world().windowManagerGeneration += 1;
+    coordinator->arrange();
+    settle();
+    EXPECT_NE(coordinator->status.get(), Coordinator::kManagerTilesStatus);
+    EXPECT_GT(countApplied(), applied);
+    EXPECT_TRUE(logMentions("Another window manager took over"));
+}
+
+// mutter clamps a parked tab or a window with a large minimum where it wants it: a pass that
+// writes only such windows is no sign of a manager that cannot be arranged, once any write was
+// honoured since the start.
+TEST_F(CoordinatorArrange, APassOfOnlyHeldWindowsAfterOneHonouredWriteIsNoTilingManager) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto windows = openWindows(2, {40, 40, 0, 0});
+    start();
+    ASSERT_NE(coordinator->status.get(), Coordinator::kManagerTilesStatus);
+    windows[0].heldByManager();
+    windows[1].heldByManager();
+    windows[0].moveTo({300, 300, 500, 350});
+    windows[1].moveTo({320, 320, 500, 350});
+    coordinator->apply();
+    EXPECT_NE(coordinator->status.get(), Coordinator::kManagerTilesStatus);
+    EXPECT_FALSE(logMentions(Coordinator::kManagerTilesStatus));
+}
+
 TEST_F(CoordinatorArrange, AWindowHeldWhereItWasIsLeftOutOfThePlacedCount) {
     desktop.addDisplay("Built-in", {1440, 900});
     auto windows = openWindows(3, {40, 40, 0, 0});

@@ -5,6 +5,7 @@
 // does not answer leave.
 #include "TickScene.h"
 
+#include <cctype>
 #include <cmath>
 #include <set>
 
@@ -92,6 +93,54 @@ TEST_F(Tick, AWindowDraggedByHandIsPutBackOnceTheQuietTimeIsOver) {
     wait(Coordinator::kBeatInterval);
     EXPECT_EQ(b.frame(), tolerated.offsetBy(0, -6));
 }
+
+// Another program that moves a window without giving its size (wmctrl -e 0,x,y,-1,-1) can leave
+// it taller by a title bar under some managers (fluxbox): a move of the whole window whose size
+// changed by no more than decorations add is put back, not taken as a hand resize.
+struct OtherProgramCase {
+    const char* what;
+    bool rightTile;  // the window changed: the left tile's or the right tile's
+    double dx, dy, dwidth, dheight;
+    bool handResize;
+};
+
+class TickOtherProgram : public TickScene, public ::testing::WithParamInterface<OtherProgramCase> {};
+
+TEST_P(TickOtherProgram, AMoveWithinTheDecorationErrorIsPutBackAndAResizeMovesTheSeam) {
+    const OtherProgramCase c = GetParam();
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = desktop.launch("org.example.Editor", "Editor");
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    start();
+    ASSERT_EQ(tree().ratio, 0.5);
+    auto& window = c.rightTile ? b : a;
+    const Rect tile = window.frame();
+
+    wait(0.3);
+    window.moveTo({tile.x + c.dx, tile.y + c.dy, tile.width + c.dwidth, tile.height + c.dheight});
+    wait(1.8);  // the beat at 2.1 s
+
+    if (c.handResize) {
+        EXPECT_NE(tree().ratio, 0.5);
+    } else {
+        EXPECT_EQ(tree().ratio, 0.5);
+        EXPECT_EQ(window.frame(), tile) << "put back";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TickOtherProgram,
+                         ::testing::Values(OtherProgramCase{"moved, a title bar taller", false, 40, 30, 0, 22, false},
+                                           OtherProgramCase{"moved, a little larger both ways", true, -40, 30, 10, 22,
+                                                            false},
+                                           OtherProgramCase{"left edge dragged", true, -100, 0, 100, 0, true},
+                                           OtherProgramCase{"right edge dragged", false, 0, 0, 200, 0, true},
+                                           OtherProgramCase{"moved and much wider", false, 40, 30, 200, 0, true}),
+                         [](const auto& info) {
+                             std::string name = info.param.what;
+                             std::erase_if(name, [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); });
+                             return name;
+                         });
 
 TEST_F(Tick, EveryBeatsDiagnosticsHoldTheFramesTheWindowServerHoldsThen) {
     desktop.addDisplay("Built-in", {1440, 900});

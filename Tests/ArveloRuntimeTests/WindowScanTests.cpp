@@ -106,8 +106,9 @@ struct KnownWindowCase {
     bool failed;
 };
 
-// A window the table already knows skips the subrole, settable and on-screen filters, but a
-// known window that turns unreadable marks its process failed so the table keeps its records.
+// A window the table already knows skips the subrole, settable, on-screen and full-screen
+// filters, but a known window that turns unreadable marks its process failed so the table keeps
+// its records.
 TEST(WindowScan, KnownWindowsKeepTheirRecordsOrMarkTheirProcess) {
     const std::vector<KnownWindowCase> cases{
         {"becomes a dialog", [](auto&, auto& w) { w.state().subrole = "AXDialog"; }, true, false},
@@ -119,7 +120,8 @@ TEST(WindowScan, KnownWindowsKeepTheirRecordsOrMarkTheirProcess) {
          },
          true, true},
         {"stops answering", [](auto& app, auto&) { app.respondsAfter(0.5); }, true, true},
-        {"goes full screen", [](auto&, auto& w) { w.setFullScreen(); }, false, false},
+        // The layout waits for an arranged window while it is full screen.
+        {"goes full screen", [](auto&, auto& w) { w.setFullScreen(); }, true, false},
         {"closes", [](auto&, auto& w) { w.vanish(); }, false, false},
     };
     for (const KnownWindowCase& c : cases) {

@@ -164,6 +164,10 @@ public:
     Date clickHoldUntil = kDistantPast;
     Date lastPictureRefresh = kDistantPast;
     std::optional<std::string> sheetZoom;
+    // The window whose maximise zoomed its display onto it; un-maximising it steps back out.
+    std::optional<std::string> maximizeZoom;
+    // Arranged windows that are full screen: the layout waits until they leave it.
+    std::set<std::string> fullScreenWaits;
 
     // ---- The platform this coordinator runs on, and its state files.
     const platform::Services& services() const override { return services_; }
@@ -428,6 +432,14 @@ private:
     };
     Placements placements_;
     bool managerTilesSaid_ = false;
+    // Whether the window manager moved a window where a write asked since it took over; only
+    // one that never did is told to keep every window where it places it.
+    bool managerHonoured_ = false;
+    // The window manager's generation when it was last told so (Accessibility).
+    std::uint64_t managerGeneration_ = 0;
+    // Whether apply writes nothing: the window manager was found to keep every window where
+    // it places it, and no other manager took over since.
+    bool writesHeld();
     // Why the state folder cannot keep state files, when it cannot (found at construction).
     std::optional<std::string> stateFolderProblem_;
     // The last write of "restore.json" failed; what the last write that did not fail held of
@@ -476,6 +488,15 @@ private:
     bool followSheets(const std::set<std::string>& managed);
     bool followFocus(const std::set<std::string>& managed, bool busy);
     void keepMiniaturesInStep();
+    // What the window manager does to arranged windows (CoordinatorManagerStates.cpp).
+    // While an arranged window is full screen nothing is corrected; when the last one leaves
+    // it, the layout is applied again. Answers whether the tick ends here.
+    bool waitForFullScreen(const std::set<std::string>& managed);
+    // A maximise zooms onto the window's tile; un-maximising steps back out.
+    bool followMaximize(const std::set<std::string>& managed);
+    // Whether a pass leaves the window's frame to the window manager (full screen, or the
+    // maximised window zoomed onto).
+    bool frameHeldByManager(const WindowRecord& record) const;
 
     // Brings `diagnosticsInputs_` up to date; answers whether anything in it changed.
     bool takeDiagnosticsInputs(const std::vector<platform::WindowInfo>& serverWindows);

@@ -35,7 +35,7 @@ void Coordinator::apply() {
     std::set<std::string> refused;
     bool chromeInUse = false;
     for (int pass = 1;; ++pass) {
-        if (!beginPass()) return;
+        if (!beginPass() || writesHeld()) return;
         chromeInUse = resizingSeam || chromeDragging;
         refused = placeWindows(chromeInUse);
         if (pass == kMostApplyPasses) {
@@ -113,6 +113,7 @@ std::set<std::string> Coordinator::placeWindows(bool chromeInUse) {
             const auto recordIt = access->records.find(key);
             if (recordIt == access->records.end()) continue;
             WindowRecord& record = *recordIt->second;
+            if (record.fullScreen) continue;
             if (!access->dryRun) noteOriginalFrame(record);
             if (!access->park(recordIt->second, display.screenFrame, avoided)) refused.insert(refusedName(record));
         }
@@ -130,6 +131,7 @@ std::set<std::string> Coordinator::placeWindows(bool chromeInUse) {
         });
         for (const auto& [shared, target] : placing) {
             WindowRecord& record = *shared;
+            if (frameHeldByManager(record)) continue;
             if (!access->dryRun) noteOriginalFrame(record);
             const Rect before = record.frame;
             const bool written = access->place(shared, target);
@@ -166,11 +168,14 @@ void Coordinator::finishApply(bool chromeInUse, const std::set<std::string>& ref
     std::size_t count = 0;
     for (const auto& [id, state] : states.get()) count += state.root.allWindows().size();
     count -= std::min(count, placements_.missed);
-    const bool managerTiles = placements_.written > 0 && placements_.held == placements_.written;
+    const bool managerTiles = !managerHonoured_ && placements_.written > 0 && placements_.held == placements_.written;
     if (managerTiles) {
         status = kManagerTilesStatus;
         if (!managerTilesSaid_) logger.error(std::string(kManagerTilesStatus) + " (no window moved to its tile)");
         managerTilesSaid_ = true;
+        managerGeneration_ = services_.accessibility->windowManagerGeneration();
+        // The placement's own checks would write again: they stop at their next look.
+        for (const auto& [key, record] : access->records) record->expectedFrame.reset();
     } else if (refused.empty()) {
         status = count != 0
                      ? std::to_string(count) +
@@ -193,11 +198,23 @@ void Coordinator::notePlacement(const WindowRecord& record, const Rect& before, 
     ++placements_.written;
     const Rect after = record.settledFrame.value_or(before);
     const auto near = [](double a, double b) { return std::abs(a - b) <= WindowAccess::kCheckTolerance; };
+    // A window that moved when written shows a manager that takes writes.
+    if (!near(after.x, before.x) || !near(after.y, before.y)) managerHonoured_ = true;
     if (near(after.x, target.x) && near(after.y, target.y)) return;
     ++placements_.missed;
     // Held: it did not move at all, though it was asked to.
     if (near(after.x, before.x) && near(after.y, before.y) && (!near(before.x, target.x) || !near(before.y, target.y)))
         ++placements_.held;
+}
+
+bool Coordinator::writesHeld() {
+    if (!managerTilesSaid_) return false;
+    if (services_.accessibility->windowManagerGeneration() == managerGeneration_) return true;
+    // Another window manager took over: it is given its own chance.
+    logger.info("Another window manager took over; arranging windows again");
+    managerTilesSaid_ = false;
+    managerHonoured_ = false;
+    return false;
 }
 
 Rect Coordinator::targetFrame(const Tile& tile, WindowRecord& record, const DisplayInfo& display) {

@@ -28,7 +28,20 @@ constexpr double kPictureInterval = 3.0;
 // After the tick rearranges windows, presses reaching the canvas are swallowed this long.
 constexpr double kClickHold = 0.5;
 
+// The most a window manager's decorations are known to add to a window that another program
+// moved without giving its size (fluxbox makes it a title bar, 22 pixels, taller).
+constexpr double kDecorationError = 32.0;
+
 bool driftsFrom(double actual, double written) { return std::abs(actual - written) > kDriftTolerance; }
+
+// A frame that moved as a whole: every edge left its place, and the size changed by no more than
+// decorations account for. A hand resize keeps the edges the user did not drag.
+bool movedAsAWhole(const Rect& frame, const Rect& settled) {
+    return driftsFrom(frame.minX(), settled.minX()) && driftsFrom(frame.maxX(), settled.maxX()) &&
+           driftsFrom(frame.minY(), settled.minY()) && driftsFrom(frame.maxY(), settled.maxY()) &&
+           std::abs(frame.width - settled.width) <= kDecorationError &&
+           std::abs(frame.height - settled.height) <= kDecorationError;
+}
 
 bool holds(const std::vector<std::string>& keys, const std::string& key) {
     return std::find(keys.begin(), keys.end(), key) != keys.end();
@@ -61,6 +74,8 @@ void Coordinator::processTick(const std::set<std::string>& previousKeys) {
 
     // The busy rule: while the user holds the button or drags a tab, nothing is corrected.
     const bool busy = services().pointer->leftButtonDown() || chromeDragging;
+    if (waitForFullScreen(managed)) return;
+    if (!busy && followMaximize(managed)) return;
     if (dockArrivals(managed, busy)) return;
     if (!busy && (followDrift(managed) || followSheets(managed))) return;
     if (followFocus(managed, busy)) return;
@@ -92,6 +107,10 @@ void Coordinator::processArrivals() {
 }
 
 bool Coordinator::dockArrivals(const std::set<std::string>& managed, bool busy) {
+    // The layout waits while an arranged window is full screen.
+    for (const auto& key : managed)
+        if (const auto it = access->records.find(key); it != access->records.end() && it->second->fullScreen)
+            return false;
     std::vector<std::shared_ptr<WindowRecord>> arrivals;
     for (const auto& record : windows.get()) {
         if (!record->onScreen || record->parked || record->minimized == true) continue;
@@ -112,10 +131,19 @@ bool Coordinator::followDrift(const std::set<std::string>& managed) {
         const auto recordIt = access->records.find(key);
         if (recordIt == access->records.end()) continue;
         WindowRecord& record = *recordIt->second;
-        if (record.parked || !record.onScreen || !record.settledFrame) continue;
+        if (record.parked || !record.onScreen || !record.settledFrame || frameHeldByManager(record)) continue;
         const Rect frame = record.frame;
         const Rect settled = *record.settledFrame;
-        if (driftsFrom(frame.width, settled.width) || driftsFrom(frame.height, settled.height)) {
+        if (record.maximizedAxes > 0) {
+            // The manager's own tiling (an edge tile, a maximise not followed): never a hand
+            // resize. Placing the window again clears it.
+            if (record.misplacedRetries >= kMisplacedRetries) continue;
+            record.misplacedRetries += 1;
+            apply();
+            return true;
+        }
+        if ((driftsFrom(frame.width, settled.width) || driftsFrom(frame.height, settled.height)) &&
+            !movedAsAWhole(frame, settled)) {
             // A size change is a hand resize, whether or not the window also moved.
             resizeDocked(key, frame);
             return true;

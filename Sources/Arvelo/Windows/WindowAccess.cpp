@@ -93,6 +93,8 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
         record->title = window.title;
         record->frame = window.frame;
         record->minimized = window.minimized;
+        record->maximizedAxes = window.maximizedAxes;
+        record->fullScreen = window.fullScreen;
         // A known window found under a new element (recognised by its window number) is only
         // reachable through the new one: the old element is dead.
         record->element = window.element;

@@ -63,6 +63,10 @@ struct WindowRecord {
     bool originalMinimized = false;
     bool parked = false;
     std::optional<bool> minimized;
+    // What the window manager last did to it: maximised axes (2: the user's or the
+    // application's maximise; 1: the manager's edge tiling) and full screen.
+    int maximizedAxes = 0;
+    bool fullScreen = false;
     // "stage", "before", "after", "target", "sizeResult", "positionResult" of the last write.
     nlohmann::json lastFrameWrite = nlohmann::json::object();
     // Pointer positions at each step of the last raise, in fixture mode.

@@ -20,10 +20,10 @@ using platform::WindowInfo;
 namespace ax = platform::ax;
 
 // The attributes read of every candidate, in one batch per application.
-enum Attribute { kRole, kSubrole, kMinimized, kFullScreen, kPosition, kSize, kTitle };
+enum Attribute { kRole, kSubrole, kMinimized, kFullScreen, kPosition, kSize, kTitle, kMaximized };
 const std::vector<std::string> kCandidateAttributes{
     std::string(ax::kRole),     std::string(ax::kSubrole), std::string(ax::kMinimized), std::string(ax::kFullScreen),
-    std::string(ax::kPosition), std::string(ax::kSize),    std::string(ax::kTitle)};
+    std::string(ax::kPosition), std::string(ax::kSize),    std::string(ax::kTitle),     std::string(ax::kMaximized)};
 
 // The retained windows, indexed for the lookups of one scan.
 class RetainedIndex {
@@ -306,7 +306,9 @@ void Capture::examine(const ScanApplication& application, const AccessElement& e
     const std::optional<std::string> subrole = values[kSubrole].ok() ? values[kSubrole].value.string() : std::nullopt;
     if (!known && subrole != ax::kStandardWindowSubrole && !boolean(kMinimized)) return;
 
-    if (boolean(kFullScreen)) return;
+    // A window already arranged stays while it is full screen: the layout waits for it.
+    const bool fullScreen = boolean(kFullScreen);
+    if (fullScreen && !known) return;
 
     const auto origin = values[kPosition].ok() ? values[kPosition].value.point() : std::nullopt;
     const auto size = values[kSize].ok() ? values[kSize].value.size() : std::nullopt;
@@ -347,8 +349,9 @@ void Capture::examine(const ScanApplication& application, const AccessElement& e
     if (!keys_.insert(key).second) return;
 
     const auto title = values[kTitle].ok() ? values[kTitle].value.string() : std::nullopt;
-    snapshot_.windows.push_back(
-        {std::move(key), pid, element, title && !title->empty() ? *title : application.name, frame, windowNumber, minimized});
+    const auto axes = values[kMaximized].ok() ? values[kMaximized].value.number() : std::nullopt;
+    snapshot_.windows.push_back({std::move(key), pid, element, title && !title->empty() ? *title : application.name,
+                                 frame, windowNumber, minimized, static_cast<int>(axes.value_or(0)), fullScreen});
 }
 
 }  // namespace

@@ -49,6 +49,9 @@ struct ScannedWindow {
     Rect frame;  // top-left-origin screen space
     std::uint32_t windowNumber = 0;
     std::optional<bool> minimized;
+    // Maximised axes (2: maximised; 1: tiled to an edge by the window manager) and full screen.
+    int maximizedAxes = 0;
+    bool fullScreen = false;
 
     friend bool operator==(const ScannedWindow&, const ScannedWindow&) = default;
 };

@@ -1,6 +1,8 @@
 // Desktop.cpp: building the simulated desktop's services and the scripting handles.
 #include "Platform/Sim/Desktop.h"
 
+#include <utility>
+
 #include "Platform/Sim/SimAccessibility.h"
 #include "Platform/Sim/SimPointer.h"
 #include "Platform/Sim/SimScreenCapture.h"
@@ -111,6 +113,19 @@ WindowHandle& WindowHandle::minimize(bool minimized) {
 
 WindowHandle& WindowHandle::setFullScreen(bool fullScreen) {
     state().fullScreen = fullScreen;
+    return *this;
+}
+
+WindowHandle& WindowHandle::maximize(const arvelo::Rect& frame, int axes) {
+    if (state().maximizedAxes == 0) state().unmaximizedFrame = state().frame;
+    moveTo(frame);
+    state().maximizedAxes = axes;
+    return *this;
+}
+
+WindowHandle& WindowHandle::unmaximize() {
+    state().maximizedAxes = 0;
+    if (const auto before = std::exchange(state().unmaximizedFrame, std::nullopt)) moveTo(*before);
     return *this;
 }
 

@@ -55,6 +55,10 @@ public:
     WindowHandle& setTitle(std::string title);
     WindowHandle& minimize(bool minimized = true);
     WindowHandle& setFullScreen(bool fullScreen = true);
+    // The window manager maximises the window to `frame` (both axes; one axis: its edge
+    // tiling); un-maximising puts it back where it was.
+    WindowHandle& maximize(const arvelo::Rect& frame, int axes = 2);
+    WindowHandle& unmaximize();
     WindowHandle& setSpaces(std::set<SpaceID> spaces);
     WindowHandle& raise();
     void vanish();

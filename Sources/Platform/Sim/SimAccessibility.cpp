@@ -83,6 +83,8 @@ std::optional<arvelo::Size> SimAccessibility::fittedSize(const AccessElement& el
     return window.behaviour.sizeRules ? window.behaviour.sizeRules->fit(size) : size;
 }
 
+std::uint64_t SimAccessibility::windowManagerGeneration() { return world_->windowManagerGeneration; }
+
 AccessResult SimAccessibility::copyAttributeValue(const AccessElement& element, std::string_view attribute, double timeout) {
     AccessResult result;
     if (const AccessError error = reachable(element, timeout); error != AccessError::success)
@@ -142,6 +144,7 @@ AccessResult SimAccessibility::readWindow(Window& window, std::string_view attri
     if (attribute == ax::kTitle) return value(window.title);
     if (attribute == ax::kMinimized) return value(window.minimized);
     if (attribute == ax::kFullScreen) return value(window.fullScreen);
+    if (attribute == ax::kMaximized) return value(static_cast<double>(window.maximizedAxes));
     if (attribute == ax::kPosition) return value(window.frame.origin());
     if (attribute == ax::kSize) return value(window.frame.size());
     if (attribute == ax::kMain || attribute == ax::kFocused) {
@@ -235,7 +238,7 @@ AccessSettable SimAccessibility::settable(const AccessElement& element, std::str
         attribute == ax::kFullScreen)
         return {AccessError::success, true};
     if (attribute == ax::kRole || attribute == ax::kSubrole || attribute == ax::kTitle || attribute == ax::kParent ||
-        attribute == ax::kChildren || attribute == ax::kCloseButton)
+        attribute == ax::kChildren || attribute == ax::kCloseButton || attribute == ax::kMaximized)
         return {AccessError::success, false};
     return {AccessError::attributeUnsupported, false};
 }
@@ -315,8 +318,8 @@ std::optional<std::uint64_t> SimAccessibility::changeStamp(const AccessElement& 
     const Window* window = world_->liveWindow(element.window);
     if (!window) return std::nullopt;
     mix << window->number << window->pid << window->title << window->frame << window->role
-        << window->subrole.value_or("") << window->minimized << window->fullScreen << window->positionSettable
-        << window->sizeSettable << window->hasCloseButton << window->parent.value_or(0);
+        << window->subrole.value_or("") << window->minimized << window->fullScreen << window->maximizedAxes
+        << window->positionSettable << window->sizeSettable << window->hasCloseButton << window->parent.value_or(0);
     // Moving to another Space unmaps a window on a real desktop; it counts as a change here too.
     for (const SpaceID space : world_->spacesOf(*window)) mix << space;
     for (auto number : world_->windowsOf(element.pid, true)) {

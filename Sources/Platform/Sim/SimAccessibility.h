@@ -30,6 +30,7 @@ public:
     std::optional<std::uint64_t> changeStamp(const AccessElement& element) override;
     // By the window's stated size rules; not a request, so nothing is recorded.
     std::optional<arvelo::Size> fittedSize(const AccessElement& element, arvelo::Size size, double timeout) override;
+    std::uint64_t windowManagerGeneration() override;
 
 private:
     AccessError reachable(const AccessElement& element, double timeout);

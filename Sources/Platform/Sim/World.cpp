@@ -243,6 +243,8 @@ AccessError World::writePosition(Window& window, arvelo::Point origin) {
     if (window.behaviour.refuseWrites) return *window.behaviour.refuseWrites;
     if (!window.positionSettable) return AccessError::attributeUnsupported;
     if (window.behaviour.heldByManager) return AccessError::success;
+    // As on X11, the maximised states are cleared before a frame is written.
+    window.maximizedAxes = 0;
     schedule({clock_->elapsedTicks() + VirtualClock::ticks(window.behaviour.lag), 0, window.number, origin,
               std::nullopt, true});
     return AccessError::success;
@@ -252,6 +254,7 @@ AccessError World::writeSize(Window& window, arvelo::Size size) {
     if (window.behaviour.refuseWrites) return *window.behaviour.refuseWrites;
     if (!window.sizeSettable) return AccessError::attributeUnsupported;
     if (window.behaviour.heldByManager) return AccessError::success;
+    window.maximizedAxes = 0;
     schedule({clock_->elapsedTicks() + VirtualClock::ticks(window.behaviour.lag), 0, window.number, std::nullopt,
               clamp(window, size), true});
     return AccessError::success;

@@ -89,7 +89,9 @@ struct Window {
     std::optional<std::string> subrole = std::string("AXStandardWindow");
     bool minimized = false;
     bool fullScreen = false;
-    std::optional<std::uint32_t> parent;  // the window a sheet or dialog belongs to
+    int maximizedAxes = 0;                         // 2: maximised, 1: tiled to an edge by the manager
+    std::optional<arvelo::Rect> unmaximizedFrame;  // where an un-maximise puts it back
+    std::optional<std::uint32_t> parent;           // the window a sheet or dialog belongs to
     std::int32_t layer = 0;
     bool desktopElement = false;
     std::set<SpaceID> spaces;       // empty: the Space of its display when it opened
@@ -175,6 +177,8 @@ public:
 
     // Permissions and optional calls.
     bool trusted = true;
+    // Moves when another window manager takes over.
+    std::uint64_t windowManagerGeneration = 0;
     bool grantTrustOnPrompt = false;
     bool screenCaptureAccess = true;
     bool grantScreenCaptureOnRequest = false;

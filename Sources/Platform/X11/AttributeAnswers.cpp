@@ -17,8 +17,8 @@ bool isApplicationAttribute(std::string_view a) {
 
 bool isWindowAttribute(std::string_view a) {
     return a == ax::kRole || a == ax::kSubrole || a == ax::kTitle || a == ax::kMinimized || a == ax::kFullScreen ||
-           a == ax::kPosition || a == ax::kSize || a == ax::kMain || a == ax::kFocused || a == ax::kParent ||
-           a == ax::kChildren || a == ax::kCloseButton;
+           a == ax::kMaximized || a == ax::kPosition || a == ax::kSize || a == ax::kMain || a == ax::kFocused ||
+           a == ax::kParent || a == ax::kChildren || a == ax::kCloseButton;
 }
 
 // A window's top-level window: the end of its transient-for chain among the clients.
@@ -77,6 +77,9 @@ AccessResult answerWindow(const ClientTable& table, const WindowFacts& facts, st
     if (attribute == ax::kTitle) return value(facts.title);
     if (attribute == ax::kMinimized) return value(facts.hasState(e._NET_WM_STATE_HIDDEN));
     if (attribute == ax::kFullScreen) return value(facts.hasState(e._NET_WM_STATE_FULLSCREEN));
+    if (attribute == ax::kMaximized)
+        return value(static_cast<double>(facts.hasState(e._NET_WM_STATE_MAXIMIZED_VERT)) +
+                     static_cast<double>(facts.hasState(e._NET_WM_STATE_MAXIMIZED_HORZ)));
     if (attribute == ax::kPosition || attribute == ax::kSize) {
         const auto frame = facts.frame();
         if (!frame) return failure(AccessError::cannotComplete);
@@ -126,7 +129,7 @@ Needs needsOf(const AccessElement& element, std::string_view a) {
         needs.windowFacts = fact::kKind | fact::kState;
     else if (a == ax::kTitle)
         needs.windowFacts = fact::kTitle;
-    else if (a == ax::kMinimized || a == ax::kFullScreen)
+    else if (a == ax::kMinimized || a == ax::kFullScreen || a == ax::kMaximized)
         needs.windowFacts = fact::kState;
     else if (a == ax::kPosition || a == ax::kSize)
         needs.windowFacts = fact::kGeometry;

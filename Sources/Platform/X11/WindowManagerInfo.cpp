@@ -66,4 +66,9 @@ WindowManagerFacts WindowManagerInfo::facts(Deadline deadline) {
     return facts;
 }
 
+std::uint64_t WindowManagerInfo::generation() {
+    std::lock_guard lock(mutex_);
+    return changes_;
+}
+
 }  // namespace platform::x11

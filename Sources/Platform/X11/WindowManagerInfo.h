@@ -29,6 +29,8 @@ public:
 
     // The facts, read now when none are kept (or they are stale).
     WindowManagerFacts facts(Deadline deadline);
+    // How many times the root said another manager may have taken over.
+    std::uint64_t generation();
 
 private:
     std::shared_ptr<Connection> connection_;

@@ -43,6 +43,8 @@ public:
 
     // By the window's WM_NORMAL_HINTS, applied to its client size inside the frame extents.
     std::optional<arvelo::Size> fittedSize(const AccessElement& element, arvelo::Size size, double timeout) override;
+    // Moves when the root's _NET_SUPPORTING_WM_CHECK or _NET_SUPPORTED changes.
+    std::uint64_t windowManagerGeneration() override { return manager_.generation(); }
 
     std::vector<AccessResult> copyMultipleAttributeValues(const AccessElement& element,
                                                       const std::vector<std::string>& attributes,
