@@ -81,6 +81,40 @@ TEST(WindowAccessParking, AMinimizedWindowIsUnminimizedToPark) {
     EXPECT_TRUE(record->originalMinimized);
 }
 
+// Where window managers keep parked windows in sight, a parked window is minimised as well: it
+// keeps its spot beside the area and comes back un-minimised when placed.
+TEST(WindowAccessParking, WithMinimizingOnAParkedWindowIsMinimisedAndPlacingBringsItBack) {
+    struct Case {
+        const char* scene;
+        bool minimizedBefore;  // by the user, before it was parked
+        bool shownMeanwhile;   // un-minimised by someone else while parked, still at its spot
+        std::size_t positionWrites;
+    };
+    for (const Case c : {Case{"an ordinary window", false, false, 1}, Case{"a minimised one", true, false, 1},
+                         Case{"one shown again at its spot", false, true, 1}}) {
+        SCOPED_TRACE(c.scene);
+        AccessScene scene;
+        scene.access->minimizeParked = true;
+        auto window = scene.openScanned({100, 100, 600, 400});
+        if (c.minimizedBefore) window.minimize();
+        const auto record = scene.recordOf(window);
+        EXPECT_TRUE(scene.access->park(record, kArea, {}));
+        if (c.shownMeanwhile) {
+            window.minimize(false);
+            EXPECT_TRUE(scene.access->park(record, kArea, {}));
+        }
+        EXPECT_TRUE(window.state().minimized);
+        EXPECT_EQ(window.frame(), Rect(1439, 899, 600, 400));
+        EXPECT_TRUE(record->parked);
+        EXPECT_EQ(record->originalMinimized, c.minimizedBefore);
+        EXPECT_EQ(scene.desktop.calls().of(Request::set, "AXPosition").size(), c.positionWrites);
+
+        EXPECT_TRUE(scene.access->place(record, {10, 10, 500, 300}));
+        EXPECT_FALSE(window.state().minimized);
+        EXPECT_FALSE(record->parked);
+    }
+}
+
 TEST(WindowAccessParking, DryRunParksOnlyTheRecord) {
     AccessScene scene;
     auto window = scene.openScanned({100, 100, 600, 400});

@@ -129,7 +129,11 @@ std::vector<Client> XProbe::clients() {
         client.title = text(window, atom("_NET_WM_NAME"), atom("UTF8_STRING"));
         if (client.title.empty()) client.title = text(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
         if (const auto states = cardinals(window, atom("_NET_WM_STATE"), XCB_ATOM_ATOM)) {
-            for (std::uint32_t state : *states) client.hidden |= state == atom("_NET_WM_STATE_HIDDEN");
+            for (std::uint32_t state : *states) {
+                client.hidden |= state == atom("_NET_WM_STATE_HIDDEN");
+                client.maximizedAxes += state == atom("_NET_WM_STATE_MAXIMIZED_VERT");
+                client.maximizedAxes += state == atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+            }
         }
 
         auto geometry = own(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));

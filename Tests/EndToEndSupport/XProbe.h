@@ -40,7 +40,8 @@ struct Client {
     std::string className;
     std::string title;
     Frame frame;
-    bool hidden = false;  // minimised (_NET_WM_STATE_HIDDEN)
+    bool hidden = false;    // minimised (_NET_WM_STATE_HIDDEN)
+    int maximizedAxes = 0;  // _NET_WM_STATE_MAXIMIZED_VERT and _HORZ
 };
 
 class XProbe {

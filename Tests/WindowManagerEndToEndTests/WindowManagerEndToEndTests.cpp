@@ -134,7 +134,19 @@ protected:
             text += std::to_string(c.window) + " " + c.className + " " + c.frame.text() + "\n";
         return text + "frames:\n" + session.describe(frames);
     }
-    bool managerAllowsOffScreen() const { return manager == "fluxbox"; }
+    // Every window but `shown` is out of sight: minimised (parked windows are, under every
+    // manager) or beyond the screen but for a sliver.
+    bool parkedOutOfSight(const Frames& frames, xcb_window_t shown, const Frame& screen) {
+        std::map<xcb_window_t, bool> hidden;
+        for (const Client& c : session.probe.clients()) hidden[c.window] = c.hidden;
+        for (const auto& [window, frame] : frames) {
+            if (window == shown || hidden[window]) continue;
+            const int w = std::min(frame.x + frame.width, screen.width) - std::max(frame.x, 0);
+            const int h = std::min(frame.y + frame.height, screen.height) - std::max(frame.y, 0);
+            if (w > kTolerance && h > kTolerance) return false;
+        }
+        return true;
+    }
     // Whether the arranger could not have its zoom keys (the manager holds them). mutter lets the
     // grab succeed and still keeps Control+Alt+Up/Down for itself (docs/hotkeys.md).
     bool zoomKeysTaken() {
@@ -145,6 +157,17 @@ protected:
 
     void zoomAndStepOut(const std::vector<std::string>& all, const Frames& tiles, xcb_window_t zoomed,
                         const Frame& largest);
+    void maximiseAndStepOut(const std::vector<std::string>& all);
+
+    void wmctrl(xcb_window_t window, const std::string& states) {
+        ChildProcess tool("/usr/bin/wmctrl", {"-i", "-r", std::to_string(window), "-b", states});
+        ASSERT_EQ(tool.waitForExit(10), 0) << "wmctrl failed";
+    }
+    int maximizedAxes(xcb_window_t window) {
+        for (const Client& c : session.probe.clients())
+            if (c.window == window) return c.maximizedAxes;
+        return -1;
+    }
 
     ArveloSession session{"arvelo-wm-e2e"};
     std::string manager;
@@ -230,6 +253,8 @@ TEST_F(WindowManagerEndToEnd, CoreRoadArrangesDocksPutsBackZoomsAndRestoresExact
         zoomAndStepOut(all, tiles, zoomed, largest);
     }
 
+    maximiseAndStepOut(all);
+
     // Quit: every window that was open before is back exactly.
     arvelo.signal(SIGTERM);
     EXPECT_EQ(arvelo.waitForExit(15), 0) << describe({});
@@ -247,16 +272,7 @@ void WindowManagerEndToEnd::zoomAndStepOut(const std::vector<std::string>& all, 
     const bool zoomedIn = waitUntil(kFewBeats, [&] {
         frames = framesOf(all);
         if (!frames.count(zoomed) || !fillsScreen(frames.at(zoomed))) return false;
-        // A parked window shows at most a sliver, under managers that let windows go off screen
-        // (openbox, xfwm4, icewm and metacity keep part of every window on it: docs/x11.md).
-        if (!managerAllowsOffScreen()) return true;
-        for (const auto& [window, frame] : frames) {
-            if (window == zoomed) continue;
-            const int w = std::min(frame.x + frame.width, screen.width) - std::max(frame.x, 0);
-            const int h = std::min(frame.y + frame.height, screen.height) - std::max(frame.y, 0);
-            if (w > kTolerance && h > kTolerance) return false;
-        }
-        return true;
+        return parkedOutOfSight(frames, zoomed, screen);
     });
     EXPECT_TRUE(zoomedIn) << describe(frames);
     if (zoomedIn) {
@@ -274,6 +290,55 @@ void WindowManagerEndToEnd::zoomAndStepOut(const std::vector<std::string>& all, 
         }
         EXPECT_TRUE(back) << describe(frames);
     }
+}
+
+// A maximise (here asked by another program, as a title-bar double click or the manager's key
+// would) zooms onto the window's tile and leaves it the manager's frame; un-maximising steps back
+// out to the very same layout: no seam moved. One axis alone is the manager's own edge tiling
+// (metacity, marco): the window goes back to its tile and the state is cleared.
+void WindowManagerEndToEnd::maximiseAndStepOut(const std::vector<std::string>& all) {
+    const Frames tiles = session.probe.settledFrames(
+        all, [&](const Frames& f) { return tiled(f, {}, all.size()); }, kFewBeats);
+    ASSERT_TRUE(tiled(tiles, {}, all.size())) << describe(tiles);
+    const Frames clocks = framesOf({"XClock"});
+    ASSERT_EQ(clocks.size(), 1u);
+    const xcb_window_t clock = clocks.begin()->first;
+    Frames frames;
+    const auto allBack = [&] {
+        frames = framesOf(all);
+        for (const auto& [window, frame] : tiles)
+            if (!frames.count(window) || !frames.at(window).near(frame, kTolerance)) return false;
+        return maximizedAxes(clock) == 0;
+    };
+
+    wmctrl(clock, "add,maximized_vert,maximized_horz");
+    EXPECT_TRUE(waitUntil(kFewBeats,
+                          [&] {
+                              frames = framesOf(all);
+                              return frames.count(clock) && fillsScreen(frames.at(clock)) &&
+                                     maximizedAxes(clock) == 2 &&
+                                     parkedOutOfSight(frames, clock, session.probe.screen()) &&
+                                     session.home.read("arvelo.log").find("was maximised; zooming onto its tile") !=
+                                         std::string::npos;
+                          }))
+        << "maximised: " << maximizedAxes(clock) << "\n"
+        << describe(frames);
+    // Held a few beats: the arranger leaves the manager's frame alone and resizes nothing.
+    EXPECT_FALSE(waitUntil(3, [&] {
+        frames = framesOf(all);
+        return !frames.count(clock) || !fillsScreen(frames.at(clock)) || maximizedAxes(clock) != 2;
+    })) << describe(frames);
+
+    wmctrl(clock, "remove,maximized_vert,maximized_horz");
+    EXPECT_TRUE(waitUntil(kFewBeats, allBack)) << "after un-maximising\n" << describe(frames);
+
+    wmctrl(clock, "add,maximized_vert");
+    // Seen as the manager sets it (the arranger undoes it only a beat or more later).
+    const bool tiledByManager = waitUntil(2, [&] { return maximizedAxes(clock) == 1; });
+    std::cout << "one-axis maximise under " << manager << (tiledByManager ? " taken" : " not seen") << std::endl;
+    EXPECT_TRUE(waitUntil(kFewBeats, allBack))
+        << "after the manager's edge tiling, maximised: " << maximizedAxes(clock) << "\n"
+        << describe(frames);
 }
 
 TEST_F(WindowManagerEndToEnd, ThreeArrangeAndQuitCyclesLeaveEveryWindowExactlyWhereItWas) {
@@ -372,4 +437,19 @@ TEST_F(WindowManagerEndToEnd, UnderATilingManagerTheUserIsToldNothingCanBeArrang
     })) << session.home.read("arvelo.log");
     const std::string log = session.home.read("arvelo.log");
     EXPECT_EQ(log.find("Applied 3 windows"), std::string::npos) << log;
+
+    // Once told, nothing more is written: no pass is logged while windows come and beats pass.
+    const auto passes = [&] {
+        const std::string text = session.home.read("arvelo.log");
+        std::size_t count = 0;
+        for (auto at = text.find("Applied "); at != std::string::npos; at = text.find("Applied ", at + 1)) ++count;
+        return count;
+    };
+    const std::size_t told = passes();
+    session.start("/usr/bin/xlogo", {"-geometry", "250x200+90+90"});
+    EXPECT_FALSE(waitUntil(6, [&] { return passes() != told; })) << session.home.read("arvelo.log");
+    std::size_t said = 0;
+    const std::string later = session.home.read("arvelo.log");
+    for (auto at = later.find(kManagerTiles); at != std::string::npos; at = later.find(kManagerTiles, at + 1)) ++said;
+    EXPECT_EQ(said, 1u) << later;
 }

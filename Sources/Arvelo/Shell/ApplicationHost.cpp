@@ -249,6 +249,10 @@ int runArveloApplication(int argc, char** argv) {
     KitWindowsHost kitWindows(services, autostart, QCoreApplication::applicationFilePath().toStdString());
     app.onKitCreated = [&kitWindows](tenvik::TenvikController& kit) { kitWindows.attach(kit); };
     app.onCoordinatorMade = [panels, screens = services.screens](Coordinator& coordinator) {
+        // Window managers keep a corner of a window parked beyond the screen in sight (openbox,
+        // xfwm4) or put it back on screen (icewm, metacity, marco, mutter): parked windows are
+        // minimised too (docs/x11.md).
+        coordinator.access->minimizeParked = true;
         coordinator.setChromeViews(views::ChromeViews::host(
             panels, [panels](platform::PanelID id) { return panels->host(id); },
             [screens] {

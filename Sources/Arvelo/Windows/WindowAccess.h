@@ -71,6 +71,9 @@ public:
     std::function<void()> onRestoreConfirmed;
     // Fixture mode: only the fixture application is scanned, and scans leave diagnostics.
     bool includeFixture = false;
+    // A parked window is also minimised, so that a window manager that keeps every window (or a
+    // corner of it) on screen shows none of it; placing or restoring it un-minimises it.
+    bool minimizeParked = false;
 
     // The table: what to scan, and folding a scan in.
     std::vector<ScanApplication> applications() const;

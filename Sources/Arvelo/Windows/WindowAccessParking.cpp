@@ -32,11 +32,17 @@ bool WindowAccess::park(const RecordPtr& record, const Rect& area, const std::ve
     if (std::any_of(avoiding.begin(), avoiding.end(), [&](const Rect& avoided) { return there.intersects(avoided); }))
         spot = {area.minX() - size.width + kParkedSliver, area.maxY() - kParkedSliver};
 
-    if (current && r.parked && std::abs(current->x - spot.x) < kParkTolerance &&
-        std::abs(current->y - spot.y) < kParkTolerance)
-        return true;
-    if (boolValue(r.element, ax::kMinimized)) ax_.setAttributeValue(r.element, ax::kMinimized, false, kNormalTimeout);
-    r.parked = ax_.setAttributeValue(r.element, ax::kPosition, spot, kParkTimeout) == platform::AccessError::success;
+    const bool atSpot = current && r.parked && std::abs(current->x - spot.x) < kParkTolerance &&
+                        std::abs(current->y - spot.y) < kParkTolerance;
+    const bool minimized = boolValue(r.element, ax::kMinimized);
+    if (atSpot && (!minimizeParked || minimized)) return true;
+    if (!atSpot) {
+        if (minimized) ax_.setAttributeValue(r.element, ax::kMinimized, false, kNormalTimeout);
+        r.parked =
+            ax_.setAttributeValue(r.element, ax::kPosition, spot, kParkTimeout) == platform::AccessError::success;
+    }
+    // Out of sight under every manager; the minimised window keeps its place beside the area.
+    if (r.parked && minimizeParked) ax_.setAttributeValue(r.element, ax::kMinimized, true, kNormalTimeout);
     return r.parked;
 }
 

@@ -54,6 +54,11 @@ void WindowManagerTransaction::setMinimised(bool minimised) {
         const std::uint32_t iconic = XCB_ICCCM_WM_STATE_ICONIC;
         xcb_ewmh_send_client_message(connection_.xcb(), facts_.window, connection_.root(),
                                      connection_.atoms().WM_CHANGE_STATE, sizeof iconic, &iconic);
+    } else if (facts_.mapState == XCB_MAP_STATE_VIEWABLE) {
+        // mutter keeps a minimised client mapped, so no map request can come of one: only an
+        // activation restores it there.
+        xcb_ewmh_request_change_active_window(connection_.ewmh(), connection_.screenNumber(), facts_.window,
+                                              XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME, XCB_WINDOW_NONE);
     } else {
         // A map request on an iconic client asks the window manager to restore it.
         xcb_map_window(connection_.xcb(), facts_.window);

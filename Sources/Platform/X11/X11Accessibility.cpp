@@ -118,7 +118,8 @@ AccessError X11Accessibility::setAttributeValue(const AccessElement& element, st
     const Deadline deadline = Deadline::in(timeout);
     connection_->cache().touch();
     const ClientTable table =
-        read({element}, {fact::kState | fact::kGeometry | fact::kHints, rootfact::kActive, false}, deadline, true);
+        read({element}, {fact::kState | fact::kGeometry | fact::kHints | fact::kAttributes, rootfact::kActive, false},
+             deadline, true);
     if (const AccessError error = validate(table, element, context()); error != AccessError::success) return error;
     if (element.kind != AccessElementKind::window) return AccessError::attributeUnsupported;
     const WindowFacts& facts = *table.find(element.window);
