@@ -142,6 +142,28 @@ INSTANTIATE_TEST_SUITE_P(Cases, TickOtherProgram,
                              return name;
                          });
 
+// Where parked windows are minimised too, a parked window that someone shows again is parked
+// (and minimised) again by the beat after the quiet time.
+TEST_F(Tick, AParkedWindowShownAgainIsMinimisedAgain) {
+    desktop.addDisplay("Built-in", {1440, 900});
+    auto app = desktop.launch("org.example.Editor", "Editor");
+    auto a = app.openWindow("a", {40, 40, 500, 350});
+    auto b = app.openWindow("b", {100, 100, 500, 350});
+    start();
+    coordinator->access->minimizeParked = true;
+    coordinator->dock(keyOf(b), tree().leaf(keyOf(a))->id, "1", DockEdge::tab);
+    coordinator->selectTab(keyOf(a), "1");
+    ASSERT_TRUE(recordOf(b).parked);
+    ASSERT_TRUE(b.state().minimized);
+
+    // Shown again by another program; the focus stays on the shown tab.
+    b.minimize(false);
+    a.raise();
+    wait(2.5);
+    EXPECT_TRUE(recordOf(b).parked);
+    EXPECT_TRUE(b.state().minimized);
+}
+
 TEST_F(Tick, EveryBeatsDiagnosticsHoldTheFramesTheWindowServerHoldsThen) {
     desktop.addDisplay("Built-in", {1440, 900});
     auto app = editor();

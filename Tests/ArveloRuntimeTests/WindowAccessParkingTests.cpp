@@ -82,16 +82,20 @@ TEST(WindowAccessParking, AMinimizedWindowIsUnminimizedToPark) {
 }
 
 // Where window managers keep parked windows in sight, a parked window is minimised as well: it
-// keeps its spot beside the area and comes back un-minimised when placed.
+// goes to its spot beside the area (a window already minimised is left where it is) and comes
+// back un-minimised when placed.
 TEST(WindowAccessParking, WithMinimizingOnAParkedWindowIsMinimisedAndPlacingBringsItBack) {
     struct Case {
         const char* scene;
         bool minimizedBefore;  // by the user, before it was parked
         bool shownMeanwhile;   // un-minimised by someone else while parked, still at its spot
+        Rect parkedFrame;
         std::size_t positionWrites;
     };
-    for (const Case c : {Case{"an ordinary window", false, false, 1}, Case{"a minimised one", true, false, 1},
-                         Case{"one shown again at its spot", false, true, 1}}) {
+    const Rect spot{1439, 899, 600, 400}, opened{100, 100, 600, 400};
+    for (const Case c : {Case{"an ordinary window", false, false, spot, 1},
+                         Case{"a minimised one", true, false, opened, 0},
+                         Case{"one shown again at its spot", false, true, spot, 1}}) {
         SCOPED_TRACE(c.scene);
         AccessScene scene;
         scene.access->minimizeParked = true;
@@ -104,7 +108,7 @@ TEST(WindowAccessParking, WithMinimizingOnAParkedWindowIsMinimisedAndPlacingBrin
             EXPECT_TRUE(scene.access->park(record, kArea, {}));
         }
         EXPECT_TRUE(window.state().minimized);
-        EXPECT_EQ(window.frame(), Rect(1439, 899, 600, 400));
+        EXPECT_EQ(window.frame(), c.parkedFrame);
         EXPECT_TRUE(record->parked);
         EXPECT_EQ(record->originalMinimized, c.minimizedBefore);
         EXPECT_EQ(scene.desktop.calls().of(Request::set, "AXPosition").size(), c.positionWrites);

@@ -131,6 +131,15 @@ bool Coordinator::followDrift(const std::set<std::string>& managed) {
         const auto recordIt = access->records.find(key);
         if (recordIt == access->records.end()) continue;
         WindowRecord& record = *recordIt->second;
+        if (record.parked && access->minimizeParked && record.minimized == false &&
+            record.misplacedRetries < kMisplacedRetries && focusedWindowKey() != key) {
+            // A parked window shown again by someone else (or whose minimising the manager
+            // dropped) is parked again, a few times at most; one the user brought forward is
+            // the focus follow's to show.
+            record.misplacedRetries += 1;
+            apply();
+            return true;
+        }
         if (record.parked || !record.onScreen || !record.settledFrame || frameHeldByManager(record)) continue;
         const Rect frame = record.frame;
         const Rect settled = *record.settledFrame;
@@ -199,7 +208,12 @@ bool Coordinator::followSheets(const std::set<std::string>& managed) {
 
 bool Coordinator::followFocus(const std::set<std::string>& managed, bool busy) {
     const auto key = focusedWindowKey();
-    if (key == lastFocusedKey) return false;
+    // Where parked windows are minimised, a focused parked window that shows is brought forward
+    // even when the focus reached it during an apply (which notes the focus it leaves).
+    const auto focusedIt = key ? access->records.find(*key) : access->records.end();
+    const bool shownWhileParked = access->minimizeParked && focusedIt != access->records.end() &&
+                                  focusedIt->second->parked && focusedIt->second->minimized == false;
+    if (key == lastFocusedKey && !shownWhileParked) return false;
     // Recorded even while busy, so a focus change made with the button down is not acted on later.
     lastFocusedKey = key;
     if (busy || resizingSeam || !key || !managed.contains(*key)) return false;

@@ -35,7 +35,13 @@ bool WindowAccess::park(const RecordPtr& record, const Rect& area, const std::ve
     const bool atSpot = current && r.parked && std::abs(current->x - spot.x) < kParkTolerance &&
                         std::abs(current->y - spot.y) < kParkTolerance;
     const bool minimized = boolValue(r.element, ax::kMinimized);
-    if (atSpot && (!minimizeParked || minimized)) return true;
+    // A minimised window is out of sight wherever it is: it is left as it is (un-minimising it
+    // to move it would show it, and under mutter activate it).
+    if (minimizeParked && minimized) {
+        r.parked = true;
+        return true;
+    }
+    if (atSpot && !minimizeParked) return true;
     if (!atSpot) {
         if (minimized) ax_.setAttributeValue(r.element, ax::kMinimized, false, kNormalTimeout);
         r.parked =
