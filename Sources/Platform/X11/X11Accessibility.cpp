@@ -157,9 +157,24 @@ AccessError X11Accessibility::setAttributeValue(const AccessElement& element, st
             return known ? AccessError::illegalArgument : AccessError::attributeUnsupported;
         }
     }
-    transaction.commit(deadline);
+    const bool confirmed = transaction.commit(deadline);
     if (auto pending = transaction.takePendingFrame()) writes_.add(element.window, std::move(*pending));
+    if (!confirmed && attribute == ax::kMinimized && value.boolean() == false) restoreAgainIfLost(element, deadline);
     return connection_->broken() ? AccessError::cannotComplete : AccessError::success;
+}
+
+// A restore is a map request, and one that reaches the window manager while it is still
+// iconifying the window (the window still mapped) changes nothing: the manager then unmaps it
+// and it stays minimised. Once the window is unmapped, the same request restores it.
+void X11Accessibility::restoreAgainIfLost(const AccessElement& element, Deadline deadline) {
+    const ClientTable table = read({element}, {fact::kState | fact::kAttributes, 0, false}, deadline, true);
+    const WindowFacts* facts = table.find(element.window);
+    if (!facts || !facts->hasState(connection_->ewmh()->_NET_WM_STATE_HIDDEN) ||
+        facts->mapState != XCB_MAP_STATE_UNMAPPED)
+        return;
+    WindowManagerTransaction transaction(*connection_, *facts);
+    transaction.setMinimised(false);
+    transaction.commit(deadline);
 }
 
 AccessError X11Accessibility::performAction(const AccessElement& element, std::string_view action, double timeout) {

@@ -58,6 +58,8 @@ private:
     // Reads what `needs` asks for about the given elements' windows.
     // `fresh`: the windows' facts come from the server, not from the cache (a write's check).
     ClientTable read(const std::vector<AccessElement>& elements, const Needs& needs, Deadline deadline, bool fresh = false);
+    // Asks again for a restore the window manager did not apply, once it has unmapped the window.
+    void restoreAgainIfLost(const AccessElement& element, Deadline deadline);
 
     std::shared_ptr<Connection> connection_;
     std::shared_ptr<EventHub> events_;
