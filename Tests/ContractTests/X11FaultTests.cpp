@@ -59,8 +59,9 @@ public:
     }
 
     // Waits, at most 10 s, until the window manager lists the window among its clients (asked
-    // on this client's own connection, so no reader of the backend keeps anything of it).
-    bool waitUntilManaged(xcb_window_t w) {
+    // on this client's own connection, so no reader of the backend keeps anything of it), or
+    // with `managed` false until it no longer does.
+    bool waitUntilManaged(xcb_window_t w, bool managed = true) {
         const auto listed = [&] {
             const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
             const auto atom = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, 16, "_NET_CLIENT_LIST"), nullptr);
@@ -76,8 +77,10 @@ public:
             return found;
         };
         const auto start = Clock::now();
-        while (!listed() && secondsSince(start) < 10) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return listed();
+        bool done = false;
+        while (!(done = listed() == managed) && secondsSince(start) < 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return done;
     }
 
     // Destroys the window and waits until the server has done so.
@@ -151,6 +154,8 @@ TEST_F(X11Faults, AClosedWindowsNumberTakenByANewClientNamesNoWindowUntilTheClos
     // destruction waits there.
     first.reset();
     TestClient second;
+    // The window manager lets the closed window go first, so the new one's listing is its own.
+    ASSERT_TRUE(second.waitUntilManaged(window, false)) << "the window manager still lists the closed window";
     const xcb_window_t reborn = second.openWindow("Reborn");
     if (reborn != window) GTEST_SKIP() << "the X server gave the new client other ids";
     ASSERT_TRUE(second.waitUntilManaged(reborn)) << "the window manager did not manage the new window";
