@@ -36,8 +36,8 @@ protected:
 
 TEST_F(URLCommands, SeveralURLsRunInOrderAndOthersAreSkipped) {
     handler->open({"arvelo://pin", "https://example.org", "arvelo://nowhere", "not a url",
-                   "arvelo:", "arvelo://release-all", std::string(5000, 'a'), "ARVELO://pin"});
-    EXPECT_EQ(ran, (std::vector<std::string>{"pin", "dashboard", "dashboard", "release-all"}));
+                   "arvelo:", "arvelo://release-all", std::string(5000, 'a'), "ARVELO://PIN"});
+    EXPECT_EQ(ran, (std::vector<std::string>{"pin", "dashboard", "dashboard", "release-all", "pin"}));
     EXPECT_TRUE(logMentions("URL skipped: scheme is not"));
     EXPECT_TRUE(logMentions("URL skipped: longer than 2048 characters"));
 }

@@ -74,15 +74,15 @@ const std::vector<Case> kCases{
     // Path, query, fragment, user and port do not change the host's command.
     Case{"arvelo://restore/now?x=1#top", URLCommand::restore}, Case{"arvelo://back?", URLCommand::back},
     Case{"arvelo://me@forward:80", URLCommand::forward}, Case{"arvelo://arrange%20x/", URLCommand::dashboard},
-    // Hosts match exactly, case included; anything else opens the dashboard.
-    Case{"arvelo://Restore", URLCommand::dashboard}, Case{"arvelo://RESTORE", URLCommand::dashboard},
+    // Schemes and hosts match whatever their case; any other host opens the dashboard.
+    Case{"arvelo://Restore", URLCommand::restore}, Case{"arvelo://RESTORE", URLCommand::restore},
+    Case{"ARVELO://restore", URLCommand::restore}, Case{"Arvelo://Zoom-Out", URLCommand::zoomOut},
     Case{"arvelo://zoomout", URLCommand::dashboard}, Case{"arvelo://restore.", URLCommand::dashboard},
     Case{"arvelo://%72estore", URLCommand::dashboard}, Case{"arvelo://[::1]", URLCommand::dashboard},
     // No host at all.
     Case{"arvelo:", URLCommand::dashboard}, Case{"arvelo://", URLCommand::dashboard},
     Case{"arvelo:restore", URLCommand::dashboard}, Case{"arvelo:///restore", URLCommand::dashboard},
-    // Other schemes, no scheme, the scheme in another case: skipped.
-    Case{"ARVELO://restore", std::nullopt}, Case{"Arvelo://restore", std::nullopt},
+    // Other schemes, no scheme: skipped.
     Case{"arvelox://restore", std::nullopt}, Case{"http://restore", std::nullopt}, Case{"restore", std::nullopt},
     Case{"//restore", std::nullopt}, Case{"", std::nullopt}, Case{"--open-settings", std::nullopt},
     Case{"1arvelo://restore", std::nullopt},

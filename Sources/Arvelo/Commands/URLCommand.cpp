@@ -24,6 +24,17 @@ constexpr std::array<std::pair<std::string_view, URLCommand>, 11> kHosts{{
     {"map", URLCommand::map},
 }};
 
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Schemes and hosts are case-insensitive in URLs: the desktop's URL handlers route "ARVELO://PIN"
+// here as they route "arvelo://pin".
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isHex(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -89,7 +100,7 @@ URLCommandParse parseURLCommand(std::string_view url) {
     }
     const auto end = schemeEnd(url);
     if (end == std::string_view::npos) return skipped("no scheme");
-    if (url.substr(0, end) != kURLScheme) return skipped("scheme is not \"arvelo\"");
+    if (!equalsIgnoringCase(url.substr(0, end), kURLScheme)) return skipped("scheme is not \"arvelo\"");
 
     std::string_view rest = url.substr(end + 1);
     URLCommandParse result;
@@ -101,7 +112,7 @@ URLCommandParse parseURLCommand(std::string_view url) {
     }
     result.command = URLCommand::dashboard;
     for (const auto& [name, command] : kHosts) {
-        if (result.host == name) {
+        if (equalsIgnoringCase(result.host, name)) {
             result.command = command;
             break;
         }
