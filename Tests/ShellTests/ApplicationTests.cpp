@@ -345,6 +345,20 @@ TEST_F(ApplicationScene, HandedOverArgumentsRunTheirURLs) {
               (std::vector<std::string>{"arvelo://arrange", "arvelo://map"}));
 }
 
+TEST_F(ApplicationScene, ALaterLaunchWithoutArgumentsPresentsTheDashboard) {
+    launch();
+    int presented = 0;
+    coordinator().setDashboardWindowMaker([&] {
+        auto window = std::make_shared<HostedWindow>();
+        window->present = [&] { ++presented; };
+        return window;
+    });
+    app->handOver({"arvelo://map"});
+    EXPECT_EQ(presented, 0);
+    app->handOver({});
+    EXPECT_EQ(presented, 1);
+}
+
 TEST_F(ApplicationScene, TheKitsWindowsOpenFromTheLaunchAndFromALaterLaunch) {
     desktop.environment().arguments = {"--open-settings=pin"};
     app = std::make_unique<Application>(desktop.services(), LoginItem(autostart(), "/usr/bin/arvelo"));

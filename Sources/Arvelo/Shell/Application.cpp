@@ -160,6 +160,12 @@ std::vector<std::string> Application::urlsAmong(const std::vector<std::string>& 
 void Application::handOver(const std::vector<std::string>& arguments) {
     const std::vector<std::string> urls = urlsAmong(arguments);
     logger_.info("A later launch handed over " + std::to_string(urls.size()) + " URL(s)");
+    // Starting the program again with nothing to say (its menu entry clicked a second time)
+    // brings its main window forward.
+    if (arguments.empty()) {
+        if (ShellHost* host = arranger()) host->showDashboard();
+        return;
+    }
     if (tenvik_) tenvik_->handleLaunchArguments(arguments);
     if (!urls.empty()) open(urls);
 }
