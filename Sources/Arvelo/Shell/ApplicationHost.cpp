@@ -133,12 +133,10 @@ int handOver(SingleInstance& instance, int argc, char** argv, const std::vector<
     return refuse("Vomira is already running on display " + display + " but does not answer.");
 }
 
-}  // namespace
 
-int runArveloApplication(int argc, char** argv) {
-    platform::Environment environment = platform::Environment::ofProcess(argc, argv);
-    // What the command line asks is settled before anything starts or is handed over.
-    const LaunchArguments launch = LaunchArguments::parse(environment.arguments);
+// What the command line asks is settled before anything starts or is handed over: the exit
+// status of --help, --version and a malformed command line; nothing when the program runs.
+std::optional<int> answerCommandLine(const LaunchArguments& launch) {
     switch (launch.action) {
         case LaunchArguments::Action::help:
             std::fputs(LaunchArguments::usage().c_str(), stdout);
@@ -152,39 +150,52 @@ int runArveloApplication(int argc, char** argv) {
         case LaunchArguments::Action::run:
             break;
     }
-    if (const auto problem = desktopProblem(environment)) return refuse(*problem);
-    const std::string display = *environment.variable("DISPLAY");
+    return std::nullopt;
+}
 
+// A relaunch (the environment says so) waits for the instance it replaces; the mark is not
+// passed on to anything this process starts.
+bool takeRelaunchMark(platform::Environment& environment) {
     const bool relaunched = environment.variable(kRelaunchVariable) == "1";
     if (relaunched) {
         ::unsetenv(kRelaunchVariable);
         environment.variables.erase(kRelaunchVariable);
     }
+    return relaunched;
+}
 
-    // One instance per user and display: decided before anything else starts.
+// One instance per user and display, decided before anything else starts: the claim of this
+// process, or the exit status of a later launch that handed its arguments over (or failed to).
+struct InstanceClaim {
+    std::unique_ptr<SingleInstance> instance;
+    std::optional<int> exitStatus;
+};
+
+InstanceClaim claimInstance(const platform::Environment& environment, const std::string& display, bool relaunched,
+                            int argc, char** argv) {
     const SingleInstance::RuntimeFolder runtimeFolder = SingleInstance::userRuntimeFolder();
     if (runtimeFolder.path.isEmpty()) {
-        return refuse("no private folder for the lock that keeps Vomira to one instance: " +
-                      runtimeFolder.problem.toStdString() + ". Set XDG_RUNTIME_DIR to a folder of your own.");
+        return {nullptr, refuse("no private folder for the lock that keeps Vomira to one instance: " +
+                                runtimeFolder.problem.toStdString() + ". Set XDG_RUNTIME_DIR to a folder of your own.")};
     }
     auto instance = std::make_unique<SingleInstance>(runtimeFolder.path, QString::fromStdString(display));
     switch (instance->claim(relaunched ? kRelaunchWait : 0)) {
         case SingleInstance::Role::primary:
             break;
         case SingleInstance::Role::secondary:
-            return handOver(*instance, argc, argv, environment.arguments, display);
+            return {nullptr, handOver(*instance, argc, argv, environment.arguments, display)};
         case SingleInstance::Role::failed:
             std::fprintf(stderr, "arvelo: cannot use the lock file %s; not checking for another Vomira\n",
                          instance->lockPath().toLocal8Bit().constData());
             instance.reset();
             break;
     }
+    return {std::move(instance), std::nullopt};
+}
 
-    if (!platform::x11::Connection::open(display.c_str(), kConnectTimeout)) {
-        return refuse("cannot reach the X server of display " + display + ".");
-    }
-
-    // Our windows are X11 windows on that display, one point to one pixel.
+// Qt's settings that must be made before its application object exists: our windows are X11
+// windows on that display, one point to one pixel.
+void prepareQt() {
     qputenv("QT_QPA_PLATFORM", "xcb");
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qputenv("RESOURCE_NAME", "arvelo");
@@ -192,17 +203,20 @@ int runArveloApplication(int argc, char** argv) {
     // No display name: Qt would add " — Vomira" to every title, which already name the program
     // ("Vomira Permissions").
     QApplication::setDesktopFileName(Application::kApplicationID);
-    QApplication qtApplication(argc, argv);
-    // Closing the dashboard, overview or permissions window never quits the program.
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(statusIcon());
+}
 
-    auto dispatcher = std::make_shared<platform::qt::QtDispatcher>();
-    platform::Services services = platform::standardServices(environment);
-    services.dispatch = dispatcher;
-    services.clock = dispatcher;
+// The X11 backend's services, its hot keys, the key reading of the shortcut fields and the
+// chrome's panels, filled into `services`; nothing when the X server cannot be reached.
+struct X11Pieces {
+    std::shared_ptr<platform::x11::X11Backend> backend;
+    std::shared_ptr<platform::x11::QtPanels> panels;
+};
+
+std::optional<X11Pieces> connectX11(platform::Services& services,
+                                    const std::shared_ptr<platform::qt::QtDispatcher>& dispatcher,
+                                    const std::string& display) {
     const auto backend = platform::x11::X11Backend::connect(dispatcher, display.c_str());
-    if (!backend) return refuse("cannot reach the X server of display " + display + ".");
+    if (!backend) return std::nullopt;
     backend->fill(services);
     backend->setCaptureLogger(services.logger("pins"));
     services.hotKeys = platform::x11::X11HotKeys::open(dispatcher, services.logger("hotkey"), display.c_str());
@@ -217,28 +231,28 @@ int runArveloApplication(int argc, char** argv) {
         stacking = std::make_shared<platform::x11::PanelStacking>(connection);
     const auto panels = std::make_shared<platform::x11::QtPanels>(stacking);
     services.panels = panels;
-    const platform::Logger logger = services.logger("shell");
-    // The canvas's event tap counts double clicks as the desktop does.
-    if (const auto& tap = backend->eventTap()) {
+    return X11Pieces{backend, panels};
+}
+
+// The canvas's event tap counts double clicks as the desktop does; a lost X connection ends the
+// program.
+void bindBackendToQt(platform::x11::X11Backend& backend, const platform::Logger& logger) {
+    if (const auto& tap = backend.eventTap()) {
         const QStyleHints* hints = QGuiApplication::styleHints();
         tap->setDoubleClick(hints->mouseDoubleClickInterval() / 1000.0, hints->mouseDoubleClickDistance());
     } else {
         logger.info("No XInput2 on this X server: the canvas's event tap is off");
     }
-    backend->onConnectionLost = [logger] {
+    backend.onConnectionLost = [logger] {
         logger.error("The connection to the X server was lost; Vomira ends");
         QCoreApplication::exit(1);
     };
-    if (instance) instance->logger = services.logger("shell");
-    if (instance && !instance->listen()) {
-        logger.error("Cannot listen for later launches on " + instance->socketPath().toStdString());
-    }
+}
 
-    const std::filesystem::path autostart =
-        services.folders.configuration ? *services.folders.configuration / "autostart" : std::filesystem::path();
-    auto application = std::make_unique<Application>(
-        services, LoginItem(autostart, QCoreApplication::applicationFilePath().toStdString()));
-    Application& app = *application;
+// The Qt views the arranger and the kit show: the window map's panel, the pin previews, the
+// kit's windows, the chrome's views, and the dashboard and overview windows.
+void bindViews(Application& app, const std::shared_ptr<platform::x11::QtPanels>& panels,
+               const platform::Services& services, KitWindowsHost& kitWindows) {
     // The map sits at the pop-up level: the chrome's floating panels (seam handles, zoom bar,
     // miniature tiles) stay below it while it is open.
     app.windowMap()->makePanel = [panels](const MapContent& content, std::weak_ptr<WindowMap> map) {
@@ -246,7 +260,6 @@ int runArveloApplication(int argc, char** argv) {
                                               [panels](QWidget* window) { panels->addPopUpWindow(window); });
     };
     app.pinPreviewHost = tenvik::views::pinPreviewHost(panels);
-    KitWindowsHost kitWindows(services, autostart, QCoreApplication::applicationFilePath().toStdString());
     app.onKitCreated = [&kitWindows](tenvik::TenvikController& kit) { kitWindows.attach(kit); };
     app.onCoordinatorMade = [panels, screens = services.screens](Coordinator& coordinator) {
         // Window managers keep a corner of a window parked beyond the screen in sight (openbox,
@@ -259,13 +272,17 @@ int runArveloApplication(int argc, char** argv) {
                 const auto all = screens->screens();
                 return all.empty() ? 0.0 : all.front().frame.height;
             }));
+        // The dashboard and overview windows, after the chrome.
+        views::AppWindowMakers makers = views::appWindowMakers(coordinator.weak_from_this());
+        coordinator.setOverviewWindowMaker(std::move(makers.overview));
+        coordinator.setDashboardWindowMaker(std::move(makers.dashboard));
     };
+}
 
-    std::unique_ptr<TerminationSignals> terminationSignals;
-    std::unique_ptr<StatusItem> statusItem;
-    // The desktop as the permissions window shows it: the kit's reading once it runs (it knows
-    // the touchpad), else the platform's.
-    PermissionsWindow permissions(services, [&app, services]() {
+// The desktop as the permissions window shows it: the kit's reading once it runs (it knows the
+// touchpad), else the platform's.
+std::function<tenvik::DesktopFacts()> desktopFacts(Application& app, const platform::Services& services) {
+    return [&app, services]() {
         if (tenvik::TenvikController* kit = app.tenvik()) {
             kit->shared().permissions->refresh();
             return kit->shared().permissions->desktopFacts(*kit->shared().activity);
@@ -274,26 +291,39 @@ int runArveloApplication(int argc, char** argv) {
         facts.windowManager = services.accessibility && services.accessibility->isProcessTrusted();
         facts.compositingManager = services.panels && services.panels->translucent();
         return facts;
-    });
-
-    app.onInstallTerminationSignals = [&] {
-        terminationSignals = std::make_unique<TerminationSignals>(std::initializer_list<int>{SIGTERM, SIGINT},
-                                                                  [&app](int) { app.requestTerminate(); });
-        if (!terminationSignals->installed()) logger.error("SIGTERM and SIGINT could not be turned into quits");
     };
-    app.onInstallStatusItem = [&] {
-        statusItem = std::make_unique<StatusItem>([&app] { return app.menuNeedsUpdate(); });
+}
+
+// The shell's Qt pieces that live as long as the event loop: the signals turned into quits,
+// the status item and the permissions window.
+struct ShellPieces {
+    std::unique_ptr<TerminationSignals> terminationSignals;
+    std::unique_ptr<StatusItem> statusItem;
+    std::unique_ptr<PermissionsWindow> permissions;
+};
+
+// The Application's callbacks into the shell's Qt pieces and Qt's own application signals.
+void bindShell(Application& app, ShellPieces& shell, QApplication& qtApplication, SingleInstance* instance,
+               const platform::Logger& logger) {
+    app.onInstallTerminationSignals = [&app, &shell, logger] {
+        shell.terminationSignals = std::make_unique<TerminationSignals>(
+            std::initializer_list<int>{SIGTERM, SIGINT}, [&app](int) { app.requestTerminate(); });
+        if (!shell.terminationSignals->installed()) logger.error("SIGTERM and SIGINT could not be turned into quits");
+    };
+    app.onInstallStatusItem = [&app, &shell, logger] {
+        shell.statusItem = std::make_unique<StatusItem>([&app] { return app.menuNeedsUpdate(); });
         if (!StatusItem::trayAvailable()) {
             logger.info("No system tray on this desktop: Vomira runs without its status item");
         }
     };
-    app.onStatusImageChange = [&](const std::optional<tenvik::StatusIconChoice>& kitImage) {
-        if (statusItem) statusItem->setIcon(kitImage ? tenvik::statusIcon(*kitImage, trayColor()) : statusIcon());
+    app.onStatusImageChange = [&shell](const std::optional<tenvik::StatusIconChoice>& kitImage) {
+        if (shell.statusItem)
+            shell.statusItem->setIcon(kitImage ? tenvik::statusIcon(*kitImage, trayColor()) : statusIcon());
     };
-    app.onStatusIconChange = [&](const std::string& toolTip) {
-        if (statusItem) statusItem->setToolTip(QString::fromStdString(toolTip));
+    app.onStatusIconChange = [&shell](const std::string& toolTip) {
+        if (shell.statusItem) shell.statusItem->setToolTip(QString::fromStdString(toolTip));
     };
-    app.onShowPermissions = [&] { permissions.show(); };
+    app.onShowPermissions = [&shell] { shell.permissions->show(); };
     app.onTerminate = [&app] { QCoreApplication::exit(app.exitStatus()); };
     app.writePng = views::writePng;
     if (instance) {
@@ -304,22 +334,61 @@ int runArveloApplication(int argc, char** argv) {
                      [&app](QSessionManager&) { app.sessionWillEnd(); });
     // Any other way the event loop ends still puts the windows back.
     QObject::connect(&qtApplication, &QCoreApplication::aboutToQuit, &qtApplication, [&app] { app.willTerminate(); });
+}
 
-    // The dashboard and overview windows, after whatever else binds to the new coordinator.
-    app.onCoordinatorMade = [bindEarlier = app.onCoordinatorMade](Coordinator& coordinator) {
-        if (bindEarlier) bindEarlier(coordinator);
-        views::AppWindowMakers makers = views::appWindowMakers(coordinator.weak_from_this());
-        coordinator.setOverviewWindowMaker(std::move(makers.overview));
-        coordinator.setDashboardWindowMaker(std::move(makers.dashboard));
-    };
+}  // namespace
+
+int runArveloApplication(int argc, char** argv) {
+    platform::Environment environment = platform::Environment::ofProcess(argc, argv);
+    if (const auto status = answerCommandLine(LaunchArguments::parse(environment.arguments))) return *status;
+    if (const auto problem = desktopProblem(environment)) return refuse(*problem);
+    const std::string display = *environment.variable("DISPLAY");
+    const bool relaunched = takeRelaunchMark(environment);
+
+    InstanceClaim claim = claimInstance(environment, display, relaunched, argc, argv);
+    if (claim.exitStatus) return *claim.exitStatus;
+    std::unique_ptr<SingleInstance>& instance = claim.instance;
+    if (!platform::x11::Connection::open(display.c_str(), kConnectTimeout)) {
+        return refuse("cannot reach the X server of display " + display + ".");
+    }
+
+    prepareQt();
+    QApplication qtApplication(argc, argv);
+    // Closing the dashboard, overview or permissions window never quits the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(statusIcon());
+
+    auto dispatcher = std::make_shared<platform::qt::QtDispatcher>();
+    platform::Services services = platform::standardServices(environment);
+    services.dispatch = dispatcher;
+    services.clock = dispatcher;
+    const std::optional<X11Pieces> x11 = connectX11(services, dispatcher, display);
+    if (!x11) return refuse("cannot reach the X server of display " + display + ".");
+    const platform::Logger logger = services.logger("shell");
+    bindBackendToQt(*x11->backend, logger);
+    if (instance) instance->logger = services.logger("shell");
+    if (instance && !instance->listen()) {
+        logger.error("Cannot listen for later launches on " + instance->socketPath().toStdString());
+    }
+
+    const std::filesystem::path autostart =
+        services.folders.configuration ? *services.folders.configuration / "autostart" : std::filesystem::path();
+    auto application = std::make_unique<Application>(
+        services, LoginItem(autostart, QCoreApplication::applicationFilePath().toStdString()));
+    Application& app = *application;
+    KitWindowsHost kitWindows(services, autostart, QCoreApplication::applicationFilePath().toStdString());
+    bindViews(app, x11->panels, services, kitWindows);
+    ShellPieces shell;
+    shell.permissions = std::make_unique<PermissionsWindow>(services, desktopFacts(app, services));
+    bindShell(app, shell, qtApplication, instance.get(), logger);
     views::ApplicationIcons::setEntryIconLookup(entryIconLookup(environment));
 
     QTimer::singleShot(0, &qtApplication, [&app] { app.didFinishLaunching(); });
     const int status = QApplication::exec();
 
     instance.reset();
-    statusItem.reset();
-    terminationSignals.reset();
+    shell.statusItem.reset();
+    shell.terminationSignals.reset();
     application.reset();
     return status;
 }
