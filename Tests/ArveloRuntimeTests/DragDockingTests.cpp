@@ -198,6 +198,28 @@ TEST_F(DragDocking, EachZoneOfATileAndTheEdgeBandHasItsDestinationAndLabel) {
     EXPECT_EQ(DropHandling::label(DockEdge::left, true), "Dock group");
 }
 
+// Dropped inside its own tile (no preview, no destination), a window that was dragged more
+// than 6 points does not go back: its seams move by the drag.
+TEST_F(DragDocking, ADropInsideItsOwnTileMovesItsSeamsByTheDrag) {
+    auto a = editor.openWindow("a", {40, 40, 500, 350});
+    auto b = editor.openWindow("b", {80, 80, 500, 350});
+    arrangeAll();
+    const double ratio = tree().ratio;
+    const Rect own = tileOf(a).frame;
+    const Point start = grip(a);
+    dragBy(a, {{60, 200}, {120, 200}});
+    const Point end{start.x + 120, start.y + 200};
+    ASSERT_TRUE(own.contains(end));
+    EXPECT_FALSE(coordinator->drops->dropDestination(keyOf(a), end)) << "nowhere to dock";
+    EXPECT_FALSE(previewShown());
+    release();
+    wait(1.0);
+    const auto windows = tree().allWindows();
+    EXPECT_EQ(std::set<std::string>(windows.begin(), windows.end()), (std::set<std::string>{keyOf(a), keyOf(b)}));
+    EXPECT_FALSE(tree().isLeaf()) << "still side by side, nothing docked anew";
+    EXPECT_GT(tree().ratio, ratio + 0.05) << "the seam went right with the window, not back to where it was";
+}
+
 TEST_F(DragDocking, DroppingOntoTheMiddleOfAnotherTileMakesTabs) {
     auto a = editor.openWindow("a", {40, 40, 500, 350});
     auto b = editor.openWindow("b", {80, 80, 500, 350});

@@ -79,8 +79,9 @@ void DropHandling::finishWindowDrop(const std::string& key, Point point, bool na
         return;
     }
 
-    // Dropped nowhere: a docked window goes back to its tile; one in no tree stays where the
-    // user left it.
+    // Dropped nowhere (inside its own tile, off every display): a docked window moved by more
+    // than the nudge threshold takes its seams along by the drag, else it goes back to its
+    // tile; one in no tree stays where the user left it.
     const auto& states = arranger->model().states.get();
     const bool docked = std::any_of(states.begin(), states.end(), [&](const auto& entry) {
         const auto windows = entry.second.root.allWindows();
