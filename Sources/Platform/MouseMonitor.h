@@ -19,6 +19,7 @@ namespace platform {
 enum class MouseEventType : std::uint32_t {
     leftMouseDown = 1,
     leftMouseUp = 2,
+    rightMouseDown = 3,
     rightMouseUp = 4,
     mouseMoved = 5,  // no button held
     leftMouseDragged = 6,

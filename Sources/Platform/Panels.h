@@ -7,6 +7,7 @@
 #pragma once
 
 #include "ArveloCore/Geometry.h"
+#include "Platform/Signal.h"
 
 #include <cstdint>
 #include <optional>
@@ -54,6 +55,10 @@ public:
     // Translucent drawing shows what lies under a panel (a compositing manager runs);
     // otherwise panels are cut to their outline and painted opaque.
     virtual bool translucent() = 0;
+
+    // A compositing manager started or stopped (the new answer of translucent()): every panel
+    // has taken the new form already, empty; what it shows must be drawn into it again.
+    Signal<bool> translucencyChanged;
 };
 
 }  // namespace platform

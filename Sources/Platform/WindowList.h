@@ -23,6 +23,10 @@ struct WindowInfo {
     std::optional<arvelo::Rect> bounds;  // top-left-origin screen space; absent when unknown
     std::string name;                    // the window's title, "" when unknown
     bool onScreen = true;
+    // How far down from the frame's top its title strip reaches: the window manager's title
+    // bar, or a header bar the window draws itself as far as that can be told; 0 for a window
+    // without one; absent when unknown.
+    std::optional<double> titleStrip;
 
     friend bool operator==(const WindowInfo&, const WindowInfo&) = default;
 };

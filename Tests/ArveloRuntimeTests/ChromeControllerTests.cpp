@@ -257,6 +257,39 @@ TEST_F(Chrome, TheDropPreviewIsOnePopUpPanelThatLetsTheMouseThrough) {
     EXPECT_FALSE(desktop.panels().panel(preview->id)->closed) << "kept for later";
 }
 
+TEST_F(Chrome, ACompositorStartingOrStoppingRedrawsEveryPanelAtOnce) {
+    arrangeTabs();
+    chrome().showDropPreview({0, 24, 720, 876}, "Split left");
+    chrome().hideDropPreview();
+    std::vector<std::pair<ChromePanelKind, bool>> drawn;
+    chrome().host.present = [&](ChromePanel& panel) {
+        drawn.emplace_back(panel.kind, desktop.panels().translucent());
+    };
+    const auto bar = panelsOf(ChromePanelKind::tabBar).front();
+    desktop.window(c).raise();
+    desktop.window(a).raise();  // the bar's window came forward without it
+
+    struct Step {
+        bool compositing;
+        std::size_t redrawn;  // panels drawn again
+    };
+    for (const Step& step : {Step{true, 3}, Step{true, 0}, Step{false, 3}}) {
+        SCOPED_TRACE(step.compositing ? "compositor on" : "compositor off");
+        drawn.clear();
+        desktop.panels().setCompositing(step.compositing);  // no beat passes
+        ASSERT_EQ(drawn.size(), step.redrawn);
+        for (const auto& [kind, translucent] : drawn) EXPECT_EQ(translucent, step.compositing);
+        if (step.redrawn == 0) continue;
+        std::vector<ChromePanelKind> kinds;
+        for (const auto& [kind, translucent] : drawn) kinds.push_back(kind);
+        EXPECT_EQ(kinds, (std::vector<ChromePanelKind>{ChromePanelKind::tabBar, ChromePanelKind::seamHandle,
+                                                       ChromePanelKind::dropPreview}))
+            << "the drop preview too, though hidden";
+        EXPECT_EQ(position(windowOf(*bar)) + 1, position(a)) << "the bar back above its window";
+        EXPECT_EQ(position(desktop.panels().panel(chrome().dropPanel->id)->number), -1) << "still hidden";
+    }
+}
+
 TEST_F(Chrome, AMiniatureTileOfAParkedWindowGetsAPanelThatOpensItOnAClick) {
     arrangeTabs();
     const DisplayInfo display = coordinator->displays->front();

@@ -233,6 +233,38 @@ TEST_F(SpatialInput, DoubleClicksThatPassThrough) {
     }
 }
 
+// The title strip reaches as far down as the window's own title bar does, never past 28
+// points: below a 20-point title bar the press is the window's (its first text row).
+TEST_F(SpatialInput, TheTitleStripEndsWithTheWindowsOwnTitleBar) {
+    struct Row {
+        const char* name;
+        std::optional<double> titleBar;  // as the window list tells it
+        double down;                     // points below the frame's top
+        bool focuses;
+    };
+    const Row rows[] = {
+        {"unknown title bar, 20 points down", std::nullopt, 20, true},
+        {"unknown title bar, 27 points down", std::nullopt, 27, true},
+        {"20-point title bar, 12 points down", 20.0, 12, true},
+        {"20-point title bar, 22 points down", 20.0, 22, false},
+        {"no title bar at all", 0.0, 5, false},
+        {"40-point header bar, 30 points down", 40.0, 30, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        windows[0].state().titleBarHeight = row.titleBar;
+        coordinator->states.modify([&](auto& all) { all.at(display).focus.reset(); });
+        coordinator->apply();
+        desktop.advance(2.0);
+        settle();
+        const Rect frame = windows[0].frame();
+        const Point at{frame.x + 100, frame.y + row.down};
+        EXPECT_EQ(doubleClick(at), row.focuses ? kSwallow : kPass);
+        decide(event(TapEventType::leftMouseUp, at, 0, 0, 2));
+        EXPECT_EQ(state().focus.has_value(), row.focuses);
+    }
+}
+
 TEST_F(SpatialInput, DoubleClickOnTheBareDesktopFocusesTheDesktopTileAndAgainStepsOut) {
     coordinator->selectedDisplay = "";
     EXPECT_EQ(doubleClick(bareDesktop()), kSwallow);

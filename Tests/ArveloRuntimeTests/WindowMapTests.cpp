@@ -238,12 +238,32 @@ TEST_F(WindowMapScene, ARowWhoseWindowWentOnlyClosesTheMap) {
     EXPECT_EQ(coordinator->selectedWindow.get(), before);
 }
 
-TEST_F(WindowMapScene, APressInAnotherApplicationClosesTheMap) {
-    map->show(coordinator);
-    ASSERT_TRUE(map->isOpen());
-    desktop.mouseDown({1900, 1000});
-    desktop.mouseUp();
-    EXPECT_FALSE(map->isOpen());
+TEST_F(WindowMapScene, ALeftOrRightPressInAnotherApplicationClosesTheMap) {
+    struct Row {
+        const char* name;
+        std::function<void()> press;
+    };
+    const Row rows[] = {
+        {"left press",
+         [&] {
+             desktop.mouseDown({1900, 1000});
+             desktop.mouseUp();
+         }},
+        {"right press",
+         [&] {
+             desktop.movePointer({1900, 1000});
+             desktop.buttonDown(platform::kRightMouseButton);
+             desktop.drain();
+             desktop.buttonUp(platform::kRightMouseButton);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        map->show(coordinator);
+        ASSERT_TRUE(map->isOpen());
+        row.press();
+        EXPECT_FALSE(map->isOpen());
+    }
 }
 
 TEST_F(WindowMapScene, TheToggleOpensAndCloses) {

@@ -6,12 +6,15 @@
 // exactly the panels that should be there. The same with a compositing manager (xcompmgr).
 // Screenshots of every panel kind go to the build folder.
 #include "ArveloSession.h"
+#include "ScreenPixel.h"
 #include "Wait.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -29,6 +32,7 @@ struct Panel {
     xcb_window_t window = 0;
     Frame frame;
     int position = 0;  // in the root's children, bottom to top
+    int depth = 0;     // 32: drawn with an alpha channel
 };
 
 // The root's children and arvelo's panels among them, read straight from the server.
@@ -62,7 +66,7 @@ public:
             if (!shown || pidOf(w) != pid) continue;
             auto* g = xcb_get_geometry_reply(c_, xcb_get_geometry(c_, w), nullptr);
             if (!g) continue;
-            panels.push_back({w, Frame{g->x, g->y, g->width, g->height}, static_cast<int>(i)});
+            panels.push_back({w, Frame{g->x, g->y, g->width, g->height}, static_cast<int>(i), g->depth});
             free(g);
         }
         return panels;
@@ -82,6 +86,18 @@ public:
             at = parent;
         }
         return std::nullopt;
+    }
+
+    // A compositing manager owns the screen's selection.
+    bool compositing() {
+        const char name[] = "_NET_WM_CM_S0";
+        auto* atom = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
+        if (!atom) return false;
+        auto* owner = xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, atom->atom), nullptr);
+        const bool owned = owner && owner->owner != XCB_WINDOW_NONE;
+        free(owner);
+        free(atom);
+        return owned;
     }
 
 private:
@@ -148,8 +164,51 @@ protected:
     // Starts a compositing manager; false when none is installed.
     bool startCompositor() {
         if (std::system("command -v xcompmgr >/dev/null") != 0) return false;
-        session.start("xcompmgr", {"-n"});
-        return waitUntil(5, [] { return std::system("xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1") == 0; });
+        compositor_ = &session.start("xcompmgr", {"-n"});
+        return waitUntil(5, [&] { return stacking.compositing(); });
+    }
+    void stopCompositor() {
+        ASSERT_TRUE(compositor_);
+        compositor_->terminate();
+        compositor_->waitForExit(5);
+        ASSERT_TRUE(waitUntil(5, [&] { return !stacking.compositing(); }));
+    }
+    // Every panel on screen has the form that shows: an alpha channel exactly while a
+    // compositing manager runs.
+    bool panelsHaveDepth(int depth) {
+        const auto all = panels();
+        return !all.empty() && std::all_of(all.begin(), all.end(), [&](const Panel& p) { return p.depth == depth; });
+    }
+    // Presses the first tab and drags it down into the tile, where the preview shows, and
+    // answers the preview panel.
+    std::optional<Panel> dragTabIntoPreview(const Panel& bar) {
+        const int x = bar.frame.x + 40, y = bar.frame.y + bar.frame.height / 2;
+        xdotool({"mousemove", std::to_string(x), std::to_string(y), "mousedown", "1", "sleep", "0.1",
+                 "mousemove_relative", "--", "20", "120", "sleep", "0.1", "mousemove_relative", "--", "20", "120"});
+        std::optional<Panel> preview;
+        waitUntil(5, [&] {
+            for (const Panel& p : panels())
+                if (p.frame.width > 300 && p.frame.height > 300) preview = p;
+            return preview.has_value();
+        });
+        return preview;
+    }
+    void dropBack() { xdotool({"mousemove_relative", "--", "-40", "-240", "sleep", "0.1", "mouseup", "1"}); }
+    // A point of the preview away from its frame and its label box, and the colour the screen
+    // shows there once it holds still (a panel paints a moment after it maps).
+    static std::pair<int, int> insidePreview(const Panel& preview) {
+        return {preview.frame.x + preview.frame.width / 4, preview.frame.y + preview.frame.height / 4};
+    }
+    std::optional<Colour> steadyPixel(int x, int y) {
+        std::optional<Colour> last;
+        std::optional<Colour> steady;
+        waitUntil(5, [&] {
+            const auto now = screenPixel(x, y);
+            if (now && last && now->near(*last, 2)) steady = now;
+            last = now;
+            return steady.has_value();
+        });
+        return steady;
     }
 
     // The fixture's windows tiled by arvelo (fixture mode), once they hold still.
@@ -196,7 +255,27 @@ protected:
     ArveloSession session{"chrome"};
     Stacking stacking;
     ChildProcess* arvelo_ = nullptr;
+    ChildProcess* compositor_ = nullptr;
 };
+
+// Relative luminance and the contrast ratio of two colours, as readability is measured.
+double luminance(const Colour& c) {
+    auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red) + 0.7152 * channel(c.green) + 0.0722 * channel(c.blue);
+}
+double contrast(const Colour& a, const Colour& b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+// The accent's light tint over a colour: 22 % of the accent (10, 132, 255).
+Colour tinted(const Colour& under) {
+    auto mix = [](int u, int a) { return static_cast<int>(std::lround(0.78 * u + 0.22 * a)); };
+    return {mix(under.red, 10), mix(under.green, 132), mix(under.blue, 255)};
+}
+const Colour kWhite{255, 255, 255};
 
 TEST_F(ChromeEndToEnd, TabBarSitsAboveItsWindowAndItsOtherTabShowsThatWindow) {
     arranged();
@@ -317,6 +396,119 @@ TEST_F(ChromeEndToEnd, UnderACompositingManagerThePanelsAreTranslucent) {
     xdotool({"key", "ctrl+alt+Return"});
     EXPECT_TRUE(waitUntil(kFewBeats, [&] { return zoomBarShown(); })) << describe();
     screenshot("chrome-composited-zoom-bar.png");
+}
+
+// The dashboard and the settings window, opened while the chrome shows (no compositing
+// manager, openbox): each comes above every floating panel, and the panels stay above the
+// arranged windows.
+TEST_F(ChromeEndToEnd, OurOwnWindowsComeAboveThePanelsThatStayAboveTheArrangedWindows) {
+    arranged();
+    ASSERT_EQ(seamHandles().size(), 1u) << describe();
+    struct Case {
+        std::string argument;
+        std::string title;
+    };
+    for (const Case& c : {Case{"arvelo://no-such-command", "Vomira"},
+                          Case{"--open-settings=general", "Vomira \u2014 Rev & Uzidu Settings"}}) {
+        SCOPED_TRACE(c.title);
+        ChildProcess& second = session.runArvelo({c.argument}, "second.log");
+        EXPECT_EQ(second.waitForExit(10), 0) << session.home.read("second.log");
+        std::optional<xcb_window_t> own;
+        ASSERT_TRUE(waitUntil(kFewBeats, [&] {
+            for (const Client& client : session.probe.clients())
+                if (client.title == c.title) own = client.window;
+            return own.has_value();
+        })) << describe();
+        const auto ownAbovePanels = [&] {
+            const auto frame = stacking.frameOf(*own);
+            const auto handles = seamHandles();
+            return frame && !handles.empty() && std::all_of(handles.begin(), handles.end(), [&](const Panel& p) {
+                       return p.position < frame->second;
+                   });
+        };
+        EXPECT_TRUE(waitUntil(5, ownAbovePanels)) << describe();
+        for (const auto& [window, frame] : session.probe.framesOf(kFixture)) {
+            const auto arranged = stacking.frameOf(window);
+            ASSERT_TRUE(arranged);
+            for (const Panel& handle : seamHandles())
+                EXPECT_GT(handle.position, arranged->second) << "the seam handle above an arranged window";
+        }
+        screenshot(std::string("chrome-above-panels-") + (c.title == "Vomira" ? "dashboard" : "settings") + ".png");
+    }
+}
+
+// The drop preview over a tile, as the screen shows it without and with a compositing
+// manager: the window under the preview shows untouched (no compositor: only the frame and the
+// label box are there) or lightly tinted, and the label stands out from its box.
+TEST_F(ChromeEndToEnd, TheDropPreviewLetsTheTileShowThroughAndItsLabelReads) {
+    for (const bool composited : {false, true}) {
+        SCOPED_TRACE(composited ? "with xcompmgr" : "without a compositing manager");
+        if (composited && !startCompositor()) GTEST_SKIP() << "xcompmgr is not installed";
+        if (!arvelo_) arranged();
+        const auto bar = tabBar();
+        ASSERT_TRUE(bar) << describe();
+        // What the screen shows where the preview will be: the tile's window.
+        const auto preview = dragTabIntoPreview(*bar);
+        ASSERT_TRUE(preview) << describe();
+        dropBack();
+        ASSERT_TRUE(waitUntil(kFewBeats, [&] { return panels().size() == 2; })) << describe();
+        const auto [x, y] = insidePreview(*preview);
+        const auto under = steadyPixel(x, y);
+        ASSERT_TRUE(under);
+
+        ASSERT_TRUE(dragTabIntoPreview(*tabBar()));
+        const auto shown = steadyPixel(x, y);
+        ASSERT_TRUE(shown);
+        screenshot(composited ? "chrome-preview-composited.png" : "chrome-preview-outline.png");
+        if (composited)
+            EXPECT_TRUE(shown->near(tinted(*under), 14))
+                << "a light tint " << tinted(*under).text() << " over " << under->text() << ", shown " << shown->text();
+        else
+            EXPECT_TRUE(shown->near(*under, 6)) << "the window, not the panel: " << under->text() << " shown "
+                                                << shown->text();
+        // The label box: left of the label's first letter, on the preview's middle line.
+        const int boxY = preview->frame.y + preview->frame.height / 2;
+        std::optional<Colour> box;
+        for (int bx = preview->frame.x + preview->frame.width / 2; bx > preview->frame.x + 8 && !box; bx -= 4) {
+            const auto pixel = screenPixel(bx, boxY);
+            const auto next = screenPixel(bx - 4, boxY);
+            // The box's ground: two dark pixels side by side before the tile shows again.
+            if (pixel && next && luminance(*pixel) < 0.1 && pixel->near(*next, 4)) {
+                const auto beyond = screenPixel(bx - 8, boxY);
+                if (beyond && beyond->near(*pixel, 4)) box = pixel;
+            }
+        }
+        ASSERT_TRUE(box) << "a dark box behind the label";
+        EXPECT_GE(contrast(kWhite, *box), 4.5) << box->text();
+        dropBack();
+        ASSERT_TRUE(waitUntil(kFewBeats, [&] { return panels().size() == 2; })) << describe();
+    }
+}
+
+// A compositing manager started and stopped while arvelo runs: every panel, the drop preview
+// made before too, takes the form that shows at once (an alpha channel with it, none without).
+TEST_F(ChromeEndToEnd, ACompositorStartedOrStoppedIsFollowedByEveryPanel) {
+    if (std::system("command -v xcompmgr >/dev/null") != 0) GTEST_SKIP() << "xcompmgr is not installed";
+    arranged();
+    ASSERT_TRUE(dragTabIntoPreview(*tabBar())) << describe();  // the preview is made opaque
+    dropBack();
+    ASSERT_TRUE(waitUntil(kFewBeats, [&] { return panels().size() == 2; })) << describe();
+    EXPECT_TRUE(panelsHaveDepth(24)) << describe();
+
+    ASSERT_TRUE(startCompositor());
+    EXPECT_TRUE(waitUntil(5, [&] { return panelsHaveDepth(32); })) << describe();
+    const auto preview = dragTabIntoPreview(*tabBar());
+    ASSERT_TRUE(preview) << describe();
+    EXPECT_EQ(preview->depth, 32) << "the preview follows too";
+    dropBack();
+    ASSERT_TRUE(waitUntil(kFewBeats, [&] { return panels().size() == 2; })) << describe();
+
+    stopCompositor();
+    EXPECT_TRUE(waitUntil(5, [&] { return panelsHaveDepth(24); })) << describe();
+    const auto opaque = dragTabIntoPreview(*tabBar());
+    ASSERT_TRUE(opaque) << describe();
+    EXPECT_EQ(opaque->depth, 24);
+    dropBack();
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ xcb_input_raw_button_press_event_t raw(std::uint16_t type, std::uint32_t detail,
     return event;
 }
 
-TEST(RawInputDecoding, RawButtonsAndMotionOfThisExtensionOnly) {
+TEST(RawInputDecoding, RawButtonsMotionAndKeyPressesOfThisExtensionOnly) {
     struct Case {
         std::uint16_t type;
         std::uint32_t detail;
@@ -41,7 +41,8 @@ TEST(RawInputDecoding, RawButtonsAndMotionOfThisExtensionOnly) {
         {XCB_INPUT_RAW_BUTTON_PRESS, 1, kOpcode, RawInputEvent::Kind::buttonPress},
         {XCB_INPUT_RAW_BUTTON_RELEASE, 3, kOpcode, RawInputEvent::Kind::buttonRelease},
         {XCB_INPUT_RAW_MOTION, 0, kOpcode, RawInputEvent::Kind::motion},
-        {XCB_INPUT_RAW_KEY_PRESS, 38, kOpcode, std::nullopt},
+        {XCB_INPUT_RAW_KEY_PRESS, 9, kOpcode, RawInputEvent::Kind::keyPress},
+        {XCB_INPUT_RAW_KEY_RELEASE, 9, kOpcode, std::nullopt},
         {XCB_INPUT_RAW_BUTTON_PRESS, 1, kOpcode + 1, std::nullopt},
     };
     for (const Case& c : cases) {
@@ -50,7 +51,9 @@ TEST(RawInputDecoding, RawButtonsAndMotionOfThisExtensionOnly) {
         ASSERT_EQ(decoded.has_value(), c.kind.has_value()) << c.type;
         if (!decoded) continue;
         EXPECT_EQ(decoded->kind, *c.kind);
-        if (c.type != XCB_INPUT_RAW_MOTION) {
+        if (c.type == XCB_INPUT_RAW_KEY_PRESS) {
+            EXPECT_EQ(decoded->keycode, c.detail);
+        } else if (c.type != XCB_INPUT_RAW_MOTION) {
             EXPECT_EQ(decoded->button, c.detail);
         }
         EXPECT_EQ(decoded->time, 77u);

@@ -28,7 +28,19 @@ constexpr double kEstimatedZoomButtonWidth = 150;
 
 ChromeController::ChromeController(std::weak_ptr<ChromeIntents> intents, platform::Services services,
                                    bool presentsPanels_)
-    : presentsPanels(presentsPanels_), intents_(std::move(intents)), services_(std::move(services)) {}
+    : presentsPanels(presentsPanels_), intents_(std::move(intents)), services_(std::move(services)) {
+    if (presentsPanels && services_.panels)
+        translucency_ = services_.panels->translucencyChanged.connect([this](bool) { presentAgain(); });
+}
+
+void ChromeController::presentAgain() {
+    if (host.present) {
+        for (const auto& panel : panels)
+            if (!panel->closed) host.present(*panel);
+        if (dropPanel) host.present(*dropPanel);
+    }
+    restackTabBars();
+}
 
 double ChromeController::primaryHeight() const {
     const auto screens = services_.screens->screens();
@@ -135,6 +147,8 @@ void ChromeController::addMiniature(const Tile& tile, const WindowRecord& record
     MiniatureContent content;
     content.identifier = key;
     content.icon = record.icon();
+    content.windowNumber = record.windowNumber;
+    content.identity = record.applicationID();
     content.title = record.title;
     content.requiresDoubleClick = false;
     if (const auto picture = scene.pictures.find(key); picture != scene.pictures.end()) content.image = picture->second;
@@ -192,6 +206,8 @@ void ChromeController::addTabBar(const Tile& tile, const DisplayInfo& display, c
         tab.window = key;
         tab.title = r.title;
         tab.icon = r.icon();
+        tab.windowNumber = r.windowNumber;
+        tab.identity = r.applicationID();
         tab.on = key == tile.selected;
         tab.toolTip = std::string(kTabToolTipStart) + r.app.localizedName.value_or(r.applicationID()) + ".";
         tab.press = windowPress(key, tile, display);

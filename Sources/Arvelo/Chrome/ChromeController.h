@@ -65,6 +65,10 @@ public:
     void refreshPreviewImages(const std::map<std::string, WindowPicture>& pictures);
     // The zoom bar's button: back to every window.
     void showEverything();
+    // A compositing manager started or stopped and the platform's panels took the new form:
+    // every panel's content (the drop preview's too) is drawn again in it, and the tab bars go
+    // back above their windows.
+    void presentAgain();
 
     // The primary height now: the first screen's height, 0 without screens.
     double primaryHeight() const;
@@ -95,6 +99,7 @@ private:
 
     std::weak_ptr<ChromeIntents> intents_;
     platform::Services services_;
+    platform::Subscription translucency_;
 };
 
 }  // namespace arvelo

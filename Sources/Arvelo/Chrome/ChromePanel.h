@@ -29,6 +29,8 @@ struct TabItem {
     std::string window;  // the window key
     std::string title;
     WindowIcon icon;
+    std::uint32_t windowNumber = 0;  // whose own icon comes first
+    std::string identity;            // the application's, for its desktop entry's icon
     std::string toolTip;
     bool on = false;  // the tile's selected window
     PressCallbacks press;
@@ -61,6 +63,8 @@ struct MiniatureContent {
     std::string identifier;  // the window key
     std::string title = "Window";
     WindowIcon icon;
+    std::uint32_t windowNumber = 0;
+    std::string identity;
     std::optional<WindowPicture> image;
     bool requiresDoubleClick = false;
     PressCallbacks press;

@@ -194,6 +194,12 @@ std::optional<std::shared_ptr<WindowRecord>> SpatialInputController::titleStripR
         const Rect& frame = record->frame;
         if (!record->onScreen || !frame.contains(at)) continue;
         if (!(at.y < frame.minY() + kTitleStripHeight && at.x > frame.minX() + kTitleStripInset)) continue;
+        // Below a shorter title bar the press is the window's own (its first text row).
+        const platform::WindowLookup found = coordinator.services().windowList->lookUp(record->windowNumber);
+        const double height = found.info && found.info->titleStrip
+                                  ? std::min(kTitleStripHeight, *found.info->titleStrip)
+                                  : kTitleStripHeight;
+        if (at.y >= frame.minY() + height) continue;
         return record;
     }
     return std::nullopt;

@@ -33,7 +33,8 @@ struct WindowRecord;
 
 class SpatialInputController : public std::enable_shared_from_this<SpatialInputController> {
 public:
-    // The title strip: the top 28 points of a window's frame, right of its first 85 points.
+    // The title strip: the top 28 points of a window's frame, right of its first 85 points,
+    // never lower than the window's own title bar (the window list's title strip) reaches.
     static constexpr double kTitleStripHeight = 28;
     static constexpr double kTitleStripInset = 85;
     // A framed area must be larger than this in both directions.

@@ -88,6 +88,7 @@ void WindowDragController::observe(const platform::MouseEvent& event) {
         case MouseEventType::magnify:
             magnify(event);
             break;
+        case MouseEventType::rightMouseDown:
         case MouseEventType::rightMouseUp:
         case MouseEventType::mouseMoved:
         case MouseEventType::rightMouseDragged:

@@ -51,6 +51,8 @@ void WindowMap::show(const std::shared_ptr<WindowMapHost>& arranger) {
         entry.appName = record->app.localizedName.value_or(record->applicationID());
         entry.title = record->title.empty() ? entry.appName : record->title;
         entry.iconName = record->icon().name;
+        entry.windowNumber = record->windowNumber;
+        entry.identity = record->applicationID();
         content.entries.emplace(key, std::move(entry));
     }
     // Centred on the screen; screens are in the bottom-left-origin space.
@@ -66,11 +68,12 @@ void WindowMap::show(const std::shared_ptr<WindowMapHost>& arranger) {
     highlighted_.reset();
     if (makePanel) panel_ = makePanel(*content_, weak_from_this());
     if (!panel_) panel_ = std::make_shared<Panel>();
-    // A press in another application closes the map; without a monitor it closes by Escape,
+    // A left or right press in another application closes the map; without a monitor it closes by Escape,
     // a row or the toggle only.
     if (services_.mouseMonitor)
         outsideClick_ =
-            services_.mouseMonitor->addGlobalMonitor(platform::eventMask(platform::MouseEventType::leftMouseDown),
+            services_.mouseMonitor->addGlobalMonitor(platform::eventMask(platform::MouseEventType::leftMouseDown) |
+                                                         platform::eventMask(platform::MouseEventType::rightMouseDown),
                                                      [weak = weak_from_this()](const platform::MouseEvent&) {
                                                          if (auto self = weak.lock()) self->outsideClick();
                                                      });

@@ -24,6 +24,8 @@ struct MapEntry {
     std::string appName;
     std::string title;  // the application's name when the window has no title
     std::string iconName;
+    std::uint32_t windowNumber = 0;  // whose own icon comes first
+    std::string identity;            // the application's
 };
 
 struct MapContent {

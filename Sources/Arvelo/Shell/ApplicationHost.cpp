@@ -26,6 +26,7 @@
 #include "Platform/X11/Qt/QtPanels.h"
 #include "Platform/X11/Qt/QtScanCodes.h"
 #include "Platform/X11/X11Backend.h"
+#include "Platform/X11/X11EscapeKey.h"
 #include "Platform/X11/X11EventTap.h"
 #include "Platform/X11/X11HotKeys.h"
 #include "TenvikKit/Applications/InstalledApplications.h"
@@ -35,11 +36,13 @@
 #include "TenvikKit/Views/QtKeyCodes.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QProcess>
 #include <QSessionManager>
 #include <QStyleHints>
 #include <QTimer>
 
+#include <algorithm>
 #include <cctype>
 #include <csignal>
 #include <cstdio>
@@ -210,6 +213,7 @@ void prepareQt() {
 struct X11Pieces {
     std::shared_ptr<platform::x11::X11Backend> backend;
     std::shared_ptr<platform::x11::QtPanels> panels;
+    platform::Subscription compositorFollow;
 };
 
 std::optional<X11Pieces> connectX11(platform::Services& services,
@@ -231,7 +235,17 @@ std::optional<X11Pieces> connectX11(platform::Services& services,
         stacking = std::make_shared<platform::x11::PanelStacking>(connection);
     const auto panels = std::make_shared<platform::x11::QtPanels>(stacking);
     services.panels = panels;
-    return X11Pieces{backend, panels};
+    // A compositing manager that starts or stops is followed by every panel at once.
+    platform::Subscription compositorFollow;
+    if (const auto& watch = backend->compositorWatch()) {
+        compositorFollow = watch->changed.connect([weak = std::weak_ptr(panels)](bool running) {
+            if (auto p = weak.lock()) p->setCompositing(running);
+        });
+        panels->setCompositing(watch->compositing());
+    }
+    // The program's own windows and dialogs stay above its panels.
+    panels->keepOwnWindowsAbove();
+    return X11Pieces{backend, panels, std::move(compositorFollow)};
 }
 
 // The canvas's event tap counts double clicks as the desktop does; a lost X connection ends the
@@ -251,8 +265,10 @@ void bindBackendToQt(platform::x11::X11Backend& backend, const platform::Logger&
 
 // The Qt views the arranger and the kit show: the window map's panel, the pin previews, the
 // kit's windows, the chrome's views, and the dashboard and overview windows.
-void bindViews(Application& app, const std::shared_ptr<platform::x11::QtPanels>& panels,
+void bindViews(Application& app, const X11Pieces& x11, const std::shared_ptr<platform::qt::QtDispatcher>& dispatcher,
                const platform::Services& services, KitWindowsHost& kitWindows) {
+    const auto& panels = x11.panels;
+    const auto& backend = x11.backend;
     // The map sits at the pop-up level: the chrome's floating panels (seam handles, zoom bar,
     // miniature tiles) stay below it while it is open.
     app.windowMap()->makePanel = [panels](const MapContent& content, std::weak_ptr<WindowMap> map) {
@@ -261,7 +277,13 @@ void bindViews(Application& app, const std::shared_ptr<platform::x11::QtPanels>&
     };
     app.pinPreviewHost = tenvik::views::pinPreviewHost(panels);
     app.onKitCreated = [&kitWindows](tenvik::TenvikController& kit) { kitWindows.attach(kit); };
-    app.onCoordinatorMade = [panels, screens = services.screens](Coordinator& coordinator) {
+    // Escape during a drag of a tab, a header or a miniature tile, seen without the keyboard.
+    views::EscapeWatch watchEscape;
+    if (auto escape = platform::x11::X11EscapeKey::make(
+            std::shared_ptr<platform::x11::Connection>(backend, &backend->connection()), backend->rawInput(),
+            dispatcher))
+        watchEscape = [escape](std::function<void()> handler) { return escape->watch(std::move(handler)); };
+    app.onCoordinatorMade = [panels, screens = services.screens, watchEscape](Coordinator& coordinator) {
         // Window managers keep a corner of a window parked beyond the screen in sight (openbox,
         // xfwm4) or put it back on screen (icewm, metacity, marco, mutter): parked windows are
         // minimised too (docs/x11.md).
@@ -271,12 +293,32 @@ void bindViews(Application& app, const std::shared_ptr<platform::x11::QtPanels>&
             [screens] {
                 const auto all = screens->screens();
                 return all.empty() ? 0.0 : all.front().frame.height;
-            }));
+            },
+            watchEscape));
         // The dashboard and overview windows, after the chrome.
         views::AppWindowMakers makers = views::appWindowMakers(coordinator.weak_from_this());
         coordinator.setOverviewWindowMaker(std::move(makers.overview));
         coordinator.setDashboardWindowMaker(std::move(makers.dashboard));
     };
+}
+
+// Windows' own icons come first in every view; a changed one is read again when drawn. The
+// subscription lasts as long as the answer is kept.
+platform::Subscription followWindowIcons(platform::x11::X11Backend& backend) {
+    platform::Subscription iconChanges;
+    if (const auto& icons = backend.windowIcons()) {
+        views::ApplicationIcons::setWindowIconLookup([icons](std::uint32_t window, int side) {
+            const auto picture = icons->icon(window, side);
+            if (!picture) return QImage();
+            QImage image(picture->width, picture->height, QImage::Format_ARGB32);
+            for (int y = 0; y < picture->height; ++y)
+                std::copy_n(picture->argb.data() + std::size_t(y) * picture->width, picture->width,
+                            reinterpret_cast<std::uint32_t*>(image.scanLine(y)));
+            return image;
+        });
+        iconChanges = icons->changed.connect([](std::uint32_t window) { views::ApplicationIcons::forgetWindow(window); });
+    }
+    return iconChanges;
 }
 
 // The desktop as the permissions window shows it: the kit's reading once it runs (it knows the
@@ -377,11 +419,12 @@ int runArveloApplication(int argc, char** argv) {
         services, LoginItem(autostart, QCoreApplication::applicationFilePath().toStdString()));
     Application& app = *application;
     KitWindowsHost kitWindows(services, autostart, QCoreApplication::applicationFilePath().toStdString());
-    bindViews(app, x11->panels, services, kitWindows);
+    bindViews(app, *x11, dispatcher, services, kitWindows);
     ShellPieces shell;
     shell.permissions = std::make_unique<PermissionsWindow>(services, desktopFacts(app, services));
     bindShell(app, shell, qtApplication, instance.get(), logger);
     views::ApplicationIcons::setEntryIconLookup(entryIconLookup(environment));
+    const platform::Subscription iconChanges = followWindowIcons(*x11->backend);
 
     QTimer::singleShot(0, &qtApplication, [&app] { app.didFinishLaunching(); });
     const int status = QApplication::exec();

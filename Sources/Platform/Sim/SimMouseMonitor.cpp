@@ -96,7 +96,12 @@ void SimMouseMonitor::move(arvelo::Point to, std::uint64_t flags) {
     post({type, to, flags, 0, GesturePhase::none, std::nullopt, std::nullopt});
 }
 
-void SimMouseMonitor::pressButton(std::uint32_t button) { world_->buttons |= button; }
+void SimMouseMonitor::pressButton(std::uint32_t button) {
+    world_->buttons |= button;
+    // A right press in another application reaches the monitors that ask for it.
+    if (button == kRightMouseButton)
+        post({MouseEventType::rightMouseDown, world_->pointer, 0, 0, GesturePhase::none, std::nullopt, std::nullopt});
+}
 
 void SimMouseMonitor::releaseButton(std::uint32_t button, std::uint64_t flags) {
     world_->buttons &= ~button;

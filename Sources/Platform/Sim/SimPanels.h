@@ -49,6 +49,13 @@ public:
     int restacks = 0;
     // Whether a compositing manager is running.
     bool compositing = false;
+    // A compositing manager starts or stops: the panels follow (translucencyChanged) when the
+    // answer changes.
+    void setCompositing(bool running) {
+        if (running == compositing) return;
+        compositing = running;
+        translucencyChanged.notify(running);
+    }
 
 private:
     SimPanel* find(PanelID id);

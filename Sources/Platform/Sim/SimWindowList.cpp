@@ -30,7 +30,7 @@ SimWindowList::~SimWindowList() {
 WindowInfo SimWindowList::describe(std::uint32_t number, const Window& window) {
     const App* owner = world_->app(window.pid);
     return {number,       window.pid,   owner->name.value_or(""), window.layer, window.frame,
-            window.title, world_->onScreen(window)};
+            window.title, world_->onScreen(window), window.titleBarHeight};
 }
 
 std::vector<WindowInfo> SimWindowList::windows(const WindowListOptions& options) {

@@ -102,6 +102,8 @@ struct Window {
     bool hasCloseButton = true;
     bool alive = true;
     WindowBehaviour behaviour;
+    // The height of its title bar as the window list tells it; unknown unless set.
+    std::optional<double> titleBarHeight;
 };
 
 // Scripted descriptions used to create displays, applications and windows.

@@ -50,12 +50,32 @@ std::shared_ptr<RawInput> RawInput::open(std::shared_ptr<Connection> connection)
     if (pinches) mask.bits |= (1u << kPinchBeginEvent) | (1u << kPinchUpdateEvent) | (1u << kPinchEndEvent);
     xcb_input_xi_select_events(c, connection->root(), 1, &mask.head);
     if (!connection->sync(deadline)) return nullptr;
-    return std::shared_ptr<RawInput>(
-        new RawInput(extension->major_opcode, version->major_version, version->minor_version, pinches));
+    return std::shared_ptr<RawInput>(new RawInput(connection, mask.bits, extension->major_opcode,
+                                                  version->major_version, version->minor_version, pinches));
 }
 
-RawInput::RawInput(std::uint8_t opcode, std::uint16_t major, std::uint16_t minor, bool pinches)
-    : opcode_(opcode), major_(major), minor_(minor), pinches_(pinches) {}
+RawInput::RawInput(std::shared_ptr<Connection> connection, std::uint32_t bits, std::uint8_t opcode,
+                   std::uint16_t major, std::uint16_t minor, bool pinches)
+    : connection_(std::move(connection)), bits_(bits), opcode_(opcode), major_(major), minor_(minor), pinches_(pinches) {}
+
+void RawInput::select(std::uint32_t bits) {
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t bits;
+    } mask{};
+    mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
+    mask.head.mask_len = 1;
+    mask.bits = bits;
+    xcb_input_xi_select_events(connection_->xcb(), connection_->root(), 1, &mask.head);
+    connection_->flush();
+}
+
+void RawInput::setKeysWanted(bool wanted) {
+    std::lock_guard lock(mutex_);
+    if (wanted == keysWanted_) return;
+    keysWanted_ = wanted;
+    select(wanted ? bits_ | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS : bits_);
+}
 
 std::optional<RawInputEvent> RawInput::decode(const xcb_generic_event_t& event, std::uint8_t extension) {
     if ((event.response_type & 0x7f) != XCB_GE_GENERIC) return std::nullopt;
@@ -69,6 +89,13 @@ std::optional<RawInputEvent> RawInput::decode(const xcb_generic_event_t& event, 
             decoded.kind = generic.event_type == XCB_INPUT_RAW_BUTTON_PRESS ? RawInputEvent::Kind::buttonPress
                                                                             : RawInputEvent::Kind::buttonRelease;
             decoded.button = raw.detail;
+            decoded.time = raw.time;
+            return decoded;
+        }
+        case XCB_INPUT_RAW_KEY_PRESS: {
+            const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
+            decoded.kind = RawInputEvent::Kind::keyPress;
+            decoded.keycode = raw.detail;
             decoded.time = raw.time;
             return decoded;
         }

@@ -27,9 +27,11 @@ struct RawInputEvent {
         pinchBegin,     // a pinch began at (`rootX`, `rootY`)
         pinchUpdate,
         pinchEnd,
+        keyPress,       // a key went down (`keycode`); only while keys are wanted
     };
     Kind kind = Kind::motion;
     std::uint32_t button = 0;  // 1 left, 2 middle, 3 right, 4-7 wheel
+    std::uint32_t keycode = 0;
     xcb_timestamp_t time = 0;
     // Pinches only: where, the scale since the pinch began (1 at its beginning), the
     // modifier state (X key masks), and whether the pinch was cancelled rather than ended.
@@ -53,6 +55,10 @@ public:
     // the returned token is dropped. It must be quick: it holds up the event thread.
     [[nodiscard]] std::shared_ptr<void> observe(std::function<void(const RawInputEvent&)> observer);
 
+    // Raw key presses are selected too while wanted (Escape during a drag), and only then: no
+    // key of the desktop reaches this program otherwise. Nothing is grabbed. Any thread.
+    void setKeysWanted(bool wanted);
+
     // The XInput version the server agreed to, and whether pinches can arrive.
     std::uint16_t majorVersion() const { return major_; }
     std::uint16_t minorVersion() const { return minor_; }
@@ -62,10 +68,15 @@ public:
     static std::optional<RawInputEvent> decode(const xcb_generic_event_t& event, std::uint8_t extension);
 
 private:
-    RawInput(std::uint8_t opcode, std::uint16_t major, std::uint16_t minor, bool pinches);
+    RawInput(std::shared_ptr<Connection> connection, std::uint32_t bits, std::uint8_t opcode, std::uint16_t major,
+             std::uint16_t minor, bool pinches);
+    void select(std::uint32_t bits);
 
     using Observer = std::function<void(const RawInputEvent&)>;
 
+    std::shared_ptr<Connection> connection_;
+    std::uint32_t bits_;  // the events selected without keys
+    bool keysWanted_ = false;
     std::uint8_t opcode_;
     std::uint16_t major_;
     std::uint16_t minor_;

@@ -24,11 +24,12 @@ std::shared_ptr<X11Backend> X11Backend::connect(std::shared_ptr<Dispatcher> disp
     std::weak_ptr<X11Backend> weak = backend;
     backend->connection_->start(
         [events = backend->events_, raw = backend->rawInput_, tap = backend->eventTap_,
-         capture = backend->screenCapture_](const xcb_generic_event_t& event) {
+         capture = backend->screenCapture_, compositor = backend->compositorWatch_](const xcb_generic_event_t& event) {
             events->take(event);
             capture->take(event);
             if (raw) raw->take(event);
             if (tap) tap->take(event);
+            if (compositor) compositor->take(event);
         },
         [weak, dispatch = backend->dispatch_] {
             dispatch->async([weak] {
@@ -53,6 +54,8 @@ X11Backend::X11Backend(std::shared_ptr<Connection> connection, std::shared_ptr<D
       rawInput_(RawInput::open(connection_)) {
     if (rawInput_) mouseMonitor_ = X11MouseMonitor::make(connection_, rawInput_, dispatch_);
     eventTap_ = X11EventTap::make(connection_, rawInput_, dispatch_);
+    compositorWatch_ = CompositorWatch::open(connection_, dispatch_);
+    windowIcons_ = std::make_shared<X11WindowIcons>(connection_, events_);
 }
 
 void X11Backend::setCaptureLogger(Logger logger) { liveCapture_->setLogger(std::move(logger)); }

@@ -5,9 +5,11 @@
 #pragma once
 
 #include "Platform/Services.h"
+#include "Platform/X11/CompositorWatch.h"
 #include "Platform/X11/Connection.h"
 #include "Platform/X11/EventHub.h"
 #include "Platform/X11/RawInput.h"
+#include "Platform/X11/X11WindowIcons.h"
 #include "Platform/X11/X11WindowList.h"
 
 #include <functional>
@@ -36,6 +38,10 @@ public:
     const std::shared_ptr<RawInput>& rawInput() const { return rawInput_; }
     // The event tap; null without XInput2, like the mouse monitor.
     const std::shared_ptr<X11EventTap>& eventTap() const { return eventTap_; }
+    // Whether a compositing manager runs, followed as it starts and stops; null without XFixes.
+    const std::shared_ptr<CompositorWatch>& compositorWatch() const { return compositorWatch_; }
+    // Windows' own icons (_NET_WM_ICON), kept per window; main thread.
+    const std::shared_ptr<X11WindowIcons>& windowIcons() const { return windowIcons_; }
 
     // Called once, on the main thread, when the connection to the X server is lost. Requests
     // fail from then on (cannot complete); the program is expected to end.
@@ -58,6 +64,8 @@ private:
     std::shared_ptr<RawInput> rawInput_;
     std::shared_ptr<MouseMonitor> mouseMonitor_;
     std::shared_ptr<X11EventTap> eventTap_;
+    std::shared_ptr<CompositorWatch> compositorWatch_;
+    std::shared_ptr<X11WindowIcons> windowIcons_;
 };
 
 }  // namespace platform::x11

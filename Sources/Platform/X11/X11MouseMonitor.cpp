@@ -68,7 +68,13 @@ void X11MouseMonitor::observe(const RawInputEvent& event) {
             }
             return;
         case RawInputEvent::Kind::buttonPress: {
-            if (event.button == kRightButton) rightDown_ = true;
+            if (event.button == kRightButton) {
+                rightDown_ = true;
+                // Looked up only for a monitor that asks (the window map's outside press).
+                if (!wanted(MouseEventType::rightMouseDown) || windowUnderPointer().own) return;
+                if (auto e = pointerEvent(MouseEventType::rightMouseDown)) post(*e);
+                return;
+            }
             if (isOtherButton(event.button)) otherDown_ = true;
             if (event.button != kLeftButton) return;
             leftDown_ = true;
@@ -105,6 +111,8 @@ void X11MouseMonitor::observe(const RawInputEvent& event) {
         case RawInputEvent::Kind::pinchUpdate:
         case RawInputEvent::Kind::pinchEnd:
             pinch(event);
+            return;
+        case RawInputEvent::Kind::keyPress:
             return;
     }
 }

@@ -13,7 +13,18 @@ namespace platform::x11 {
 
 namespace {
 constexpr double kReadTimeout = 0.5;
-constexpr unsigned kListedFacts = fact::kGeometry | fact::kTitle | fact::kKind | fact::kAttributes | fact::kClass;
+constexpr unsigned kListedFacts =
+    fact::kGeometry | fact::kExtents | fact::kTitle | fact::kKind | fact::kAttributes | fact::kClass;
+
+// The title strip: the top of the manager's frame (_NET_FRAME_EXTENTS). A window that draws
+// its own decorations (a GTK header bar; its shadow is _GTK_FRAME_EXTENTS) says nothing of
+// their height: unknown. A managed window with neither has no title strip.
+std::optional<double> titleStripOf(const WindowFacts& facts) {
+    if (facts.overrideRedirect) return 0.0;
+    if (facts.extents.top > 0) return static_cast<double>(facts.extents.top);
+    if (facts.shadow != FrameExtents{}) return std::nullopt;
+    return 0.0;
+}
 
 std::int32_t layerOf(const WindowFacts& facts, const xcb_ewmh_connection_t& e) {
     if (facts.overrideRedirect) return kPopUpLayer;
@@ -145,8 +156,8 @@ X11WindowList::Listing X11WindowList::list(const WindowListOptions& options) {
         const bool visible = f.mapState == XCB_MAP_STATE_VIEWABLE;
         if (options.onScreenOnly && !visible) return;
         if (options.excludeDesktopElements && f.hasType(e._NET_WM_WINDOW_TYPE_DESKTOP)) return;
-        list.push_back(
-            {f.window, pid, applicationName(f, pid).value_or(""), layerOf(f, e), f.frame(), f.title, visible});
+        list.push_back({f.window, pid, applicationName(f, pid).value_or(""), layerOf(f, e), f.frame(), f.title, visible,
+                        titleStripOf(f)});
     };
     for (auto child = children.rbegin(); child != children.rend(); ++child) {
         if (auto client = clientOfTop.find(*child); client != clientOfTop.end()) {
@@ -174,7 +185,7 @@ WindowLookup X11WindowList::lookUp(std::uint32_t number) {
     const bool visible = facts->mapState == XCB_MAP_STATE_VIEWABLE;
     return {WindowLookup::Answer::listed,
             WindowInfo{number, pid, applicationName(*facts, pid).value_or(""), layerOf(*facts, *c.ewmh()),
-                       facts->frame(), facts->title, visible}};
+                       facts->frame(), facts->title, visible, titleStripOf(*facts)}};
 }
 
 std::optional<Subscription> X11WindowList::watch(std::uint32_t number, std::function<void()> onChange) {

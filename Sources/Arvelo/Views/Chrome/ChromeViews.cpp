@@ -43,12 +43,13 @@ QRegion outlineOf(const ChromePanel& panel, QWidget* view) {
 }  // namespace
 
 QWidget* ChromeViews::present(ChromePanel& panel, QWidget* host, bool translucent,
-                              std::function<double()> primaryHeight, std::shared_ptr<platform::Panels> panels) {
+                              std::function<double()> primaryHeight, std::shared_ptr<platform::Panels> panels,
+                              EscapeWatch watchEscape) {
     for (QWidget* old : host->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         old->hide();
         old->deleteLater();
     }
-    const ChromeStyle style{translucent, std::move(primaryHeight)};
+    const ChromeStyle style{translucent, std::move(primaryHeight), std::move(watchEscape)};
     QWidget* view = nullptr;
     switch (panel.kind) {
         case ChromePanelKind::tabBar:
@@ -89,12 +90,21 @@ QWidget* ChromeViews::present(ChromePanel& panel, QWidget* host, bool translucen
     return view;
 }
 
+QWidget* ChromeViews::present(ChromePanel& panel, QWidget* host, std::function<double()> primaryHeight,
+                              std::shared_ptr<platform::Panels> panels, EscapeWatch watchEscape) {
+    // The panel's window follows the compositing manager; a view drawn for the other form
+    // would show black where it means see-through, or a dark fill where it means a tint.
+    return present(panel, host, host->testAttribute(Qt::WA_TranslucentBackground), std::move(primaryHeight),
+                   std::move(panels), std::move(watchEscape));
+}
+
 ChromeHost ChromeViews::host(std::shared_ptr<platform::Panels> panels,
-                             std::function<QWidget*(platform::PanelID)> hostOf, std::function<double()> primaryHeight) {
+                             std::function<QWidget*(platform::PanelID)> hostOf, std::function<double()> primaryHeight,
+                             EscapeWatch watchEscape) {
     ChromeHost host;
-    host.present = [panels, hostOf, primaryHeight](ChromePanel& panel) {
+    host.present = [panels, hostOf, primaryHeight, watchEscape](ChromePanel& panel) {
         if (!panels || !hostOf) return;
-        if (QWidget* window = hostOf(panel.id)) present(panel, window, panels->translucent(), primaryHeight, panels);
+        if (QWidget* window = hostOf(panel.id)) present(panel, window, primaryHeight, panels, watchEscape);
     };
     host.redraw = [hostOf](ChromePanel& panel) {
         if (!hostOf || !panel.miniature) return;

@@ -22,6 +22,8 @@ QFont labelFont() {
 
 QRect labelRect(QSize size) { return QRect(4, size.height() / 2 - 12, size.width() - 8, 24); }
 
+}  // namespace
+
 QRect labelBox(QSize size, const QString& label) {
     if (label.isEmpty()) return {};
     const int textWidth = QFontMetrics(labelFont()).horizontalAdvance(label);
@@ -29,6 +31,8 @@ QRect labelBox(QSize size, const QString& label) {
     const int width = std::min(textWidth + 24, size.width());
     return QRect(line.center().x() - width / 2, line.y() - 4, width, line.height() + 8);
 }
+
+namespace {
 
 QRegion rounded(const QRect& r, int radius) {
     QPainterPath path;
@@ -47,9 +51,11 @@ QRegion DropPreviewView::outline(QSize size, const QString& label) {
     QRegion ring =
         rounded(outer, kRadius)
             .subtracted(rounded(outer.adjusted(kFrameWidth, kFrameWidth, -kFrameWidth, -kFrameWidth), kRadius - 4));
-    const QRect box = labelBox(size, label);
+    const QRect box = views::labelBox(size, label);
     return box.isEmpty() ? ring : ring.united(rounded(box, 8));
 }
+
+QRect DropPreviewView::labelBox() const { return views::labelBox(size(), QString::fromStdString(label_)); }
 
 void DropPreviewView::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -57,20 +63,20 @@ void DropPreviewView::paintEvent(QPaintEvent*) {
     const QString text = QString::fromStdString(label_);
     const QRectF outer = QRectF(rect()).adjusted(kInset, kInset, -kInset, -kInset);
     if (style_.translucent) {
+        // A light tint: the tile under it stays in sight.
         p.setPen(QPen(ChromeStyle::accent(), kLine));
         p.setBrush(ChromeStyle::accent(0.22));
         p.drawRoundedRect(outer.adjusted(kLine / 2, kLine / 2, -kLine / 2, -kLine / 2), kRadius, kRadius);
     } else {
         // Opaque: the frame and the label box are all that is left of the panel.
         p.fillRect(rect(), ChromeStyle::accent());
-        const QRect box = labelBox(size(), text);
-        if (!box.isEmpty()) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(16, 58, 110));
-            p.drawRoundedRect(box, 8, 8);
-        }
     }
     if (text.isEmpty()) return;
+    // The label on a box of its own in both forms, so it reads over a white or a black window
+    // alike (white on the box: a contrast ratio of about 11 to 1).
+    p.setPen(Qt::NoPen);
+    p.setBrush(labelBoxColour());
+    p.drawRoundedRect(labelBox(), 8, 8);
     p.setFont(labelFont());
     p.setPen(ChromeStyle::label());
     p.drawText(labelRect(size()), Qt::AlignCenter | Qt::TextSingleLine, text);

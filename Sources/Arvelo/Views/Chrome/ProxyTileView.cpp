@@ -81,6 +81,7 @@ void ProxyTileView::mousePressEvent(QMouseEvent* event) {
     originalFrame_ = panelFrame_ ? std::optional(panelFrame_()) : std::nullopt;
     const int clicks = event->type() == QEvent::MouseButtonDblClick ? 2 : 1;
     press_.down(style_.screenPoint(event->globalPosition()), clicks, content_.press);
+    if (press_.pressed()) escape_.begin(style_, this);
 }
 
 void ProxyTileView::mouseMoveEvent(QMouseEvent* event) {
@@ -106,6 +107,7 @@ void ProxyTileView::mouseReleaseEvent(QMouseEvent* event) {
     trace("mouseUp", event);
     if (!press_.pressed() || event->button() != Qt::LeftButton) return;
     originalFrame_.reset();
+    escape_.end();
     press_.up(style_.screenPoint(event->globalPosition()), clickGuarded());
 }
 
@@ -116,6 +118,7 @@ void ProxyTileView::keyPressEvent(QKeyEvent* event) {
     }
     if (originalFrame_ && movePanel_) movePanel_(*originalFrame_);
     originalFrame_.reset();
+    escape_.end();
     press_.escape(content_.press);
 }
 
@@ -176,7 +179,8 @@ void ProxyTileView::paintEvent(QPaintEvent*) {
         p.setOpacity(look.labelOpacity);
         // Centre 8 points above the view's centre (y grows downwards here).
         const QRectF iconRect(width() / 2.0 - side / 2, height() / 2.0 - 8 - side / 2, side, side);
-        ChromeStyle::icon(content_.icon).paint(&p, iconRect.toRect());
+        ChromeStyle::icon(content_.windowNumber, content_.identity, content_.icon, iconRect.toRect().width())
+            .paint(&p, iconRect.toRect());
         if (look.titleShown) {
             const Rect t = chrome::miniatureTitleRect(width(), height(), side);
             QFont font;

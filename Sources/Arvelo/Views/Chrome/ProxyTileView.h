@@ -48,6 +48,7 @@ private:
     std::function<void(const Rect&)> movePanel_;
     QImage picture_;
     ChromePress press_;
+    EscapeDuringPress escape_;
     std::optional<Rect> originalFrame_;
     bool hovered_ = false;
 };

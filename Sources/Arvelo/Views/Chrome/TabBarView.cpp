@@ -8,6 +8,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace arvelo::views {
 
@@ -17,9 +18,10 @@ QRectF toQ(const Rect& r) { return QRectF(r.x, r.y, r.width, r.height); }
 
 // ---- TabGlyph
 
-TabGlyph::TabGlyph(QWidget* parent, Symbol symbol, const QString& label, std::function<void()> action)
-    : QWidget(parent), symbol_(symbol), action_(std::move(action)) {
+TabGlyph::TabGlyph(TabButton* tab, Symbol symbol, const QString& label, std::function<void()> action)
+    : QWidget(tab), tab_(tab), symbol_(symbol), action_(std::move(action)) {
     setAttribute(Qt::WA_Hover);
+    setMouseTracking(true);  // moves over the glyph arm it (they go on to the tab)
     setToolTip(label);
     setAccessibleName(label);
     hide();
@@ -55,10 +57,23 @@ void TabGlyph::leaveEvent(QEvent*) {
     update();
 }
 
-// The press stays with the glyph: it never starts a press on the tab under it.
-void TabGlyph::mousePressEvent(QMouseEvent* event) { event->accept(); }
+// A press the glyph takes stays with it: it never starts a press on the tab under it. One
+// that arrived with the pointer goes on to the tab.
+void TabGlyph::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !tab_->glyphsArmed()) {
+        event->ignore();
+        return;
+    }
+    pressed_ = true;
+    event->accept();
+}
 
 void TabGlyph::mouseReleaseEvent(QMouseEvent* event) {
+    if (!pressed_) {
+        event->ignore();
+        return;
+    }
+    pressed_ = false;
     event->accept();
     if (rect().contains(event->position().toPoint()) && action_) action_();
 }
@@ -68,6 +83,7 @@ void TabGlyph::mouseReleaseEvent(QMouseEvent* event) {
 TabButton::TabButton(QWidget* parent, TabItem item, const chrome::TabBarMetrics& metrics, ChromeStyle style)
     : QWidget(parent), item_(std::move(item)), metrics_(metrics), style_(std::move(style)) {
     setAttribute(Qt::WA_Hover);
+    setMouseTracking(true);  // the pointer's moves arm the glyphs
     setFocusPolicy(Qt::ClickFocus);
     setCursor(Qt::OpenHandCursor);
     setToolTip(QString::fromStdString(item_.toolTip));
@@ -83,6 +99,7 @@ double TabButton::titleWidth() const {
 
 void TabButton::showControls(bool shown) {
     glyphsShown_ = shown;
+    armed_ = false;
     minimizeGlyph_->setGeometry(toQ(chrome::minimizeGlyphRect(width(), height())).toRect());
     closeGlyph_->setGeometry(toQ(chrome::closeGlyphRect(width(), height())).toRect());
     minimizeGlyph_->setVisible(shown);
@@ -90,8 +107,9 @@ void TabButton::showControls(bool shown) {
     update();
 }
 
-void TabButton::enterEvent(QEnterEvent*) {
+void TabButton::enterEvent(QEnterEvent* event) {
     hovered_ = true;
+    enteredAt_ = event->globalPosition();
     showControls(item_.minimize || item_.close);
 }
 
@@ -105,21 +123,28 @@ void TabButton::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);  // Escape during the press reaches this tab
     const int clicks = event->type() == QEvent::MouseButtonDblClick ? 2 : 1;
     press_.down(style_.screenPoint(event->globalPosition()), clicks, item_.press);
+    if (press_.pressed()) escape_.begin(style_, this);
     update();
 }
 
 void TabButton::mouseMoveEvent(QMouseEvent* event) {
+    if (!press_.pressed()) {
+        if (glyphsShown_ && event->globalPosition() != enteredAt_) armed_ = true;
+        return;
+    }
     press_.dragged(style_.screenPoint(event->globalPosition()), item_.press);
 }
 
 void TabButton::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
+    escape_.end();
     press_.up(style_.screenPoint(event->globalPosition()), item_.press);
     update();
 }
 
 void TabButton::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && press_.escape(item_.press)) {
+        escape_.end();
         update();
         return;
     }
@@ -145,7 +170,8 @@ void TabButton::paintEvent(QPaintEvent*) {
     const QString title = QString::fromStdString(item_.title);
     const double contentWidth = side + 4 + fm.horizontalAdvance(title);
     double x = std::max(6.0, (room - contentWidth) / 2);
-    ChromeStyle::icon(item_.icon).paint(&p, QRectF(x, (height() - side) / 2, side, side).toRect());
+    ChromeStyle::icon(item_.windowNumber, item_.identity, item_.icon, int(std::ceil(side)))
+        .paint(&p, QRectF(x, (height() - side) / 2, side, side).toRect());
     x += side + 4;
     p.setFont(font);
     p.setPen(ChromeStyle::label());
@@ -187,6 +213,7 @@ void HeaderView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     setFocus(Qt::MouseFocusReason);
     press_.down(style_.screenPoint(event->globalPosition()), 1, press_callbacks_);
+    if (press_.pressed()) escape_.begin(style_, this);
 }
 
 void HeaderView::mouseMoveEvent(QMouseEvent* event) {
@@ -197,11 +224,15 @@ void HeaderView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     PressCallbacks callbacks = press_callbacks_;
     callbacks.doubleClick = nullptr;  // the header knows no double click
+    escape_.end();
     press_.up(style_.screenPoint(event->globalPosition()), callbacks);
 }
 
 void HeaderView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && press_.escape(press_callbacks_)) return;
+    if (event->key() == Qt::Key_Escape && press_.escape(press_callbacks_)) {
+        escape_.end();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }
 

@@ -13,11 +13,16 @@
 
 namespace arvelo::views {
 
+class TabButton;
+
 // One of a tab's two hover glyphs ("minus" to minimise, "xmark" to close), drawn as vectors.
+// It takes a press only once the user could see it: after the pointer moved over its tab
+// with the glyphs shown. A press that comes with the pointer's arrival (the glyphs appear
+// under it at that moment) belongs to the tab.
 class TabGlyph final : public QWidget {
 public:
     enum class Symbol { minus, xmark };
-    TabGlyph(QWidget* parent, Symbol symbol, const QString& label, std::function<void()> action);
+    TabGlyph(TabButton* tab, Symbol symbol, const QString& label, std::function<void()> action);
     bool hovered() const { return hovered_; }
 
 protected:
@@ -28,9 +33,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    TabButton* tab_;
     Symbol symbol_;
     std::function<void()> action_;
     bool hovered_ = false;
+    bool pressed_ = false;  // this glyph took the press in progress
 };
 
 class TabButton final : public QWidget {
@@ -45,6 +52,9 @@ public:
     TabGlyph* closeGlyph() const { return closeGlyph_; }
     // The title's room: the width less the glyphs while they show.
     double titleWidth() const;
+    // The glyphs show and the pointer has moved over the tab since they appeared: a press on
+    // one is meant for it.
+    bool glyphsArmed() const { return glyphsShown_ && armed_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -62,10 +72,13 @@ private:
     chrome::TabBarMetrics metrics_;
     ChromeStyle style_;
     ChromePress press_;
+    EscapeDuringPress escape_;
     TabGlyph* minimizeGlyph_ = nullptr;
     TabGlyph* closeGlyph_ = nullptr;
     bool hovered_ = false;
     bool glyphsShown_ = false;
+    bool armed_ = false;
+    QPointF enteredAt_;  // global position of the pointer's arrival
 };
 
 // The header: the scrolling row of tabs; every point of it that is no tab or glyph is its own.
@@ -91,6 +104,7 @@ private:
     chrome::TabBarMetrics metrics_;
     ChromeStyle style_;
     ChromePress press_;
+    EscapeDuringPress escape_;
     std::vector<TabButton*> tabs_;
     double offset_ = 0;
 };

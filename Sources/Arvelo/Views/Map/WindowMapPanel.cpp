@@ -1,5 +1,6 @@
 // WindowMapPanel.cpp: the panel, its panes and rows, painted with QPainter.
 #include "Arvelo/Views/Map/WindowMapPanel.h"
+#include "Arvelo/Views/Overview/ApplicationIcons.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -68,8 +69,8 @@ protected:
         p.drawRoundedRect(rect(), radius, radius);
 
         const int w = width(), h = height();
-        const QIcon icon = QIcon::fromTheme(QString::fromStdString(entry_.iconName),
-                                            QIcon::fromTheme(QStringLiteral("application-x-executable")));
+        const QIcon icon = ApplicationIcons::icon(entry_.windowNumber, entry_.identity, WindowIcon{entry_.iconName},
+                                                  row_.compact ? kCompactIcon : kLargestIcon);
         p.setPen(palette.color(QPalette::WindowText));
         if (row_.compact) {
             const int i = std::min(h - 6, kCompactIcon);

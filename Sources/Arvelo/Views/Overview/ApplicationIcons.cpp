@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
+
 namespace arvelo::views {
 
 namespace {
@@ -16,8 +18,19 @@ std::function<std::string(const std::string&)>& entryIconLookup() {
     return lookup;
 }
 
+std::function<QImage(std::uint32_t, int)>& windowIconLookup() {
+    static std::function<QImage(std::uint32_t, int)> lookup;
+    return lookup;
+}
+
 QHash<QString, QIcon>& cache() {
     static QHash<QString, QIcon> icons;
+    return icons;
+}
+
+// Windows' own icons by (window, side); a null icon: the window has none.
+QHash<quint64, QIcon>& windowCache() {
+    static QHash<quint64, QIcon> icons;
     return icons;
 }
 
@@ -35,17 +48,41 @@ void ApplicationIcons::setEntryIconLookup(std::function<std::string(const std::s
     cache().clear();
 }
 
-QIcon ApplicationIcons::icon(const WindowRecord& record) {
-    const std::string identity = record.applicationID();
-    const QString cacheKey = QString::fromStdString(identity + "\n" + record.app.iconName);
+void ApplicationIcons::setWindowIconLookup(std::function<QImage(std::uint32_t, int)> lookup) {
+    windowIconLookup() = std::move(lookup);
+    windowCache().clear();
+}
+
+void ApplicationIcons::forgetWindow(std::uint32_t window) {
+    for (auto it = windowCache().begin(); it != windowCache().end();) {
+        if ((it.key() >> 16) == window)
+            it = windowCache().erase(it);
+        else
+            ++it;
+    }
+}
+
+QIcon ApplicationIcons::icon(const WindowRecord& record, int side) {
+    return icon(record.windowNumber, record.applicationID(), record.icon(), side);
+}
+
+QIcon ApplicationIcons::icon(std::uint32_t window, const std::string& identity, const WindowIcon& fallback,
+                             int side) {
+    if (window != 0 && windowIconLookup()) {
+        const quint64 key = (quint64(window) << 16) | quint64(std::clamp(side, 1, 0xFFFF));
+        auto own = windowCache().constFind(key);
+        if (own == windowCache().constEnd()) {
+            const QImage image = windowIconLookup()(window, side);
+            own = windowCache().insert(key, image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image)));
+        }
+        if (!own->isNull()) return *own;
+    }
+    const QString cacheKey = QString::fromStdString(identity + "\n" + fallback.name);
     if (const auto it = cache().constFind(cacheKey); it != cache().constEnd()) return *it;
 
     QIcon found;
     if (entryIconLookup()) found = named(entryIconLookup()(identity));
-    if (found.isNull()) {
-        const WindowIcon icon = record.icon();
-        if (!icon.symbol) found = named(icon.name);
-    }
+    if (found.isNull() && !fallback.symbol) found = named(fallback.name);
     if (found.isNull()) found = genericWindowIcon();
     cache().insert(cacheKey, found);
     return found;
@@ -53,9 +90,8 @@ QIcon ApplicationIcons::icon(const WindowRecord& record) {
 
 QIcon ApplicationIcons::genericWindowIcon() {
     static const QIcon icon = [] {
-        const QIcon themed = QIcon::fromTheme(QStringLiteral("application-x-executable"));
-        if (!themed.isNull()) return themed;
-        // A window outline with a title bar, drawn once.
+        // A window outline with a title bar, drawn once: the same in every view and with any
+        // icon theme (or none).
         QPixmap pixmap(64, 64);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);

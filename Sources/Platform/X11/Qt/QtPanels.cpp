@@ -10,6 +10,9 @@
 namespace platform::x11 {
 
 namespace {
+// Set on a window of ours once it is kept above the floating panels.
+constexpr const char* kAbovePanels = "vomiraAbovePanels";
+
 xcb_connection_t* qtConnection() {
     if (auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
         return x11->connection();
@@ -22,8 +25,9 @@ void syncQtConnection() {
     if (xcb_connection_t* c = qtConnection()) free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 }
 
-// Watches a pop-up window's native window: shown (exposed) or focused, the floating panels go
-// below it; hidden or gone, they are free to go back on top.
+// Watches the native window of one of our managed windows (the window map, a dialog, the
+// dashboard): shown (exposed) or focused, the floating panels go below it; hidden, minimised
+// or gone, they are free to go back on top.
 class PopUpWatch final : public QObject {
 public:
     PopUpWatch(QWindow* window, std::shared_ptr<PanelStacking> stacking)
@@ -32,13 +36,17 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = qobject_cast<QWindow*>(watched);
         switch (event->type()) {
             case QEvent::Expose:
             case QEvent::FocusIn:
-                if (auto* window = qobject_cast<QWindow*>(watched); window && window->isExposed()) {
+                if (window && window->isExposed()) {
                     stacking_->setPopUpWindow(client_, true);
                     syncQtConnection();
                     stacking_->restack({});
+                } else if (window && event->type() == QEvent::Expose) {
+                    // Minimised or unmapped by the window manager: no longer above the panels.
+                    stacking_->setPopUpWindow(client_, false);
                 }
                 break;
             case QEvent::Hide:
@@ -74,7 +82,7 @@ QWidget* QtPanels::host(PanelID panel) const {
     return it == entries_.end() ? nullptr : it->second.window.data();
 }
 
-PanelID QtPanels::create(const arvelo::Rect& frame) {
+QWidget* QtPanels::makeWindow(const QRect& geometry) const {
     auto* window = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                                             Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint);
     window->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -86,16 +94,88 @@ PanelID QtPanels::create(const arvelo::Rect& frame) {
         window->setAttribute(Qt::WA_TranslucentBackground);
         window->setAutoFillBackground(false);
     }
-    window->setGeometry(qRound(frame.x), qRound(frame.y), std::max(1, qRound(frame.width)),
-                        std::max(1, qRound(frame.height)));
+    window->setGeometry(geometry);
     window->winId();  // the native window exists from now on
+    return window;
+}
+
+PanelID QtPanels::create(const arvelo::Rect& frame) {
+    QWidget* window = makeWindow(QRect(qRound(frame.x), qRound(frame.y), std::max(1, qRound(frame.width)),
+                                       std::max(1, qRound(frame.height))));
     const PanelID id = next_++;
     entries_[id].window = window;
     return id;
 }
 
+void QtPanels::setCompositing(bool running) {
+    if (running == translucent_) return;
+    translucent_ = running;
+    // A window's visual (with or without alpha) is fixed when it is made: each panel gets a
+    // new one. The content goes along, so views that hold on to it (pins) keep working.
+    for (auto& [id, entry] : entries_) {
+        QWidget* old = entry.window;
+        if (!old) continue;
+        const bool shown = old->isVisible();
+        QWidget* fresh = makeWindow(old->geometry());
+        for (QWidget* child : old->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const bool childShown = child->isVisible();
+            child->setParent(fresh);
+            child->setVisible(childShown);
+        }
+        if (!old->mask().isEmpty()) fresh->setMask(old->mask());
+        fresh->setAttribute(Qt::WA_TransparentForMouseEvents, entry.ignoresMouse);
+        if (stacking_) stacking_->forget(static_cast<xcb_window_t>(old->winId()));
+        old->hide();
+        old->deleteLater();
+        entry.window = fresh;
+        if (stacking_ && entry.ignoresMouse) {
+            flushQt();
+            stacking_->setInputEmpty(static_cast<xcb_window_t>(fresh->winId()), true);
+        }
+        if (shown) show(entry);
+    }
+    if (stacking_) {
+        syncQt();
+        stacking_->restack({});
+    }
+    translucencyChanged.notify(running);
+}
+
+namespace {
+// Registers each managed top-level window of this program with the panels' stacking as it
+// is first shown.
+class OwnWindowsWatch final : public QObject {
+public:
+    explicit OwnWindowsWatch(QtPanels* panels) : QObject(qApp), panels_(panels) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show) return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || !widget->isWindow() || widget->property(kAbovePanels).toBool()) return false;
+        const Qt::WindowFlags flags = widget->windowFlags();
+        const Qt::WindowType type = widget->windowType();
+        // Panels, menus, tool tips and splash screens bypass the window manager or belong above.
+        if (flags.testFlag(Qt::X11BypassWindowManagerHint) || type == Qt::Popup || type == Qt::ToolTip ||
+            type == Qt::SplashScreen || type == Qt::Tool)
+            return false;
+        panels_->addPopUpWindow(widget);
+        return false;
+    }
+
+private:
+    QtPanels* panels_;
+};
+}  // namespace
+
+void QtPanels::keepOwnWindowsAbove() {
+    if (!stacking_ || !qApp) return;
+    qApp->installEventFilter(new OwnWindowsWatch(this));
+}
+
 void QtPanels::addPopUpWindow(QWidget* window) {
-    if (!window || !stacking_) return;
+    if (!window || !stacking_ || window->property(kAbovePanels).toBool()) return;
+    window->setProperty(kAbovePanels, true);
     window->winId();  // the native window and its QWindow exist from now on
     QWindow* handle = window->windowHandle();
     if (!handle) return;
@@ -184,9 +264,6 @@ void QtPanels::orderAbove(const std::vector<std::pair<PanelID, std::uint32_t>>& 
     if (!stacking_) return;
     syncQt();
     stacking_->restack(batch);
-    // Restacks run every beat: a compositing manager that started or stopped is noticed here,
-    // and panels made from now on follow it.
-    recheckCompositor();
 }
 
 void QtPanels::orderBelow(PanelID panel, std::uint32_t windowNumber) {

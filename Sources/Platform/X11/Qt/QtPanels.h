@@ -37,8 +37,14 @@ public:
     bool translucent() override { return translucent_; }
 
     QWidget* host(PanelID panel) const override;
-    // Asks the X server again whether a compositing manager runs (new panels follow).
-    void recheckCompositor();
+    // A compositing manager started or stopped: each panel's window is made again in the form
+    // that shows (with an alpha channel, or opaque to be cut to its outline), at the same
+    // place, level, input shape and stacking, its content moved over; then translucencyChanged.
+    void setCompositing(bool running);
+    // Every managed top-level window of this program (its normal windows and dialogs: settings,
+    // dashboard, overview, permissions) is kept above the floating panels while it shows, as the
+    // window map is.
+    void keepOwnWindowsAbove();
     // A window of ours that the window manager manages but that belongs above the floating
     // panels (the window map): from its first expose until it is hidden or destroyed, the
     // floating panels are kept below it, every restack and at once when it shows or gets the
@@ -52,9 +58,12 @@ private:
         bool ignoresMouse = false;
     };
     Entry* find(PanelID panel);
+    QWidget* makeWindow(const QRect& geometry) const;
     void show(Entry& entry);
     void flushQt() const;
     void syncQt() const;
+    // Asks the X server whether a compositing manager runs (new panels follow).
+    void recheckCompositor();
 
     std::shared_ptr<PanelStacking> stacking_;
     std::map<PanelID, Entry> entries_;
