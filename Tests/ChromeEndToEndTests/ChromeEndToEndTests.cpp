@@ -233,6 +233,23 @@ protected:
                     return p;
         return std::nullopt;
     }
+    // The tab bar once it and the arrangement under it have held still for a second: after a
+    // drop the tiles are laid out again and a press is held back for a moment.
+    std::optional<Panel> steadyTabBar() {
+        std::optional<Panel> last;
+        Frames lastFrames;
+        int still = 0;
+        waitUntil(10, [&] {
+            const auto bar = tabBar();
+            const Frames frames = session.probe.framesOf(kFixture);
+            if (bar && last && bar->frame == last->frame && frames == lastFrames) ++still;
+            else still = 0;
+            last = bar;
+            lastFrames = frames;
+            return still >= 20;
+        });
+        return still >= 20 ? last : std::nullopt;
+    }
     // Seam handles: thin panels standing between tiles.
     std::vector<Panel> seamHandles() {
         std::vector<Panel> found;
@@ -445,7 +462,7 @@ TEST_F(ChromeEndToEnd, TheDropPreviewLetsTheTileShowThroughAndItsLabelReads) {
         SCOPED_TRACE(composited ? "with xcompmgr" : "without a compositing manager");
         if (composited && !startCompositor()) GTEST_SKIP() << "xcompmgr is not installed";
         if (!arvelo_) arranged();
-        const auto bar = tabBar();
+        const auto bar = steadyTabBar();
         ASSERT_TRUE(bar) << describe();
         // What the screen shows where the preview will be: the tile's window.
         const auto preview = dragTabIntoPreview(*bar);
@@ -456,7 +473,9 @@ TEST_F(ChromeEndToEnd, TheDropPreviewLetsTheTileShowThroughAndItsLabelReads) {
         const auto under = steadyPixel(x, y);
         ASSERT_TRUE(under);
 
-        ASSERT_TRUE(dragTabIntoPreview(*tabBar()));
+        const auto again = steadyTabBar();
+        ASSERT_TRUE(again) << describe();
+        ASSERT_TRUE(dragTabIntoPreview(*again));
         const auto shown = steadyPixel(x, y);
         ASSERT_TRUE(shown);
         screenshot(composited ? "chrome-preview-composited.png" : "chrome-preview-outline.png");
@@ -497,7 +516,9 @@ TEST_F(ChromeEndToEnd, ACompositorStartedOrStoppedIsFollowedByEveryPanel) {
 
     ASSERT_TRUE(startCompositor());
     EXPECT_TRUE(waitUntil(5, [&] { return panelsHaveDepth(32); })) << describe();
-    const auto preview = dragTabIntoPreview(*tabBar());
+    const auto bar = steadyTabBar();
+    ASSERT_TRUE(bar) << describe();
+    const auto preview = dragTabIntoPreview(*bar);
     ASSERT_TRUE(preview) << describe();
     EXPECT_EQ(preview->depth, 32) << "the preview follows too";
     dropBack();
@@ -505,7 +526,9 @@ TEST_F(ChromeEndToEnd, ACompositorStartedOrStoppedIsFollowedByEveryPanel) {
 
     stopCompositor();
     EXPECT_TRUE(waitUntil(5, [&] { return panelsHaveDepth(24); })) << describe();
-    const auto opaque = dragTabIntoPreview(*tabBar());
+    const auto last = steadyTabBar();
+    ASSERT_TRUE(last) << describe();
+    const auto opaque = dragTabIntoPreview(*last);
     ASSERT_TRUE(opaque) << describe();
     EXPECT_EQ(opaque->depth, 24);
     dropBack();
