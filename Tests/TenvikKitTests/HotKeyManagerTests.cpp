@@ -94,6 +94,30 @@ TEST_F(HotKeys, AShortcutTakenByAnotherClientFailsAndTheOthersStillWork) {
     EXPECT_EQ(actions, std::vector<Action>{Action::toggleFocus});
 }
 
+TEST_F(HotKeys, AShortcutWithoutSuperCtrlOrAltIsNeverGrabbed) {
+    const struct {
+        const char* name;
+        HotKey key;
+        bool grabbed;
+    } cases[] = {
+        {"plain A", {0, 0}, false},
+        {"Space", {49, 0}, false},
+        {"Shift+F1", {122, HotKey::kShift}, false},
+        {"Super+P", {35, HotKey::kCommand}, true},
+        {"Ctrl+Shift+Space", {49, HotKey::kControl | HotKey::kShift}, true},
+        {"Alt+R", {15, HotKey::kOption}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pass(std::nullopt, c.key, std::nullopt);
+        EXPECT_EQ(scene.desktop.hotKeys().holds(c.key.keyCode, c.key.modifiers), c.grabbed);
+        EXPECT_EQ(manager.lastRegistrationError.has_value(), !c.grabbed);
+        EXPECT_EQ(scene.desktop.hotKeys().press(c.key.keyCode, c.key.modifiers), c.grabbed)
+            << "an application gets the key";
+    }
+    EXPECT_EQ(actions, (std::vector<Action>{Action::togglePin, Action::togglePin, Action::togglePin}));
+}
+
 TEST_F(HotKeys, UnregisteringReleasesTheKeysAndKeepsCounting) {
     pass(AppSettings::kDefaultReleaseAllHotKey, std::nullopt, std::nullopt);
     manager.unregisterAll();

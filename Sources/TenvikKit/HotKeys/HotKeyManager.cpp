@@ -49,6 +49,13 @@ void HotKeyManager::removeEventHandler() {
 
 void HotKeyManager::registerHotKey(const std::optional<HotKey>& hotKey, Action action) {
     if (!hotKey) return;
+    // A key without Super, Ctrl or Alt would be grabbed from every application.
+    if (!hotKey->holdsCommandModifier()) {
+        const std::string text = "hotkey " + hotKey->displayString() + " not registered: it has no Super, Ctrl or Alt";
+        Log::hotkey().info(text + " action=" + std::string(toString(action)));
+        lastRegistrationError = text;
+        return;
+    }
     const std::uint32_t id = nextHotKeyID_++;
     platform::HotKeyRef reference = 0;
     const platform::StatusCode status =

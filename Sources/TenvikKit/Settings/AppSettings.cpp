@@ -49,18 +49,34 @@ std::optional<HotKey> AppSettings::loadHotKey(const std::string& key, std::optio
     const auto value = defaults.object(key);
     if (!value) return fallback;
     if (value->is_null()) return std::nullopt;
+    std::optional<HotKey> loaded;
     if (value->is_string()) {
         const std::string text = value->get<std::string>();
         if (text.empty()) return std::nullopt;
-        if (auto hotKey = HotKey::fromText(text)) return hotKey;
-        Log::app().error("settings: \"" + text + "\" in " + key + " is no shortcut; using " + shortcutText(fallback));
+        loaded = HotKey::fromText(text);
+        if (!loaded) {
+            Log::app().error("settings: \"" + text + "\" in " + key + " is no shortcut; using " + shortcutText(fallback));
+            return fallback;
+        }
+    } else {
+        // The encoded form of earlier builds; saving writes it as text from now on.
+        std::optional<HotKey> decoded;
+        const auto bytes = defaults.data(key);
+        if (!bytes || !HotKey::decode(*bytes, decoded)) {
+            Log::app().error("settings: " + key + " holds no shortcut; using " + shortcutText(fallback));
+            return fallback;
+        }
+        if (!decoded) return std::nullopt;
+        loaded = decoded;
+    }
+    // A key without Super, Ctrl or Alt (stored by hand, or imported from old settings) would be
+    // taken from every application: never registered, the default stands in for it.
+    if (!loaded->holdsCommandModifier()) {
+        Log::hotkey().info(key + ": the stored shortcut " + loaded->displayString() +
+                           " has no Super, Ctrl or Alt; the default " + shortcutText(fallback) + " is used");
         return fallback;
     }
-    // The encoded form of earlier builds; saving writes it as text from now on.
-    std::optional<HotKey> decoded;
-    if (const auto bytes = defaults.data(key); bytes && HotKey::decode(*bytes, decoded)) return decoded;
-    Log::app().error("settings: " + key + " holds no shortcut; using " + shortcutText(fallback));
-    return fallback;
+    return loaded;
 }
 
 AppSettings::AppSettings(std::shared_ptr<platform::UserDefaults> defaults, NotificationCenter& center)

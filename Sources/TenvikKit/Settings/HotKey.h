@@ -37,6 +37,10 @@ struct HotKey {
 
     friend bool operator==(const HotKey&, const HotKey&) = default;
 
+    // Holds Super, Ctrl or Alt: only such a shortcut may be taken from every application (a
+    // plain key, or one with Shift alone, would be grabbed for the whole desktop).
+    bool holdsCommandModifier() const { return (modifiers & (kCommand | kOption | kControl)) != 0; }
+
     // The shortcut as the desktop writes it: "Super+Alt+P", "Ctrl+Shift+F1" ("Key <code>" for
     // a key without a name).
     std::string displayString() const;
