@@ -53,6 +53,26 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
     return true;
 }
 
+std::size_t removeStaleTemporaries(const std::filesystem::path& folder, const std::vector<std::string>& names) {
+    constexpr std::size_t kRandomPart = 6;  // mkstemp's XXXXXX
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    if (error) return 0;
+    std::vector<std::filesystem::path> stale;
+    for (const auto& entry : entries) {
+        const std::string file = entry.path().filename().string();
+        for (const std::string& name : names) {
+            const std::string prefix = "." + name + ".";
+            if (file.size() != prefix.size() + kRandomPart || !file.starts_with(prefix)) continue;
+            struct stat info {};
+            if (::lstat(entry.path().c_str(), &info) == 0 && S_ISREG(info.st_mode)) stale.push_back(entry.path());
+        }
+    }
+    std::size_t removed = 0;
+    for (const auto& path : stale) removed += ::unlink(path.c_str()) == 0 ? 1 : 0;
+    return removed;
+}
+
 std::optional<std::string> readFile(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
@@ -98,7 +118,16 @@ bool createPrivateFolder(const std::filesystem::path& folder, bool closeExisting
 }
 
 int openPrivateAppend(const std::filesystem::path& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Never waits: a FIFO planted at the path would block a plain open until a reader came.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -25,6 +26,12 @@ inline constexpr std::filesystem::perms kSharedFile =
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents,
                          std::filesystem::perms mode = kPrivateFile);
 
+// Removes the temporary files writeFileAtomically leaves in `folder` when it is cut short (the
+// process killed between creating and renaming them) for targets named in `names`: regular
+// files named "." + name + "." + six characters. Call it only while no write can be under way
+// (at start, with the single-instance lock held). Answers how many went.
+std::size_t removeStaleTemporaries(const std::filesystem::path& folder, const std::vector<std::string>& names);
+
 // The whole regular file; absent when it cannot be read or is a symbolic link.
 std::optional<std::string> readFile(const std::filesystem::path& path);
 
@@ -34,7 +41,8 @@ std::optional<std::string> readFile(const std::filesystem::path& path);
 // or is not a folder.
 bool createPrivateFolder(const std::filesystem::path& folder, bool closeExisting = false);
 
-// Opens `path` for appending, creating it owner-only; never through a symbolic link. The
+// Opens `path` for appending, creating it owner-only; never through a symbolic link, never
+// anything but a regular file, and never waiting (a FIFO there is refused at once). The
 // descriptor (close-on-exec), or -1 with errno set.
 int openPrivateAppend(const std::filesystem::path& path);
 

@@ -109,11 +109,21 @@ DefaultsValue fromDocument(const nlohmann::json& value) {
 UserDefaults::UserDefaults(std::filesystem::path configuration, Logger logger)
     : configuration_(std::move(configuration)) {
     const std::filesystem::path path = domainFile(kDomain);
+    // Temporary files of a write cut short when an earlier run was killed.
+    removeStaleTemporaries(path.parent_path(), {kFileName});
     std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) return;
-    const std::optional<std::string> text = readFile(path);
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (!std::filesystem::exists(status)) return;
+    // The size is asked before anything is read: a huge file is not read at all.
+    const std::uintmax_t size =
+        std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path, error) : 0;
+    const bool tooLarge = !error && size > kMaxFileBytes;
+    const std::optional<std::string> text = tooLarge ? std::nullopt : readFile(path);
     std::string problem;
-    if (!text) {
+    if (tooLarge) {
+        problem = "it is " + std::to_string(size) + " bytes, more than the " + std::to_string(kMaxFileBytes) +
+                  " a settings file may have";
+    } else if (!text) {
         problem = "it cannot be read";
     } else if (nestsDeeperThan(*text, kMaxDepth)) {
         problem = "it nests deeper than " + std::to_string(kMaxDepth) + " levels";
@@ -241,6 +251,9 @@ std::map<std::string, DefaultsValue> UserDefaults::persistentDomain(const std::s
         return it == otherDomains_.end() ? std::map<std::string, DefaultsValue>{} : it->second;
     }
     if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") return {};
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(domainFile(name), error);
+    if (error || size > kMaxFileBytes) return {};
     if (auto text = readFile(domainFile(name))) return decode(*text);
     return {};
 }
@@ -260,11 +273,33 @@ void UserDefaults::setPersistentDomain(const std::string& name, std::map<std::st
     writeFileAtomically(domainFile(name), encode(values));
 }
 
+UserDefaults::~UserDefaults() { flush(); }
+
+void UserDefaults::coalesceWrites(std::shared_ptr<Dispatcher> dispatch) { coalescing_ = std::move(dispatch); }
+
+void UserDefaults::flush() {
+    if (pending_) write();
+}
+
 void UserDefaults::save() {
     if (!configuration_) return;
+    if (!coalescing_) {
+        write();
+        return;
+    }
+    if (pending_) return;
+    pending_ = true;
+    coalescing_->async([this, alive = std::weak_ptr<int>(alive_)] {
+        if (!alive.expired()) flush();
+    });
+}
+
+void UserDefaults::write() {
+    pending_ = false;
     const auto path = domainFile(kDomain);
     createPrivateFolder(path.parent_path(), true);
     lastWriteSucceeded_ = writeFileAtomically(path, encode(values_));
+    ++writeCount_;
 }
 
 std::string UserDefaults::encode(const std::map<std::string, DefaultsValue>& values) {

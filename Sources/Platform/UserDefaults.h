@@ -2,12 +2,13 @@
 // JSON document ("<configuration>/Arvelo/defaults.json") rewritten atomically on every change,
 // or kept in memory. Types matter: a Boolean is not a number, a number may be "not a number".
 // Other programs' stores ("persistent domains") are read from "<configuration>/<name>/defaults.json".
-// A document that exists but cannot be read, does not parse, is not a JSON object or nests
-// deeper than kMaxDepth is kept aside ("defaults.json.unreadable", then "-2", "-3", ...) and
+// A document that exists but cannot be read, is larger than kMaxFileBytes, does not parse, is
+// not a JSON object or nests deeper than kMaxDepth is kept aside ("defaults.json.unreadable", then "-2", "-3", ...) and
 // logged when the store opens, before it writes its first change, so it is never lost.
 // Main thread only.
 #pragma once
 
+#include "Platform/Dispatch.h"
 #include "Platform/Log.h"
 
 #include <nlohmann/json.hpp>
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,12 +34,27 @@ public:
     static constexpr const char* kDomain = "Arvelo";
     // Documents nested deeper than this are not decoded (the decoder recurses).
     static constexpr int kMaxDepth = 512;
+    // Larger documents are not read (settings are a few kilobytes; 20,000 allowed applications
+    // take about one megabyte).
+    static constexpr std::uintmax_t kMaxFileBytes = 8u * 1024u * 1024u;
 
     // A store that lives only as long as this object (tests, or no configuration folder).
     UserDefaults() = default;
     // A store backed by files below `configuration`; the own document is read now, and a
     // document kept aside is logged through `logger`.
     explicit UserDefaults(std::filesystem::path configuration, Logger logger = {});
+    // Writes what is not written yet.
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+
+    // From now on the changes of one turn of `dispatch`'s main queue are written once, when
+    // the turn is over, instead of once per change (loading the settings sets every key).
+    void coalesceWrites(std::shared_ptr<Dispatcher> dispatch);
+    // Writes the pending changes now, if any.
+    void flush();
+    // How many times the own document was written.
+    std::uint64_t writeCount() const { return writeCount_; }
 
     std::optional<DefaultsValue> object(const std::string& key) const;
     void set(const std::string& key, DefaultsValue value);
@@ -84,6 +101,7 @@ public:
 
 private:
     void save();
+    void write();
     // Renames the own document out of the way; logs why and where it went.
     void keepAside(const std::filesystem::path& path, const std::string& reason, const Logger& logger);
     std::filesystem::path domainFile(const std::string& name) const;
@@ -93,6 +111,10 @@ private:
     std::map<std::string, std::map<std::string, DefaultsValue>> otherDomains_;  // in-memory stores
     bool lastWriteSucceeded_ = true;
     std::optional<std::filesystem::path> keptAside_;
+    std::shared_ptr<Dispatcher> coalescing_;
+    bool pending_ = false;
+    std::uint64_t writeCount_ = 0;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace platform

@@ -13,7 +13,11 @@
 #include "Arvelo/Verification/IntegrationVerification.h"
 #include "Platform/Sim/SimScreenCapture.h"
 
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
+
+#include <unistd.h>
 
 using namespace arvelo;
 using arvelo::fixture::DockScenario;
@@ -391,6 +395,28 @@ TEST(FixtureReportForms, FilesAreSortedAndIndentedAndTheStatusLineFollowsWhatHap
     EXPECT_FALSE(fixture::anyOverlap({{0, 0, 100, 100}, {96, 0, 100, 100}}, 4));
     EXPECT_TRUE(fixture::anyOverlap({{0, 0, 100, 100}, {95, 95, 100, 100}}, 4));
     EXPECT_FALSE(fixture::anyOverlap({{0, 0, 100, 100}}, 4));
+}
+
+TEST(FixtureReportForms, AReportNeverWritesThroughALinkPlantedBesideIt) {
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("vomira-report-" + std::to_string(::getpid()) + "-" + std::to_string(std::rand()));
+    std::filesystem::create_directories(folder);
+    const auto victim = folder / "victim.txt";
+    std::ofstream(victim) << "keep me";
+    const auto report = folder / "verification.json";
+    // Links at every name a writer might have picked in advance: the report's own name with a
+    // process id, and the plain temporary names.
+    for (const std::string& name : {"." + report.filename().string() + "." + std::to_string(::getpid()) + ".tmp",
+                                    report.filename().string() + ".tmp", "." + report.filename().string() + ".tmp"})
+        std::filesystem::create_symlink(victim, folder / name);
+
+    EXPECT_TRUE(fixture::writeVerification({{"passed", true}}, report));
+    EXPECT_EQ(readJSON(report), (nlohmann::json{{"passed", true}}));
+    std::ifstream in(victim);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "keep me");
+    EXPECT_FALSE(std::filesystem::is_symlink(report));
+    std::filesystem::remove_all(folder);
 }
 
 TEST(MiniaturePress, ReportsWhetherTheTilesActionRan) {

@@ -4,6 +4,9 @@
 #include "KitWindowsScene.h"
 #include "TenvikKit/Gestures/GestureMonitor.h"
 #include "TenvikKit/Views/FocusSettingsTab.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
 #include "TenvikKit/Views/GeneralSettingsTab.h"
 #include "TenvikKit/Views/KitWindow.h"
 #include "TenvikKit/Views/PermissionsSettingsTab.h"
@@ -284,6 +287,30 @@ TEST_F(FocusTab, RowsKeyedByTheNormalisedIdentifier) {
     scene.settings().setFocusAllowedApplicationIDs({});
     EXPECT_TRUE(tab.apps().empty());
     EXPECT_TRUE(shown(tab.findChild<QLabel*>("noApps")));
+}
+
+TEST_F(FocusTab, ALongListBuildsItsRowsAsItIsScrolled) {
+    std::vector<std::string> allowed;
+    for (int i = 0; i < 20000; ++i) allowed.push_back("org.example.App" + std::to_string(i));
+    scene.settings().setFocusAllowedApplicationIDs(allowed);
+    FocusSettingsTab tab(scene.context);
+    tab.resize(600, 500);
+    tab.show();
+    ASSERT_EQ(tab.apps().size(), 20000u);
+    EXPECT_EQ(tab.builtRows(), FocusSettingsTab::kRowBatch);
+    EXPECT_EQ(tab.findChildren<QPushButton*>("remove").size(), FocusSettingsTab::kRowBatch);
+
+    // Scrolled to the end of what is built: the next batch, and no more.
+    auto* bar = tab.findChild<QScrollArea*>()->verticalScrollBar();
+    QApplication::processEvents();
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(tab.builtRows(), 2 * FocusSettingsTab::kRowBatch);
+    EXPECT_TRUE(tab.findChild<QWidget*>(QString::fromStdString("app " + tab.apps()[150].id)));
+
+    // A change of the list starts again from the first batch.
+    tab.remove(tab.apps().front().id);
+    EXPECT_EQ(tab.apps().size(), 19999u);
+    EXPECT_EQ(tab.builtRows(), FocusSettingsTab::kRowBatch);
 }
 
 TEST_F(FocusTab, TheChooserAddsTheIdentifierTheWindowsReport) {

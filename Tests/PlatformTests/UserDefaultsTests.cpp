@@ -4,6 +4,7 @@
 #include "Platform/Folders.h"
 #include "Platform/StandardServices.h"
 #include "Platform/UserDefaults.h"
+#include "Platform/Sim/VirtualClock.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,9 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <set>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using platform::UserDefaults;
@@ -170,6 +174,16 @@ TEST(Files, WhatThisProgramKeepsIsOwnerOnlyAndNeverReachedThroughAPlantedLink) {
     std::filesystem::create_symlink(target, plantedLog);
     EXPECT_LT(platform::openPrivateAppend(plantedLog), 0);
     EXPECT_EQ(platform::readFile(target), "someone else's");
+    // A FIFO (with no reader, or with one) or a folder at the log's path is refused at once.
+    const auto fifo = folder.path / "fifo.log";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_LT(platform::openPrivateAppend(fifo), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_LT(platform::openPrivateAppend(fifo), 0);
+    ::close(reader);
+    std::filesystem::create_directory(folder.path / "folder.log");
+    EXPECT_LT(platform::openPrivateAppend(folder.path / "folder.log"), 0);
 }
 
 TEST(UserDefaults, DocumentsItCannotUseAreKeptAsideAndLogged) {
@@ -185,6 +199,11 @@ TEST(UserDefaults, DocumentsItCannotUseAreKeptAsideAndLogged) {
              ASSERT_TRUE(platform::writeFileAtomically(file, "{\"gap\": " + deep + "}"));
          }},
         {"not JSON", [](const std::filesystem::path& file) { ASSERT_TRUE(platform::writeFileAtomically(file, "{x")); }},
+        {"larger than a settings file may be (never read)",
+         [](const std::filesystem::path& file) {
+             ASSERT_TRUE(platform::writeFileAtomically(file, "{}"));
+             std::filesystem::resize_file(file, UserDefaults::kMaxFileBytes + 1);
+         }},
         {"not an object",
          [](const std::filesystem::path& file) { ASSERT_TRUE(platform::writeFileAtomically(file, "[1]")); }},
         {"cannot be read (a folder)",
@@ -216,6 +235,50 @@ TEST(UserDefaults, DocumentsItCannotUseAreKeptAsideAndLogged) {
     EXPECT_TRUE(UserDefaults::decode("{\"k\": " + deep + "}").empty());
     EXPECT_FALSE(UserDefaults::nestsDeeperThan(R"({"a": "[[[[\"[[[[", "b": [[{}]]})", 4));
     EXPECT_TRUE(UserDefaults::nestsDeeperThan(R"({"a": [[{}]]})", 3));
+}
+
+TEST(UserDefaults, CoalescedChangesAreWrittenOncePerTurnAndAtTheEnd) {
+    TemporaryFolder folder;
+    auto clock = std::make_shared<platform::sim::VirtualClock>();
+    {
+        UserDefaults defaults(folder.path);
+        defaults.coalesceWrites(clock);
+        // Loading the kit's settings sets each of its keys.
+        for (int i = 0; i < 13; ++i) defaults.setInteger("settings.key" + std::to_string(i), i);
+        EXPECT_EQ(defaults.writeCount(), 0u);
+        clock->drain();
+        EXPECT_EQ(defaults.writeCount(), 1u);
+        EXPECT_EQ(UserDefaults(folder.path).integer("settings.key12"), 12);
+
+        clock->drain();
+        EXPECT_EQ(defaults.writeCount(), 1u) << "nothing changed: nothing written";
+        defaults.setBoolean("windowMapEnabled", true);
+        defaults.remove("settings.key0");
+        // Still pending when the store goes: written then.
+    }
+    clock->drain();
+    UserDefaults reread(folder.path);
+    EXPECT_EQ(reread.boolean("windowMapEnabled"), true);
+    EXPECT_FALSE(reread.contains("settings.key0"));
+}
+
+TEST(Files, TemporariesOfInterruptedWritesAreRemovedAndNothingElse) {
+    TemporaryFolder folder;
+    const auto write = [&](const std::string& name) {
+        ASSERT_TRUE(platform::writeFileAtomically(folder.path / name, "x"));
+    };
+    for (const char* name : {".restore.json.a1B2c3", ".defaults.json.Zz9yX8", "restore.json", ".restore.json.long-name",
+                             ".other.json.a1B2c3", "notes.txt"})
+        write(name);
+    std::filesystem::create_directory(folder.path / ".restore.json.folder");
+    std::filesystem::create_symlink(folder.path / "notes.txt", folder.path / ".restore.json.linkXY");
+
+    EXPECT_EQ(platform::removeStaleTemporaries(folder.path, {"restore.json", "defaults.json"}), 2u);
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path)) left.insert(entry.path().filename());
+    EXPECT_EQ(left, (std::set<std::string>{"restore.json", ".restore.json.long-name", ".other.json.a1B2c3",
+                                           "notes.txt", ".restore.json.folder", ".restore.json.linkXY"}));
+    EXPECT_EQ(platform::removeStaleTemporaries(folder.path / "missing", {"restore.json"}), 0u);
 }
 
 TEST(Folders, FollowTheXdgRules) {

@@ -127,6 +127,15 @@ TEST(AppSettings, LoadingNormalisesEveryStoredForm) {
         {"shortcut stored as a string",
          {{AppSettings::kFocusHotKeyKey, "⌥⌘F"}},
          [](const AppSettings& s) { EXPECT_EQ(s.focusHotKey(), AppSettings::kDefaultFocusHotKey); }},
+        {"shortcut of a plain key",
+         {{AppSettings::kPinHotKeyKey, data(R"({"keyCode":0,"modifiers":0})")}},
+         [](const AppSettings& s) { EXPECT_EQ(s.pinHotKey(), AppSettings::kDefaultPinHotKey); }},
+        {"shortcut of Shift and Space",
+         {{AppSettings::kFocusHotKeyKey, data(R"({"keyCode":49,"modifiers":512})")}},
+         [](const AppSettings& s) { EXPECT_EQ(s.focusHotKey(), AppSettings::kDefaultFocusHotKey); }},
+        {"shortcut of Ctrl and a key",
+         {{AppSettings::kReleaseAllHotKeyKey, data(R"({"keyCode":15,"modifiers":4096})")}},
+         [](const AppSettings& s) { EXPECT_EQ(s.releaseAllHotKey(), (HotKey{15, HotKey::kControl})); }},
         {"shortcut of its own",
          {{AppSettings::kPinHotKeyKey, data(R"({"keyCode":49,"modifiers":4352})")}},
          [](const AppSettings& s) {
@@ -337,7 +346,11 @@ TEST(StandaloneImport, CopiesOnceWithoutOverwritingOrSystemKeys) {
                                                          {"settings.tapGestureAction", "none"},
                                                          {"NSWindowFrame", "x"},
                                                          {"AppleLanguages", "y"}});
-    defaults.setPersistentDomain("org.example.Kit", {{"settings.pinIdleFPS", 30}, {"PinnedWindowOpacity", 0.4}});
+    defaults.setPersistentDomain("org.example.Kit", {{"settings.pinIdleFPS", 30},
+                                                     {"PinnedWindowOpacity", 0.4},
+                                                     {"gap", 40},
+                                                     {"excludedApps", platform::DefaultsValue::array({"a.b"})},
+                                                     {"someOtherKey", 1}});
     const std::vector<std::string> domains = {"org.example.Kit.app", "org.example.Kit"};
 
     importStandaloneSettings(defaults, domains);
@@ -346,6 +359,9 @@ TEST(StandaloneImport, CopiesOnceWithoutOverwritingOrSystemKeys) {
     EXPECT_EQ(defaults.number("PinnedWindowOpacity"), 0.4);
     EXPECT_FALSE(defaults.contains("NSWindowFrame"));
     EXPECT_FALSE(defaults.contains("AppleLanguages"));
+    EXPECT_FALSE(defaults.contains("gap")) << "the arranger's own keys are not the old kit's";
+    EXPECT_FALSE(defaults.contains("excludedApps"));
+    EXPECT_FALSE(defaults.contains("someOtherKey"));
     EXPECT_EQ(defaults.boolean(kImportedStandaloneSettingsKey), true);
 
     // The imported legacy opacity is migrated by the settings loaded afterwards.

@@ -108,6 +108,8 @@ void Coordinator::checkStateDirectory(bool ownFolder) {
         logger.error(std::string(kStateFolderUnwritableStatus) + " (" + storage.string() + ")", storage.string());
     }
     if (stateFolderProblem_) status = *stateFolderProblem_;
+    // Temporary files of writes cut short by an earlier run that was killed.
+    if (!stateFolderProblem_) files_->removeStaleTemporaries();
 }
 
 double Coordinator::storedGap(double value) const {

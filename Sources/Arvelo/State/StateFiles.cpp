@@ -72,6 +72,15 @@ bool StateFiles::createDirectory(bool ownFolder) const {
     return directory_.empty() || platform::createPrivateFolder(directory_, ownFolder);
 }
 
+void StateFiles::removeStaleTemporaries() const {
+    if (!hasDirectory_ || directory_.empty()) return;
+    const std::size_t removed =
+        platform::removeStaleTemporaries(directory_, {kSavedViews, kLastView, kRestore, kDiagnostics});
+    if (removed > 0)
+        logger_.info("Removed " + std::to_string(removed) + " temporary files an interrupted write left in " +
+                     directory_.string());
+}
+
 bool StateFiles::writable() const {
     if (!hasDirectory_) return false;
     const fs::path folder = directory_.empty() ? fs::path(".") : directory_;

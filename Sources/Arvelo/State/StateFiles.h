@@ -43,6 +43,9 @@ public:
     bool createDirectory(bool ownFolder = false) const;
     // Whether files can be created in the directory now.
     bool writable() const;
+    // Removes the temporary files of this folder's writes that an earlier run left when it was
+    // killed in the middle of one; only while no write is under way (at start).
+    void removeStaleTemporaries() const;
     bool hasDirectory() const { return hasDirectory_; }
 
     std::optional<std::vector<SavedView>> readSavedViews();

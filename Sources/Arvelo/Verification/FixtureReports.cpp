@@ -2,6 +2,7 @@
 #include "Arvelo/Verification/FixtureReports.h"
 
 #include "Arvelo/Windows/WindowAccess.h"
+#include "Platform/Files.h"
 
 #include <cmath>
 #include <ctime>
@@ -18,26 +19,9 @@ std::string reportText(const nlohmann::json& value) {
 }
 
 bool writeAtomically(const std::filesystem::path& file, const std::string& text) {
-    std::error_code error;
-    const std::filesystem::path temporary =
-        file.parent_path() / ("." + file.filename().string() + "." + std::to_string(::getpid()) + ".tmp");
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << text;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::filesystem::remove(temporary, error);
-            return false;
-        }
-    }
-    std::filesystem::rename(temporary, file, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+    // A temporary file of a random name, created exclusively beside the report: nothing planted
+    // at a name known in advance can take the write elsewhere.
+    return platform::writeFileAtomically(file, text);
 }
 
 bool closeTo(const Rect& a, const Rect& b, double tolerance) {

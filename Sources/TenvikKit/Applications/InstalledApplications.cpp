@@ -4,9 +4,13 @@
 #include "TenvikKit/FocusLock/FocusExceptionApp.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 #include <set>
 #include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tenvik {
 
@@ -21,12 +25,27 @@ std::vector<std::filesystem::path> dataFolders(const std::string& list) {
     return folders;
 }
 
+// A regular file of at most kMaximumFileSize bytes; never waits (a FIFO or device named
+// "*.desktop" is refused at once, not opened for a read that blocks).
 std::optional<std::string> readText(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::string text(DesktopEntries::kMaximumFileSize, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uintmax_t>(info.st_size) > DesktopEntries::kMaximumFileSize) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    text.resize(got);
     return text;
 }
 

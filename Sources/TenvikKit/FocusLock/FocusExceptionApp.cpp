@@ -4,7 +4,8 @@
 #include "TenvikKit/FocusLock/FocusActivationPolicy.h"
 
 #include <algorithm>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tenvik {
 
@@ -36,6 +37,19 @@ std::string FocusExceptionApp::displayName(std::string_view, const std::optional
     return kUnavailableName;
 }
 
+namespace {
+
+FocusExceptionApp resolved(std::string_view id, const DesktopEntry* entry) {
+    FocusExceptionApp app;
+    app.id = std::string(id);
+    app.name = FocusExceptionApp::displayName(id, entry ? std::optional<std::string>(entry->name) : std::nullopt);
+    app.icon = entry ? entry->icon : std::string();
+    app.installed = entry != nullptr;
+    return app;
+}
+
+}  // namespace
+
 FocusExceptionApp FocusExceptionApp::resolve(std::string_view id, const std::vector<DesktopEntry>& installed,
                                              const std::map<std::string, DesktopEntry>& chosen) {
     const DesktopEntry* entry = nullptr;
@@ -44,22 +58,30 @@ FocusExceptionApp FocusExceptionApp::resolve(std::string_view id, const std::vec
         if (entry) break;
         if (candidate.identifier == id) entry = &candidate;
     }
-    FocusExceptionApp app;
-    app.id = std::string(id);
-    app.name = displayName(id, entry ? std::optional<std::string>(entry->name) : std::nullopt);
-    app.icon = entry ? entry->icon : std::string();
-    app.installed = entry != nullptr;
-    return app;
+    return resolved(id, entry);
 }
 
 std::vector<FocusExceptionApp> FocusExceptionApp::rows(const std::vector<std::string>& stored,
                                                        const std::vector<DesktopEntry>& installed,
                                                        const std::map<std::string, DesktopEntry>& chosen) {
+    // The installed entries by identifier (the first of each), so a long list is resolved in
+    // time linear in its length, not in its length times the installed count.
+    std::unordered_map<std::string_view, const DesktopEntry*> byIdentifier;
+    byIdentifier.reserve(installed.size());
+    for (const DesktopEntry& candidate : installed) byIdentifier.try_emplace(candidate.identifier, &candidate);
     std::vector<FocusExceptionApp> apps;
-    std::set<std::string> keys;
+    apps.reserve(stored.size());
+    std::unordered_set<std::string> keys;
     for (const std::string& entry : stored) {
-        const std::string id = key(entry);
-        if (keys.insert(id).second) apps.push_back(resolve(id, installed, chosen));
+        std::string id = key(entry);
+        if (!keys.insert(id).second) continue;
+        const DesktopEntry* found = nullptr;
+        if (const auto it = chosen.find(id); it != chosen.end()) {
+            found = &it->second;
+        } else if (const auto at = byIdentifier.find(id); at != byIdentifier.end()) {
+            found = at->second;
+        }
+        apps.push_back(resolved(id, found));
     }
     std::stable_sort(apps.begin(), apps.end(), [](const FocusExceptionApp& a, const FocusExceptionApp& b) {
         const int order = compareNames(a.name, b.name);

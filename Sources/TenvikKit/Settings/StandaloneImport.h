@@ -17,9 +17,14 @@ inline constexpr const char* kImportedStandaloneSettingsKey = "importedTenvikSet
 // build: TENVIK_STANDALONE_IDENTIFIER, extended by ".app", then alone).
 std::vector<std::string> standaloneSettingsDomains();
 
-// Copies every key of `domains` (in order; the first one that has a key wins) that does not
-// begin with "NS" or "Apple" and that `defaults` does not hold yet; then marks the import done.
-// Does nothing once marked.
+// The kit's own keys: its settings ("settings." and the property name) and the older opacity key
+// its settings migrate.
+inline constexpr const char* kKitSettingsPrefix = "settings.";
+bool isKitKey(const std::string& key);
+
+// Copies every kit key of `domains` (in order; the first one that has a key wins) that
+// `defaults` does not hold yet, in one write and in time linear in the keys; then marks the
+// import done. Does nothing once marked.
 void importStandaloneSettings(platform::UserDefaults& defaults,
                               const std::vector<std::string>& domains = standaloneSettingsDomains());
 

@@ -12,7 +12,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tenvik {
 
@@ -27,13 +30,17 @@ FocusSettingsTab::FocusSettingsTab(const KitWindowContext& context, QWidget* par
     : QWidget(parent), context_(context) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
+    auto* scroll = scroll_ = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* formView = new GroupedForm;
     scroll->setWidget(formView);
     layout->addWidget(scroll);
+    // Scrolled to the end of what is built: the next rows.
+    QObject::connect(scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value >= scroll_->verticalScrollBar()->maximum() - kIconSize * 4) buildMoreRows();
+    });
     FormSection* section = formView->addSection("Allowed Apps");
 
     section->addRow(form::secondaryText("You can switch to these apps without turning off focus lock."));
@@ -108,42 +115,49 @@ void FocusSettingsTab::renderRows() {
         if (item->widget()) item->widget()->deleteLater();
         delete item;
     }
+    built_ = 0;
     empty_->setVisible(apps_.empty());
-    for (const FocusExceptionApp& app : apps_) {
-        auto* row = new QWidget(rows_);
-        row->setObjectName(QString::fromStdString("app " + app.id));
-        auto* line = new QHBoxLayout(row);
-        line->setContentsMargins(0, 0, 0, 0);
-        line->setSpacing(10);
-        auto* icon = new QLabel(row);
-        icon->setFixedSize(kIconSize, kIconSize);
-        if (app.installed)
-            icon->setPixmap(applicationIcon(QString::fromStdString(app.icon)).pixmap(kIconSize, kIconSize));
-        if (!app.installed || icon->pixmap().isNull())
-            icon->setPixmap(missingApplicationPixmap(kIconSize, form::secondaryColor(palette())));
-        line->addWidget(icon);
-        auto* texts = new QVBoxLayout;
-        texts->setSpacing(2);
-        const QString name = QString::fromStdString(app.name);
-        auto* nameLabel = new QLabel(row);
-        nameLabel->setObjectName("name");
-        nameLabel->setTextFormat(Qt::PlainText);
-        nameLabel->setText(nameLabel->fontMetrics().elidedText(name.simplified(), Qt::ElideRight, kNameWidth));
-        nameLabel->setToolTip(QString::fromStdString(app.id));
-        texts->addWidget(nameLabel);
-        if (!app.installed) texts->addWidget(form::caption("Not installed", row));
-        line->addLayout(texts, 1);
-        auto* removeButton = new QPushButton("Remove", row);
-        removeButton->setObjectName("remove");
-        removeButton->setAutoDefault(false);
-        removeButton->setAccessibleName("Remove " + name + " from allowed apps");
-        QObject::connect(removeButton, &QPushButton::clicked, this, [this, id = app.id] { remove(id); });
-        line->addWidget(removeButton);
-        rowsLayout_->addWidget(row);
-    }
+    buildMoreRows();
     add_->setEnabled(!isChoosingApp_);
     error_->setText(selectionError_ ? QString::fromStdString(*selectionError_) : QString());
     error_->setVisible(selectionError_.has_value());
+}
+
+void FocusSettingsTab::buildMoreRows() {
+    const std::size_t end = std::min(apps_.size(), built_ + kRowBatch);
+    for (; built_ < end; ++built_) rowsLayout_->addWidget(makeRow(apps_[built_]));
+}
+
+QWidget* FocusSettingsTab::makeRow(const FocusExceptionApp& app) {
+    auto* row = new QWidget(rows_);
+    row->setObjectName(QString::fromStdString("app " + app.id));
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->setSpacing(10);
+    auto* icon = new QLabel(row);
+    icon->setFixedSize(kIconSize, kIconSize);
+    if (app.installed) icon->setPixmap(applicationIcon(QString::fromStdString(app.icon)).pixmap(kIconSize, kIconSize));
+    if (!app.installed || icon->pixmap().isNull())
+        icon->setPixmap(missingApplicationPixmap(kIconSize, form::secondaryColor(palette())));
+    line->addWidget(icon);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    const QString name = QString::fromStdString(app.name);
+    auto* nameLabel = new QLabel(row);
+    nameLabel->setObjectName("name");
+    nameLabel->setTextFormat(Qt::PlainText);
+    nameLabel->setText(nameLabel->fontMetrics().elidedText(name.simplified(), Qt::ElideRight, kNameWidth));
+    nameLabel->setToolTip(QString::fromStdString(app.id));
+    texts->addWidget(nameLabel);
+    if (!app.installed) texts->addWidget(form::caption("Not installed", row));
+    line->addLayout(texts, 1);
+    auto* removeButton = new QPushButton("Remove", row);
+    removeButton->setObjectName("remove");
+    removeButton->setAutoDefault(false);
+    removeButton->setAccessibleName("Remove " + name + " from allowed apps");
+    QObject::connect(removeButton, &QPushButton::clicked, this, [this, id = app.id] { remove(id); });
+    line->addWidget(removeButton);
+    return row;
 }
 
 void FocusSettingsTab::chooseApp() {

@@ -3,7 +3,8 @@
 // in older forms show as their application), named and drawn from the installed
 // applications, with "Remove"; "Add App…" opens the chooser, and the identifier the chosen
 // application's windows report is added. Rows are rebuilt when the tab is shown, when the
-// list changes, when the program becomes active and after a pick.
+// list changes, when the program becomes active and after a pick. A long list is built
+// lazily: the first kRowBatch rows, and the next ones as the list is scrolled to its end.
 #pragma once
 
 #include "TenvikKit/FocusLock/FocusExceptionApp.h"
@@ -20,6 +21,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace tenvik {
@@ -27,6 +29,8 @@ namespace tenvik {
 class FocusSettingsTab : public QWidget {
 public:
     static constexpr const char* kSelectionError = "This app could not be added. Choose another application.";
+    // Rows made at once; more follow as the list is scrolled down.
+    static constexpr std::size_t kRowBatch = 100;
 
     explicit FocusSettingsTab(const KitWindowContext& context, QWidget* parent = nullptr);
 
@@ -41,6 +45,10 @@ public:
     bool isChoosingApp() const { return isChoosingApp_; }
     ApplicationChooser* chooser() const { return chooser_; }
     QPushButton* addButton() const { return add_; }
+    // How many rows are built now.
+    std::size_t builtRows() const { return built_; }
+    // Builds the next batch of rows, if any are left (what scrolling to the end does).
+    void buildMoreRows();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -48,6 +56,7 @@ protected:
 
 private:
     void renderRows();
+    QWidget* makeRow(const FocusExceptionApp& app);
     // Read when the tab is shown, the chooser opens or the program becomes active.
     void readInstalledApplications();
 
@@ -65,6 +74,8 @@ private:
     QVBoxLayout* rowsLayout_ = nullptr;
     QPushButton* add_ = nullptr;
     QLabel* error_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    std::size_t built_ = 0;
     ChangeLink settingsLink_;
 };
 
