@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -26,8 +27,8 @@ namespace {
 
 // Runs the main loop until `done` holds or a few seconds pass.
 template <class Condition>
-bool spinUntil(Condition done) {
-    QDeadlineTimer deadline(5000);
+bool spinUntil(Condition done, int milliseconds = 5000) {
+    QDeadlineTimer deadline(milliseconds);
     while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
 }
@@ -265,6 +266,39 @@ TEST(SingleInstance, IdleAndOversizedConnectionsAreDroppedAndLaterLaunchesStillG
     SingleInstance later(folder.path(), ":11");
     EXPECT_EQ(handOverWhileServing(later, {"arvelo://back"}), SingleInstance::Handover::delivered);
     ASSERT_EQ(running.received.size(), 1u);
+}
+
+TEST(SingleInstance, ManyLaunchesAtOnceAreQueuedAndEveryOneGetsThrough) {
+    QTemporaryDir folder;
+    Listening running(folder.path(), ":13");
+    ASSERT_TRUE(running.start());
+    constexpr int kLaunches = 50;
+    std::vector<std::unique_ptr<SingleInstance>> launches;
+    for (int i = 0; i < kLaunches; ++i) launches.push_back(std::make_unique<SingleInstance>(folder.path(), ":13"));
+    std::atomic<int> delivered = 0;
+    std::atomic<int> finished = 0;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kLaunches; ++i)
+        threads.emplace_back([&, i] {
+            if (launches[i]->handOver({"arvelo://launch-" + QString::number(i)}, 10) ==
+                SingleInstance::Handover::delivered)
+                ++delivered;
+            ++finished;
+        });
+    EXPECT_TRUE(spinUntil([&] { return finished.load() == kLaunches; }, 15000));
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(delivered.load(), kLaunches);
+    EXPECT_EQ(running.received.size(), static_cast<std::size_t>(kLaunches));
+}
+
+TEST(SingleInstance, AnInstanceThatNeverAnswersIsReportedAsSuch) {
+    QTemporaryDir folder;
+    Listening wedged(folder.path(), ":14");
+    ASSERT_TRUE(wedged.start());
+    // Its main loop never runs (stopped, or stuck): the connection is queued but never served.
+    SingleInstance later(folder.path(), ":14");
+    EXPECT_EQ(later.handOver({"arvelo://arrange"}, 0.3), SingleInstance::Handover::unanswered);
+    EXPECT_TRUE(wedged.received.empty());
 }
 
 TEST(SingleInstance, ListeningGoesOnAfterAcceptFailsForWantOfDescriptors) {

@@ -130,6 +130,8 @@ int handOver(SingleInstance& instance, int argc, char** argv, const std::vector<
                           " belongs to another user; nothing was handed over.");
         case SingleInstance::Handover::refused:
             return refuse("the running Vomira on display " + display + " refused what was handed over.");
+        case SingleInstance::Handover::unanswered:
+            return refuse("the running instance did not answer (Vomira on display " + display + ").");
         case SingleInstance::Handover::unreachable:
             break;
     }
@@ -194,6 +196,22 @@ InstanceClaim claimInstance(const platform::Environment& environment, const std:
             break;
     }
     return {std::move(instance), std::nullopt};
+}
+
+// The X server can go away at any moment of the start (after the first check, inside Qt's own
+// connection): Qt then stops with a fatal message, which would abort with a core dump. It ends
+// the program with status 1 and the message instead.
+void endOnFatalQtMessages() {
+    static QtMessageHandler previousHandler = nullptr;
+    previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type != QtFatalMsg) {
+            if (previousHandler) previousHandler(type, context, text);
+            return;
+        }
+        std::fprintf(stderr, "arvelo: %s\n", text.toLocal8Bit().constData());
+        std::fflush(stderr);
+        std::_Exit(1);
+    });
 }
 
 // Qt's settings that must be made before its application object exists: our windows are X11
@@ -394,6 +412,7 @@ int runArveloApplication(int argc, char** argv) {
         return refuse("cannot reach the X server of display " + display + ".");
     }
 
+    endOnFatalQtMessages();
     prepareQt();
     QApplication qtApplication(argc, argv);
     // Closing the dashboard, overview or permissions window never quits the program.
@@ -404,6 +423,8 @@ int runArveloApplication(int argc, char** argv) {
     platform::Services services = platform::standardServices(environment);
     services.dispatch = dispatcher;
     services.clock = dispatcher;
+    // Loading the settings sets every key: one write for all of them.
+    services.defaults->coalesceWrites(dispatcher);
     const std::optional<X11Pieces> x11 = connectX11(services, dispatcher, display);
     if (!x11) return refuse("cannot reach the X server of display " + display + ".");
     const platform::Logger logger = services.logger("shell");

@@ -160,6 +160,14 @@ bool SingleInstance::listen() {
 
 void SingleInstance::acceptPending() {
     for (;;) {
+        // As many launches as are being served: the others wait in the socket's queue (and a
+        // launch that finds the queue full retries) until one of these is done.
+        if (clients_ >= kMaxClients) {
+            notifier_->setEnabled(false);
+            if (!reportedFull_) logger.info("Many launches at once; later ones wait their turn");
+            reportedFull_ = true;
+            return;
+        }
         const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK) return;
@@ -171,12 +179,6 @@ void SingleInstance::acceptPending() {
         if (user != static_cast<long>(trustedUser_)) {
             ::close(client);
             logger.error("Refused a connection to the launch socket from user " + std::to_string(user));
-            continue;
-        }
-        if (clients_ >= kMaxClients) {
-            ::close(client);
-            if (!reportedFull_) logger.error("Too many open connections to the launch socket; dropping new ones");
-            reportedFull_ = true;
             continue;
         }
         adopt(client);
@@ -202,7 +204,13 @@ void SingleInstance::adopt(int descriptor) {
     }
     ++clients_;
     QObject::connect(socket, &QObject::destroyed, notifier_.get(), [this] {
-        if (--clients_ < kMaxClients) reportedFull_ = false;
+        if (--clients_ >= kMaxClients || !reportedFull_) return;
+        // A place is free: the launches waiting in the queue come in.
+        reportedFull_ = false;
+        QTimer::singleShot(0, notifier_.get(), [this] {
+            notifier_->setEnabled(true);
+            acceptPending();
+        });
     });
     QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] { readFrom(socket); });
@@ -269,9 +277,10 @@ SingleInstance::Handover SingleInstance::handOver(const QStringList& arguments, 
     }
     if (answer.startsWith(kAcknowledgement)) return Handover::delivered;
     if (socket.state() != QLocalSocket::ConnectedState) return Handover::refused;
-    // The message is in the socket; a busy instance reads it when it gets to it.
-    qWarning("arvelo: the running instance has not confirmed the handover yet");
-    return Handover::delivered;
+    // Connected, but nothing came back in time: the instance is stopped or wedged, and what
+    // was sent may never be read.
+    socket.abort();
+    return Handover::unanswered;
 }
 
 QByteArray SingleInstance::encode(const QStringList& arguments) {

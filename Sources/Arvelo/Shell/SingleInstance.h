@@ -31,6 +31,7 @@ public:
         unreachable,  // nobody answered on the socket in time
         untrusted,    // the socket belongs to another user: nothing was sent
         refused,      // the running instance closed the connection without taking the arguments
+        unanswered,   // it took the connection but never confirmed the arguments in time (stopped, wedged)
     };
 
     // The lock file and the socket for one X display, in `runtimeFolder`.
