@@ -2,6 +2,7 @@
 #include "MultitouchBridge/ContactFrameDecoder.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace mtbridge {
 
@@ -9,7 +10,11 @@ namespace {
 
 float normalised(int value, const AxisRange& range) {
     if (range.maximum <= range.minimum) return 0;
-    return static_cast<float>(value - range.minimum) / static_cast<float>(range.maximum - range.minimum);
+    // In 64 bits: an axis that spans most of the int range (INT_MIN to INT_MAX) overflows the
+    // differences in int.
+    const auto offset = static_cast<std::int64_t>(value) - range.minimum;
+    const auto span = static_cast<std::int64_t>(range.maximum) - range.minimum;
+    return static_cast<float>(static_cast<double>(offset) / static_cast<double>(span));
 }
 
 double seconds(const input_event& event) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace mtbridge {
@@ -106,6 +107,33 @@ TEST(ContactFrameDecoder, AnAxisWithoutARangeGivesZero) {
         decode(decoder, {ev(1, EV_ABS, ABS_MT_TRACKING_ID, 1), ev(1, EV_ABS, ABS_MT_POSITION_X, 5), report(1)});
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].contacts[0], (Contact{0, 0}));
+}
+
+TEST(ContactFrameDecoder, ExtremeAxisRangesNormaliseWithoutOverflow) {
+    constexpr int kMin = std::numeric_limits<int>::min();
+    constexpr int kMax = std::numeric_limits<int>::max();
+    const struct {
+        const char* name;
+        AxisRange range;
+        int value;
+        float expected;
+    } cases[] = {
+        {"whole int range, at its low end", {kMin, kMax}, kMin, 0.0f},
+        {"whole int range, at its high end", {kMin, kMax}, kMax, 1.0f},
+        {"whole int range, in the middle", {kMin, kMax}, 0, 0.5f},
+        {"negative range", {-2000000000, -1000000000}, -1500000000, 0.5f},
+        {"value far below the range", {1000000000, 2000000000}, -2000000000, -3.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ContactFrameDecoder decoder(1, c.range, c.range);
+        const auto frames = decode(decoder, {ev(1, EV_ABS, ABS_MT_TRACKING_ID, 1), ev(1, EV_ABS, ABS_MT_POSITION_X, c.value),
+                                             ev(1, EV_ABS, ABS_MT_POSITION_Y, c.value), report(1)});
+        ASSERT_EQ(frames.size(), 1u);
+        ASSERT_EQ(frames[0].contacts.size(), 1u);
+        EXPECT_NEAR(frames[0].contacts[0].x, c.expected, 1e-6);
+        EXPECT_NEAR(frames[0].contacts[0].y, c.expected, 1e-6);
+    }
 }
 
 }  // namespace

@@ -113,6 +113,28 @@ TEST(WindowFacts, FrameIsTheClientGrownByTheExtents) {
     EXPECT_EQ(f.frame(), arvelo::Rect(60, 50, 642, 505));
 }
 
+TEST(WindowFacts, ExtentsAClientSetsItselfCannotMakeAFrameOfAnySize) {
+    const struct {
+        const char* name;
+        std::vector<std::uint32_t> values;
+        FrameExtents read;
+    } cases[] = {
+        {"decorations of a real manager", {1, 1, 20, 5}, {1, 1, 20, 5}},
+        {"a lie of thousands of pixels", {4860, 4860, 6898, 6440}, {256, 256, 256, 256}},
+        {"the largest number a side can hold", {0xFFFFFFFF, 0, 0, 0xFFFFFFFF}, {256, 0, 0, 256}},
+        {"too few values", {4, 4, 4}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FrameExtents::fromProperty(c.values), c.read);
+    }
+    // What a lie can still do to the visible frame is bounded.
+    WindowFacts f;
+    f.client = arvelo::Rect(61, 70, 640, 480);
+    f.extents = FrameExtents::fromProperty({4860, 4860, 6898, 6440});
+    EXPECT_EQ(f.frame(), arvelo::Rect(61 - 256, 70 - 256, 640 + 512, 480 + 512));
+}
+
 TEST(WindowFacts, StandInProcessIdsAreNegativeAndShareTheLeadersOrTheClientsId) {
     xcb_setup_t setup{};
     setup.resource_id_mask = 0x1FFFFF;

@@ -215,9 +215,9 @@ void FactBatch::collect(Deadline deadline) {
         }
         if (windowFacts & fact::kExtents) {
             const auto extents = cardinals(property(q.extents, f.exists, f.answered).value.get());
-            if (extents.size() >= 4) f.extents = {extents[0], extents[1], extents[2], extents[3]};
+            if (extents.size() >= 4) f.extents = FrameExtents::fromProperty(extents);
             const auto shadow = cardinals(property(q.shadow, f.exists, f.answered).value.get());
-            if (shadow.size() >= 4) f.shadow = {shadow[0], shadow[1], shadow[2], shadow[3]};
+            if (shadow.size() >= 4) f.shadow = FrameExtents::fromProperty(shadow);
         }
         if (windowFacts & fact::kHints) {
             auto hints = property(q.hints, f.exists, f.answered);

@@ -41,6 +41,11 @@ std::uint32_t average(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::ui
 
 }  // namespace
 
+std::pair<int, int> boundedReadSize(int width, int height, int displayWidth, int displayHeight) {
+    return {std::max(1, std::min(width, std::max(1, displayWidth))),
+            std::max(1, std::min(height, std::max(1, displayHeight)))};
+}
+
 std::pair<int, int> fittedSize(int width, int height, int maxWidth, int maxHeight) {
     if (width <= 0 || height <= 0 || maxWidth <= 0 || maxHeight <= 0) return {1, 1};
     const double scale = std::min(static_cast<double>(maxWidth) / width, static_cast<double>(maxHeight) / height);

@@ -5,6 +5,12 @@
 
 namespace platform::x11 {
 
+FrameExtents FrameExtents::fromProperty(const std::vector<std::uint32_t>& values) {
+    if (values.size() < 4) return {};
+    const auto side = [](std::uint32_t value) { return std::min(value, kMaxFrameExtent); };
+    return {side(values[0]), side(values[1]), side(values[2]), side(values[3])};
+}
+
 bool WindowFacts::hasState(xcb_atom_t state) const {
     return std::find(states.begin(), states.end(), state) != states.end();
 }

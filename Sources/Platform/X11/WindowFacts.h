@@ -41,9 +41,17 @@ inline constexpr unsigned kWindowManager = 1u << 4;  // _NET_SUPPORTING_WM_CHECK
 // Widths on each side of a client: the decorations the window manager adds around it
 // (_NET_FRAME_EXTENTS), or the invisible shadow a client-side-decorated window draws inside
 // its own area (_GTK_FRAME_EXTENTS).
+// No window manager decorates a side, and no toolkit draws a shadow, wider than this (pixels).
+inline constexpr std::uint32_t kMaxFrameExtent = 256;
+
 struct FrameExtents {
     std::uint32_t left = 0, right = 0, top = 0, bottom = 0;
     friend bool operator==(const FrameExtents&, const FrameExtents&) = default;
+
+    // The property's four values (left, right, top, bottom; none with fewer). Any client may
+    // set either property on its own window: a side wider than a decoration or a shadow can be
+    // is a lie, and is taken only kMaxFrameExtent wide.
+    static FrameExtents fromProperty(const std::vector<std::uint32_t>& values);
 };
 
 struct WindowFacts {

@@ -279,9 +279,10 @@ void X11PinCaptureBackend::read() {
         return;
     }
     ++reads_;
-    const auto [width, height] = fittedSize(frame_.width, frame_.height, profile_.width, profile_.height);
+    const auto [readWidth, readHeight] = readSize();
+    const auto [width, height] = fittedSize(readWidth, readHeight, profile_.width, profile_.height);
     auto pixels = std::make_shared<std::vector<std::uint32_t>>(static_cast<std::size_t>(width) * height);
-    scaleToArgb(data, frame_.width, frame_.height, layout, width, height, pixels->data());
+    scaleToArgb(data, readWidth, readHeight, layout, width, height, pixels->data());
     image_.reset();
     // Without Damage the window is read at the frame rate whether it changed or not.
     if (!damage_) {
@@ -311,8 +312,9 @@ bool X11PinCaptureBackend::drawOnServer() {
 const std::uint8_t* X11PinCaptureBackend::readPixels(PixelLayout& layout, std::optional<CaptureError>& failure) {
     Connection& c = link_->connection();
     const Deadline deadline = Deadline::in(kReplyTimeout);
-    const auto w = static_cast<std::uint16_t>(std::min(frame_.width, 32767));
-    const auto h = static_cast<std::uint16_t>(std::min(frame_.height, 32767));
+    const auto [readWidth, readHeight] = readSize();
+    const auto w = static_cast<std::uint16_t>(std::min(readWidth, 32767));
+    const auto h = static_cast<std::uint16_t>(std::min(readHeight, 32767));
     layout = layoutFor(w);
     const std::size_t bytes = layout.stride * h;
     if (sharedMemoryAllowed_ && ensureSegment(bytes)) {
@@ -342,6 +344,11 @@ const std::uint8_t* X11PinCaptureBackend::readPixels(PixelLayout& layout, std::o
     const std::uint8_t* data = xcb_get_image_data(image.value.get());
     image_.reset(image.value.release());
     return data;
+}
+
+std::pair<int, int> X11PinCaptureBackend::readSize() const {
+    const xcb_screen_t& screen = link_->connection().screen();
+    return boundedReadSize(frame_.width, frame_.height, screen.width_in_pixels, screen.height_in_pixels);
 }
 
 PixelLayout X11PinCaptureBackend::layoutFor(int width) const {

@@ -19,6 +19,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace platform::x11 {
 
@@ -83,6 +84,8 @@ private:
     const std::uint8_t* readPixels(PixelLayout& layout, std::optional<CaptureError>& failure);
     bool ensureSegment(std::size_t bytes);
     void releaseSegment();
+    // The part of the frame a read asks for: never more than the display's size.
+    std::pair<int, int> readSize() const;
     PixelLayout layoutFor(int width) const;
     // The capture ends by itself: resources go, the owner is told once.
     void end(const CaptureError& error);
