@@ -73,6 +73,14 @@ xcb_window_t XProbe::activeWindow() {
     return active && !active->empty() ? active->front() : 0;
 }
 
+xcb_window_t XProbe::windowManagerCheck() {
+    const auto check = cardinals(screen_->root, atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
+    if (!check || check->empty()) return 0;
+    // A manager that is gone leaves the root's property naming a window that no longer exists.
+    const auto self = cardinals(check->front(), atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
+    return self && !self->empty() && self->front() == check->front() ? check->front() : 0;
+}
+
 bool XProbe::pointerFree() {
     auto* reply = xcb_grab_pointer_reply(connection_,
                                          xcb_grab_pointer(connection_, 0, screen_->root, 0, XCB_GRAB_MODE_ASYNC,

@@ -67,6 +67,9 @@ public:
     Frame workArea();
     // The window manager's active window (_NET_ACTIVE_WINDOW); 0 when none.
     xcb_window_t activeWindow();
+    // The running window manager's check window (_NET_SUPPORTING_WM_CHECK, confirmed on the
+    // window itself); 0 when no manager runs. A new manager has a new one.
+    xcb_window_t windowManagerCheck();
     // No client holds the pointer grabbed: a grab of our own is taken (and let go at once).
     bool pointerFree();
 

@@ -412,7 +412,8 @@ private:
     // Before a pass moves anything: notes the originals of the windows it may move and writes
     // the recovery file when one is new (or the last write failed).
     void saveOriginalsBeforeMoving();
-    // The recovery entries of the windows that remember an original frame, in `windows` order.
+    // The recovery entries of the windows that remember an original frame, in `windows` order,
+    // then those of windows no window manager manages right now.
     std::vector<RestoreEntry> recoveryEntries() const;
     // After a restore, recovery or stop: the recovery file follows the windows as each is
     // confirmed back or goes away, until none is left to wait for.
@@ -448,6 +449,20 @@ private:
     std::vector<RestoreEntry> recoveryWritten_;
     // Windows are going back and the recovery file follows them (settleRecovery).
     bool settlingRecovery_ = false;
+    // Since when the window manager has let the arranged windows go (CoordinatorManagerWait).
+    std::optional<Date> managerAwaySince_;
+    // The last wait ran out: no new one until the manager has every arranged window again.
+    bool managerWaitSpent_ = false;
+    // How many windows the layouts hold (`arranged`) and how many of them no manager manages.
+    std::size_t arrangedUnmanagedCount(std::size_t& arranged) const;
+    // Whether the window manager is away: none runs, or it has let several arranged windows (or
+    // all of them) go; nothing is applied meanwhile.
+    bool managerAway() const;
+    // Whether a scan finds the manager letting several arranged windows (or all) go.
+    bool managerLeft(const ScanSnapshot& snapshot) const;
+    // Whether this tick leaves everything as it is, waiting for the window manager to take the
+    // arranged windows again; the tick that finds them all taken again applies the layout.
+    bool waitingForManager();
 
     Coordinator(platform::Services services, bool includeFixture, bool automaticUpdates,
                 std::optional<std::filesystem::path> storageURL);

@@ -51,6 +51,9 @@ void Coordinator::apply() {
 bool Coordinator::beginPass() {
     // Nothing to do, nothing left, or no permission to write.
     if (!managing.get() || applying) return false;
+    // A window manager that is away is waited for (CoordinatorManagerWait.cpp): nothing is
+    // taken out of the layouts or written meanwhile.
+    if (managerAway()) return false;
     removeUnavailableWindows();
     if (states->empty()) {
         stopEmptyWorkspace();

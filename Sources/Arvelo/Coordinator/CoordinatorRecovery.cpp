@@ -43,6 +43,9 @@ std::vector<RestoreEntry> Coordinator::recoveryEntries() const {
     std::vector<RestoreEntry> entries;
     for (const auto& record : windows.get())
         if (record->originalFrame) entries.push_back({identity(*record), record->app.pid, *record->originalFrame});
+    for (const auto& [key, record] : access->records)
+        if (record->unmanaged && record->originalFrame)
+            entries.push_back({identity(*record), record->app.pid, *record->originalFrame});
     return entries;
 }
 

@@ -53,7 +53,9 @@ void Coordinator::refresh(std::function<void()> completion) {
     if (completion) refreshCompletions.push_back(std::move(completion));
 
     if (!trusted.get()) {
-        windows = WindowList{};
+        // Arranged windows outlive a window manager that goes and comes back (the tick waits
+        // for it); otherwise there is nothing to manage without one.
+        if (!managing.get()) windows = WindowList{};
         auto queued = std::move(refreshCompletions);
         refreshCompletions.clear();
         for (auto& queuedCompletion : queued) queuedCompletion();
@@ -108,7 +110,7 @@ void Coordinator::scanFinished(ScanSnapshot snapshot, int revision, bool diagnos
         refresh();
         return;
     }
-    windows = access->merge(snapshot);
+    windows = access->merge(snapshot, managerAway() || managerLeft(snapshot));
     // Windows that closed no longer hold entries of a restore that is settling.
     settleRecovery();
     scannedOnScreen_ = std::move(snapshot.onScreen);

@@ -54,6 +54,7 @@ void Coordinator::processTick(const std::set<std::string>& previousKeys) {
     const auto scanned = std::exchange(scannedOnScreen_, std::nullopt);
     const bool scanCurrent = scanned && scannedRevision_ == layoutRevision;
     if (!managing.get()) return;
+    if (waitingForManager()) return;
     if (desktopSwitched()) {
         switchSpaces();
         return;
@@ -92,7 +93,7 @@ void Coordinator::processTick(const std::set<std::string>& previousKeys) {
 
 void Coordinator::processArrivals() {
     // A Space switch is the beat's to follow.
-    if (!managing.get() || desktopSwitched()) return;
+    if (!managing.get() || managerAwaySince_ || desktopSwitched()) return;
     const bool pruned = removeUnavailableWindows();
     if (states->empty()) {
         stopEmptyWorkspace();

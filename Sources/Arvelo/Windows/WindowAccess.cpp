@@ -67,7 +67,7 @@ std::vector<std::string> WindowAccess::forgetWindow(std::uint32_t number) {
     return forgotten;
 }
 
-std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& snapshot) {
+std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& snapshot, bool managerAway) {
     // One look at the running applications serves every window of the snapshot.
     std::optional<std::unordered_map<std::int32_t, platform::RunningApplication>> running;
     const auto applicationOf = [&](std::int32_t pid) -> const platform::RunningApplication* {
@@ -98,11 +98,20 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
         // A known window found under a new element (recognised by its window number) is only
         // reachable through the new one: the old element is dead.
         record->element = window.element;
+        record->unmanaged = false;
         seen.insert(key);
     }
 
-    std::erase_if(records, [&](const auto& entry) {
-        return !seen.contains(entry.first) && !snapshot.failedPIDs.contains(entry.second->app.pid);
+    // A window that still exists keeps its record (and its original frame) while no manager
+    // manages it; only one that is gone is forgotten.
+    std::erase_if(records, [&](auto& entry) {
+        if (seen.contains(entry.first) || snapshot.failedPIDs.contains(entry.second->app.pid)) return false;
+        // While a window manager is being waited for, a window it lists but that cannot be read
+        // yet (being taken) is kept as well.
+        if (!snapshot.unmanaged.contains(entry.first) && !(managerAway && snapshot.unreadable.contains(entry.first)))
+            return true;
+        entry.second->unmanaged = true;
+        return false;
     });
 
     // Sorted by application name (or identity), title and key.
@@ -113,6 +122,7 @@ std::vector<WindowAccess::RecordPtr> WindowAccess::merge(const ScanSnapshot& sna
     std::vector<Entry> entries;
     entries.reserve(records.size());
     for (const auto& [key, record] : records) {
+        if (record->unmanaged) continue;
         // A window missing from a list the server did not answer in full keeps what was known.
         const bool listed = record->windowNumber != 0 && snapshot.onScreenIDs.contains(record->windowNumber);
         record->onScreen = listed || (!snapshot.onScreenComplete && record->onScreen);

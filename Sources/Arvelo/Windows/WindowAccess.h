@@ -79,7 +79,9 @@ public:
     std::vector<ScanApplication> applications() const;
     // One retained entry per record, in the table's order, for the next scan.
     std::vector<RetainedWindow> retainedWindows() const;
-    std::vector<RecordPtr> merge(const ScanSnapshot& snapshot);
+    // `managerAway`: a window manager is being waited for; windows it lists but that could not
+    // be read are kept (as not managed) instead of dropped.
+    std::vector<RecordPtr> merge(const ScanSnapshot& snapshot, bool managerAway = false);
     // The window with this number was destroyed: its records go now, with their original
     // frames, and their keys are never given to another window (a window found later under a
     // number that was used before gets a key of its own). Answers the keys forgotten.

@@ -72,6 +72,10 @@ struct WindowRecord {
     // Pointer positions at each step of the last raise, in fixture mode.
     std::map<std::string, std::string> lastActivationTrace;
     bool onScreen = true;
+    // No window manager manages the window right now (it is being replaced or restarted, or the
+    // client withdrew the window), yet it exists: the record and its original frame are kept,
+    // but the window is in no list of the arranger until it is managed again.
+    bool unmanaged = false;
 
     // The application identity: its bundle identifier, or "pid.<pid>" without one.
     std::string applicationID() const;

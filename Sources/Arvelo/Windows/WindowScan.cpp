@@ -57,6 +57,8 @@ public:
         return result;
     }
 
+    const std::vector<RetainedWindow>& all() const { return retained_; }
+
 private:
     static std::uint64_t numberKey(std::int32_t pid, std::uint32_t number) {
         return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(pid)) << 32) | number;
@@ -93,6 +95,25 @@ public:
     // attributes of every candidate of all of them in another, then each window kept or
     // dropped, application by application in the given order.
     void scan(const std::vector<ScanApplication>& applications);
+
+    // The known windows this scan did not find that still exist: no window manager manages them
+    // now (it is being replaced or restarted, or the client withdrew them), or the X server did
+    // not say. Only a window that is really gone loses its record.
+    void findUnmanaged(platform::WindowList& windowList) {
+        for (const RetainedWindow& window : retained_.all()) {
+            if (keys_.contains(window.id) || snapshot_.failedPIDs.contains(window.pid)) continue;
+            if (window.windowNumber == 0) continue;
+            // Destroyed: gone. Listed but not found (gone full screen, too small, of an
+            // application left out, or not readable yet while a manager takes it): dropped,
+            // unless a manager is being waited for.
+            const auto answer = windowList.lookUp(window.windowNumber).answer;
+            if (answer == platform::WindowLookup::Answer::destroyed) continue;
+            if (answer == platform::WindowLookup::Answer::listed)
+                snapshot_.unreadable.insert(window.id);
+            else
+                snapshot_.unmanaged.insert(window.id);
+        }
+    }
 
     ScanSnapshot take() {
         snapshot_.settled = settled_;
@@ -362,6 +383,7 @@ ScanSnapshot capture(platform::Accessibility& accessibility, platform::WindowLis
     Capture capture(accessibility, retained, diagnostic, previous);
     capture.readWindowList(windowList);
     capture.scan(applications);
+    capture.findUnmanaged(windowList);
     return capture.take();
 }
 

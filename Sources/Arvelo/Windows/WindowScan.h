@@ -94,6 +94,11 @@ struct ScanSnapshot {
     // and windows would find exactly this again.
     std::optional<std::uint64_t> stamp;
     bool settled = false;
+    // Keys of known windows that were not found but still exist (no window manager manages
+    // them right now, or the window server did not answer for them); the table keeps them.
+    std::set<std::string> unmanaged;
+    // Keys of known windows that were not found although the window list names them.
+    std::set<std::string> unreadable;
 };
 
 namespace WindowScan {

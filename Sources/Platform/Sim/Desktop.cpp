@@ -111,6 +111,15 @@ WindowHandle& WindowHandle::minimize(bool minimized) {
     return *this;
 }
 
+WindowHandle& WindowHandle::unmanaged(bool unmanaged) {
+    if (unmanaged) {
+        world_->unmanagedWindows.insert(number_);
+    } else if (world_->unmanagedWindows.erase(number_) > 0 && world_->onWindowShown) {
+        world_->onWindowShown();
+    }
+    return *this;
+}
+
 WindowHandle& WindowHandle::setFullScreen(bool fullScreen) {
     state().fullScreen = fullScreen;
     return *this;

@@ -61,6 +61,9 @@ public:
     WindowHandle& unmaximize();
     WindowHandle& setSpaces(std::set<SpaceID> spaces);
     WindowHandle& raise();
+    // No window manager manages it (one being replaced or restarted, or its client withdrew
+    // it): it exists, but no list names it and no read or write reaches it, until managed again.
+    WindowHandle& unmanaged(bool unmanaged = true);
     void vanish();
 
     // A sheet or a dialog that belongs to this window.

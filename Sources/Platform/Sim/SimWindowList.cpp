@@ -60,6 +60,11 @@ WindowLookup SimWindowList::lookUp(std::uint32_t number) {
     world_->settle();
     if (world_->windowServerStalled || world_->unansweredWindows.contains(number)) return {};
     const Window* window = world_->liveWindow(number);
+    if (!window && world_->unmanagedWindows.contains(number)) {
+        const Window* held = world_->window(number);
+        const App* owner = held ? world_->app(held->pid) : nullptr;
+        if (held && held->alive && owner && owner->running) return {WindowLookup::Answer::unlisted, std::nullopt};
+    }
     if (!window) return {WindowLookup::Answer::destroyed, std::nullopt};
     return {WindowLookup::Answer::listed, describe(number, *window)};
 }

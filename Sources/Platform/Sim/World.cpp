@@ -135,7 +135,7 @@ Window* World::window(std::uint32_t number) {
 
 Window* World::liveWindow(std::uint32_t number) {
     Window* found = window(number);
-    if (!found || !found->alive) return nullptr;
+    if (!found || !found->alive || unmanagedWindows.contains(number)) return nullptr;
     const App* owner = app(found->pid);
     return owner && owner->running ? found : nullptr;
 }

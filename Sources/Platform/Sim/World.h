@@ -151,7 +151,7 @@ public:
     // `announce` false: no news of a shown window (this program's own panels).
     Window& open(std::int32_t pid, const WindowSpec& spec, bool announce = true);
     Window* window(std::uint32_t number);                                     // alive or not
-    Window* liveWindow(std::uint32_t number);                                 // alive, and its application running
+    Window* liveWindow(std::uint32_t number);                                 // alive, its application running, managed
     void vanish(std::uint32_t number);                                        // it and its sheets are gone
     const std::vector<std::uint32_t>& stacking() const { return stacking_; }  // front to back
     void raise(std::uint32_t number);
@@ -206,6 +206,8 @@ public:
     // answered in full.
     bool windowServerStalled = false;
     std::set<std::uint32_t> unansweredWindows;
+    // Windows no window manager manages right now: alive, but out of every list and read.
+    std::set<std::uint32_t> unmanagedWindows;
     bool answersInFull() const { return !windowServerStalled && unansweredWindows.empty(); }
 
     // Accessibility observers (set by the Accessibility service).
