@@ -296,13 +296,17 @@ TEST_F(FocusTab, ALongListBuildsItsRowsAsItIsScrolled) {
     FocusSettingsTab tab(scene.context);
     tab.resize(600, 500);
     tab.show();
+    // Laid out, and the rows a rebuild replaced gone.
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(tab.apps().size(), 20000u);
     EXPECT_EQ(tab.builtRows(), FocusSettingsTab::kRowBatch);
     EXPECT_EQ(tab.findChildren<QPushButton*>("remove").size(), FocusSettingsTab::kRowBatch);
 
     // Scrolled to the end of what is built: the next batch, and no more.
     auto* bar = tab.findChild<QScrollArea*>()->verticalScrollBar();
-    QApplication::processEvents();
+    for (int round = 0; round < 20 && bar->maximum() == 0; ++round) QApplication::processEvents();
+    ASSERT_GT(bar->maximum(), 0);
     bar->setValue(bar->maximum());
     EXPECT_EQ(tab.builtRows(), 2 * FocusSettingsTab::kRowBatch);
     EXPECT_TRUE(tab.findChild<QWidget*>(QString::fromStdString("app " + tab.apps()[150].id)));

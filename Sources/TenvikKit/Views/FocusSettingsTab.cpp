@@ -39,7 +39,10 @@ FocusSettingsTab::FocusSettingsTab(const KitWindowContext& context, QWidget* par
     layout->addWidget(scroll);
     // Scrolled to the end of what is built: the next rows.
     QObject::connect(scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-        if (value >= scroll_->verticalScrollBar()->maximum() - kIconSize * 4) buildMoreRows();
+        // Only a scroll the user made: while the rows are still being laid out the range is
+        // small or empty and the value sits at 0.
+        const int maximum = scroll_->verticalScrollBar()->maximum();
+        if (value > 0 && maximum > 0 && value >= maximum - kIconSize * 4) buildMoreRows();
     });
     FormSection* section = formView->addSection("Allowed Apps");
 
