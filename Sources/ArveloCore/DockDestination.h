@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DockDestination.h: where a dragged window or group would go if dropped: beside or into a
 // node, with the rectangle the drop preview shows (screen points, Accessibility space).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DockEdge.cpp: raw values and JSON coding of the dock edge.
 #include "DockEdge.h"
 

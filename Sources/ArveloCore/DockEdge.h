@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DockEdge.h: where a docked window or group goes relative to its target node: beside it
 // on one of four sides, or into it as a tab; with its stored text form.
 #pragma once

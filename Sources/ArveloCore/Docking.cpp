@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Docking.cpp: the edge band and the tile zones of the drop hit test, and the previews.
 #include "Docking.h"
 

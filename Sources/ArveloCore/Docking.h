@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Docking.h: the drop hit test. Turns a pointer position over a display into where a dragged
 // window would dock: beside the whole layout when the pointer is in the band along the
 // display's edges, else beside a tile (its outer quarters) or into it as a tab (its middle).

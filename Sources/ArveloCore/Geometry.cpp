@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Geometry.cpp: text forms of the geometry value types.
 #include "Geometry.h"
 

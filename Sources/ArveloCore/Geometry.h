@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Geometry.h: the point, size and rectangle value types that every module measures with.
 // They behave like the desktop platform's own rectangle: standardised negative sizes,
 // a null rectangle for an empty intersection, half-open containment, and the text form

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutEngine.h: the layout constants shared by the solver, the tab strips and window access.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutNode.cpp: the layout node's construction and its read-only queries over a subtree.
 #include "LayoutNode.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutNode.h: one node of a display's layout tree, a plain value that callers copy, edit
 // and store back. Inner nodes are two-way splits with an axis and a ratio; leaves hold window
 // keys shown as tabs; at most one leaf, the desktop leaf (id "desktop"), stands for bare desktop.

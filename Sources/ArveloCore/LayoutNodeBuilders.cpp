@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutNodeBuilders.cpp: the builders of whole trees and new splits from window keys: the
 // desktop leaf, a split, the dwindle spiral, the grid and the even chain it is made of.
 #include "LayoutNode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutNodeEdits.cpp: the edits that change a layout tree in place (remove, dock, group
 // moves, selection, pruning, key renaming) and the one repair rule that keeps splits whole
 // after something was taken out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutNodeJSON.cpp: the JSON form of a layout node. Writing keeps a fixed key order;
 // reading takes a stored tree as it comes, but fails (never crashes) on wrong types, a missing
 // id or nesting deeper than kMaxLayoutDepth, naming where in the tree the fault is.

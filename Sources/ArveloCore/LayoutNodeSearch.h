@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutNodeSearch.h: pre-order searches over a layout tree that hand back the node itself
 // (not a copy), shared by the queries, the edits and the solver inside this module.
 #pragma once

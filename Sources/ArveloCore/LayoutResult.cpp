@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutResult.cpp: the overlap test over a display's solved tiles.
 #include "LayoutResult.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutResult.h: what the solver makes of one display's tree: its tiles and seams, in tree order.
 #pragma once
 

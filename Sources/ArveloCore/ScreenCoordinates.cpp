@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ScreenCoordinates.cpp: the vertical flip between the two screen spaces.
 #include "ScreenCoordinates.h"
 

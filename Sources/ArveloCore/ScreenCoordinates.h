@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ScreenCoordinates.h: the flip between the Accessibility space (origin top left of the primary
 // display, y downwards: layouts, tiles, window frames) and the panel space (origin bottom left,
 // y upwards: screens and our own panels).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Seam.h: one visible split on screen: the draggable divider between its two children.
 #pragma once
 

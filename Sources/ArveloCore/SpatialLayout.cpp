@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SpatialLayout.cpp: world rectangles of a tree (ratio clamp and minimum push), the camera
 // projection both ways, and the walk that turns world rectangles into tiles and seams.
 // The tree is flattened once into pre-order arrays so that solving a large tree allocates

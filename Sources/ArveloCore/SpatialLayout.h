@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SpatialLayout.h: the solver that places a display's layout tree on screen. The tree is laid
 // out in the world, the unit square (y downwards), by its split ratios, pushed where needed so
 // each window's minimum fits; a camera (a rectangle of the world) is then mapped linearly onto

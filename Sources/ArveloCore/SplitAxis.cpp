@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SplitAxis.cpp: raw values and JSON coding of the split direction.
 #include "SplitAxis.h"
 

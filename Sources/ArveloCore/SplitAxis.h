@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SplitAxis.h: the direction of a split in a layout tree, with its stored text form
 // ("horizontal": children side by side, first on the left; "vertical": stacked, first on top).
 #pragma once

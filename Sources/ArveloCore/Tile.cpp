@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tile.cpp: the tab strip height and the window frame of a solved tile.
 #include "Tile.h"
 

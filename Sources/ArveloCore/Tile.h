@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tile.h: one solved leaf of a layout tree on screen (Accessibility space, y downwards), and
 // how its height is shared between a tab strip and the real, selected window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UUID.cpp: random version-4 UUIDs from a per-thread generator seeded by the system.
 #include "UUID.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UUID.h: fresh random identifiers for the nodes that builders and edits make, in the
 // standard 36-character upper-case form (8-4-4-4-12 hexadecimal digits).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FixtureWindow: paints the window's title and size on its colour in the point size it is
 // given; the minimum size it is given becomes the minimum in its WM_NORMAL_HINTS, which the
 // window manager enforces.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FixtureWindow: one ordinary top-level window of the fixture application, a coloured
 // surface that shows its own title and current size so screenshots tell the windows apart.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SignalQuitter: reads a pending SIGTERM/SIGINT from the signalfd and quits the application.
 #include "SignalQuitter.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SignalQuitter: turns SIGTERM and SIGINT into a normal quit of the Qt event loop, through a
 // signalfd watched by the loop (the signals are blocked for every thread of the process).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // arvelo-fixture: opens the three fixture windows, whose titles sort them first, second and
 // third. By default they are of ordinary size and the third declares a large minimum size;
 // with "--demo" they are small windows without a minimum, cascaded so that all three fit on

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs at install time: writes the desktop entries with the installed program's absolute path
 # (the prefix given to `cmake --install` counts, not the one configured), quoted when the path
 # needs it: a double-quoted argument escapes '"', '`', '$' and '\'; a desktop entry value then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // main.cpp: the program entry of `arvelo`: it only starts the application shell.
 #include "Arvelo/Shell/ApplicationHost.h"
 

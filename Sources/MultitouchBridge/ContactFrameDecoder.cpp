@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ContactFrameDecoder.cpp: slot and finger-key bookkeeping and frame making.
 #include "MultitouchBridge/ContactFrameDecoder.h"
 

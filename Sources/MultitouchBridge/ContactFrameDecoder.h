@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ContactFrameDecoder.h: turns one touchpad's evdev events into contact frames: the slots'
 // tracking ids and positions are followed, and so are the finger-count keys (BTN_TOOL_FINGER
 // to BTN_TOOL_QUINTTAP, by which a pad that tracks fewer slots than fingers reports how many

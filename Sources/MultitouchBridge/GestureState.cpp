@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GestureState.cpp: the three-finger state machine: a tap is three fingers that touch and
 // either all lift, or drop to one or two, within 0.3 s without moving; a press is three fingers
 // resting without movement for 0.35 s, reported once; four fingers or movement above 0.1

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MultitouchBridge.cpp: the bridge's process-wide state, starting and stopping, the frame
 // callback and the touchpads plugged in or removed (reader thread), and the delivery of
 // gestures and of that news on the main thread. Every item of state is guarded by gLock; start

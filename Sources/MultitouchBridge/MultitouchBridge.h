@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* MultitouchBridge.h: three-finger taps and holds from the touchpads of this machine, as a
  * C-style interface with process-wide state. MTBridgeStart finds every touchpad among
  * /dev/input/event* (multitouch slots, a pointer or button pad, not a touchscreen) that can

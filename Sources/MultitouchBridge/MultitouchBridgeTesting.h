@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* MultitouchBridgeTesting.h: for tests only: starts the bridge over stand-in devices instead of
  * the machine's touchpads, and feeds contact frames to them on the calling thread, through the
  * same frame callback, state machines, generation rule and main-queue delivery as real frames;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TouchpadReader.cpp: opening touchpads with libevdev, reading their events with one read per
 // wake-up, the resync after dropped events, and the poll() loop of the reader thread with its
 // watch of the devices' folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TouchpadReader.h: the touchpads of this machine read through libevdev: finding them among
 // the event devices (without grabbing them, so the desktop's own input stack keeps working),
 // keeping those that can tell three fingers (TouchpadTraits), and one reader thread that blocks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Accessibility.cpp: the backend-neutral parts of the Accessibility service: element hashes,
 // typed reads of attribute values, and the one-by-one forms of the batched reads.
 #include "Platform/Accessibility.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Accessibility.h: the Accessibility service: elements of other applications' windows, their
 // attributes read and written by name ("AXWindows", "AXPosition", ...), actions ("AXRaise",
 // "AXPress"), the element at a position, trust, observers, and the optional window-number call.

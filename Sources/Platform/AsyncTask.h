@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AsyncTask.h: the handle of an asynchronous piece of work on the main thread (a chain of
 // delayed callbacks): the work looks at isCancelled() before each step; cancel() asks it to
 // stop at its next look. Copies share one state.

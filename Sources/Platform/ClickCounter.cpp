@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ClickCounter: counting presses into click states.
 #include "Platform/ClickCounter.h"
 

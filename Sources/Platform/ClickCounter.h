@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ClickCounter: the click state of presses (1 for a single click, 2 for the second press of a
 // double click, ...): a press of the same button within the double-click interval of the one
 // before and within the double-click distance of where the first press of the run was counts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dispatch.cpp: the backend-neutral parts of the scheduler API: timer handles and mode names.
 #include "Platform/Dispatch.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dispatch.h: the clock and the scheduler that all logic asks for time and deferred work:
 // the main queue, delayed work, one-shot and repeating timers (with their run-loop mode),
 // and labelled serial background queues. Backends: the Qt event loop (PlatformQt) and the

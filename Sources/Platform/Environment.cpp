@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Environment.cpp: reading the process's own arguments and environment into a value.
 #include "Platform/Environment.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Environment.h: the process's launch arguments and environment variables, as a value, so
 // logic reads them through the services and tests can set them.
 #pragma once

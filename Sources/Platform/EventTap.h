@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // EventTap.h: the event tap: mouse-button events at the head of the event stream, each of which
 // the tap's handler may let through or swallow. Presses, releases and left drags of every
 // button are handed to the handler on the main thread, in order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files.cpp: atomic file replacement over POSIX calls (mkstemp, fsync, rename), whole-file
 // reads that never follow a symbolic link (O_NOFOLLOW), and owner-only folders.
 #include "Platform/Files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files.h: whole-file reads and atomic whole-file writes (a temporary file in the same folder,
 // flushed, then renamed over the target), so a reader never sees half a file; and the private
 // folders this program keeps its files in. What it keeps is the user's own: files are created

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Folders.cpp: where the XDG rules put this program's data, logs and configuration.
 #include "Platform/Folders.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Folders.h: the user's folders this program keeps files in: "Application Support" (the XDG
 // data folder), "Logs" (the XDG state folder), the configuration folder that holds the user
 // defaults, the user's private runtime folder, and the state directory override from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKeys.cpp: the registration table and the handler chain shared by every hot-key backend.
 #include "Platform/HotKeys.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKeys.h: global hot keys: a key code with modifier bits registered under a (signature, id)
 // identity, and handlers that are offered every press of a registered key. Key codes are
 // virtual key codes of an ANSI keyboard; modifier bits are command 0x100, shift 0x200, option

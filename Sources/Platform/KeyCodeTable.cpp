@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KeyCodeTable.cpp: the ANSI key-code table. Codes follow the physical key positions of the
 // ANSI keyboard (so 18 is the "1" key and 0 is "A"); keysyms are the symbols X gives those keys.
 #include "Platform/KeyCodeTable.h"

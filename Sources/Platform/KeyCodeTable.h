@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KeyCodeTable.h: the fixed table from the virtual key codes of an ANSI keyboard to keysyms
 // (the key symbols of X11 and xkb). The X11 backend turns a hot key (key code + modifier bits)
 // into key grabs with it; the views turn key events into key codes with it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Log.cpp: the standard and captured log sinks and the per-category logger.
 #include "Platform/Log.h"
 

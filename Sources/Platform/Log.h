@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Log.h: logging by subsystem and category ("org.vomira.Arvelo" / "windows"): levels, a public
 // message and private details, written to a sink. The standard sink writes timestamped lines
 // to stderr: info and above always, debug only while the debug switch is on; private details

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoginItem.cpp: writes, reads and removes the autostart entry, quoting the program's path
 // the way desktop entries require (so a path with spaces or quotes still starts).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoginItem.h: launch at login on a Linux desktop: the XDG autostart entry
 // "<configuration>/autostart/org.vomira.Arvelo.desktop" that starts this program when the
 // user logs in. Its status answers like a login-item service: enabled, or not registered. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MouseMonitor.h: global mouse monitors: the presses, drags and releases of the left button,
 // the releases and drags of the right and other buttons, the pointer's moves, and the
 // trackpad's pinch anywhere on the desktop, for events aimed at other programs (a press of the

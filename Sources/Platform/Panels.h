@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Panels.h: this program's own panels over other programs' windows (tab bars, seam handles,
 // miniature tiles, the zoom bar, the drop preview) as the platform shows them: frameless,
 // never taking the keyboard focus from the user's application, on every desktop, listed in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinCapture.h: live capture of one window for a pin: the size and frame rate asked of it, the
 // errors it reports, where its frames go (handed over, or drawn by the display server straight
 // into the target's window), the backend that runs one capture (started, told a new profile, its

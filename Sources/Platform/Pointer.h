@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pointer.h: the mouse pointer: its location and the pressed mouse buttons. Safe from any
 // thread.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Published.h: change publication for owners that views observe. A ChangeNotifier keeps the
 // observers' callbacks; a Published<T> field tells its notifier after every write, so views
 // learn of each change on the main thread and read the new value.

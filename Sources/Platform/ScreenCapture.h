@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ScreenCapture.h: capturing other windows: whether this program may capture the screen
 // (asked without and with a request to the user), the windows that can be captured, and one
 // still picture of a window. Window pictures and live previews are both made from it.

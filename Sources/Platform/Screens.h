@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Screens.h: the displays: number, name, full frame and visible frame (without panels and
 // docks), in the bottom-left-origin screen space (y up from the primary display's bottom).
 // The first screen is the primary display. Main thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Services.h: the bundle of platform services handed to the logic once at start-up. A backend
 // (the X11 desktop or the simulated one) fills it; the logic never knows which it got.
 #pragma once

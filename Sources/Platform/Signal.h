@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Signal.h: a notification with any number of observers. An observer stays connected while
 // its Subscription lives; notifying calls every connected observer in connection order.
 // Main thread only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spaces.h: the Spaces (virtual desktops) service: which Space a display shows and which
 // Spaces hold a window. Both calls are optional on a system: absent, they answer 0 and the
 // empty set. Safe from any thread.

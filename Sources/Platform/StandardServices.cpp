@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StandardServices.cpp: filling the backend-neutral part of the services bundle.
 #include "Platform/StandardServices.h"
 

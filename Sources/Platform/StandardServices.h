@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StandardServices.h: the backend-neutral real services every program run uses, whatever its
 // desktop backend: the environment, the XDG folders, the user defaults file and the stderr log.
 // A desktop backend fills in the rest of the bundle.

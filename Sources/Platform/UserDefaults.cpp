@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UserDefaults.cpp: the typed defaults store, its JSON document form (with tagged data and
 // non-finite numbers), and its atomic rewrite on every change.
 #include "Platform/UserDefaults.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UserDefaults.h: the user defaults: a typed key-value store for this program's settings, one
 // JSON document ("<configuration>/Arvelo/defaults.json") rewritten atomically on every change,
 // or kept in memory. Types matter: a Boolean is not a number, a number may be "not a number".

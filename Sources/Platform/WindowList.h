@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowList.h: the window server's list of windows (number, owner, layer, bounds, name),
 // front to back, as the scan and the drag controller read it, whether a read was answered in
 // full, what the server says of one window, and the news that a window was shown, changed or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Workspace.h: the running applications (pid, identifier, name, activation policy, hidden,
 // icon), activating, unhiding and hiding them, the frontmost one, and the notifications of
 // launches, quits, activations, hiding and unhiding, and Space changes (delivered on the main

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AccessEndToEndTests.cpp: window access on a real X server with openbox: the fixture
 // application's and xlogo's windows are scanned (on the scan queue), placed at tiles and read
 // back, the fixture's large minimum is learnt from what the window manager allowed, and every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drop hit test: the edge band, the tile zones, the refusals and the previews.
 #include "ArveloCore/Docking.h"
 #include "ArveloCore/SpatialLayout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The split axis and dock edge: raw values, the order of every edge, and strict JSON coding.
 #include "ArveloCore/DockEdge.h"
 #include "ArveloCore/SplitAxis.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ArveloCore/Geometry.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tree builders: desktop leaf, split, dwindle spiral, grid and even chain.
 #include "ArveloCore/LayoutNode.h"
 #include "TreeHelpers.h"

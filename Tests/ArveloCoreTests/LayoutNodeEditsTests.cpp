@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tree edits: removal with its repair rule, docking of windows and groups, selection,
 // pruning and key renaming.
 #include "ArveloCore/LayoutNode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The JSON form of a layout node: key order, defaults, strict types and hostile documents.
 #include "ArveloCore/LayoutNode.h"
 #include "TreeHelpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Construction, equality and the read-only queries of the layout node.
 #include "ArveloCore/LayoutNode.h"
 #include "TreeHelpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The spatial solver: world rectangles with the ratio clamp and the minimum push, the camera
 // projection, and the tiles and seams of whole trees.
 #include "ArveloCore/SpatialLayout.h"

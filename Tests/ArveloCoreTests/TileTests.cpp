@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tiles' tab strips and window frames, the overlap test and the screen-space flip.
 #include "ArveloCore/LayoutEngine.h"
 #include "ArveloCore/LayoutResult.h"

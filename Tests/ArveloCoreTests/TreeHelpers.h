@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TreeHelpers.h: short ways to write layout trees with readable ids in tests.
 #pragma once
 

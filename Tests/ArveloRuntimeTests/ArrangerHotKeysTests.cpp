@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ArrangerHotKeysTests.cpp: the arranger's hot keys on the simulated keyboard: what gets
 // registered, the failure status lines, the window-map key following its switch, and what
 // each press does with the pointer over the tiles of two displays.

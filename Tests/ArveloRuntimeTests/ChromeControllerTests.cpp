@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeControllerTests.cpp: the chrome over an arranged simulated desktop: which panels a
 // layout gets (and none while not managing or without windows), the tab bar directly above
 // its selected window in the on-screen list and restacked there, the callbacks of tabs,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeMetricsTests.cpp: the chrome's geometry as tables: tab widths for 1 to 12 windows in
 // bars 10 to 3000 points wide (never an undefined clamp), the strip and tab heights, glyphs,
 // the bar that follows its window, the zoom bar, seam fractions and the miniature's drawing

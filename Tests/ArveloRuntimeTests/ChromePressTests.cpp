@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromePressTests.cpp: the press every chrome view shares: 6.0 points is a click and 6.01 a
 // drop, a press that left the radius stays a drag, double clicks, Escape's order of calls, and
 // events without a press.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorArrangeTests.cpp: arranging a snapshot and applying it on the simulated desktop:
 // dwindle trees on landscape and portrait displays, the grid fallback, the candidates, parking
 // and placing per display, the target frame rules and the status line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorNavigationTests.cpp: focusing, stepping out, the back and forward history, tab
 // selection, minimising and closing from a tab, and the overview and dashboard seams, on a
 // simulated display with three arranged windows.

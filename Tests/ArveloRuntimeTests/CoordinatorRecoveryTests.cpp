@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorRecoveryTests.cpp: the recovery file, restore(), recovery from a file left by a
 // run that crashed, the last layout, and the diagnostics file, on the simulated desktop.
 #include "CoordinatorScene.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorRefreshTests.cpp: construction (state directory, saved layouts, gap), the beat,
 // and the refresh rules: coalesced completions, the untrusted refresh, a scan dropped because
 // an apply happened meanwhile, displays and workspaces, the other window manager.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorSavedLayoutsTests.cpp: saving the layouts into numbered slots and recalling them:
 // the file, the three matching passes (same key, same window, same application), the single
 // display fallback, the Space test for candidates and the docking of unmatched windows.

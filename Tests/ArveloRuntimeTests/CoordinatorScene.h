@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorScene.h: a coordinator on the simulated desktop, for scenario tests: build the
 // displays and windows, start the coordinator, let its scans run and merge, and read back
 // frames, state files and the status line.

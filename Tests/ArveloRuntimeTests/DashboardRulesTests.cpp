@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DashboardRulesTests.cpp: the dashboard's rules as tables: which header buttons and banners
 // show or are enabled for each combination of the coordinator's flags, the docking row's
 // target choices, the gap slider's steps, the saved-layout slots; and the coordinator

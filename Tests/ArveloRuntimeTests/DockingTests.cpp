@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DockingTests.cpp: the user's placements: a drop at a display edge (a third beside the
 // desktop leaf), a floated window left alone from then on, an excluded application remembered
 // across launches, and a docked window nudged by a drag.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DragDockingTests.cpp: docking by dragging on the simulated desktop: the user drags windows by
 // their title bars (the window manager moves them, the global monitor reports the mouse), the
 // drag controller's rules (gate, Shift, the 6-point move test, 0.05 s sampling, the trace, the

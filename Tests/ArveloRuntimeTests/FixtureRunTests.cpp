@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FixtureRunTests.cpp: the fixture runs on the simulated desktop, whole runs in virtual time:
 // the integration verification's verdict and report (passing on the demo desktop, failing
 // without a miniature or after a pointer motion, the motions counted, the early failures, a

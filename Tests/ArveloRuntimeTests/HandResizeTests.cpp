@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HandResizeTests.cpp: a hand resize on plain trees: which edges become seam moves and where
 // in the world they land, which split each move takes, and which window makes room.
 #include <gtest/gtest.h>

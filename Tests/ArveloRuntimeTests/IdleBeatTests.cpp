@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // IdleBeatTests.cpp: what the beat costs while nothing happens, and how soon it follows what
 // does: a quiet beat reads nothing of windows whose facts no notification changed and leaves
 // the diagnostics file alone, the file is written at most once per beat, and a window that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // NavigationHistoryTests.cpp: the back and forward lists on their own: the cap on the steps
 // kept, what going back and forward hands out and keeps, and that recording forgets the steps
 // ahead.

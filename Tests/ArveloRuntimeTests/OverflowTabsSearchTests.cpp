@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OverflowTabsSearchTests.cpp: the overflow searches on plain trees, solved by the real solver
 // on a bare screen without gap: which window is tabbed away and behind which tile, which tab
 // gets a tile of its own again and where, and what is never moved.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OverflowTabsTests.cpp: a window that cannot shrink to its tile is tucked into a neighbour's
 // tab group (the neighbour stays in front) and comes back to a tile of its own once there is
 // room for it again; windows placed by hand are never tucked away.

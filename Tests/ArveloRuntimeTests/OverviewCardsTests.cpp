@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OverviewCardsTests.cpp: the spatial canvas's logic: the five drop zones at their borders,
 // pinches, the cards made from the coordinator (empty state, tab groups, fallbacks, bad
 // titles, many windows) and a card drag whose window goes away before the drop.

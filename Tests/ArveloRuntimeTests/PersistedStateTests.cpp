@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PersistedStateTests.cpp: the JSON forms of WorkspaceState, SavedView and RestoreEntry:
 // exact member names and order, optional members left out, rectangles and dates, and the
 // strict reading that rejects a whole value for one bad member.

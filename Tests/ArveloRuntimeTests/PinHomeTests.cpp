@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinHomeTests.cpp: a pinned window's home is taken from its tree and puts it back in its tab
 // group at its old position, or beside its old sibling with the old ratio, also when the tree
 // changed meanwhile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinnedWindowTests.cpp: a pinned window leaves the arranged layout at once and, unpinned,
 // comes back with the next beat to where it was: the same split side with the same ratio, or
 // the same tab position in its group.

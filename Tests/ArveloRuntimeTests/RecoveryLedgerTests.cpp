@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RecoveryLedgerTests.cpp: the recovery file's owner on a real temporary folder: the earlier
 // run's entries and how windows claim them, what a write holds, and when the file goes.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SavedLayoutMatchingTests.cpp: pairing a saved layout's windows with live ones: the same key
 // first, then the same application and title, then the same application; each live window
 // taken once, in list order, for the saved keys in text order.

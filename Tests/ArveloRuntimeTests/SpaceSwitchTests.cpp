@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SpaceSwitchTests.cpp: each Space of a display keeps its own arrangement: switching away
 // stores it, a Space seen for the first time is arranged afresh, switching back brings the
 // stored one back without the windows that left meanwhile.

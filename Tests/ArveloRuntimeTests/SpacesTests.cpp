@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SpacesTests.cpp: the Space a display shows and the Spaces of a window, and their answers
 // where the platform cannot tell.
 #include "Arvelo/Windows/Spaces.h"

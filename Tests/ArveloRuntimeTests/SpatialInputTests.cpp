@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SpatialInputTests.cpp: the spatial canvas's event tap on the simulated desktop: its decisions
 // for each event (click holds, Shift-drag framing, double clicks on title strips and on the
 // bare desktop), the gate it keeps open on the tap, and what reaches the other programs.

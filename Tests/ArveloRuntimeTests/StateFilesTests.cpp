@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StateFilesTests.cpp: the state file store with damaged input: corrupt, truncated, wrongly
 // typed and huge files read as absent with a log line naming the file and the reason, and a
 // damaged file is kept aside, not overwritten, when a new one is written; unchanged

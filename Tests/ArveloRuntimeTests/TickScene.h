@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TickScene.h: an arranged desktop driven beat by beat on the virtual clock, for the scenarios
 // of the tick and of what it calls (docking, drift, hand resizes, overflow tabs, Spaces, pins).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TickTests.cpp: the beat's pass on the simulated desktop: new windows docked beside the
 // largest tile, drift put back after the quiet time with bounded retries, a hand resize turned
 // into a seam move, the busy rule, zooming onto an oversized sheet, bringing forward the tab that

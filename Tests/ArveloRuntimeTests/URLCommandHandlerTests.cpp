@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // URLCommandHandlerTests.cpp: URLs handed to the program run their commands on the coordinator,
 // in order; the kit and window-map commands reach their hooks; bad strings do nothing.
 #include "CoordinatorScene.h"

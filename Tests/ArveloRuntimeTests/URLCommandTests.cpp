@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // URLCommandTests.cpp: which strings become which arranger command, and which are skipped.
 #include "Arvelo/Commands/URLCommand.h"
 

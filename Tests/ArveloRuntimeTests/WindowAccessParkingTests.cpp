@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowAccessParkingTests.cpp: parking a window outside an area (its spot, the avoided
 // rectangle, no rewrite once parked, a refused write), raising a window in its order of
 // steps with the fixture trace, closing a window and finding its sheet.

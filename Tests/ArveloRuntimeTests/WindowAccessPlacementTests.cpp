@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowAccessPlacementTests.cpp: placing a window: the staged write and its trace, the five
 // read-back checks and what stops them, learning a minimum size from a refused or accepted
 // size, and dry-run placement.

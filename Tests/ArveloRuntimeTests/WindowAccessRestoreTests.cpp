@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowAccessRestoreTests.cpp: putting windows back at their original frames: the restore
 // write, minimizing again, the three checks 0.3, 0.4 and 0.5 s apart, what ends them, and an
 // original frame kept until a read-back shows the window back there.

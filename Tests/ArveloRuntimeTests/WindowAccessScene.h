@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowAccessScene.h: a simulated desktop with one 1440 × 900 display and a window table
 // over it, for the window access and scan tests: scan and merge in one call, and find the
 // record of a scripted window.

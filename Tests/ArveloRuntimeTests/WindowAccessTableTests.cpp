@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowAccessTableTests.cpp: the window table: which applications are scanned, how a scan
 // is merged (records kept, refreshed, dropped, sorted), a record's identity, and the scanner
 // diagnostics file of fixture mode.

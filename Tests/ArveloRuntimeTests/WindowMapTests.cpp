@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMapTests.cpp: the window map's geometry (panel, panes, row pitch, the minimised strip)
 // for a full HD display and a small one, and the map on the simulated desktop: what it lists,
 // what choosing a row does, the keyboard, and closing it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowPicturesTests.cpp: window pictures on the simulated desktop: what a pass photographs
 // and stores, what it skips, what it says on the status line, the cache kept to the window
 // table, turning pictures on, and how often the beat takes them.

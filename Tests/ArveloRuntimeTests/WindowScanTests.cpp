@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowScanTests.cpp: which windows the scan keeps, which processes it marks as failed, the
 // keys it gives, its window-number matching without the private call, and its diagnostics.
 #include "WindowAccessScene.h"

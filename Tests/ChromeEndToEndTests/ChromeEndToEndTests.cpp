@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeEndToEndTests.cpp: the chrome on a virtual X desktop with openbox, over the fixture
 // application's three windows as the real arvelo tiles them (the large-minimum window shares a
 // tile with another as its tab). The tab bar sits directly above its shown window in the

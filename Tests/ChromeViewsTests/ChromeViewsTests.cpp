@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeViewsTests.cpp: the chrome's views offscreen: a tab clicked, dragged and cancelled with
 // Escape, its glyphs on hover (a press on a glyph is no press on the tab), the header's own
 // presses, the seam handle's fractions, the miniature tile following the pointer and put back

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ContractDesktop: the simulated desktop scripted to look like the Xvfb desktop the real cases
 // run on (one 1920x1080 display with a 24-pixel tray at the bottom, the fixture application's
 // three windows, xlogo), and the real desktop driven through the X11 backend.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ContractDesktop: a desktop the contract cases run on, the simulated one or a real X server
 // with its window manager, offered through the same few calls: the platform services, opening
 // the fixture application or xlogo, waiting (virtual time on the simulation, bounded polling

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform contract: what the arranger relies on of every backend, checked case by case on
 // the simulated desktop and on a real X server with openbox. A case that passes on one and
 // fails on the other shows where the simulation has drifted from the real desktop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real desktop's own arrangements: the fixture application's life (it ends when its
 // windows are closed, or on SIGTERM), and two monitors made from one screen (run by the
 // two-monitor entry of this binary, under scripts/with-xvfb --monitors 2).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults only a real X server shows: a window destroyed while it is being read or written, a
 // server that stops answering (another client grabbed it), reads from several threads at once,
 // and a connection that breaks. None may crash, hang past its time-out or go unreported.

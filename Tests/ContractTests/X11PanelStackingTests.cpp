@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Panel stacking on a real X server with openbox: a panel restacked directly above a managed
 // window's frame, nothing sent when it already sits there, floating and pop-up panels put back
 // in front, floating panels kept below a managed pop-up window of ours while it shows, a window that closed leaves its panel alone, the empty input shape, the compositor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Contract tests' entry: a Qt event loop for the real desktop's scheduler, then the tests.
 #include <QCoreApplication>
 

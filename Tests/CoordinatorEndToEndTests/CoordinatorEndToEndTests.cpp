@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorEndToEndTests.cpp: a coordinator on a real X server with openbox arranges the
 // fixture application's three windows so that none overlaps another, then restore() puts
 // each back at the frame it had before, as the X server reports them; a terminal is laid out

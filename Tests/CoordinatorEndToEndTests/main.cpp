@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The end-to-end tests' entry: a Qt event loop for the real desktop's scheduler, then the tests.
 #include <QCoreApplication>
 

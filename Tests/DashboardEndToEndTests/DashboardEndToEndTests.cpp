@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DashboardEndToEndTests.cpp: the overview and the dashboard on a virtual X desktop
 // (scripts/with-xvfb): with three standard X programs tiled, a second arvelo started with
 // "arvelo://overview" opens the overview window; clicking a card there focuses that tile (its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DashboardViewsTestMain.cpp: runs the dashboard and overview tests inside one QApplication
 // (offscreen unless the environment picks a platform), in the Fusion style so screenshots look
 // alike on every machine, with the Adwaita icon theme.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DashboardViewsTests.cpp: the dashboard and the overview as a user meets them, offscreen on
 // the simulated desktop: the header and banners follow the coordinator's flags, a change
 // redraws only its part, the docking row, the gap slider and the list act on the coordinator,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMapPanelTests.cpp: the window map's panel as a user meets it, offscreen over the
 // simulated desktop: it is the size its layout says, a click on a row picks that row's window
 // (a hidden tab is selected in its tile), the arrow keys light the rows up and Return chooses,

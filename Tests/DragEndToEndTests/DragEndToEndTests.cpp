@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DragEndToEndTests.cpp: docking by dragging on a virtual X desktop with openbox: the fixture
 // application's three windows tiled by the real arvelo, and the user, played by xdotool,
 // dragging them by their title bars (a press, relative moves, a release: relative moves make

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ArveloHome.cpp: making, describing and removing the temporary arvelo home.
 #include "ArveloHome.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ArveloHome.h: a private temporary home for the arvelo processes of one test: its XDG
 // folders, the environment that points arvelo at them, and the files (logs) written there.
 // The folder goes when the home does.

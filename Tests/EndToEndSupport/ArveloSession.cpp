@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ArveloSession.cpp: starting programs and arvelo in the session, and describing frames.
 #include "ArveloSession.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ArveloSession.h: one end-to-end test's world on the X desktop it runs on: a private arvelo
 // home, the programs the test started (stopped when the session ends, before the home goes),
 // and the probe that reads back what the X server shows.

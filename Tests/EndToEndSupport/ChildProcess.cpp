@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChildProcess.cpp: posix_spawnp with an adjusted environment and log file (safe in a test
 // process that runs threads), signals, and waiting with a deadline.
 #include "ChildProcess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChildProcess.h: a program an end-to-end test starts (arvelo, the fixture application, xlogo,
 // xdotool): its own environment and log file, signals, a bounded wait for its exit status,
 // and a stop that never waits without bound when the handle goes away.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ScreenPixel.cpp: shell output through popen, and a one-pixel and a whole `import` of the root
 // window.
 #include "ScreenPixel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ScreenPixel.h: reading the desktop the way a person would check it: the standard output of a
 // shell tool (bounded by `timeout`), and one pixel or the whole of the screen as ImageMagick's
 // `import` reads it, as colours compared with a tolerance.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Wait.cpp: bounded polling, plain or with the Qt event loop running between the questions.
 #include "Wait.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Wait.h: the one way end-to-end tests wait on a real desktop: ask a condition again and again
 // until it holds or a deadline passes, with or without running this process's Qt event loop.
 #pragma once

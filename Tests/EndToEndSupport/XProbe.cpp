@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // XProbe.cpp: reads the client list, classes, titles, states and frames from the X server.
 #include "XProbe.h"
 

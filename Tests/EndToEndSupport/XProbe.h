@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // XProbe.h: what the X server says about the desktop, read the way a user would see it: the
 // managed client windows with their class and title, and their visible frames (client geometry
 // in root coordinates grown by the window manager's frame extents, less a client-side-decorated

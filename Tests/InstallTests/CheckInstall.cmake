@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the build into PREFIX and checks what landed there: `arvelo` without debug sections
 # or a symbol table (the build's copy keeps them), the icon and both desktop entries.
 # Expects BUILD_DIR, PREFIX and READELF.

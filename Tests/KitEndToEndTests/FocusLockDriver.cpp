@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FocusLockDriver.cpp: a small program that holds the kit's focus lock on a real X11 desktop,
 // for the end-to-end tests: it locks the application in front once it starts (arguments: the
 // identifiers the user allows) and prints "locked <pid>" when it holds the lock, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitEndToEndTests.cpp: the kit on a virtual X desktop (Xvfb + openbox, started by
 // scripts/with-xvfb): with the focus lock on the fixture application, activating xlogo through
 // the window manager is pushed back so the fixture is active again, while an allowed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitWindowsScene.h: the kit's shared objects over a simulated desktop, a window context for
 // the kit's windows (with a login item in a temporary folder and a fixed list of installed
 // applications), and helpers to press keys and find widgets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OnboardingTests.cpp: the welcome guide: one window, closing marks onboarding completed and
 // releases its polling claim, "Done", the try-it wording and the activity dot.
 #include "KitWindowsScene.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PreviewStreamViewTests.cpp: a pin's preview view rendered offscreen: the frame stretched over
 // the whole view, the border in the palette's highlight colour (and none when it is off), the
 // picture faded only where the panel is translucent, a frame shorter than its size ignored;

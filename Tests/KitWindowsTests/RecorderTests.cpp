@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RecorderTests.cpp: Qt key events to stored key codes and back, and the shortcut recorder
 // driven by key and mouse events: recording, the hint and its time, cancelling, clearing, the
 // clear zone, focus moves and the shared recording flag with its notification.

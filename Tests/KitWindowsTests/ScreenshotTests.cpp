@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ScreenshotTests.cpp: every settings tab, the chooser and the welcome guide rendered
 // offscreen in a light and a dark palette, with a caption, an error and a hint on show, saved
 // as screenshots/kit-<what>-<light|dark>.png for people to look at. The test checks only that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SettingsWindowTests.cpp: the settings window (one per controller, tabs by raw value, the
 // polling claim) and the behaviour of each tab over the shared settings, activity and
 // permissions objects.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MapEndToEndTests.cpp: the window map on a virtual X desktop with openbox and the real arvelo.
 // With the map's switch on, Ctrl+Alt+W opens the map ("Windows") and it takes the keyboard;
 // clicking a window's row raises that window (_NET_ACTIVE_WINDOW says so) and closes the map;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BridgeTests.cpp: the bridge's process-wide state over stand-in devices: gestures reach the
 // main queue and then the callback; a stop or a new start between recognition and delivery
 // drops the gesture; a second start leaves one registration per device; a machine without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ContactFrameDecoderTests.cpp: recorded evdev event sequences decoded into contact frames:
 // slots and tracking ids, positions normalised by the axis ranges, report times, SYN_DROPPED
 // and its resync, and slots beyond the device's count.

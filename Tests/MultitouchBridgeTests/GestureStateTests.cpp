@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GestureStateTests.cpp: the three-finger state machine over sequences of timed frames.
 #include "MultitouchBridge/MultitouchBridge.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ReaderThreadTests.cpp: the reader thread's poll() loop over pipes standing in for touchpads:
 // frames from every device reach the sink, a device that goes away is dropped while the others
 // are read on, a stop wakes the thread at once, and devices made in or removed from the watched

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // NavEndToEndTests.cpp: the arranger's hot keys and URL commands on a virtual X desktop
 // (scripts/with-xvfb): with three standard X programs tiled, Control+Alt+Down over a tile zooms
 // onto it so its window fills the display, Control+Alt+Up steps out again, a second arvelo

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PicturesEndToEndTests.cpp: window pictures on a real X server with openbox: the fixture
 // application's three windows, set apart so none covers another, are captured through
 // Composite; each picture shows its window's colour where ImageMagick's `import` of the screen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinPanelEndToEndTests.cpp: a pin's preview panel on a real X server with openbox. The panel
 // controller, over Qt panels filled by the preview views, shows one picture exactly over an
 // xlogo window: the screen shows the picture there (opaque without a compositing manager,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview panel's end-to-end tests' entry: a Qt widget application on the test's X server,
 // then the tests.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinManagerEndToEndTests.cpp: the real `arvelo` pinning xlogo on a virtual X desktop with
 // openbox. Super+Alt+P over the arranged xlogo pins it: the pin goes live, a preview panel of
 // arvelo's lies over xlogo, and the arranger gives xlogo's tile to the other window; pressing it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinsEndToEndTests.cpp: pins on a real X server with openbox. A live stream of a fixture window
 // delivers frames whose pixels are the window's as ImageMagick's `import` reads the screen; a
 // resize followed by the pin's new profile gives frames of the new size; a window that does not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKeysTests.cpp: the hot-key service on the simulated desktop: registration statuses, the
 // handler chain that lets two signatures share the keyboard, and releasing keys.
 #include "Platform/Sim/Desktop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PlatformValuesTests.cpp: the platform layer's value types and helpers: Accessibility values
 // and element hashes, notifications with many observers, and log sinks.
 #include "Platform/Accessibility.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QtDispatcherTests.cpp: the program's scheduler over Qt's event loop: work handed back from a
 // serial queue's thread runs on the main thread, in order, and invalidated timers stay quiet.
 // Only order and threads are checked, never durations.

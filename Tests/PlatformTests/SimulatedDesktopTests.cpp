@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimulatedDesktopTests.cpp: the simulated desktop's window behaviours that logic tests rely
 // on: late frames, refused sizes and writes, snapping back, slow and vanished windows, as read
 // through the platform services on the virtual clock.

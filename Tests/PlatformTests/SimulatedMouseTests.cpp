@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimulatedMouseTests.cpp: the simulated desktop's global mouse monitors as drag logic relies
 // on them: which events reach a monitor (by mask, never those of this program's own windows),
 // on the main queue, and the window manager's move and resize of a window pressed by its

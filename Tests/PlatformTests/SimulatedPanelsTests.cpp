@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated desktop's panels: listed under this program's process at their level's layer
 // while shown, ordered directly above a window, floating and pop-up panels kept in front, the
 // input shape and closing recorded, and nothing moved when a panel already sits right.

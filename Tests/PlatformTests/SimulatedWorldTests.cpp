@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimulatedWorldTests.cpp: what the simulated desktop's window server, screens, Spaces,
 // workspace and Accessibility tree answer, as the scan and the coordinator read them.
 #include "Platform/Sim/Desktop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UserDefaultsTests.cpp: the user defaults keep their types through the JSON document, are
 // rewritten atomically on every change, and read other programs' stores.
 #include "Platform/Files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // VirtualClockTests.cpp: the virtual clock's ordering rules, which every timing test relies on.
 #include "ArveloCore/Geometry.h"
 #include "Platform/Sim/VirtualClock.h"

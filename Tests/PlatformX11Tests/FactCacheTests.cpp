@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fact cache: kept groups come back, a property change drops exactly its group, a configure,
 // map, unmap or reparent drops the place or map state of the window (of every window when it
 // is a top-level window's), a destroyed window is forgotten, and facts read across an

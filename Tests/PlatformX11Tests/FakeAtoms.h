@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FakeAtoms: an EWMH atom table with distinct made-up atom numbers, for rules tested without
 // an X server.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frame requests: the values sent to put a visible frame somewhere (decorations added by the
 // manager, a client-side shadow taken off, the client's border and gravity where a plain
 // ConfigureRequest is sent) and the ConfigureNotify answers that count as applied.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKeyNamingTests.cpp: what the hot keys' log lines say: a combination as the desktop writes
 // it, the keys that carry a symbol in a keyboard mapping, and which window manager's stock
 // configuration holds a combination.

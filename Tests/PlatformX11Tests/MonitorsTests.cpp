@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Visible frames: a monitor less the room docks reserve with their struts, partial struts
 // counting only on the monitors their span touches; and the flip to the bottom-left space.
 #include "Platform/X11/Monitors.h"

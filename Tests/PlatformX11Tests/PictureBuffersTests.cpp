@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PictureBuffersTests.cpp: captured pictures reuse the memory of pictures that are gone, never
 // that of a picture still in use, and never a buffer far larger than the picture.
 #include "Platform/X11/PictureBuffers.h"

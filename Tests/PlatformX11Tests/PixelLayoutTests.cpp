@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PixelLayoutTests.cpp: converting the X server's pixels of 16-, 24-, 30- and 32-bit visuals,
 // in either byte order and with padded rows, into ARGB.
 #include "Platform/X11/PixelLayout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding window properties: text in UTF-8 or Latin-1, terminating NULs, the two halves of
 // WM_CLASS, and 32-bit lists.
 #include "Platform/X11/PropertyValue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RawInputTests.cpp: decoding the XInput2 events of the raw observation: raw presses, releases
 // and motion of this extension only, and pinches with their position, scale and modifiers;
 // and the modifier flags of X key masks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How client windows appear to Accessibility: roles, subroles, the window a transient belongs
 // to, settable position and size, close buttons, and which windows make an application regular.
 #include "FakeAtoms.h"

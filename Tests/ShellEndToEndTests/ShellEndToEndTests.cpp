@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ShellEndToEndTests.cpp: the real `arvelo` on a virtual X desktop (Xvfb + openbox, started by
 // scripts/with-xvfb) with the fixture's windows, xlogo and xeyes: it tiles the ordinary
 // programs (or, in fixture mode, only the fixture's windows) without overlap, a SIGTERM puts

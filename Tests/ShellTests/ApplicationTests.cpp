@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationTests.cpp: the application delegate on the simulated desktop: the launch sequence
 // and its permissions rule, the workspace observers, the menu's state and actions, and the
 // quit path (the deferred first quit, the 1.5 s retry, the session that ends) on the virtual

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LaunchArgumentsTests.cpp: what a command line asks of `arvelo` before anything starts:
 // usage, version, a refusal of what it does not know, or a run.
 #include "Arvelo/Shell/LaunchArguments.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoginItemTests.cpp: "Open at Login" as an XDG autostart entry: written with the program's
 // path quoted for its Exec line, read back as enabled, switched off, and removed.
 #include "Arvelo/Shell/LoginItem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PermissionsWindowTests.cpp: the permissions window on the simulated desktop: its rows tell
 // the desktop's true state and follow it within a poll, closing it any way records that it was
 // seen, and every text it shows is true on this desktop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ShellTestMain.cpp: runs the shell's tests inside one QApplication (offscreen unless the
 // environment picks a platform), so widgets, sockets and notifiers have their event loop.
 #include <QApplication>

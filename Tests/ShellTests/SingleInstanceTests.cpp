@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SingleInstanceTests.cpp: the lock that makes one launch the running instance, the handover
 // of a later launch's arguments over the local socket, and the handover's wire form.
 #include "Arvelo/Shell/SingleInstance.h"

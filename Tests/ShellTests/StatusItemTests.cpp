@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StatusItemTests.cpp: the Qt menu the status item shows, rendered from the menu model:
 // titles as written, check marks, tool tips, shortcut texts, submenus, and actions.
 #include "Arvelo/Shell/StatusItem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StatusMenuTests.cpp: the status menu's titles, order, states, key equivalents and the
 // saved-layout submenus, read from the menu model.
 #include "Arvelo/Shell/StatusMenu.h"

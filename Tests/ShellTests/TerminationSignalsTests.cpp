@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TerminationSignalsTests.cpp: SIGTERM and SIGINT reach the main loop as events instead of
 // ending the process.
 #include "Arvelo/Shell/TerminationSignals.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RectChecks.h: comparisons of frames that several test binaries share: whether any two of a set
 // overlap by more than a hairline, and whether two frames agree within a tolerance.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TapEndToEndTests.cpp: the spatial canvas's event tap on a virtual X desktop with openbox and
 // the real arvelo arranging the fixture's three windows. A double click (xdotool) on an
 // arranged window's title strip focuses its tile (the window then fills the work area, read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AppSettingsTests.cpp: loading, normalising, migrating and saving the kit's settings, the
 // shortcut texts, and the one-time import of the standalone kit's settings.
 #include "KitScene.h"

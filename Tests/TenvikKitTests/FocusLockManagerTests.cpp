@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FocusLockManagerTests.cpp: the focus lock's decisions on the simulated desktop and its
 // virtual clock: locking, the 50 ms push back, allowed applications pausing the lock, the
 // temporary allowance, termination, and a window manager that refuses or ignores the pushes.

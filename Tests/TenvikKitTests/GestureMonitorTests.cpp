@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GestureMonitorTests.cpp: the gesture monitor over stand-in touchpads on the virtual clock:
 // gestures arrive on the main queue, each kind is debounced for 0.35 s on its own, a stop
 // before delivery drops the gesture, and a machine without touchpads is unavailable. With the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKeyManagerTests.cpp: the kit's hot keys on the simulated desktop: ids handed out and never
 // reused, presses of old ids ignored, the arranger's signature declined, failures kept as the
 // last registration error while the other keys still work.

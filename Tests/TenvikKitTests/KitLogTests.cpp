@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitLogTests.cpp: the kit's log: the file's line format, private details kept out of it, the
 // switch that follows the debug-logging setting, emptying past the size limit, a folder that
 // cannot be made, and whole lines from many threads at once.

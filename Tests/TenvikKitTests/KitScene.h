@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitScene.h: a simulated desktop for the kit's tests: the settings over its defaults, a
 // captured kit log, a few applications (the fixture, xlogo, a password manager), and a
 // workspace that can refuse or ignore activation requests the way a window manager might.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitSymbolsTests.cpp: the status image table, every row drawn as a monochrome image that a
 // tray can tint, with its description; and the menu symbols.
 #include "TenvikKit/Views/KitSymbols.h"

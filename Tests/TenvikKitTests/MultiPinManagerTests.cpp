@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MultiPinManagerTests.cpp: every pin as the kit controller sees it, on the simulated desktop:
 // toggling over the front window, the summary line, a failed pin kept until the next toggle,
 // duplicates, Release All, the front-window filter, this program in front, callbacks that

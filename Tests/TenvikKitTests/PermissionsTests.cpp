@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PermissionsTests.cpp: permission polling with one timer for both windows, requests, the
 // refresh on this program's own activation, and launch at login over the shared autostart
 // entry, including a folder that cannot be written.

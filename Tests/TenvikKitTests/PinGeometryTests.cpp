@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinGeometryTests.cpp: the backing scale of a pinned window over one or more displays, the
 // capture profile's rounding, clamping and frame-rate rules, profile and display equality, and
 // the request gate's wrap-around.

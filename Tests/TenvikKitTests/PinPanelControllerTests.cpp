@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinPanelControllerTests.cpp: a pin's preview panel on the simulated desktop: the panel over
 // its window at the floating level, the click-through interaction (the owner's answer, the
 // panel behind the real window letting the mouse through), the exit rule with its 8-point

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinScene.h: a simulated desktop for pin tests: one 1920 × 1080 display, an editor with one
 // large window in front, this program's own application, the kit's settings and permissions,
 // captures that answer on the next turn of the main queue, and, when asked, a window list

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinStreamTests.cpp: the live stream's state machine over the simulated capture backend, whose
 // start, reconfigurations and stop the tests answer: a second start, a stop during the start,
 // collapsed profile requests, the capture ending by itself (once, whatever follows), failed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinTestAccessibility.h: the simulated Accessibility service with a few faults the pin tests
 // need: reads of chosen attributes of chosen windows fail, an action fails, and observers
 // refuse chosen notifications (as applications that do not grant them).

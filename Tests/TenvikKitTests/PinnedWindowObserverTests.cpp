@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinnedWindowObserverTests.cpp: watching a pinned window on the simulated desktop: what is
 // registered when the application grants or refuses notifications, restarts and stops, the
 // minimised state, and that an observer destroyed while live leaves nothing behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SettingsLogicTests.cpp: the Qt-free logic behind the kit's settings windows: the shortcut
 // recorder's key rules, timed flags with generations (the recorder's hint, the guide's
 // activity dot) on the virtual clock, desktop-entry parsing and the applications folders,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TenvikControllerTests.cpp: the kit controller on the simulated desktop: the menu items, tool
 // tip and status image for each focus and pin state, actions from hot keys, gestures, menus and
 // URLs (and none while a shortcut is recorded), re-registering the hot keys only when a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TenvikKitTestMain.cpp: runs the kit's tests inside one QGuiApplication (offscreen unless the
 // environment picks a platform), which the drawn symbols need.
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMatcherTests.cpp: the choice among an application's capturable windows as a table of
 // cases (front-most capturable window, active window, title and frame scores with their
 // thresholds, ties, no common owner), and title normalisation.

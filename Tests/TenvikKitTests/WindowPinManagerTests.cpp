@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowPinManagerTests.cpp: one pin on the simulated desktop: its start and the texts it shows,
 // every way it fails (torn down before its owner hears of it), superseded attempts and stale
 // stream failures, unpin and stop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowPinTrackingTests.cpp: an active pin following its window on the simulated desktop's
 // virtual clock: the refresh interval with and without the window list's news and an
 // Accessibility observer, the visibility rule and the frame rate it gives, the capture size,

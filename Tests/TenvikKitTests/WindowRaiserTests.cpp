@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowRaiserTests.cpp: finding and raising a pinned window's real window on the simulated
 // desktop: the frame pass with its 180-point limit and ties, the title pass, failures and their
 // log lines, the activation and focus writes, and the 0.1 s time-out on every request.

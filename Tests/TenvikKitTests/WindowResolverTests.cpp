@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowResolverTests.cpp: choosing the window to pin on the simulated desktop: the size, layer
 // and screen filter, the choice through the window list, the snapshot from the window list or,
 // without one, from the capturable window, and the facts of a minimised or closed window.

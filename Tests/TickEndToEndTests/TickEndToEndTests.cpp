@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TickEndToEndTests.cpp: the real `arvelo` on a virtual X desktop (Xvfb + openbox, started by
 // scripts/with-xvfb) arranging xlogo windows: a window opened while the others are arranged is
 // docked, a tiled window dragged by its title bar with xdotool and dropped on its own tile leaves

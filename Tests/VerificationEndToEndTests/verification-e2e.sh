@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # verification-e2e.sh: arvelo's fixture runs against arvelo-fixture under a real window manager
 # on a full-size screen: the verification's failing path (arranging leaves every pane large, so
 # no miniature is left to press and the verdict is "failed", with every other measurement true)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowManagerEndToEndTests.cpp: the real `arvelo` under the window manager that
 // scripts/with-xvfb --wm started (openbox, xfwm4, fluxbox, icewm, i3, ...), with Xt programs
 // that have a 1-pixel client border (xterm, xclock, xlogo) and a GTK program that draws its own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ArveloCore/Geometry.h"
 
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Speed of the layout model's hot paths: solving a large tree for one display, the drop hit
 // test over a full display of tiles, and the JSON round trip of a large tree.
 #include "ArveloCore/Docking.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ArrangedScene.h: the simulated desktop the input benchmarks run on: one 2560 × 1440 display
 // with 12 windows of one application, arranged by a coordinator and left to settle.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DragBench.cpp: what the window drag controller costs on the main thread, on a simulated
 // display of 12 arranged windows: a drag step while no drag is armed (the button held in
 // another program), a step dropped by the 0.05 s sampling during a drag, and an accepted step

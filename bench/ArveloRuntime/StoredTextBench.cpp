@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StoredTextBench.cpp: putting a window identity in its stored form (valid UTF-8, bounded), as
 // every recovery write and every comparison with a file does: a plain title, a title with
 // bytes that are not UTF-8, and a 4 MiB title.

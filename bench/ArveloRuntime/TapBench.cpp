@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TapBench.cpp: the spatial canvas tap's decision on the main thread, on a simulated display of
 // 12 arranged windows: a plain press (the common case: decided from the event and the
 // coordinator's state, no window list), its release, and a Shift-press on a window (which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TickBench.cpp: the beat's pass when nothing changed, on a simulated display with 12 and 48
 // arranged windows (its own cost, without the scan), and the overflow-tab search of a crowded
 // display where one window does not fit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowScanBench.cpp: the window scan of a simulated desktop with 1,000 windows (50
 // applications of 20 windows), first seen and known, and the merge of such a scan into the table.
 #include "Arvelo/Windows/WindowAccess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CanvasBench.cpp: painting the spatial canvas with 50 cards, each with a window picture,
 // into an offscreen 960 x 560 image: the first paint (pictures converted and scaled) and the
 // repaints that follow (a hover, a pan or zoom step of the same cards, pictures reused).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeBuildBench.cpp: building one display's chrome for 12 tiles, 4 of them with two tabs
 // (4 tab bars, 11 seam handles): the controller's models alone, and with the Qt views in Qt
 // panels (offscreen). Clearing and rebuilding is what every apply does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // arvelo-dock-latency: times what arvelo does to the frames of a desktop where it arranges
 // windows, trial after trial, from the X server's events alone. Three kinds of trial:
 //   open      a new window (xlogo or xterm) is opened: from the map of its window manager frame

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MultitouchBridgeBench.cpp: the three-finger state machine per contact frame (a stream of
 // taps, presses and moves), and decoding a recorded stream of 10,000 evdev events of a
 // three-finger touchpad into contact frames.

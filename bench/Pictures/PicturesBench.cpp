@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PicturesBench: what window pictures cost on X11. Painter processes (this program started
 // again with --painter) each show one window of a plain colour. Measured:
 // - one picture of a 1920 × 1080 window through X11ScreenCapture, read through MIT-SHM and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinStreamBench: what a pin's live stream costs, on both of its paths. A painter process (this
 // program started again with --painter) shows a 1920 × 1080 window and repaints it continuously,
 // or not at all; the stream shows it at 30 fps at half size, either copied (frames read and

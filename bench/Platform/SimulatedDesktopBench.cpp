@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimulatedDesktopBench.cpp: the cost of the virtual clock and of reading a scan's worth of
 // attributes from the simulated desktop, which every logic test pays on each beat.
 #include "Platform/Sim/Desktop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BenchWindows: a minimal X client made with xcb (titles, class, pid, mapped windows).
 #include "BenchWindows.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BenchWindows: the client windows the X11 benchmarks read: processes of the benchmark program
 // itself, started again in a mode where each only opens ordinary windows and waits to be told
 // to stop; as many as a benchmark asks for.

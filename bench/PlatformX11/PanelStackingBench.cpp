@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PanelStackingBench.cpp: restacking 12 tab bars above their windows on a real X server (run
 // under scripts/with-xvfb): the pass the beat runs when every bar already sits right (one
 // QueryTree of the root, nothing sent), and the pass after the windows came forward without

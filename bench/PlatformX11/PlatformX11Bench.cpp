@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Speed of the X11 backend with 100 client windows of 20 processes: batched attribute reads,
 // the arranger's whole window scan (steady state and first sight), the window list, and one
 // plain read. Needs an X server with a window manager (scripts/with-xvfb).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowScanScalingBench.cpp: how the arranger's window scan grows with the number of windows
 // on a real X server (run under scripts/with-xvfb), with the window count as the benchmark's
 // argument (20, 100, 200 windows, each of its own process, as xlogo windows are). Beside the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // arvelo-tap-delay: how long the canvas's event tap holds a press back before the window under
 // the pointer gets it, on a desktop where arvelo arranges windows. It opens a window of its own
 // (an ordinary application window, so arvelo docks it), waits until arvelo has placed it, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TenvikKitBench.cpp: the cost of one line in the kit's log file with the file open (the
 // common case while debug logging is on), and of a message while it is off; and of reading
 // the installed applications' desktop entries, which the Focus tab does on the main thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeController.cpp: building, clearing and restacking the chrome panels of each display,
 // the drop preview, telling the miniature tiles of new pictures, and the callbacks of every
 // panel's view that report to the arranger.

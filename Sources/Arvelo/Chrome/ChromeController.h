@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeController.h: the chrome over the arranged windows: the panels of each display (the
 // zoom bar, miniature tiles, tab bars, seam handles) built from the layout and the scene the
 // arranger pushes, the one drop-preview panel, keeping tab bars stacked just above their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeHost.h: the view layer's side of the chrome: it fills a freshly made panel with its
 // view (tab bar, seam handle, miniature tile, zoom bar or drop preview) from the panel's
 // content, redraws a miniature tile whose picture changed, and measures the zoom bar's button.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeMetrics.cpp: the chrome's geometry and drawing rules.
 #include "Arvelo/Chrome/ChromeMetrics.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeMetrics.h: the geometry of the chrome's panels as pure functions: the tab bar's rows
 // and tab widths, the hover glyphs, the zoom bar's place, the seam handle's fraction and the
 // miniature tile's drawing rules (scale, veil, picture fit, placeholder hue, icon and title).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromePanel.cpp: a chrome panel's model operations, passed on to the platform's panel and
 // the view layer's hooks.
 #include "Arvelo/Chrome/ChromePanel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromePanel.h: one panel of the chrome drawn over the arranged windows (a tab bar, a seam
 // handle, a miniature tile, the zoom bar or the drop preview) as a model: what it shows and
 // the callbacks its view calls, where it is (top-left screen space), its level, above which

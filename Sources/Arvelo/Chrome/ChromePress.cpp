@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromePress.cpp: the shared press pattern of the chrome's views.
 #include "Arvelo/Chrome/ChromePress.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromePress.h: the press that every chrome view shares (tab, tab-bar header, miniature tile):
 // the record of where it started and whether it became a drag, and the one pattern of
 // callbacks it drives: begin at mouse-down, drag updates once the pointer has been more than

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HostedWindow.h: a window of this program (the overview, the dashboard) as the coordinator
 // sees it. The view layer creates the real window and fills in these operations; the window
 // is kept for the coordinator's life, so closing or hiding it only hides it.

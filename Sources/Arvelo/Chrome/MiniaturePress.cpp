@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MiniaturePress.cpp: the accessibility press of a miniature tile, and the panels' view names.
 #include "Arvelo/Chrome/MiniaturePress.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MiniaturePress.h: the press a screen reader or a UI script makes on a miniature tile: it is
 // traced (when the tile traces its input), then the tile's click action runs. Answers whether
 // an action ran, so a tile without one does not report a press that did nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ArrangerHotKeyTable.cpp: builds the arranger's hot-key list and maps a pressed id to its command.
 #include "Arvelo/Commands/ArrangerHotKeyTable.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ArrangerHotKeyTable.h: the arranger's fixed global hot keys (ids, key codes, modifier masks),
 // the command each id runs and the status texts of a failed registration. Pure data.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ArrangerHotKeys.cpp: registration, the press handler and the commands of the arranger's keys.
 #include "Arvelo/Commands/ArrangerHotKeys.h"
 

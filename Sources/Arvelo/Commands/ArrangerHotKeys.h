@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ArrangerHotKeys.h: the arranger's global hot keys at run time: registers the fixed table
 // under the 'ARVL' signature, keeps the window-map key in line with its user default, takes
 // presses of its own signature (declining the kit's) and runs each id's command on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // URLCommand.cpp: the syntax check, scheme and host extraction of "arvelo://" URLs and the
 // table from host to command. The generic URL syntax decides what counts as a URL at all.
 #include "Arvelo/Commands/URLCommand.h"

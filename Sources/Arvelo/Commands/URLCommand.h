@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // URLCommand.h: reads one "arvelo://<host>" string into the arranger command it names.
 // Pure text handling, no side effects: the shell's URL handler runs the command and logs
 // the reason when a string is skipped.

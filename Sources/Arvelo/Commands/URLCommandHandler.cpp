@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // URLCommandHandler.cpp: the command of each host, run on the arranger.
 #include "Arvelo/Commands/URLCommandHandler.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // URLCommandHandler.h: runs "arvelo://" URLs handed to the program (on its command line or by a
 // later launch): one command per URL, in the order given, on the arranger's current
 // selection. Strings that are not URLs of the scheme are logged and skipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Coordinator.cpp: construction of the coordinator (state directory, saved layouts, user
 // defaults, the recovery file of an earlier run, the controllers), the 0.7 s beat that drives
 // the refresh and tick loop, and the callback that re-applies when a minimum size is learnt.

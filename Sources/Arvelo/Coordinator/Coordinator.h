@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Coordinator.h: the arranger's one owner of arrangement state: the window table (through
 // WindowAccess), the displays, one WorkspaceState per display, the user's switches, the saved
 // layouts, the bookkeeping sets and the refresh loop. Its operations are spread over files by

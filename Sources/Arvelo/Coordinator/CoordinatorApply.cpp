@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorApply.cpp: apply(), the one place where the arranger turns the arrangement held
 // in `states` into window frames: each display is solved, every window it does not show is
 // parked beside it, every shown window is placed in its tile; then overflow tabbing may

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorArrange.cpp: "Set Windows": every movable window of the shown desktop is taken
 // from the last scan, its original frame remembered and written to the recovery file before
 // anything moves, and each display gets a fresh dwindle tree (a grid when a tile would be too

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorDiagnostics.cpp: "layout-diagnostics.json", a snapshot of what the arranger
 // believes (each display's tree and tiles) beside what the window server reports for each
 // managed window, with the last drop, the input traces and the state of the panels. Written

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorDocking.cpp: putting one window into a display's layout tree or taking it out
 // again: docking a newly seen window beside the largest tile (or back at its pinned home),
 // docking where the user dropped a window, floating a window, excluding an application, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorDragHost.cpp: each read and operation of the drag controller's view, answered by
 // the coordinator; nothing happens once the coordinator is gone.
 #include "Arvelo/Coordinator/CoordinatorDragHost.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorDragHost.h: the window drag controller's view of the coordinator: the few reads
 // and operations of WindowDragHost, answered by the coordinator (held weakly), its window
 // table, its chrome and its drop handling.

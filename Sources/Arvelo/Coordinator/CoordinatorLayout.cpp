@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorLayout.cpp: how every other part of the coordinator sees a display's layout on
 // screen: the solved tiles and seams of a display, its camera, the minimum sizes of the
 // windows, the misfit test, world rectangles, and small queries over the states.

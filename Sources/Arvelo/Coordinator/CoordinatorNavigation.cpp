@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorNavigation.cpp: the coordinator's camera and selection operations: focusing a
 // window or the desktop leaf, stepping out, showing everything, the back and forward history
 // of view positions, tab selection, minimising and closing from a tab, the overview and

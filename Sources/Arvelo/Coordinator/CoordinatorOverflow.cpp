@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorOverflow.cpp: overflow tabbing, called by apply() after each pass. The searches
 // are OverflowTabs' pure functions; here each display's tree is handed to them, solved as apply
 // solves it, and their outcome is stored with the `autoTabbed` bookkeeping.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorPins.cpp: pinned windows leave the arranged layout. Each one that sat in a tree
 // keeps a home there (see PinHome.h); once unpinned, the next tick sees it as an arrival and
 // dockArrival puts it back in that home.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorPruning.cpp: taking windows that went away (closed, minimised, moved to another
 // Space) and displays that were unplugged out of the layouts, and stopping the arrangement
 // when no display state is left; what quitting asks of the arranger.

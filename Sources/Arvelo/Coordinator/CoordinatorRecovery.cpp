@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorRecovery.cpp: getting the windows back: the original frames written to
 // "restore.json" before anything moves, restore() of every window, recovery from the file a
 // run that ended without restoring left behind, and the last layout in "last-view.json".

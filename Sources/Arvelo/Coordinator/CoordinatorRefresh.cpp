@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorRefresh.cpp: bringing the coordinator's picture of the world up to date: trust,
 // displays, the excluded applications, and the window table rebuilt from a background scan
 // whose result is merged on the main thread (or thrown away and retaken when the layout

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorResize.cpp: following a docked window that the user resized or moved by hand:
 // its new frame becomes seam moves (its tile takes the requested edges and its neighbours give
 // or take the room), windows the resize squeezed below their minimum are tabbed away, and the

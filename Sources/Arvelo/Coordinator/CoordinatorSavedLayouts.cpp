@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorSavedLayouts.cpp: the numbered layouts the user saves and recalls: saving every
 // display's tree with the identities of its windows, and recalling it on the live windows that
 // SavedLayoutMatching pairs with the saved ones.

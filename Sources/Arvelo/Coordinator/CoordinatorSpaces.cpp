@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorSpaces.cpp: following switches of Spaces (virtual desktops). Each display's shown
 // Space has its arrangement in `states`; the arrangements of Spaces not shown wait in
 // `otherSpaces` under "<display id>#<space id>" until the user returns to them.

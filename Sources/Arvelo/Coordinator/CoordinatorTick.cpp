@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CoordinatorTick.cpp: the coordinator's steady-state pass after every beat's refresh, and the
 // rebuild of every chrome panel from the current layouts. A tick makes at most one rearranging
 // correction (a Space switch, the stop, a re-apply after pruning, docking arrivals, a hand

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DiagnosticsInputs.h: everything "layout-diagnostics.json" is built from, as plain values.
 // Equal inputs give the same file (its time stamp aside): the coordinator keeps them up to date
 // field by field and solves the layouts and builds the JSON only when one of them changed.

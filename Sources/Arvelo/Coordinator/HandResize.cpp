@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HandResize.cpp: seam moves from a requested frame, placing seams in a tree, and the search
 // for a pane that takes in a squeezed window.
 #include "Arvelo/Coordinator/HandResize.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HandResize.h: the pure parts of following a docked window that the user resized or moved by
 // hand: the seam moves that the new frame asks for, moving the seams of a tree accordingly, and
 // the search for a pane that takes in a window the resize squeezed below its minimum. The

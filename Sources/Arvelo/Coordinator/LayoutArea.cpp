@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutArea.cpp: a display's screen area inset by half the gap, and gap-padded minimums as
 // world fractions of it.
 #include "Arvelo/Coordinator/LayoutArea.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutArea.h: the part of a display that its tiles fill, and the window minimums the solver
 // works with there. A display's visible frame is inset by half the gap on every side (the other
 // half lies between neighbouring tiles), and every minimum is padded by the whole gap before it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LayoutSearch.h: what the coordinator's pure tree searches (OverflowTabs, HandResize) are
 // given instead of the coordinator: a way to solve a display's tree as apply would, and the
 // test of whether a tile is too small for its shown window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // NavigationHistory.cpp: the back and forward lists and their cap.
 #include "Arvelo/Coordinator/NavigationHistory.h"
 

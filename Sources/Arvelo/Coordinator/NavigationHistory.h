@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // NavigationHistory.h: the back and forward lists of view positions behind the back and
 // forward commands. Recording a step keeps at most kLimit steps to go back to (the oldest is
 // dropped) and forgets the steps ahead; going back or forward moves one step between the

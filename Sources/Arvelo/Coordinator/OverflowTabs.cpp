@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OverflowTabs.cpp: the cost of a layout, the search for the best tab move and the search for
 // a tab that fits in a tile of its own again.
 #include "Arvelo/Coordinator/OverflowTabs.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OverflowTabs.h: the searches behind overflow tabbing, as pure functions of one display's
 // tree. A display whose tiles are too small for their windows moves one single-window tile
 // into another tile's tab group (that tile's window stays in front) when that lowers the

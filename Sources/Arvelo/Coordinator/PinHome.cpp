@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinHome.cpp: taking the home of a window that leaves its layout tree to be pinned, and
 // docking it back into that home when it returns.
 #include "Arvelo/Coordinator/PinHome.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinHome.h: where a pinned window came from in its display's layout tree (its tab group and
 // position, or its split side, sibling and ratio), and how to put it back there. Pure tree
 // code; the coordinator keeps one home per pinned window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SavedLayoutMatching.cpp: the three matching passes of a saved layout.
 #include "Arvelo/Coordinator/SavedLayoutMatching.h"
 

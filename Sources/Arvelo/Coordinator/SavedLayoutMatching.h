@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SavedLayoutMatching.h: which live window takes the place of each window of a saved layout.
 // Three passes over the saved keys in text order, each live window taken at most once and the
 // earlier window in the list first: the same key, then the same application and title, then

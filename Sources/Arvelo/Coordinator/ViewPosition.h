@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ViewPosition.h: one display's step in the camera navigation history: the window keys the
 // view framed, its preferred window and its camera. Not stored in any file.
 #pragma once

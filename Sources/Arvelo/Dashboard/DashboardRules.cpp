@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DashboardRules.cpp: the dashboard's visibility and enabled rules, the docking row's choices,
 // the gap slider's steps and the fallback labels.
 #include "Arvelo/Dashboard/DashboardRules.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DashboardRules.h: what the dashboard shows and allows, computed from the coordinator's
 // published flags and lists without Qt: which header buttons and banners are shown or enabled,
 // the choices of the docking row's "Target" picker and the node a dock button names, the gap

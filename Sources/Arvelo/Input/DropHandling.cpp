@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DropHandling.cpp: the display and destination under a point, the preview with its label,
 // and the tree edits of a window drop and of a group drop.
 #include "Arvelo/Input/DropHandling.h"

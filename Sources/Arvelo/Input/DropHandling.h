@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DropHandling.h: the arranger's drop handling: turns "this window (or this tile's group) is
 // dragged and the pointer is here" into a display and a dock destination, shows the labelled
 // drop preview through the chrome, and on release asks the arranger for the edit: a window

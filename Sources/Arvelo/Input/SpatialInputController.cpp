@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SpatialInputController.cpp: installing the spatial canvas's event tap, its gate, and its
 // decisions: click holds, framing, and the double clicks on title strips and the desktop.
 #include "Arvelo/Input/SpatialInputController.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SpatialInputController.h: the event tap of the spatial canvas. Its gestures over the user's
 // real windows and desktop: Shift-drag on the bare desktop (Shift-Option-drag anywhere) of an
 // arranged display frames an area; a double click in the title strip of an arranged window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowDragController.cpp: the monitor's events (the gate, the press that arms a drag, the
 // sampled drag steps, the release that drops or resizes, the Option-pinch), the move test,
 // and the trace lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowDragController.h: the watcher of native window drags by the title bar. It never moves
 // a window itself (the window manager does); it notes the managed window under the pointer at
 // a left mouse-down, looks at it at most every 0.05 s while the button is held, shows the drop

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowDragHost.h: what the window drag controller sees of the arranger: the gate's three
 // switches, the window records, the drag trace, the drop handling, the hand-resize entry, and
 // the two canvas gestures of a pinch. The coordinator hands the controller one of these

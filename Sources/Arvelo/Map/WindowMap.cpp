@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMap.cpp: opening the map from the arranger's state, closing it, choosing a row and
 // walking the rows with the keyboard.
 #include "Arvelo/Map/WindowMap.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMap.h: the window map's owner: for the display under the pointer a scaled map of its
 // tiles with a row per window (tabs included) and a strip of minimised windows; a row chosen
 // brings its window forward or selects its tab; Escape closes the map and gives the keyboard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMapLayout.cpp: panel size, panes, rows and the minimised strip.
 #include "Arvelo/Map/WindowMapLayout.h"
 

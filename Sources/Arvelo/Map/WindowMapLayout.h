@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMapLayout.h: the window map's geometry, computed from plain inputs: the panel's size
 // for a display and a screen, one pane per tile scaled into it with a row per window, and the
 // strip of minimised windows below. Positions are in the panel's content, origin top left.

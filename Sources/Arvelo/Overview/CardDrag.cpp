@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CardDrag.cpp: a card press, its drag threshold and its drop.
 #include "Arvelo/Overview/CardDrag.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CardDrag.h: one press on a card of the spatial canvas, followed until release: it is a
 // click until the pointer has moved 6 points, then a drag of the card's shown window. The
 // drag is dropped (ends without docking) as soon as the window leaves the window table, so a

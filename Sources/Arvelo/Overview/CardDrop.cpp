@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CardDrop.cpp: the five drop zones of an overview card.
 #include "Arvelo/Overview/CardDrop.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CardDrop.h: where a card dropped on another card of the spatial canvas docks: the outer
 // 22 % on the left or right splits beside it, then the outer 22 % at the top or bottom, and
 // the middle joins its tabs. The side bands win in the corners; a drop exactly on a band's

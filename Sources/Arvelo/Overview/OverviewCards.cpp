@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OverviewCards.cpp: the canvas's cards from the arranger's published model.
 #include "Arvelo/Overview/OverviewCards.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OverviewCards.h: the spatial canvas's content without Qt: the selected display's layout
 // solved into the canvas (a 14-point margin, the whole tree however the display's camera
 // stands) and one card per tile with everything a card shows: its frame, whether it stands

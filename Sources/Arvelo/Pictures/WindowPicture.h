@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowPicture.h: a picture of a window, taken for miniature tiles and the overview: its
 // pixels as 32-bit ARGB (0xAARRGGBB), row by row from the top, shared between copies so the
 // picture cache is cheap to copy, and the size in points it stands for (the window's frame).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowPictures.cpp: the picture pass, turning pictures on, and requests for pictures.
 #include "Arvelo/Pictures/WindowPictures.h"
 

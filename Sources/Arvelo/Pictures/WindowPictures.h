@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowPictures.h: taking the window pictures that the coordinator publishes in its picture
 // cache (previewImages): one pass photographs the windows one after another, a window per
 // turn of the main queue, skips a window that cannot be captured and goes on, tells the chrome

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Application.cpp: the launch sequence in its fixed order, the workspace observers, and the
 // fixture runs chosen by launch flags.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Application.h: the application delegate, the one object that ties the arranger and the kit
 // together. It owns the coordinator for the life of the process, runs the launch sequence in
 // its fixed order, builds the status menu and runs its actions, and answers every quit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationHost.cpp: runArveloApplication: the checks before anything starts (an X11
 // display, one instance per display), Qt's application object, the X11 services, and the Qt
 // pieces of the shell bound to the Application's callbacks, then the event loop.

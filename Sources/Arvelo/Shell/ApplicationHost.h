@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationHost.h: the program's start on a Linux desktop: refuse to run without an X11
 // display, one instance per user and display (a later launch hands over and exits 0), then
 // Qt's event loop with the X11 services, and the Qt pieces of the shell (tray, permissions

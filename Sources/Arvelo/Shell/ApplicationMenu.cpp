@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationMenu.cpp: what the status menu shows at each opening (saved layouts, the
 // switches, "Show Everything" when a view is zoomed), the status icon, and the menu actions.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationShortcuts.cpp: the delegate's part in the arranger's global hot keys (registered
 // at launch, released at termination) and in URL commands (run in the order given,
 // from the command line or handed over by a later launch).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationTermination.cpp: the quit path. The first quit while windows are arranged (or
 // still remember their original frames) is refused: the windows go back, and the quit is
 // issued again 1.5 s later, when it goes through. A session that ends is never held up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitWindowsHost.cpp: the kit windows' context and the controller's seam.
 #include "Arvelo/Shell/KitWindowsHost.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitWindowsHost.h: the kit's settings and onboarding windows in the running program: made
 // when the kit controller is created, plugged into its window seam, and torn down before Qt
 // goes. Installed applications come from the XDG applications folders of this session.

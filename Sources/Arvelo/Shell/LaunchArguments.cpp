@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LaunchArguments.cpp: the flags `arvelo` knows, the check of every argument, and the usage
 // and version texts.
 #include "Arvelo/Shell/LaunchArguments.h"

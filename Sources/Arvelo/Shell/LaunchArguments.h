@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LaunchArguments.h: what `arvelo` was asked to do by its command line, decided before
 // anything starts: print the usage or the version, refuse an option or URL it does not know,
 // or run (or hand over to the running instance) with the flags and arvelo:// URLs given.

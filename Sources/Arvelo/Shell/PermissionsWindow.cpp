@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PermissionsWindow.cpp: builds the permissions window (header, the desktop's requirement
 // rows, "Done"), keeps the rows in step with the desktop, and records that it was seen.
 

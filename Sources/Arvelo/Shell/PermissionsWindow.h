@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PermissionsWindow.h: the window that shows what this desktop offers the program (an X11
 // session, an EWMH window manager, a compositing manager, access to the touchpad), each with
 // its true state, what it enables and how to get it, read again every second while it is

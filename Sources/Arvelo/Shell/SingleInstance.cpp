@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SingleInstance.cpp: the lock file, the local socket of the running instance, and the
 // handover of a later launch's arguments to it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SingleInstance.h: one running arranger per user and X display. The first launch takes an
 // exclusive lock on a file in the user's runtime folder and then listens on a local socket
 // next to it; a later launch finds the lock taken, hands its arguments over the socket and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StatusIcon.cpp: paints the three-rectangle symbol.
 
 #include "Arvelo/Shell/StatusIcon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StatusIcon.h: the program's symbol, three grouped rectangles (one tall on the left, two
 // stacked on the right), drawn at any size for the status item and the permissions window.
 #pragma once

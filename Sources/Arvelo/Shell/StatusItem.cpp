@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StatusItem.cpp: the tray icon and the rendering of the menu model into Qt menus: titles,
 // check marks for items that are on, tool tips, and key equivalents in the shortcut column.
 

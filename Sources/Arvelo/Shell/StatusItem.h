@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StatusItem.h: the status item on the desktop's panel: a tray icon with a tool tip, whose menu
 // is rebuilt from the menu model every time it is about to open (or the icon is clicked).
 #pragma once

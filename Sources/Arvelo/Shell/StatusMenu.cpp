@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StatusMenu.cpp: lays out the status menu: the arranger's commands, the saved-layout submenus,
 // the window-map switch, the kit's items, "Open at Login" and "Quit Vomira", in that order.
 

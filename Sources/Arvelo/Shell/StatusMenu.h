@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StatusMenu.h: the status item's menu as plain values, and the one function that lays it out
 // (titles, order, states, key equivalents, the saved-layout submenus) from the arranger's state.
 // The tray view renders these values; tests read them without a tray.

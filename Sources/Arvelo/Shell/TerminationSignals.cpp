@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TerminationSignals.cpp: the self-pipe behind the termination signals: the async-signal-safe
 // handler, and the notifier that hands each signal to the main loop.
 

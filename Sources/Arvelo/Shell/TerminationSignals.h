@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TerminationSignals.h: turns SIGTERM and SIGINT into events of the main loop. A handler that
 // only writes the signal's number into a pipe replaces the default action (so the signal no
 // longer kills the process); the main loop reads the pipe and runs onSignal there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DisplayInfo.cpp: making a display's key and top-left frames from a platform screen.
 #include "Arvelo/State/DisplayInfo.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DisplayInfo.h: one display as the coordinator sees it: its key (the screen number in
 // decimal, "0" when unknown), its name, its visible and full frames in the top-left screen
 // space, and the platform's screen it was made from.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RecoveryLedger.cpp: the recovery file's reads, writes and deletes, and the earlier run's
 // entries waiting to be claimed.
 #include "Arvelo/State/RecoveryLedger.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RecoveryLedger.h: the one owner of the recovery file "restore.json": every read, write and
 // delete of it, and the entries an earlier run left behind. The coordinator hands it the
 // original frames of this run's windows; the ledger adds the earlier run's entries that no

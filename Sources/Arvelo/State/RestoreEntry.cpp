@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RestoreEntry.cpp: the JSON form of a recovery entry: {"identity", "pid", "frame"}.
 #include "Arvelo/State/RestoreEntry.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RestoreEntry.h: one remembered original window frame of the recovery file "restore.json":
 // the window's identity (application identity, "|", title), its process id when written,
 // and the frame it had before it was first arranged (top-left screen space).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SavedView.cpp: the JSON form of a saved layout: {"id", "name", "displays", "identities",
 // "focusWindows"?, "apps"?, "savedAt"?}.
 #include "Arvelo/State/SavedView.h"

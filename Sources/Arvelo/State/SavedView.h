@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SavedView.h: a layout of all displays as the user saved it in a numbered slot, or as the
 // last layout ("Last layout", id 0): each display's arrangement and, for every window key
 // in it, the window's identity (and for saved slots its application and the time saved).

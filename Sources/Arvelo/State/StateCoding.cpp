@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StateCoding.cpp: rectangle, date and strict member coding for the arranger's state files.
 #include "Arvelo/State/StateCoding.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StateCoding.h: the JSON forms shared by the arranger's state files: rectangles as
 // [[x, y], [width, height]], dates as seconds since 1 January 2001 UTC, and strict member
 // readers that reject a missing required member or a member of the wrong JSON type.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StateFiles.cpp: reading, atomically writing, keeping aside and deleting the state files.
 #include "Arvelo/State/StateFiles.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StateFiles.h: the state directory and its files: "saved-views.json", "last-view.json",
 // "restore.json" and "layout-diagnostics.json". Reads decode the whole file or give nothing
 // and log which file could not be read and why; writes are atomic and report success. A file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StoredText.cpp: normalising and bounding text for the state files.
 #include "Arvelo/State/StoredText.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StoredText.h: the one form in which text another program chose (a window title, an
 // application identity) is written to a state file and compared with what a file holds: valid
 // UTF-8 (each byte that is not is replaced the way the JSON writer replaces it) and at most

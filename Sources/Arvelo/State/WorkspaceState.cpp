@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WorkspaceState.cpp: the JSON form of a display's arrangement:
 // {"root", "focus"?, "preferred"?, "autoArrange"?, "camera"?}.
 #include "Arvelo/State/WorkspaceState.h"

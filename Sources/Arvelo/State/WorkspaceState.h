@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WorkspaceState.h: one display's arrangement: its layout tree, the node it is zoomed onto,
 // its preferred window, the auto-arrange flag and its camera. Coded to and from JSON inside
 // the state files; optional members are left out when absent.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WritePacing: the interval check and the one deferred write.
 #include "Arvelo/State/WritePacing.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WritePacing: lets a file be written at most once per interval of the injected clock. A write
 // asked for sooner is made once, when the interval since the last one has passed, however
 // often it was asked for meanwhile. Main thread.

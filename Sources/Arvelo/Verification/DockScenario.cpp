@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DockScenario.cpp: the scenario's start checks, its steps in order, the snapshot records and
 // the stacking check.
 #include "Arvelo/Verification/DockScenario.h"

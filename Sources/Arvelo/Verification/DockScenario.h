@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DockScenario.h: the scripted docking scenario against the fixture application's three
 // windows: fixed steps through the arranger's real operations and its production drop handler,
 // after each a snapshot record (the display's tree, tiles, windows and panels) and a screenshot,

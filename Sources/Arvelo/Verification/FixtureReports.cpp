@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FixtureReports.cpp: record and report forms, the verdict, the status line and the writers.
 #include "Arvelo/Verification/FixtureReports.h"
 

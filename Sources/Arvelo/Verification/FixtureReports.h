@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FixtureReports.h: the two fixture runs' reports as JSON values and files: the scenario's
 // records (snapshot, stacking, error) and "scenario.json"; the verification report's start
 // keys, early failure, verdict, final status line and its file. Texts of points, sizes and

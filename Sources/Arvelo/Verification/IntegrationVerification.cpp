@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // IntegrationVerification.cpp: the stages of the verification run, each a step after the wait
 // or refresh before it, and the keys each stage adds to the report.
 #include "Arvelo/Verification/IntegrationVerification.h"

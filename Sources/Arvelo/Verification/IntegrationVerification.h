@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // IntegrationVerification.h: the unattended self-check of the arranger against the fixture
 // application's three windows: arrange, press a miniature tile through its accessibility press,
 // step out, drop twice through the production drop handler, free every window, and measure

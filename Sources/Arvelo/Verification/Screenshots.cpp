@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Screenshots.cpp: one screenshot, raced against its time limit on the main thread.
 #include "Arvelo/Verification/Screenshots.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Screenshots.h: the fixture runs' pictures of the whole screen: taken in process through the
 // platform's screen capture on a background queue of their own, handed to a PNG writer (the
 // view layer's, which knows an image format), and bounded in time: a capture or write that has

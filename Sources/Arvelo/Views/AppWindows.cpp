@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AppWindows.cpp: the makers of the dashboard and overview windows.
 #include "Arvelo/Views/AppWindows.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AppWindows.h: the makers of this program's own windows for the arranger's hooks: the
 // dashboard and the overview are made on first use and kept for its life.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spaces.cpp: the Spaces queries over the platform's Spaces service, with the answers for a
 // missing service or an unknown screen.
 #include "Arvelo/Windows/Spaces.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spaces.h: the two Spaces (virtual desktop) queries of the arranger: which Space a display
 // shows now, and which Spaces hold a window. Where the platform cannot tell, they answer 0
 // and the empty set; they never fail.

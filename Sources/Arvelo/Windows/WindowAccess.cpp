@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowAccess.cpp: the window table: which applications are scanned, how a scan is folded
 // into the records, the scanner diagnostics file of fixture mode, and the shared helpers of
 // the frame operations (element reads, the follow-up task chain, the pointer and screens).

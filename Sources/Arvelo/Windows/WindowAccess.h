@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowAccess.h: the one owner of the window table and of every write to other applications'
 // windows. It chooses the applications to scan, folds each scan into the table, and places,
 // parks, raises, closes and restores windows, checking its frame writes again afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowAccessParking.cpp: hiding a window by parking it just outside an area, bringing a
 // window and its application to the front, pressing a window's close button, and finding a
 // sheet attached to a window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowAccessPlacement.cpp: placing a window at a frame and making it stick: the staged
 // write (shrink, move, size), the five read-back checks that write again while the window is
 // elsewhere, and the late check that learns the window's minimum size from what it took.

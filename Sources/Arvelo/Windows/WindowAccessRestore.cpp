@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowAccessRestore.cpp: putting windows back at their original frames. A window keeps its
 // original frame until a read-back shows it there, so a restore that fails can be tried again
 // (and the original still reaches the recovery file) instead of being lost.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowRecord.cpp: construction and the derived values (identity, icon) of a window record.
 #include "Arvelo/Windows/WindowRecord.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowRecord.h: the shared, mutable record of one managed window: its key, Accessibility
 // element and application, what the last scan saw of it, its learnt minimum size, the frames
 // that placement and restoring work with, and the traces of its last frame write and raise.

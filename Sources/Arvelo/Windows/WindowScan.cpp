@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowScan.cpp: the capture itself: the window server's list, each application's candidate
 // windows (its window list, or the fallbacks when that gives nothing, plus the windows already
 // known), and the rules that keep or drop each candidate and give it its key. The lists of all

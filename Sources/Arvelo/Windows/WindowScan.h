@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowScan.h: the window scan: finds every window the arranger may manage, with its key,
 // frame, window number and on-screen state, as one ScanSnapshot value. It runs on the scan
 // queue, reads only its arguments and the platform, and never touches a WindowRecord.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowScanReads.cpp: the window key and the small Accessibility readers shared by the scan
 // and by window access: a frame, a Boolean attribute, the distance to a window-list entry and
 // the climb from any element to its window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QtDispatcher.cpp: main-queue work, delays and run-loop timers over Qt's event loop.
 // Qt has no run-loop modes: timers of both modes fire in nested event loops too.
 #include "Platform/Qt/QtDispatcher.h"

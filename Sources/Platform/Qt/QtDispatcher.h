@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QtDispatcher.h: the scheduler and clock bound to Qt's event loop: the main queue is queued
 // invocations on the thread that created the dispatcher, delays and timers are QTimers, and
 // each serial queue has its own worker thread. Serial queues must not outlive the dispatcher.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QtSerialQueue.cpp: the worker thread of a serial background queue.
 #include "Platform/Qt/QtSerialQueue.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QtSerialQueue.h: a serial background queue on its own std::thread, for the Qt binding of
 // the scheduler. Work runs one item at a time in order; pending work is dropped when the
 // queue is destroyed (the item running then is finished first). The worker shares the

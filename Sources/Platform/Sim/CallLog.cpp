@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CallLog.cpp: filtering and describing the recorded Accessibility requests.
 #include "Platform/Sim/CallLog.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CallLog.h: the simulated desktop's record of every Accessibility request: when it was made,
 // what it asked, the value written or read, the messaging time-out in force, and the result.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Desktop.cpp: building the simulated desktop's services and the scripting handles.
 #include "Platform/Sim/Desktop.h"
 

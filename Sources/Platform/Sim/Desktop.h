@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Desktop.h: the simulated desktop as tests script it: displays, applications and windows in
 // a few lines, their behaviour, the pointer, permissions, time, and the platform services over
 // it all (platform::Services) for the logic under test. Folders are a temporary folder that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimAccessibility.cpp: Accessibility requests against the simulated world: the application
 // and window attributes, writes with each window's behaviour, settable queries, actions,
 // hit testing, the window-number call and observers.

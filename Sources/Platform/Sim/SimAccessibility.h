@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimAccessibility.h: the Accessibility service of the simulated desktop: answers requests
 // from the world's model, honours each application's slowness against the messaging time-out
 // in force, and records every request in the world's call log.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimEventTap: gate, verdicts and the kept buttons of the simulated event tap.
 #include "Platform/Sim/SimEventTap.h"
 

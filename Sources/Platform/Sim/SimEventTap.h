@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimEventTap: the event tap on the simulated desktop, modelled on the X11 one: presses that
 // the gate covers wait for the handler's verdict, others pass whatever it says; a swallowed
 // press keeps its release and the left drags before it. Tests script the user's buttons here

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimHotKeys.cpp: grabs and presses of the simulated keyboard.
 #include "Platform/Sim/SimHotKeys.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimHotKeys.h: the simulated desktop's global hot keys: combinations that other applications
 // already hold, and key presses scripted by tests, which reach this program's handlers only
 // for combinations it registered.

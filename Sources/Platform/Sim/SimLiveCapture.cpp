@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimLiveCapture.cpp: the simulated capturable windows and the test-driven capture backends.
 #include "Platform/Sim/SimLiveCapture.h"
 

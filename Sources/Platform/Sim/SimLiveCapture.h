@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimLiveCapture.h: live window capture on the simulated desktop. The capturable windows come
 // from the world's stacking order (with their owners, titles, layers and the front application's
 // front window as the active one). Each capture is a SimPinCaptureBackend whose start,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimMouseMonitor: the scripted pointer's events, the window manager's move and resize of the
 // pressed window, and delivery to the monitors through the main queue.
 #include "Platform/Sim/SimMouseMonitor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimMouseMonitor: global mouse monitors on the simulated desktop, and the window manager's
 // part of a press: a press on a window's title bar moves the window with the pointer, a press
 // on its bottom-right corner resizes it, as an X11 window manager's move and resize grabs do.

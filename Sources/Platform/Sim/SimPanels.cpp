@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimPanels.cpp: panels as windows of this program in the simulated world.
 #include "Platform/Sim/SimPanels.h"
 

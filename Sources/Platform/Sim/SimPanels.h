@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimPanels.h: this program's panels on the simulated desktop. Each panel is a window of this
 // program's process in the world (so the on-screen window list shows it, at its level's
 // layer, on every Space), and the service keeps what tests look at: level, input shape,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimPointer.h: the simulated pointer (location converted to the bottom-left-origin space of
 // screens) and its buttons, as the world's script sets them.
 #pragma once

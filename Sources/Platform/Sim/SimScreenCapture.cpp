@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimScreenCapture.cpp: the simulated window list for capture and the made-up pictures.
 #include "Platform/Sim/SimScreenCapture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimScreenCapture.h: the simulated screen capture: the permission as a switch (and whether
 // a request grants it), the capturable windows from the world's stacking order, and made-up
 // pictures: each window filled with a colour of its own under a darker title strip. Tests can

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimScreens.h: the displays of the simulated desktop as screens, converted to the
 // bottom-left-origin space (the first display is the primary one).
 #pragma once

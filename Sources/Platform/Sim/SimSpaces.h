@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimSpaces.h: the Spaces service of the simulated desktop: the current Space of each display
 // and the Spaces of each window; answers 0 and the empty set while switched off.
 #pragma once

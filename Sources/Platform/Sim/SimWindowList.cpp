@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimWindowList.cpp: listing the simulated windows in stacking order.
 #include "Platform/Sim/SimWindowList.h"
 

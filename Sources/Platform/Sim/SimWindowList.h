@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimWindowList.h: the window server's window list of the simulated desktop, front to back,
 // one window's facts, and the news of windows shown, changed and closed; reads the stalled
 // window server does not answer say so.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimWorkspace.cpp: running applications and workspace notifications of the simulated desktop.
 #include "Platform/Sim/SimWorkspace.h"
 

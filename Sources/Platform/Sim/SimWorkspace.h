@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SimWorkspace.h: the running applications of the simulated desktop, their activation and
 // hiding, and the workspace notifications, delivered on the main queue. While the window
 // server does not answer in full, reads give what the last full one found.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // VirtualClock.cpp: the virtual clock's ordered timers, its main queue and its held
 // background queues.
 #include "Platform/Sim/VirtualClock.h"

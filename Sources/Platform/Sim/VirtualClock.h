@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // VirtualClock.h: the scheduler and clock of the simulated desktop. Time stands still until a
 // test advances it; advance() runs due work in order of due time, then order of scheduling,
 // and drains the main queue after each item. Background queues run only when the test says so

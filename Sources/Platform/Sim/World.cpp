@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // World.cpp: the simulated desktop's model: displays, applications, windows and stacking,
 // and how windows take frame writes (clamping, lag, snapping back, refusal).
 #include "Platform/Sim/World.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // World.h: the state of the simulated desktop: displays with their current Spaces, running
 // applications, windows with their own behaviour (minimum sizes, late frames, snapping back,
 // refusals, slowness), the stacking order, the pointer, permissions and the log of every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationIdentity: the identity rules, and the two /proc lookups they fall back on.
 #include "Platform/X11/ApplicationIdentity.h"
 

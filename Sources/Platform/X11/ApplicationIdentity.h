@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationIdentity: what names an application on X11: its identifier (_GTK_APPLICATION_ID,
 // else _KDE_NET_WM_DESKTOP_FILE, else the WM_CLASS class) and its name (the WM_CLASS instance,
 // else the process's command name), read from one of its windows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AppliedWrites: keeping and awaiting the pending frame requests.
 #include "Platform/X11/AppliedWrites.h"
 

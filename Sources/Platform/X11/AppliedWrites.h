@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AppliedWrites: the frame requests sent and not yet seen answered, one per window. A read of
 // a window first waits until its request was answered (a ConfigureNotify that shows it
 // applied, or any answer followed by a short quiet moment: the manager placed the window

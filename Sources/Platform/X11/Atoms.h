@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Atoms: the X atoms the backend needs beyond those of the EWMH connection (which xcb-ewmh
 // interns), interned once when the connection opens and read-only afterwards.
 #pragma once

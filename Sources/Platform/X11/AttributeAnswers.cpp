@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AttributeAnswers: attribute by attribute, what the desktop's facts say.
 #include "Platform/X11/AttributeAnswers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AttributeAnswers: the Accessibility view of the X11 desktop. Given a picture of the clients
 // (a ClientTable), it checks that an element still stands for a live window of its process and
 // answers its attributes and settable queries. It only reads the table; what to read for an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ClientTable: reads the client list, then the clients' facts in one batch, and indexes them.
 #include "Platform/X11/ClientTable.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ClientTable: client windows the window manager manages, with the facts asked for and the
 // process each belongs to: every client (client list, then all facts), or a few chosen ones.
 // The table is a value: a picture of the desktop at one moment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Connection: opening the X connection (atoms, RandR, root events), the event thread, and the
 // bounded reply waits. Replies are only ever polled for (xcb_poll_for_reply), never waited for
 // with xcb's blocking calls, so a server that stops answering costs at most a time-out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Connection: the X11 backend's one connection to the X server. Owns the xcb connection, the
 // interned atoms, the event thread that reads the socket, and the bounded waits for replies
 // that every request of the backend goes through. Safe to use from any thread.

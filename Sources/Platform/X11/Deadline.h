@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Deadline: the moment a wait for the X server gives up, made from a messaging time-out in
 // seconds. Every wait of the X11 backend is bounded by one.
 #pragma once

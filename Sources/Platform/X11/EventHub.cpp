@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // EventHub: decodes the events of interest and posts them to the main queue, one post per batch.
 #include "Platform/X11/EventHub.h"
 

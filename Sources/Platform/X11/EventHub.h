@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // EventHub: carries the X events the backend follows from the connection's event thread to
 // the main thread, in batches, and hands them to the services that observe them there
 // (running applications, screens, Accessibility observers).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FactBatch: sends the requests of a batch at once, then collects and decodes the replies.
 #include "Platform/X11/FactBatch.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FactBatch: reads the desktop's facts and facts of many windows in one pipelined batch: every
 // request is sent before the first reply is awaited, so reading many facts of many windows
 // costs one round trip. Facts the cache holds are not asked for again.

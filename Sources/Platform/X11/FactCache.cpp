@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FactCache: storing, copying and invalidating cached fact groups.
 #include "Platform/X11/FactCache.h"
 

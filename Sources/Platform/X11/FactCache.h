@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FactCache: the facts of client windows (owner process, title, window type and transient-for,
 // state, geometry, map state, desktop, class, size hints and allowed actions, struts, frame
 // extents), kept between reads so that a scan or a beat does not ask the server again for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FrameRequest: visible frame to request values, and the answer test.
 #include "Platform/X11/FrameRequest.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FrameRequest: the request that asks the window manager to put a window's visible frame at a
 // rectangle, and the test of whether a ConfigureNotify answers it.
 //

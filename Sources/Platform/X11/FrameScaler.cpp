@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FrameScaler.cpp: the fitted size and the four-sample scaler, with a fast path for the usual
 // 32-bit xRGB layout.
 #include "Platform/X11/FrameScaler.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FrameScaler: turns an image the X server handed back (laid out as a PixelLayout) into opaque
 // ARGB at another size in one pass, for live captures that are delivered smaller than the
 // window. Each output pixel averages four samples of the source area it covers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KeyboardMapping.cpp: looking symbols and keys up in the keyboard mapping.
 #include "Platform/X11/KeyboardMapping.h"
 

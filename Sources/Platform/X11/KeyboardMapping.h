@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KeyboardMapping: the X server's keyboard mapping as a value (the keysyms of every keycode,
 // column by column), read with a bounded wait, and the two questions the hot keys ask of it:
 // which symbol a key carries, and which keys carry a symbol.

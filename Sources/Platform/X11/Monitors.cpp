@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Monitors: RandR monitor reading, strut arithmetic, and the coordinate flip.
 #include "Platform/X11/Monitors.h"
 

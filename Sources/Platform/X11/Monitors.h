@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Monitors: the displays of the X screen as RandR monitors (primary first), their visible
 // frames (the monitor less the room docks and panels reserve with their struts), and the
 // flip between root coordinates (top-left origin) and the bottom-left-origin screen space.

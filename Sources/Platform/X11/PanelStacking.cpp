@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PanelStacking.cpp: restacking panels over their windows' frames in one pipelined pass.
 #include "Platform/X11/PanelStacking.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PanelStacking.h: where this program's panels sit in the X server's stacking order. A panel
 // is an override-redirect child of the root, so the window manager neither frames, focuses
 // nor moves it, and it stays on screen whatever desktop is shown. A tab bar is restacked

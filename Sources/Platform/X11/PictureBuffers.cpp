@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PictureBuffers.cpp: taking the smallest returned buffer that holds a picture, and returning
 // buffers when their last picture goes.
 #include "Platform/X11/PictureBuffers.h"

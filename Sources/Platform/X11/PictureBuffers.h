@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PictureBuffers: the pixel buffers of captured pictures. A buffer comes back here when the last
 // picture that used it is gone and is given out again for the next picture that fits in it, so
 // a picture pass every few seconds reuses memory it already touched instead of asking the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PixelLayout.cpp: reading pixels of any channel width into 8-bit channels.
 #include "Platform/X11/PixelLayout.h"
 

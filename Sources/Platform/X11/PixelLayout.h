@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PixelLayout: how the X server lays out the pixels of an image it hands back (bits per
 // pixel, row stride, byte order, the visual's colour masks), and the conversion of such an
 // image into 32-bit ARGB. Handles 16-, 24-, 30- and 32-bit visuals.

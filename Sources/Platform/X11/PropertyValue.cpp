@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PropertyValue: decoding of property replies; nothing here talks to the server.
 #include "Platform/X11/PropertyValue.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PropertyValue: reads the value of a window property reply as the types the window manager
 // and clients store: 32-bit cardinals, atoms and windows, and text (UTF-8 or Latin-1).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RawInput: the XInput2 version handshake, the selection on the root, and decoding the raw
 // button, motion and pinch events.
 #include "Platform/X11/RawInput.h"

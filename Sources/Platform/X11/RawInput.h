@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RawInput: the XInput2 raw observation of the pointer on the root window. Raw button and
 // motion events reach every client that selects them on the root, even while the window
 // manager or another client holds a grab (a title-bar move), which plain pointer events do

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reply: the answer to one X request taken with a bounded wait: the reply, or the X error the
 // server sent for it, or neither when the wait timed out or the connection broke.
 #pragma once

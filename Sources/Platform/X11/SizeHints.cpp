@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SizeHints: the ICCCM size constraints, in the order managers apply them.
 #include "Platform/X11/SizeHints.h"
 

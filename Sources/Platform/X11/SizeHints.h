@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SizeHints: what a client's WM_NORMAL_HINTS make of a size it is asked to take, as window
 // managers apply them to every resize (ICCCM 4.1.2.3): kept between the minimum and maximum
 // size, to whole resize increments above the base size, and within the aspect ratios.

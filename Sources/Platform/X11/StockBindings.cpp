@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StockBindings.cpp: the stock bindings of the managers the program is tried under (see
 // docs/hotkeys.md for how each one can be freed).
 #include "Platform/X11/StockBindings.h"

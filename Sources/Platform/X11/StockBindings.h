@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StockBindings: which of the program's shortcuts a window manager binds for itself in the
 // configuration its Debian package ships, so a log line can say who holds a key that could not
 // be grabbed. Pure data; the manager is told by the name it sets on its check window.

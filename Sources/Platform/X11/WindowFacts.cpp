@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowFacts: small questions about facts already read.
 #include "Platform/X11/WindowFacts.h"
 

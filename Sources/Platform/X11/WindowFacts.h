@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowFacts: what the X server and the window manager say about a client window, and about
 // the desktop (client lists, active window, desktops), grouped as they are read.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowManagerInfo: reading the manager's name and supported list, and keeping them.
 #include "Platform/X11/WindowManagerInfo.h"
 

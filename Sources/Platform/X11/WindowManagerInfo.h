@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowManagerInfo: who manages the windows and what it supports: the name on its
 // _NET_SUPPORTING_WM_CHECK window and the root's _NET_SUPPORTED list. Kept between writes and
 // read again after the root says either changed (another manager took over). Thread-safe.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowManagerRequests: EWMH client messages and configure requests to the window manager,
 // and the wait for its rewrite of the states asked for.
 #include "Platform/X11/WindowManagerRequests.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowManagerRequests: the requests this backend makes of the window manager about one
 // client window (move and resize, states, minimise, un-minimise, activate, raise, close), sent
 // as one transaction.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowRoles: the rules that map window types, transient-for, states and size hints onto the
 // Accessibility roles and settable attributes the rest of the program expects.
 #include "Platform/X11/WindowRoles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowRoles: how a client window appears to Accessibility, decided from its facts alone:
 // role and subrole ("AXWindow"/"AXSheet", "AXStandardWindow"/"AXDialog"/...), the window it
 // belongs to, whether its position and size can be set, and whether it has a close button.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Accessibility: reads through AttributeAnswers, writes and actions through window manager
 // transactions, hit testing over the clients' outer frames.
 #include "Platform/X11/X11Accessibility.h"

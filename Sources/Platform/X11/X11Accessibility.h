@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Accessibility: the Accessibility service on an X11 desktop run by an EWMH window manager.
 // Elements are (process, client window); reads come from window properties and geometry in
 // pipelined batches, writes are requests to the window manager; a read of a window that was

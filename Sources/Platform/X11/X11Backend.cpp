@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Backend: wires the services to one connection and its event thread.
 #include "Platform/X11/X11Backend.h"
 

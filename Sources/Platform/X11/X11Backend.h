@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Backend: the platform services of a real X11 desktop run by an EWMH window manager, over
 // one connection to the X server: Accessibility, the window list, Spaces, screens, running
 // applications, the pointer, global mouse monitors (when the server has XInput2) and

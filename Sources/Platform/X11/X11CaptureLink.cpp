@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11CaptureLink.cpp: opening the capture connection, asking for the extensions, and carrying
 // damage, structure and exposure events to the main thread in batches.
 #include "Platform/X11/X11CaptureLink.h"

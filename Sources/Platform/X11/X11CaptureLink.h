@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11CaptureLink: the live captures' own connection to the X server, apart from the one the
 // rest of the backend waits on, so frame reads never hold up other requests and the Damage
 // and structure events of captured windows come to the captures alone. It says which of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11EventTap: raw observation, the gate's button grabs, frozen presses decided on the main
 // thread, and the watchdog that replays a press nobody decided.
 #include "Platform/X11/X11EventTap.h"

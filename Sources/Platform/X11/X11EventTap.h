@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11EventTap: the event tap on X11. Presses are observed through the XInput2 raw events (no
 // grab). Only where the gate is open does the tap hold a synchronous passive button grab on the
 // root, so such a press freezes the pointer until the main thread's verdict: ReplayPointer lets

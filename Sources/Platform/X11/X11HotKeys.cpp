@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11HotKeys.cpp: key grabs on the root window for the hot-key service, the event thread that
 // forwards presses and mapping changes to the main queue, and moving the grabs after a change.
 // Replies are only polled for (the event thread reads the socket), each until a deadline.

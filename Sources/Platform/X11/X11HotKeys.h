@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11HotKeys.h: global hot keys on an X server: each registered combination becomes passive key
 // grabs on the root window, one per key that carries the symbol and per lock-key state
 // (Caps Lock and Num Lock on or off), on a connection of its own whose event thread hands

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11LiveCapture.cpp: the capturable windows from the window list and new captures over the
 // shared capture connection.
 #include "Platform/X11/X11LiveCapture.h"

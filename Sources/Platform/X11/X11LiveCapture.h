@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11LiveCapture: live window captures on X11. The capturable windows are the window list's
 // (the same enumeration as everywhere else), each with its owner, title, layer and whether it
 // is _NET_ACTIVE_WINDOW. Captures share one connection of their own (X11CaptureLink), opened on

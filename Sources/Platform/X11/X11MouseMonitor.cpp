@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11MouseMonitor: raw events to mouse events (pointer queries, the own-window filter, drag
 // coalescing) on the event thread, and the hand-over to the monitors on the main thread.
 #include "Platform/X11/X11MouseMonitor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11MouseMonitor: global mouse monitors over the XInput2 raw observation. Raw events carry
 // no position, so each press, release and drag step asks the server where the pointer is and
 // which modifiers are held (on the event thread, never on the main thread); motion while the

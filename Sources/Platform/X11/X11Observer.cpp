@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Observer: following windows, and turning configure, state and destroy events into the
 // notifications the registrations ask for.
 #include "Platform/X11/X11Observer.h"

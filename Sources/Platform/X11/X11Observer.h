@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Observer: Accessibility notifications of one process's windows on X11 ("AXMoved",
 // "AXResized", "AXWindowMiniaturized", "AXWindowDeminiaturized", "AXUIElementDestroyed"),
 // found by comparing the windows' frames and states whenever the X server reports a change

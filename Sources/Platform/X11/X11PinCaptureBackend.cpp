@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11PinCaptureBackend.cpp: attaching to the window's frame (redirect, Damage, events),
 // following its resizes, maps and unmaps, the choice between drawing on the server and copying,
 // the paced draws and reads, and the orderly and the sudden end.

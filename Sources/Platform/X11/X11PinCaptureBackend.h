@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11PinCaptureBackend: one live capture of a window on X11. The window manager's frame of the
 // window is redirected (automatically: the server still draws it as before) and its pixmap named
 // again after every resize and map; Damage says when its contents changed, and only then, at

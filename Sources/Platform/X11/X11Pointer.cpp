@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Pointer: xcb_query_pointer on the root window.
 #include "Platform/X11/X11Pointer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Pointer: the pointer's location (in the bottom-left-origin space) and the pressed mouse
 // buttons, from one query of the X server each.
 #pragma once

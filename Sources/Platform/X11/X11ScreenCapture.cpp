@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11ScreenCapture.cpp: finding a window's frame, redirecting it, naming its pixmap and reading
 // the pixels back (shared memory or GetImage), with every wait bounded.
 #include "Platform/X11/X11ScreenCapture.h"

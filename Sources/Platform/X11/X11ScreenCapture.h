@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11ScreenCapture: window pictures on X11. Capturing needs the Composite extension (there is
 // no permission to ask for, so a request answers the same as the check). A picture is taken
 // from the window manager's frame of the window: the frame is redirected automatically (the

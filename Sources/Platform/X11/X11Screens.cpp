@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Screens: monitors read with the struts of every client, converted to screen space.
 #include "Platform/X11/X11Screens.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Screens: the displays as the RandR monitors of the X screen, primary first, with visible
 // frames that leave out docks and panels (the struts of every mapped window, client or not,
 // within the window manager's work area), in the bottom-left-origin space. Reports changes of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Spaces: _NET_CURRENT_DESKTOP and _NET_WM_DESKTOP, counted from 1.
 #include "Platform/X11/X11Spaces.h"
 

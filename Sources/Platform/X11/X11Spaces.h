@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Spaces: Spaces are the window manager's desktops: Space n is desktop n - 1. Every
 // display shows the current desktop; a window on every desktop (sticky) is in every Space.
 // While the X server does not answer in time, the current Space is the last one read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11WindowList: the root's children in stacking order, each frame mapped back to its client.
 #include "Platform/X11/X11WindowList.h"
 

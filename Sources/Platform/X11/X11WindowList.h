@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11WindowList: the window server's list on X11: every top-level window front to back, as
 // the X server stacks them, each managed client named by its client window (not the window
 // manager's frame) with its outer frame as bounds; unmanaged (override-redirect) windows such

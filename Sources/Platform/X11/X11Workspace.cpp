@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Workspace: applications from the client table, requests through window manager
 // transactions, notifications from differences between two looks at the desktop.
 #include "Platform/X11/X11Workspace.h"

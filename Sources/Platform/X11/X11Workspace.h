@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11Workspace: the running applications on X11 are the processes that own client windows,
 // grouped by process id (a stand-in id for clients that name none). It activates, hides and
 // unhides them through the window manager, and reports launches, quits, activations and

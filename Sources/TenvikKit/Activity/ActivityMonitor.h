@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ActivityMonitor.h: the kit's record of recent input activity, observed by the settings and
 // onboarding windows: the last gesture and when it came, when a kit shortcut last fired,
 // whether gestures are available (and why not), and why a shortcut failed to register. Each

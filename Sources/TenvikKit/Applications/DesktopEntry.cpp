@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DesktopEntry.cpp: reading the "[Desktop Entry]" group line by line: comments and other
 // groups are skipped, localised keys ("Name[de]") are left to the plain key, values are
 // unescaped (\s \n \t \r \\).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DesktopEntry.h: one installed application as an XDG desktop entry describes it (the
 // "[Desktop Entry]" group of a .desktop file): its name, its icon (a theme name or a path),
 // and the identifier its running windows report, so the focus lock can be told about it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // InstalledApplications.cpp: walking the applications folders and reading their entries.
 #include "TenvikKit/Applications/InstalledApplications.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // InstalledApplications.h: the applications installed on this desktop, read from the desktop
 // entries of the XDG applications folders ($XDG_DATA_HOME/applications, then each of
 // $XDG_DATA_DIRS/applications). An entry in an earlier folder hides one with the same desktop

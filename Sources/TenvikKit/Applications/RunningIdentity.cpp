@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RunningIdentity.cpp: matching an installed application to a running one.
 #include "TenvikKit/Applications/RunningIdentity.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RunningIdentity.h: the identifier a running copy of an installed application reports, so
 // the focus lock's list holds exactly what the desktop will name it: a running application
 // whose identifier is the entry's, or whose name (its WM_CLASS instance or process name) is

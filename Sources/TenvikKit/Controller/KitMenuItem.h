@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitMenuItem.h: one of the kit's items in the status menu, as a plain value the shell renders:
 // its title, whether it is enabled or hidden, its symbol, the key equivalent it shows (the
 // global hot key does the work) and what choosing it does.

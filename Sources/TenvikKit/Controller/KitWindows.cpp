@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitWindows.cpp: the settings tabs' raw values.
 #include "TenvikKit/Controller/KitWindows.h"
 

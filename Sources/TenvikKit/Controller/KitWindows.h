@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitWindows.h: what the kit controller uses of the kit's settings and onboarding windows: the
 // settings tabs by name, showing either window, and whether a shortcut is being recorded
 // (posted as "ShortcutRecordingStateDidChange" when it changes). The windows are set by the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TenvikController.cpp: start and stop, actions, hot-key registration passes, settings
 // changes, the menu items, status image and tool tip, and the launch arguments.
 #include "TenvikKit/Controller/TenvikController.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TenvikController.h: the kit's facade inside the program. The shell creates it after the
 // one-time settings import, starts it, lets it add its items to the status menu, asks it for
 // the status image and tool tip, forwards "pin" and "release-all" to it, hands its pinned

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FocusActivationPolicy.cpp: the always-allowed identifiers and identifier normalisation.
 #include "TenvikKit/FocusLock/FocusActivationPolicy.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FocusActivationPolicy.h: the focus lock's fixed rules: the applications that always get the
 // focus, and the form an identifier must have to join the user's allowed list.
 #pragma once

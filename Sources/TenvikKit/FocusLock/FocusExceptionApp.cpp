@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FocusExceptionApp.cpp: row keys, names, sorting and the list edits.
 #include "TenvikKit/FocusLock/FocusExceptionApp.h"
 

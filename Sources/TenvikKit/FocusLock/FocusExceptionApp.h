@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FocusExceptionApp.h: one row of the Focus tab's allowed applications, and the edits of the
 // stored list. Rows are keyed by the normalised identifier, so an entry stored in an older or
 // raw form (" org.gnome.Nautilus", "XTerm") shows as the row of that application, is found

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FocusLockManager.cpp: locking, the decision at each activation, the delayed push back and
 // the end of the lock when the locked application quits.
 #include "TenvikKit/FocusLock/FocusLockManager.h"

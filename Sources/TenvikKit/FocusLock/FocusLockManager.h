@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FocusLockManager.h: the focus lock. While an application is locked, any other application
 // that comes to the front is pushed back 50 ms later by activating the locked one again
 // (its most recent window, through the window manager), unless it is allowed: this program,

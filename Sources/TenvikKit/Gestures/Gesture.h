@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Gesture.h: the two three-finger gestures the kit recognises on a touchpad.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GestureMonitor.cpp: starting the bridge with the platform's main queue, and debouncing.
 #include "TenvikKit/Gestures/GestureMonitor.h"
 

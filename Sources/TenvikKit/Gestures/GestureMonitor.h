@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GestureMonitor.h: the kit's side of the multitouch bridge. start() starts the bridge with
 // this monitor as its context (deliveries come through the platform's main queue); each
 // gesture code delivered on the main thread is debounced (a tap within 0.35 s of the last

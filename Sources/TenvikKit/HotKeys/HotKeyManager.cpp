@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKeyManager.cpp: installing the handler, registering and releasing the kit's keys, and
 // turning presses into actions.
 #include "TenvikKit/HotKeys/HotKeyManager.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKeyManager.h: the kit's three global hot keys (toggle pin, toggle focus, release all)
 // over the platform's hot-key service, under the signature 'TNVK' with ids counted from 1 and
 // never reused. Its handler declines presses of other signatures (the arranger's 'ARVL'), so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FileLogSink.cpp: the line format and the appending writer over one open descriptor.
 #include "TenvikKit/Log/FileLogSink.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FileLogSink.h: the kit's log file, "<Logs>/Tenvik/tenvik.log" (Logs = $XDG_STATE_HOME), written
 // while debug logging is on. One line per message:
 //   "<seconds since 1970> [<level>] [<category>] <text>[ <private>]\n"

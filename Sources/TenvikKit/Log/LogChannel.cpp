@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LogChannel.cpp: the channels, the process-wide sinks they write to, and the file switch.
 #include "TenvikKit/Log/LogChannel.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LogChannel.h: the kit's four log channels ("app", "pin", "gesture", "hotkey"). Every message
 // goes to the program's log under the kit's subsystem ("org.vomira.Tenvik"), its private
 // details kept private there, and to the kit's log file while debug logging is on. Usable

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LaunchAtLoginManager.cpp: switching the autostart entry and remembering the request.
 #include "TenvikKit/Permissions/LaunchAtLoginManager.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LaunchAtLoginManager.h: the kit's launch at login, over the same XDG autostart entry as the
 // shell's "Open at Login" (platform::LoginItem): one file, one truth. setEnabled() answers
 // whether the requested state holds afterwards; a change that works is remembered in

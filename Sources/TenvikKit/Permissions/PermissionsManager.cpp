@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PermissionsManager.cpp: reading, requesting and polling the kit's permissions.
 #include "TenvikKit/Permissions/PermissionsManager.h"
 

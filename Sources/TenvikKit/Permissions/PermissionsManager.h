@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PermissionsManager.h: what the desktop grants the kit: window pictures (needed to pin
 // windows; on X11, the Composite extension), window control (needed to pass clicks through a
 // pinned preview; on X11, an EWMH window manager) and whether a compositing manager runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MultiPinManager.cpp: toggling, releasing and stopping pins, the duplicate and discard rules
 // run after every change of a pin, the summary facts, and the front window.
 #include "TenvikKit/Pins/MultiPinManager.h"

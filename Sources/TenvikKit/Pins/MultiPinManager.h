@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MultiPinManager.h: the pinning feature as the kit controller sees it: any number of pins,
 // one per pinned window, oldest first. It decides which pin a toggle removes, drops a new pin
 // that turns out to show a window an older pin already shows, discards finished pins (keeping

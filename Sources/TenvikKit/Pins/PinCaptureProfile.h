@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinCaptureProfile.h: what a pin asks of its capture stream (frame size in pixels and the
 // highest frame rate). The type is the platform layer's, which the capture backends take.
 #pragma once

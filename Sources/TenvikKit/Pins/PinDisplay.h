@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinDisplay.h: one display as the pin code sees it: its frame in the bottom-left-origin desktop
 // space (y up, the primary display's bottom-left corner at 0, 0) and its backing scale.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinGeometry.cpp: the display with the largest overlap (the earlier one on a tie) gives the
 // scale; edge and corner touches do not count.
 #include "TenvikKit/Pins/PinGeometry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinGeometry.h: the backing scale a pinned window is shown at, so that its capture is asked at
 // the window's real pixel size: the scale of the display holding most of the window.
 #pragma once

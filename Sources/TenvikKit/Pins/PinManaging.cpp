@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinManaging.cpp: the pin facts the controller shows.
 #include "TenvikKit/Pins/PinManaging.h"
 

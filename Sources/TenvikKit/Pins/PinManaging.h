@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinManaging.h: what the kit controller uses of window pinning: toggling a pin on the front
 // window, removing every pin, pushing settings to them, stopping them, and the few facts the
 // menu, tool tip and status image show. MultiPinManager is the program's; tests may give their

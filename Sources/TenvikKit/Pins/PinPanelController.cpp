@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinPanelController.cpp: the preview panel of one pin over the platform's panels, and the
 // click-through interaction with its exit rule, its monitors and their fallback timer.
 #include "TenvikKit/Pins/PinPanelController.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinPanelController.h: the preview panel of one pin, laid exactly over the pinned window on
 // every desktop, at the floating level, never taking the keyboard focus. It runs the
 // click-through interaction: when the pointer rests on, presses or scrolls over the picture, it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinPreviewHost.h: the view layer's side of a pin's preview panel. The panel controller asks
 // the host once per panel to fill it with its preview view; the view takes the capture's frames
 // (it is the capture's frame target), fades the picture, shows or hides the border, and tells the

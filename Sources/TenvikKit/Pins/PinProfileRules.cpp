@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinProfileRules.cpp: rounding and clamping of the capture profile.
 #include "TenvikKit/Pins/PinProfileRules.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinProfileRules.h: how a pin turns its window into a capture profile: the window's size in
 // points times the display's backing scale, rounded and kept within what a capture can take,
 // and the frame rate for a hidden, an idle and an interacted-with preview.

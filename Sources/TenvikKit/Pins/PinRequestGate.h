@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinRequestGate.h: the generation counter that makes the late answers of a superseded pin
 // request harmless. A request takes the generation as its token after the teardown that
 // precedes it; every step that resumes later checks that the token is still current.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinStream.cpp: the stream's state machine: start, reconfiguration loop, stop and the
 // capture's own end, each guarded by the generation token taken when its work began.
 #include "TenvikKit/Pins/PinStream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinStream.h: the live capture of one pinned window over its capture backend: started once,
 // following the profile the pin asks for (bursts of requests collapse into one reconfiguration
 // of the latest profile), reporting an end of the capture or a failed reconfiguration to its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinTask.h: the handle of a piece of a pin stream's asynchronous work on the main thread (its
 // shutdown, a reconfiguration): others can wait for it to finish and ask it to stop at its next
 // check. Copies of the shared pointer name one task.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinnedWindow.h: the facts of the window a pin shows, one window as either window list sees it
 // when the two are matched, and the error of an application with no window to capture.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinnedWindowObserver.cpp: registering the window's notifications (undoing a partial registration
 // that lacks a required one), and reading its minimised state.
 #include "TenvikKit/Pins/PinnedWindowObserver.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinnedWindowObserver.h: watches one pinned window through Accessibility and calls onChange when it
 // moves, resizes, is minimised, comes back or closes; also answers whether it is minimised.
 // The moved and resized notifications are required, the other three are taken when the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMatcher.cpp: the front-most capturable window, else the active one, else the best
 // title-and-frame pair, else the first capturable window.
 #include "TenvikKit/Pins/WindowMatcher.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMatcher.h: the rule that picks, among an application's capturable windows, the one the
 // user sees in front, by reconciling the capturable list with the window list (front to back).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowPinManager.cpp: the pin's start attempt and its asynchronous steps, failures and their
 // texts, the teardown, and the pin's life as a whole. Tracking of an active pin (refresh,
 // visibility, profile) is in WindowPinTracking.cpp.

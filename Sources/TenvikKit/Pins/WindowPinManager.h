@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowPinManager.h: one pin, a live preview of one window of another application in a panel
 // laid exactly over it. It owns the pin's state (idle, starting, active with its text, failed
 // with its message), the start attempt (application chosen, permission checked, window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowPinTracking.cpp: how an active pin follows its window: what makes it look again (the
 // window list's news of the window, its timer, the Accessibility observer, hide and unhide,
 // desktop switches, screen changes), the refresh itself with what ends a pin and what only

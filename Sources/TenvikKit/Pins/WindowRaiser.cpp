@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowRaiser.cpp: the frame pass, the title pass, and the raise with its activation and
 // focus writes.
 #include "TenvikKit/Pins/WindowRaiser.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowRaiser.h: brings a pinned window's real window to the front through Accessibility and
 // makes its application active; also finds the window's element for the observer. The window
 // list's number is not known to Accessibility, so the window is matched by frame (a summed

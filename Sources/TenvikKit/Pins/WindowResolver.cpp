@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowResolver.cpp: filtering the capturable windows, reading the application's windows from
 // the window list, choosing one and describing it.
 #include "TenvikKit/Pins/WindowResolver.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowResolver.h: which window of an application a pin captures, and the window's facts as
 // the window list reports them now (or that the window is gone, or that the window server did
 // not answer in time). The application's capturable windows (ordinary layer, wider than 120 and

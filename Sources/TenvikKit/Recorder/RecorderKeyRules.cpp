@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RecorderKeyRules.cpp: the recorder's key rules, first match wins.
 #include "TenvikKit/Recorder/RecorderKeyRules.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RecorderKeyRules.h: what a key press does to a shortcut recorder, in key codes and modifier
 // bits: Space or Return starts recording; while recording, Tab moves the focus, Escape cancels,
 // Delete clears, a key without Super, Alt or Ctrl shows the hint, and any key with one of them

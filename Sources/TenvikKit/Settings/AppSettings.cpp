@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AppSettings.cpp: loading with its normalisation and migrations, the normalising setters,
 // and saving every key.
 #include "TenvikKit/Settings/AppSettings.h"

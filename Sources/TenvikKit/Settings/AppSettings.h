@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // AppSettings.h: the kit's twelve user settings, backed by the user defaults under
 // "settings.<property>". Loading normalises every value and migrates two older forms; every
 // assignment stores the value, tells observers when it changed, and saves all twelve keys,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GestureAction.cpp: raw values and display names of the gesture actions.
 #include "TenvikKit/Settings/GestureAction.h"
 

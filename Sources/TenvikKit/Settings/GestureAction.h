@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GestureAction.h: what a three-finger gesture or a kit shortcut does, with its stored raw
 // value and the name pickers show.
 #pragma once

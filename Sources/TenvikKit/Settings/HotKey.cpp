@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKey.cpp: the key table, shortcut texts both ways, menu key equivalents and the earlier
 // encoded form.
 #include "TenvikKit/Settings/HotKey.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKey.h: one global shortcut of the kit: a virtual key code (ANSI layout) and the modifier
 // mask (command 0x100, shift 0x200, option 0x800, control 0x1000; on this desktop command is
 // the Super key and option is Alt). Its text ("Super+Alt+P", also its stored form) and that

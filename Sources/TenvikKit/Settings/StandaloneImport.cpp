@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StandaloneImport.cpp: copying the standalone kit's defaults once.
 #include "TenvikKit/Settings/StandaloneImport.h"
 

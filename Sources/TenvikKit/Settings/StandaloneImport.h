@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StandaloneImport.h: the one-time import of the settings of the kit's former standalone
 // application: its defaults domains ("<configuration>/<identifier>/defaults.json") are copied
 // into this program's defaults without overwriting anything, once per user. Runs before the

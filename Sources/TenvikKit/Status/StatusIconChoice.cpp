@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StatusIconChoice.cpp: the status image table.
 #include "TenvikKit/Status/StatusIconChoice.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StatusIconChoice.h: which status image shows the kit's state, and its accessibility
 // description. The first matching row wins:
 //   focus locked and pinned -> lock with a pin badge, "Focus locked and pinned"

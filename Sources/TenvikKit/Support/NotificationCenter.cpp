@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // NotificationCenter.cpp: one signal per notification name.
 #include "TenvikKit/Support/NotificationCenter.h"
 

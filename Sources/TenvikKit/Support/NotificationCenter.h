@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // NotificationCenter.h: the kit's process-wide notifications by name ("AppSettingsDidChange",
 // "ShortcutRecordingStateDidChange"): any number of observers per name, told synchronously
 // in the order they started observing. Main thread only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Observed.h: one observable field of a kit object: writing a value equal to the one held
 // stores it silently; a different value is stored and its observers are told.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TimedFlag.cpp: raising the flag and lowering it for the newest raise only.
 #include "TenvikKit/Support/TimedFlag.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TimedFlag.h: a flag that goes up at once and comes down a fixed time after it was last
 // raised: the recorder's modifier hint (0.4 s) and the onboarding guide's activity dot (1.5 s).
 // Each raise has a generation and schedules its own reset; only the reset of the newest raise

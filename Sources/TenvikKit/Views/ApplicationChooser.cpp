@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationChooser.cpp: the dialog's search field, list and buttons.
 #include "TenvikKit/Views/ApplicationChooser.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationChooser.h: the "Add Allowed App" dialog of the Focus tab: the applications
 // installed on this desktop (names and icons from their desktop entries) in a list that a
 // search field narrows, and "Add App". Opened over the settings window without blocking the

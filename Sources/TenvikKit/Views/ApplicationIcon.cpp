@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationIcon.cpp: icon lookup with its fallbacks.
 #include "TenvikKit/Views/ApplicationIcon.h"
 

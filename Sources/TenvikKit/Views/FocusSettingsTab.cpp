@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FocusSettingsTab.cpp: the allowed applications' rows, the chooser and the list edits.
 #include "TenvikKit/Views/FocusSettingsTab.h"
 

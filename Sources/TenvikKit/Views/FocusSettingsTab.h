@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FocusSettingsTab.h: the Focus tab: the applications the user may switch to while the focus
 // is locked. One row per allowed identifier (keyed by its normalised form, so entries stored
 // in older forms show as their application), named and drawn from the installed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GeneralSettingsTab.cpp: the launch-at-login switch and the welcome guide button.
 #include "TenvikKit/Views/GeneralSettingsTab.h"
 

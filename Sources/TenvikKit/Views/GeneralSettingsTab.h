@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GeneralSettingsTab.h: the General tab: the "Launch at login" switch (with "Waiting for the
 // autostart entry to be written." while the login item waits, and a red error after a failed change) and
 // "Show Welcome Guide Again". The switch shows the login item's real status, read each time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKeyRecorderView.cpp: drawing the field, and its mouse, key and focus handling.
 #include "TenvikKit/Views/HotKeyRecorderView.h"
 

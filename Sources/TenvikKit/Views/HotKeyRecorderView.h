@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HotKeyRecorderView.h: the shortcut recorder: a small field that shows a shortcut, records
 // the next key pressed with Command (Super), Option (Alt) or Control on click, Space, Return
 // or an accessibility press, and hands the result to onChange. The "×" at its right end

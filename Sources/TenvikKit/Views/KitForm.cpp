@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitForm.cpp: colours, captions and the section boxes of the grouped form.
 #include "TenvikKit/Views/KitForm.h"
 

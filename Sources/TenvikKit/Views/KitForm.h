@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitForm.h: the grouped-form look of the kit's windows, in Qt Widgets: a form is a column of
 // sections, each an optional header over a rounded box of rows separated by thin lines;
 // captions are small and in the secondary text colour; errors are small and red. Colours come

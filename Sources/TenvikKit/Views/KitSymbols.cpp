@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitSymbols.cpp: the symbols, each drawn on an 18-unit grid scaled to the asked size.
 #include "TenvikKit/Views/KitSymbols.h"
 

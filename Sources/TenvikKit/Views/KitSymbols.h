@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitSymbols.h: the kit's symbols drawn as vectors with QPainter: "lock", "lock.fill", "pin",
 // "pin.fill", "pin.slash", "exclamationmark.triangle" and the lock with a pin badge. Every image
 // is monochrome (black with coverage in alpha), so a tray or menu can tint it like a template

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitWindow.cpp: presenting and closing a kit window.
 #include "TenvikKit/Views/KitWindow.h"
 

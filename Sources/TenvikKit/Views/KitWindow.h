@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitWindow.h: a top-level window of the kit (settings, onboarding) that tells its owner when
 // it closes; closing only hides it, so it comes back as the same window. Its title reads as
 // given, without the program's name that Qt adds on X11.

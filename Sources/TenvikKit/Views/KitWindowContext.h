@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KitWindowContext.h: what the kit's settings and onboarding windows work with: the kit's
 // shared objects (settings, activity, permissions, the recording flag), the scheduler, launch
 // at login, where installed applications are read from, and whether this desktop has a

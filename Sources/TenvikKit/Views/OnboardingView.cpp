@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OnboardingView.cpp: the guide's header, cards, activity dot and footer.
 #include "TenvikKit/Views/OnboardingView.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OnboardingView.h: the welcome guide's content: a header with the program's icon, the kit's
 // name and a summary; two step cards (what this desktop offers: window manager, compositing
 // manager and touchpad access with their states; trying a gesture or the pin shortcut, with a

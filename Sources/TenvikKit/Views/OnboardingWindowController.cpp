@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OnboardingWindowController.cpp: building, showing and closing the welcome guide.
 #include "TenvikKit/Views/OnboardingWindowController.h"
 

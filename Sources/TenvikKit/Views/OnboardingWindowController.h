@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OnboardingWindowController.h: the kit's one welcome-guide window ("Welcome to Rev & Uzidu"),
 // built on the first show(), kept when closed and brought back as the same window. Every show
 // activates it and claims the permissions model's polling for onboarding; closing it, by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PermissionsSettingsTab.cpp: the desktop's requirement rows and the note under them.
 #include "TenvikKit/Views/PermissionsSettingsTab.h"
 

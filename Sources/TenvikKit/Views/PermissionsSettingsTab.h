@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PermissionsSettingsTab.h: the Permissions tab: what this desktop offers the program (an X11
 // session, a window manager, a compositing manager, access to the touchpad), each a row with
 // its true state and how to get it, redrawn whenever a fact changes (the facts are re-read

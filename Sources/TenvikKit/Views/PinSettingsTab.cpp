@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinSettingsTab.cpp: the opacity slider with its percentage, the border switch and the idle
 // frame-rate picker.
 #include "TenvikKit/Views/PinSettingsTab.h"

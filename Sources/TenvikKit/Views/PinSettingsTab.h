@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinSettingsTab.h: the Pin tab: the pinned preview's opacity (10 % to 100 %, shown as a
 // whole percentage), its border, and the frame rate of an idle preview (5, 10, 15 or 30 fps).
 // The settings clamp what they are given; the tab shows what they hold.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QtKeyCodes.cpp: the scan-code path through the reader the shell picked, and the Qt key table
 // built on the hot-key service's keysym table.
 #include "TenvikKit/Views/QtKeyCodes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QtKeyCodes.h: Qt key events to the kit's stored key codes (ANSI virtual key codes) and
 // back, the inverse of the hot-key service's key table. A key event is read by its native scan
 // code through the desktop's keyboard mapping (the key's unshifted keysym, from the reader the

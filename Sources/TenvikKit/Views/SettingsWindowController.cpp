@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SettingsWindowController.cpp: building the settings window with its tab bar, showing it on
 // a tab, and the polling claim.
 #include "TenvikKit/Views/SettingsWindowController.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SettingsWindowController.h: the kit's one settings window: built on the first show() with
 // its five tabs, kept when closed and brought back as the same window on the tab asked for
 // (or the one last shown). Every show activates it and claims the permissions model's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ShortcutsSettingsTab.cpp: the gesture pickers and the three shortcut rows.
 #include "TenvikKit/Views/ShortcutsSettingsTab.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ShortcutsSettingsTab.h: the Shortcuts tab: what a three-finger tap and hold do (with a
 // caption while gestures are unavailable), and a recorder for each of the three shortcuts
 // (with the red text of the last failed registration). Writes go straight to the settings;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeStyle.h: what the chrome's Qt views share: the materials (a dark heads-up strip,
 // translucent under a compositing manager and opaque otherwise), the label and accent colours,
 // the pointer in the bottom-left screen space, and the application icon of a window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeViews.cpp: one view per panel kind, and the outline cut without a compositor.
 #include "Arvelo/Views/Chrome/ChromeViews.h"
 

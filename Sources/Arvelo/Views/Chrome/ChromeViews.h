@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ChromeViews.h: the view layer's side of the chrome (ChromeHost): fills each panel the
 // controller makes with its Qt view (tab bar, seam handle, miniature tile, zoom bar, drop
 // preview), cuts the panel to its outline and paints it opaque when no compositing manager

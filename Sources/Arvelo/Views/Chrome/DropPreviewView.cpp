@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DropPreviewView.cpp: the drop preview's drawing.
 #include "Arvelo/Views/Chrome/DropPreviewView.h"
 

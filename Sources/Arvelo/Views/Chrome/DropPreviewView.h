@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DropPreviewView.h: where a dragged window or group would land: a tinted rounded rectangle
 // with its label ("Split left", "Make tabs", ...) centred on a dark box of its own. Under a
 // compositing manager the tint is light and see-through; without one the panel is cut to an

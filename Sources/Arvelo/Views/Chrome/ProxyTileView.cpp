@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ProxyTileView.cpp: the miniature tile's drawing and input.
 #include "Arvelo/Views/Chrome/ProxyTileView.h"
 

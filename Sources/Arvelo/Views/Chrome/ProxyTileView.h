@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ProxyTileView.h: the miniature tile that stands in for a window that does not fit its tile:
 // the window's picture (or a placeholder tinted from its title, with the application's icon
 // and the title), a highlight under the pointer, and the shared press: a click opens the real

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SeamView.cpp: the seam handle's drawing and drag.
 #include "Arvelo/Views/Chrome/SeamView.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SeamView.h: the handle over a seam between two tiles: nearly invisible until the pointer
 // rests on it (then an accent bar), a resize cursor, and a drag that sends the split fractions
 // under the pointer. Without a compositing manager the handle is painted as an opaque divider.

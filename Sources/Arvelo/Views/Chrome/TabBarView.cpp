@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TabBarView.cpp: the tab bar's strip, header, tabs and glyphs.
 #include "Arvelo/Views/Chrome/TabBarView.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TabBarView.h: the tab bar over a tile with several windows: a rounded heads-up strip at the
 // top of its panel (4 points left free above the window) holding the header, a row of tabs
 // that scrolls sideways when wider than the bar. A press on a tab selects its window or drags

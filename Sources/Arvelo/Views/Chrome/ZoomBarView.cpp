@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ZoomBarView.cpp: the zoom bar's drawing and its button.
 #include "Arvelo/Views/Chrome/ZoomBarView.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ZoomBarView.h: the bar that hangs below the top of a zoomed display: a rounded heads-up
 // strip holding one button, "Show All Windows" with a drawn three-windows symbol, that goes
 // back to every window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DashboardWindow.cpp: the dashboard's parts, their actions and their redraws.
 #include "Arvelo/Views/Dashboard/DashboardWindow.h"
 

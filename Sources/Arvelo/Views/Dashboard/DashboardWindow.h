@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DashboardWindow.h: the dashboard, the program's own main window ("Vomira", 1080 x 740, at
 // least 840 x 580): the header with its four actions, the Accessibility and recovery banners,
 // the window list with the excluded applications, the display row, the spatial canvas, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMapPanel.cpp: the panel, its panes and rows, painted with QPainter.
 #include "Arvelo/Views/Map/WindowMapPanel.h"
 #include "Arvelo/Views/Overview/ApplicationIcons.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowMapPanel.h: the window map's panel on screen: a frameless window at the pop-up level
 // with the title, the hint, one pane per tile with its rows, and the minimised strip, laid out
 // by WindowMapLayout. It takes the keyboard while open (Escape, arrows, Return) and reports

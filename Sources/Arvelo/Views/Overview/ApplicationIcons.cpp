@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationIcons.cpp: icon lookup through the desktop entry and the icon theme, kept per
 // application identity so repaints never search the theme again.
 #include "Arvelo/Views/Overview/ApplicationIcons.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ApplicationIcons.h: the one source of a window's icon for every view (tab bars, miniature
 // tiles, the window map, the dashboard's list, the canvas's cards): the window's own icon
 // (on X11 its _NET_WM_ICON, at the size the view draws), else the icon its application's

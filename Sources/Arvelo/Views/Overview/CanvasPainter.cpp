@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CanvasPainter.cpp: the canvas's drawing.
 #include "Arvelo/Views/Overview/CanvasPainter.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CanvasPainter.h: draws the spatial canvas with QPainter: its rounded under-page background,
 // the empty-state invitation, and every card (picture or placeholder, header and tab strip of
 // a tab group, hover and drop outlines), plus the card being dragged under the pointer. It

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OverviewWindow.cpp: the overview window's rows and its ways out.
 #include "Arvelo/Views/Overview/OverviewWindow.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OverviewWindow.h: the overview, "Vomira — Overview": a fixed 960 x 660 window with the
 // header ("Step out", "Done"), the display switcher, the spatial canvas and the footer of
 // hot-key hints with "Free All Windows". It is made once and hidden, never destroyed, when the

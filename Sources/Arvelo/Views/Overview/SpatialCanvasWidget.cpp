@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SpatialCanvasWidget.cpp: the canvas's observation, painting and pointer input.
 #include "Arvelo/Views/Overview/SpatialCanvasWidget.h"
 

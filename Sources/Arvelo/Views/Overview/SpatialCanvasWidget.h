@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SpatialCanvasWidget.h: the spatial canvas as one custom-painted widget, shown by the overview
 // window and the dashboard. It observes the arranger's published fields and repaints only
 // when what it shows changed; a click on a card focuses its window (or the desktop), a tab

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PngFiles.cpp: CapturedImage to QImage to PNG.
 #include "Arvelo/Views/Verification/PngFiles.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PngFiles.h: the fixture runs' screenshots written as PNG files with Qt's image writer.
 #pragma once
 

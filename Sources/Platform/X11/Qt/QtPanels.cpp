@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QtPanels.cpp: panels as override-redirect Qt windows.
 #include "Platform/X11/Qt/QtPanels.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QtPanels.h: the panel service of the real desktop. Each panel is a frameless top-level Qt
 // window that bypasses the window manager (override-redirect: no frame, no focus, on every
 // desktop), never accepts the keyboard focus and is shown without activating. The view layer

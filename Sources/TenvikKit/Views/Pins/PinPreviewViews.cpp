@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinPreviewViews.cpp: the preview host of the real program, and the surface through which a
 // pin's panel controller and its capture reach its Qt view. The view belongs to its panel's
 // window; the surface only points at it, so a view closed with its panel is never reached again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PinPreviewViews.h: the view layer's side of a pin's preview panel for the real program. The
 // host it answers fills each panel the pin's panel controller makes (a Qt window) with a
 // PreviewStreamView: it shows the capture's latest frame stretched over the panel, fades the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PreviewPanel.cpp: a panel's Qt window made ready for a pin's preview view.
 #include "TenvikKit/Views/Pins/PreviewPanel.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PreviewPanel.h: what a pin's preview panel asks of its Qt window beyond what every panel of
 // this program already is (frameless, override-redirect, never focused, on every desktop): no
 // margins, no background of its own, and the preview view filling it whatever its size.

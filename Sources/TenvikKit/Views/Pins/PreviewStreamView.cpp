@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PreviewStreamView.cpp: painting the latest frame and the border, the border as an overlay, and
 // reporting the pointer.
 #include "TenvikKit/Views/Pins/PreviewStreamView.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PreviewStreamView.h: the content of a pin's preview panel. It keeps the capture's latest
 // frame as one QImage over the frame's own shared pixels (no copy) and paints it stretched
 // over the whole view, faded to the picture's opacity when the panel is translucent and opaque
